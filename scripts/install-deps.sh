@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Lanvex needs to build, run and test. Skips what is already there.
+# Usage: scripts/install-deps.sh [build|run|test]   (default: test, which needs everything)
+set -euo pipefail
+
+purpose=${1:-test}
+
+build_packages=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6
+                qt6-qpa-plugins nlohmann-json3-dev libcups2-dev fonts-noto-cjk clang-format)
+run_packages=(xvfb xauth x11-utils imagemagick)
+test_packages=(clang libclang-rt-14-dev cups cups-client cups-bsd network-manager dnsmasq-base iproute2 dbus
+               procps xvfb xauth)
+
+packages=("${build_packages[@]}")
+case "$purpose" in
+  build) ;;
+  run) packages+=("${run_packages[@]}") ;;
+  test) packages+=("${test_packages[@]}") ;;
+  *) echo "usage: $0 [build|run|test]" >&2; exit 2 ;;
+esac
+
+missing=()
+for package in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null || true)
+  [ "$status" = installed ] || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+if [ "$(id -u)" -ne 0 ]; then
+  if command -v sudo >/dev/null 2>&1; then SUDO=sudo; else
+    echo "error: these Debian packages are missing and I am not root: ${missing[*]}" >&2
+    echo "       install them with: apt-get install ${missing[*]}" >&2
+    exit 1
+  fi
+else
+  SUDO=
+fi
+export DEBIAN_FRONTEND=noninteractive
+if ! $SUDO apt-get update -qq || ! $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null; then
+  echo "error: could not install the Debian packages: ${missing[*]}" >&2
+  exit 1
+fi

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test:
+# formatting, unit and window tests, the real CUPS and NetworkManager tests, and a short fuzz run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+scripts/install-deps.sh test
+
+echo "== Formatting"
+scripts/check-format.sh
+
+echo "== Build (ASan + UBSan)"
+build=${LANVEX_TEST_BUILD_DIR:-$root/build-test}
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DLANVEX_SANITIZE=ON -DCMAKE_CXX_FLAGS="-O1" >/dev/null
+cmake --build "$build" -j "$(nproc)"
+
+echo "== Tests"
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/tests/lsan.supp:print_suppressions=0}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
+
+echo "== Fuzzing the settings-file parser"
+scripts/fuzz.sh "${LANVEX_FUZZ_SECONDS:-30}"
+
+echo "All tests passed."

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace lanvex::app {
+
+// What the program was asked to do on its command line.
+struct CommandLine
+{
+    enum class Mode { Window, List, Adapters, Apply, Version, Help, Invalid };
+    Mode mode = Mode::Window;
+    std::optional<std::string> simulateFile; // --simulate FILE
+    std::string siteName;                    // --apply NAME
+    std::optional<std::string> adapterText;  // --adapter N, as given
+    std::string error;                       // why the line is Invalid
+};
+
+// Parses the arguments after the program name.
+CommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+// The --help text.
+std::string UsageText();
+
+} // namespace lanvex::app

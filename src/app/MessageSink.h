@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace lanvex::app {
+
+// Every message box of the program goes through here, so tests can read and answer them.
+class MessageSink
+{
+public:
+    virtual ~MessageSink() = default;
+    // A modal box with the information icon and a single OK button.
+    virtual void Information(QWidget* parent, const QString& title, const QString& text) = 0;
+};
+
+// Shows real message boxes.
+class QtMessageSink : public MessageSink
+{
+public:
+    void Information(QWidget* parent, const QString& title, const QString& text) override;
+};
+
+} // namespace lanvex::app

@@ -1,0 +1,78 @@
+#include "app/AdapterCommands.h"
+#include "app/CommandLine.h"
+#include "app/ListCommand.h"
+#include "app/MainWindow.h"
+#include "app/MessageSink.h"
+#include "app/Platform.h"
+#include "store/IniModule.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using lanvex::app::CommandLine;
+
+std::string executablePath(const char* argv0)
+{
+    std::error_code error;
+    const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::string(argv0) : self.string();
+}
+
+int runWindow(int argc, char** argv, const CommandLine& line)
+{
+    QApplication application(argc, argv);
+    lanvex::app::Platform platform = lanvex::app::MakePlatform(line.simulateFile);
+    lanvex::app::QtMessageSink messages;
+    lanvex::app::MainWindow window(*platform.connector, *platform.printers, messages);
+    window.show();
+    return QApplication::exec();
+}
+
+int runConsole(int argc, char** argv, const CommandLine& line)
+{
+    switch (line.mode) {
+    case CommandLine::Mode::Version:
+        std::cout << "lanvex " << LANVEX_VERSION_MAJOR << '.' << LANVEX_VERSION_MINOR << '.'
+                  << LANVEX_VERSION_REVISION << '\n';
+        return 0;
+    case CommandLine::Mode::Help:
+        std::cout << lanvex::app::UsageText();
+        return 0;
+    case CommandLine::Mode::List:
+        return lanvex::app::RunListCommand(std::cout);
+    default:
+        break;
+    }
+    // The real network backend talks D-Bus, which wants a Qt application object.
+    QCoreApplication application(argc, argv);
+    lanvex::app::Platform platform = lanvex::app::MakePlatform(line.simulateFile);
+    if (line.mode == CommandLine::Mode::Adapters)
+        return lanvex::app::RunAdaptersCommand(platform, std::cout);
+    return lanvex::app::RunApplyCommand(platform, line.siteName, line.adapterText, std::cout, std::cerr);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    try {
+        const CommandLine line = lanvex::app::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+        if (line.mode == CommandLine::Mode::Invalid) {
+            std::cerr << "lanvex: " << line.error << "\n\n" << lanvex::app::UsageText();
+            return 2;
+        }
+        lanvex::store::IniFileName = lanvex::store::SettingsPathForExecutable(executablePath(argv[0]));
+        if (line.mode == CommandLine::Mode::Window)
+            return runWindow(argc, argv, line);
+        return runConsole(argc, argv, line);
+    } catch (...) {
+        // A failure of start-up itself ends the program without a message.
+        return 1;
+    }
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace lanvex::net {
+
+// A property value or method argument as the management service passes it: null, text, boolean,
+// integer, or an array of texts or integers. Missing and null properties are both std::monostate.
+using Value = std::variant<std::monostate, std::string, bool, std::int64_t, std::vector<std::string>,
+                           std::vector<std::int64_t>>;
+
+// A failure raised by the service (cannot connect, bad query, broken call), as opposed to a method
+// that ran and returned a non-zero result.
+class ServiceError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// One instance of the adapter configuration class: named properties and named methods.
+class ManagementObject
+{
+public:
+    virtual ~ManagementObject() = default;
+    virtual Value Property(std::string_view name) const = 0;
+    // Runs a method; returns its result, 0 for success. Throws ServiceError when the call itself fails.
+    virtual std::uint32_t ExecMethod(std::string_view method, const std::vector<Value>& args) = 0;
+};
+
+using ObjectRef = std::shared_ptr<ManagementObject>;
+
+// A connection to the service. Both calls throw ServiceError on failure.
+class ManagementService
+{
+public:
+    virtual ~ManagementService() = default;
+    virtual std::vector<ObjectRef> ExecQuery(std::string_view query, std::string_view language,
+                                             std::int32_t flags) = 0;
+    virtual ObjectRef Get(std::string_view objectPath, std::int32_t flags) = 0;
+};
+
+// Resolves a moniker such as "winmgmts:" to a connection. Throws ServiceError when the service
+// cannot be reached.
+class ServiceConnector
+{
+public:
+    virtual ~ServiceConnector() = default;
+    virtual std::unique_ptr<ManagementService> Connect(std::string_view moniker) = 0;
+};
+
+} // namespace lanvex::net

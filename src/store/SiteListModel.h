@@ -1,0 +1,25 @@
+#pragma once
+
+#include "store/SiteProfile.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace lanvex::store {
+
+// The in-memory site list: entry 0 is the current-settings entry, entries 1..N the saved sites
+// in the order of the settings file's site list.
+struct SiteListModel
+{
+    std::vector<std::string> SiteNames;
+    std::vector<SiteProfile> SiteProfiles;
+    std::int32_t SiteCount = 0;
+    // The entry that shows the adapter's live settings: -1 none, 0 once entry 0 holds them.
+    std::int32_t CurSiteIndex = -1;
+};
+
+// Name of the current-settings entry.
+inline constexpr const char* kCurrentSettingsName = "本机当前设置";
+
+} // namespace lanvex::store
