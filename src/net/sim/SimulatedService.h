@@ -1,0 +1,38 @@
+#pragma once
+
+#include "net/ManagementService.h"
+#include "printer/PrinterSource.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lanvex::net::sim {
+
+// A management service played from a JSON file. The file is read afresh at every Connect, so an
+// outside edit is seen by the next operation; every method call is logged in the file's "calls"
+// and the whole file is written back atomically, so an observer always sees the adapters' state.
+class SimulatedConnector : public ServiceConnector
+{
+public:
+    explicit SimulatedConnector(std::string jsonPath);
+    std::unique_ptr<ManagementService> Connect(std::string_view moniker) override;
+
+private:
+    std::string jsonPath_;
+};
+
+// The printers of the same file: "printers" (names) and "defaultPrinter" (the profile entry).
+class SimulatedPrinters : public printer::PrinterSource
+{
+public:
+    explicit SimulatedPrinters(std::string jsonPath);
+    std::string DefaultPrinterEntry() const override;
+    std::vector<std::string> InstalledPrinters() const override;
+
+private:
+    std::string jsonPath_;
+};
+
+} // namespace lanvex::net::sim

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "printer/PrinterSource.h"
+
+namespace lanvex::printer {
+
+// The printers CUPS knows (through Qt PrintSupport). The default printer's entry is
+// "<name>,cups,<device URI or queue name>", so the part before the first comma is the name that
+// the printer list also holds.
+class CupsPrinterSource : public PrinterSource
+{
+public:
+    std::string DefaultPrinterEntry() const override;
+    std::vector<std::string> InstalledPrinters() const override;
+};
+
+} // namespace lanvex::printer
