@@ -1,0 +1,340 @@
+#include "net/IPInfo.h"
+
+#include "printer/PrinterSource.h"
+
+#include <exception>
+#include <optional>
+#include <string_view>
+
+namespace lanvex::net {
+
+namespace {
+
+// The adapter query reads from the default namespace; the apply addresses cimv2 explicitly. Each
+// sends its own query text unchanged, because a backend may see the difference.
+constexpr std::string_view kQueryMoniker = "winmgmts:";
+constexpr std::string_view kQueryText = "Select * From Win32_NetworkAdapterConfiguration Where IPEnabled=TRUE";
+constexpr std::string_view kApplyMoniker = "winmgmts:\\\\.\\root\\cimv2";
+constexpr std::string_view kApplyQueryText = "SELECT * FROM Win32_NetworkAdapterConfiguration WHERE IPEnabled = True";
+constexpr std::string_view kQueryLanguage = "WQL";
+constexpr std::int32_t kReturnImmediately = 16;
+constexpr std::string_view kPathPrefix = "Win32_NetworkAdapterConfiguration.Index=";
+
+// A property value as text, the way the service's scripting layer converts it. Arrays and nulls
+// have no text.
+std::optional<std::string> textOf(const Value& value)
+{
+    if (const auto* text = std::get_if<std::string>(&value))
+        return *text;
+    if (const auto* flag = std::get_if<bool>(&value))
+        return std::string(*flag ? "True" : "False");
+    if (const auto* number = std::get_if<std::int64_t>(&value))
+        return std::to_string(*number);
+    return std::nullopt;
+}
+
+// One element of an array property as text; nothing when the value is no array or too short.
+// A plain text counts as holding itself at element 0, so MACAddress reads either way.
+std::optional<std::string> elementOf(const Value& value, std::size_t index)
+{
+    if (const auto* texts = std::get_if<std::vector<std::string>>(&value))
+        return index < texts->size() ? std::optional<std::string>((*texts)[index]) : std::nullopt;
+    if (const auto* numbers = std::get_if<std::vector<std::int64_t>>(&value))
+        return index < numbers->size() ? std::optional<std::string>(std::to_string((*numbers)[index])) : std::nullopt;
+    if (index == 0)
+        return textOf(value);
+    return std::nullopt;
+}
+
+std::optional<bool> booleanOf(const Value& value)
+{
+    if (const auto* flag = std::get_if<bool>(&value))
+        return *flag;
+    if (const auto* number = std::get_if<std::int64_t>(&value))
+        return *number != 0;
+    if (const auto* text = std::get_if<std::string>(&value)) {
+        if (*text == "True" || *text == "true" || *text == "TRUE")
+            return true;
+        if (*text == "False" || *text == "false" || *text == "FALSE")
+            return false;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::int64_t> integerOf(const Value& value)
+{
+    if (const auto* number = std::get_if<std::int64_t>(&value))
+        return *number;
+    return std::nullopt;
+}
+
+// Reads a property; a failing read gives null, so the step is skipped and its target stays as it was.
+Value readProperty(const ManagementObject& object, std::string_view name)
+{
+    try {
+        return object.Property(name);
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
+void readText(const ManagementObject& object, std::string_view name, std::string& target)
+{
+    if (auto text = textOf(readProperty(object, name)))
+        target = std::move(*text);
+}
+
+void readElement(const ManagementObject& object, std::string_view name, std::size_t index, std::string& target)
+{
+    if (auto text = elementOf(readProperty(object, name), index))
+        target = std::move(*text);
+}
+
+bool hasIndex(const ManagementObject& object, std::int32_t adapterNumber)
+{
+    const auto index = integerOf(readProperty(object, "Index"));
+    return index && *index == adapterNumber;
+}
+
+struct ApplyState
+{
+    ManagementService& WmiService;
+    std::vector<ObjectRef>& AdapterSet;
+    const StatusSink& showStatus;
+    std::int32_t ApplyResult = kApplyOk;
+
+    void ShowStatus(const std::string& text) const
+    {
+        if (showStatus)
+            showStatus(text);
+    }
+};
+
+// Runs a method of the static path. A call that raises leaves its result at 0: the step is skipped.
+std::uint32_t callSkippingFailure(const ObjectRef& object, std::string_view method, const std::vector<Value>& args)
+{
+    if (!object)
+        return 0;
+    try {
+        return object->ExecMethod(method, args);
+    } catch (const std::exception&) {
+        return 0;
+    }
+}
+
+// Failures raised here are not caught: they end the apply, which reports them on its own.
+void SetDHCPMode(ApplyState& state, std::int32_t adapterNumber)
+{
+    for (const ObjectRef& AdapterItem : state.AdapterSet) {
+        if (!AdapterItem)
+            continue;
+        const auto index = integerOf(AdapterItem->Property("Index"));
+        if (!index || *index != adapterNumber)
+            continue;
+        if (booleanOf(AdapterItem->Property("DHCPEnabled")) != true) {
+            if (AdapterItem->ExecMethod("EnableDHCP", {}) != 0) {
+                state.ShowStatus("设置DHCP工作方式时发生错误!");
+                state.ApplyResult = kDhcpFailed;
+            } else {
+                state.ShowStatus("设置DHCP工作方式成功!");
+            }
+        } else {
+            state.ApplyResult = kAlreadyDhcp;
+            state.ShowStatus("当前已经工作在DHCP方式!");
+        }
+        return;
+    }
+    state.ApplyResult = kAdapterNotFound;
+}
+
+// Every step is attempted; one that raises is skipped and counts as success.
+void SetStaticMode(ApplyState& state, std::int32_t adapterNumber, const store::SiteProfile& site)
+{
+    for (const ObjectRef& AdapterItem : state.AdapterSet) {
+        if (!AdapterItem || !hasIndex(*AdapterItem, adapterNumber))
+            continue;
+        state.ShowStatus("正在设置IP地址及子网掩码，请稍候...");
+        const std::uint32_t staticResult = callSkippingFailure(
+            AdapterItem, "EnableStatic",
+            { std::vector<std::string> { site.IP }, std::vector<std::string> { site.SubNetMask } });
+        if (staticResult != 0) {
+            state.ShowStatus("设置IP地址及子网掩码失败!");
+            state.ApplyResult = kStaticFailed;
+            return;
+        }
+        state.ShowStatus("设置IP地址及子网掩码成功!");
+        state.ShowStatus("正在设置IP网关，请稍候...");
+
+        ObjectRef AdapterByPath;
+        if (const auto index = elementOf(readProperty(*AdapterItem, "Index"), 0)) {
+            try {
+                AdapterByPath = state.WmiService.Get(std::string(kPathPrefix) + *index, 0);
+            } catch (const std::exception&) {
+                AdapterByPath.reset();
+            }
+        }
+        const std::uint32_t gatewayResult = callSkippingFailure(
+            AdapterByPath, "SetGateways",
+            { std::vector<std::string> { site.DefaultGateway }, std::vector<std::int64_t> { 1 } });
+
+        std::uint32_t dnsResult = 0;
+        if (site.ChangeDNS) {
+            state.ShowStatus("正在设置DNS，请稍候...");
+            dnsResult = callSkippingFailure(AdapterByPath, "SetDNSServerSearchOrder",
+                                            { std::vector<std::string> { site.DNS, site.AuxDNS } });
+        }
+        std::uint32_t winsResult = 0;
+        if (site.ChangeWINS) {
+            state.ShowStatus("正在设置WINS服务器，请稍候...");
+            winsResult = callSkippingFailure(AdapterItem, "SetWINSServer", { site.WINS, site.AuxWINS });
+        }
+        if (gatewayResult != 0)
+            state.ApplyResult += kGatewayFailed;
+        if (dnsResult != 0)
+            state.ApplyResult += kDnsFailed;
+        if (winsResult != 0)
+            state.ApplyResult += kWinsFailed;
+        return;
+    }
+    state.ApplyResult = kAdapterNotFound;
+}
+
+} // namespace
+
+std::vector<std::string> ListAdapters(ServiceConnector& connector)
+{
+    std::vector<std::string> descriptions;
+    try {
+        std::unique_ptr<ManagementService> WmiService = connector.Connect(kQueryMoniker);
+        if (!WmiService)
+            return descriptions;
+        const std::vector<ObjectRef> AdapterSet = WmiService->ExecQuery(kQueryText, kQueryLanguage, kReturnImmediately);
+        for (const ObjectRef& AdapterItem : AdapterSet) {
+            if (!AdapterItem)
+                continue;
+            // A description that cannot be read as text adds no line.
+            if (auto text = textOf(readProperty(*AdapterItem, "Description")))
+                descriptions.push_back(std::move(*text));
+        }
+    } catch (const std::exception&) {
+        // An unreachable service or a failed query lists what was read so far: nothing.
+    }
+    return descriptions;
+}
+
+store::SiteProfile GetAdapterInfo(ServiceConnector& connector, const printer::PrinterSource& printers,
+                                  std::int32_t adapterNumber)
+{
+    store::SiteProfile info;
+    std::vector<ObjectRef> AdapterSet;
+    try {
+        std::unique_ptr<ManagementService> WmiService = connector.Connect(kQueryMoniker);
+        if (!WmiService)
+            return info;
+        AdapterSet = WmiService->ExecQuery(kQueryText, kQueryLanguage, kReturnImmediately);
+    } catch (const std::exception&) {
+        return info;
+    }
+    for (const ObjectRef& AdapterItem : AdapterSet) {
+        if (!AdapterItem || !hasIndex(*AdapterItem, adapterNumber))
+            continue;
+        const ManagementObject& item = *AdapterItem;
+        readText(item, "Description", info.Description);
+        if (const auto dhcp = booleanOf(readProperty(item, "DHCPEnabled")))
+            info.DHCPEnabled = *dhcp;
+        if (info.DHCPEnabled) {
+            readElement(item, "MACAddress", 0, info.MACAddress);
+        } else {
+            readElement(item, "IpAddress", 0, info.IP);
+            readElement(item, "IPSubnet", 0, info.SubNetMask);
+            readElement(item, "DefaultIPGateway", 0, info.DefaultGateway);
+            readElement(item, "DNSServerSearchOrder", 0, info.DNS);
+            readElement(item, "DNSServerSearchOrder", 1, info.AuxDNS);
+            readText(item, "WINSPrimaryServer", info.WINS);
+            readText(item, "WINSSecondaryServer", info.AuxWINS);
+            readElement(item, "MACAddress", 0, info.MACAddress);
+            try {
+                info.PrinterName = printer::GetDefaultPrinter(printers);
+            } catch (const std::exception&) {
+                info.PrinterName.clear();
+            }
+        }
+        break;
+    }
+    return info;
+}
+
+std::int32_t ApplyIPSettings(ServiceConnector& connector, std::int32_t adapterNumber, const store::SiteProfile& site,
+                             const StatusSink& showStatus)
+{
+    std::unique_ptr<ManagementService> WmiService;
+    std::vector<ObjectRef> AdapterSet;
+    try {
+        WmiService = connector.Connect(kApplyMoniker);
+        if (!WmiService)
+            return kServiceUnavailable;
+        AdapterSet = WmiService->ExecQuery(kApplyQueryText, kQueryLanguage, kReturnImmediately);
+    } catch (const std::exception&) {
+        return kServiceUnavailable;
+    }
+
+    ApplyState state { *WmiService, AdapterSet, showStatus };
+    if (site.DHCPEnabled) {
+        state.ShowStatus("正在准备设置DHCP工作方式，请稍候...");
+        try {
+            SetDHCPMode(state, adapterNumber);
+        } catch (const std::exception&) {
+            return kDhcpSwitchRaised;
+        }
+    } else {
+        state.ShowStatus("正在准备设置静态IP，请稍候...");
+        SetStaticMode(state, adapterNumber, site);
+    }
+    return state.ApplyResult;
+}
+
+std::string ApplySummary(std::int32_t applyResult, const store::SiteProfile& site)
+{
+    switch (applyResult) {
+    case kStaticFailed:
+        return "更新IP及子网掩码失败。";
+    case kDhcpFailed:
+        return "设定为DHCP工作方式失败。";
+    case kAlreadyDhcp:
+        return "已经是DHCP工作方式。";
+    case kServiceUnavailable:
+        return "无法连接系统的网络管理服务，设置未生效。";
+    case kAdapterNotFound:
+        return "未找到所选网卡，设置未生效。";
+    case kDhcpSwitchRaised:
+        return "设定为DHCP工作方式失败。";
+    default:
+        break;
+    }
+    if (applyResult == kApplyOk && site.DHCPEnabled)
+        return "设定为DHCP工作方式成功。";
+    if (applyResult < 0 || applyResult > 7)
+        return {};
+
+    struct Step
+    {
+        std::int32_t bit;
+        const char* succeeded;
+        const char* failed;
+    };
+    static constexpr Step kSteps[] = {
+        { kGatewayFailed, "更新网关成功。", "更新网关失败。" },
+        { kDnsFailed, "更新DNS成功。", "更新DNS失败。" },
+        { kWinsFailed, "更新WINS服务器成功。", "更新WINS服务器失败。" },
+    };
+    std::string summary = "更新IP及子网掩码成功。";
+    for (const Step& step : kSteps)
+        if ((applyResult & step.bit) == 0)
+            summary.append("\r\n").append(step.succeeded);
+    for (const Step& step : kSteps)
+        if ((applyResult & step.bit) != 0)
+            summary.append("\r\n").append(step.failed);
+    return summary;
+}
+
+} // namespace lanvex::net
