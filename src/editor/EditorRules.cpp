@@ -1,0 +1,172 @@
+#include "editor/EditorRules.h"
+
+#include <QString>
+#include <array>
+#include <cerrno>
+#include <iconv.h>
+
+namespace lanvex::editor {
+
+namespace {
+
+bool IsDecimalPartUpTo255(std::string_view part)
+{
+    if (part.empty())
+        return false;
+    int value = 0;
+    for (char c : part) {
+        if (c < '0' || c > '9')
+            return false;
+        value = value * 10 + (c - '0');
+        // Parts are at most 15 characters long, so leading zeros cannot overflow this.
+        if (value > 255)
+            return false;
+    }
+    return true;
+}
+
+bool SameNameIgnoringCase(const std::string& a, const std::string& b)
+{
+    return QString::fromUtf8(a).compare(QString::fromUtf8(b), Qt::CaseInsensitive) == 0;
+}
+
+bool MatchesAnyEntry(const std::string& name, const std::vector<std::string>& siteNames, int except)
+{
+    for (std::size_t i = 0; i < siteNames.size(); ++i) {
+        if (static_cast<int>(i) != except && SameNameIgnoringCase(name, siteNames[i]))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+bool IsValidIPText(std::string_view text)
+{
+    if (text.empty() || text.size() > 15)
+        return false;
+    std::array<std::string_view, 4> parts;
+    std::size_t count = 0;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t dot = text.find('.', start);
+        if (count == parts.size())
+            return false;
+        parts[count++] = text.substr(start, dot == std::string_view::npos ? std::string_view::npos : dot - start);
+        if (dot == std::string_view::npos)
+            break;
+        start = dot + 1;
+    }
+    if (count != parts.size())
+        return false;
+    for (std::string_view part : parts) {
+        if (!IsDecimalPartUpTo255(part))
+            return false;
+    }
+    return true;
+}
+
+std::optional<AddressFailure> CheckSiteAddresses(const AddressInputs& in)
+{
+    if (!in.staticChosen)
+        return std::nullopt;
+    struct Row
+    {
+        AddressField field;
+        const std::string& text;
+        bool checked;
+        const char* message;
+    };
+    const Row rows[] = {
+        { AddressField::IP, in.IP, true, "IP地址的格式不正确!" },
+        { AddressField::SubNetMask, in.SubNetMask, true, "IP子网掩码的格式不正确!" },
+        { AddressField::Gateway, in.Gateway, true, "IP默认网关的格式不正确!" },
+        { AddressField::DNS, in.DNS, in.dnsBox == 0, "DNS的格式不正确!" },
+        { AddressField::AuxDNS, in.AuxDNS, in.dnsBox == 0, "备用DNS的格式不正确!" },
+        { AddressField::WINS, in.WINS, in.winsBox == 0, "主WINS服务器的格式不正确!" },
+        { AddressField::AuxWINS, in.AuxWINS, in.winsBox == 0, "从WINS服务器的格式不正确!" },
+    };
+    for (const Row& row : rows) {
+        if (row.checked && !IsValidIPText(row.text))
+            return AddressFailure { row.field, row.message };
+    }
+    return std::nullopt;
+}
+
+EnabledStates EnablingFor(bool staticChosen, int dnsBox, int winsBox, int printerBox)
+{
+    EnabledStates states;
+    states.addressFields = staticChosen;
+    states.boxes = staticChosen;
+    // The governed fields follow their box in both modes: in DHCP mode the caption labels can
+    // still untick a locked box.
+    states.dnsFields = dnsBox == 0;
+    states.winsFields = winsBox == 0;
+    states.printerList = printerBox == 0;
+    return states;
+}
+
+int ToggledBoxValue(int value)
+{
+    return value == 1 ? 0 : 1;
+}
+
+std::string TrimSiteName(std::string_view name)
+{
+    const std::size_t first = name.find_first_not_of(' ');
+    if (first == std::string_view::npos)
+        return {};
+    const std::size_t last = name.find_last_not_of(' ');
+    return std::string(name.substr(first, last - first + 1));
+}
+
+bool RepresentableInCodePage936(std::string_view utf8)
+{
+    iconv_t cd = iconv_open("CP936", "UTF-8");
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return false;
+    std::string input(utf8);
+    char* in = input.data();
+    std::size_t inLeft = input.size();
+    bool ok = true;
+    std::array<char, 256> buffer;
+    while (inLeft > 0) {
+        char* out = buffer.data();
+        std::size_t outLeft = buffer.size();
+        if (iconv(cd, &in, &inLeft, &out, &outLeft) == static_cast<std::size_t>(-1) && errno != E2BIG) {
+            ok = false;
+            break;
+        }
+    }
+    iconv_close(cd);
+    return ok;
+}
+
+std::optional<std::string> SiteNameProblem(const std::string& trimmedName, const std::vector<std::string>& siteNames,
+                                           int selIndex)
+{
+    if (trimmedName.empty())
+        return std::string("名称不能为空!");
+    if (trimmedName.find_first_of(",[]=") != std::string::npos)
+        return std::string("名称不能包含逗号、方括号或等号!");
+    bool control = false;
+    for (unsigned char c : trimmedName)
+        control = control || c < 0x20 || c == 0x7f;
+    if (control || !RepresentableInCodePage936(trimmedName))
+        return std::string("名称中含有无法保存的字符!");
+    if (MatchesAnyEntry(trimmedName, siteNames, selIndex))
+        return std::string("已有同名的办公位置!");
+    return std::nullopt;
+}
+
+std::string NextNewSiteName(int& newSiteCounter, const std::vector<std::string>& siteNames)
+{
+    std::string name;
+    do {
+        ++newSiteCounter;
+        name = "新位置" + std::to_string(newSiteCounter);
+    } while (MatchesAnyEntry(name, siteNames, -1));
+    return name;
+}
+
+} // namespace lanvex::editor

@@ -1,0 +1,122 @@
+#pragma once
+
+#include "store/SiteProfile.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QString>
+#include <functional>
+#include <string>
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QRadioButton;
+
+namespace lanvex::editor {
+
+// A caption label that acts as a click target for its option or check box.
+class ClickLabel : public QLabel
+{
+    Q_OBJECT
+public:
+    explicit ClickLabel(const QString& text, QWidget* parent = nullptr);
+
+Q_SIGNALS:
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    bool pressed_ = false;
+};
+
+// A text field that refuses typing past 15 characters but keeps any text set by code whole
+// (QLineEdit::setMaxLength would cut it). Optionally selects its whole text on receiving focus.
+class SiteField : public QLineEdit
+{
+    Q_OBJECT
+public:
+    static constexpr int kTypingLimit = 15;
+
+    SiteField(bool selectAllOnFocus, QWidget* parent = nullptr);
+
+    // The longest text typing may produce now: 15, or the length of a longer text set by code
+    // until the user shortens it.
+    int typingLimit() const;
+
+protected:
+    void focusInEvent(QFocusEvent* event) override;
+
+private:
+    bool selectAllOnFocus_;
+    int acceptedLength_ = 0;
+};
+
+// FrameSite: the editor frame with one control per stored value of a site.
+class SiteEditor : public QGroupBox
+{
+    Q_OBJECT
+public:
+    explicit SiteEditor(QWidget* parent = nullptr);
+
+    // Controls, named as in the window's layout (objectName set to the same).
+    SiteField* txtName = nullptr;
+    QRadioButton* optIPType[2] = { nullptr, nullptr };
+    SiteField* txtIP = nullptr;
+    SiteField* txtSubNetMask = nullptr;
+    SiteField* txtGateway = nullptr;
+    QCheckBox* chkDNS = nullptr;
+    SiteField* txtDNS = nullptr;
+    SiteField* txtAuxDNS = nullptr;
+    QCheckBox* chkWINS = nullptr;
+    SiteField* txtWINS = nullptr;
+    SiteField* txtAuxWINS = nullptr;
+    QCheckBox* chkPrinter = nullptr;
+    QComboBox* cboPrinter = nullptr;
+    QWidget* Picture1 = nullptr;
+    ClickLabel* lblStatic = nullptr;
+    ClickLabel* lblDHCP = nullptr;
+    ClickLabel* lblDNS = nullptr;
+    ClickLabel* lblWINS = nullptr;
+    ClickLabel* lblPrinter = nullptr;
+
+    // "当前办公位置：" followed by the entry's name.
+    void setCaption(const QString& siteName);
+    // Loads an entry: caption, fields, option, boxes and the printer line.
+    void LoadProfile(const store::SiteProfile& p);
+    // What a save stores: the fields and switches, the name as typed (untrimmed).
+    store::SiteProfile ReadProfile() const;
+    // The blank state of the first tab; leaves the caption alone and focuses txtName.
+    void ShowBlank();
+    // Fills the printer list: an empty first line, then the names.
+    void setPrinters(const std::vector<std::string>& names);
+    // The selected entry's stored record, or nullptr when the selection is outside the list;
+    // choosing the static option restores the three boxes from it.
+    void setStoredSiteLookup(std::function<const store::SiteProfile*()> lookup);
+
+    // Runs the address checks in their order; on the first failure hands its message to
+    // `report`, then moves the focus to the failing field and returns false.
+    bool CheckSiteAddresses(const std::function<void(const QString& message)>& report);
+
+    // The handlers, public so the window and tests can run them as a click would.
+    void optIPType_Click(int index);
+    void chkDNS_Click();
+    void chkWINS_Click();
+    void chkPrinter_Click();
+    void lblStatic_Click();
+    void lblDHCP_Click();
+    void lblDNS_Click();
+    void lblWINS_Click();
+    void lblPrinter_Click();
+
+private:
+    void ApplyEnabling();
+
+    std::function<const store::SiteProfile*()> storedSite_;
+};
+
+} // namespace lanvex::editor
