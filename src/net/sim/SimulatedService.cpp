@@ -1,20 +1,450 @@
 #include "net/sim/SimulatedService.h"
 
+#include "net/sim/AddressRules.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
+#include <iterator>
 #include <nlohmann/json.hpp>
+#include <optional>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <utility>
 
 namespace lanvex::net::sim {
 
 namespace {
 
-nlohmann::json readFile(const std::string& path)
+using nlohmann::json;
+
+// Return values of the adapter configuration's methods, as the real service documents them.
+constexpr std::uint32_t kInvalidParameter = 68;
+constexpr std::uint32_t kInvalidSubnetMask = 66;
+constexpr std::uint32_t kTooManyGateways = 69;
+constexpr std::uint32_t kInvalidAddress = 70;
+constexpr std::uint32_t kInvalidGateway = 71;
+constexpr std::size_t kMaxGateways = 5;
+constexpr std::int64_t kMaxMetric = 9999;
+
+// Deeper nesting than any sane file has; refusing it keeps the recursive parts of the JSON
+// library away from stack exhaustion on a hostile file.
+constexpr int kMaxNesting = 64;
+
+std::string lower(std::string_view text)
+{
+    std::string result(text);
+    std::transform(result.begin(), result.end(), result.begin(),
+                   [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); });
+    return result;
+}
+
+bool nestingWithinLimit(const std::string& text)
+{
+    int depth = 0;
+    bool inString = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (inString) {
+            if (c == '\\')
+                ++i;
+            else if (c == '"')
+                inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > kMaxNesting)
+                return false;
+        } else if (c == ']' || c == '}') {
+            --depth;
+        }
+    }
+    return true;
+}
+
+// The whole file as JSON; discarded (null) when it cannot be read or parsed.
+json readDocument(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in)
-        return nullptr;
-    return nlohmann::json::parse(in, nullptr, /*allow_exceptions=*/false);
+        return json();
+    const std::string text { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
+    if (in.bad() || !nestingWithinLimit(text))
+        return json();
+    json doc = json::parse(text, nullptr, /*allow_exceptions=*/false);
+    return doc.is_discarded() ? json() : doc;
 }
+
+// Writes the text beside the target and renames it into place, so a reader sees either the old
+// file or the new one, never a part.
+bool writeAtomically(const std::string& path, const std::string& text)
+{
+    std::string temp = path + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0)
+        return false;
+    struct stat original
+    { };
+    if (::stat(path.c_str(), &original) == 0)
+        ::fchmod(fd, original.st_mode & 07777);
+    std::size_t written = 0;
+    bool ok = true;
+    while (written < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            ok = false;
+            break;
+        }
+        written += static_cast<std::size_t>(n);
+    }
+    ok = ok && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    if (ok && std::rename(temp.c_str(), path.c_str()) == 0)
+        return true;
+    std::remove(temp.c_str());
+    return false;
+}
+
+// A member of an object by name, ignoring letter case like the real service's property names.
+const json* findMember(const json& object, std::string_view name)
+{
+    if (!object.is_object())
+        return nullptr;
+    if (const auto exact = object.find(std::string(name)); exact != object.end())
+        return &*exact;
+    const std::string wanted = lower(name);
+    for (auto it = object.begin(); it != object.end(); ++it)
+        if (lower(it.key()) == wanted)
+            return &*it;
+    return nullptr;
+}
+
+// The member name as the file spells it, or `name` when absent, so an update keeps the file's spelling.
+std::string memberKey(const json& object, std::string_view name)
+{
+    const std::string wanted = lower(name);
+    if (object.is_object())
+        for (auto it = object.begin(); it != object.end(); ++it)
+            if (lower(it.key()) == wanted)
+                return it.key();
+    return std::string(name);
+}
+
+Value toValue(const json& value)
+{
+    if (value.is_string())
+        return value.get<std::string>();
+    if (value.is_boolean())
+        return value.get<bool>();
+    if (value.is_number_integer())
+        return value.get<std::int64_t>();
+    if (value.is_array()) {
+        if (std::all_of(value.begin(), value.end(), [](const json& e) { return e.is_string(); })) {
+            std::vector<std::string> texts;
+            for (const json& e : value)
+                texts.push_back(e.get<std::string>());
+            return texts;
+        }
+        if (std::all_of(value.begin(), value.end(), [](const json& e) { return e.is_number_integer(); })) {
+            std::vector<std::int64_t> numbers;
+            for (const json& e : value)
+                numbers.push_back(e.get<std::int64_t>());
+            return numbers;
+        }
+    }
+    return {};
+}
+
+json toJson(const Value& value)
+{
+    return std::visit(
+        [](const auto& v) -> json {
+            using T = std::decay_t<decltype(v)>;
+            if constexpr (std::is_same_v<T, std::monostate>)
+                return json();
+            else
+                return json(v);
+        },
+        value);
+}
+
+const std::vector<std::string>* textArray(const std::vector<Value>& args, std::size_t i)
+{
+    return i < args.size() ? std::get_if<std::vector<std::string>>(&args[i]) : nullptr;
+}
+
+const std::string* text(const std::vector<Value>& args, std::size_t i)
+{
+    return i < args.size() ? std::get_if<std::string>(&args[i]) : nullptr;
+}
+
+// The service's methods by their canonical names; the real service ignores letter case.
+const std::vector<std::string>& methodNames()
+{
+    static const std::vector<std::string> names
+        = { "EnableDHCP", "EnableStatic", "SetGateways", "SetDNSServerSearchOrder", "SetWINSServer" };
+    return names;
+}
+
+std::optional<std::string> canonicalMethod(std::string_view method)
+{
+    const std::string wanted = lower(method);
+    for (const std::string& name : methodNames())
+        if (lower(name) == wanted)
+            return name;
+    return std::nullopt;
+}
+
+// The loaded file of one connection, shared by the objects it hands out.
+struct Document
+{
+    std::string path;
+    json doc;
+
+    json& adapters() { return doc[memberKey(doc, "adapters")]; }
+
+    // Positions in "adapters" of the IP-enabled adapters, in file order: Index n is element n - 1.
+    std::vector<std::size_t> enabledAdapters() const
+    {
+        std::vector<std::size_t> positions;
+        const json* list = findMember(doc, "adapters");
+        if (!list || !list->is_array())
+            return positions;
+        for (std::size_t i = 0; i < list->size(); ++i) {
+            const json* enabled = findMember((*list)[i], "IPEnabled");
+            if (enabled && enabled->is_boolean() && enabled->get<bool>())
+                positions.push_back(i);
+        }
+        return positions;
+    }
+
+    void log(std::int64_t index, const std::string& method, const std::vector<Value>& args, std::uint32_t result)
+    {
+        json& calls = doc[memberKey(doc, "calls")];
+        if (!calls.is_array())
+            calls = json::array();
+        json argList = json::array();
+        for (const Value& arg : args)
+            argList.push_back(toJson(arg));
+        calls.push_back({ { "Index", index }, { "method", method }, { "args", argList }, { "result", result } });
+        const std::string text = doc.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
+        if (!writeAtomically(path, text))
+            throw ServiceError("cannot write the simulated service file " + path);
+    }
+};
+
+class SimulatedAdapter : public ManagementObject
+{
+public:
+    SimulatedAdapter(std::shared_ptr<Document> document, std::size_t position, std::int64_t index)
+        : document_(std::move(document))
+        , position_(position)
+        , index_(index)
+    { }
+
+    Value Property(std::string_view name) const override
+    {
+        if (lower(name) == "index")
+            return index_;
+        if (const json* value = findMember(adapter(), name))
+            return toValue(*value);
+        return {};
+    }
+
+    std::uint32_t ExecMethod(std::string_view method, const std::vector<Value>& args) override
+    {
+        const auto name = canonicalMethod(method);
+        if (!name)
+            throw ServiceError("no method " + std::string(method));
+        std::uint32_t result = 0;
+        if (const auto forced = forcedResult(*name))
+            result = *forced;
+        else
+            result = run(*name, args);
+        document_->log(index_, *name, args, result);
+        return result;
+    }
+
+private:
+    json& adapter() const { return document_->adapters()[position_]; }
+
+    void set(std::string_view property, json value) const
+    {
+        adapter()[memberKey(adapter(), property)] = std::move(value);
+    }
+
+    std::optional<std::uint32_t> forcedResult(const std::string& method) const
+    {
+        const json* results = findMember(adapter(), "results");
+        const json* forced = results ? findMember(*results, method) : nullptr;
+        if (forced && forced->is_number_unsigned() && forced->get<std::uint64_t>() <= 0xFFFFFFFFu)
+            return static_cast<std::uint32_t>(forced->get<std::uint64_t>());
+        return std::nullopt;
+    }
+
+    std::uint32_t run(const std::string& method, const std::vector<Value>& args) const
+    {
+        if (method == "EnableDHCP")
+            return enableDhcp(args);
+        if (method == "EnableStatic")
+            return enableStatic(args);
+        if (method == "SetGateways")
+            return setGateways(args);
+        if (method == "SetDNSServerSearchOrder")
+            return setDnsServers(args);
+        return setWinsServers(args);
+    }
+
+    std::uint32_t enableDhcp(const std::vector<Value>& args) const
+    {
+        if (!args.empty())
+            return kInvalidParameter;
+        const json* lease = findMember(adapter(), "DHCPLease");
+        for (const char* property : { "IPAddress", "IPSubnet", "DefaultIPGateway", "DNSServerSearchOrder" }) {
+            const json* leased = lease ? findMember(*lease, property) : nullptr;
+            set(property, leased && leased->is_array() ? *leased : json::array());
+        }
+        set("DHCPEnabled", true);
+        return 0;
+    }
+
+    std::uint32_t enableStatic(const std::vector<Value>& args) const
+    {
+        const auto* addresses = textArray(args, 0);
+        const auto* masks = textArray(args, 1);
+        if (args.size() != 2 || !addresses || !masks || addresses->empty() || addresses->size() != masks->size())
+            return kInvalidParameter;
+        for (std::size_t i = 0; i < addresses->size(); ++i) {
+            const auto mask = ParseSubnetMask((*masks)[i]);
+            if (!mask)
+                return kInvalidSubnetMask;
+            if (!IsUsableHostAddress((*addresses)[i], *mask))
+                return kInvalidAddress;
+        }
+        set("IPAddress", *addresses);
+        set("IPSubnet", *masks);
+        set("DHCPEnabled", false);
+        return 0;
+    }
+
+    std::uint32_t setGateways(const std::vector<Value>& args) const
+    {
+        const auto* gateways = textArray(args, 0);
+        if (args.empty() || args.size() > 2 || !gateways)
+            return kInvalidParameter;
+        if (gateways->size() > kMaxGateways)
+            return kTooManyGateways;
+        for (const std::string& gateway : *gateways)
+            if (!IsUsableHostAddress(gateway, std::nullopt))
+                return kInvalidGateway;
+        std::vector<std::int64_t> metrics;
+        if (args.size() == 2) {
+            const auto* given = std::get_if<std::vector<std::int64_t>>(&args[1]);
+            if (!given || given->size() != gateways->size())
+                return kInvalidParameter;
+            for (std::int64_t metric : *given)
+                if (metric < 1 || metric > kMaxMetric)
+                    return kInvalidParameter;
+            metrics = *given;
+        }
+        set("DefaultIPGateway", *gateways);
+        set("GatewayCostMetric", metrics);
+        return 0;
+    }
+
+    std::uint32_t setDnsServers(const std::vector<Value>& args) const
+    {
+        const auto* servers = textArray(args, 0);
+        if (args.size() != 1 || !servers)
+            return kInvalidParameter;
+        // Empty entries hold no server: a list of a preferred server alone is sent with an empty second.
+        std::vector<std::string> kept;
+        for (const std::string& server : *servers) {
+            if (server.empty())
+                continue;
+            if (!IsUsableHostAddress(server, std::nullopt))
+                return kInvalidAddress;
+            kept.push_back(server);
+        }
+        set("DNSServerSearchOrder", kept);
+        return 0;
+    }
+
+    std::uint32_t setWinsServers(const std::vector<Value>& args) const
+    {
+        const auto* primary = text(args, 0);
+        const auto* secondary = text(args, 1);
+        if (args.size() != 2 || !primary || !secondary)
+            return kInvalidParameter;
+        for (const std::string* server : { primary, secondary })
+            if (!server->empty() && !IsUsableHostAddress(*server, std::nullopt))
+                return kInvalidAddress;
+        set("WINSPrimaryServer", *primary);
+        set("WINSSecondaryServer", *secondary);
+        return 0;
+    }
+
+    std::shared_ptr<Document> document_;
+    std::size_t position_;
+    std::int64_t index_;
+};
+
+// Only the adapter-configuration query is known; spaces and letter case do not matter to it.
+bool isAdapterQuery(std::string_view query)
+{
+    std::string compact;
+    for (char c : lower(query))
+        if (c != ' ' && c != '\t' && c != '\r' && c != '\n')
+            compact.push_back(c);
+    return compact == "select*fromwin32_networkadapterconfigurationwhereipenabled=true";
+}
+
+class SimulatedService : public ManagementService
+{
+public:
+    explicit SimulatedService(std::shared_ptr<Document> document)
+        : document_(std::move(document))
+    { }
+
+    std::vector<ObjectRef> ExecQuery(std::string_view query, std::string_view language, std::int32_t) override
+    {
+        if (lower(language) != "wql")
+            throw ServiceError("unsupported query language");
+        if (!isAdapterQuery(query))
+            throw ServiceError("invalid query");
+        std::vector<ObjectRef> objects;
+        std::int64_t index = 0;
+        for (std::size_t position : document_->enabledAdapters())
+            objects.push_back(std::make_shared<SimulatedAdapter>(document_, position, ++index));
+        return objects;
+    }
+
+    ObjectRef Get(std::string_view objectPath, std::int32_t) override
+    {
+        static constexpr std::string_view kPrefix = "win32_networkadapterconfiguration.index=";
+        const std::string path = lower(objectPath);
+        if (path.rfind(kPrefix, 0) != 0)
+            throw ServiceError("invalid object path");
+        const std::string digits = path.substr(kPrefix.size());
+        if (digits.empty() || digits.size() > 9
+            || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            throw ServiceError("invalid object path");
+        const std::int64_t index = std::stoll(digits);
+        const std::vector<std::size_t> positions = document_->enabledAdapters();
+        if (index < 1 || index > static_cast<std::int64_t>(positions.size()))
+            throw ServiceError("object not found");
+        return std::make_shared<SimulatedAdapter>(document_, positions[static_cast<std::size_t>(index - 1)], index);
+    }
+
+private:
+    std::shared_ptr<Document> document_;
+};
 
 } // namespace
 
@@ -22,10 +452,24 @@ SimulatedConnector::SimulatedConnector(std::string jsonPath)
     : jsonPath_(std::move(jsonPath))
 { }
 
-std::unique_ptr<ManagementService> SimulatedConnector::Connect(std::string_view)
+std::unique_ptr<ManagementService> SimulatedConnector::Connect(std::string_view moniker)
 {
-    // Not built yet: behaves like an unreachable service.
-    throw ServiceError("simulated service not available");
+    if (lower(moniker).rfind("winmgmts:", 0) != 0)
+        throw ServiceError("invalid moniker");
+    auto document = std::make_shared<Document>();
+    document->path = jsonPath_;
+    document->doc = readDocument(jsonPath_);
+    if (!document->doc.is_object())
+        throw ServiceError("cannot read the simulated service file " + jsonPath_);
+    const json* unavailable = findMember(document->doc, "unavailable");
+    if (unavailable && unavailable->is_boolean() && unavailable->get<bool>())
+        throw ServiceError("the simulated service is unavailable");
+    const json* adapters = findMember(document->doc, "adapters");
+    if (adapters && !adapters->is_array())
+        throw ServiceError("\"adapters\" is not a list");
+    if (!adapters)
+        document->doc["adapters"] = json::array();
+    return std::make_unique<SimulatedService>(std::move(document));
 }
 
 SimulatedPrinters::SimulatedPrinters(std::string jsonPath)
@@ -34,21 +478,20 @@ SimulatedPrinters::SimulatedPrinters(std::string jsonPath)
 
 std::string SimulatedPrinters::DefaultPrinterEntry() const
 {
-    const nlohmann::json doc = readFile(jsonPath_);
-    if (doc.is_object() && doc.contains("defaultPrinter") && doc["defaultPrinter"].is_string())
-        return doc["defaultPrinter"].get<std::string>();
-    return {};
+    const json doc = readDocument(jsonPath_);
+    const json* entry = findMember(doc, "defaultPrinter");
+    return entry && entry->is_string() ? entry->get<std::string>() : std::string();
 }
 
 std::vector<std::string> SimulatedPrinters::InstalledPrinters() const
 {
     std::vector<std::string> names;
-    const nlohmann::json doc = readFile(jsonPath_);
-    if (doc.is_object() && doc.contains("printers") && doc["printers"].is_array()) {
-        for (const auto& name : doc["printers"])
+    const json doc = readDocument(jsonPath_);
+    const json* printers = findMember(doc, "printers");
+    if (printers && printers->is_array())
+        for (const json& name : *printers)
             if (name.is_string())
                 names.push_back(name.get<std::string>());
-    }
     return names;
 }
 
