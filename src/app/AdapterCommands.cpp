@@ -1,0 +1,112 @@
+#include "app/AdapterCommands.h"
+
+#include "net/IPInfo.h"
+#include "store/IniFile.h"
+#include "store/IniModule.h"
+#include "store/SiteStore.h"
+
+#include <charconv>
+#include <nlohmann/json.hpp>
+#include <ostream>
+
+namespace lanvex::app {
+
+namespace {
+
+// A positive decimal number that fits the adapter number; nothing otherwise.
+std::optional<std::int32_t> parseAdapterNumber(const std::string& text)
+{
+    std::int32_t number = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, number);
+    if (text.empty() || ec != std::errc() || ptr != end || number < 1)
+        return std::nullopt;
+    return number;
+}
+
+nlohmann::ordered_json adapterRecord(std::size_t position, std::int32_t adapterNumber, const store::SiteProfile& info)
+{
+    return {
+        { "position", position },
+        { "Index", adapterNumber },
+        { "Description", info.Description },
+        { "DHCPEnabled", info.DHCPEnabled },
+        { "IP", info.IP },
+        { "SubNetMask", info.SubNetMask },
+        { "DefaultGateway", info.DefaultGateway },
+        { "ChangeDNS", info.ChangeDNS },
+        { "DNS", info.DNS },
+        { "AuxDNS", info.AuxDNS },
+        { "ChangeWINS", info.ChangeWINS },
+        { "WINS", info.WINS },
+        { "AuxWINS", info.AuxWINS },
+        { "ChangePrinter", info.ChangePrinter },
+        { "PrinterName", info.PrinterName },
+        { "MACAddress", info.MACAddress },
+    };
+}
+
+// The summary as separate output lines: the message box joins them with "\r\n".
+void printLines(std::ostream& out, const std::string& text)
+{
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t end = text.find("\r\n", start);
+        out << text.substr(start, end == std::string::npos ? std::string::npos : end - start) << '\n';
+        if (end == std::string::npos)
+            break;
+        start = end + 2;
+    }
+}
+
+} // namespace
+
+int RunAdaptersCommand(Platform& platform, std::ostream& out)
+{
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    const std::vector<std::string> descriptions = net::ListAdapters(*platform.connector);
+    for (std::size_t position = 0; position < descriptions.size(); ++position) {
+        const auto adapterNumber = static_cast<std::int32_t>(position + 1);
+        list.push_back(adapterRecord(position, adapterNumber,
+                                     net::GetAdapterInfo(*platform.connector, *platform.printers, adapterNumber)));
+    }
+    out << list.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
+    return out ? 0 : 1;
+}
+
+int RunApplyCommand(Platform& platform, const std::string& siteName, const std::optional<std::string>& adapterText,
+                    std::ostream& out, std::ostream& err)
+{
+    std::int32_t adapterNumber = 1;
+    if (adapterText) {
+        const auto number = parseAdapterNumber(*adapterText);
+        if (!number) {
+            err << "lanvex: the adapter number must be a positive number: " << *adapterText << '\n';
+            return 2;
+        }
+        adapterNumber = *number;
+    }
+
+    const store::SiteListModel model = store::LoadSiteModel(store::IniFile(store::IniFileName).Load(), std::nullopt);
+    const store::SiteProfile* site = nullptr;
+    for (std::int32_t i = 1; i < model.SiteCount && static_cast<std::size_t>(i) < model.SiteNames.size()
+         && static_cast<std::size_t>(i) < model.SiteProfiles.size();
+         ++i) {
+        if (model.SiteNames[static_cast<std::size_t>(i)] == siteName) {
+            site = &model.SiteProfiles[static_cast<std::size_t>(i)];
+            break;
+        }
+    }
+    if (!site) {
+        err << "lanvex: no saved site is named " << siteName << '\n';
+        return 2;
+    }
+
+    // Progress goes to stderr, so stdout holds only the summary.
+    const std::int32_t result = net::ApplyIPSettings(*platform.connector, adapterNumber, *site,
+                                                     [&err](const std::string& text) { err << text << '\n'; });
+    printLines(out, net::ApplySummary(result, *site));
+    return result == net::kApplyOk || result == net::kAlreadyDhcp ? 0 : 1;
+}
+
+} // namespace lanvex::app
