@@ -1,0 +1,85 @@
+#include "app/ImageButton.h"
+
+#include "app/Twips.h"
+
+#include <QImage>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QSvgRenderer>
+
+namespace lanvex::app {
+
+namespace {
+
+bool IsSvg(const QString& path)
+{
+    return path.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive);
+}
+
+void PaintInto(QPainter& painter, const QRectF& target, const QString& resourcePath)
+{
+    if (IsSvg(resourcePath)) {
+        QSvgRenderer renderer(resourcePath);
+        if (renderer.isValid())
+            renderer.render(&painter, target);
+        return;
+    }
+    const QImage image(resourcePath);
+    if (!image.isNull())
+        painter.drawImage(target, image);
+}
+
+} // namespace
+
+QPixmap RenderPicture(const QString& resourcePath, QSize logicalSize, qreal devicePixelRatio)
+{
+    QPixmap pixmap(logicalSize * devicePixelRatio);
+    pixmap.setDevicePixelRatio(devicePixelRatio);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    PaintInto(painter, QRectF(QPointF(0, 0), QSizeF(logicalSize)), resourcePath);
+    return pixmap;
+}
+
+Picture::Picture(const QString& resourcePath, QWidget* parent)
+    : QWidget(parent)
+    , m_resourcePath(resourcePath)
+{ }
+
+void Picture::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    PaintInto(painter, QRectF(rect()), m_resourcePath);
+}
+
+ImageButton::ImageButton(const QString& resourcePath, const QString& toolTip, QPoint restTwips, QWidget* parent)
+    : Picture(resourcePath, parent)
+    , m_rest(TwipPoint(restTwips.x(), restTwips.y()))
+    , m_pressed(TwipPoint(restTwips.x() + 50, restTwips.y() + 50))
+{
+    setGeometry(QRect(m_rest, QSize(Px(480), Px(480))));
+    setToolTip(toolTip);
+    setAccessibleName(toolTip);
+    setCursor(Qt::ArrowCursor);
+}
+
+void ImageButton::mousePressEvent(QMouseEvent* event)
+{
+    move(m_pressed);
+    event->accept();
+}
+
+void ImageButton::mouseReleaseEvent(QMouseEvent* event)
+{
+    // The click counts where the pointer is let go, over the control in its pressed place.
+    const bool click = event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    move(m_rest);
+    event->accept();
+    if (click)
+        Q_EMIT clicked();
+}
+
+} // namespace lanvex::app

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QPoint>
+#include <QString>
+#include <QWidget>
+
+namespace lanvex::app {
+
+// A picture from the program's resources (SVG or raster), drawn to fill the control through Qt's
+// scaling, so it stays sharp on a high-DPI screen.
+class Picture : public QWidget
+{
+    Q_OBJECT
+public:
+    Picture(const QString& resourcePath, QWidget* parent);
+
+    const QString& ResourcePath() const { return m_resourcePath; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QString m_resourcePath;
+};
+
+// An image control that acts as a button: a 32 × 32 icon with a tooltip. While any mouse button
+// is held down on it, it stands 50 twips further right and further down; it always returns to
+// the same rest position. Releasing the left button over it is a click.
+class ImageButton : public Picture
+{
+    Q_OBJECT
+public:
+    ImageButton(const QString& resourcePath, const QString& toolTip, QPoint restTwips, QWidget* parent);
+
+    QPoint RestPosition() const { return m_rest; }
+    QPoint PressedPosition() const { return m_pressed; }
+
+Q_SIGNALS:
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QPoint m_rest;
+    QPoint m_pressed;
+};
+
+// Renders a resource picture (SVG or raster) at the given logical size and device pixel ratio.
+QPixmap RenderPicture(const QString& resourcePath, QSize logicalSize, qreal devicePixelRatio);
+
+} // namespace lanvex::app

@@ -1,0 +1,382 @@
+#include "app/MainWindow.h"
+
+#include "LanvexResources.h"
+#include "app/ImageButton.h"
+#include "app/MessageSink.h"
+#include "app/StatusLine.h"
+#include "app/TabLabel.h"
+#include "app/Twips.h"
+#include "editor/SiteEditor.h"
+#include "listview/SiteListView.h"
+#include "net/IPInfo.h"
+#include "printer/PrinterSource.h"
+#include "store/IniFile.h"
+#include "store/IniModule.h"
+#include "store/SiteStore.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScreen>
+#include <QScrollBar>
+#include <optional>
+
+namespace lanvex::app {
+
+namespace {
+
+QString Resource(const char* path)
+{
+    return QString::fromLatin1(path);
+}
+
+QString FromUtf8(const std::string& text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QIcon ApplicationIcon()
+{
+    QIcon icon;
+    for (const int size : { 16, 24, 32, 48, 64, 128, 256 })
+        icon.addPixmap(RenderPicture(Resource(resources::kAppIcon), QSize(size, size), 1.0));
+    return icon;
+}
+
+// A label placed at an absolute position whose caption never moves its neighbours.
+QLabel* MakeLabel(const QString& caption, QPoint topLeft, QWidget* parent, const QString& objectName)
+{
+    auto* label = new QLabel(caption, parent);
+    label->setObjectName(objectName);
+    label->setAccessibleName(caption);
+    label->adjustSize();
+    label->move(topLeft);
+    return label;
+}
+
+// Keeps the hourglass up until the apply has finished, also when a step throws.
+class WaitCursor
+{
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+} // namespace
+
+MainWindow::MainWindow(net::ServiceConnector& connector, const printer::PrinterSource& printers, MessageSink& messages,
+                       QWidget* parent)
+    : QWidget(parent)
+    , m_connector(connector)
+    , m_printers(printers)
+    , m_messages(messages)
+{
+    lanvexInitResources();
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Lanvex "));
+    setWindowIcon(ApplicationIcon());
+    setFixedSize(Px(9585), Px(7515));
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    CreateControls();
+    // F4 and Esc belong to the window whichever control has the focus, so the key releases are
+    // taken before any control sees them.
+    qApp->installEventFilter(this);
+    Form_Load();
+}
+
+MainWindow::~MainWindow()
+{
+    qApp->removeEventFilter(this);
+}
+
+void MainWindow::CreateControls()
+{
+    m_banner = new Picture(Resource(resources::kBanner), this);
+    m_banner->setObjectName(QStringLiteral("banner"));
+    m_banner->setAccessibleName(QStringLiteral("Lanvex"));
+    m_banner->setGeometry(0, 0, 283, 68);
+
+    picOption = new QWidget(this);
+    picOption->setObjectName(QStringLiteral("picOption"));
+    picOption->setGeometry(TwipRect(120, 1080, 8775, 6375));
+
+    const QString tabCaptions[2] = { QStringLiteral("IP设置"), QStringLiteral("使用说明") };
+    const QRect tabPlaces[2] = { TwipRect(120, 120, 1215, 315), TwipRect(1440, 120, 2055, 315) };
+    for (int k = 0; k < 2; ++k) {
+        lblTab[k] = new TabLabel(tabCaptions[k], picOption);
+        lblTab[k]->setObjectName(QStringLiteral("lblTab%1").arg(k));
+        lblTab[k]->setGeometry(tabPlaces[k]);
+        connect(lblTab[k], &TabLabel::clicked, this, [this, k] { lblTab_Click(k); });
+
+        picSetup[k] = new QWidget(picOption);
+        picSetup[k]->setObjectName(QStringLiteral("picSetup%1").arg(k));
+        picSetup[k]->setAccessibleName(tabCaptions[k]);
+        picSetup[k]->setGeometry(TwipRect(120, 480, 8535, 5775));
+    }
+
+    picStatus = new StatusLine(this, picOption);
+    picStatus->setObjectName(QStringLiteral("picStatus"));
+    picStatus->setAccessibleName(QStringLiteral("状态"));
+    picStatus->setGeometry(TwipRect(4200, 0, 4455, 375));
+    picStatus->hide();
+
+    imgCmd[0] = new ImageButton(Resource(resources::kExitIcon), QStringLiteral("退出"), QPoint(9000, 1560), this);
+    imgCmd[0]->setObjectName(QStringLiteral("imgCmd0"));
+    connect(imgCmd[0], &ImageButton::clicked, this, [this] { imgCmd_Click(0); });
+
+    // Page 0: the site list, the adapter list, the editor and the apply button.
+    QWidget* page = picSetup[0];
+    MakeLabel(QStringLiteral("IP设置列表："), TwipPoint(120, 120), page, QStringLiteral("lblSiteList"));
+
+    picList = new listview::SiteListView(page);
+    picList->setObjectName(QStringLiteral("picList"));
+    picList->setAccessibleName(QStringLiteral("IP设置列表"));
+    picList->setGeometry(TwipRect(120, 360, 3255, 4095));
+
+    VScroll = new QScrollBar(Qt::Vertical, page);
+    VScroll->setObjectName(QStringLiteral("VScroll"));
+    VScroll->setAccessibleName(QStringLiteral("IP设置列表滚动条"));
+    VScroll->setGeometry(picList->x() + picList->width(), picList->y(), VScroll->sizeHint().width(), picList->height());
+    VScroll->hide();
+    picList->setModel(&m_model);
+    picList->setScrollBar(VScroll);
+    picList->setSelIndex(0);
+    connect(picList, &listview::SiteListView::siteSelected, this, &MainWindow::SelectSite);
+
+    MakeLabel(QStringLiteral("需要更改设置的网卡："), TwipPoint(120, 4770), page, QStringLiteral("lblNIC"));
+    cboNIC = new QComboBox(page);
+    cboNIC->setObjectName(QStringLiteral("cboNIC"));
+    cboNIC->setAccessibleName(QStringLiteral("需要更改设置的网卡："));
+    cboNIC->setGeometry(Px(120), Px(5040), Px(2775), cboNIC->sizeHint().height());
+    connect(cboNIC, &QComboBox::currentIndexChanged, this, [this] { cboNIC_Click(); });
+
+    imgApply
+        = new ImageButton(Resource(resources::kApplyIcon), QStringLiteral("应用当前设置"), QPoint(3120, 4920), page);
+    imgApply->setObjectName(QStringLiteral("imgApply"));
+    connect(imgApply, &ImageButton::clicked, this, &MainWindow::imgApply_Click);
+
+    FrameSite = new editor::SiteEditor(page);
+    FrameSite->setObjectName(QStringLiteral("FrameSite"));
+    FrameSite->setGeometry(TwipRect(3840, 120, 4455, 5415));
+    FrameSite->setStoredSiteLookup([this]() -> const store::SiteProfile* {
+        const int selected = picList->SelIndex();
+        if (selected < 0 || selected >= m_model.SiteCount)
+            return nullptr;
+        return &m_model.SiteProfiles[static_cast<std::size_t>(selected)];
+    });
+
+    const QString ipTips[3]
+        = { QStringLiteral("新建IP设置"), QStringLiteral("保存当前IP设置"), QStringLiteral("删除当前IP设置") };
+    const QString ipIcons[3]
+        = { Resource(resources::kNewIcon), Resource(resources::kSaveIcon), Resource(resources::kDeleteIcon) };
+    for (int i = 0; i < 3; ++i) {
+        imgIP[i] = new ImageButton(ipIcons[i], ipTips[i], QPoint(3600, 240 + 840 * i), FrameSite);
+        imgIP[i]->setObjectName(QStringLiteral("imgIP%1").arg(i));
+    }
+
+    // Page 1: the help text.
+    Frame1 = new QGroupBox(QStringLiteral("使用说明"), picSetup[1]);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1->setAccessibleName(QStringLiteral("使用说明"));
+    Frame1->setGeometry(TwipRect(480, 2880, 7575, 2655));
+    const QString helpLines[4] = {
+        QStringLiteral("按<Esc>键退出系统。         按<F4>键应用当前设置。"),
+        QStringLiteral("所有配置均保存在配置文件中，程序启动时会自动读取。"),
+        QStringLiteral("IP设置即时生效，无需重新启动电脑。"),
+        QStringLiteral("鼠标移动到图标上，可以显示出该图标代表的意义，以及部分参数。"),
+    };
+    for (int i = 0; i < 4; ++i) {
+        lblHelp[i] = new QLabel(helpLines[i], Frame1);
+        lblHelp[i]->setObjectName(QStringLiteral("lblHelp%1").arg(i));
+        lblHelp[i]->setAccessibleName(helpLines[i]);
+        lblHelp[i]->setTextFormat(Qt::PlainText);
+        lblHelp[i]->setGeometry(Px(360), Px(480 + 360 * i), Frame1->width() - Px(360) - Px(120), Px(255));
+        QPalette look = lblHelp[i]->palette();
+        look.setColor(QPalette::WindowText, look.color(QPalette::Active, QPalette::Highlight));
+        lblHelp[i]->setPalette(look);
+    }
+
+    // The window opens on page 0.
+    lblTab[0]->SetChosen(true);
+    lblTab[1]->SetChosen(false);
+    picSetup[0]->show();
+    picSetup[1]->hide();
+}
+
+void MainWindow::Form_Load()
+{
+    setWindowTitle(windowTitle()
+                   + QStringLiteral(" V%1.%2.%3")
+                         .arg(LANVEX_VERSION_MAJOR)
+                         .arg(LANVEX_VERSION_MINOR)
+                         .arg(LANVEX_VERSION_REVISION));
+    m_model.CurSiteIndex = -1;
+    picList->setHoverIndex(-1);
+
+    // Fill the adapter list without raising its click handler, then choose the first adapter,
+    // which does raise it.
+    {
+        const QSignalBlocker quiet(cboNIC);
+        for (const std::string& description : net::ListAdapters(m_connector))
+            cboNIC->addItem(FromUtf8(description));
+        cboNIC->setCurrentIndex(-1);
+    }
+    if (cboNIC->count() > 0)
+        cboNIC->setCurrentIndex(0);
+
+    FrameSite->setPrinters(m_printers.InstalledPrinters());
+
+    LoadSites();
+    RefreshSiteList();
+}
+
+void MainWindow::LoadSites()
+{
+    // The settings file is parsed once for the whole load.
+    const store::IniDocument settings = store::IniFile(store::IniFileName).Load();
+    std::optional<store::SiteProfile> current;
+    const int position = AdapterPosition();
+    if (position >= 0)
+        current = net::GetAdapterInfo(m_connector, m_printers, position + 1);
+    const std::int32_t curSiteIndex = m_model.CurSiteIndex;
+    m_model = store::LoadSiteModel(settings, current);
+    if (!current)
+        m_model.CurSiteIndex = curSiteIndex;
+    RefreshSiteList();
+}
+
+void MainWindow::RefreshSiteList()
+{
+    if (!isMinimized())
+        VScroll->setGeometry(picList->x() + picList->width(), picList->y(), VScroll->width(), picList->height());
+    const store::ScrollRange range = store::ScrollRangeFor(m_model.SiteCount);
+    if (!range.visible) {
+        VScroll->hide();
+        if (m_model.SiteCount > 0)
+            SelectSite(0);
+        return;
+    }
+    VScroll->setMinimum(range.minimum);
+    VScroll->setMaximum(range.maximum);
+    VScroll->setSingleStep(range.singleStep);
+    VScroll->setPageStep(range.pageStep);
+    VScroll->show();
+    VScroll->setValue(1);
+}
+
+void MainWindow::SelectSite(int index)
+{
+    if (m_model.SiteCount <= 0)
+        return;
+    picList->DrawSiteList();
+    if (index < 0 || index >= m_model.SiteCount)
+        return;
+    FrameSite->LoadProfile(m_model.SiteProfiles[static_cast<std::size_t>(index)]);
+}
+
+void MainWindow::ShowStatus(const QString& text)
+{
+    picStatus->ShowStatus(text);
+}
+
+void MainWindow::imgApply_Click()
+{
+    const int selected = picList->SelIndex();
+    if (selected <= 0 || selected >= m_model.SiteCount)
+        return;
+    // A copy: the record must stay whole while the status line's painting runs in between.
+    const store::SiteProfile site = m_model.SiteProfiles[static_cast<std::size_t>(selected)];
+    std::int32_t result = 0;
+    {
+        const WaitCursor hourglass;
+        ShowStatus(QStringLiteral("正在应用当前设置，请稍候..."));
+        picStatus->show();
+        picStatus->repaint();
+        result = net::ApplyIPSettings(m_connector, AdapterPosition() + 1, site,
+                                      [this](const std::string& text) { ShowStatus(FromUtf8(text)); });
+        ShowStatus(QStringLiteral("应用设置完毕。"));
+        picStatus->hide();
+    }
+    const QString summary = FromUtf8(net::ApplySummary(result, site));
+    const int position = AdapterPosition();
+    if (position >= 0) {
+        m_model.SiteProfiles[0] = net::GetAdapterInfo(m_connector, m_printers, position + 1);
+        m_model.SiteProfiles[0].Name = m_model.SiteNames[0];
+    }
+    m_messages.Information(this, QStringLiteral("温馨提示"), summary);
+}
+
+void MainWindow::lblTab_Click(int index)
+{
+    for (int k = 0; k < 2; ++k) {
+        lblTab[k]->SetChosen(k == index);
+        picSetup[k]->setVisible(k == index);
+    }
+    if (index != 0)
+        return;
+    FrameSite->ShowBlank();
+    if (m_model.SiteCount > 0)
+        picList->DrawSiteList();
+    FrameSite->txtName->setFocus();
+}
+
+void MainWindow::imgCmd_Click(int index)
+{
+    if (index == 0)
+        QCoreApplication::exit(0);
+}
+
+void MainWindow::cboNIC_Click()
+{
+    cboNIC->setToolTip(cboNIC->currentText());
+}
+
+int MainWindow::AdapterPosition() const
+{
+    return cboNIC->currentIndex();
+}
+
+void MainWindow::Form_KeyUp(int key)
+{
+    if (key == Qt::Key_F4)
+        imgApply_Click();
+    else if (key == Qt::Key_Escape)
+        close();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::KeyPress && type != QEvent::KeyRelease)
+        return QWidget::eventFilter(watched, event);
+    auto* target = qobject_cast<QWidget*>(watched);
+    if (target == nullptr || (target != this && !isAncestorOf(target)))
+        return QWidget::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() != Qt::Key_F4 && key->key() != Qt::Key_Escape)
+        return QWidget::eventFilter(watched, event);
+    // The press is taken too, so no control acts on these keys itself (a combo box would open
+    // its list on F4); the window acts once, when the key is let go.
+    if (type == QEvent::KeyRelease && !key->isAutoRepeat())
+        Form_KeyUp(key->key());
+    return true;
+}
+
+void MainWindow::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    // Each time the window becomes the active one, it repaints itself at once.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        repaint();
+}
+
+} // namespace lanvex::app

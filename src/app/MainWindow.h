@@ -1,0 +1,97 @@
+#pragma once
+
+#include "store/SiteListModel.h"
+
+#include <QString>
+#include <QWidget>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QScrollBar;
+
+namespace lanvex::net {
+class ServiceConnector;
+}
+namespace lanvex::printer {
+class PrinterSource;
+}
+namespace lanvex::listview {
+class SiteListView;
+}
+namespace lanvex::editor {
+class SiteEditor;
+}
+
+namespace lanvex::app {
+
+class ImageButton;
+class MessageSink;
+class Picture;
+class StatusLine;
+class TabLabel;
+
+// frmMain: the program's one window. It owns the site list model and the view state for its
+// whole life; the list, the editor and the network procedures work on them through it.
+// Constructing the window runs its load steps (Form_Load); every control carries its
+// layout name as objectName.
+class MainWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    MainWindow(net::ServiceConnector& connector, const printer::PrinterSource& printers, MessageSink& messages,
+               QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    const store::SiteListModel& Model() const { return m_model; }
+
+    // Loads entry `index` into the editor and redraws the list.
+    void SelectSite(int index);
+    // Fits the scroll bar to the number of entries; selects entry 0 when all fit.
+    void RefreshSiteList();
+    // Replaces the status line's text at once.
+    void ShowStatus(const QString& text);
+
+    // The handlers, public so the keys and tests run them exactly as a click would.
+    void imgApply_Click();
+    void lblTab_Click(int index);
+    void imgCmd_Click(int index);
+    void cboNIC_Click();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void CreateControls();
+    void Form_Load();
+    void LoadSites();
+    void Form_KeyUp(int key);
+    int AdapterPosition() const;
+
+    net::ServiceConnector& m_connector;
+    const printer::PrinterSource& m_printers;
+    MessageSink& m_messages;
+
+    store::SiteListModel m_model;
+
+    Picture* m_banner = nullptr;
+    QWidget* picOption = nullptr;
+    TabLabel* lblTab[2] = { nullptr, nullptr };
+    QWidget* picSetup[2] = { nullptr, nullptr };
+    StatusLine* picStatus = nullptr;
+    ImageButton* imgCmd[1] = { nullptr };
+    ImageButton* imgApply = nullptr;
+    ImageButton* imgIP[3] = { nullptr, nullptr, nullptr };
+    listview::SiteListView* picList = nullptr;
+    QScrollBar* VScroll = nullptr;
+    QComboBox* cboNIC = nullptr;
+    editor::SiteEditor* FrameSite = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QLabel* lblHelp[4] = { nullptr, nullptr, nullptr, nullptr };
+};
+
+// The window's name in the layout.
+using frmMain = MainWindow;
+
+} // namespace lanvex::app

@@ -1,0 +1,41 @@
+#include "app/StatusLine.h"
+
+#include "app/Twips.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPalette>
+
+namespace lanvex::app {
+
+StatusLine::StatusLine(const QWidget* fontSource, QWidget* parent)
+    : QWidget(parent)
+    , m_fontSource(fontSource)
+{
+    setAutoFillBackground(true);
+    QPalette look = palette();
+    look.setColor(QPalette::Window, look.color(QPalette::Active, QPalette::Highlight));
+    setPalette(look);
+}
+
+void StatusLine::ShowStatus(const QString& text)
+{
+    m_text = text;
+    const qreal textHeight = QFontMetricsF(m_fontSource->font()).height();
+    // A text taller than the strip gets a negative top and is drawn partly above it.
+    m_textTop = (height() - textHeight) / 2;
+    repaint();
+}
+
+void StatusLine::paintEvent(QPaintEvent*)
+{
+    // The background is filled by the widget; only the latest text is drawn over it.
+    if (m_text.isEmpty())
+        return;
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::WindowText));
+    const QFontMetricsF metrics(font());
+    painter.drawText(QPointF(Px(30), m_textTop + metrics.ascent()), m_text);
+}
+
+} // namespace lanvex::app
