@@ -1,0 +1,206 @@
+#include "app/SiteCommands.h"
+
+#include "app/MessageSink.h"
+#include "editor/EditorRules.h"
+#include "editor/SiteEditor.h"
+#include "listview/SiteListView.h"
+#include "store/IniFile.h"
+#include "store/IniModule.h"
+#include "store/SiteStore.h"
+
+#include <QRadioButton>
+#include <QScrollBar>
+
+namespace lanvex::app {
+
+namespace {
+
+const QString kNoticeTitle = QStringLiteral("温馨提示");
+
+std::string SettingsPath(const SiteCommandContext& context)
+{
+    return context.settingsPath.empty() ? store::IniFileName : context.settingsPath;
+}
+
+// Only the saved sites can be saved or deleted; entry 0 and stray selections are left alone.
+bool SelectionIsSavedSite(const SiteCommandContext& context)
+{
+    const int sel = context.list.SelIndex();
+    return sel >= 1 && sel < context.model.SiteCount;
+}
+
+void ReportWriteFailure(SiteCommandContext& context, const char* what, const std::string& path,
+                        const std::string& reason)
+{
+    QString text = QString::fromUtf8(what) + QStringLiteral("：无法写入配置文件 ") + QString::fromStdString(path);
+    if (!reason.empty())
+        text += QStringLiteral("\r\n") + QString::fromStdString(reason);
+    context.messages.Information(context.window, kNoticeTitle, text);
+}
+
+bool ScrollBarShown(const SiteCommandContext& context)
+{
+    const QScrollBar* bar = context.list.scrollBar();
+    return bar != nullptr && !bar->isHidden();
+}
+
+void FinishWithSelection(SiteCommandContext& context)
+{
+    const int sel = context.list.SelIndex();
+    if (sel >= 0 && context.selectSite)
+        context.selectSite(sel);
+}
+
+} // namespace
+
+void imgIP_Click(int index, SiteCommandContext& context)
+{
+    switch (index) {
+    case 0:
+        NewSite(context);
+        break;
+    case 1:
+        SaveSite(context);
+        break;
+    case 2:
+        DeleteSite(context);
+        break;
+    default:
+        break;
+    }
+}
+
+void NewSite(SiteCommandContext& context)
+{
+    store::SiteListModel& model = context.model;
+    // Sites named by an earlier run may already hold the next number: skip those names.
+    const std::string name = editor::NextNewSiteName(context.NewSiteCounter, model.SiteNames);
+
+    store::SiteListModel changed = model;
+    changed.SiteNames.push_back(name);
+    store::SiteProfile profile;
+    profile.Name = name;
+    changed.SiteProfiles.push_back(profile);
+    changed.SiteCount += 1;
+
+    // Only the list is written: the new site gets its section at its first save.
+    const std::string path = SettingsPath(context);
+    const std::string listText = store::SiteListText(changed);
+    const store::WriteResult written = store::IniFile(path).Update(
+        [&listText](store::IniDocument& settings) { return settings.WriteString("Common", "Sites", listText); });
+    if (!written) {
+        ReportWriteFailure(context, "新建失败", path, written.error);
+        return;
+    }
+
+    context.editor.txtName->setText(QString::fromStdString(name));
+    context.editor.optIPType[0]->setChecked(true);
+    model = std::move(changed);
+    context.list.setSelIndex(model.SiteCount - 1);
+
+    // Scroll to the end so the new entry stands in the last row.
+    if (model.SiteCount == 8) {
+        if (context.refreshSiteList)
+            context.refreshSiteList();
+        if (QScrollBar* bar = context.list.scrollBar())
+            bar->setValue(bar->maximum());
+    } else if (ScrollBarShown(context)) {
+        QScrollBar* bar = context.list.scrollBar();
+        bar->setMaximum(bar->maximum() + 1);
+        bar->setValue(bar->maximum());
+    }
+    FinishWithSelection(context);
+}
+
+void SaveSite(SiteCommandContext& context)
+{
+    if (!SelectionIsSavedSite(context))
+        return;
+    editor::SiteEditor& editor = context.editor;
+    const bool addressesOk = editor.CheckSiteAddresses(
+        [&context](const QString& message) { context.messages.Information(context.window, kNoticeTitle, message); });
+    if (!addressesOk)
+        return;
+
+    const int sel = context.list.SelIndex();
+    store::SiteProfile typed = editor.ReadProfile();
+    const std::string name = editor::TrimSiteName(typed.Name);
+    // A name is a section and an item of the comma-separated list: refuse names that would not
+    // read back as this one site.
+    if (const std::optional<std::string> problem = editor::SiteNameProblem(name, context.model.SiteNames, sel)) {
+        context.messages.Information(context.window, kNoticeTitle, QString::fromStdString(*problem));
+        editor.txtName->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+
+    store::SiteListModel changed = context.model;
+    store::SiteProfile& site = changed.SiteProfiles[sel];
+    // The table's fields; Description and MACAddress belong to the current-settings entry only.
+    site.Name = name;
+    site.DHCPEnabled = typed.DHCPEnabled;
+    site.IP = typed.IP;
+    site.SubNetMask = typed.SubNetMask;
+    site.DefaultGateway = typed.DefaultGateway;
+    site.ChangeDNS = typed.ChangeDNS;
+    site.DNS = typed.DNS;
+    site.AuxDNS = typed.AuxDNS;
+    site.ChangeWINS = typed.ChangeWINS;
+    site.WINS = typed.WINS;
+    site.AuxWINS = typed.AuxWINS;
+    site.ChangePrinter = typed.ChangePrinter;
+    site.PrinterName = typed.PrinterName;
+    changed.SiteNames[sel] = name;
+
+    // The list and all twelve keys in one replacement of the file: never half a save.
+    const std::string path = SettingsPath(context);
+    const std::string listText = store::SiteListText(changed);
+    const store::SiteProfile toWrite = site;
+    const store::WriteResult written = store::IniFile(path).Update(
+        [&listText, &toWrite](store::IniDocument& settings) { return store::WriteSite(settings, listText, toWrite); });
+    if (!written) {
+        ReportWriteFailure(context, "保存失败", path, written.error);
+        return;
+    }
+
+    context.model = std::move(changed);
+    context.messages.Information(context.window, QStringLiteral("系统提示"), QStringLiteral("保存成功!"));
+    FinishWithSelection(context);
+}
+
+void DeleteSite(SiteCommandContext& context)
+{
+    if (!SelectionIsSavedSite(context))
+        return;
+    const int sel = context.list.SelIndex();
+
+    store::SiteListModel changed = context.model;
+    const std::string name = changed.SiteProfiles[sel].Name;
+    changed.SiteNames.erase(changed.SiteNames.begin() + sel);
+    changed.SiteProfiles.erase(changed.SiteProfiles.begin() + sel);
+    changed.SiteCount -= 1;
+
+    const std::string path = SettingsPath(context);
+    const std::string listText = store::SiteListText(changed);
+    const store::WriteResult written = store::IniFile(path).Update([&](store::IniDocument& settings) {
+        // An entry whose name cannot head a section has none to remove; the list is what counts.
+        if (!name.empty())
+            settings.DeleteSection(name);
+        return settings.WriteString("Common", "Sites", listText);
+    });
+    if (!written) {
+        ReportWriteFailure(context, "删除失败", path, written.error);
+        return;
+    }
+
+    context.model = std::move(changed);
+    context.list.setSelIndex(sel - 1);
+    if (ScrollBarShown(context)) {
+        QScrollBar* bar = context.list.scrollBar();
+        bar->setMaximum(bar->maximum() - 1);
+    }
+    if (context.model.SiteCount <= 7 && context.refreshSiteList)
+        context.refreshSiteList();
+    FinishWithSelection(context);
+}
+
+} // namespace lanvex::app
