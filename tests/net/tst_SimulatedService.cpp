@@ -1,0 +1,263 @@
+// The simulated service file: listing, input checks, state changes, the call log and hostile files.
+#include "net/IPInfo.h"
+#include "net/sim/SimulatedService.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+#include <nlohmann/json.hpp>
+
+using namespace lanvex;
+using nlohmann::json;
+using Texts = std::vector<std::string>;
+
+// QCOMPARE cannot print a json value; this shows both sides on failure.
+#define COMPARE_JSON(actual, expected)                                                                                 \
+    QVERIFY2((actual) == (expected), (json(actual).dump() + " != " + json(expected).dump()).c_str())
+
+namespace {
+
+json sampleNetwork()
+{
+    return json::parse(R"({
+      "printers": ["Office Laser", "Front Desk"],
+      "defaultPrinter": "Office Laser,winspool,Ne01:",
+      "adapters": [
+        { "Description": "Off", "IPEnabled": false, "DHCPEnabled": true },
+        { "Description": "Wired", "MACAddress": "00:1A:2B:3C:4D:5E", "IPEnabled": true, "DHCPEnabled": false,
+          "IPAddress": ["192.168.1.10"], "IPSubnet": ["255.255.255.0"], "DefaultIPGateway": ["192.168.1.1"],
+          "DNSServerSearchOrder": ["192.168.1.53"], "WINSPrimaryServer": "", "WINSSecondaryServer": "",
+          "DHCPLease": { "IPAddress": ["10.0.0.23"], "IPSubnet": ["255.255.255.0"],
+                         "DefaultIPGateway": ["10.0.0.1"], "DNSServerSearchOrder": ["10.0.0.1"] } },
+        { "Description": "Wireless", "IPEnabled": true, "DHCPEnabled": true, "results": { "SetGateways": 71 } }
+      ],
+      "calls": []
+    })");
+}
+
+class SimFile
+{
+public:
+    explicit SimFile(const json& doc) { write(doc.dump()); }
+    void write(const std::string& text)
+    {
+        QFile file(path());
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text.data(), static_cast<qint64>(text.size()));
+    }
+    json read() const
+    {
+        QFile file(path());
+        return file.open(QIODevice::ReadOnly) ? json::parse(file.readAll().toStdString()) : json();
+    }
+    QString path() const { return dir_.filePath("network.json"); }
+    std::string stdPath() const { return path().toStdString(); }
+
+private:
+    QTemporaryDir dir_;
+};
+
+std::uint32_t call(const SimFile& file, std::int32_t index, const std::string& method,
+                   const std::vector<net::Value>& args)
+{
+    net::sim::SimulatedConnector connector(file.stdPath());
+    auto service = connector.Connect("winmgmts:");
+    return service->Get("Win32_NetworkAdapterConfiguration.Index=" + std::to_string(index), 0)
+        ->ExecMethod(method, args);
+}
+
+} // namespace
+
+class TestSimulatedService : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void listsIpEnabledAdaptersWithIndexes()
+    {
+        SimFile file(sampleNetwork());
+        net::sim::SimulatedConnector connector(file.stdPath());
+        QCOMPARE(net::ListAdapters(connector), (Texts { "Wired", "Wireless" }));
+        auto service = connector.Connect("winmgmts:\\\\.\\root\\cimv2");
+        const auto set
+            = service->ExecQuery("SELECT * FROM Win32_NetworkAdapterConfiguration WHERE IPEnabled = True", "WQL", 16);
+        QCOMPARE(set.size(), std::size_t(2));
+        QVERIFY(set[1]->Property("Index") == net::Value(std::int64_t(2)));
+        // Property names ignore letter case, as the real service's do.
+        QVERIFY(set[0]->Property("IpAddress") == net::Value(Texts { "192.168.1.10" }));
+        QVERIFY_THROWS_EXCEPTION(net::ServiceError, service->Get("Win32_NetworkAdapterConfiguration.Index=3", 0));
+        QVERIFY_THROWS_EXCEPTION(net::ServiceError, service->ExecQuery("Select * From Win32_Printer", "WQL", 16));
+        net::sim::SimulatedPrinters printers(file.stdPath());
+        QCOMPARE(printers.InstalledPrinters(), (Texts { "Office Laser", "Front Desk" }));
+        QCOMPARE(printer::GetDefaultPrinter(printers), std::string("Office Laser"));
+    }
+
+    void inputChecks_data()
+    {
+        QTest::addColumn<QString>("method");
+        QTest::addColumn<QStringList>("first");
+        QTest::addColumn<QStringList>("second");
+        QTest::addColumn<int>("result");
+        const QStringList mask { "255.255.255.0" };
+        QTest::newRow("static ok") << "EnableStatic" << QStringList { "10.1.2.3" } << mask << 0;
+        QTest::newRow("static /31") << "EnableStatic" << QStringList { "10.1.2.0" } << QStringList { "255.255.255.254" }
+                                    << 0;
+        QTest::newRow("part above 255") << "EnableStatic" << QStringList { "10.1.2.256" } << mask << 70;
+        QTest::newRow("three parts") << "EnableStatic" << QStringList { "10.1.2" } << mask << 70;
+        QTest::newRow("empty address") << "EnableStatic" << QStringList { "" } << mask << 70;
+        QTest::newRow("shell text") << "EnableStatic" << QStringList { "1.2.3.4; rm -rf /" } << mask << 70;
+        QTest::newRow("loopback") << "EnableStatic" << QStringList { "127.0.0.1" } << mask << 70;
+        QTest::newRow("multicast") << "EnableStatic" << QStringList { "224.0.0.1" } << mask << 70;
+        QTest::newRow("net address") << "EnableStatic" << QStringList { "10.1.2.0" } << mask << 70;
+        QTest::newRow("broadcast") << "EnableStatic" << QStringList { "10.1.2.255" } << mask << 70;
+        QTest::newRow("mask gap") << "EnableStatic" << QStringList { "10.1.2.3" } << QStringList { "255.0.255.0" }
+                                  << 66;
+        QTest::newRow("mask zero") << "EnableStatic" << QStringList { "10.1.2.3" } << QStringList { "0.0.0.0" } << 66;
+        QTest::newRow("mask text") << "EnableStatic" << QStringList { "10.1.2.3" } << QStringList { "mask" } << 66;
+        QTest::newRow("no address") << "EnableStatic" << QStringList {} << QStringList {} << 68;
+        QTest::newRow("gateway ok") << "SetGateways" << QStringList { "10.1.2.1" } << QStringList {} << 0;
+        QTest::newRow("gateway empty") << "SetGateways" << QStringList { "" } << QStringList {} << 71;
+        QTest::newRow("gateway bad") << "SetGateways" << QStringList { "10.1.2.x" } << QStringList {} << 71;
+        QTest::newRow("six gateways") << "SetGateways" << QStringList(6, "10.1.2.1") << QStringList {} << 69;
+        QTest::newRow("dns with empty second")
+            << "SetDNSServerSearchOrder" << QStringList { "8.8.8.8", "" } << QStringList {} << 0;
+        QTest::newRow("dns bad") << "SetDNSServerSearchOrder" << QStringList { "8.8.8", "" } << QStringList {} << 70;
+        QTest::newRow("wins empty") << "SetWINSServer" << QStringList { "" } << QStringList { "" } << 0;
+        QTest::newRow("wins bad") << "SetWINSServer" << QStringList { "10.0.0.5" } << QStringList { "wins" } << 70;
+    }
+
+    // Each check refuses with the service's code and leaves the adapter as it was; every call is logged.
+    void inputChecks()
+    {
+        QFETCH(QString, method);
+        QFETCH(QStringList, first);
+        QFETCH(QStringList, second);
+        QFETCH(int, result);
+        SimFile file(sampleNetwork());
+        const auto texts = [](const QStringList& list) {
+            Texts out;
+            for (const QString& s : list)
+                out.push_back(s.toStdString());
+            return out;
+        };
+        std::vector<net::Value> args { texts(first), texts(second) };
+        if (method == "SetGateways")
+            args[1] = std::vector<std::int64_t>(first.size(), 1);
+        else if (method == "SetDNSServerSearchOrder")
+            args.pop_back();
+        else if (method == "SetWINSServer")
+            args = { first.value(0).toStdString(), second.value(0).toStdString() };
+        const json before = file.read()["adapters"][1];
+        QCOMPARE(int(call(file, 1, method.toStdString(), args)), result);
+
+        const json after = file.read();
+        QCOMPARE(after["calls"].size(), std::size_t(1));
+        const json& logged = after["calls"][0];
+        COMPARE_JSON(logged["Index"], json(1));
+        COMPARE_JSON(logged["method"], json(method.toStdString()));
+        COMPARE_JSON(logged["result"], json(result));
+        QCOMPARE(logged["args"].size(), args.size());
+        if (result != 0)
+            COMPARE_JSON(after["adapters"][1], before);
+        else if (method == "SetDNSServerSearchOrder")
+            COMPARE_JSON(after["adapters"][1]["DNSServerSearchOrder"], json(Texts { "8.8.8.8" }));
+    }
+
+    void stateAfterApply()
+    {
+        SimFile file(sampleNetwork());
+        net::sim::SimulatedConnector connector(file.stdPath());
+        net::sim::SimulatedPrinters printers(file.stdPath());
+        store::SiteProfile site;
+        site.IP = "172.20.0.9";
+        site.SubNetMask = "255.255.0.0";
+        site.DefaultGateway = "172.20.0.1";
+        site.ChangeDNS = site.ChangeWINS = true;
+        site.DNS = "172.20.0.53";
+        site.WINS = "172.20.0.5";
+        QCOMPARE(net::ApplyIPSettings(connector, 1, site, {}), 0);
+        store::SiteProfile info = net::GetAdapterInfo(connector, printers, 1);
+        QCOMPARE(info.IP, site.IP);
+        QCOMPARE(info.SubNetMask, site.SubNetMask);
+        QCOMPARE(info.DefaultGateway, site.DefaultGateway);
+        QCOMPARE(info.DNS, site.DNS);
+        QCOMPARE(info.AuxDNS, std::string());
+        QCOMPARE(info.WINS, site.WINS);
+        QCOMPARE(info.PrinterName, std::string("Office Laser"));
+        const json calls = file.read()["calls"];
+        QCOMPARE(calls.size(), std::size_t(4));
+        COMPARE_JSON(calls[1]["args"], json::parse(R"([["172.20.0.1"], [1]])"));
+
+        // Back to DHCP: the lease's addresses; a forced result changes nothing.
+        site.DHCPEnabled = true;
+        QCOMPARE(net::ApplyIPSettings(connector, 1, site, {}), 0);
+        const json wired = file.read()["adapters"][1];
+        COMPARE_JSON(wired["DHCPEnabled"], json(true));
+        COMPARE_JSON(wired["IPAddress"], json(Texts { "10.0.0.23" }));
+        COMPARE_JSON(wired["DefaultIPGateway"], json(Texts { "10.0.0.1" }));
+        QCOMPARE(net::ApplyIPSettings(connector, 1, site, {}), 32);
+
+        site.DHCPEnabled = false;
+        QCOMPARE(net::ApplyIPSettings(connector, 2, site, {}), 1);
+        COMPARE_JSON(file.read()["adapters"][2].value("DefaultIPGateway", json()), json());
+        QCOMPARE(net::ApplyIPSettings(connector, 3, site, {}), 128);
+        // The write-back leaves no temporary file behind.
+        QCOMPARE(QDir(QFileInfo(file.path()).path()).entryList(QDir::Files), QStringList { "network.json" });
+    }
+
+    // An outside edit is seen at the next connection.
+    void rereadsAtEachConnect()
+    {
+        SimFile file(sampleNetwork());
+        net::sim::SimulatedConnector connector(file.stdPath());
+        json doc = sampleNetwork();
+        QCOMPARE(net::ListAdapters(connector).size(), std::size_t(2));
+        doc["unavailable"] = true;
+        file.write(doc.dump());
+        QVERIFY_THROWS_EXCEPTION(net::ServiceError, connector.Connect("winmgmts:"));
+        QCOMPARE(net::ApplyIPSettings(connector, 1, store::SiteProfile(), {}), 64);
+    }
+
+    void hostileFiles_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<bool>("connects");
+        QTest::newRow("empty") << QByteArray() << false;
+        QTest::newRow("truncated") << QByteArray(R"({"adapters": [{"IPEnabled": tr)") << false;
+        QTest::newRow("array") << QByteArray("[]") << false;
+        QTest::newRow("adapters not a list") << QByteArray(R"({"adapters": 5})") << false;
+        QTest::newRow("deep nesting") << QByteArray(100000, '[') << false;
+        QTest::newRow("bad utf-8") << QByteArray("{\"adapters\": [], \"x\": \"\xff\"}") << false;
+        QTest::newRow("odd adapters") << QByteArray(R"({"adapters": [5, null, {"IPEnabled": "yes"},
+            {"IPEnabled": true, "Description": 7, "IPAddress": [1, "a"], "results": {"EnableDHCP": -1}}],
+            "calls": {}, "printers": "x"})")
+                                      << true;
+    }
+
+    void hostileFiles()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(bool, connects);
+        SimFile file(json::object());
+        file.write(text.toStdString());
+        net::sim::SimulatedConnector connector(file.stdPath());
+        net::sim::SimulatedPrinters printers(file.stdPath());
+        QVERIFY(printers.InstalledPrinters().empty());
+        store::SiteProfile site;
+        site.DHCPEnabled = true;
+        if (!connects) {
+            QVERIFY_THROWS_EXCEPTION(net::ServiceError, connector.Connect("winmgmts:"));
+            QCOMPARE(net::ApplyIPSettings(connector, 1, site, {}), 64);
+            return;
+        }
+        QCOMPARE(net::ListAdapters(connector), Texts { "7" });
+        QCOMPARE(net::GetAdapterInfo(connector, printers, 1).IP, std::string());
+        QCOMPARE(net::ApplyIPSettings(connector, 1, site, {}), 0);
+        QCOMPARE(file.read()["calls"].size(), std::size_t(1));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSimulatedService)
+#include "tst_SimulatedService.moc"
