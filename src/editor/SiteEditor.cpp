@@ -4,11 +4,15 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QFocusEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QRadioButton>
 #include <QValidator>
 #include <algorithm>
+#include <limits>
+#include <memory>
 
 namespace lanvex::editor {
 
@@ -20,8 +24,8 @@ QRect Twips(int left, int top, int width, int height)
     return QRect(left / 15, top / 15, width / 15, height / 15);
 }
 
-// Refuses an edit that would make the text longer than the field's typing limit. Text set by
-// code is not validated by QLineEdit, so it is never cut.
+// Refuses a user's edit that would make the text longer than the field's typing limit. QLineEdit
+// reverts a refused edit; text set by code always passes, so it is never cut.
 class TypingLimitValidator : public QValidator
 {
 public:
@@ -99,7 +103,26 @@ SiteField::SiteField(bool selectAllOnFocus, QWidget* parent)
 
 int SiteField::typingLimit() const
 {
-    return std::max<int>(kTypingLimit, acceptedLength_);
+    // Outside the user's own input events every text is accepted: code is never cut.
+    return userInput_ ? std::max<int>(kTypingLimit, acceptedLength_) : std::numeric_limits<int>::max();
+}
+
+bool SiteField::event(QEvent* event)
+{
+    // Typing, pasting, dropping and the context menu all arrive as events of the field itself.
+    const bool outer = userInput_;
+    userInput_ = true;
+    const bool handled = QLineEdit::event(event);
+    userInput_ = outer;
+    return handled;
+}
+
+void SiteField::contextMenuEvent(QContextMenuEvent* event)
+{
+    // Run the menu inside this event so that its paste is held to the typing limit as well.
+    const std::unique_ptr<QMenu> menu(createStandardContextMenu());
+    if (menu)
+        menu->exec(event->globalPos());
 }
 
 void SiteField::focusInEvent(QFocusEvent* event)

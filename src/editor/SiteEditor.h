@@ -44,15 +44,18 @@ public:
 
     SiteField(bool selectAllOnFocus, QWidget* parent = nullptr);
 
-    // The longest text typing may produce now: 15, or the length of a longer text set by code
-    // until the user shortens it.
+    // The longest text the user's input may produce now: 15, or the length of a longer text set
+    // by code until the user shortens it.
     int typingLimit() const;
 
 protected:
+    bool event(QEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     bool selectAllOnFocus_;
+    bool userInput_ = false;
     int acceptedLength_ = 0;
 };
 

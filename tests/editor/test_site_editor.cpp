@@ -1,0 +1,315 @@
+#include "editor/SiteEditor.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTest>
+
+using lanvex::editor::SiteEditor;
+using lanvex::store::SiteProfile;
+
+namespace {
+
+SiteProfile StaticSite()
+{
+    SiteProfile p;
+    p.Name = "Office";
+    p.IP = "192.168.1.10";
+    p.SubNetMask = "255.255.255.0";
+    p.DefaultGateway = "192.168.1.1";
+    p.ChangeDNS = true;
+    p.DNS = "192.168.1.53";
+    p.AuxDNS = "8.8.8.8";
+    p.ChangeWINS = false;
+    p.WINS = "10.0.0.5";
+    p.AuxWINS = "10.0.0.6";
+    p.ChangePrinter = true;
+    p.PrinterName = "Front Desk";
+    return p;
+}
+
+struct Enabled
+{
+    bool address, boxes, dns, wins, printer;
+    bool operator==(const Enabled&) const = default;
+};
+
+Enabled EnabledOf(const SiteEditor& e)
+{
+    return { e.txtIP->isEnabled() && e.txtSubNetMask->isEnabled() && e.txtGateway->isEnabled(),
+             e.chkDNS->isEnabled() && e.chkWINS->isEnabled() && e.chkPrinter->isEnabled(),
+             e.txtDNS->isEnabled() && e.txtAuxDNS->isEnabled(), e.txtWINS->isEnabled() && e.txtAuxWINS->isEnabled(),
+             e.cboPrinter->isEnabled() };
+}
+
+QString Describe(const Enabled& s)
+{
+    return QStringLiteral("address %1 boxes %2 dns %3 wins %4 printer %5")
+        .arg(s.address)
+        .arg(s.boxes)
+        .arg(s.dns)
+        .arg(s.wins)
+        .arg(s.printer);
+}
+
+void ClickLabel(QWidget* label)
+{
+    QTest::mouseClick(label, Qt::LeftButton, {}, QPoint(3, 3));
+}
+
+} // namespace
+
+class TestSiteEditor : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QWidget> window;
+    SiteEditor* editor = nullptr;
+    SiteProfile stored;
+
+private Q_SLOTS:
+    void init()
+    {
+        window = std::make_unique<QWidget>();
+        window->resize(400, 420);
+        editor = new SiteEditor(window.get());
+        editor->move(20, 10);
+        editor->setPrinters({ "Office Laser", "Front Desk", "front desk" });
+        stored = StaticSite();
+        editor->setStoredSiteLookup([this] { return &stored; });
+        window->show();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    }
+
+    void cleanup() { window.reset(); }
+
+    void loadAndReadBack()
+    {
+        editor->LoadProfile(stored);
+        QCOMPARE(editor->title(), QStringLiteral("当前办公位置：Office"));
+        QVERIFY(editor->optIPType[0]->isChecked());
+        QCOMPARE(editor->chkDNS->checkState(), Qt::Unchecked);
+        QCOMPARE(editor->chkWINS->checkState(), Qt::Checked);
+        QCOMPARE(editor->chkPrinter->checkState(), Qt::Unchecked);
+        // Printer lookup is exact and case-sensitive.
+        QCOMPARE(editor->cboPrinter->currentIndex(), 2);
+        QCOMPARE(EnabledOf(*editor), (Enabled { true, true, true, false, true }));
+        QCOMPARE(editor->ReadProfile(), stored);
+
+        SiteProfile unknownPrinter = stored;
+        unknownPrinter.PrinterName = "Gone";
+        editor->LoadProfile(unknownPrinter);
+        QCOMPARE(editor->cboPrinter->currentIndex(), 0);
+    }
+
+    void codeTextIsNotCutButTypingIsLimited()
+    {
+        SiteProfile p = stored;
+        p.IP = "192.168.001.0010"; // 16 characters, as a hand-edited file may hold
+        p.Name = QStringLiteral("一个很长很长很长很长很长的办公位置名称").toStdString();
+        editor->LoadProfile(p);
+        QCOMPARE(editor->txtIP->text(), QStringLiteral("192.168.001.0010"));
+        QCOMPARE(editor->txtName->text(), QString::fromStdString(p.Name));
+
+        // Typing into the over-long field is refused, deleting is not.
+        editor->txtIP->setFocus();
+        editor->txtIP->end(false);
+        QTest::keyClick(editor->txtIP, Qt::Key_5);
+        QCOMPARE(editor->txtIP->text().size(), 16);
+        QTest::keyClick(editor->txtIP, Qt::Key_Backspace);
+        QCOMPARE(editor->txtIP->text(), QStringLiteral("192.168.001.001"));
+        QTest::keyClick(editor->txtIP, Qt::Key_7);
+        QCOMPARE(editor->txtIP->text(), QStringLiteral("192.168.001.001"));
+
+        editor->txtDNS->clear();
+        editor->txtDNS->setFocus();
+        QTest::keyClicks(editor->txtDNS, QStringLiteral("1234567890123456789"));
+        QCOMPARE(editor->txtDNS->text(), QStringLiteral("123456789012345"));
+
+        // A paste that would pass the limit is refused as a whole.
+        editor->txtAuxDNS->clear();
+        editor->txtAuxDNS->setFocus();
+        QGuiApplication::clipboard()->setText(QStringLiteral("10.10.10.10.10.10"));
+        QTest::keySequence(editor->txtAuxDNS, QKeySequence::Paste);
+        QCOMPARE(editor->txtAuxDNS->text(), QString());
+        QGuiApplication::clipboard()->setText(QStringLiteral("10.10.10.10"));
+        QTest::keySequence(editor->txtAuxDNS, QKeySequence::Paste);
+        QCOMPARE(editor->txtAuxDNS->text(), QStringLiteral("10.10.10.10"));
+    }
+
+    // Each step is a user action; the enabling table must hold after every one.
+    void enablingTransitions()
+    {
+        editor->LoadProfile(stored); // static, DNS unticked, WINS ticked, printer unticked
+        QCOMPARE(EnabledOf(*editor), (Enabled { true, true, true, false, true }));
+
+        // Choosing DHCP ticks and locks the boxes and keeps every text.
+        ClickLabel(editor->lblDHCP);
+        QVERIFY(editor->optIPType[1]->isChecked());
+        QCOMPARE(editor->chkDNS->checkState(), Qt::Checked);
+        QCOMPARE(editor->chkPrinter->checkState(), Qt::Checked);
+        QCOMPARE(EnabledOf(*editor), (Enabled { false, false, false, false, false }));
+        QCOMPARE(editor->txtIP->text(), QStringLiteral("192.168.1.10"));
+        QCOMPARE(editor->txtDNS->text(), QStringLiteral("192.168.1.53"));
+        QCOMPARE(QApplication::focusWidget(), editor->txtName);
+
+        // The caption label toggles even the locked box.
+        ClickLabel(editor->lblPrinter);
+        QCOMPARE(editor->chkPrinter->checkState(), Qt::Unchecked);
+        QVERIFY(!editor->chkPrinter->isEnabled());
+        QCOMPARE(EnabledOf(*editor), (Enabled { false, false, false, false, true }));
+
+        // Back to static: the boxes come from the stored site, not from what was shown.
+        stored.ChangePrinter = false;
+        ClickLabel(editor->lblStatic);
+        QVERIFY(editor->optIPType[0]->isChecked());
+        QCOMPARE(editor->chkDNS->checkState(), Qt::Unchecked);
+        QCOMPARE(editor->chkWINS->checkState(), Qt::Checked);
+        QCOMPARE(editor->chkPrinter->checkState(), Qt::Checked);
+        QCOMPARE(EnabledOf(*editor), (Enabled { true, true, true, false, false }));
+        QCOMPARE(QApplication::focusWidget(), editor->txtName);
+
+        // WINS label twice: unticks then ticks again.
+        ClickLabel(editor->lblWINS);
+        QCOMPARE(EnabledOf(*editor), (Enabled { true, true, true, true, false }));
+        ClickLabel(editor->lblWINS);
+        QCOMPARE(EnabledOf(*editor), (Enabled { true, true, true, false, false }));
+
+        // A click on the box itself runs the same handler.
+        QTest::mouseClick(editor->chkDNS, Qt::LeftButton);
+        QCOMPARE(editor->chkDNS->checkState(), Qt::Checked);
+        QVERIFY2(EnabledOf(*editor) == (Enabled { true, true, false, false, false }),
+                 qPrintable(Describe(EnabledOf(*editor))));
+    }
+
+    // Choosing static without a selected entry leaves the boxes as they are.
+    void staticWithoutStoredSiteKeepsBoxes()
+    {
+        editor->setStoredSiteLookup([] { return static_cast<const SiteProfile*>(nullptr); });
+        editor->LoadProfile(stored);
+        editor->optIPType[1]->setChecked(true);
+        editor->lblDNS_Click(); // untick the locked DNS box
+        editor->optIPType[0]->setChecked(true);
+        QCOMPARE(editor->chkDNS->checkState(), Qt::Unchecked);
+        QCOMPARE(editor->chkWINS->checkState(), Qt::Checked);
+        QCOMPARE(EnabledOf(*editor), (Enabled { true, true, true, false, false }));
+    }
+
+    // Handlers run only on a real change: re-choosing the chosen option moves no box and no focus.
+    void rechoosingOptionDoesNothing()
+    {
+        editor->LoadProfile(stored);
+        editor->chkWINS->setCheckState(Qt::Unchecked); // unsaved change
+        editor->txtGateway->setFocus();
+        ClickLabel(editor->lblStatic);
+        QCOMPARE(editor->chkWINS->checkState(), Qt::Unchecked);
+        QCOMPARE(QApplication::focusWidget(), editor->txtGateway);
+    }
+
+    void focusSelectsAllExceptWins()
+    {
+        editor->LoadProfile(stored);
+        editor->txtGateway->setFocus();
+        QTest::keyClick(editor->txtGateway, Qt::Key_Tab); // to chkDNS
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), editor->txtDNS);
+        QCOMPARE(editor->txtDNS->selectedText(), QStringLiteral("192.168.1.53"));
+
+        editor->chkWINS->setCheckState(Qt::Unchecked);
+        editor->chkWINS->setFocus();
+        QTest::keyClick(editor->chkWINS, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), editor->txtWINS);
+        QVERIFY(!editor->txtWINS->hasSelectedText());
+
+        editor->txtIP->setFocus(Qt::MouseFocusReason);
+        QCOMPARE(editor->txtIP->selectedText(), QStringLiteral("192.168.1.10"));
+    }
+
+    void tabOrderFollowsLayout()
+    {
+        const QList<QWidget*> expected { editor->txtName,    editor->optIPType[0],  editor->optIPType[1],
+                                         editor->txtIP,      editor->txtSubNetMask, editor->txtGateway,
+                                         editor->chkDNS,     editor->txtDNS,        editor->txtAuxDNS,
+                                         editor->chkWINS,    editor->txtWINS,       editor->txtAuxWINS,
+                                         editor->chkPrinter, editor->cboPrinter };
+        // Walk the focus chain as Tab does, over the controls that take tab focus.
+        QList<QWidget*> chain { editor->txtName };
+        for (QWidget* w = editor->txtName->nextInFocusChain(); chain.size() < expected.size() && w != editor->txtName;
+             w = w->nextInFocusChain()) {
+            if ((w->focusPolicy() & Qt::TabFocus) && editor->isAncestorOf(w))
+                chain << w;
+        }
+        QCOMPARE(chain, expected);
+    }
+
+    void blankState()
+    {
+        editor->LoadProfile(stored);
+        editor->optIPType[1]->setChecked(true);
+        editor->ShowBlank();
+        QVERIFY(editor->optIPType[0]->isChecked());
+        for (QLineEdit* f : { static_cast<QLineEdit*>(editor->txtName), static_cast<QLineEdit*>(editor->txtIP),
+                              static_cast<QLineEdit*>(editor->txtAuxWINS) })
+            QVERIFY(f->text().isEmpty());
+        QCOMPARE(editor->chkDNS->checkState(), Qt::Unchecked);
+        QCOMPARE(editor->chkWINS->checkState(), Qt::Unchecked);
+        QCOMPARE(editor->chkPrinter->checkState(), Qt::Unchecked);
+        QCOMPARE(editor->cboPrinter->currentIndex(), 0);
+        QCOMPARE(EnabledOf(*editor), (Enabled { true, true, true, true, true }));
+        QCOMPARE(editor->title(), QStringLiteral("当前办公位置：Office")); // caption untouched
+        QCOMPARE(QApplication::focusWidget(), editor->txtName);
+    }
+
+    void checkMovesFocusToFailingField()
+    {
+        editor->LoadProfile(stored);
+        editor->txtGateway->setText(QStringLiteral("1.1.1"));
+        editor->txtAuxDNS->setText(QString());
+        editor->txtName->setFocus();
+        QStringList shown;
+        QVERIFY(!editor->CheckSiteAddresses([&](const QString& m) { shown << m; }));
+        QCOMPARE(shown, QStringList { QStringLiteral("IP默认网关的格式不正确!") });
+        QCOMPARE(QApplication::focusWidget(), editor->txtGateway);
+
+        editor->txtGateway->setText(QStringLiteral("192.168.1.1"));
+        shown.clear();
+        QVERIFY(!editor->CheckSiteAddresses([&](const QString& m) { shown << m; }));
+        QCOMPARE(shown, QStringList { QStringLiteral("备用DNS的格式不正确!") });
+        QCOMPARE(QApplication::focusWidget(), editor->txtAuxDNS);
+
+        editor->optIPType[1]->setChecked(true);
+        editor->txtIP->setText(QStringLiteral("abc"));
+        shown.clear();
+        QVERIFY(editor->CheckSiteAddresses([&](const QString& m) { shown << m; }));
+        QVERIFY(shown.isEmpty());
+        QCOMPARE(editor->ReadProfile().IP, std::string("abc"));
+    }
+
+    void geometryAndNames()
+    {
+        QCOMPARE(editor->size(), QSize(297, 361));
+        QCOMPARE(editor->txtName->geometry(), QRect(80, 16, 129, 18));
+        QCOMPARE(editor->cboPrinter->geometry(), QRect(80, 328, 209, 20));
+        QCOMPARE(editor->Picture1->geometry(), QRect(8, 36, 217, 25));
+        QCOMPARE(editor->optIPType[1]->geometry(), QRect(88, 8, 17, 12));
+        QCOMPARE(editor->lblWINS->geometry(), QRect(32, 226, 121, 17));
+        // The caption must not push the controls down.
+        editor->setCaption(QStringLiteral("A & B"));
+        QCOMPARE(editor->txtName->geometry(), QRect(80, 16, 129, 18));
+        QCOMPARE(editor->title(), QStringLiteral("当前办公位置：A && B"));
+        for (QWidget* w : editor->findChildren<QWidget*>()) {
+            if (qobject_cast<QLabel*>(w) || w == editor->Picture1 || w->objectName().isEmpty()
+                || w->parent() == editor->cboPrinter)
+                continue;
+            QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(w->objectName()));
+        }
+        QCOMPARE(editor->findChild<QLineEdit*>(QStringLiteral("txtAuxWINS")), editor->txtAuxWINS);
+        QCOMPARE(editor->chkDNS->accessibleName(), QStringLiteral("不更改DNS设置"));
+    }
+};
+
+QTEST_MAIN(TestSiteEditor)
+#include "test_site_editor.moc"
