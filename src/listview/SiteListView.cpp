@@ -29,7 +29,7 @@ SiteListView::SiteListView(QWidget* parent)
     m_siteIcon = std::make_unique<QSvgRenderer>(QString::fromLatin1(resources::kSiteIcon));
 
     setObjectName(QStringLiteral("picList"));
-    setAccessibleName(QStringLiteral("IP设置列表："));
+    setAccessibleName(QStringLiteral("IP设置列表"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     // Tracking stands in for pointer capture: every move over the list arrives, and leaving it
     // arrives as a leave event.
@@ -61,36 +61,6 @@ void SiteListView::setScrollBar(QScrollBar* vscroll)
     m_valueConnection = connect(vscroll, &QScrollBar::valueChanged, this, &SiteListView::ScrollChanged);
     // While the thumb is dragged the list follows it, also when the bar does not track.
     m_sliderConnection = connect(vscroll, &QScrollBar::sliderMoved, this, &SiteListView::ScrollChanged);
-}
-
-QScrollBar* SiteListView::scrollBar() const
-{
-    return m_scrollBar.data();
-}
-
-int SiteListView::TopIndex() const
-{
-    return m_topIndex;
-}
-void SiteListView::setTopIndex(int index)
-{
-    m_topIndex = index;
-}
-int SiteListView::SelIndex() const
-{
-    return m_selIndex;
-}
-void SiteListView::setSelIndex(int index)
-{
-    m_selIndex = index;
-}
-int SiteListView::HoverIndex() const
-{
-    return m_hoverIndex;
-}
-void SiteListView::setHoverIndex(int index)
-{
-    m_hoverIndex = index;
 }
 
 int SiteListView::siteCount() const

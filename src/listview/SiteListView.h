@@ -48,14 +48,15 @@ public:
 
     void setModel(const store::SiteListModel* model); // not owned; entries, SiteCount, CurSiteIndex
     void setScrollBar(QScrollBar* vscroll); // VScroll, a sibling the window places
-    QScrollBar* scrollBar() const;
+    QScrollBar* scrollBar() const { return m_scrollBar.data(); }
 
-    int TopIndex() const;
-    void setTopIndex(int index);
-    int SelIndex() const;
-    void setSelIndex(int index);
-    int HoverIndex() const;
-    void setHoverIndex(int index);
+    // The view state. The setters only store: callers redraw with DrawSiteList or DrawSiteItem.
+    int TopIndex() const { return m_topIndex; }
+    void setTopIndex(int index) { m_topIndex = index; }
+    int SelIndex() const { return m_selIndex; }
+    void setSelIndex(int index) { m_selIndex = index; }
+    int HoverIndex() const { return m_hoverIndex; }
+    void setHoverIndex(int index) { m_hoverIndex = index; }
 
     void DrawSiteList(); // the whole visible window, from scratch
     void DrawSiteItem(int index); // one row
