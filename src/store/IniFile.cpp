@@ -137,6 +137,18 @@ std::string folderOf(const std::string& path)
     return parent.empty() ? std::string(".") : parent.string();
 }
 
+// Temporary files of writers that were killed before their rename. Only called under the lock,
+// when no other writer can be busy with one.
+void removeLeftovers(const std::string& folder, const std::string& prefix)
+{
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0)
+            ::unlink(it->path().c_str());
+    }
+}
+
 } // namespace
 
 IniFile::IniFile(std::string path)
@@ -216,7 +228,9 @@ WriteResult IniFile::Update(const std::function<bool(IniDocument&)>& edit)
         return {};
     }
 
-    std::string temporary = folder + "/." + std::filesystem::path(target).filename().string() + ".XXXXXX";
+    const std::string temporaryPrefix = "." + std::filesystem::path(target).filename().string() + ".tmp.";
+    removeLeftovers(folder, temporaryPrefix);
+    std::string temporary = folder + "/" + temporaryPrefix + "XXXXXX";
     FileDescriptor out(::mkostemp(temporary.data(), O_CLOEXEC));
     if (!out.valid())
         return failLocked(describe("cannot write in the folder", folder, errno));

@@ -1,0 +1,334 @@
+#include "store/IniFile.h"
+#include "store/IniModule.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+#include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using lanvex::store::IniDocument;
+using lanvex::store::IniFile;
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(content), content.size());
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+std::string str(const QString& s)
+{
+    return s.toStdString();
+}
+
+// Runs `body` in a child process that ends with _exit, so the test runner never continues there.
+template <typename Body> pid_t spawn(Body body)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        body();
+        ::_exit(0);
+    }
+    return pid;
+}
+
+bool waitExitedCleanly(pid_t pid)
+{
+    int status = 0;
+    return ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+} // namespace
+
+class TestIniFile : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void loadStartsWithWhateverItCanRead_data();
+    void loadStartsWithWhateverItCanRead();
+    void updateCreatesTheFileAndKeepsItsPermissions();
+    void updateReportsWhyItFailed_data();
+    void updateReportsWhyItFailed();
+    void refusedEditLeavesTheFileAlone();
+    void killedWriterLeavesTheFileWhole();
+    void concurrentWritersKeepEachOthersKeys();
+    void settingsPathFollowsTheProgramName_data();
+    void settingsPathFollowsTheProgramName();
+    void proceduresReadSitesWholeAndReportWrites();
+};
+
+void TestIniFile::loadStartsWithWhateverItCanRead_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QByteArray>("expectedK"); // value of [s] k after the load, "" when none
+
+    QTest::newRow("missing") << "missing" << QByteArray();
+    QTest::newRow("folder") << "folder" << QByteArray();
+    QTest::newRow("fifo") << "fifo" << QByteArray();
+    QTest::newRow("binary garbage") << "garbage" << QByteArray();
+    QTest::newRow("10 MB line before a key") << "longline" << QByteArray("after");
+    QTest::newRow("no final newline") << "unterminated" << QByteArray("last");
+}
+
+void TestIniFile::loadStartsWithWhateverItCanRead()
+{
+    QFETCH(QString, kind);
+    QFETCH(QByteArray, expectedK);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("lanvex.ini");
+    if (kind == "folder") {
+        QVERIFY(QDir().mkdir(path));
+    } else if (kind == "fifo") {
+        QCOMPARE(::mkfifo(path.toLocal8Bit().constData(), 0600), 0); // opening it blocking would hang
+    } else if (kind == "garbage") {
+        QByteArray junk;
+        for (int i = 0; i < 100000; ++i)
+            junk.append(char((i * 7919) % 256));
+        writeFile(path, junk);
+    } else if (kind == "longline") {
+        writeFile(path, "[s]\r\nbig=" + QByteArray(10 * 1024 * 1024, '\xFF') + "\r\nk=after\r\n");
+    } else if (kind == "unterminated") {
+        writeFile(path, "[s]\r\nk=last");
+    }
+    const IniDocument doc = IniFile(str(path)).Load();
+    QCOMPARE(QByteArray::fromStdString(doc.ReadString("s", "k", "")), expectedK);
+    if (kind == "longline")
+        QCOMPARE(doc.ReadString("s", "big", "").size(),
+                 std::size_t(143 * 3)); // U+FFFD for each byte that is no character
+}
+
+void TestIniFile::updateCreatesTheFileAndKeepsItsPermissions()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("lanvex.ini");
+    IniFile file(str(path));
+    QVERIFY(file.Update([](IniDocument& doc) { return doc.WriteString("Section", "key", "value"); }).ok);
+    QCOMPARE(readFile(path), QByteArray("[Section]\r\nkey=value\r\n"));
+
+    QCOMPARE(::chmod(path.toLocal8Bit().constData(), 0604), 0);
+    QVERIFY(file.Update([](IniDocument& doc) { return doc.WriteString("Section", "other", "2"); }).ok);
+    QCOMPARE(readFile(path), QByteArray("[Section]\r\nkey=value\r\nother=2\r\n"));
+    struct stat info
+    { };
+    QCOMPARE(::stat(path.toLocal8Bit().constData(), &info), 0);
+    QCOMPARE(int(info.st_mode & 07777), 0604);
+    // No temporary files are left beside it.
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList { "lanvex.ini" });
+}
+
+void TestIniFile::updateReportsWhyItFailed_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("path is a folder") << "folder";
+    QTest::newRow("folder does not exist") << "nofolder";
+    QTest::newRow("parent is a file") << "parentfile";
+}
+
+void TestIniFile::updateReportsWhyItFailed()
+{
+    QFETCH(QString, kind);
+    QTemporaryDir dir;
+    QString path;
+    if (kind == "folder") {
+        path = dir.filePath("lanvex.ini");
+        QVERIFY(QDir().mkdir(path));
+    } else if (kind == "nofolder") {
+        path = dir.filePath("gone/lanvex.ini");
+    } else {
+        writeFile(dir.filePath("plain"), "x");
+        path = dir.filePath("plain/lanvex.ini");
+    }
+    const auto result = IniFile(str(path)).Update([](IniDocument& doc) { return doc.WriteString("s", "k", "v"); });
+    QVERIFY(!result.ok);
+    QVERIFY(!result.error.empty());
+    QVERIFY2(result.error.find(str(path)) != std::string::npos, result.error.c_str());
+
+    lanvex::store::IniFileName = str(path);
+    QVERIFY(!lanvex::store::WriteIniString("s", "k", "v"));
+    QVERIFY(!lanvex::store::WriteIniInt("s", "k", 1));
+}
+
+void TestIniFile::refusedEditLeavesTheFileAlone()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("lanvex.ini");
+    IniFile file(str(path));
+    // Refused on a missing file: nothing is created.
+    QVERIFY(!file.Update([](IniDocument& doc) { return doc.WriteString("s", "k", "a\nb"); }).ok);
+    QVERIFY(!QFile::exists(path));
+
+    const QByteArray original = "[s]\nk=1\n";
+    writeFile(path, original);
+    const auto result = file.Update([](IniDocument& doc) {
+        return doc.WriteString("s", "j", "2") && doc.WriteString("s", "bad", "中\xF0\x9F\x98\x80");
+    });
+    QVERIFY(!result.ok);
+    QCOMPARE(readFile(path), original);
+}
+
+void TestIniFile::killedWriterLeavesTheFileWhole()
+{
+    QTemporaryDir dir;
+    const std::string path = str(dir.filePath("lanvex.ini"));
+    IniFile file(path);
+    constexpr std::size_t big = 1024 * 1024;
+    QVERIFY(file.Update([&](IniDocument& doc) {
+                    return doc.WriteString("s", "k", std::string(big, 'a')) && doc.WriteString("s", "tail", "end");
+                })
+                .ok);
+    const auto checkWhole = [&](const char* when) {
+        const IniDocument doc = file.Load();
+        const std::string value = doc.Value("s", "k").value_or("");
+        QVERIFY2(value.size() == big, when);
+        QVERIFY2(value.find_first_not_of(value.front()) == std::string::npos, when);
+        QVERIFY2(doc.ReadString("s", "tail", "") == "end", when);
+    };
+
+    // Killed exactly in the middle of writing: the file-size limit ends the writer with SIGXFSZ
+    // once half of the new content is out.
+    const pid_t cut = spawn([&] {
+        ::signal(SIGXFSZ, SIG_DFL);
+        const rlimit limit { big / 2, big / 2 };
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        IniFile(path).Update([&](IniDocument& doc) { return doc.WriteString("s", "k", std::string(big, 'b')); });
+        ::_exit(3);
+    });
+    QVERIFY(cut > 0);
+    int status = 0;
+    QCOMPARE(::waitpid(cut, &status, 0), cut);
+    QVERIFY(WIFSIGNALED(status));
+    QCOMPARE(WTERMSIG(status), SIGXFSZ);
+    checkWhole("after a write cut in half");
+    QCOMPARE(file.Load().Value("s", "k").value_or("").front(), 'a');
+
+    // Killed at random moments while writing in a loop; readers meanwhile see whole files only.
+    for (const int runMs : { 100, 300 }) {
+        const pid_t writer = spawn([&] {
+            IniFile own(path);
+            for (int round = 1;; ++round) {
+                const char fill = char('a' + round % 26);
+                own.Update([&](IniDocument& doc) { return doc.WriteString("s", "k", std::string(big, fill)); });
+            }
+        });
+        QVERIFY(writer > 0);
+        QElapsedTimer running;
+        running.start();
+        while (running.elapsed() < runMs && !QTest::currentTestFailed())
+            checkWhole("while writing");
+        QCOMPARE(::kill(writer, SIGKILL), 0);
+        QCOMPARE(::waitpid(writer, &status, 0), writer);
+        QVERIFY(WIFSIGNALED(status));
+        if (QTest::currentTestFailed())
+            return;
+        checkWhole("after the kill");
+    }
+    // The next write works (the killed writers' locks went with them) and clears their leftovers.
+    QVERIFY(file.Update([&](IniDocument& d) { return d.WriteInt("s", "after", 1); }).ok);
+    QCOMPARE(int(file.Load().ReadInt("s", "after", 0)), 1);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList { "lanvex.ini" });
+}
+
+void TestIniFile::concurrentWritersKeepEachOthersKeys()
+{
+    QTemporaryDir dir;
+    const std::string path = str(dir.filePath("lanvex.ini"));
+    constexpr int perWriter = 60;
+    const auto writer = [&](const std::string& prefix) {
+        return spawn([&] {
+            IniFile own(path);
+            for (int i = 0; i < perWriter; ++i) {
+                const std::string key = prefix + std::to_string(i);
+                if (!own.Update([&](IniDocument& doc) { return doc.WriteInt(prefix, key, i); }).ok)
+                    ::_exit(1);
+            }
+        });
+    };
+    const pid_t first = writer("a");
+    const pid_t second = writer("b");
+    QVERIFY(first > 0 && second > 0);
+    QVERIFY(waitExitedCleanly(first));
+    QVERIFY(waitExitedCleanly(second));
+
+    const IniDocument doc = IniFile(path).Load();
+    for (const std::string prefix : { "a", "b" }) {
+        for (int i = 0; i < perWriter; ++i)
+            QCOMPARE(int(doc.ReadInt(prefix, prefix + std::to_string(i), -1)), i);
+    }
+}
+
+void TestIniFile::settingsPathFollowsTheProgramName_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QString>("settings");
+    QTest::newRow("plain") << "/opt/lanvex/lanvex"
+                           << "/opt/lanvex/lanvex.ini";
+    QTest::newRow("renamed copy") << "/opt/lanvex/office"
+                                  << "/opt/lanvex/office.ini";
+    QTest::newRow("extension dropped") << "/opt/lanvex/lanvex.exe"
+                                       << "/opt/lanvex/lanvex.ini";
+    QTest::newRow("only the last extension") << "/a b/my.tool.bin"
+                                             << "/a b/my.tool.ini";
+    QTest::newRow("Chinese name") << "/opt/切换/网络.exe"
+                                  << "/opt/切换/网络.ini";
+    QTest::newRow("no folder") << "lanvex"
+                               << "./lanvex.ini";
+}
+
+void TestIniFile::settingsPathFollowsTheProgramName()
+{
+    QFETCH(QString, program);
+    QFETCH(QString, settings);
+    QCOMPARE(QString::fromStdString(lanvex::store::SettingsPathForExecutable(str(program))), settings);
+}
+
+void TestIniFile::proceduresReadSitesWholeAndReportWrites()
+{
+    namespace store = lanvex::store;
+    QTemporaryDir dir;
+    store::IniFileName = str(dir.filePath("lanvex.ini"));
+
+    std::string sites;
+    for (int i = 0; i < 40; ++i)
+        sites += (i ? "," : "") + std::string("办公室") + std::to_string(i);
+    QVERIFY(sites.size() > 400);
+    QVERIFY(store::WriteIniString("Common", "Sites", sites));
+    QVERIFY(store::WriteIniString("Common", "Other", sites));
+    QVERIFY(store::WriteIniInt("site", "DHCPEnabled", 1));
+    QVERIFY(store::WriteIniInt("site", "ChangeDNS", 0));
+    QVERIFY(store::WriteIniInt("site", "Big", -70000));
+
+    QCOMPARE(store::ReadIniString(" common", "SITES ", "x"), sites);
+    // Every other value is cut to 143 bytes of code page 936: 17 names and the comma after them.
+    std::string cut;
+    for (int i = 0; i < 17; ++i)
+        cut += (i ? "," : "") + std::string("办公室") + std::to_string(i);
+    QCOMPARE(store::ReadIniString("Common", "Other", "x"), cut + ",");
+    QCOMPARE(store::ReadIniString("Common", "Missing", "x"), std::string("x"));
+    QCOMPARE(int(store::ReadIniInt("site", "DHCPEnabled", 5)), 1);
+    QCOMPARE(int(store::ReadIniInt("site", "Big", 5)), -32768);
+    QVERIFY(readFile(QString::fromStdString(store::IniFileName))
+                .endsWith("\r\n[site]\r\nDHCPEnabled=1\r\nChangeDNS=0\r\nBig=-70000\r\n"));
+
+    QVERIFY(store::DeleteIniSection("SITE"));
+    QCOMPARE(int(store::ReadIniInt("site", "DHCPEnabled", 5)), 5);
+    QCOMPARE(store::ReadIniString("Common", "Sites", ""), sites);
+}
+
+QTEST_GUILESS_MAIN(TestIniFile)
+#include "tst_IniFile.moc"
