@@ -20,7 +20,8 @@ namespace lanvex::net::sim {
 
 namespace {
 
-using nlohmann::json;
+// Keeps the members in the file's order, so a hand-written file stays readable after a write-back.
+using json = nlohmann::ordered_json;
 
 // Return values of the adapter configuration's methods, as the real service documents them.
 constexpr std::uint32_t kInvalidParameter = 68;
