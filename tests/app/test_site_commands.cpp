@@ -294,20 +294,10 @@ private Q_SLOTS:
                                  << "X" << QString() << QString();
         QTest::newRow("past the end") << 4 << "txtName"
                                       << "X" << QString() << QString();
-        QTest::newRow("no selection") << -1 << "txtName"
-                                      << "X" << QString() << QString();
         QTest::newRow("bad gateway") << 2 << "txtGateway"
                                      << "1.1.1" << QStringLiteral("IP默认网关的格式不正确!") << "txtGateway";
-        QTest::newRow("blank name") << 2 << "txtName"
-                                    << "   " << QStringLiteral("名称不能为空!") << "txtName";
-        QTest::newRow("comma") << 2 << "txtName"
-                               << "A,B" << QStringLiteral("名称不能包含逗号、方括号或等号!") << "txtName";
-        QTest::newRow("bracket") << 2 << "txtName"
-                                 << "[x]" << QStringLiteral("名称不能包含逗号、方括号或等号!") << "txtName";
         QTest::newRow("clash ignoring case") << 2 << "txtName"
                                              << " home " << QStringLiteral("已有同名的办公位置!") << "txtName";
-        QTest::newRow("not storable") << 2 << "txtName" << QStringLiteral("办公😀")
-                                      << QStringLiteral("名称中含有无法保存的字符!") << "txtName";
     }
 
     void saveRefused()

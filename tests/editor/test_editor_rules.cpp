@@ -112,48 +112,6 @@ private Q_SLOTS:
         QCOMPARE(QString::fromUtf8(failure->message), message);
     }
 
-    void enabling_data()
-    {
-        QTest::addColumn<bool>("staticChosen");
-        QTest::addColumn<int>("dns");
-        QTest::addColumn<int>("wins");
-        QTest::addColumn<int>("printer");
-        QTest::addColumn<QList<bool>>("expected"); // address, boxes, dns, wins, printer
-        QTest::newRow("static, all unticked") << true << 0 << 0 << 0 << QList<bool> { true, true, true, true, true };
-        QTest::newRow("static, all ticked") << true << 1 << 1 << 1 << QList<bool> { true, true, false, false, false };
-        QTest::newRow("static, greyed dns") << true << 2 << 0 << 1 << QList<bool> { true, true, false, true, false };
-        QTest::newRow("dhcp, ticked") << false << 1 << 1 << 1 << QList<bool> { false, false, false, false, false };
-        QTest::newRow("dhcp, dns unticked by its label")
-            << false << 0 << 1 << 0 << QList<bool> { false, false, true, false, true };
-    }
-
-    void enabling()
-    {
-        QFETCH(bool, staticChosen);
-        QFETCH(int, dns);
-        QFETCH(int, wins);
-        QFETCH(int, printer);
-        QFETCH(QList<bool>, expected);
-        const EnabledStates s = EnablingFor(staticChosen, dns, wins, printer);
-        const QList<bool> actual { s.addressFields, s.boxes, s.dnsFields, s.winsFields, s.printerList };
-        QCOMPARE(actual, expected);
-    }
-
-    void labelToggle()
-    {
-        QCOMPARE(ToggledBoxValue(1), 0);
-        QCOMPARE(ToggledBoxValue(0), 1);
-        QCOMPARE(ToggledBoxValue(2), 1);
-    }
-
-    void trimKeepsInnerSpaces()
-    {
-        QCOMPARE(TrimSiteName("  Office  "), std::string("Office"));
-        QCOMPARE(TrimSiteName("  Main  Office "), std::string("Main  Office"));
-        QCOMPARE(TrimSiteName("    "), std::string());
-        QCOMPARE(TrimSiteName(""), std::string());
-    }
-
     void siteNameProblem_data()
     {
         QTest::addColumn<QString>("name");
@@ -186,18 +144,6 @@ private Q_SLOTS:
         const std::vector<std::string> names { "本机当前设置", "Home", "Office" };
         const auto result = SiteNameProblem(name.toStdString(), names, selIndex);
         QCOMPARE(result ? QString::fromStdString(*result) : QString(), problem);
-    }
-
-    void newSiteNameSkipsExistingNames()
-    {
-        int counter = 0;
-        const std::vector<std::string> names { "本机当前设置", "新位置1", "Home", "新位置3" };
-        QCOMPARE(NextNewSiteName(counter, names), std::string("新位置2"));
-        QCOMPARE(counter, 2);
-        QCOMPARE(NextNewSiteName(counter, names), std::string("新位置4"));
-        QCOMPARE(counter, 4);
-        int fresh = 0;
-        QCOMPARE(NextNewSiteName(fresh, { "本机当前设置" }), std::string("新位置1"));
     }
 };
 
