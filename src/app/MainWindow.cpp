@@ -3,6 +3,7 @@
 #include "LanvexResources.h"
 #include "app/ImageButton.h"
 #include "app/MessageSink.h"
+#include "app/SiteCommands.h"
 #include "app/StatusLine.h"
 #include "app/TabLabel.h"
 #include "app/Twips.h"
@@ -181,7 +182,17 @@ void MainWindow::CreateControls()
     for (int i = 0; i < 3; ++i) {
         imgIP[i] = new ImageButton(ipIcons[i], ipTips[i], QPoint(3600, 240 + 840 * i), FrameSite);
         imgIP[i]->setObjectName(QStringLiteral("imgIP%1").arg(i));
+        connect(imgIP[i], &ImageButton::clicked, this, [this, i] { imgIP_Click(i, *m_siteCommands); });
     }
+    m_siteCommands.reset(new SiteCommandContext { m_model,
+                                                  *picList,
+                                                  *FrameSite,
+                                                  m_messages,
+                                                  this,
+                                                  [this](int index) { SelectSite(index); },
+                                                  [this] { RefreshSiteList(); },
+                                                  {},
+                                                  0 });
 
     // Page 1: the help text.
     Frame1 = new QGroupBox(QStringLiteral("使用说明"), picSetup[1]);

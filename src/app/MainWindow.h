@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QWidget>
+#include <memory>
 
 class QComboBox;
 class QGroupBox;
@@ -30,6 +31,7 @@ class MessageSink;
 class Picture;
 class StatusLine;
 class TabLabel;
+struct SiteCommandContext;
 
 // frmMain: the program's one window. It owns the site list model and the view state for its
 // whole life; the list, the editor and the network procedures work on them through it.
@@ -74,6 +76,8 @@ private:
     MessageSink& m_messages;
 
     store::SiteListModel m_model;
+    // What the new, save and delete buttons work on; it also keeps the new-site counter.
+    std::unique_ptr<SiteCommandContext> m_siteCommands;
 
     Picture* m_banner = nullptr;
     QWidget* picOption = nullptr;

@@ -1,0 +1,117 @@
+#pragma once
+
+#include "app/MessageSink.h"
+#include "store/IniFile.h"
+#include "store/IniModule.h"
+#include "store/SiteStore.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QTest>
+#include <string>
+#include <vector>
+
+namespace lanvex::app::test {
+
+// Keeps every message box the window would have shown.
+class RecordingMessages : public MessageSink
+{
+public:
+    struct Message
+    {
+        QString title;
+        QString text;
+    };
+    void Information(QWidget*, const QString& title, const QString& text) override { shown.push_back({ title, text }); }
+    std::vector<Message> shown;
+};
+
+// A settings file and a simulated network in a temporary folder; the settings file becomes the
+// program's for the fixture's life.
+class TestFolder
+{
+public:
+    TestFolder()
+        : m_previous(store::IniFileName)
+    {
+        store::IniFileName = (m_dir.path() + QStringLiteral("/lanvex.ini")).toStdString();
+    }
+    ~TestFolder() { store::IniFileName = m_previous; }
+    TestFolder(const TestFolder&) = delete;
+    TestFolder& operator=(const TestFolder&) = delete;
+
+    // Writes the sites (in this order) the way a save does.
+    void WriteSites(const std::vector<store::SiteProfile>& sites) const
+    {
+        std::string list;
+        for (const store::SiteProfile& site : sites)
+            list += (list.empty() ? "" : ",") + site.Name;
+        const auto written = store::IniFile(store::IniFileName).Update([&](store::IniDocument& settings) {
+            bool ok = true;
+            for (const store::SiteProfile& site : sites)
+                ok = store::WriteSite(settings, list, site) && ok;
+            return ok;
+        });
+        QVERIFY2(written.ok, written.error.c_str());
+    }
+
+    // Writes the simulated service's file and returns its path.
+    std::string WriteNetwork(const QJsonObject& network) const
+    {
+        const QString path = m_dir.path() + QStringLiteral("/network.json");
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(network).toJson()) < 0)
+            qFatal("cannot write the simulated network file");
+        return path.toStdString();
+    }
+
+    QJsonObject ReadNetwork() const
+    {
+        QFile file(m_dir.path() + QStringLiteral("/network.json"));
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        return QJsonDocument::fromJson(file.readAll()).object();
+    }
+
+private:
+    QTemporaryDir m_dir;
+    std::string m_previous;
+};
+
+inline store::SiteProfile StaticSite(const std::string& name, const std::string& ip)
+{
+    store::SiteProfile site;
+    site.Name = name;
+    site.IP = ip;
+    site.SubNetMask = "255.255.255.0";
+    site.DefaultGateway = ip.substr(0, ip.rfind('.')) + ".1";
+    return site;
+}
+
+inline QJsonObject StaticAdapter(const QString& description, const QString& ip)
+{
+    return QJsonObject { { "Description", description },
+                         { "MACAddress", "00:11:22:33:44:55" },
+                         { "IPEnabled", true },
+                         { "DHCPEnabled", false },
+                         { "IPAddress", QJsonArray { ip } },
+                         { "IPSubnet", QJsonArray { "255.255.255.0" } },
+                         { "DefaultIPGateway", QJsonArray { "192.168.9.1" } },
+                         { "DNSServerSearchOrder", QJsonArray { "192.168.9.53" } },
+                         { "WINSPrimaryServer", "" },
+                         { "WINSSecondaryServer", "" } };
+}
+
+inline QJsonObject Network(const QJsonArray& adapters)
+{
+    return QJsonObject { { "unavailable", false },
+                         { "printers", QJsonArray { "Office Laser", "Front Desk" } },
+                         { "defaultPrinter", "Office Laser,winspool,Ne01:" },
+                         { "adapters", adapters },
+                         { "calls", QJsonArray {} } };
+}
+
+} // namespace lanvex::app::test

@@ -1,0 +1,461 @@
+// The main window on the offscreen platform: start-up, layout, keys, tabs and image buttons.
+#include "AppTestSupport.h"
+#include "app/ImageButton.h"
+#include "app/MainWindow.h"
+#include "app/TabLabel.h"
+#include "editor/SiteEditor.h"
+#include "listview/SiteListView.h"
+#include "net/sim/SimulatedService.h"
+
+#include <QAbstractItemView>
+#include <QAccessible>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTimer>
+#include <memory>
+
+using namespace lanvex;
+using app::test::RecordingMessages;
+using app::test::TestFolder;
+
+namespace {
+
+// A service and printer source that write every call into one log, so the order of the load
+// steps can be read back.
+class LoggingService : public net::ManagementService, public net::ServiceConnector
+{
+public:
+    class Adapter : public net::ManagementObject
+    {
+    public:
+        Adapter(std::int64_t index, std::string description, std::string ip)
+            : m_index(index)
+            , m_description(std::move(description))
+            , m_ip(std::move(ip))
+        { }
+        net::Value Property(std::string_view name) const override
+        {
+            if (name == "Index")
+                return m_index;
+            if (name == "Description")
+                return m_description;
+            if (name == "DHCPEnabled" || name == "IPEnabled")
+                return name == "IPEnabled";
+            if (name == "IPAddress" || name == "IpAddress")
+                return std::vector<std::string> { m_ip };
+            return {};
+        }
+        std::uint32_t ExecMethod(std::string_view, const std::vector<net::Value>&) override { return 0; }
+
+    private:
+        std::int64_t m_index;
+        std::string m_description;
+        std::string m_ip;
+    };
+
+    class Printers : public printer::PrinterSource
+    {
+    public:
+        explicit Printers(std::vector<std::string>& log)
+            : m_log(log)
+        { }
+        std::string DefaultPrinterEntry() const override { return m_log.push_back("default printer"), "P2,x,y"; }
+        std::vector<std::string> InstalledPrinters() const override
+        {
+            m_log.push_back("printers");
+            return { "P1", "P2" };
+        }
+
+    private:
+        std::vector<std::string>& m_log;
+    };
+
+    std::unique_ptr<net::ManagementService> Connect(std::string_view) override
+    {
+        log.push_back("connect");
+        struct Handle : net::ManagementService
+        {
+            LoggingService& owner;
+            explicit Handle(LoggingService& o)
+                : owner(o)
+            { }
+            std::vector<net::ObjectRef> ExecQuery(std::string_view, std::string_view, std::int32_t) override
+            {
+                owner.log.push_back("query");
+                return owner.adapters;
+            }
+            net::ObjectRef Get(std::string_view, std::int32_t) override { return nullptr; }
+        };
+        return std::make_unique<Handle>(*this);
+    }
+    std::vector<net::ObjectRef> ExecQuery(std::string_view, std::string_view, std::int32_t) override { return {}; }
+    net::ObjectRef Get(std::string_view, std::int32_t) override { return nullptr; }
+
+    std::vector<std::string> log;
+    std::vector<net::ObjectRef> adapters;
+    Printers printers { log };
+};
+
+// Window, network and settings for one test.
+struct Fixture
+{
+    explicit Fixture(int siteCount = 3)
+    {
+        std::vector<store::SiteProfile> sites;
+        for (int i = 1; i <= siteCount; ++i)
+            sites.push_back(app::test::StaticSite("Site" + std::to_string(i), "10.0.0." + std::to_string(i)));
+        folder.WriteSites(sites);
+        const std::string network
+            = folder.WriteNetwork(app::test::Network({ app::test::StaticAdapter("Wired", "192.168.9.10"),
+                                                       app::test::StaticAdapter("Wireless", "192.168.9.20") }));
+        connector = std::make_unique<net::sim::SimulatedConnector>(network);
+        printers = std::make_unique<net::sim::SimulatedPrinters>(network);
+        window = std::make_unique<app::MainWindow>(*connector, *printers, messages);
+    }
+    template <typename T> T* find(const QString& name) const
+    {
+        T* child = window->findChild<T*>(name);
+        if (child == nullptr)
+            qFatal("no control %s", qPrintable(name));
+        return child;
+    }
+    listview::SiteListView* list() const { return find<listview::SiteListView>("picList"); }
+    editor::SiteEditor* editor() const { return find<editor::SiteEditor>("FrameSite"); }
+    int applyCalls() const { return folder.ReadNetwork()["calls"].toArray().size(); }
+
+    TestFolder folder;
+    RecordingMessages messages;
+    std::unique_ptr<net::ServiceConnector> connector;
+    std::unique_ptr<printer::PrinterSource> printers;
+    std::unique_ptr<app::MainWindow> window;
+};
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void startUp()
+    {
+        Fixture f;
+        QCOMPARE(f.window->windowTitle(),
+                 QStringLiteral("Lanvex  V%1.%2.%3")
+                     .arg(LANVEX_VERSION_MAJOR)
+                     .arg(LANVEX_VERSION_MINOR)
+                     .arg(LANVEX_VERSION_REVISION));
+        QCOMPARE(f.window->size(), QSize(639, 501));
+        QCOMPARE(f.window->minimumSize(), f.window->maximumSize());
+        const QPoint screenCentre = QGuiApplication::primaryScreen()->availableGeometry().center();
+        QVERIFY((f.window->geometry().center() - screenCentre).manhattanLength() <= 2);
+        QVERIFY(!f.window->windowIcon().isNull());
+
+        auto* nic = f.find<QComboBox>("cboNIC");
+        QCOMPARE(nic->count(), 2);
+        QCOMPARE(nic->currentIndex(), 0);
+        QCOMPARE(nic->toolTip(), QStringLiteral("Wired"));
+        nic->setCurrentIndex(1);
+        QCOMPARE(nic->toolTip(), QStringLiteral("Wireless"));
+        // Entry 0 keeps the adapter chosen at start-up.
+        QCOMPARE(f.window->Model().SiteProfiles[0].IP, std::string("192.168.9.10"));
+
+        auto* printerList = f.editor()->cboPrinter;
+        QCOMPARE(printerList->count(), 3);
+        QCOMPARE(printerList->itemText(0), QString());
+        QCOMPARE(printerList->itemText(2), QStringLiteral("Front Desk"));
+        // Three sites fit: entry 0 is selected and shown in the editor.
+        QCOMPARE(f.window->Model().SiteCount, 4);
+        QCOMPARE(f.list()->SelIndex(), 0);
+        QCOMPARE(f.editor()->txtName->text(), QStringLiteral("本机当前设置"));
+        QVERIFY(!f.find<QWidget>("picStatus")->isVisibleTo(f.window.get()));
+    }
+
+    void loadOrder_data()
+    {
+        QTest::addColumn<int>("adapterCount");
+        QTest::addColumn<QStringList>("expectedLog");
+        QTest::newRow("two adapters") << 2 << QStringList { "connect", "query", "printers",
+                                                            "connect", "query", "default printer" };
+        QTest::newRow("no adapter") << 0 << QStringList { "connect", "query", "printers" };
+    }
+    void loadOrder()
+    {
+        QFETCH(int, adapterCount);
+        QFETCH(QStringList, expectedLog);
+        TestFolder folder;
+        folder.WriteSites({ app::test::StaticSite("A", "10.0.0.1") });
+        LoggingService service;
+        for (int i = 1; i <= adapterCount; ++i)
+            service.adapters.push_back(
+                std::make_shared<LoggingService::Adapter>(i, "NIC" + std::to_string(i), "10.9.9." + std::to_string(i)));
+        RecordingMessages messages;
+        app::MainWindow window(service, service.printers, messages);
+        QStringList log;
+        for (const std::string& entry : service.log)
+            log << QString::fromStdString(entry);
+        QCOMPARE(log, expectedLog);
+
+        const store::SiteListModel& model = window.Model();
+        QCOMPARE(model.SiteCount, 2);
+        QCOMPARE(model.SiteNames[0], std::string("本机当前设置"));
+        QCOMPARE(model.SiteNames[1], std::string("A"));
+        if (adapterCount > 0) {
+            // Entry 0 comes from the adapter whose Index is the first position plus one.
+            QCOMPARE(model.SiteProfiles[0].IP, std::string("10.9.9.1"));
+            QCOMPARE(model.SiteProfiles[0].Name, std::string("本机当前设置"));
+            QCOMPARE(model.CurSiteIndex, 0);
+        } else {
+            QCOMPARE(window.findChild<QComboBox*>("cboNIC")->currentIndex(), -1);
+            QCOMPARE(model.SiteProfiles[0].Name, std::string());
+            QCOMPARE(model.CurSiteIndex, -1);
+        }
+    }
+
+    void scrollBarAtStartUp_data()
+    {
+        QTest::addColumn<int>("sites");
+        QTest::addColumn<bool>("visible");
+        QTest::addColumn<int>("maximum");
+        QTest::addColumn<int>("pageStep");
+        QTest::newRow("6 sites: 7 entries fit") << 6 << false << 0 << 0;
+        QTest::newRow("7 sites: 8 entries") << 7 << true << 2 << 2;
+        QTest::newRow("20 sites") << 20 << true << 15 << 7;
+    }
+    void scrollBarAtStartUp()
+    {
+        QFETCH(int, sites);
+        QFETCH(bool, visible);
+        Fixture f(sites);
+        auto* bar = f.find<QScrollBar>("VScroll");
+        auto* list = f.list();
+        QCOMPARE(bar->isVisibleTo(f.window.get()), visible);
+        QCOMPARE(bar->geometry().topLeft(), QPoint(list->geometry().right() + 1, list->y()));
+        QCOMPARE(bar->height(), list->height());
+        if (!visible) {
+            QCOMPARE(f.editor()->txtName->text(), QStringLiteral("本机当前设置"));
+            return;
+        }
+        QFETCH(int, maximum);
+        QFETCH(int, pageStep);
+        QCOMPARE(bar->minimum(), 1);
+        QCOMPARE(bar->maximum(), maximum);
+        QCOMPARE(bar->pageStep(), pageStep);
+        QCOMPARE(bar->value(), 1);
+        QCOMPARE(list->TopIndex(), 0);
+        // A list that needs scrolling selects nothing at start-up, so the editor stays empty.
+        QCOMPARE(f.editor()->txtName->text(), QString());
+    }
+
+    void layout_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("parentName");
+        QTest::addColumn<QRect>("twips");
+        QTest::newRow("picOption") << "picOption"
+                                   << "frmMain" << QRect(120, 1080, 8775, 6375);
+        QTest::newRow("lblTab0") << "lblTab0"
+                                 << "picOption" << QRect(120, 120, 1215, 315);
+        QTest::newRow("lblTab1") << "lblTab1"
+                                 << "picOption" << QRect(1440, 120, 2055, 315);
+        QTest::newRow("picStatus") << "picStatus"
+                                   << "picOption" << QRect(4200, 0, 4455, 375);
+        QTest::newRow("picSetup0") << "picSetup0"
+                                   << "picOption" << QRect(120, 480, 8535, 5775);
+        QTest::newRow("picSetup1") << "picSetup1"
+                                   << "picOption" << QRect(120, 480, 8535, 5775);
+        QTest::newRow("imgCmd0") << "imgCmd0"
+                                 << "frmMain" << QRect(9000, 1560, 480, 480);
+        QTest::newRow("picList") << "picList"
+                                 << "picSetup0" << QRect(120, 360, 3255, 4095);
+        QTest::newRow("imgApply") << "imgApply"
+                                  << "picSetup0" << QRect(3120, 4920, 480, 480);
+        QTest::newRow("FrameSite") << "FrameSite"
+                                   << "picSetup0" << QRect(3840, 120, 4455, 5415);
+        QTest::newRow("imgIP2") << "imgIP2"
+                                << "FrameSite" << QRect(3600, 1920, 480, 480);
+        QTest::newRow("Frame1") << "Frame1"
+                                << "picSetup1" << QRect(480, 2880, 7575, 2655);
+        QTest::newRow("lblHelp3") << "lblHelp3"
+                                  << "Frame1" << QRect(360, 1560, -1, 255);
+        QTest::newRow("cboNIC") << "cboNIC"
+                                << "picSetup0" << QRect(120, 5040, 2775, -1);
+        QTest::newRow("NIC caption") << "lblNIC"
+                                     << "picSetup0" << QRect(120, 4770, -1, -1);
+        QTest::newRow("list caption") << "lblSiteList"
+                                      << "picSetup0" << QRect(120, 120, -1, -1);
+    }
+    void layout()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, parentName);
+        QFETCH(QRect, twips);
+        Fixture f(0);
+        f.window->show();
+        const QWidget* control = f.find<QWidget>(name);
+        QCOMPARE(control->parentWidget()->objectName(), parentName);
+        auto px = [](int t) { return qRound(t / 15.0); };
+        QCOMPARE(control->pos(), QPoint(px(twips.x()), px(twips.y())));
+        if (twips.width() >= 0)
+            QCOMPARE(control->width(), px(twips.width()));
+        if (twips.height() >= 0)
+            QCOMPARE(control->height(), px(twips.height()));
+    }
+
+    void everyControlHasAnAccessibleName()
+    {
+        Fixture f;
+        f.window->show();
+        int checked = 0;
+        for (QWidget* widget : f.window->findChildren<QWidget*>()) {
+            const bool control = qobject_cast<QLabel*>(widget) || qobject_cast<QLineEdit*>(widget)
+                || qobject_cast<QComboBox*>(widget) || qobject_cast<QAbstractButton*>(widget)
+                || qobject_cast<QScrollBar*>(widget) || qobject_cast<QGroupBox*>(widget)
+                || qobject_cast<app::Picture*>(widget) || qobject_cast<listview::SiteListView*>(widget);
+            if (!control || qobject_cast<QComboBox*>(widget->parentWidget()))
+                continue;
+            QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+            QVERIFY(accessible != nullptr);
+            QVERIFY2(
+                !accessible->text(QAccessible::Name).isEmpty(),
+                qPrintable(QStringLiteral("%1 (%2)").arg(widget->objectName(), widget->metaObject()->className())));
+            ++checked;
+        }
+        QVERIFY(checked > 40);
+    }
+
+    void keysFromAnyControl_data()
+    {
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::newRow("F4 in txtName") << "txtName" << Qt::KeyboardModifiers();
+        QTest::newRow("Shift+F4 in txtIP") << "txtIP" << Qt::KeyboardModifiers(Qt::ShiftModifier);
+        QTest::newRow("Ctrl+F4 in picList") << "picList" << Qt::KeyboardModifiers(Qt::ControlModifier);
+        QTest::newRow("F4 in cboNIC") << "cboNIC" << Qt::KeyboardModifiers();
+        QTest::newRow("F4 over the apply button") << "imgApply" << Qt::KeyboardModifiers();
+    }
+    void keysFromAnyControl()
+    {
+        QFETCH(QString, focus);
+        QFETCH(Qt::KeyboardModifiers, modifiers);
+        Fixture f;
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        auto* target = f.find<QWidget>(focus);
+        f.list()->setSelIndex(2);
+
+        // Pressing alone does nothing; the release applies the selected site.
+        QTest::keyPress(target, Qt::Key_F4, modifiers);
+        QCOMPARE(f.messages.shown.size(), std::size_t(0));
+        if (auto* combo = qobject_cast<QComboBox*>(target))
+            QVERIFY(!combo->view()->isVisible());
+        QTest::keyRelease(target, Qt::Key_F4, modifiers);
+        QCOMPARE(f.messages.shown.size(), std::size_t(1));
+        QCOMPARE(f.messages.shown[0].title, QStringLiteral("温馨提示"));
+        QVERIFY(f.applyCalls() > 0);
+
+        QTest::keyClick(target, Qt::Key_Escape);
+        QVERIFY(!f.window->isVisible());
+        QCOMPARE(f.messages.shown.size(), std::size_t(1));
+    }
+
+    void tabs()
+    {
+        Fixture f;
+        f.window->show();
+        f.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+        auto* tab0 = f.find<app::TabLabel>("lblTab0");
+        auto* tab1 = f.find<app::TabLabel>("lblTab1");
+        auto* page0 = f.find<QWidget>("picSetup0");
+        auto* page1 = f.find<QWidget>("picSetup1");
+        const QColor highlight = f.window->palette().color(QPalette::Highlight);
+        const QColor infoBackground = f.window->palette().color(QPalette::ToolTipBase);
+        QVERIFY(page0->isVisible() && !page1->isVisible());
+        QCOMPARE(tab0->palette().color(QPalette::Window), highlight);
+        QCOMPARE(tab0->palette().color(QPalette::WindowText), infoBackground);
+        QCOMPARE(tab1->palette().color(QPalette::Window), infoBackground);
+        QCOMPARE(tab1->palette().color(QPalette::WindowText), highlight);
+        QVERIFY(tab0->font().pointSize() == 12);
+
+        QTest::mouseClick(tab1, Qt::LeftButton);
+        QVERIFY(!page0->isVisible() && page1->isVisible());
+        QCOMPARE(tab1->palette().color(QPalette::Window), highlight);
+        QCOMPARE(tab0->palette().color(QPalette::Window), infoBackground);
+        QCOMPARE(f.find<QLabel>("lblHelp0")->text(),
+                 QStringLiteral("按<Esc>键退出系统。         按<F4>键应用当前设置。"));
+        QCOMPARE(f.find<QLabel>("lblHelp0")->palette().color(QPalette::WindowText), highlight);
+
+        // Back on page 0, the editor is blank while the list keeps its selection; clicking the
+        // chosen tab again clears it again.
+        f.list()->setSelIndex(2);
+        f.window->SelectSite(2);
+        for (int round = 0; round < 2; ++round) {
+            f.editor()->txtName->setText(QStringLiteral("typed"));
+            f.editor()->optIPType[1]->setChecked(true);
+            QTest::mouseClick(tab0, Qt::LeftButton);
+            QVERIFY(page0->isVisible() && !page1->isVisible());
+            QCOMPARE(f.editor()->txtName->text(), QString());
+            QVERIFY(f.editor()->optIPType[0]->isChecked());
+            QCOMPARE(f.editor()->txtIP->text(), QString());
+            QCOMPARE(f.editor()->chkDNS->checkState(), Qt::Unchecked);
+            QCOMPARE(f.list()->SelIndex(), 2);
+            QCOMPARE(f.editor()->title(), QStringLiteral("当前办公位置：Site2"));
+            QCOMPARE(QApplication::focusWidget(), f.editor()->txtName);
+        }
+    }
+
+    void imageButtonsPressAndRelease_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QPoint>("restTwips");
+        QTest::newRow("new") << "imgIP0" << QPoint(3600, 240);
+        QTest::newRow("save") << "imgIP1" << QPoint(3600, 1080);
+        QTest::newRow("delete") << "imgIP2" << QPoint(3600, 1920);
+        QTest::newRow("apply") << "imgApply" << QPoint(3120, 4920);
+        QTest::newRow("exit") << "imgCmd0" << QPoint(9000, 1560);
+    }
+    void imageButtonsPressAndRelease()
+    {
+        QFETCH(QString, name);
+        QFETCH(QPoint, restTwips);
+        Fixture f;
+        f.window->show();
+        auto* button = f.find<app::ImageButton>(name);
+        const QPoint rest(qRound(restTwips.x() / 15.0), qRound(restTwips.y() / 15.0));
+        const QPoint pressed(qRound((restTwips.x() + 50) / 15.0), qRound((restTwips.y() + 50) / 15.0));
+        QCOMPARE(button->pos(), rest);
+        QCOMPARE(button->size(), QSize(32, 32));
+        QVERIFY(!button->toolTip().isEmpty());
+        QSignalSpy clicks(button, &app::ImageButton::clicked);
+        for (const Qt::MouseButton mouse : { Qt::LeftButton, Qt::RightButton }) {
+            QTest::mousePress(button, mouse, {}, QPoint(16, 16));
+            QCOMPARE(button->pos(), pressed);
+            QTest::mouseRelease(button, mouse, {}, QPoint(200, 200)); // let go elsewhere
+            QCOMPARE(button->pos(), rest);
+        }
+        QTest::mousePress(button, Qt::RightButton, {}, QPoint(16, 16));
+        QTest::mouseRelease(button, Qt::RightButton, {}, QPoint(16, 16));
+        QCOMPARE(clicks.count(), 0);
+        QCOMPARE(button->pos(), rest);
+    }
+
+    void exitEndsTheProgramAtOnce()
+    {
+        Fixture f;
+        f.window->show();
+        auto* exitButton = f.find<app::ImageButton>("imgCmd0");
+        QEventLoop loop;
+        QTimer::singleShot(0, exitButton, [exitButton] { QTest::mouseClick(exitButton, Qt::LeftButton); });
+        QTimer::singleShot(5000, &loop, [&loop] { loop.exit(99); });
+        QCOMPARE(loop.exec(), 0);
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "test_main_window.moc"
