@@ -18,7 +18,8 @@ namespace lanvex::net {
 using StatusSink = std::function<void(const std::string&)>;
 
 // Result codes of an apply. The static path adds up the three low bits.
-enum ApplyResultCode : std::int32_t {
+enum ApplyResultCode : std::int32_t
+{
     kApplyOk = 0,
     kGatewayFailed = 1,
     kDnsFailed = 2,

@@ -40,8 +40,7 @@ class ManagementService
 {
 public:
     virtual ~ManagementService() = default;
-    virtual std::vector<ObjectRef> ExecQuery(std::string_view query, std::string_view language,
-                                             std::int32_t flags) = 0;
+    virtual std::vector<ObjectRef> ExecQuery(std::string_view query, std::string_view language, std::int32_t flags) = 0;
     virtual ObjectRef Get(std::string_view objectPath, std::int32_t flags) = 0;
 };
 
