@@ -1,7 +1,7 @@
 // The CUPS printer source against the private server that cups-server.sh starts (CUPS_SERVER).
 #include "printer/CupsPrinterSource.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QTest>
 #include <algorithm>
 #include <unistd.h>
@@ -32,7 +32,8 @@ int main(int argc, char** argv)
     // The user's own choice of default would hide the server's.
     qunsetenv("LPDEST");
     qunsetenv("PRINTER");
-    QApplication app(argc, argv);
+    // The command-line modes have no GUI application object; the source must work without one.
+    QCoreApplication app(argc, argv);
     TestCupsPrinterSource test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -13,6 +13,12 @@ namespace lanvex::net::sim {
 // A management service played from a JSON file. The file is read afresh at every Connect, so an
 // outside edit is seen by the next operation; every method call is logged in the file's "calls"
 // and the whole file is written back atomically, so an observer always sees the adapters' state.
+//
+// Adapters with "IPEnabled": true are listed with Index 1, 2, 3 ... in file order. A method
+// returns the adapter's "results" entry for it when there is one and changes nothing; otherwise it
+// checks its arguments like the real service (68 bad parameters, 66 bad mask, 69 too many
+// gateways, 70 bad address, 71 bad gateway) and changes the adapter only on success. A file that
+// cannot be read or parsed, or that says "unavailable": true, makes Connect fail.
 class SimulatedConnector : public ServiceConnector
 {
 public:
