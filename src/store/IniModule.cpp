@@ -29,10 +29,8 @@ bool sameAsciiName(std::string_view name, std::string_view expected)
 std::string SettingsPathForExecutable(std::string_view executablePath)
 {
     const std::filesystem::path program(executablePath);
-    std::string folder = program.parent_path().string();
-    if (folder.empty())
-        folder = ".";
-    return folder + "/" + program.stem().string() + ".ini";
+    const std::filesystem::path folder = program.has_parent_path() ? program.parent_path() : std::filesystem::path(".");
+    return folder.string() + "/" + program.stem().string() + ".ini";
 }
 
 std::string ReadIniString(std::string_view section, std::string_view key, std::string_view fallback)
