@@ -207,6 +207,23 @@ private Q_SLOTS:
         QCOMPARE(QDir(QFileInfo(file.path()).path()).entryList(QDir::Files), QStringList { "network.json" });
     }
 
+    // A change the file cannot record is undone and reported as a failure.
+    void unwritableFileFailsTheCall()
+    {
+        QTemporaryDir dir;
+        const std::string path = dir.filePath("network.json").toStdString();
+        {
+            SimFile source(sampleNetwork());
+            QVERIFY(QFile::copy(source.path(), QString::fromStdString(path)));
+        }
+        net::sim::SimulatedConnector connector(path);
+        auto service = connector.Connect("winmgmts:");
+        auto adapter = service->Get("Win32_NetworkAdapterConfiguration.Index=1", 0);
+        QVERIFY(dir.remove());
+        QCOMPARE(adapter->ExecMethod("EnableStatic", { Texts { "10.1.2.3" }, Texts { "255.0.0.0" } }), 65u);
+        QVERIFY(adapter->Property("IPAddress") == net::Value(Texts { "192.168.1.10" }));
+    }
+
     // An outside edit is seen at the next connection.
     void rereadsAtEachConnect()
     {

@@ -24,6 +24,7 @@ namespace {
 using json = nlohmann::ordered_json;
 
 // Return values of the adapter configuration's methods, as the real service documents them.
+constexpr std::uint32_t kUnknownFailure = 65;
 constexpr std::uint32_t kInvalidParameter = 68;
 constexpr std::uint32_t kInvalidSubnetMask = 66;
 constexpr std::uint32_t kTooManyGateways = 69;
@@ -225,7 +226,8 @@ struct Document
         return positions;
     }
 
-    void log(std::int64_t index, const std::string& method, const std::vector<Value>& args, std::uint32_t result)
+    // Appends the call and writes the file back; false when the file could not be written.
+    bool log(std::int64_t index, const std::string& method, const std::vector<Value>& args, std::uint32_t result)
     {
         json& calls = doc[memberKey(doc, "calls")];
         if (!calls.is_array())
@@ -235,8 +237,7 @@ struct Document
             argList.push_back(toJson(arg));
         calls.push_back({ { "Index", index }, { "method", method }, { "args", argList }, { "result", result } });
         const std::string text = doc.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
-        if (!writeAtomically(path, text))
-            throw ServiceError("cannot write the simulated service file " + path);
+        return writeAtomically(path, text);
     }
 };
 
@@ -263,13 +264,17 @@ public:
         const auto name = canonicalMethod(method);
         if (!name)
             throw ServiceError("no method " + std::string(method));
+        json before = document_->doc;
         std::uint32_t result = 0;
         if (const auto forced = forcedResult(*name))
             result = *forced;
         else
             result = run(*name, args);
-        document_->log(index_, *name, args, result);
-        return result;
+        if (document_->log(index_, *name, args, result))
+            return result;
+        // A change the file cannot show did not happen: undo it and report the failure.
+        document_->doc = std::move(before);
+        return kUnknownFailure;
     }
 
 private:
