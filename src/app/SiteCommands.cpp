@@ -26,7 +26,9 @@ std::string SettingsPath(const SiteCommandContext& context)
 bool SelectionIsSavedSite(const SiteCommandContext& context)
 {
     const int sel = context.list.SelIndex();
-    return sel >= 1 && sel < context.model.SiteCount;
+    const store::SiteListModel& model = context.model;
+    return sel >= 1 && sel < model.SiteCount && static_cast<std::size_t>(sel) < model.SiteNames.size()
+        && static_cast<std::size_t>(sel) < model.SiteProfiles.size();
 }
 
 void ReportWriteFailure(SiteCommandContext& context, const char* what, const std::string& path,
@@ -73,6 +75,9 @@ void imgIP_Click(int index, SiteCommandContext& context)
 void NewSite(SiteCommandContext& context)
 {
     store::SiteListModel& model = context.model;
+    // Entry 0 must exist before a site can follow it.
+    if (model.SiteCount < 1 || model.SiteNames.empty())
+        return;
     // Sites named by an earlier run may already hold the next number: skip those names.
     const std::string name = editor::NextNewSiteName(context.NewSiteCounter, model.SiteNames);
 
