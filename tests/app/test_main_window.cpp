@@ -27,7 +27,7 @@ namespace {
 
 // A service and printer source that write every call into one log, so the order of the load
 // steps can be read back.
-class LoggingService : public net::ManagementService, public net::ServiceConnector
+class LoggingService : public net::ServiceConnector
 {
 public:
     class Adapter : public net::ManagementObject
@@ -93,9 +93,6 @@ public:
         };
         return std::make_unique<Handle>(*this);
     }
-    std::vector<net::ObjectRef> ExecQuery(std::string_view, std::string_view, std::int32_t) override { return {}; }
-    net::ObjectRef Get(std::string_view, std::int32_t) override { return nullptr; }
-
     std::vector<std::string> log;
     std::vector<net::ObjectRef> adapters;
     Printers printers { log };
