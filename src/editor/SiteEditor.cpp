@@ -130,7 +130,8 @@ void SiteField::focusInEvent(QFocusEvent* event)
     QLineEdit::focusInEvent(event);
     if (selectAllOnFocus_) {
         selectAll();
-    } else if (hasSelectedText()) {
+    } else if (event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason
+               || event->reason() == Qt::ShortcutFocusReason) {
         // QLineEdit selects everything when tabbed into; these fields keep a plain caret.
         const int caret = cursorPosition();
         deselect();
