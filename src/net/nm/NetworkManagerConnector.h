@@ -1,6 +1,7 @@
 #pragma once
 
 #include "net/ManagementService.h"
+#include "net/nm/NetworkManagerService.h"
 
 #include <QDBusConnection>
 #include <memory>
@@ -15,12 +16,14 @@ class NetworkManagerConnector : public ServiceConnector
 {
 public:
     NetworkManagerConnector();
-    explicit NetworkManagerConnector(const QDBusConnection& bus);
+    explicit NetworkManagerConnector(const QDBusConnection& bus, WaitLimits limits = {});
 
+    // Throws ServiceError promptly when the bus or NetworkManager cannot be reached.
     std::unique_ptr<ManagementService> Connect(std::string_view moniker) override;
 
 private:
     std::optional<QDBusConnection> m_bus;
+    WaitLimits m_limits;
 };
 
 } // namespace lanvex::net::nm

@@ -1,0 +1,176 @@
+#include "net/nm/Ipv4Text.h"
+
+namespace lanvex::net::nm {
+
+namespace {
+
+char Lower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+std::string_view Trim(std::string_view text)
+{
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+std::uint32_t PrefixBits(int prefix)
+{
+    return prefix <= 0 ? 0u : (prefix >= 32 ? 0xFFFFFFFFu : ~((1u << (32 - prefix)) - 1u));
+}
+
+} // namespace
+
+bool EqualsNoCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (Lower(a[i]) != Lower(b[i]))
+            return false;
+    }
+    return true;
+}
+
+std::optional<std::uint32_t> ParseIPv4(std::string_view text)
+{
+    text = Trim(text);
+    std::uint32_t address = 0;
+    int parts = 0;
+    std::size_t pos = 0;
+    while (parts < 4) {
+        std::size_t digits = 0;
+        unsigned value = 0;
+        while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
+            if (++digits > 3)
+                return std::nullopt;
+            value = value * 10 + static_cast<unsigned>(text[pos] - '0');
+            ++pos;
+        }
+        if (digits == 0 || value > 255)
+            return std::nullopt;
+        address = (address << 8) | value;
+        ++parts;
+        if (parts < 4) {
+            if (pos >= text.size() || text[pos] != '.')
+                return std::nullopt;
+            ++pos;
+        }
+    }
+    if (pos != text.size())
+        return std::nullopt;
+    return address;
+}
+
+std::string FormatIPv4(std::uint32_t address)
+{
+    return std::to_string(address >> 24) + '.' + std::to_string((address >> 16) & 0xFF) + '.'
+        + std::to_string((address >> 8) & 0xFF) + '.' + std::to_string(address & 0xFF);
+}
+
+std::optional<int> MaskToPrefix(std::string_view mask)
+{
+    const auto bits = ParseIPv4(mask);
+    if (!bits)
+        return std::nullopt;
+    int prefix = 0;
+    while (prefix < 32 && (*bits & (0x80000000u >> prefix)) != 0)
+        ++prefix;
+    if (*bits != PrefixBits(prefix))
+        return std::nullopt;
+    return prefix;
+}
+
+std::string PrefixToMask(int prefix)
+{
+    return FormatIPv4(PrefixBits(prefix));
+}
+
+bool IsHostAddress(std::uint32_t address, int prefix)
+{
+    const std::uint32_t first = address >> 24;
+    if (first == 0 || first == 127 || first >= 224)
+        return false;
+    if (prefix >= 31)
+        return true; // point-to-point subnets have no network or broadcast address
+    const std::uint32_t host = address & ~PrefixBits(prefix);
+    return host != 0 && host != ~PrefixBits(prefix);
+}
+
+bool SameSubnet(std::uint32_t a, std::uint32_t b, int prefix)
+{
+    return (a & PrefixBits(prefix)) == (b & PrefixBits(prefix));
+}
+
+std::optional<std::string> FormatMACAddress(std::string_view hardwareAddress)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    hardwareAddress = Trim(hardwareAddress);
+    if (hardwareAddress.size() != 17)
+        return std::nullopt;
+    std::string result;
+    for (std::size_t i = 0; i < hardwareAddress.size(); ++i) {
+        const char c = hardwareAddress[i];
+        if (i % 3 == 2) {
+            if (c != ':' && c != '-')
+                return std::nullopt;
+            result += ':';
+            continue;
+        }
+        const char lower = Lower(c);
+        const bool hex = (lower >= '0' && lower <= '9') || (lower >= 'a' && lower <= 'f');
+        if (!hex)
+            return std::nullopt;
+        result += kHex[lower <= '9' ? lower - '0' : lower - 'a' + 10];
+    }
+    return result;
+}
+
+bool IsAdapterQuery(std::string_view query)
+{
+    // Lower-case, one blank between words, none around "=".
+    std::string normal;
+    for (const char c : query) {
+        if (IsBlank(c) || c == '\r' || c == '\n') {
+            if (!normal.empty() && normal.back() != ' ')
+                normal += ' ';
+            continue;
+        }
+        if (c == '=' && !normal.empty() && normal.back() == ' ')
+            normal.pop_back();
+        if (!normal.empty() && normal.back() == ' ' && normal.size() >= 2 && normal[normal.size() - 2] == '=')
+            normal.pop_back();
+        normal += Lower(c);
+    }
+    if (!normal.empty() && normal.back() == ' ')
+        normal.pop_back();
+    return normal == "select * from win32_networkadapterconfiguration where ipenabled=true";
+}
+
+std::optional<std::int64_t> ParseAdapterPath(std::string_view path)
+{
+    static constexpr std::string_view kPrefix = "Win32_NetworkAdapterConfiguration.Index=";
+    if (path.size() <= kPrefix.size() || !EqualsNoCase(path.substr(0, kPrefix.size()), kPrefix))
+        return std::nullopt;
+    const std::string_view digits = path.substr(kPrefix.size());
+    if (digits.size() > 10)
+        return std::nullopt;
+    std::int64_t index = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        index = index * 10 + (c - '0');
+    }
+    return index;
+}
+
+} // namespace lanvex::net::nm

@@ -1,0 +1,670 @@
+#include "net/nm/NetworkManagerService.h"
+
+#include "net/nm/Ipv4Text.h"
+
+#include <QDBusArgument>
+#include <QDBusObjectPath>
+#include <QDeadlineTimer>
+#include <QThread>
+#include <QUuid>
+#include <QtEndian>
+#include <algorithm>
+#include <functional>
+#include <optional>
+#include <set>
+#include <utility>
+
+namespace lanvex::net::nm {
+
+namespace {
+
+constexpr uint kDeviceTypeEthernet = 1;
+constexpr uint kDeviceTypeWifi = 2;
+constexpr uint kDeviceTypeVeth = 20;
+constexpr uint kConnectionFlagExternal = 0x8;
+
+const QString kMethodAuto = QStringLiteral("auto");
+const QString kMethodManual = QStringLiteral("manual");
+
+// One IPv4 address with its prefix length, as NetworkManager stores it.
+struct Address
+{
+    std::uint32_t address = 0;
+    int prefix = 0;
+    auto operator<=>(const Address&) const = default;
+};
+
+// What the kernel has, as NetworkManager reports it for the device.
+struct Ip4State
+{
+    std::vector<Address> addresses;
+    std::string gateway;
+    std::vector<std::string> dns;
+    std::vector<std::string> wins;
+    std::string leaseAddress; // the address of the current DHCP lease, if any
+    std::vector<std::string> leaseDns;
+};
+
+struct DeviceInfo
+{
+    QString path;
+    QString interfaceName;
+    QString driver;
+    QString hardwareAddress;
+    uint type = 0;
+    bool managed = false;
+    QString activeConnection;
+};
+
+int PathNumber(const QString& path)
+{
+    bool ok = false;
+    const int number = path.section(QLatin1Char('/'), -1).toInt(&ok);
+    return ok ? number : -1;
+}
+
+bool IsNoObject(const QString& path)
+{
+    return path.isEmpty() || path == QLatin1String("/");
+}
+
+std::vector<Address> AddressesOf(const QList<QVariantMap>& addressData)
+{
+    std::vector<Address> result;
+    for (const QVariantMap& entry : addressData) {
+        const auto address = ParseIPv4(entry.value(QStringLiteral("address")).toString().toStdString());
+        bool ok = false;
+        const uint prefix = entry.value(QStringLiteral("prefix")).toUInt(&ok);
+        if (address && ok && prefix <= 32)
+            result.push_back({ *address, static_cast<int>(prefix) });
+    }
+    return result;
+}
+
+// NetworkManager's legacy address lists hold each address as a 32-bit number in network order.
+std::string FromNetworkOrder(uint value)
+{
+    return FormatIPv4(qFromBigEndian<quint32>(value));
+}
+
+uint ToNetworkOrder(std::uint32_t address)
+{
+    return qToBigEndian<quint32>(address);
+}
+
+DeviceInfo ReadDevice(NmBus& bus, const QString& path)
+{
+    const QVariantMap properties = bus.Properties(path, kDeviceInterface);
+    DeviceInfo device;
+    device.path = path;
+    device.interfaceName = properties.value(QStringLiteral("Interface")).toString();
+    device.driver = properties.value(QStringLiteral("Driver")).toString();
+    device.hardwareAddress = properties.value(QStringLiteral("HwAddress")).toString();
+    device.type = properties.value(QStringLiteral("DeviceType")).toUInt();
+    device.managed = properties.value(QStringLiteral("Managed")).toBool();
+    device.activeConnection = ObjectPath(properties.value(QStringLiteral("ActiveConnection")));
+    return device;
+}
+
+Ip4State ReadIp4State(NmBus& bus, const QString& devicePath)
+{
+    Ip4State state;
+    const QString configPath = ObjectPath(bus.Property(devicePath, kDeviceInterface, QStringLiteral("Ip4Config")));
+    if (!IsNoObject(configPath)) {
+        const QVariantMap config = bus.Properties(configPath, kIp4ConfigInterface);
+        state.addresses = AddressesOf(MapList(config.value(QStringLiteral("AddressData"))));
+        state.gateway = config.value(QStringLiteral("Gateway")).toString().toStdString();
+        if (config.contains(QStringLiteral("NameserverData"))) {
+            for (const QVariantMap& entry : MapList(config.value(QStringLiteral("NameserverData"))))
+                state.dns.push_back(entry.value(QStringLiteral("address")).toString().toStdString());
+        } else {
+            for (const uint server : UintList(config.value(QStringLiteral("Nameservers"))))
+                state.dns.push_back(FromNetworkOrder(server));
+        }
+        if (config.contains(QStringLiteral("WinsServerData"))) {
+            for (const QString& server : TextList(config.value(QStringLiteral("WinsServerData"))))
+                state.wins.push_back(server.toStdString());
+        } else {
+            for (const uint server : UintList(config.value(QStringLiteral("WinsServers"))))
+                state.wins.push_back(FromNetworkOrder(server));
+        }
+    }
+    const QString dhcpPath = ObjectPath(bus.Property(devicePath, kDeviceInterface, QStringLiteral("Dhcp4Config")));
+    if (!IsNoObject(dhcpPath)) {
+        const QVariantMap options = ToMap(bus.Property(dhcpPath, kDhcp4ConfigInterface, QStringLiteral("Options")));
+        state.leaseAddress = options.value(QStringLiteral("ip_address")).toString().toStdString();
+        const QString servers = options.value(QStringLiteral("domain_name_servers")).toString();
+        for (const QString& server : servers.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+            state.leaseDns.push_back(server.toStdString());
+    }
+    return state;
+}
+
+// The IPv4 method the device runs now: from the applied connection, else from its profile.
+QString LiveMethod(NmBus& bus, const DeviceInfo& device)
+{
+    if (IsNoObject(device.activeConnection))
+        return {};
+    try {
+        const QVariantList reply = bus.Call(device.path, kDeviceInterface, QStringLiteral("GetAppliedConnection"),
+                                            { QVariant::fromValue(uint { 0 }) });
+        if (!reply.isEmpty())
+            return ToSettings(reply.front()).value(QStringLiteral("ipv4")).value(QStringLiteral("method")).toString();
+    } catch (const BusError&) {
+        // fall through to the saved profile
+    }
+    const QString profile
+        = ObjectPath(bus.Property(device.activeConnection, kActiveInterface, QStringLiteral("Connection")));
+    const QVariantList reply = bus.Call(profile, kConnectionInterface, QStringLiteral("GetSettings"));
+    return reply.isEmpty()
+        ? QString()
+        : ToSettings(reply.front()).value(QStringLiteral("ipv4")).value(QStringLiteral("method")).toString();
+}
+
+std::uint32_t MapBusError(const BusError& error)
+{
+    const QString& name = error.name();
+    if (name.contains(QLatin1String("PermissionDenied")) || name.contains(QLatin1String("AccessDenied"))
+        || name.contains(QLatin1String("NotAuthorized")))
+        return kAccessDenied;
+    if (name.contains(QLatin1String("InvalidProperty")) || name.contains(QLatin1String("InvalidConnection"))
+        || name.contains(QLatin1String("InvalidArgs")))
+        return kInvalidParameter;
+    return kUnknownFailure;
+}
+
+// Method arguments: a list of texts (a single text counts as a list of one); nothing for other types.
+std::optional<std::vector<std::string>> TextsOf(const Value& value)
+{
+    if (const auto* list = std::get_if<std::vector<std::string>>(&value))
+        return *list;
+    if (const auto* text = std::get_if<std::string>(&value))
+        return std::vector<std::string> { *text };
+    if (std::holds_alternative<std::monostate>(value))
+        return std::vector<std::string> {};
+    return std::nullopt;
+}
+
+std::vector<std::string> WithoutEmpty(const std::vector<std::string>& texts)
+{
+    std::vector<std::string> result;
+    for (const std::string& text : texts) {
+        if (text.find_first_not_of(" \t") != std::string::npos)
+            result.push_back(text);
+    }
+    return result;
+}
+
+QList<QVariantMap> ToAddressData(const std::vector<Address>& addresses)
+{
+    QList<QVariantMap> data;
+    for (const Address& entry : addresses) {
+        data.append(QVariantMap { { QStringLiteral("address"), QString::fromStdString(FormatIPv4(entry.address)) },
+                                  { QStringLiteral("prefix"), QVariant::fromValue(uint(entry.prefix)) } });
+    }
+    return data;
+}
+
+// The profile's static addresses, from whichever of its two address keys it carries.
+std::vector<Address> ProfileAddresses(const QVariantMap& ipv4)
+{
+    if (ipv4.contains(QStringLiteral("address-data")))
+        return AddressesOf(MapList(ipv4.value(QStringLiteral("address-data"))));
+    std::vector<Address> result;
+    const QVariant legacy = ipv4.value(QStringLiteral("addresses"));
+    if (legacy.userType() == qMetaTypeId<QDBusArgument>()) {
+        QList<QList<uint>> triples;
+        const QDBusArgument argument = legacy.value<QDBusArgument>();
+        if (argument.currentSignature() == QLatin1String("aau")) {
+            argument >> triples;
+            for (const QList<uint>& triple : triples) {
+                if (triple.size() >= 2 && triple[1] <= 32)
+                    result.push_back({ qFromBigEndian<quint32>(triple[0]), static_cast<int>(triple[1]) });
+            }
+        }
+    }
+    return result;
+}
+
+class NmAdapterConfiguration : public ManagementObject
+{
+public:
+    NmAdapterConfiguration(std::shared_ptr<NmBus> bus, WaitLimits limits, DeviceInfo device, std::int64_t index)
+        : m_bus(std::move(bus))
+        , m_limits(limits)
+        , m_device(std::move(device))
+    {
+        ReadProperties(index);
+    }
+
+    Value Property(std::string_view name) const override
+    {
+        for (const auto& [key, value] : m_properties) {
+            if (EqualsNoCase(key, name))
+                return value;
+        }
+        return {};
+    }
+
+    std::uint32_t ExecMethod(std::string_view method, const std::vector<Value>& args) override
+    {
+        const Value none;
+        const auto arg = [&](std::size_t i) -> const Value& { return i < args.size() ? args[i] : none; };
+        try {
+            if (EqualsNoCase(method, "EnableDHCP"))
+                return EnableDHCP();
+            if (EqualsNoCase(method, "EnableStatic"))
+                return EnableStatic(arg(0), arg(1));
+            if (EqualsNoCase(method, "SetGateways"))
+                return SetGateways(arg(0), arg(1));
+            if (EqualsNoCase(method, "SetDNSServerSearchOrder"))
+                return SetDNSServerSearchOrder(arg(0));
+            if (EqualsNoCase(method, "SetWINSServer"))
+                return kNotSupported; // NetworkManager has no setting for static WINS servers
+        } catch (const BusError& error) {
+            return MapBusError(error);
+        }
+        throw ServiceError("unknown method " + std::string(method));
+    }
+
+private:
+    using Edit = std::function<std::uint32_t(QVariantMap& ipv4)>;
+    using Check = std::function<bool(const Ip4State&)>;
+
+    void ReadProperties(std::int64_t index)
+    {
+        QString description = m_device.interfaceName;
+        if (!m_device.driver.isEmpty())
+            description += QStringLiteral(" (") + m_device.driver + QLatin1Char(')');
+        // A half-read device still gets its line; what could not be read stays empty.
+        Ip4State state;
+        try {
+            state = ReadIp4State(*m_bus, m_device.path);
+        } catch (const BusError&) { }
+        bool dhcp = false;
+        try {
+            dhcp = LiveMethod(*m_bus, m_device) == kMethodAuto;
+        } catch (const BusError&) { }
+        std::vector<std::string> addresses;
+        std::vector<std::string> masks;
+        for (const Address& entry : state.addresses) {
+            addresses.push_back(FormatIPv4(entry.address));
+            masks.push_back(PrefixToMask(entry.prefix));
+        }
+        const auto list = [](std::vector<std::string> texts) -> Value {
+            if (texts.empty())
+                return {};
+            return texts;
+        };
+        const auto element = [](const std::vector<std::string>& texts, std::size_t i) -> Value {
+            if (i < texts.size())
+                return texts[i];
+            return {};
+        };
+        const auto mac = FormatMACAddress(m_device.hardwareAddress.toStdString());
+        m_properties = {
+            { "Index", index },
+            { "Description", description.toStdString() },
+            { "Caption", description.toStdString() },
+            { "SettingID", m_device.interfaceName.toStdString() },
+            { "MACAddress", mac ? Value(*mac) : Value() },
+            { "IPEnabled", true },
+            { "DHCPEnabled", dhcp },
+            { "IPAddress", list(addresses) },
+            { "IPSubnet", list(masks) },
+            { "DefaultIPGateway", state.gateway.empty() ? Value() : Value(std::vector<std::string> { state.gateway }) },
+            { "DNSServerSearchOrder", list(state.dns) },
+            { "WINSPrimaryServer", element(state.wins, 0) },
+            { "WINSSecondaryServer", element(state.wins, 1) },
+        };
+    }
+
+    std::uint32_t EnableDHCP()
+    {
+        std::vector<Address> before;
+        const Edit edit = [&](QVariantMap& ipv4) {
+            before = ProfileAddresses(ipv4);
+            ipv4.insert(QStringLiteral("method"), kMethodAuto);
+            ipv4.remove(QStringLiteral("addresses"));
+            ipv4.remove(QStringLiteral("address-data"));
+            ipv4.remove(QStringLiteral("gateway"));
+            return kSuccess;
+        };
+        // Live once the lease's address is on the device and the old static ones are gone.
+        const Check leased = [&](const Ip4State& state) {
+            const auto lease = ParseIPv4(state.leaseAddress);
+            if (!lease)
+                return false;
+            bool hasLease = false;
+            for (const Address& entry : state.addresses) {
+                if (entry.address == *lease)
+                    hasLease = true;
+                else if (std::find(before.begin(), before.end(), entry) != before.end())
+                    return false;
+            }
+            return hasLease;
+        };
+        return Change(edit, leased, m_limits.dhcpMs, kLeaseNotObtained);
+    }
+
+    std::uint32_t EnableStatic(const Value& addressArg, const Value& maskArg)
+    {
+        const auto addresses = TextsOf(addressArg);
+        const auto masks = TextsOf(maskArg);
+        if (!addresses || !masks)
+            return kInvalidParameter;
+        if (addresses->empty())
+            return kInvalidAddress;
+        if (masks->size() != addresses->size())
+            return kInvalidSubnetMask;
+        std::vector<Address> wanted;
+        for (std::size_t i = 0; i < addresses->size(); ++i) {
+            const auto prefix = MaskToPrefix((*masks)[i]);
+            const auto address = ParseIPv4((*addresses)[i]);
+            if (!address)
+                return kInvalidAddress;
+            if (!prefix || *prefix == 0)
+                return kInvalidSubnetMask;
+            if (!IsHostAddress(*address, *prefix))
+                return kInvalidAddress;
+            wanted.push_back({ *address, *prefix });
+        }
+        const Edit edit = [&](QVariantMap& ipv4) {
+            ipv4.insert(QStringLiteral("method"), kMethodManual);
+            ipv4.remove(QStringLiteral("addresses"));
+            ipv4.insert(QStringLiteral("address-data"), QVariant::fromValue(ToAddressData(wanted)));
+            // A gateway left from before that the new subnets cannot reach would make the change fail.
+            const auto gateway = ParseIPv4(ipv4.value(QStringLiteral("gateway")).toString().toStdString());
+            const bool reachable = gateway && std::any_of(wanted.begin(), wanted.end(), [&](const Address& a) {
+                                       return SameSubnet(a.address, *gateway, a.prefix) && a.address != *gateway;
+                                   });
+            if (!reachable)
+                ipv4.remove(QStringLiteral("gateway"));
+            return kSuccess;
+        };
+        const Check live = [&](const Ip4State& state) {
+            std::set<Address> have(state.addresses.begin(), state.addresses.end());
+            return have == std::set<Address>(wanted.begin(), wanted.end());
+        };
+        return Change(edit, live, m_limits.staticMs, kUnableToConfigure);
+    }
+
+    std::uint32_t SetGateways(const Value& gatewayArg, const Value& metricArg)
+    {
+        const auto texts = TextsOf(gatewayArg);
+        if (!texts)
+            return kInvalidParameter;
+        if (const auto* metrics = std::get_if<std::vector<std::int64_t>>(&metricArg)) {
+            for (const std::int64_t metric : *metrics) {
+                if (metric < 1 || metric > 9999)
+                    return kInvalidParameter;
+            }
+        } else if (!std::holds_alternative<std::monostate>(metricArg)) {
+            return kInvalidParameter;
+        }
+        const std::vector<std::string> gateways = WithoutEmpty(*texts);
+        if (gateways.size() > 1)
+            return kNotSupported; // a profile holds one default gateway
+        std::optional<std::uint32_t> gateway;
+        if (!gateways.empty()) {
+            gateway = ParseIPv4(gateways.front());
+            if (!gateway || !IsHostAddress(*gateway, 32))
+                return kInvalidGateway;
+        }
+        const Edit edit = [&](QVariantMap& ipv4) -> std::uint32_t {
+            if (!gateway) {
+                ipv4.remove(QStringLiteral("gateway"));
+                return kSuccess;
+            }
+            // With static addresses the gateway must sit in one of their subnets, else no route reaches it.
+            if (ipv4.value(QStringLiteral("method")).toString() == kMethodManual) {
+                const std::vector<Address> own = ProfileAddresses(ipv4);
+                const bool reachable = std::any_of(own.begin(), own.end(), [&](const Address& a) {
+                    return SameSubnet(a.address, *gateway, a.prefix) && a.address != *gateway
+                        && IsHostAddress(*gateway, a.prefix);
+                });
+                if (!reachable)
+                    return kInvalidGateway;
+            }
+            ipv4.insert(QStringLiteral("gateway"), QString::fromStdString(FormatIPv4(*gateway)));
+            return kSuccess;
+        };
+        const std::string expected = gateway ? FormatIPv4(*gateway) : std::string();
+        const Check live = [&](const Ip4State& state) { return state.gateway == expected; };
+        return Change(edit, live, m_limits.staticMs, kUnableToConfigure);
+    }
+
+    std::uint32_t SetDNSServerSearchOrder(const Value& serverArg)
+    {
+        const auto texts = TextsOf(serverArg);
+        if (!texts)
+            return kInvalidParameter;
+        std::vector<std::string> servers;
+        QList<uint> dns;
+        for (const std::string& text : WithoutEmpty(*texts)) {
+            const auto server = ParseIPv4(text);
+            if (!server || (*server >> 24) == 0 || (*server >> 24) >= 224)
+                return kInvalidAddress;
+            servers.push_back(FormatIPv4(*server));
+            dns.append(ToNetworkOrder(*server));
+        }
+        bool manual = false;
+        const Edit edit = [&](QVariantMap& ipv4) {
+            manual = ipv4.value(QStringLiteral("method")).toString() == kMethodManual;
+            ipv4.insert(QStringLiteral("dns"), QVariant::fromValue(dns));
+            // No servers given means: use what DHCP supplies again.
+            ipv4.insert(QStringLiteral("ignore-auto-dns"), !servers.empty());
+            return kSuccess;
+        };
+        const Check live = [&](const Ip4State& state) {
+            if (servers.empty() && !manual)
+                return state.dns == state.leaseDns; // back to what DHCP supplies
+            return state.dns == servers;
+        };
+        return Change(edit, live, m_limits.staticMs, kUnableToConfigure);
+    }
+
+    // The saved profile this device runs or would run; empty when it has none to change.
+    QString ChooseProfile(const DeviceInfo& device, bool& active)
+    {
+        active = false;
+        const auto usable = [&](const QString& profile) {
+            const uint flags = m_bus->Property(profile, kConnectionInterface, QStringLiteral("Flags")).toUInt();
+            return (flags & kConnectionFlagExternal) == 0;
+        };
+        if (!IsNoObject(device.activeConnection)) {
+            const QString profile
+                = ObjectPath(m_bus->Property(device.activeConnection, kActiveInterface, QStringLiteral("Connection")));
+            if (!IsNoObject(profile) && usable(profile)) {
+                active = true;
+                return profile;
+            }
+        }
+        QList<QString> available
+            = ObjectPaths(m_bus->Property(device.path, kDeviceInterface, QStringLiteral("AvailableConnections")));
+        std::sort(available.begin(), available.end(),
+                  [](const QString& a, const QString& b) { return PathNumber(a) < PathNumber(b); });
+        for (const QString& profile : available) {
+            if (usable(profile))
+                return profile;
+        }
+        return {};
+    }
+
+    ConnectionSettings NewProfile(const DeviceInfo& device) const
+    {
+        ConnectionSettings settings;
+        settings.insert(QStringLiteral("connection"),
+                        QVariantMap { { QStringLiteral("id"), QStringLiteral("Lanvex ") + device.interfaceName },
+                                      { QStringLiteral("uuid"), QUuid::createUuid().toString(QUuid::WithoutBraces) },
+                                      { QStringLiteral("type"), QStringLiteral("802-3-ethernet") },
+                                      { QStringLiteral("interface-name"), device.interfaceName },
+                                      { QStringLiteral("autoconnect"), true } });
+        settings.insert(QStringLiteral("802-3-ethernet"), QVariantMap {});
+        settings.insert(QStringLiteral("ipv4"), QVariantMap { { QStringLiteral("method"), kMethodAuto } });
+        return settings;
+    }
+
+    // Changes the device's saved profile, makes the change live without taking the link down, and
+    // waits until NetworkManager reports it. Undoes the saved change when it cannot be made live.
+    std::uint32_t Change(const Edit& edit, const Check& live, int timeoutMs, std::uint32_t timeoutCode)
+    {
+        const DeviceInfo device = ReadDevice(*m_bus, m_device.path);
+        bool active = false;
+        QString profile = ChooseProfile(device, active);
+        ConnectionSettings before;
+        ConnectionSettings settings;
+        if (!profile.isEmpty()) {
+            const QVariantList reply = m_bus->Call(profile, kConnectionInterface, QStringLiteral("GetSettings"));
+            if (reply.isEmpty())
+                return kUnknownFailure;
+            before = ToSettings(reply.front());
+            if (before.isEmpty())
+                return kUnknownFailure;
+            settings = before;
+        } else if (device.type == kDeviceTypeWifi) {
+            return kNotConfigurable; // a Wi-Fi profile needs a network to join
+        } else {
+            settings = NewProfile(device);
+        }
+        QVariantMap ipv4 = settings.value(QStringLiteral("ipv4"));
+        // NetworkManager prefers the legacy "addresses" key (which also carries a gateway) over
+        // "address-data" and "gateway" when both come in, so it must not go back.
+        if (ipv4.contains(QStringLiteral("address-data")))
+            ipv4.remove(QStringLiteral("addresses"));
+        if (const std::uint32_t refused = edit(ipv4); refused != kSuccess)
+            return refused;
+        settings.insert(QStringLiteral("ipv4"), ipv4);
+
+        const bool created = profile.isEmpty();
+        if (created) {
+            const QVariantList reply = m_bus->Call(kNmSettingsPath, kSettingsInterface, QStringLiteral("AddConnection"),
+                                                   { QVariant::fromValue(settings) });
+            profile = reply.isEmpty() ? QString() : ObjectPath(reply.front());
+            if (profile.isEmpty())
+                return kUnknownFailure;
+        } else {
+            m_bus->Call(profile, kConnectionInterface, QStringLiteral("Update"), { QVariant::fromValue(settings) });
+        }
+
+        try {
+            MakeLive(device, profile, active);
+        } catch (const BusError& error) {
+            try {
+                if (created)
+                    m_bus->Call(profile, kConnectionInterface, QStringLiteral("Delete"));
+                else
+                    m_bus->Call(profile, kConnectionInterface, QStringLiteral("Update"),
+                                { QVariant::fromValue(before) });
+            } catch (const BusError&) {
+                // the failure below is what the caller needs to hear about
+            }
+            return MapBusError(error);
+        }
+        return WaitUntil(live, timeoutMs) ? kSuccess : timeoutCode;
+    }
+
+    void Reapply(const DeviceInfo& device)
+    {
+        // An empty profile makes NetworkManager take the saved one, which now holds the change.
+        m_bus->Call(device.path, kDeviceInterface, QStringLiteral("Reapply"),
+                    { QVariant::fromValue(ConnectionSettings {}), QVariant::fromValue(qulonglong { 0 }),
+                      QVariant::fromValue(uint { 0 }) });
+    }
+
+    void MakeLive(const DeviceInfo& device, const QString& profile, bool active)
+    {
+        if (active) {
+            try {
+                Reapply(device);
+                return;
+            } catch (const BusError& error) {
+                // Still activating: reapplying is refused, activating afresh is not.
+                if (!error.name().endsWith(QLatin1String("NotActive")))
+                    throw;
+            }
+        }
+        m_bus->Call(kNmPath, kNmInterface, QStringLiteral("ActivateConnection"),
+                    { QVariant::fromValue(QDBusObjectPath(profile)), QVariant::fromValue(QDBusObjectPath(device.path)),
+                      QVariant::fromValue(QDBusObjectPath(QStringLiteral("/"))) });
+    }
+
+    bool WaitUntil(const Check& live, int timeoutMs)
+    {
+        const QDeadlineTimer deadline(timeoutMs);
+        while (true) {
+            try {
+                if (live(ReadIp4State(*m_bus, m_device.path)))
+                    return true;
+            } catch (const BusError&) {
+                // the device's configuration objects come and go while it changes
+            }
+            if (deadline.hasExpired())
+                return false;
+            QThread::msleep(static_cast<unsigned long>(m_limits.pollMs));
+        }
+    }
+
+    std::shared_ptr<NmBus> m_bus;
+    WaitLimits m_limits;
+    DeviceInfo m_device;
+    std::vector<std::pair<std::string, Value>> m_properties;
+};
+
+} // namespace
+
+NetworkManagerService::NetworkManagerService(std::shared_ptr<NmBus> bus, WaitLimits limits)
+    : m_bus(std::move(bus))
+    , m_limits(limits)
+{ }
+
+std::vector<ObjectRef> NetworkManagerService::ExecQuery(std::string_view query, std::string_view language,
+                                                        std::int32_t /*flags*/)
+{
+    if (!EqualsNoCase(language, "WQL"))
+        throw ServiceError("unsupported query language");
+    if (!IsAdapterQuery(query))
+        throw ServiceError("unsupported query: " + std::string(query));
+    return Enumerate();
+}
+
+ObjectRef NetworkManagerService::Get(std::string_view objectPath, std::int32_t /*flags*/)
+{
+    const auto index = ParseAdapterPath(objectPath);
+    if (!index)
+        throw ServiceError("invalid object path: " + std::string(objectPath));
+    const std::vector<ObjectRef> adapters = Enumerate();
+    if (*index < 1 || *index > static_cast<std::int64_t>(adapters.size()))
+        throw ServiceError("not found: " + std::string(objectPath));
+    return adapters[static_cast<std::size_t>(*index - 1)];
+}
+
+std::vector<ObjectRef> NetworkManagerService::Enumerate()
+{
+    try {
+        const QVariantList reply = m_bus->Call(kNmPath, kNmInterface, QStringLiteral("GetDevices"));
+        QList<QString> paths = reply.isEmpty() ? QList<QString>() : ObjectPaths(reply.front());
+        std::sort(paths.begin(), paths.end(),
+                  [](const QString& a, const QString& b) { return PathNumber(a) < PathNumber(b); });
+        std::vector<ObjectRef> adapters;
+        for (const QString& path : paths) {
+            DeviceInfo device;
+            try {
+                device = ReadDevice(*m_bus, path);
+            } catch (const BusError&) {
+                continue; // removed while we looked
+            }
+            const bool ethernetOrWifi = device.type == kDeviceTypeEthernet || device.type == kDeviceTypeWifi
+                || device.type == kDeviceTypeVeth;
+            if (!ethernetOrWifi || !device.managed)
+                continue;
+            const auto index = static_cast<std::int64_t>(adapters.size()) + 1;
+            adapters.push_back(std::make_shared<NmAdapterConfiguration>(m_bus, m_limits, std::move(device), index));
+        }
+        return adapters;
+    } catch (const BusError& error) {
+        throw ServiceError(error.what());
+    }
+}
+
+} // namespace lanvex::net::nm

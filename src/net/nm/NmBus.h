@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QMap>
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+#include <QVariantMap>
+#include <stdexcept>
+
+namespace lanvex::net::nm {
+
+// A connection profile as NetworkManager passes it: setting name → key → value.
+using ConnectionSettings = QMap<QString, QVariantMap>;
+
+inline const QString kNmService = QStringLiteral("org.freedesktop.NetworkManager");
+inline const QString kNmPath = QStringLiteral("/org/freedesktop/NetworkManager");
+inline const QString kNmSettingsPath = QStringLiteral("/org/freedesktop/NetworkManager/Settings");
+inline const QString kNmInterface = QStringLiteral("org.freedesktop.NetworkManager");
+inline const QString kDeviceInterface = QStringLiteral("org.freedesktop.NetworkManager.Device");
+inline const QString kIp4ConfigInterface = QStringLiteral("org.freedesktop.NetworkManager.IP4Config");
+inline const QString kDhcp4ConfigInterface = QStringLiteral("org.freedesktop.NetworkManager.DHCP4Config");
+inline const QString kActiveInterface = QStringLiteral("org.freedesktop.NetworkManager.Connection.Active");
+inline const QString kSettingsInterface = QStringLiteral("org.freedesktop.NetworkManager.Settings");
+inline const QString kConnectionInterface = QStringLiteral("org.freedesktop.NetworkManager.Settings.Connection");
+
+// A D-Bus call that failed: the error name (or a local reason) and message.
+class BusError : public std::runtime_error
+{
+public:
+    BusError(const QString& name, const QString& message);
+    const QString& name() const { return m_name; }
+
+private:
+    QString m_name;
+};
+
+// Blocking calls to NetworkManager, each bounded by a timeout so a stuck or missing service
+// can never hang the program.
+class NmBus
+{
+public:
+    explicit NmBus(QDBusConnection bus, int timeoutMs = 3000);
+
+    bool IsConnected() const { return m_bus.isConnected(); }
+
+    // The reply's arguments. Throws BusError.
+    QVariantList Call(const QString& path, const QString& interface, const QString& method,
+                      const QVariantList& args = {});
+    QVariant Property(const QString& path, const QString& interface, const QString& name);
+    QVariantMap Properties(const QString& path, const QString& interface);
+
+private:
+    QDBusConnection m_bus;
+    int m_timeoutMs;
+};
+
+// Registers the composite D-Bus types used here; safe to call more than once.
+void RegisterNmTypes();
+
+// Conversions of received values; empty results for values of another type.
+QString ObjectPath(const QVariant& value);
+QList<QString> ObjectPaths(const QVariant& value);
+QList<QVariantMap> MapList(const QVariant& value);
+QList<uint> UintList(const QVariant& value);
+QStringList TextList(const QVariant& value);
+QVariantMap ToMap(const QVariant& value);
+ConnectionSettings ToSettings(const QVariant& value);
+
+} // namespace lanvex::net::nm
+
+Q_DECLARE_METATYPE(lanvex::net::nm::ConnectionSettings)

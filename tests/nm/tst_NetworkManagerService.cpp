@@ -1,0 +1,336 @@
+#include "NmSandbox.h"
+#include "net/IPInfo.h"
+#include "net/nm/NetworkManagerConnector.h"
+#include "printer/PrinterSource.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
+#include <QElapsedTimer>
+#include <QScopeGuard>
+#include <QtTest>
+
+using namespace lanvex;
+using net::nm::NetworkManagerConnector;
+
+namespace {
+
+class NoPrinters : public printer::PrinterSource
+{
+public:
+    std::string DefaultPrinterEntry() const override { return "Office Laser,winspool,Ne01:"; }
+    std::vector<std::string> InstalledPrinters() const override { return { "Office Laser" }; }
+};
+
+store::SiteProfile StaticSite()
+{
+    store::SiteProfile site;
+    site.Name = "Office";
+    site.IP = "10.77.0.5";
+    site.SubNetMask = "255.255.255.0";
+    site.DefaultGateway = "10.77.0.1";
+    site.ChangeDNS = true;
+    site.DNS = "10.77.0.53";
+    site.AuxDNS = "10.77.0.54";
+    return site;
+}
+
+store::SiteProfile DhcpSite()
+{
+    store::SiteProfile site;
+    site.Name = "Home";
+    site.DHCPEnabled = true;
+    return site;
+}
+
+QString ActiveConnectionOf(const QString& interfaceName)
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.NetworkManager"), QStringLiteral("/org/freedesktop/NetworkManager"),
+        QStringLiteral("org.freedesktop.NetworkManager"), QStringLiteral("GetDeviceByIpIface"));
+    call << interfaceName;
+    const QDBusMessage device = QDBusConnection::systemBus().call(call, QDBus::Block, 3000);
+    if (device.type() != QDBusMessage::ReplyMessage)
+        return {};
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.NetworkManager"), device.arguments().front().value<QDBusObjectPath>().path(),
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    get << QStringLiteral("org.freedesktop.NetworkManager.Device") << QStringLiteral("ActiveConnection");
+    const QDBusMessage reply = QDBusConnection::systemBus().call(get, QDBus::Block, 3000);
+    if (reply.type() != QDBusMessage::ReplyMessage)
+        return {};
+    return qvariant_cast<QDBusVariant>(reply.arguments().front()).variant().value<QDBusObjectPath>().path();
+}
+
+QStringList TextsOf(const net::Value& value)
+{
+    const auto* texts = std::get_if<std::vector<std::string>>(&value);
+    if (!texts)
+        return { QStringLiteral("<not a list of texts>") };
+    QStringList result;
+    for (const std::string& text : *texts)
+        result.append(QString::fromStdString(text));
+    return result;
+}
+
+std::string TextOf(const net::Value& value)
+{
+    const auto* text = std::get_if<std::string>(&value);
+    return text ? *text : std::string("<not a text>");
+}
+
+} // namespace
+
+class TestNetworkManagerService : public QObject
+{
+    Q_OBJECT
+
+    NmSandbox m_sandbox;
+    NoPrinters m_printers;
+
+    std::int32_t Apply(const store::SiteProfile& site, QStringList* statuses = nullptr)
+    {
+        NetworkManagerConnector connector;
+        return net::ApplyIPSettings(connector, 1, site, [&](const std::string& text) {
+            if (statuses)
+                statuses->append(QString::fromStdString(text));
+        });
+    }
+
+    store::SiteProfile Entry0()
+    {
+        NetworkManagerConnector connector;
+        return net::GetAdapterInfo(connector, m_printers, 1);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (const QString reason = m_sandbox.unavailableReason(); !reason.isEmpty())
+            QSKIP(qPrintable(reason));
+    }
+
+    void listsTheManagedDevice()
+    {
+        NetworkManagerConnector connector;
+        const std::vector<std::string> adapters = net::ListAdapters(connector);
+        QCOMPARE(adapters.size(), std::size_t(1)); // the veth; loopback is left out
+        QVERIFY(QString::fromStdString(adapters.front()).startsWith(m_sandbox.device()));
+
+        auto service = connector.Connect("winmgmts:\\\\.\\root\\cimv2");
+        const auto objects
+            = service->ExecQuery("SELECT * FROM Win32_NetworkAdapterConfiguration WHERE IPEnabled = True", "WQL", 16);
+        QCOMPARE(objects.size(), std::size_t(1));
+        QCOMPARE(std::get<std::int64_t>(objects.front()->Property("Index")), std::int64_t(1));
+        QCOMPARE(std::get<bool>(objects.front()->Property("ipenabled")), true);
+        QCOMPARE(QString::fromStdString(TextOf(objects.front()->Property("MACAddress"))), m_sandbox.macAddress());
+        QVERIFY(!m_sandbox.macAddress().isEmpty());
+    }
+
+    void refusesOtherRequests()
+    {
+        NetworkManagerConnector connector;
+        QVERIFY_THROWS_EXCEPTION(net::ServiceError, connector.Connect("ldap://somewhere"));
+        auto service = connector.Connect("winmgmts:");
+        QVERIFY_THROWS_EXCEPTION(net::ServiceError, service->ExecQuery("SELECT * FROM Win32_Process", "WQL", 16));
+        QVERIFY_THROWS_EXCEPTION(
+            net::ServiceError,
+            service->ExecQuery("Select * From Win32_NetworkAdapterConfiguration Where IPEnabled=TRUE", "SQL", 16));
+        QVERIFY_THROWS_EXCEPTION(net::ServiceError, service->Get("Win32_NetworkAdapterConfiguration.Index=2", 0));
+        QVERIFY_THROWS_EXCEPTION(net::ServiceError, service->Get("Win32_NetworkAdapterConfiguration.Index=0", 0));
+        QVERIFY_THROWS_EXCEPTION(net::ServiceError, service->Get("Win32_Process.Handle=1", 0));
+        QVERIFY_THROWS_EXCEPTION(
+            net::ServiceError, service->Get("Win32_NetworkAdapterConfiguration.Index=1", 0)->ExecMethod("Reboot", {}));
+    }
+
+    // The device starts without any profile: the first apply creates and activates one.
+    void appliesStaticSite()
+    {
+        QStringList statuses;
+        QElapsedTimer timer;
+        timer.start();
+        QCOMPARE(Apply(StaticSite(), &statuses), std::int32_t(net::kApplyOk));
+        qInfo("static apply, new profile: %lld ms", timer.elapsed());
+        QVERIFY(statuses.contains(QStringLiteral("设置IP地址及子网掩码成功!")));
+
+        QVERIFY2(m_sandbox.ipv4Addresses().contains(QStringLiteral("inet 10.77.0.5/24")),
+                 qPrintable(m_sandbox.ipv4Addresses()));
+        QVERIFY2(m_sandbox.defaultRoute().contains(QStringLiteral("default via 10.77.0.1 dev ") + m_sandbox.device()),
+                 qPrintable(m_sandbox.defaultRoute()));
+
+        const store::SiteProfile entry = Entry0();
+        QCOMPARE(entry.DHCPEnabled, false);
+        QCOMPARE(entry.IP, std::string("10.77.0.5"));
+        QCOMPARE(entry.SubNetMask, std::string("255.255.255.0"));
+        QCOMPARE(entry.DefaultGateway, std::string("10.77.0.1"));
+        QCOMPARE(entry.DNS, std::string("10.77.0.53"));
+        QCOMPARE(entry.AuxDNS, std::string("10.77.0.54"));
+        QCOMPARE(QString::fromStdString(entry.MACAddress), m_sandbox.macAddress());
+
+        // Saved, so it outlasts a restart.
+        const QString saved = m_sandbox.savedProfiles();
+        QVERIFY2(saved.contains(QStringLiteral("method=manual")), qPrintable(saved));
+        QVERIFY2(saved.contains(QStringLiteral("10.77.0.5/24")), qPrintable(saved));
+        QVERIFY2(saved.contains(QStringLiteral("10.77.0.53;10.77.0.54")), qPrintable(saved));
+    }
+
+    // A second static site goes through the live profile without taking the link down.
+    void reappliesInPlaceAndReportsWins()
+    {
+        const QString activeBefore = ActiveConnectionOf(m_sandbox.device());
+        QVERIFY(!activeBefore.isEmpty() && activeBefore != QLatin1String("/"));
+
+        store::SiteProfile site = StaticSite();
+        site.IP = "10.77.0.9";
+        site.SubNetMask = "255.255.0.0";
+        site.AuxDNS.clear(); // an empty second server is dropped, not sent
+        site.ChangeWINS = true;
+        site.WINS = "10.77.0.44";
+        QElapsedTimer timer;
+        timer.start();
+        const std::int32_t result = Apply(site);
+        qInfo("static apply, reapplied: %lld ms", timer.elapsed());
+        QCOMPARE(result, std::int32_t(net::kWinsFailed));
+        QVERIFY(
+            QString::fromStdString(net::ApplySummary(result, site)).contains(QStringLiteral("更新WINS服务器失败。")));
+
+        QCOMPARE(ActiveConnectionOf(m_sandbox.device()), activeBefore);
+        const QString addresses = m_sandbox.ipv4Addresses();
+        QVERIFY2(addresses.contains(QStringLiteral("inet 10.77.0.9/16")), qPrintable(addresses));
+        QVERIFY2(!addresses.contains(QStringLiteral("10.77.0.5/")), qPrintable(addresses));
+        const store::SiteProfile entry = Entry0();
+        QCOMPARE(entry.IP, std::string("10.77.0.9"));
+        QCOMPARE(entry.SubNetMask, std::string("255.255.0.0"));
+        QCOMPARE(entry.DNS, std::string("10.77.0.53"));
+        QCOMPARE(entry.AuxDNS, std::string());
+    }
+
+    // Hand-edited texts are refused with a code, and nothing reaches the device.
+    void refusesBadInputAndLeavesDeviceAlone_data()
+    {
+        QTest::addColumn<QString>("method");
+        QTest::addColumn<QStringList>("first");
+        QTest::addColumn<QStringList>("second");
+        QTest::addColumn<uint>("expected");
+        const QStringList mask24 { QStringLiteral("255.255.255.0") };
+        QTest::newRow("mask with a hole")
+            << "EnableStatic" << QStringList { "10.77.0.7" } << QStringList { "255.0.255.0" } << 66u;
+        QTest::newRow("mask zero") << "EnableStatic" << QStringList { "10.77.0.7" } << QStringList { "0.0.0.0" } << 66u;
+        QTest::newRow("mask missing") << "EnableStatic" << QStringList { "10.77.0.7" } << QStringList {} << 66u;
+        QTest::newRow("octet too big") << "EnableStatic" << QStringList { "10.77.0.256" } << mask24 << 70u;
+        QTest::newRow("command text") << "EnableStatic" << QStringList { "10.77.0.7;reboot" } << mask24 << 70u;
+        QTest::newRow("empty address") << "EnableStatic" << QStringList { "" } << mask24 << 70u;
+        QTest::newRow("network address") << "EnableStatic" << QStringList { "10.77.0.0" } << mask24 << 70u;
+        QTest::newRow("gateway text") << "SetGateways" << QStringList { "gateway" } << QStringList {} << 71u;
+        QTest::newRow("gateway off subnet") << "SetGateways" << QStringList { "10.99.0.1" } << QStringList {} << 71u;
+        QTest::newRow("gateway is own address")
+            << "SetGateways" << QStringList { "10.77.0.9" } << QStringList {} << 71u;
+        QTest::newRow("two gateways") << "SetGateways" << QStringList { "10.77.0.1", "10.77.0.2" } << QStringList {}
+                                      << 64u;
+        QTest::newRow("bad second DNS") << "SetDNSServerSearchOrder" << QStringList { "10.77.0.53", "10.77.0.5x" }
+                                        << QStringList {} << 70u;
+        QTest::newRow("WINS") << "SetWINSServer" << QStringList { "10.77.0.44" } << QStringList { "10.77.0.45" } << 64u;
+    }
+    void refusesBadInputAndLeavesDeviceAlone()
+    {
+        QFETCH(QString, method);
+        QFETCH(QStringList, first);
+        QFETCH(QStringList, second);
+        QFETCH(uint, expected);
+        const auto texts = [](const QStringList& list) {
+            std::vector<std::string> result;
+            for (const QString& text : list)
+                result.push_back(text.toStdString());
+            return result;
+        };
+        const QString addressesBefore = m_sandbox.ipv4Addresses();
+        const QString routeBefore = m_sandbox.defaultRoute();
+        const QString savedBefore = m_sandbox.savedProfiles();
+        NetworkManagerConnector connector;
+        auto adapter = connector.Connect("winmgmts:")->Get("Win32_NetworkAdapterConfiguration.Index=1", 0);
+        std::vector<net::Value> args { texts(first) };
+        if (method == QLatin1String("SetWINSServer"))
+            args = { first.front().toStdString(), second.front().toStdString() };
+        else if (method != QLatin1String("SetGateways") && method != QLatin1String("SetDNSServerSearchOrder"))
+            args.push_back(texts(second));
+        QCOMPARE(adapter->ExecMethod(method.toStdString(), args), std::uint32_t(expected));
+        QCOMPARE(m_sandbox.ipv4Addresses(), addressesBefore);
+        QCOMPARE(m_sandbox.defaultRoute(), routeBefore);
+        QCOMPARE(m_sandbox.savedProfiles(), savedBefore);
+    }
+
+    void appliesDhcpSite()
+    {
+        // Without static DNS servers the lease's DNS and WINS servers come through.
+        NetworkManagerConnector connector;
+        QCOMPARE(connector.Connect("winmgmts:")
+                     ->Get("Win32_NetworkAdapterConfiguration.Index=1", 0)
+                     ->ExecMethod("SetDNSServerSearchOrder", { std::vector<std::string> { "", "" } }),
+                 0u);
+        QCOMPARE(Entry0().DNS, std::string());
+
+        QStringList statuses;
+        QElapsedTimer timer;
+        timer.start();
+        QCOMPARE(Apply(DhcpSite(), &statuses), std::int32_t(net::kApplyOk));
+        qInfo("DHCP apply: %lld ms", timer.elapsed());
+        QCOMPARE(statuses.last(), QStringLiteral("设置DHCP工作方式成功!"));
+
+        // The lease is in the kernel as soon as the apply returns, and the static address is gone.
+        const QString addresses = m_sandbox.ipv4Addresses();
+        QVERIFY2(
+            QRegularExpression(QStringLiteral("inet 10\\.88\\.0\\.1([0-4][0-9]|50)/24")).match(addresses).hasMatch(),
+            qPrintable(addresses));
+        QVERIFY2(!addresses.contains(QStringLiteral("10.77.0.9")), qPrintable(addresses));
+        QVERIFY2(m_sandbox.defaultRoute().contains(QStringLiteral("default via 10.88.0.1")),
+                 qPrintable(m_sandbox.defaultRoute()));
+
+        const store::SiteProfile entry = Entry0();
+        QCOMPARE(entry.DHCPEnabled, true);
+        QCOMPARE(QString::fromStdString(entry.MACAddress), m_sandbox.macAddress());
+        QVERIFY(entry.IP.empty()); // a DHCP entry shows no addresses
+        QVERIFY(entry.PrinterName.empty());
+
+        const QString lease
+            = QRegularExpression(QStringLiteral("inet (10\\.88\\.0\\.[0-9]+)/")).match(addresses).captured(1);
+        auto adapter = connector.Connect("winmgmts:")->Get("Win32_NetworkAdapterConfiguration.Index=1", 0);
+        QCOMPARE(TextsOf(adapter->Property("IPAddress")), QStringList { lease });
+        QCOMPARE(TextsOf(adapter->Property("IPSubnet")), QStringList { "255.255.255.0" });
+        QCOMPARE(TextsOf(adapter->Property("DefaultIPGateway")), QStringList { "10.88.0.1" });
+        QCOMPARE(TextsOf(adapter->Property("DNSServerSearchOrder")), (QStringList { "10.88.0.53", "10.88.0.54" }));
+        QCOMPARE(QString::fromStdString(TextOf(adapter->Property("WINSPrimaryServer"))), QStringLiteral("10.88.0.44"));
+        QCOMPARE(QString::fromStdString(TextOf(adapter->Property("WINSSecondaryServer"))),
+                 QStringLiteral("10.88.0.45"));
+    }
+
+    void reportsAlreadyDhcp()
+    {
+        QStringList statuses;
+        QCOMPARE(Apply(DhcpSite(), &statuses), std::int32_t(net::kAlreadyDhcp));
+        QCOMPARE(statuses.last(), QStringLiteral("当前已经工作在DHCP方式!"));
+        QCOMPARE(Entry0().DHCPEnabled, true);
+    }
+
+    // Runs last: stops NetworkManager, checks that nothing hangs, and starts it again.
+    void failsPromptlyWithoutNetworkManager()
+    {
+        QVERIFY(m_sandbox.stopNetworkManager());
+        const auto restart = qScopeGuard([this] { m_sandbox.startNetworkManager(); });
+        NoPrinters printers;
+        QElapsedTimer timer;
+        timer.start();
+        NetworkManagerConnector connector;
+        QVERIFY_THROWS_EXCEPTION(net::ServiceError, connector.Connect("winmgmts:"));
+        QVERIFY(net::ListAdapters(connector).empty());
+        QCOMPARE(net::GetAdapterInfo(connector, printers, 1), store::SiteProfile {});
+        const std::int32_t result = Apply(StaticSite());
+        QCOMPARE(result, std::int32_t(net::kServiceUnavailable));
+        QCOMPARE(QString::fromStdString(net::ApplySummary(result, StaticSite())),
+                 QStringLiteral("无法连接系统的网络管理服务，设置未生效。"));
+        QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestNetworkManagerService)
+#include "tst_NetworkManagerService.moc"
