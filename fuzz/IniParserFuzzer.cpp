@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <string_view>
@@ -16,11 +17,13 @@ using namespace lanvex::store;
 
 namespace {
 
-void check(bool condition)
+void fail(const char* condition, int line)
 {
-    if (!condition)
-        std::abort();
+    std::fprintf(stderr, "invariant broken at line %d: %s\n", line, condition);
+    std::abort();
 }
+
+#define check(condition) ((condition) ? void() : fail(#condition, __LINE__))
 
 std::vector<std::string_view> lines(std::string_view bytes)
 {
@@ -59,7 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
 
-    for (const auto& [s, k] : { std::pair { section, key }, std::pair { std::string("Common"), std::string("Sites") } }) {
+    for (const auto& [s, k] :
+         { std::pair { section, key }, std::pair { std::string("Common"), std::string("Sites") } }) {
         const std::string cut = doc.ReadString(s, k, "");
         check(IsValidUtf8(cut));
         check(cut.size() <= IniDocument::kMaxReadBytes * 3);

@@ -10,4 +10,4 @@ cmake --build "$build" -j "$(nproc)"
 corpus="$build/corpus"
 mkdir -p "$corpus"
 cp -n fuzz/corpus/* "$corpus"/ 2>/dev/null || true
-"$build/ini_parser_fuzzer" -max_total_time="$seconds" -max_len=65536 -timeout=10 "$corpus" 2>&1 | tail -n 5
+"$build/ini_parser_fuzzer" -max_total_time="$seconds" -max_len=65536 -timeout=10 -artifact_prefix="$build/" "$corpus" 2>&1 | tail -n 5

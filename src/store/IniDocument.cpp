@@ -131,51 +131,116 @@ Classified classifyLine(std::string_view raw, std::size_t contentBegin, bool cp9
     return c;
 }
 
+char lowerAscii(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Spreads every input bit over the low bits that pick a slot (the splitmix64 finaliser), so that
+// the same key in consecutive sections does not crowd into neighbouring slots.
+std::uint64_t spread(std::uint64_t x)
+{
+    x ^= x >> 30;
+    x *= 0xBF58476D1CE4E5B9ULL;
+    x ^= x >> 27;
+    x *= 0x94D049BB133111EBULL;
+    x ^= x >> 31;
+    return x;
+}
+
+std::uint64_t keyHash(std::uint64_t nameHash, std::uint32_t section)
+{
+    return spread(nameHash ^ (section * 0x9E3779B97F4A7C15ULL));
+}
+
 } // namespace
 
-IniDocument::Line IniDocument::makeLine(std::string raw, std::size_t contentBegin, bool cp936)
+std::string_view IniDocument::raw(const Line& line) const
+{
+    if (line.rewritten != kNotRewritten)
+        return rewritten_[line.rewritten];
+    return std::string_view(text_).substr(line.begin, line.length);
+}
+
+std::string_view IniDocument::name(const Line& line) const
+{
+    return raw(line).substr(line.nameBegin, line.nameEnd - line.nameBegin);
+}
+
+IniDocument::Line IniDocument::makeLine(std::size_t begin, std::size_t length, std::size_t contentBegin) const
 {
     Line line;
-    line.raw = std::move(raw);
-    const Classified c = classifyLine(line.raw, contentBegin, cp936);
+    line.begin = begin;
+    line.length = length;
+    const Classified c = classifyLine(std::string_view(text_).substr(begin, length), contentBegin, !utf8_);
     line.kind = c.header ? LineKind::Header : c.key ? LineKind::Key : LineKind::Other;
-    line.keyBegin = c.nameBegin;
-    line.keyEnd = c.nameEnd;
+    line.nameBegin = c.nameBegin;
+    line.nameEnd = c.nameEnd;
     line.valueBegin = c.valueBegin;
     line.valueEnd = c.valueEnd;
     return line;
 }
 
+IniDocument::Line IniDocument::addLine(std::string bytes)
+{
+    Line line;
+    const Classified c = classifyLine(bytes, 0, !utf8_);
+    line.kind = c.header ? LineKind::Header : c.key ? LineKind::Key : LineKind::Other;
+    line.nameBegin = c.nameBegin;
+    line.nameEnd = c.nameEnd;
+    line.valueBegin = c.valueBegin;
+    line.valueEnd = c.valueEnd;
+    line.rewritten = rewritten_.size();
+    rewritten_.push_back(std::move(bytes));
+    return line;
+}
+
+void IniDocument::terminate(Line& line)
+{
+    if (terminatorLength(raw(line)) != 0)
+        return;
+    std::string bytes(raw(line));
+    bytes += newline_;
+    const Line old = line;
+    line = addLine(std::move(bytes));
+    // The same line with a line end: its kind and ranges stay.
+    line.kind = old.kind;
+    line.nameBegin = old.nameBegin;
+    line.nameEnd = old.nameEnd;
+    line.valueBegin = old.valueBegin;
+    line.valueEnd = old.valueEnd;
+}
+
 IniDocument IniDocument::Parse(std::string_view fileBytes)
 {
     IniDocument doc;
+    doc.text_.assign(fileBytes);
     doc.utf8_ = fileBytes.substr(0, kUtf8Bom.size()) == kUtf8Bom;
     doc.sections_.emplace_back();
-    const auto firstEnd = fileBytes.find_first_of("\r\n");
-    if (firstEnd != std::string_view::npos)
-        doc.newline_ = fileBytes.substr(firstEnd, 2) == "\r\n" ? "\r\n" : std::string(1, fileBytes[firstEnd]);
 
+    const char* const data = doc.text_.data();
+    const std::size_t size = doc.text_.size();
+    bool newlineSeen = false;
     std::size_t pos = 0;
-    while (pos < fileBytes.size()) {
-        auto end = fileBytes.find_first_of("\r\n", pos);
-        if (end == std::string_view::npos)
-            end = fileBytes.size();
-        else if (fileBytes[end] == '\r' && end + 1 < fileBytes.size() && fileBytes[end + 1] == '\n')
-            end += 2;
-        else
-            end += 1;
-        const std::size_t contentBegin = (pos == 0 && doc.utf8_) ? kUtf8Bom.size() : 0;
-        Line line = makeLine(std::string(fileBytes.substr(pos, end - pos)), contentBegin, !doc.utf8_);
-        if (line.kind == LineKind::Header) {
-            Section section;
-            section.hasHeader = true;
-            doc.sections_.push_back(std::move(section));
+    while (pos < size) {
+        std::size_t end = pos;
+        while (end < size && data[end] != '\r' && data[end] != '\n')
+            ++end;
+        if (end < size) {
+            const bool crlf = data[end] == '\r' && end + 1 < size && data[end + 1] == '\n';
+            if (!newlineSeen) {
+                doc.newline_ = crlf ? "\r\n" : std::string(1, data[end]);
+                newlineSeen = true;
+            }
+            end += crlf ? 2 : 1;
         }
-        doc.sections_.back().lines.push_back(std::move(line));
+        const std::size_t contentBegin = (pos == 0 && doc.utf8_) ? kUtf8Bom.size() : 0;
+        const Line line = doc.makeLine(pos, end - pos, contentBegin);
+        if (line.kind == LineKind::Header)
+            doc.sections_.emplace_back();
+        doc.sections_.back().lines.push_back(line);
         pos = end;
     }
-    for (std::size_t i = 0; i < doc.sections_.size(); ++i)
-        doc.indexSection(i);
     doc.rebuildIndex();
     return doc;
 }
@@ -185,11 +250,40 @@ std::string IniDocument::fold(std::string_view fileBytes) const
     std::string folded(fileBytes);
     for (std::size_t i = 0; i < folded.size();) {
         const std::size_t length = utf8_ ? 1 : Cp936CharLength(folded, i);
-        if (length == 1 && folded[i] >= 'A' && folded[i] <= 'Z')
-            folded[i] = static_cast<char>(folded[i] - 'A' + 'a');
+        if (length == 1)
+            folded[i] = lowerAscii(folded[i]);
         i += length;
     }
     return folded;
+}
+
+// Hash of the folded form of `fileBytes`, without building it.
+std::uint64_t IniDocument::foldedHash(std::string_view fileBytes) const
+{
+    std::uint64_t hash = 0xCBF29CE484222325ULL;
+    for (std::size_t i = 0; i < fileBytes.size();) {
+        const std::size_t length = utf8_ ? 1 : Cp936CharLength(fileBytes, i);
+        for (std::size_t j = 0; j < length; ++j) {
+            const char c = length == 1 ? lowerAscii(fileBytes[i]) : fileBytes[i + j];
+            hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001B3ULL;
+        }
+        i += length;
+    }
+    return hash;
+}
+
+bool IniDocument::sameFolded(std::string_view fileBytes, std::string_view folded) const
+{
+    if (fileBytes.size() != folded.size())
+        return false;
+    for (std::size_t i = 0; i < fileBytes.size();) {
+        const std::size_t length = utf8_ ? 1 : Cp936CharLength(fileBytes, i);
+        if (length == 1 ? lowerAscii(fileBytes[i]) != folded[i]
+                        : fileBytes.substr(i, length) != folded.substr(i, length))
+            return false;
+        i += length;
+    }
+    return true;
 }
 
 std::optional<std::string> IniDocument::foldedName(std::string_view utf8Name) const
@@ -200,85 +294,172 @@ std::optional<std::string> IniDocument::foldedName(std::string_view utf8Name) co
     return fold(*encoded);
 }
 
-void IniDocument::indexSection(std::size_t sectionIndex)
+namespace {
+
+// Inserts into an open-addressing table kept at most half full.
+template <typename Slot, typename Same>
+bool insertSlot(std::vector<Slot>& slots, std::size_t& count, Slot slot, Same same)
 {
-    Section& section = sections_[sectionIndex];
-    section.keys.clear();
-    for (std::size_t i = 0; i < section.lines.size(); ++i) {
-        const Line& line = section.lines[i];
-        if (line.kind != LineKind::Key || line.keyEnd == line.keyBegin)
-            continue;
-        section.keys.emplace(fold(std::string_view(line.raw).substr(line.keyBegin, line.keyEnd - line.keyBegin)), i);
+    if ((count + 1) * 2 > slots.size()) {
+        std::vector<Slot> bigger(std::max<std::size_t>(16, slots.size() * 2));
+        for (const Slot& old : slots) {
+            if (old.section == 0)
+                continue;
+            std::size_t i = old.hash & (bigger.size() - 1);
+            while (bigger[i].section != 0)
+                i = (i + 1) & (bigger.size() - 1);
+            bigger[i] = old;
+        }
+        slots.swap(bigger);
     }
+    std::size_t i = slot.hash & (slots.size() - 1);
+    for (; slots[i].section != 0; i = (i + 1) & (slots.size() - 1)) {
+        if (slots[i].hash == slot.hash && same(slots[i]))
+            return false; // the first of equal names keeps the slot
+    }
+    slots[i] = slot;
+    ++count;
+    return true;
+}
+
+} // namespace
+
+void IniDocument::indexSection(std::uint32_t section)
+{
+    const std::string_view header = name(sections_[section].lines.front());
+    const Slot slot { spread(foldedHash(header)), section, 0 };
+    insertSlot(sectionSlots_, sectionCount_, slot, [&](const Slot& other) {
+        return sameFolded(name(sections_[other.section].lines.front()), fold(header));
+    });
+}
+
+void IniDocument::indexKey(std::uint32_t section, std::uint32_t line)
+{
+    const std::string_view key = name(sections_[section].lines[line]);
+    if (key.empty())
+        return;
+    const Slot slot { keyHash(foldedHash(key), section), section, line };
+    insertSlot(keySlots_, keyCount_, slot, [&](const Slot& other) {
+        return other.section == section && sameFolded(name(sections_[section].lines[other.line]), fold(key));
+    });
 }
 
 void IniDocument::rebuildIndex()
 {
-    sectionIndex_.clear();
-    for (std::size_t i = 1; i < sections_.size(); ++i) {
-        const Line& header = sections_[i].lines.front();
-        sectionIndex_.emplace(
-            fold(std::string_view(header.raw).substr(header.keyBegin, header.keyEnd - header.keyBegin)), i);
+    sectionSlots_.clear();
+    keySlots_.clear();
+    sectionCount_ = keyCount_ = 0;
+    for (std::uint32_t s = 1; s < sections_.size(); ++s) {
+        indexSection(s);
+        const auto& lines = sections_[s].lines;
+        for (std::uint32_t l = 1; l < lines.size(); ++l) {
+            if (lines[l].kind == LineKind::Key)
+                indexKey(s, l);
+        }
     }
 }
 
-std::string_view IniDocument::newline() const
+std::size_t IniDocument::findSection(std::string_view folded) const
 {
-    return newline_;
+    if (sectionSlots_.empty())
+        return 0;
+    const std::uint64_t hash = spread(foldedHash(folded));
+    for (std::size_t i = hash & (sectionSlots_.size() - 1); sectionSlots_[i].section != 0;
+         i = (i + 1) & (sectionSlots_.size() - 1)) {
+        const Slot& slot = sectionSlots_[i];
+        if (slot.hash == hash && sameFolded(name(sections_[slot.section].lines.front()), folded))
+            return slot.section;
+    }
+    return 0;
 }
 
-const IniDocument::Line* IniDocument::findKey(std::string_view section, std::string_view key) const
+const IniDocument::Line* IniDocument::findKey(std::size_t section, std::string_view key) const
 {
-    const auto foldedSection = foldedName(section);
-    const auto foldedKey = foldedName(key);
-    if (!foldedSection || !foldedKey || foldedKey->empty())
+    if (section == 0 || keySlots_.empty())
         return nullptr;
-    const auto s = sectionIndex_.find(*foldedSection);
-    if (s == sectionIndex_.end())
+    const auto folded = foldedName(key);
+    if (!folded || folded->empty())
         return nullptr;
-    const Section& found = sections_[s->second];
-    const auto k = found.keys.find(*foldedKey);
-    return k == found.keys.end() ? nullptr : &found.lines[k->second];
+    const std::uint64_t hash = keyHash(foldedHash(*folded), static_cast<std::uint32_t>(section));
+    for (std::size_t i = hash & (keySlots_.size() - 1); keySlots_[i].section != 0;
+         i = (i + 1) & (keySlots_.size() - 1)) {
+        const Slot& slot = keySlots_[i];
+        if (slot.hash == hash && slot.section == section) {
+            const Line& line = sections_[section].lines[slot.line];
+            if (sameFolded(name(line), *folded))
+                return &line;
+        }
+    }
+    return nullptr;
+}
+
+IniDocument::SectionReader IniDocument::ReadSection(std::string_view section) const
+{
+    SectionReader reader;
+    reader.doc_ = this;
+    if (const auto folded = foldedName(section))
+        reader.section_ = findSection(*folded);
+    return reader;
 }
 
 bool IniDocument::HasSection(std::string_view section) const
 {
-    const auto folded = foldedName(section);
-    return folded && sectionIndex_.count(*folded) > 0;
+    return ReadSection(section).section_ != 0;
 }
 
 std::optional<std::string> IniDocument::Value(std::string_view section, std::string_view key) const
 {
-    const Line* line = findKey(section, key);
-    if (!line)
-        return std::nullopt;
-    const auto stored = std::string_view(line->raw).substr(line->valueBegin, line->valueEnd - line->valueBegin);
-    return DecodeFileText(unquote(stored), utf8_);
+    return ReadSection(section).Value(key);
 }
 
 std::string IniDocument::ReadString(std::string_view section, std::string_view key, std::string_view fallback) const
 {
-    const Line* line = findKey(section, key);
-    if (!line)
-        return std::string(fallback);
-    const auto stored
-        = unquote(std::string_view(line->raw).substr(line->valueBegin, line->valueEnd - line->valueBegin));
-    if (stored.empty())
-        return std::string(fallback);
-    return DecodeFileText(cutToCp936Bytes(stored, utf8_, kMaxReadBytes), utf8_);
+    return ReadSection(section).ReadString(key, fallback);
 }
 
 std::int16_t IniDocument::ReadInt(std::string_view section, std::string_view key, std::int32_t fallback) const
+{
+    return ReadSection(section).ReadInt(key, fallback);
+}
+
+namespace {
+
+std::string_view storedValue(std::string_view raw, std::size_t begin, std::size_t end)
+{
+    return unquote(raw.substr(begin, end - begin));
+}
+
+} // namespace
+
+std::optional<std::string> IniDocument::SectionReader::Value(std::string_view key) const
+{
+    const Line* line = doc_->findKey(section_, key);
+    if (!line)
+        return std::nullopt;
+    return DecodeFileText(storedValue(doc_->raw(*line), line->valueBegin, line->valueEnd), doc_->utf8_);
+}
+
+std::string IniDocument::SectionReader::ReadString(std::string_view key, std::string_view fallback) const
+{
+    const Line* line = doc_->findKey(section_, key);
+    if (!line)
+        return std::string(fallback);
+    const auto stored = storedValue(doc_->raw(*line), line->valueBegin, line->valueEnd);
+    if (stored.empty())
+        return std::string(fallback);
+    return DecodeFileText(cutToCp936Bytes(stored, doc_->utf8_, kMaxReadBytes), doc_->utf8_);
+}
+
+std::int16_t IniDocument::SectionReader::ReadInt(std::string_view key, std::int32_t fallback) const
 {
     static constexpr std::int64_t lowest = std::numeric_limits<std::int16_t>::min();
     static constexpr std::int64_t highest = std::numeric_limits<std::int16_t>::max();
     const auto clamp = [](std::int64_t v) { return static_cast<std::int16_t>(std::clamp(v, lowest, highest)); };
 
-    const Line* line = findKey(section, key);
+    const Line* line = doc_->findKey(section_, key);
     if (!line)
         return clamp(fallback);
-    const auto stored
-        = unquote(std::string_view(line->raw).substr(line->valueBegin, line->valueEnd - line->valueBegin));
+    const auto stored = storedValue(doc_->raw(*line), line->valueBegin, line->valueEnd);
     if (stored.empty())
         return clamp(fallback);
     std::size_t pos = 0;
@@ -297,7 +478,7 @@ std::int16_t IniDocument::ReadInt(std::string_view section, std::string_view key
 bool IniDocument::WriteString(std::string_view section, std::string_view key, std::string_view value)
 {
     const auto breaksLine = [](std::string_view text) {
-        return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+        return std::any_of(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n' || c == '\0'; });
     };
     const std::string_view sectionName = trimBlanks(section);
     const std::string_view keyName = trimBlanks(key);
@@ -318,41 +499,33 @@ bool IniDocument::WriteString(std::string_view section, std::string_view key, st
         && (isBlank(v.front()) || isBlank(v.back()) || (v.size() >= 2 && isQuote(v.front()) && v.back() == v.front())))
         encodedValue = '"' + v + '"';
 
-    const auto newLine = [this](std::string raw) { return makeLine(std::move(raw), 0, !utf8_); };
-    const auto terminate = [this](Line& line) {
-        if (terminatorLength(line.raw) == 0)
-            line.raw.append(newline());
-    };
-
-    const std::string foldedSection = fold(*encodedSection);
-    const std::string foldedKey = fold(*encodedKey);
-    const auto s = sectionIndex_.find(foldedSection);
-    if (s != sectionIndex_.end()) {
-        Section& target = sections_[s->second];
-        const auto k = target.keys.find(foldedKey);
-        if (k != target.keys.end()) {
+    const std::size_t found = findSection(fold(*encodedSection));
+    if (found != 0) {
+        const auto s = static_cast<std::uint32_t>(found);
+        if (const Line* existing = findKey(found, key)) {
             // Replace the value where it stands, keeping the key as it is spelled in the file.
-            Line& line = target.lines[k->second];
-            const std::string_view raw = line.raw;
-            std::string replaced(raw.substr(line.keyBegin, line.keyEnd - line.keyBegin));
+            const std::string_view old = raw(*existing);
+            std::string replaced(name(*existing));
             replaced += '=';
             replaced += *encodedValue;
-            replaced += raw.substr(raw.size() - terminatorLength(raw));
-            line = newLine(std::move(replaced));
+            replaced += old.substr(old.size() - terminatorLength(old));
+            const std::size_t index = static_cast<std::size_t>(existing - sections_[found].lines.data());
+            sections_[found].lines[index] = addLine(std::move(replaced));
             return true;
         }
+        auto& lines = sections_[found].lines;
         std::size_t insertAt = 1;
-        for (std::size_t i = target.lines.size(); i-- > 1;) {
-            if (target.lines[i].kind == LineKind::Key) {
+        for (std::size_t i = lines.size(); i-- > 1;) {
+            if (lines[i].kind == LineKind::Key) {
                 insertAt = i + 1;
                 break;
             }
         }
-        terminate(target.lines[insertAt - 1]);
-        target.lines.insert(target.lines.begin() + static_cast<std::ptrdiff_t>(insertAt),
-                            newLine(*encodedKey + "=" + *encodedValue + std::string(newline())));
-        // Every other key line lies before the new one, so their positions stand.
-        target.keys.emplace(foldedKey, insertAt);
+        terminate(lines[insertAt - 1]);
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt),
+                     addLine(*encodedKey + "=" + *encodedValue + newline_));
+        // Every other key line lies before the new one, so the positions in the index stand.
+        indexKey(s, static_cast<std::uint32_t>(insertAt));
         return true;
     }
 
@@ -363,12 +536,12 @@ bool IniDocument::WriteString(std::string_view section, std::string_view key, st
         }
     }
     Section added;
-    added.hasHeader = true;
-    added.lines.push_back(newLine("[" + *encodedSection + "]" + std::string(newline())));
-    added.lines.push_back(newLine(*encodedKey + "=" + *encodedValue + std::string(newline())));
-    added.keys.emplace(foldedKey, 1);
+    added.lines.push_back(addLine("[" + *encodedSection + "]" + newline_));
+    added.lines.push_back(addLine(*encodedKey + "=" + *encodedValue + newline_));
     sections_.push_back(std::move(added));
-    sectionIndex_.emplace(foldedSection, sections_.size() - 1);
+    const auto s = static_cast<std::uint32_t>(sections_.size() - 1);
+    indexSection(s);
+    indexKey(s, 1);
     return true;
 }
 
@@ -382,10 +555,10 @@ bool IniDocument::DeleteSection(std::string_view section)
     const auto folded = foldedName(section);
     if (!folded)
         return true; // a name the file cannot hold names no section in it
-    const auto s = sectionIndex_.find(*folded);
-    if (s == sectionIndex_.end())
+    const std::size_t found = findSection(*folded);
+    if (found == 0)
         return true;
-    sections_.erase(sections_.begin() + static_cast<std::ptrdiff_t>(s->second));
+    sections_.erase(sections_.begin() + static_cast<std::ptrdiff_t>(found));
     rebuildIndex();
     return true;
 }
@@ -395,12 +568,12 @@ std::string IniDocument::Serialize() const
     std::size_t size = 0;
     for (const Section& section : sections_)
         for (const Line& line : section.lines)
-            size += line.raw.size();
+            size += raw(line).size();
     std::string bytes;
     bytes.reserve(size);
     for (const Section& section : sections_)
         for (const Line& line : section.lines)
-            bytes += line.raw;
+            bytes += raw(line);
     return bytes;
 }
 

@@ -5,7 +5,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace lanvex::store {
@@ -24,6 +23,22 @@ public:
     static constexpr std::size_t kMaxReadBytes = 143;
 
     static IniDocument Parse(std::string_view fileBytes);
+
+    // The keys of one section, its name matched once: for reading many keys of a section.
+    // Valid until the document changes.
+    class SectionReader
+    {
+    public:
+        std::optional<std::string> Value(std::string_view key) const;
+        std::string ReadString(std::string_view key, std::string_view fallback) const;
+        std::int16_t ReadInt(std::string_view key, std::int32_t fallback) const;
+
+    private:
+        friend class IniDocument;
+        const IniDocument* doc_ = nullptr;
+        std::size_t section_ = 0; // 0: the document has no such section
+    };
+    SectionReader ReadSection(std::string_view section) const;
 
     // The whole stored value (blanks and one pair of quotes stripped), or nullopt when the
     // section or key is missing.
@@ -56,31 +71,50 @@ private:
     };
     struct Line
     {
-        std::string raw; // the line's bytes, terminator included
+        // The line's bytes, terminator included: a range of the parsed text, or a whole string of
+        // `rewritten_` once an edit has replaced or added the line.
+        std::size_t begin = 0, length = 0;
+        std::size_t rewritten = kNotRewritten;
         LineKind kind = LineKind::Other;
-        // Byte ranges of `raw`: the trimmed section name of a header, or the trimmed key and value
-        // of a key line.
-        std::size_t keyBegin = 0, keyEnd = 0, valueBegin = 0, valueEnd = 0;
+        // Ranges within the line: the trimmed section name of a header, or the trimmed key and
+        // value of a key line.
+        std::size_t nameBegin = 0, nameEnd = 0, valueBegin = 0, valueEnd = 0;
     };
     struct Section
     {
-        // Lines of the section, its header first; the lines before the first header form a
-        // section without a header that no name reaches.
+        // Lines of the section, its header first; the lines before the first header form
+        // section 0, which has no header and which no name reaches.
         std::vector<Line> lines;
-        bool hasHeader = false;
-        std::unordered_map<std::string, std::size_t> keys; // folded key -> first line with it
     };
+    // One slot of the open-addressing tables that find sections (line unused) and keys.
+    struct Slot
+    {
+        std::uint64_t hash = 0;
+        std::uint32_t section = 0; // 0: empty slot
+        std::uint32_t line = 0;
+    };
+    static constexpr std::size_t kNotRewritten = static_cast<std::size_t>(-1);
 
-    static Line makeLine(std::string raw, std::size_t contentBegin, bool cp936);
-    const Line* findKey(std::string_view section, std::string_view key) const;
+    std::string_view raw(const Line& line) const;
+    std::string_view name(const Line& line) const;
+    Line makeLine(std::size_t begin, std::size_t length, std::size_t contentBegin) const;
+    Line addLine(std::string bytes);
+    std::size_t findSection(std::string_view foldedName) const;
+    const Line* findKey(std::size_t section, std::string_view key) const;
     std::optional<std::string> foldedName(std::string_view utf8Name) const;
     std::string fold(std::string_view fileBytes) const;
-    void indexSection(std::size_t sectionIndex);
+    std::uint64_t foldedHash(std::string_view fileBytes) const;
+    bool sameFolded(std::string_view fileBytes, std::string_view folded) const;
+    void indexSection(std::uint32_t section);
+    void indexKey(std::uint32_t section, std::uint32_t line);
     void rebuildIndex();
-    std::string_view newline() const;
+    void terminate(Line& line);
 
+    std::string text_; // the parsed bytes
+    std::vector<std::string> rewritten_; // lines an edit replaced or added
     std::vector<Section> sections_; // sections_[0] holds the lines before the first header
-    std::unordered_map<std::string, std::size_t> sectionIndex_; // folded name -> first section
+    std::vector<Slot> sectionSlots_, keySlots_;
+    std::size_t sectionCount_ = 0, keyCount_ = 0;
     bool utf8_ = false;
     std::string newline_ = "\r\n"; // the file's own line end, used for added lines
 };

@@ -22,20 +22,21 @@ std::string SiteListText(const SiteListModel& model)
 
 SiteProfile ReadSite(const IniDocument& settings, const std::string& name)
 {
+    const IniDocument::SectionReader section = settings.ReadSection(name);
     SiteProfile site;
     site.Name = name;
-    site.DHCPEnabled = settings.ReadInt(name, "DHCPEnabled", 0) > 0;
-    site.IP = settings.ReadString(name, "IP", "");
-    site.SubNetMask = settings.ReadString(name, "SubNetMask", "");
-    site.DefaultGateway = settings.ReadString(name, "DefaultGateway", "");
-    site.ChangeDNS = settings.ReadInt(name, "ChangeDNS", 0) > 0;
-    site.DNS = settings.ReadString(name, "DNS", "");
-    site.AuxDNS = settings.ReadString(name, "AuxDNS", "");
-    site.ChangeWINS = settings.ReadInt(name, "ChangeWINS", 0) > 0;
-    site.WINS = settings.ReadString(name, "WINS", "");
-    site.AuxWINS = settings.ReadString(name, "AuxWINS", "");
-    site.ChangePrinter = settings.ReadInt(name, "ChangePrinter", 0) > 0;
-    site.PrinterName = settings.ReadString(name, "PrinterName", "");
+    site.DHCPEnabled = section.ReadInt("DHCPEnabled", 0) > 0;
+    site.IP = section.ReadString("IP", "");
+    site.SubNetMask = section.ReadString("SubNetMask", "");
+    site.DefaultGateway = section.ReadString("DefaultGateway", "");
+    site.ChangeDNS = section.ReadInt("ChangeDNS", 0) > 0;
+    site.DNS = section.ReadString("DNS", "");
+    site.AuxDNS = section.ReadString("AuxDNS", "");
+    site.ChangeWINS = section.ReadInt("ChangeWINS", 0) > 0;
+    site.WINS = section.ReadString("WINS", "");
+    site.AuxWINS = section.ReadString("AuxWINS", "");
+    site.ChangePrinter = section.ReadInt("ChangePrinter", 0) > 0;
+    site.PrinterName = section.ReadString("PrinterName", "");
     return site;
 }
 

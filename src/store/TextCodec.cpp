@@ -30,9 +30,10 @@ public:
 
     bool valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
 
-    // Converts `in`; on a byte sequence that does not convert, either stops (strict) or writes
-    // `replacement` and skips one byte.
-    bool convert(std::string_view in, std::string& out, bool strict, std::string_view replacement)
+    // Converts `in`; on a character that does not convert, either stops (strict) or writes
+    // `replacement` and skips the character, `skip(offset)` bytes long.
+    template <typename Skip>
+    bool convert(std::string_view in, std::string& out, bool strict, std::string_view replacement, Skip skip)
     {
         if (!valid())
             return false;
@@ -55,8 +56,10 @@ public:
             if (strict)
                 return false;
             out.append(replacement);
-            ++inPtr;
-            --inLeft;
+            const std::size_t length
+                = std::min(inLeft, skip(static_cast<std::size_t>(inPtr - const_cast<char*>(in.data()))));
+            inPtr += length;
+            inLeft -= length;
             iconv(cd_, nullptr, nullptr, nullptr, nullptr);
         }
         char* outPtr = buffer;
@@ -158,7 +161,10 @@ std::string DecodeFileText(std::string_view bytes, bool utf8File)
         return out;
     }
     std::string out;
-    if (toUtf8().convert(bytes, out, false, kReplacement))
+    // An unknown character is skipped whole, as the reads cut the text: a cut text then always
+    // decodes to the start of the whole one.
+    if (toUtf8().convert(bytes, out, false, kReplacement,
+                         [&](std::size_t offset) { return Cp936CharLength(bytes, offset); }))
         return out;
     // No converter on this system: keep what is plain ASCII and mark the rest as unreadable.
     out.clear();
@@ -180,7 +186,7 @@ std::optional<std::string> EncodeFileText(std::string_view utf8, bool utf8File)
     if (utf8File)
         return std::string(utf8);
     std::string out;
-    if (!fromUtf8().convert(utf8, out, true, {}))
+    if (!fromUtf8().convert(utf8, out, true, {}, [](std::size_t) { return std::size_t(1); }))
         return std::nullopt;
     return out;
 }

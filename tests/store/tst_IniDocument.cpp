@@ -107,6 +107,11 @@ void TestIniDocument::readsTheWayTheProfileFunctionsDo_data()
                                            << QByteArray("k") << QByteArray("家里");
     QTest::newRow("invalid GBK reads as replacement") << QByteArray("[s]\nk=a\xFF\x81\n") << QByteArray("s")
                                                       << QByteArray("k") << QByteArray("a\xEF\xBF\xBD\xEF\xBF\xBD");
+    // A lead and trail byte with no character assigned are one unknown character, as the cut counts them.
+    QTest::newRow("unassigned pair reads as one replacement")
+        << QByteArray("[s]\nk=a\xA2\xA0\xA2\xA0" "b\n") << QByteArray("s") << QByteArray("k")
+        << QByteArray("a\xEF\xBF\xBD\xEF\xBF\xBD"
+                      "b");
     QTest::newRow("200 bytes read as 143") << QByteArray("[s]\nIP=" + QByteArray(200, '7') + "\n") << QByteArray("s")
                                            << QByteArray("IP") << QByteArray(143, '7');
     QTest::newRow("cut never splits a GBK character")
