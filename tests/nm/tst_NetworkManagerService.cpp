@@ -206,6 +206,31 @@ private Q_SLOTS:
         QCOMPARE(entry.AuxDNS, std::string());
     }
 
+    // NetworkManager refuses an unprivileged caller: access denied, and nothing changes.
+    void reportsAccessDenied()
+    {
+        const QString address = qEnvironmentVariable("DBUS_SYSTEM_BUS_ADDRESS");
+        const QString name = QStringLiteral("unprivileged");
+        // The bus knows a caller by the user it connected as.
+        QVERIFY(seteuid(65534) == 0);
+        QDBusConnection bus = QDBusConnection::connectToBus(address, name);
+        QVERIFY(seteuid(0) == 0);
+        const auto disconnect = qScopeGuard([&] { QDBusConnection::disconnectFromBus(name); });
+        QVERIFY(bus.isConnected());
+
+        const QString addressesBefore = m_sandbox.ipv4Addresses();
+        const QString savedBefore = m_sandbox.savedProfiles();
+        NetworkManagerConnector connector(bus);
+        auto adapter = connector.Connect("winmgmts:")->Get("Win32_NetworkAdapterConfiguration.Index=1", 0);
+        QCOMPARE(adapter->ExecMethod(
+                     "EnableStatic",
+                     { std::vector<std::string> { "10.77.0.7" }, std::vector<std::string> { "255.255.255.0" } }),
+                 91u);
+        QCOMPARE(adapter->ExecMethod("EnableDHCP", {}), 91u);
+        QCOMPARE(m_sandbox.ipv4Addresses(), addressesBefore);
+        QCOMPARE(m_sandbox.savedProfiles(), savedBefore);
+    }
+
     // Hand-edited texts are refused with a code, and nothing reaches the device.
     void refusesBadInputAndLeavesDeviceAlone_data()
     {
