@@ -1,5 +1,6 @@
 #include "net/nm/NetworkManagerService.h"
 
+#include "net/nm/DeviceProduct.h"
 #include "net/nm/Ipv4Text.h"
 
 #include <QDBusArgument>
@@ -50,6 +51,7 @@ struct DeviceInfo
     QString path;
     QString interfaceName;
     QString driver;
+    QString udi;
     QString hardwareAddress;
     uint type = 0;
     bool managed = false;
@@ -99,6 +101,7 @@ DeviceInfo ReadDevice(NmBus& bus, const QString& path)
     device.path = path;
     device.interfaceName = properties.value(QStringLiteral("Interface")).toString();
     device.driver = properties.value(QStringLiteral("Driver")).toString();
+    device.udi = properties.value(QStringLiteral("Udi")).toString();
     device.hardwareAddress = properties.value(QStringLiteral("HwAddress")).toString();
     device.type = properties.value(QStringLiteral("DeviceType")).toUInt();
     device.managed = properties.value(QStringLiteral("Managed")).toBool();
@@ -273,9 +276,14 @@ private:
 
     void ReadProperties(std::int64_t index)
     {
+        // The interface name, with the product where udev knows it, else the driver.
         QString description = m_device.interfaceName;
-        if (!m_device.driver.isEmpty())
-            description += QStringLiteral(" (") + m_device.driver + QLatin1Char(')');
+        QString product = QString::fromStdString(
+            DeviceProduct("/", m_device.udi.toStdString(), m_device.interfaceName.toStdString()));
+        if (product.isEmpty())
+            product = m_device.driver;
+        if (!product.isEmpty())
+            description += QStringLiteral(" (") + product + QLatin1Char(')');
         // A half-read device still gets its line; what could not be read stays empty.
         Ip4State state;
         try {
