@@ -13,10 +13,11 @@ int RunListCommand(std::ostream& out)
 {
     // The same read as the window's start-up, without an adapter for entry 0.
     const store::SiteListModel model = store::LoadSiteModel(store::IniFile(store::IniFileName).Load(), std::nullopt);
-    auto sites = nlohmann::ordered_json::array();
+    // One site per line, written as it is made: a long list costs no more than its sites.
+    out << '[';
     for (std::size_t i = 1; i < model.SiteProfiles.size(); ++i) {
         const store::SiteProfile& site = model.SiteProfiles[i];
-        sites.push_back({
+        const nlohmann::ordered_json entry = {
             { "Name", site.Name },
             { "Description", site.Description },
             { "DHCPEnabled", site.DHCPEnabled },
@@ -31,10 +32,11 @@ int RunListCommand(std::ostream& out)
             { "AuxWINS", site.AuxWINS },
             { "ChangePrinter", site.ChangePrinter },
             { "PrinterName", site.PrinterName },
-        });
+        };
+        // Text from the file is valid UTF-8 already; replacing keeps a stray byte from aborting the list.
+        out << (i > 1 ? ",\n" : "\n") << entry.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
     }
-    // Text from the file is valid UTF-8 already; replacing keeps a stray byte from aborting the list.
-    out << sites.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
+    out << (model.SiteProfiles.size() > 1 ? "\n]\n" : "]\n");
     return out ? 0 : 1;
 }
 
