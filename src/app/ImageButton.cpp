@@ -63,7 +63,6 @@ ImageButton::ImageButton(const QString& resourcePath, const QString& toolTip, QP
     setGeometry(QRect(m_rest, QSize(Px(480), Px(480))));
     setToolTip(toolTip);
     setAccessibleName(toolTip);
-    setCursor(Qt::ArrowCursor);
 }
 
 void ImageButton::mousePressEvent(QMouseEvent* event)

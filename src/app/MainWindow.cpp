@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFont>
 #include <QGroupBox>
 #include <QIcon>
 #include <QKeyEvent>
@@ -83,6 +84,12 @@ MainWindow::MainWindow(net::ServiceConnector& connector, const printer::PrinterS
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Lanvex "));
     setWindowIcon(ApplicationIcon());
+    // The desktop's Chinese user-interface face, 宋体 9 pt; a CJK face stands in where it is not
+    // installed, so Latin and Chinese characters come from one font and the captions fit.
+    QFont face = font();
+    face.setFamilies({ QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("Noto Sans CJK SC") });
+    face.setPointSize(9);
+    setFont(face);
     setFixedSize(Px(9585), Px(7515));
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());

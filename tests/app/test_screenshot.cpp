@@ -61,10 +61,11 @@ private Q_SLOTS:
         QCOMPARE(window.findChild<QLineEdit*>("txtName")->text(), QStringLiteral("上海分公司"));
 
         const QImage shot = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const qreal scale = shot.devicePixelRatio();
         const QString folderPath = QStringLiteral(LANVEX_SCREENSHOT_DIR);
         QVERIFY(QDir().mkpath(folderPath));
-        QVERIFY(shot.save(folderPath + QStringLiteral("/main-window.png")));
-        const qreal scale = shot.devicePixelRatio();
+        QVERIFY(shot.save(folderPath
+                          + (scale > 1 ? QStringLiteral("/main-window@2x.png") : QStringLiteral("/main-window.png"))));
         auto pixel = [&](QPoint logical) { return shot.pixel((QPointF(logical) * scale).toPoint()); };
 
         // Box interiors, right of the names: hover, selection, and an ordinary row with no box.
