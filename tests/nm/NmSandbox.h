@@ -78,6 +78,14 @@ struct NmSandbox
     {
         return QProcess::execute(QStringLiteral("sh"), { script, QStringLiteral("stop-nm"), dir, tag }) == 0;
     }
+    bool stopDhcpServer() const
+    {
+        return QProcess::execute(QStringLiteral("sh"), { script, QStringLiteral("stop-dhcp"), dir, tag }) == 0;
+    }
+    bool startDhcpServer() const
+    {
+        return QProcess::execute(QStringLiteral("sh"), { script, QStringLiteral("start-dhcp"), dir, tag }) == 0;
+    }
     bool startNetworkManager() const
     {
         return QProcess::execute(QStringLiteral("sh"), { script, QStringLiteral("start-nm"), dir, tag }) == 0;

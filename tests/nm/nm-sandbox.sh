@@ -1,5 +1,5 @@
 #!/bin/sh
-# nm-sandbox.sh up|down|stop-nm|start-nm DIR TAG
+# nm-sandbox.sh up|down|stop-nm|start-nm|stop-dhcp|start-dhcp DIR TAG
 #
 # A real NetworkManager on a private D-Bus system bus (socket DIR/bus.sock), managing the veth
 # "TAG" inside network namespace "TAG-cli". Its peer "TAGp" lives in namespace "TAG-srv" with a
@@ -9,12 +9,12 @@
 # Without root or the needed programs, "up" prints why and does nothing; the tests then skip.
 set -eu
 CMD=${1:-}; SB=${2:-}; TAG=${3:-}
-[ -n "$CMD" ] && [ -n "$SB" ] && [ -n "$TAG" ] || { echo "usage: $0 up|down|stop-nm|start-nm DIR TAG" >&2; exit 2; }
+[ -n "$CMD" ] && [ -n "$SB" ] && [ -n "$TAG" ] || { echo "usage: $0 up|down|stop-nm|start-nm|stop-dhcp|start-dhcp DIR TAG" >&2; exit 2; }
 CLI=$TAG-cli; SRV=$TAG-srv; IF=$TAG; PEER=${TAG}p
 
 can_run() {
   [ "$(id -u)" -eq 0 ] || { echo "nm sandbox: not root, skipped"; return 1; }
-  for tool in ip dbus-daemon NetworkManager dnsmasq; do
+  for tool in ip dbus-daemon NetworkManager nmcli dnsmasq; do
     command -v $tool >/dev/null 2>&1 || [ -x /usr/sbin/$tool ] ||
       { echo "nm sandbox: $tool missing, skipped"; return 1; }
   done
@@ -29,6 +29,15 @@ stop_pid() { # stop_pid FILE: SIGTERM the recorded PID, wait up to 5 s for it to
 
 bus_call() { # bus_call ARGS...: a bounded call on the sandbox bus
   DBUS_SYSTEM_BUS_ADDRESS="unix:path=$SB/bus.sock" timeout 2 "$@"
+}
+
+start_dhcp() {
+  ip netns exec "$SRV" dnsmasq --keep-in-foreground --conf-file=/dev/null --user=root --group=root \
+    --port=0 --interface="$PEER" --bind-interfaces --no-ping \
+    --dhcp-range=10.88.0.100,10.88.0.150,255.255.255.0,1h --dhcp-option=option:router,10.88.0.1 \
+    --dhcp-option=option:dns-server,10.88.0.53,10.88.0.54 --dhcp-option-force=44,10.88.0.44,10.88.0.45 \
+    --dhcp-leasefile="$SB/dnsmasq.leases" --log-dhcp --log-facility=- >>"$SB/dnsmasq.log" 2>&1 &
+  echo $! >"$SB/dnsmasq.pid"
 }
 
 start_nm() {
@@ -101,12 +110,7 @@ EOF
   ip -n "$SRV" addr add 10.77.0.1/24 dev "$PEER"
   ip -n "$SRV" link set "$PEER" up
 
-  ip netns exec "$SRV" dnsmasq --keep-in-foreground --conf-file=/dev/null --user=root --group=root \
-    --port=0 --interface="$PEER" --bind-interfaces --no-ping \
-    --dhcp-range=10.88.0.100,10.88.0.150,255.255.255.0,1h --dhcp-option=option:router,10.88.0.1 \
-    --dhcp-option=option:dns-server,10.88.0.53,10.88.0.54 --dhcp-option-force=44,10.88.0.44,10.88.0.45 \
-    --dhcp-leasefile="$SB/dnsmasq.leases" --log-dhcp --log-facility=- >"$SB/dnsmasq.log" 2>&1 &
-  echo $! >"$SB/dnsmasq.pid"
+  start_dhcp
 
   start_nm
   echo "nm sandbox up: DBUS_SYSTEM_BUS_ADDRESS=unix:path=$SB/bus.sock, netns $CLI, device $IF"
@@ -125,6 +129,8 @@ case "$CMD" in
   up) up ;;
   down) down ;;
   stop-nm) stop_pid "$SB/nm.pid"; rm -f "$SB/nm.ready" ;;
+  stop-dhcp) stop_pid "$SB/dnsmasq.pid" ;;
+  start-dhcp) start_dhcp ;;
   start-nm) start_nm ;;
-  *) echo "usage: $0 up|down|stop-nm|start-nm DIR TAG" >&2; exit 2 ;;
+  *) echo "usage: $0 up|down|stop-nm|start-nm|stop-dhcp|start-dhcp DIR TAG" >&2; exit 2 ;;
 esac

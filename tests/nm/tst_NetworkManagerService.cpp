@@ -337,6 +337,22 @@ private Q_SLOTS:
         QCOMPARE(Entry0().DHCPEnabled, true);
     }
 
+    // With no DHCP server answering, the switch reports failure once the wait for a lease runs out.
+    void reportsMissingLease()
+    {
+        QCOMPARE(Apply(StaticSite()), std::int32_t(net::kApplyOk));
+        QVERIFY(m_sandbox.stopDhcpServer());
+        const auto restart = qScopeGuard([this] { m_sandbox.startDhcpServer(); });
+        net::nm::WaitLimits limits;
+        limits.dhcpMs = 1500;
+        NetworkManagerConnector connector(QDBusConnection::systemBus(), limits);
+        QElapsedTimer timer;
+        timer.start();
+        const std::int32_t result = net::ApplyIPSettings(connector, 1, DhcpSite(), {});
+        QCOMPARE(result, std::int32_t(net::kDhcpFailed));
+        QVERIFY2(timer.elapsed() < 4000, qPrintable(QString::number(timer.elapsed())));
+    }
+
     // Runs last: stops NetworkManager, checks that nothing hangs, and starts it again.
     void failsPromptlyWithoutNetworkManager()
     {
