@@ -1,0 +1,67 @@
+#include "app/ListCommand.h"
+#include "store/IniModule.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+class TestListCommand : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void printsTheSavedSitesAsJson();
+    void printsAnEmptyArrayWithoutSettings();
+};
+
+void TestListCommand::printsTheSavedSitesAsJson()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("lanvex.ini");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[Common]\r\nSites=\xB0\xEC\xB9\xAB\xCA\xD2, Home\r\n"
+               "[\xB0\xEC\xB9\xAB\xCA\xD2]\r\nDHCPEnabled=1\r\nChangeDNS=0\r\nChangeWINS=2\r\nIP=10.0.0.1\r\n"
+               "PrinterName=\"Laser \"\"A\"\"\"\r\n");
+    file.close();
+    lanvex::store::IniFileName = path.toStdString();
+
+    std::ostringstream out;
+    QCOMPARE(lanvex::app::RunListCommand(out), 0);
+    const auto sites = nlohmann::ordered_json::parse(out.str());
+    QVERIFY(sites.is_array());
+    QCOMPARE(sites.size(), std::size_t(2)); // entry 0 is not a saved site
+
+    const auto& office = sites[0];
+    std::vector<std::string> keys;
+    for (const auto& item : office.items())
+        keys.push_back(item.key());
+    const std::vector<std::string> fields { "Name",          "Description",    "DHCPEnabled", "IP",
+                                            "SubNetMask",    "DefaultGateway", "ChangeDNS",   "DNS",
+                                            "AuxDNS",        "ChangeWINS",     "WINS",        "AuxWINS",
+                                            "ChangePrinter", "PrinterName" };
+    QVERIFY(keys == fields);
+    QCOMPARE(office["Name"].get<std::string>(), std::string("办公室"));
+    QVERIFY(office["DHCPEnabled"].is_boolean() && office["DHCPEnabled"].get<bool>());
+    QVERIFY(office["ChangeDNS"].is_boolean() && !office["ChangeDNS"].get<bool>());
+    QVERIFY(office["ChangeWINS"].get<bool>());
+    QCOMPARE(office["IP"].get<std::string>(), std::string("10.0.0.1"));
+    QCOMPARE(office["PrinterName"].get<std::string>(), std::string("Laser \"\"A\"\""));
+    // The name keeps its blank; its missing section reads as an empty site.
+    QCOMPARE(sites[1]["Name"].get<std::string>(), std::string(" Home"));
+    QVERIFY(!sites[1]["DHCPEnabled"].get<bool>());
+}
+
+void TestListCommand::printsAnEmptyArrayWithoutSettings()
+{
+    QTemporaryDir dir;
+    lanvex::store::IniFileName = dir.filePath("missing.ini").toStdString();
+    std::ostringstream out;
+    QCOMPARE(lanvex::app::RunListCommand(out), 0);
+    QVERIFY(nlohmann::json::parse(out.str()) == nlohmann::json::array());
+}
+
+QTEST_GUILESS_MAIN(TestListCommand)
+#include "tst_ListCommand.moc"
