@@ -26,6 +26,7 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QScrollBar>
+#include <exception>
 #include <optional>
 
 namespace lanvex::app {
@@ -59,6 +60,14 @@ QLabel* MakeLabel(const QString& caption, QPoint topLeft, QWidget* parent, const
     label->adjustSize();
     label->move(topLeft);
     return label;
+}
+
+// Start-up goes on past a step that fails, so the window opens with whatever could be read.
+template <typename Step> void ResumeNext(Step&& step) noexcept
+{
+    try {
+        step();
+    } catch (const std::exception&) { }
 }
 
 // Keeps the hourglass up until the apply has finished, also when a step throws.
@@ -242,18 +251,18 @@ void MainWindow::Form_Load()
 
     // Fill the adapter list without raising its click handler, then choose the first adapter,
     // which does raise it.
-    {
+    ResumeNext([this] {
         const QSignalBlocker quiet(cboNIC);
         for (const std::string& description : net::ListAdapters(m_connector))
             cboNIC->addItem(FromUtf8(description));
         cboNIC->setCurrentIndex(-1);
-    }
+    });
     if (cboNIC->count() > 0)
         cboNIC->setCurrentIndex(0);
 
-    FrameSite->setPrinters(m_printers.InstalledPrinters());
+    ResumeNext([this] { FrameSite->setPrinters(m_printers.InstalledPrinters()); });
 
-    LoadSites();
+    ResumeNext([this] { LoadSites(); });
     RefreshSiteList();
 }
 

@@ -68,8 +68,11 @@ public:
         std::vector<std::string> InstalledPrinters() const override
         {
             m_log.push_back("printers");
+            if (failing)
+                throw std::runtime_error("printer service down");
             return { "P1", "P2" };
         }
+        bool failing = false;
 
     private:
         std::vector<std::string>& m_log;
@@ -176,14 +179,18 @@ private Q_SLOTS:
     void loadOrder_data()
     {
         QTest::addColumn<int>("adapterCount");
+        QTest::addColumn<bool>("printersFail");
         QTest::addColumn<QStringList>("expectedLog");
-        QTest::newRow("two adapters") << 2 << QStringList { "connect", "query", "printers",
-                                                            "connect", "query", "default printer" };
-        QTest::newRow("no adapter") << 0 << QStringList { "connect", "query", "printers" };
+        const QStringList full { "connect", "query", "printers", "connect", "query", "default printer" };
+        QTest::newRow("two adapters") << 2 << false << full;
+        // A failing step of the start-up is passed over; the sites still load.
+        QTest::newRow("printer list fails") << 2 << true << full;
+        QTest::newRow("no adapter") << 0 << false << QStringList { "connect", "query", "printers" };
     }
     void loadOrder()
     {
         QFETCH(int, adapterCount);
+        QFETCH(bool, printersFail);
         QFETCH(QStringList, expectedLog);
         TestFolder folder;
         folder.WriteSites({ app::test::StaticSite("A", "10.0.0.1") });
@@ -191,6 +198,7 @@ private Q_SLOTS:
         for (int i = 1; i <= adapterCount; ++i)
             service.adapters.push_back(
                 std::make_shared<LoggingService::Adapter>(i, "NIC" + std::to_string(i), "10.9.9." + std::to_string(i)));
+        service.printers.failing = printersFail;
         RecordingMessages messages;
         app::MainWindow window(service, service.printers, messages);
         QStringList log;
