@@ -59,16 +59,10 @@ std::string_view cutToCp936Bytes(std::string_view value, bool utf8File, std::siz
         std::size_t length = 1;
         std::size_t cost = 1;
         if (utf8File) {
-            const auto lead = static_cast<unsigned char>(value[pos]);
-            if (lead >= 0xC0) {
-                length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
-                const std::size_t available = std::min(length, value.size() - pos);
-                std::size_t valid = 1;
-                while (valid < available && (static_cast<unsigned char>(value[pos + valid]) & 0xC0) == 0x80)
-                    ++valid;
-                length = valid;
-                cost = length > 1 ? 2 : 1;
-            }
+            // Counted as the decoder reads it: a byte that starts no character stands alone.
+            const std::size_t sequence = Utf8CharLength(value, pos);
+            length = sequence == 0 ? 1 : sequence;
+            cost = length > 1 ? 2 : 1;
         } else {
             length = Cp936CharLength(value, pos);
             cost = length;

@@ -88,8 +88,9 @@ Converter& fromUtf8()
     return converter;
 }
 
-// Length of a well-formed UTF-8 sequence at `pos`, or 0.
-std::size_t utf8SequenceLength(std::string_view text, std::size_t pos)
+} // namespace
+
+std::size_t Utf8CharLength(std::string_view text, std::size_t pos)
 {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
     const unsigned char b0 = byte(pos);
@@ -118,8 +119,6 @@ std::size_t utf8SequenceLength(std::string_view text, std::size_t pos)
     return 0;
 }
 
-} // namespace
-
 std::size_t Cp936CharLength(std::string_view bytes, std::size_t pos)
 {
     const auto lead = static_cast<unsigned char>(bytes[pos]);
@@ -133,7 +132,7 @@ std::size_t Cp936CharLength(std::string_view bytes, std::size_t pos)
 bool IsValidUtf8(std::string_view text)
 {
     for (std::size_t pos = 0; pos < text.size();) {
-        const std::size_t length = utf8SequenceLength(text, pos);
+        const std::size_t length = Utf8CharLength(text, pos);
         if (length == 0)
             return false;
         pos += length;
@@ -149,7 +148,7 @@ std::string DecodeFileText(std::string_view bytes, bool utf8File)
         std::string out;
         out.reserve(bytes.size());
         for (std::size_t pos = 0; pos < bytes.size();) {
-            const std::size_t length = utf8SequenceLength(bytes, pos);
+            const std::size_t length = Utf8CharLength(bytes, pos);
             if (length == 0) {
                 out.append(kReplacement);
                 ++pos;

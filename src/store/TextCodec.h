@@ -15,6 +15,9 @@ namespace lanvex::store {
 // scan of such bytes must step by this.
 std::size_t Cp936CharLength(std::string_view bytes, std::size_t pos);
 
+// Length of the well-formed UTF-8 character that starts at `pos`, or 0 when none does there.
+std::size_t Utf8CharLength(std::string_view text, std::size_t pos);
+
 // File bytes to UTF-8. Never fails: a byte that does not decode becomes U+FFFD.
 std::string DecodeFileText(std::string_view bytes, bool utf8File);
 

@@ -108,10 +108,11 @@ void TestIniDocument::readsTheWayTheProfileFunctionsDo_data()
     QTest::newRow("invalid GBK reads as replacement") << QByteArray("[s]\nk=a\xFF\x81\n") << QByteArray("s")
                                                       << QByteArray("k") << QByteArray("a\xEF\xBF\xBD\xEF\xBF\xBD");
     // A lead and trail byte with no character assigned are one unknown character, as the cut counts them.
-    QTest::newRow("unassigned pair reads as one replacement")
-        << QByteArray("[s]\nk=a\xA2\xA0\xA2\xA0" "b\n") << QByteArray("s") << QByteArray("k")
-        << QByteArray("a\xEF\xBF\xBD\xEF\xBF\xBD"
-                      "b");
+    QTest::newRow("unassigned pair reads as one replacement") << QByteArray("[s]\nk=a\xA2\xA0\xA2\xA0"
+                                                                            "b\n")
+                                                              << QByteArray("s") << QByteArray("k")
+                                                              << QByteArray("a\xEF\xBF\xBD\xEF\xBF\xBD"
+                                                                            "b");
     QTest::newRow("200 bytes read as 143") << QByteArray("[s]\nIP=" + QByteArray(200, '7') + "\n") << QByteArray("s")
                                            << QByteArray("IP") << QByteArray(143, '7');
     QTest::newRow("cut never splits a GBK character")
@@ -120,6 +121,9 @@ void TestIniDocument::readsTheWayTheProfileFunctionsDo_data()
     QTest::newRow("cut in a UTF-8 file counts GBK widths")
         << QByteArray("\xEF\xBB\xBF[s]\nk=a" + QByteArray("家里").repeated(36) + "\n") << QByteArray("s")
         << QByteArray("k") << QByteArray("a" + QByteArray("家里").repeated(35) + "家");
+    QTest::newRow("cut in a UTF-8 file counts bytes that are no character singly")
+        << QByteArray("\xEF\xBB\xBF[s]\nk=" + QByteArray("\xF0\x8C\x8C\x8C").repeated(40) + "\n") << QByteArray("s")
+        << QByteArray("k") << QByteArray("\xEF\xBF\xBD").repeated(143);
 }
 
 void TestIniDocument::readsTheWayTheProfileFunctionsDo()
