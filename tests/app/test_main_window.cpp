@@ -450,6 +450,24 @@ private Q_SLOTS:
         QCOMPARE(button->pos(), rest);
     }
 
+    // The editor buttons reach the site commands with the window's own model and list.
+    void editorButtonsRunTheSiteCommands()
+    {
+        Fixture f;
+        f.window->show();
+        QTest::mouseClick(f.find<app::ImageButton>("imgIP0"), Qt::LeftButton);
+        QCOMPARE(f.window->Model().SiteCount, 5);
+        QCOMPARE(f.window->Model().SiteNames[4], std::string("新位置1"));
+        QCOMPARE(f.list()->SelIndex(), 4);
+        QCOMPARE(f.editor()->txtName->text(), QStringLiteral("新位置1"));
+        QCOMPARE(store::ReadIniString("Common", "Sites", ""), std::string("Site1,Site2,Site3,新位置1"));
+
+        QTest::mouseClick(f.find<app::ImageButton>("imgIP2"), Qt::LeftButton);
+        QCOMPARE(f.window->Model().SiteCount, 4);
+        QCOMPARE(f.list()->SelIndex(), 3);
+        QCOMPARE(store::ReadIniString("Common", "Sites", ""), std::string("Site1,Site2,Site3"));
+    }
+
     void exitEndsTheProgramAtOnce()
     {
         Fixture f;
