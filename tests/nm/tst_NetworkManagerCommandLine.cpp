@@ -118,6 +118,8 @@ private Q_SLOTS:
                  (QStringList { "更新IP及子网掩码成功。", "更新网关成功。", "更新DNS成功。", "更新WINS服务器成功。" }));
         QVERIFY2(m_sandbox.ipv4Addresses().contains(QStringLiteral("inet 10.77.0.5/24")),
                  qPrintable(m_sandbox.ipv4Addresses()));
+        QVERIFY2(!m_sandbox.ipv4Addresses().contains(QStringLiteral("inet 10.88.")),
+                 qPrintable(m_sandbox.ipv4Addresses())); // a lease from before is gone
         QVERIFY2(m_sandbox.defaultRoute().contains(QStringLiteral("default via 10.77.0.1")),
                  qPrintable(m_sandbox.defaultRoute()));
         const QJsonObject adapter = Adapter();

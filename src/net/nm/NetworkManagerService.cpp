@@ -377,7 +377,23 @@ private:
                 return kInvalidAddress;
             wanted.push_back({ *address, *prefix });
         }
+        // What must disappear: the addresses the profile held and the address of a running lease.
+        // Addresses put on the device by others are not ours to wait for.
+        std::vector<Address> stale;
+        try {
+            const Ip4State previous = ReadIp4State(*m_bus, m_device.path);
+            if (const auto lease = ParseIPv4(previous.leaseAddress)) {
+                for (const Address& entry : previous.addresses) {
+                    if (entry.address == *lease)
+                        stale.push_back(entry);
+                }
+            }
+        } catch (const BusError&) {
+            // nothing known to be stale
+        }
         const Edit edit = [&](QVariantMap& ipv4) {
+            for (const Address& entry : ProfileAddresses(ipv4))
+                stale.push_back(entry);
             ipv4.insert(QStringLiteral("method"), kMethodManual);
             ipv4.remove(QStringLiteral("addresses"));
             ipv4.insert(QStringLiteral("address-data"), QVariant::fromValue(ToAddressData(wanted)));
@@ -391,8 +407,11 @@ private:
             return kSuccess;
         };
         const Check live = [&](const Ip4State& state) {
-            std::set<Address> have(state.addresses.begin(), state.addresses.end());
-            return have == std::set<Address>(wanted.begin(), wanted.end());
+            const std::set<Address> have(state.addresses.begin(), state.addresses.end());
+            const std::set<Address> want(wanted.begin(), wanted.end());
+            const auto present = [&](const Address& entry) { return have.count(entry) != 0; };
+            const auto leftOver = [&](const Address& entry) { return want.count(entry) == 0 && present(entry); };
+            return std::all_of(want.begin(), want.end(), present) && std::none_of(stale.begin(), stale.end(), leftOver);
         };
         return Change(edit, live, m_limits.staticMs, kUnableToConfigure);
     }
