@@ -197,7 +197,8 @@ void IniDocument::terminate(Line& line)
     bytes += newline_;
     const Line old = line;
     line = addLine(std::move(bytes));
-    // The same line with a line end: its kind and ranges stay.
+    // The same line with a line end: its kind and ranges stay. (Classifying it afresh would miss
+    // a byte-order mark in front of the file's first line.)
     line.kind = old.kind;
     line.nameBegin = old.nameBegin;
     line.nameEnd = old.nameEnd;

@@ -65,8 +65,7 @@ enum class ReadStatus
 // Reads a regular file whole from an open descriptor.
 ReadStatus readAll(int fd, const std::string& path, std::string& bytes, std::string& error)
 {
-    struct stat info
-    { };
+    struct stat info = {};
     if (::fstat(fd, &info) != 0) {
         error = describe("cannot read", path, errno);
         return ReadStatus::Failed;
@@ -177,10 +176,11 @@ WriteResult IniFile::Update(const std::function<bool(IniDocument&)>& edit)
     // Lock the file itself. A writer that waited may find the name already replaced by the
     // writer before it; then it locks the new file instead, so every change starts from the last.
     FileDescriptor locked;
-    struct stat lockedInfo
-    { };
+    struct stat lockedInfo = {};
     bool created = false;
     for (int attempt = 0;; ++attempt) {
+        if (attempt > 1000)
+            return fail("the settings file " + target + " keeps changing");
         created = false;
         FileDescriptor fd(::open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
         if (!fd.valid() && errno == ENOENT) {
@@ -195,8 +195,7 @@ WriteResult IniFile::Update(const std::function<bool(IniDocument&)>& edit)
             if (errno != EINTR)
                 return fail(describe("cannot lock", target, errno));
         }
-        struct stat onDisk
-        { };
+        struct stat onDisk = {};
         if (::fstat(fd.get(), &lockedInfo) != 0)
             return fail(describe("cannot read", target, errno));
         if (::stat(target.c_str(), &onDisk) == 0 && onDisk.st_dev == lockedInfo.st_dev
@@ -204,8 +203,6 @@ WriteResult IniFile::Update(const std::function<bool(IniDocument&)>& edit)
             locked = std::move(fd);
             break;
         }
-        if (attempt > 1000)
-            return fail("the settings file " + target + " keeps changing");
     }
     // A file this call created only to lock it goes again when nothing is written into it.
     const auto failLocked = [&](std::string reason) {

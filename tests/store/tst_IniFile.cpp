@@ -124,8 +124,7 @@ void TestIniFile::updateCreatesTheFileAndKeepsItsPermissions()
     QCOMPARE(::chmod(path.toLocal8Bit().constData(), 0604), 0);
     QVERIFY(file.Update([](IniDocument& doc) { return doc.WriteString("Section", "other", "2"); }).ok);
     QCOMPARE(readFile(path), QByteArray("[Section]\r\nkey=value\r\nother=2\r\n"));
-    struct stat info
-    { };
+    struct stat info = {};
     QCOMPARE(::stat(path.toLocal8Bit().constData(), &info), 0);
     QCOMPARE(int(info.st_mode & 07777), 0604);
     // No temporary files are left beside it.
