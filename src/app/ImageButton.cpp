@@ -17,19 +17,6 @@ bool IsSvg(const QString& path)
     return path.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive);
 }
 
-void PaintInto(QPainter& painter, const QRectF& target, const QString& resourcePath)
-{
-    if (IsSvg(resourcePath)) {
-        QSvgRenderer renderer(resourcePath);
-        if (renderer.isValid())
-            renderer.render(&painter, target);
-        return;
-    }
-    const QImage image(resourcePath);
-    if (!image.isNull())
-        painter.drawImage(target, image);
-}
-
 } // namespace
 
 QPixmap RenderPicture(const QString& resourcePath, QSize logicalSize, qreal devicePixelRatio)
@@ -39,20 +26,33 @@ QPixmap RenderPicture(const QString& resourcePath, QSize logicalSize, qreal devi
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    PaintInto(painter, QRectF(QPointF(0, 0), QSizeF(logicalSize)), resourcePath);
+    const QRectF target(QPointF(0, 0), QSizeF(logicalSize));
+    if (IsSvg(resourcePath))
+        QSvgRenderer(resourcePath).render(&painter, target);
+    else
+        painter.drawImage(target, QImage(resourcePath));
     return pixmap;
 }
 
 Picture::Picture(const QString& resourcePath, QWidget* parent)
     : QWidget(parent)
     , m_resourcePath(resourcePath)
-{ }
+{
+    // Parsed once; every paint renders it afresh at the screen's pixel ratio.
+    if (IsSvg(resourcePath))
+        m_svg = new QSvgRenderer(resourcePath, this);
+    else
+        m_image = QImage(resourcePath);
+}
 
 void Picture::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    PaintInto(painter, QRectF(rect()), m_resourcePath);
+    if (m_svg != nullptr && m_svg->isValid())
+        m_svg->render(&painter, QRectF(rect()));
+    else if (!m_image.isNull())
+        painter.drawImage(QRectF(rect()), m_image);
 }
 
 ImageButton::ImageButton(const QString& resourcePath, const QString& toolTip, QPoint restTwips, QWidget* parent)

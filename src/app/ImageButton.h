@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QImage>
 #include <QPoint>
 #include <QString>
 #include <QWidget>
+
+class QSvgRenderer;
 
 namespace lanvex::app {
 
@@ -21,6 +24,8 @@ protected:
 
 private:
     QString m_resourcePath;
+    QSvgRenderer* m_svg = nullptr;
+    QImage m_image;
 };
 
 // An image control that acts as a button: a 32 × 32 icon with a tooltip. While any mouse button
