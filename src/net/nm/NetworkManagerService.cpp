@@ -3,7 +3,6 @@
 #include "net/nm/DeviceProduct.h"
 #include "net/nm/Ipv4Text.h"
 
-#include <QDBusArgument>
 #include <QDBusObjectPath>
 #include <QDeadlineTimer>
 #include <QThread>
@@ -83,12 +82,7 @@ std::vector<Address> AddressesOf(const QList<QVariantMap>& addressData)
     return result;
 }
 
-// NetworkManager's legacy address lists hold each address as a 32-bit number in network order.
-std::string FromNetworkOrder(uint value)
-{
-    return FormatIPv4(qFromBigEndian<quint32>(value));
-}
-
+// NetworkManager's "dns" key holds each address as a 32-bit number in network order.
 uint ToNetworkOrder(std::uint32_t address)
 {
     return qToBigEndian<quint32>(address);
@@ -117,20 +111,10 @@ Ip4State ReadIp4State(NmBus& bus, const QString& devicePath)
         const QVariantMap config = bus.Properties(configPath, kIp4ConfigInterface);
         state.addresses = AddressesOf(MapList(config.value(QStringLiteral("AddressData"))));
         state.gateway = config.value(QStringLiteral("Gateway")).toString().toStdString();
-        if (config.contains(QStringLiteral("NameserverData"))) {
-            for (const QVariantMap& entry : MapList(config.value(QStringLiteral("NameserverData"))))
-                state.dns.push_back(entry.value(QStringLiteral("address")).toString().toStdString());
-        } else {
-            for (const uint server : UintList(config.value(QStringLiteral("Nameservers"))))
-                state.dns.push_back(FromNetworkOrder(server));
-        }
-        if (config.contains(QStringLiteral("WinsServerData"))) {
-            for (const QString& server : TextList(config.value(QStringLiteral("WinsServerData"))))
-                state.wins.push_back(server.toStdString());
-        } else {
-            for (const uint server : UintList(config.value(QStringLiteral("WinsServers"))))
-                state.wins.push_back(FromNetworkOrder(server));
-        }
+        for (const QVariantMap& entry : MapList(config.value(QStringLiteral("NameserverData"))))
+            state.dns.push_back(entry.value(QStringLiteral("address")).toString().toStdString());
+        for (const QString& server : TextList(config.value(QStringLiteral("WinsServerData"))))
+            state.wins.push_back(server.toStdString());
     }
     const QString dhcpPath = ObjectPath(bus.Property(devicePath, kDeviceInterface, QStringLiteral("Dhcp4Config")));
     if (!IsNoObject(dhcpPath)) {
@@ -208,25 +192,10 @@ QList<QVariantMap> ToAddressData(const std::vector<Address>& addresses)
     return data;
 }
 
-// The profile's static addresses, from whichever of its two address keys it carries.
+// The profile's static addresses.
 std::vector<Address> ProfileAddresses(const QVariantMap& ipv4)
 {
-    if (ipv4.contains(QStringLiteral("address-data")))
-        return AddressesOf(MapList(ipv4.value(QStringLiteral("address-data"))));
-    std::vector<Address> result;
-    const QVariant legacy = ipv4.value(QStringLiteral("addresses"));
-    if (legacy.userType() == qMetaTypeId<QDBusArgument>()) {
-        QList<QList<uint>> triples;
-        const QDBusArgument argument = legacy.value<QDBusArgument>();
-        if (argument.currentSignature() == QLatin1String("aau")) {
-            argument >> triples;
-            for (const QList<uint>& triple : triples) {
-                if (triple.size() >= 2 && triple[1] <= 32)
-                    result.push_back({ qFromBigEndian<quint32>(triple[0]), static_cast<int>(triple[1]) });
-            }
-        }
-    }
-    return result;
+    return AddressesOf(MapList(ipv4.value(QStringLiteral("address-data"))));
 }
 
 class NmAdapterConfiguration : public ManagementObject

@@ -103,11 +103,6 @@ QList<QVariantMap> MapList(const QVariant& value)
     return Demarshal<QList<QVariantMap>>(value);
 }
 
-QList<uint> UintList(const QVariant& value)
-{
-    return Demarshal<QList<uint>>(value);
-}
-
 QStringList TextList(const QVariant& value)
 {
     if (value.userType() == QMetaType::QStringList)

@@ -63,7 +63,6 @@ void RegisterNmTypes();
 QString ObjectPath(const QVariant& value);
 QList<QString> ObjectPaths(const QVariant& value);
 QList<QVariantMap> MapList(const QVariant& value);
-QList<uint> UintList(const QVariant& value);
 QStringList TextList(const QVariant& value);
 QVariantMap ToMap(const QVariant& value);
 ConnectionSettings ToSettings(const QVariant& value);
