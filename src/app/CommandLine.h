@@ -9,12 +9,21 @@ namespace lanvex::app {
 // What the program was asked to do on its command line.
 struct CommandLine
 {
-    enum class Mode { Window, List, Adapters, Apply, Version, Help, Invalid };
+    enum class Mode
+    {
+        Window,
+        List,
+        Adapters,
+        Apply,
+        Version,
+        Help,
+        Invalid
+    };
     Mode mode = Mode::Window;
     std::optional<std::string> simulateFile; // --simulate FILE
-    std::string siteName;                    // --apply NAME
-    std::optional<std::string> adapterText;  // --adapter N, as given
-    std::string error;                       // why the line is Invalid
+    std::string siteName; // --apply NAME
+    std::optional<std::string> adapterText; // --adapter N, as given
+    std::string error; // why the line is Invalid
 };
 
 // Parses the arguments after the program name.

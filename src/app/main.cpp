@@ -38,8 +38,8 @@ int runConsole(int argc, char** argv, const CommandLine& line)
 {
     switch (line.mode) {
     case CommandLine::Mode::Version:
-        std::cout << "lanvex " << LANVEX_VERSION_MAJOR << '.' << LANVEX_VERSION_MINOR << '.'
-                  << LANVEX_VERSION_REVISION << '\n';
+        std::cout << "lanvex " << LANVEX_VERSION_MAJOR << '.' << LANVEX_VERSION_MINOR << '.' << LANVEX_VERSION_REVISION
+                  << '\n';
         return 0;
     case CommandLine::Mode::Help:
         std::cout << lanvex::app::UsageText();

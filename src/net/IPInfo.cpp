@@ -110,15 +110,19 @@ struct ApplyState
     }
 };
 
-// Runs a method of the static path. A call that raises leaves its result at 0: the step is skipped.
+// Result of a static step that could not run at all: the call raised, or the object to run it on
+// could not be fetched. Such a step is skipped, and it counts as failed, never as done.
+constexpr std::uint32_t kStepNotRun = 0xFFFFFFFFu;
+
+// Runs a method of the static path; a call that raises is skipped and reported as failed.
 std::uint32_t callSkippingFailure(const ObjectRef& object, std::string_view method, const std::vector<Value>& args)
 {
     if (!object)
-        return 0;
+        return kStepNotRun;
     try {
         return object->ExecMethod(method, args);
     } catch (const std::exception&) {
-        return 0;
+        return kStepNotRun;
     }
 }
 
@@ -147,7 +151,7 @@ void SetDHCPMode(ApplyState& state, std::int32_t adapterNumber)
     state.ApplyResult = kAdapterNotFound;
 }
 
-// Every step is attempted; one that raises is skipped and counts as success.
+// Every step is attempted; one that raises is skipped and counts as failed.
 void SetStaticMode(ApplyState& state, std::int32_t adapterNumber, const store::SiteProfile& site)
 {
     for (const ObjectRef& AdapterItem : state.AdapterSet) {
