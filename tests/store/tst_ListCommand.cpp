@@ -24,7 +24,7 @@ void TestListCommand::printsTheSavedSitesAsJson()
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("[Common]\r\nSites=\xB0\xEC\xB9\xAB\xCA\xD2, Home\r\n"
                "[\xB0\xEC\xB9\xAB\xCA\xD2]\r\nDHCPEnabled=1\r\nChangeDNS=0\r\nChangeWINS=2\r\nIP=10.0.0.1\r\n"
-               "PrinterName=\"Laser \"\"A\"\"\"\r\n");
+               "PrinterName=\"Laser \"\"A\"\"\"\r\nAuxWINS=C:\\x\x01\ty\r\n");
     file.close();
     lanvex::store::IniFileName = path.toStdString();
 
@@ -48,7 +48,9 @@ void TestListCommand::printsTheSavedSitesAsJson()
     QVERIFY(office["ChangeDNS"].is_boolean() && !office["ChangeDNS"].get<bool>());
     QVERIFY(office["ChangeWINS"].get<bool>());
     QCOMPARE(office["IP"].get<std::string>(), std::string("10.0.0.1"));
+    // Quotes, backslashes and control characters survive the JSON text.
     QCOMPARE(office["PrinterName"].get<std::string>(), std::string("Laser \"\"A\"\""));
+    QCOMPARE(office["AuxWINS"].get<std::string>(), std::string("C:\\x\x01\ty"));
     // The name keeps its blank; its missing section reads as an empty site.
     QCOMPARE(sites[1]["Name"].get<std::string>(), std::string(" Home"));
     QVERIFY(!sites[1]["DHCPEnabled"].get<bool>());
