@@ -66,6 +66,7 @@ private Q_SLOTS:
     void updateReportsWhyItFailed_data();
     void updateReportsWhyItFailed();
     void refusedEditLeavesTheFileAlone();
+    void unreadableFileIsNeitherReadNorReplaced();
     void killedWriterLeavesTheFileWhole();
     void concurrentWritersKeepEachOthersKeys();
     void settingsPathFollowsTheProgramName_data();
@@ -178,6 +179,35 @@ void TestIniFile::refusedEditLeavesTheFileAlone()
         return doc.WriteString("s", "j", "2") && doc.WriteString("s", "bad", "中\xF0\x9F\x98\x80");
     });
     QVERIFY(!result.ok);
+    QCOMPARE(readFile(path), original);
+}
+
+void TestIniFile::unreadableFileIsNeitherReadNorReplaced()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("lanvex.ini");
+    const QByteArray original = "[s]\r\nk=kept\r\n";
+    writeFile(path, original);
+    QCOMPARE(::chmod(path.toLocal8Bit().constData(), 0), 0);
+    QCOMPARE(::chmod(dir.path().toLocal8Bit().constData(), 0777), 0);
+
+    // Root reads anything, so the check runs as an unprivileged user in a child when needed.
+    const pid_t child = spawn([&] {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(10);
+        IniFile file(str(path));
+        if (file.Load().ReadString("s", "k", "none") != "none")
+            ::_exit(11); // the permission did not hold: nothing to test
+        const auto result = file.Update([](IniDocument& doc) { return doc.WriteString("s", "k", "new"); });
+        ::_exit(result.ok || result.error.empty() ? 12 : 0);
+    });
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(::chmod(path.toLocal8Bit().constData(), 0600), 0);
+    if (WEXITSTATUS(status) == 10 || WEXITSTATUS(status) == 11)
+        QSKIP("no unprivileged user to read as");
+    QCOMPARE(WEXITSTATUS(status), 0);
     QCOMPARE(readFile(path), original);
 }
 
