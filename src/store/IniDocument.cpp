@@ -428,7 +428,7 @@ std::string_view storedValue(std::string_view raw, std::size_t begin, std::size_
 
 std::optional<std::string> IniDocument::SectionReader::Value(std::string_view key) const
 {
-    const Line* line = doc_->findKey(section_, key);
+    const Line* line = doc_ ? doc_->findKey(section_, key) : nullptr;
     if (!line)
         return std::nullopt;
     return DecodeFileText(storedValue(doc_->raw(*line), line->valueBegin, line->valueEnd), doc_->utf8_);
@@ -436,7 +436,7 @@ std::optional<std::string> IniDocument::SectionReader::Value(std::string_view ke
 
 std::string IniDocument::SectionReader::ReadString(std::string_view key, std::string_view fallback) const
 {
-    const Line* line = doc_->findKey(section_, key);
+    const Line* line = doc_ ? doc_->findKey(section_, key) : nullptr;
     if (!line)
         return std::string(fallback);
     const auto stored = storedValue(doc_->raw(*line), line->valueBegin, line->valueEnd);
@@ -451,7 +451,7 @@ std::int16_t IniDocument::SectionReader::ReadInt(std::string_view key, std::int3
     static constexpr std::int64_t highest = std::numeric_limits<std::int16_t>::max();
     const auto clamp = [](std::int64_t v) { return static_cast<std::int16_t>(std::clamp(v, lowest, highest)); };
 
-    const Line* line = doc_->findKey(section_, key);
+    const Line* line = doc_ ? doc_->findKey(section_, key) : nullptr;
     if (!line)
         return clamp(fallback);
     const auto stored = storedValue(doc_->raw(*line), line->valueBegin, line->valueEnd);

@@ -36,7 +36,7 @@ public:
     private:
         friend class IniDocument;
         const IniDocument* doc_ = nullptr;
-        std::size_t section_ = 0; // 0: the document has no such section
+        std::size_t section_ = 0; // 0: no such section (or no document: a default-made reader)
     };
     SectionReader ReadSection(std::string_view section) const;
 
