@@ -67,6 +67,7 @@ private Q_SLOTS:
     void updateReportsWhyItFailed();
     void refusedEditLeavesTheFileAlone();
     void unreadableFileIsNeitherReadNorReplaced();
+    void writeThatRunsOutOfSpaceIsReported();
     void killedWriterLeavesTheFileWhole();
     void concurrentWritersKeepEachOthersKeys();
     void settingsPathFollowsTheProgramName_data();
@@ -209,6 +210,29 @@ void TestIniFile::unreadableFileIsNeitherReadNorReplaced()
         QSKIP("no unprivileged user to read as");
     QCOMPARE(WEXITSTATUS(status), 0);
     QCOMPARE(readFile(path), original);
+}
+
+void TestIniFile::writeThatRunsOutOfSpaceIsReported()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("lanvex.ini");
+    const QByteArray original = "[s]\r\nk=kept\r\n";
+    writeFile(path, original);
+    // The file-size limit makes the write fail part way, as a full disk does.
+    const pid_t child = spawn([&] {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit { 4096, 4096 };
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        const auto result = IniFile(str(path)).Update(
+            [](IniDocument& doc) { return doc.WriteString("s", "k", std::string(9000, 'x')); });
+        ::_exit(!result.ok && result.error.find(str(path)) != std::string::npos ? 0 : 1);
+    });
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status), 0);
+    QCOMPARE(readFile(path), original);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList { "lanvex.ini" });
 }
 
 void TestIniFile::killedWriterLeavesTheFileWhole()
