@@ -43,6 +43,13 @@ private:
     SiteField* field_;
 };
 
+// A caption label keeps its place, but grows to the right when the font needs more room than the
+// layout gives it, so its text is never clipped. Nothing stands to the right of these captions.
+void FitCaption(QLabel* label)
+{
+    label->resize(std::max(label->width(), label->sizeHint().width()), label->height());
+}
+
 int BoxValue(const QCheckBox* box)
 {
     switch (box->checkState()) {
@@ -167,6 +174,7 @@ SiteEditor::SiteEditor(QWidget* parent)
         label = new ClickLabel(text, this);
         label->setObjectName(QString::fromLatin1(labelName));
         label->setGeometry(Twips(480, labelTop, labelWidth, 255));
+        FitCaption(label);
     };
 
     const QString nameCaption = QStringLiteral("名    称：");
@@ -192,6 +200,8 @@ SiteEditor::SiteEditor(QWidget* parent)
     lblDHCP = new ClickLabel(dhcpText, Picture1);
     lblDHCP->setObjectName(QStringLiteral("lblDHCP"));
     lblDHCP->setGeometry(Twips(1560, 120, 1455, 255));
+    FitCaption(lblStatic);
+    FitCaption(lblDHCP);
 
     const QString ipCaption = QStringLiteral(" IP 地址：");
     const QString maskCaption = QStringLiteral("子网掩码：");
