@@ -1,12 +1,12 @@
 #include "app/AdapterCommands.h"
 
+#include "app/ProfileJson.h"
 #include "net/IPInfo.h"
 #include "store/IniFile.h"
 #include "store/IniModule.h"
 #include "store/SiteStore.h"
 
 #include <charconv>
-#include <nlohmann/json.hpp>
 #include <ostream>
 
 namespace lanvex::app {
@@ -26,24 +26,11 @@ std::optional<std::int32_t> parseAdapterNumber(const std::string& text)
 
 nlohmann::ordered_json adapterRecord(std::size_t position, std::int32_t adapterNumber, const store::SiteProfile& info)
 {
-    return {
-        { "position", position },
-        { "Index", adapterNumber },
-        { "Description", info.Description },
-        { "DHCPEnabled", info.DHCPEnabled },
-        { "IP", info.IP },
-        { "SubNetMask", info.SubNetMask },
-        { "DefaultGateway", info.DefaultGateway },
-        { "ChangeDNS", info.ChangeDNS },
-        { "DNS", info.DNS },
-        { "AuxDNS", info.AuxDNS },
-        { "ChangeWINS", info.ChangeWINS },
-        { "WINS", info.WINS },
-        { "AuxWINS", info.AuxWINS },
-        { "ChangePrinter", info.ChangePrinter },
-        { "PrinterName", info.PrinterName },
-        { "MACAddress", info.MACAddress },
-    };
+    nlohmann::ordered_json record = { { "position", position }, { "Index", adapterNumber } };
+    nlohmann::ordered_json fields = ProfileJson(info);
+    fields.erase("Name"); // the caller names the current-settings entry, not the adapter
+    record.update(fields);
+    return record;
 }
 
 // The summary as separate output lines: the message box joins them with "\r\n".
@@ -70,7 +57,7 @@ int RunAdaptersCommand(Platform& platform, std::ostream& out)
         list.push_back(adapterRecord(position, adapterNumber,
                                      net::GetAdapterInfo(*platform.connector, *platform.printers, adapterNumber)));
     }
-    out << list.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
+    out << JsonText(list, 2) << '\n';
     return out ? 0 : 1;
 }
 
