@@ -1,6 +1,6 @@
 #include "net/nm/NetworkManagerConnector.h"
 
-#include "net/nm/Ipv4Text.h"
+#include "net/AdapterConfiguration.h"
 #include "net/nm/NmBus.h"
 
 namespace lanvex::net::nm {
@@ -22,8 +22,7 @@ NetworkManagerConnector::NetworkManagerConnector(const QDBusConnection& bus, Wai
 
 std::unique_ptr<ManagementService> NetworkManagerConnector::Connect(std::string_view moniker)
 {
-    constexpr std::string_view kScheme = "winmgmts:";
-    if (moniker.size() < kScheme.size() || !EqualsNoCase(moniker.substr(0, kScheme.size()), kScheme))
+    if (!IsServiceMoniker(moniker))
         throw ServiceError("unsupported moniker: " + std::string(moniker));
     const QDBusConnection bus = m_bus ? *m_bus : QDBusConnection::systemBus();
     if (!bus.isConnected())

@@ -1,7 +1,7 @@
 #include "net/nm/NetworkManagerService.h"
 
+#include "net/AdapterConfiguration.h"
 #include "net/nm/DeviceProduct.h"
-#include "net/nm/Ipv4Text.h"
 
 #include <QDBusObjectPath>
 #include <QDeadlineTimer>
@@ -220,23 +220,28 @@ public:
 
     std::uint32_t ExecMethod(std::string_view method, const std::vector<Value>& args) override
     {
+        const auto known = FindAdapterMethod(method);
+        if (!known)
+            throw ServiceError("unknown method " + std::string(method));
         const Value none;
         const auto arg = [&](std::size_t i) -> const Value& { return i < args.size() ? args[i] : none; };
         try {
-            if (EqualsNoCase(method, "EnableDHCP"))
+            switch (*known) {
+            case AdapterMethod::EnableDHCP:
                 return EnableDHCP();
-            if (EqualsNoCase(method, "EnableStatic"))
+            case AdapterMethod::EnableStatic:
                 return EnableStatic(arg(0), arg(1));
-            if (EqualsNoCase(method, "SetGateways"))
+            case AdapterMethod::SetGateways:
                 return SetGateways(arg(0), arg(1));
-            if (EqualsNoCase(method, "SetDNSServerSearchOrder"))
+            case AdapterMethod::SetDNSServerSearchOrder:
                 return SetDNSServerSearchOrder(arg(0));
-            if (EqualsNoCase(method, "SetWINSServer"))
+            case AdapterMethod::SetWINSServer:
                 return kNotSupported; // NetworkManager has no setting for static WINS servers
+            }
         } catch (const BusError& error) {
             return MapBusError(error);
         }
-        throw ServiceError("unknown method " + std::string(method));
+        return kNotSupported;
     }
 
 private:
@@ -336,11 +341,11 @@ private:
             return kInvalidSubnetMask;
         std::vector<Address> wanted;
         for (std::size_t i = 0; i < addresses->size(); ++i) {
-            const auto prefix = MaskToPrefix((*masks)[i]);
+            const auto prefix = ParseSubnetMask((*masks)[i]);
             const auto address = ParseIPv4((*addresses)[i]);
             if (!address)
                 return kInvalidAddress;
-            if (!prefix || *prefix == 0)
+            if (!prefix)
                 return kInvalidSubnetMask;
             if (!IsHostAddress(*address, *prefix))
                 return kInvalidAddress;
@@ -392,7 +397,7 @@ private:
             return kInvalidParameter;
         if (const auto* metrics = std::get_if<std::vector<std::int64_t>>(&metricArg)) {
             for (const std::int64_t metric : *metrics) {
-                if (metric < 1 || metric > 9999)
+                if (metric < kMinGatewayMetric || metric > kMaxGatewayMetric)
                     return kInvalidParameter;
             }
         } else if (!std::holds_alternative<std::monostate>(metricArg)) {
@@ -439,7 +444,7 @@ private:
         QList<uint> dns;
         for (const std::string& text : WithoutEmpty(*texts)) {
             const auto server = ParseIPv4(text);
-            if (!server || (*server >> 24) == 0 || (*server >> 24) >= 224)
+            if (!server || !IsServerAddress(*server))
                 return kInvalidAddress;
             servers.push_back(FormatIPv4(*server));
             dns.append(ToNetworkOrder(*server));

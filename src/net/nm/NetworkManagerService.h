@@ -8,22 +8,6 @@
 
 namespace lanvex::net::nm {
 
-// Method results, numbered as the adapter configuration class numbers them.
-enum MethodResult : std::uint32_t
-{
-    kSuccess = 0,
-    kNotSupported = 64,
-    kUnknownFailure = 65,
-    kInvalidSubnetMask = 66,
-    kInvalidParameter = 68,
-    kInvalidAddress = 70,
-    kInvalidGateway = 71,
-    kUnableToConfigure = 80, // the change did not become live in time
-    kLeaseNotObtained = 82,
-    kAccessDenied = 91,
-    kNotConfigurable = 95, // e.g. a Wi-Fi device without any profile to change
-};
-
 // How long a method waits for its change to show in the live state.
 struct WaitLimits
 {

@@ -1,6 +1,6 @@
 #include "net/sim/SimulatedService.h"
 
-#include "net/sim/AddressRules.h"
+#include "net/AdapterConfiguration.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -23,27 +23,9 @@ namespace {
 // Keeps the members in the file's order, so a hand-written file stays readable after a write-back.
 using json = nlohmann::ordered_json;
 
-// Return values of the adapter configuration's methods, as the real service documents them.
-constexpr std::uint32_t kUnknownFailure = 65;
-constexpr std::uint32_t kInvalidParameter = 68;
-constexpr std::uint32_t kInvalidSubnetMask = 66;
-constexpr std::uint32_t kTooManyGateways = 69;
-constexpr std::uint32_t kInvalidAddress = 70;
-constexpr std::uint32_t kInvalidGateway = 71;
-constexpr std::size_t kMaxGateways = 5;
-constexpr std::int64_t kMaxMetric = 9999;
-
 // Deeper nesting than any sane file has; refusing it keeps the recursive parts of the JSON
 // library away from stack exhaustion on a hostile file.
 constexpr int kMaxNesting = 64;
-
-std::string lower(std::string_view text)
-{
-    std::string result(text);
-    std::transform(result.begin(), result.end(), result.begin(),
-                   [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); });
-    return result;
-}
 
 bool nestingWithinLimit(const std::string& text)
 {
@@ -120,9 +102,8 @@ const json* findMember(const json& object, std::string_view name)
         return nullptr;
     if (const auto exact = object.find(std::string(name)); exact != object.end())
         return &*exact;
-    const std::string wanted = lower(name);
     for (auto it = object.begin(); it != object.end(); ++it)
-        if (lower(it.key()) == wanted)
+        if (EqualsNoCase(it.key(), name))
             return &*it;
     return nullptr;
 }
@@ -130,10 +111,9 @@ const json* findMember(const json& object, std::string_view name)
 // The member name as the file spells it, or `name` when absent, so an update keeps the file's spelling.
 std::string memberKey(const json& object, std::string_view name)
 {
-    const std::string wanted = lower(name);
     if (object.is_object())
         for (auto it = object.begin(); it != object.end(); ++it)
-            if (lower(it.key()) == wanted)
+            if (EqualsNoCase(it.key(), name))
                 return it.key();
     return std::string(name);
 }
@@ -186,23 +166,6 @@ const std::string* text(const std::vector<Value>& args, std::size_t i)
     return i < args.size() ? std::get_if<std::string>(&args[i]) : nullptr;
 }
 
-// The service's methods by their canonical names; the real service ignores letter case.
-const std::vector<std::string>& methodNames()
-{
-    static const std::vector<std::string> names
-        = { "EnableDHCP", "EnableStatic", "SetGateways", "SetDNSServerSearchOrder", "SetWINSServer" };
-    return names;
-}
-
-std::optional<std::string> canonicalMethod(std::string_view method)
-{
-    const std::string wanted = lower(method);
-    for (const std::string& name : methodNames())
-        if (lower(name) == wanted)
-            return name;
-    return std::nullopt;
-}
-
 // The loaded file of one connection, shared by the objects it hands out.
 struct Document
 {
@@ -252,7 +215,7 @@ public:
 
     Value Property(std::string_view name) const override
     {
-        if (lower(name) == "index")
+        if (EqualsNoCase(name, "Index"))
             return index_;
         if (const json* value = findMember(adapter(), name))
             return toValue(*value);
@@ -261,16 +224,18 @@ public:
 
     std::uint32_t ExecMethod(std::string_view method, const std::vector<Value>& args) override
     {
-        const auto name = canonicalMethod(method);
-        if (!name)
+        const auto known = FindAdapterMethod(method);
+        if (!known)
             throw ServiceError("no method " + std::string(method));
+        // Logged and looked up in "results" by the name as the class spells it.
+        const std::string name(MethodName(*known));
         json before = document_->doc;
         std::uint32_t result = 0;
-        if (const auto forced = forcedResult(*name))
+        if (const auto forced = forcedResult(name))
             result = *forced;
         else
-            result = run(*name, args);
-        if (document_->log(index_, *name, args, result))
+            result = run(*known, args);
+        if (document_->log(index_, name, args, result))
             return result;
         // A change the file cannot show did not happen: undo it and report the failure.
         document_->doc = std::move(before);
@@ -294,17 +259,21 @@ private:
         return std::nullopt;
     }
 
-    std::uint32_t run(const std::string& method, const std::vector<Value>& args) const
+    std::uint32_t run(AdapterMethod method, const std::vector<Value>& args) const
     {
-        if (method == "EnableDHCP")
+        switch (method) {
+        case AdapterMethod::EnableDHCP:
             return enableDhcp(args);
-        if (method == "EnableStatic")
+        case AdapterMethod::EnableStatic:
             return enableStatic(args);
-        if (method == "SetGateways")
+        case AdapterMethod::SetGateways:
             return setGateways(args);
-        if (method == "SetDNSServerSearchOrder")
+        case AdapterMethod::SetDNSServerSearchOrder:
             return setDnsServers(args);
-        return setWinsServers(args);
+        case AdapterMethod::SetWINSServer:
+            return setWinsServers(args);
+        }
+        return kInvalidParameter;
     }
 
     std::uint32_t enableDhcp(const std::vector<Value>& args) const
@@ -327,10 +296,11 @@ private:
         if (args.size() != 2 || !addresses || !masks || addresses->empty() || addresses->size() != masks->size())
             return kInvalidParameter;
         for (std::size_t i = 0; i < addresses->size(); ++i) {
-            const auto mask = ParseSubnetMask((*masks)[i]);
-            if (!mask)
+            const auto prefix = ParseSubnetMask((*masks)[i]);
+            if (!prefix)
                 return kInvalidSubnetMask;
-            if (!IsUsableHostAddress((*addresses)[i], *mask))
+            const auto address = ParseIPv4((*addresses)[i]);
+            if (!address || !IsHostAddress(*address, *prefix))
                 return kInvalidAddress;
         }
         set("IPAddress", *addresses);
@@ -346,16 +316,18 @@ private:
             return kInvalidParameter;
         if (gateways->size() > kMaxGateways)
             return kTooManyGateways;
-        for (const std::string& gateway : *gateways)
-            if (!IsUsableHostAddress(gateway, std::nullopt))
+        for (const std::string& text : *gateways) {
+            const auto gateway = ParseIPv4(text);
+            if (!gateway || !IsHostAddress(*gateway, 32))
                 return kInvalidGateway;
+        }
         std::vector<std::int64_t> metrics;
         if (args.size() == 2) {
             const auto* given = std::get_if<std::vector<std::int64_t>>(&args[1]);
             if (!given || given->size() != gateways->size())
                 return kInvalidParameter;
             for (std::int64_t metric : *given)
-                if (metric < 1 || metric > kMaxMetric)
+                if (metric < kMinGatewayMetric || metric > kMaxGatewayMetric)
                     return kInvalidParameter;
             metrics = *given;
         }
@@ -374,7 +346,8 @@ private:
         for (const std::string& server : *servers) {
             if (server.empty())
                 continue;
-            if (!IsUsableHostAddress(server, std::nullopt))
+            const auto address = ParseIPv4(server);
+            if (!address || !IsServerAddress(*address))
                 return kInvalidAddress;
             kept.push_back(server);
         }
@@ -388,9 +361,13 @@ private:
         const auto* secondary = text(args, 1);
         if (args.size() != 2 || !primary || !secondary)
             return kInvalidParameter;
-        for (const std::string* server : { primary, secondary })
-            if (!server->empty() && !IsUsableHostAddress(*server, std::nullopt))
+        for (const std::string* server : { primary, secondary }) {
+            if (server->empty())
+                continue;
+            const auto address = ParseIPv4(*server);
+            if (!address || !IsHostAddress(*address, 32))
                 return kInvalidAddress;
+        }
         set("WINSPrimaryServer", *primary);
         set("WINSSecondaryServer", *secondary);
         return 0;
@@ -401,16 +378,6 @@ private:
     std::int64_t index_;
 };
 
-// Only the adapter-configuration query is known; spaces and letter case do not matter to it.
-bool isAdapterQuery(std::string_view query)
-{
-    std::string compact;
-    for (char c : lower(query))
-        if (c != ' ' && c != '\t' && c != '\r' && c != '\n')
-            compact.push_back(c);
-    return compact == "select*fromwin32_networkadapterconfigurationwhereipenabled=true";
-}
-
 class SimulatedService : public ManagementService
 {
 public:
@@ -420,9 +387,10 @@ public:
 
     std::vector<ObjectRef> ExecQuery(std::string_view query, std::string_view language, std::int32_t) override
     {
-        if (lower(language) != "wql")
+        if (!EqualsNoCase(language, "WQL"))
             throw ServiceError("unsupported query language");
-        if (!isAdapterQuery(query))
+        // Only the adapter-configuration query is known.
+        if (!IsAdapterQuery(query))
             throw ServiceError("invalid query");
         std::vector<ObjectRef> objects;
         std::int64_t index = 0;
@@ -433,19 +401,13 @@ public:
 
     ObjectRef Get(std::string_view objectPath, std::int32_t) override
     {
-        static constexpr std::string_view kPrefix = "win32_networkadapterconfiguration.index=";
-        const std::string path = lower(objectPath);
-        if (path.rfind(kPrefix, 0) != 0)
+        const auto index = ParseAdapterPath(objectPath);
+        if (!index)
             throw ServiceError("invalid object path");
-        const std::string digits = path.substr(kPrefix.size());
-        if (digits.empty() || digits.size() > 9
-            || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
-            throw ServiceError("invalid object path");
-        const std::int64_t index = std::stoll(digits);
         const std::vector<std::size_t> positions = document_->enabledAdapters();
-        if (index < 1 || index > static_cast<std::int64_t>(positions.size()))
+        if (*index < 1 || *index > static_cast<std::int64_t>(positions.size()))
             throw ServiceError("object not found");
-        return std::make_shared<SimulatedAdapter>(document_, positions[static_cast<std::size_t>(index - 1)], index);
+        return std::make_shared<SimulatedAdapter>(document_, positions[static_cast<std::size_t>(*index - 1)], *index);
     }
 
 private:
@@ -460,7 +422,7 @@ SimulatedConnector::SimulatedConnector(std::string jsonPath)
 
 std::unique_ptr<ManagementService> SimulatedConnector::Connect(std::string_view moniker)
 {
-    if (lower(moniker).rfind("winmgmts:", 0) != 0)
+    if (!IsServiceMoniker(moniker))
         throw ServiceError("invalid moniker");
     auto document = std::make_shared<Document>();
     document->path = jsonPath_;

@@ -1,8 +1,19 @@
-#include "net/nm/Ipv4Text.h"
+#include "net/AdapterConfiguration.h"
 
-namespace lanvex::net::nm {
+#include <array>
+#include <utility>
+
+namespace lanvex::net {
 
 namespace {
+
+constexpr std::array kMethods = {
+    std::pair { AdapterMethod::EnableDHCP, std::string_view("EnableDHCP") },
+    std::pair { AdapterMethod::EnableStatic, std::string_view("EnableStatic") },
+    std::pair { AdapterMethod::SetGateways, std::string_view("SetGateways") },
+    std::pair { AdapterMethod::SetDNSServerSearchOrder, std::string_view("SetDNSServerSearchOrder") },
+    std::pair { AdapterMethod::SetWINSServer, std::string_view("SetWINSServer") },
+};
 
 char Lower(char c)
 {
@@ -28,7 +39,32 @@ std::uint32_t PrefixBits(int prefix)
     return prefix <= 0 ? 0u : (prefix >= 32 ? 0xFFFFFFFFu : ~((1u << (32 - prefix)) - 1u));
 }
 
+// 0/8 ("this network"), and 224/4 multicast with the reserved 240/4 above it.
+bool IsUnassignable(std::uint32_t address)
+{
+    const std::uint32_t first = address >> 24;
+    return first == 0 || first >= 224;
+}
+
 } // namespace
+
+std::optional<AdapterMethod> FindAdapterMethod(std::string_view name)
+{
+    for (const auto& [method, spelling] : kMethods) {
+        if (EqualsNoCase(name, spelling))
+            return method;
+    }
+    return std::nullopt;
+}
+
+std::string_view MethodName(AdapterMethod method)
+{
+    for (const auto& [known, spelling] : kMethods) {
+        if (known == method)
+            return spelling;
+    }
+    return {};
+}
 
 bool EqualsNoCase(std::string_view a, std::string_view b)
 {
@@ -41,30 +77,32 @@ bool EqualsNoCase(std::string_view a, std::string_view b)
     return true;
 }
 
+bool StartsWithNoCase(std::string_view text, std::string_view prefix)
+{
+    return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
+}
+
 std::optional<std::uint32_t> ParseIPv4(std::string_view text)
 {
-    text = Trim(text);
     std::uint32_t address = 0;
-    int parts = 0;
     std::size_t pos = 0;
-    while (parts < 4) {
+    for (int parts = 0; parts < 4; ++parts) {
+        if (parts > 0) {
+            if (pos >= text.size() || text[pos] != '.')
+                return std::nullopt;
+            ++pos;
+        }
         std::size_t digits = 0;
-        unsigned value = 0;
+        std::uint32_t value = 0;
         while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
             if (++digits > 3)
                 return std::nullopt;
-            value = value * 10 + static_cast<unsigned>(text[pos] - '0');
+            value = value * 10 + static_cast<std::uint32_t>(text[pos] - '0');
             ++pos;
         }
         if (digits == 0 || value > 255)
             return std::nullopt;
         address = (address << 8) | value;
-        ++parts;
-        if (parts < 4) {
-            if (pos >= text.size() || text[pos] != '.')
-                return std::nullopt;
-            ++pos;
-        }
     }
     if (pos != text.size())
         return std::nullopt;
@@ -77,10 +115,10 @@ std::string FormatIPv4(std::uint32_t address)
         + std::to_string((address >> 8) & 0xFF) + '.' + std::to_string(address & 0xFF);
 }
 
-std::optional<int> MaskToPrefix(std::string_view mask)
+std::optional<int> ParseSubnetMask(std::string_view mask)
 {
     const auto bits = ParseIPv4(mask);
-    if (!bits)
+    if (!bits || *bits == 0)
         return std::nullopt;
     int prefix = 0;
     while (prefix < 32 && (*bits & (0x80000000u >> prefix)) != 0)
@@ -97,13 +135,18 @@ std::string PrefixToMask(int prefix)
 
 bool IsHostAddress(std::uint32_t address, int prefix)
 {
-    const std::uint32_t first = address >> 24;
-    if (first == 0 || first == 127 || first >= 224)
+    if (IsUnassignable(address) || (address >> 24) == 127)
         return false;
     if (prefix >= 31)
         return true; // point-to-point subnets have no network or broadcast address
-    const std::uint32_t host = address & ~PrefixBits(prefix);
-    return host != 0 && host != ~PrefixBits(prefix);
+    const std::uint32_t hostBits = ~PrefixBits(prefix);
+    const std::uint32_t host = address & hostBits;
+    return host != 0 && host != hostBits;
+}
+
+bool IsServerAddress(std::uint32_t address)
+{
+    return !IsUnassignable(address);
 }
 
 bool SameSubnet(std::uint32_t a, std::uint32_t b, int prefix)
@@ -135,6 +178,11 @@ std::optional<std::string> FormatMACAddress(std::string_view hardwareAddress)
     return result;
 }
 
+bool IsServiceMoniker(std::string_view moniker)
+{
+    return StartsWithNoCase(moniker, "winmgmts:");
+}
+
 bool IsAdapterQuery(std::string_view query)
 {
     // Lower-case, one blank between words, none around "=".
@@ -147,7 +195,7 @@ bool IsAdapterQuery(std::string_view query)
         }
         if (c == '=' && !normal.empty() && normal.back() == ' ')
             normal.pop_back();
-        if (!normal.empty() && normal.back() == ' ' && normal.size() >= 2 && normal[normal.size() - 2] == '=')
+        if (normal.size() >= 2 && normal.back() == ' ' && normal[normal.size() - 2] == '=')
             normal.pop_back();
         normal += Lower(c);
     }
@@ -159,7 +207,7 @@ bool IsAdapterQuery(std::string_view query)
 std::optional<std::int64_t> ParseAdapterPath(std::string_view path)
 {
     static constexpr std::string_view kPrefix = "Win32_NetworkAdapterConfiguration.Index=";
-    if (path.size() <= kPrefix.size() || !EqualsNoCase(path.substr(0, kPrefix.size()), kPrefix))
+    if (path.size() <= kPrefix.size() || !StartsWithNoCase(path, kPrefix))
         return std::nullopt;
     const std::string_view digits = path.substr(kPrefix.size());
     if (digits.size() > 10)
@@ -173,4 +221,4 @@ std::optional<std::int64_t> ParseAdapterPath(std::string_view path)
     return index;
 }
 
-} // namespace lanvex::net::nm
+} // namespace lanvex::net

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The adapter configuration class as every backend presents it: its method names and result codes,
+// and the text forms of the values it takes and gives. Address texts are checked strictly: they
+// come from a settings file a user may have edited by hand, so anything that is not exactly an
+// address is refused rather than guessed at.
+namespace lanvex::net {
+
+// Method results, numbered as the adapter configuration class numbers them.
+enum MethodResult : std::uint32_t
+{
+    kSuccess = 0,
+    kNotSupported = 64,
+    kUnknownFailure = 65,
+    kInvalidSubnetMask = 66,
+    kInvalidParameter = 68,
+    kTooManyGateways = 69,
+    kInvalidAddress = 70,
+    kInvalidGateway = 71,
+    kUnableToConfigure = 80, // the change did not become live in time
+    kLeaseNotObtained = 82,
+    kAccessDenied = 91,
+    kNotConfigurable = 95, // e.g. a Wi-Fi device without any profile to change
+};
+
+// Limits of SetGateways: gateways per call, and the range of a gateway's cost metric.
+constexpr std::size_t kMaxGateways = 5;
+constexpr std::int64_t kMinGatewayMetric = 1;
+constexpr std::int64_t kMaxGatewayMetric = 9999;
+
+// The methods the adapter configuration class offers.
+enum class AdapterMethod
+{
+    EnableDHCP,
+    EnableStatic,
+    SetGateways,
+    SetDNSServerSearchOrder,
+    SetWINSServer,
+};
+
+// The method a name calls, letter case ignored as the service ignores it; nothing for other names.
+std::optional<AdapterMethod> FindAdapterMethod(std::string_view name);
+// The method's name as the class spells it.
+std::string_view MethodName(AdapterMethod method);
+
+// Equality ignoring ASCII letter case, as the service treats class, property and method names.
+bool EqualsNoCase(std::string_view a, std::string_view b);
+bool StartsWithNoCase(std::string_view text, std::string_view prefix);
+
+// A dotted quad of exactly four decimal parts of one to three digits each, 0..255 (leading zeros
+// read as decimal, never octal; no blanks, signs or other notations), in host byte order.
+std::optional<std::uint32_t> ParseIPv4(std::string_view text);
+std::string FormatIPv4(std::uint32_t address);
+
+// The prefix length (1..32) of a subnet mask the service accepts: a dotted quad whose one bits are
+// contiguous from the left and not all zero. Nothing for anything else.
+std::optional<int> ParseSubnetMask(std::string_view mask);
+// The dotted mask of a prefix length 0..32.
+std::string PrefixToMask(int prefix);
+
+// Whether `address` may be given to an interface in a subnet of `prefix` bits: not in 0/8,
+// loopback, multicast or reserved space, and, for subnets of /30 or wider, not the subnet's network
+// or broadcast address. A gateway is judged with prefix 32.
+bool IsHostAddress(std::uint32_t address, int prefix);
+// Whether `address` may name a server such as a DNS server: not in 0/8, multicast or reserved
+// space. A loopback address is allowed: a resolver on the machine itself is a real setup.
+bool IsServerAddress(std::uint32_t address);
+bool SameSubnet(std::uint32_t a, std::uint32_t b, int prefix);
+
+// A hardware address as six upper-case hex pairs joined by ":" (the form of the MACAddress
+// property); accepts ":" or "-" between pairs and blanks around, nothing for other shapes.
+std::optional<std::string> FormatMACAddress(std::string_view hardwareAddress);
+
+// Whether `moniker` names the management service ("winmgmts:" and whatever follows it).
+bool IsServiceMoniker(std::string_view moniker);
+
+// Whether `query` asks for the IP-enabled adapter configurations. Letter case and the amount of
+// blank space between words are free, and blanks around "=" optional; the words themselves must
+// stand as written.
+bool IsAdapterQuery(std::string_view query);
+
+// The Index of an object path "Win32_NetworkAdapterConfiguration.Index=N" (letter case free);
+// nothing for other paths, including a sign, blanks or more than ten digits.
+std::optional<std::int64_t> ParseAdapterPath(std::string_view path);
+
+} // namespace lanvex::net
