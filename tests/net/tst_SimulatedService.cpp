@@ -123,7 +123,13 @@ private Q_SLOTS:
         QTest::newRow("six gateways") << "SetGateways" << QStringList(6, "10.1.2.1") << QStringList {} << 69;
         QTest::newRow("dns with empty second")
             << "SetDNSServerSearchOrder" << QStringList { "8.8.8.8", "" } << QStringList {} << 0;
+        QTest::newRow("dns on this machine")
+            << "SetDNSServerSearchOrder" << QStringList { "127.0.0.1", "8.8.8.8" } << QStringList {} << 0;
         QTest::newRow("dns bad") << "SetDNSServerSearchOrder" << QStringList { "8.8.8", "" } << QStringList {} << 70;
+        QTest::newRow("dns blank around")
+            << "SetDNSServerSearchOrder" << QStringList { " 8.8.8.8", "" } << QStringList {} << 70;
+        QTest::newRow("dns multicast") << "SetDNSServerSearchOrder" << QStringList { "224.0.0.251", "" }
+                                       << QStringList {} << 70;
         QTest::newRow("wins empty") << "SetWINSServer" << QStringList { "" } << QStringList { "" } << 0;
         QTest::newRow("wins bad") << "SetWINSServer" << QStringList { "10.0.0.5" } << QStringList { "wins" } << 70;
     }
@@ -161,8 +167,10 @@ private Q_SLOTS:
         QCOMPARE(logged["args"].size(), args.size());
         if (result != 0)
             COMPARE_JSON(after["adapters"][1], before);
-        else if (method == "SetDNSServerSearchOrder")
-            COMPARE_JSON(after["adapters"][1]["DNSServerSearchOrder"], json(Texts { "8.8.8.8" }));
+        else if (method == "SetDNSServerSearchOrder") {
+            first.removeAll(QString());
+            COMPARE_JSON(after["adapters"][1]["DNSServerSearchOrder"], json(texts(first)));
+        }
     }
 
     void stateAfterApply()
