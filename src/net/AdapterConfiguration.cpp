@@ -94,10 +94,13 @@ std::optional<std::uint32_t> ParseIPv4(std::string_view text)
         }
         std::size_t digits = 0;
         std::uint32_t value = 0;
+        // Any number of leading zeros, as the site editor accepts them; the value check on every
+        // digit also keeps the sum from overflowing.
         while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
-            if (++digits > 3)
-                return std::nullopt;
+            ++digits;
             value = value * 10 + static_cast<std::uint32_t>(text[pos] - '0');
+            if (value > 255)
+                return std::nullopt;
             ++pos;
         }
         if (digits == 0 || value > 255)

@@ -53,8 +53,8 @@ std::string_view MethodName(AdapterMethod method);
 bool EqualsNoCase(std::string_view a, std::string_view b);
 bool StartsWithNoCase(std::string_view text, std::string_view prefix);
 
-// A dotted quad of exactly four decimal parts of one to three digits each, 0..255 (leading zeros
-// read as decimal, never octal; no blanks, signs or other notations), in host byte order.
+// A dotted quad of exactly four decimal parts, each 0..255 with any number of leading zeros (read as
+// decimal, never octal; no blanks, signs or other notations), in host byte order.
 std::optional<std::uint32_t> ParseIPv4(std::string_view text);
 std::string FormatIPv4(std::uint32_t address);
 

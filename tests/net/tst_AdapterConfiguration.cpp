@@ -35,8 +35,10 @@ private Q_SLOTS:
                                << "";
         QTest::newRow("octet too big") << "10.77.0.256"
                                        << "";
-        QTest::newRow("four digits") << "10.77.0.0005"
-                                     << "";
+        QTest::newRow("four digits with leading zeros") << "10.77.0.0005"
+                                                        << "10.77.0.5";
+        QTest::newRow("many digits, too big") << "10.77.0.00000000256"
+                                              << "";
         QTest::newRow("three parts") << "10.77.5"
                                      << "";
         QTest::newRow("five parts") << "10.77.0.5.1"
