@@ -213,6 +213,7 @@ void MainWindow::CreateControls()
     // Page 1: the help text.
     Frame1 = new QGroupBox(QStringLiteral("使用说明"), picSetup[1]);
     Frame1->setObjectName(QStringLiteral("Frame1"));
+    editor::UseClassicFrame(Frame1);
     Frame1->setAccessibleName(QStringLiteral("使用说明"));
     Frame1->setGeometry(TwipRect(480, 2880, 7575, 2655));
     const QString helpLines[4] = {
@@ -260,7 +261,10 @@ void MainWindow::Form_Load()
     if (cboNIC->count() > 0)
         cboNIC->setCurrentIndex(0);
 
-    ResumeNext([this] { FrameSite->setPrinters(m_printers.InstalledPrinters()); });
+    // The empty first line stays even when the printers cannot be listed.
+    std::vector<std::string> printerNames;
+    ResumeNext([this, &printerNames] { printerNames = m_printers.InstalledPrinters(); });
+    FrameSite->setPrinters(printerNames);
 
     ResumeNext([this] { LoadSites(); });
     RefreshSiteList();
@@ -393,16 +397,26 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
         return QWidget::eventFilter(watched, event);
     // The press is taken too, so no control acts on these keys itself (a combo box would open
     // its list on F4); the window acts once, when the key is let go.
-    if (type == QEvent::KeyRelease && !key->isAutoRepeat())
+    if (key->isAutoRepeat())
+        return true;
+    if (type == QEvent::KeyPress) {
+        m_keyDown = key->key();
+    } else if (m_keyDown == key->key()) {
+        m_keyDown = 0;
         Form_KeyUp(key->key());
+    }
     return true;
 }
 
 void MainWindow::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
-    // Each time the window becomes the active one, it repaints itself at once.
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+    if (event->type() != QEvent::ActivationChange)
+        return;
+    // Each time the window becomes the active one, it repaints itself at once. A key held down
+    // while another window took over ends there.
+    m_keyDown = 0;
+    if (isActiveWindow())
         repaint();
 }
 

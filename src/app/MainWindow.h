@@ -78,6 +78,9 @@ private:
     store::SiteListModel m_model;
     // What the new, save and delete buttons work on; it also keeps the new-site counter.
     std::unique_ptr<SiteCommandContext> m_siteCommands;
+    // F4 or Esc while the window holds it down: a release acts only after a press the window saw,
+    // so the release of an Esc that closed a message box does not close the window as well.
+    int m_keyDown = 0;
 
     Picture* m_banner = nullptr;
     QWidget* picOption = nullptr;

@@ -11,6 +11,7 @@
 #include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QEventLoop>
 #include <QRadioButton>
 #include <QScreen>
@@ -205,6 +206,10 @@ private Q_SLOTS:
         for (const std::string& entry : service.log)
             log << QString::fromStdString(entry);
         QCOMPARE(log, expectedLog);
+        // The printer list opens with its empty line, whatever the printer source did.
+        const QComboBox* printerList = window.findChild<editor::SiteEditor*>("FrameSite")->cboPrinter;
+        QCOMPARE(printerList->count(), printersFail ? 1 : 3);
+        QCOMPARE(printerList->itemText(0), QString());
 
         const store::SiteListModel& model = window.Model();
         QCOMPARE(model.SiteCount, 2);
@@ -367,6 +372,37 @@ private Q_SLOTS:
         QTest::keyClick(target, Qt::Key_Escape);
         QVERIFY(!f.window->isVisible());
         QCOMPARE(f.messages.shown.size(), std::size_t(1));
+    }
+
+    // The window acts on a release only after it saw the press. The Esc that closes a message box
+    // is let go over the window and must not close the window, with its unsaved edits, as well.
+    void keyReleaseAfterAnotherWindowsPress_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::newRow("Esc") << int(Qt::Key_Escape);
+        QTest::newRow("F4") << int(Qt::Key_F4);
+    }
+    void keyReleaseAfterAnotherWindowsPress()
+    {
+        QFETCH(int, key);
+        Fixture f;
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        f.list()->setSelIndex(2);
+        QDialog box(f.window.get());
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        QTest::keyPress(&box, Qt::Key(key));
+        QCOMPARE(box.isVisible(), key != Qt::Key_Escape);
+        QTest::keyRelease(f.editor()->txtName, Qt::Key(key));
+        QVERIFY(f.window->isVisible());
+        QCOMPARE(f.messages.shown.size(), std::size_t(0));
+        QCOMPARE(f.applyCalls(), 0);
+
+        // The window's own press and release still act.
+        QTest::keyClick(f.editor()->txtName, Qt::Key(key));
+        QCOMPARE(f.window->isVisible(), key != Qt::Key_Escape);
+        QCOMPARE(f.messages.shown.size(), std::size_t(key == Qt::Key_F4 ? 1 : 0));
     }
 
     void tabs()
