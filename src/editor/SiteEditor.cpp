@@ -2,13 +2,17 @@
 
 #include "editor/EditorRules.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QValidator>
 #include <algorithm>
 #include <limits>
@@ -80,6 +84,20 @@ QString EscapeMnemonic(QString text)
 
 } // namespace
 
+void UseClassicFrame(QGroupBox* frame)
+{
+    // One shared style object for the frames; the application keeps it. A widget's style does not
+    // pass to its children, so only the frame itself is drawn this way.
+    static QPointer<QStyle> classic;
+    if (classic.isNull()) {
+        classic = QStyleFactory::create(QStringLiteral("Windows"));
+        if (classic.isNull())
+            return;
+        classic->setParent(qApp);
+    }
+    frame->setStyle(classic);
+}
+
 ClickLabel::ClickLabel(const QString& text, QWidget* parent)
     : QLabel(text, parent)
 { }
@@ -150,6 +168,7 @@ SiteEditor::SiteEditor(QWidget* parent)
     : QGroupBox(parent)
 {
     setObjectName(QStringLiteral("FrameSite"));
+    UseClassicFrame(this);
     setCaption(QString());
     resize(4455 / 15, 5415 / 15);
 
@@ -191,8 +210,11 @@ SiteEditor::SiteEditor(QWidget* parent)
         optIPType[i]->setObjectName(QStringLiteral("optIPType%1").arg(i));
         optIPType[i]->setAccessibleName(i == 0 ? staticText : dhcpText);
     }
-    optIPType[0]->setGeometry(Twips(120, 120, 255, 180));
-    optIPType[1]->setGeometry(Twips(1320, 120, 255, 180));
+    // The layout gives the options 180 twips of height, less than the style's circle needs. They
+    // keep their place and width and reach down as far as their captions, so the circle is whole
+    // and level with its caption.
+    optIPType[0]->setGeometry(Twips(120, 120, 255, 255));
+    optIPType[1]->setGeometry(Twips(1320, 120, 255, 255));
     optIPType[0]->setChecked(true);
     lblStatic = new ClickLabel(staticText, Picture1);
     lblStatic->setObjectName(QStringLiteral("lblStatic"));

@@ -13,6 +13,7 @@
 class QCheckBox;
 class QComboBox;
 class QRadioButton;
+class QStyle;
 
 namespace lanvex::editor {
 
@@ -58,6 +59,10 @@ private:
     bool userInput_ = false;
     int acceptedLength_ = 0;
 };
+
+// Draws a frame the classic desktop way, its caption set into the top line, so the frame's border
+// runs above controls placed just below the caption rather than through them.
+void UseClassicFrame(QGroupBox* frame);
 
 // FrameSite: the editor frame with one control per stored value of a site.
 class SiteEditor : public QGroupBox

@@ -3,8 +3,11 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QImage>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTest>
 #include <algorithm>
 
@@ -284,7 +287,25 @@ private Q_SLOTS:
         QCOMPARE(editor->txtName->geometry(), QRect(80, 16, 129, 18));
         QCOMPARE(editor->cboPrinter->geometry(), QRect(80, 328, 209, 20));
         QCOMPARE(editor->Picture1->geometry(), QRect(8, 36, 217, 25));
-        QCOMPARE(editor->optIPType[1]->geometry(), QRect(88, 8, 17, 12));
+        // The options keep their place and width, and are tall enough for the style's whole circle.
+        QCOMPARE(editor->optIPType[1]->pos(), QPoint(88, 8));
+        for (QRadioButton* option : editor->optIPType) {
+            QCOMPARE(option->width(), 17);
+            QStyleOptionButton look;
+            look.initFrom(option);
+            const QRect circle = option->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &look, option);
+            QVERIFY2(option->rect().contains(circle), qPrintable(option->objectName()));
+            QVERIFY(option->geometry().bottom() < editor->Picture1->height());
+        }
+        // The frame's top line runs above the name field, not through it: down a column right of
+        // the caption and the controls, the first change from the colour above the frame.
+        const QImage picture = editor->grab().toImage();
+        const qreal scale = picture.devicePixelRatio();
+        const int column = qRound((editor->width() - 10) * scale);
+        int line = 0;
+        while (line < editor->height() && picture.pixel(column, qRound(line * scale)) == picture.pixel(column, 0))
+            ++line;
+        QVERIFY2(line > 0 && line < editor->txtName->y(), qPrintable(QString::number(line)));
         // A caption keeps its place and grows only as far as its text needs.
         QCOMPARE(editor->lblWINS->pos(), QPoint(32, 226));
         QCOMPARE(editor->lblWINS->height(), 17);
