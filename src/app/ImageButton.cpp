@@ -74,11 +74,20 @@ void ImageButton::mousePressEvent(QMouseEvent* event)
 void ImageButton::mouseReleaseEvent(QMouseEvent* event)
 {
     // The click counts where the pointer is let go, over the control in its pressed place.
-    const bool click = event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    const bool click
+        = event->button() == Qt::LeftButton && !m_doubleClick && rect().contains(event->position().toPoint());
+    m_doubleClick = false;
     move(m_rest);
     event->accept();
     if (click)
         Q_EMIT clicked();
+}
+
+void ImageButton::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    move(m_pressed);
+    m_doubleClick = true;
+    event->accept();
 }
 
 } // namespace lanvex::app

@@ -30,7 +30,8 @@ private:
 
 // An image control that acts as a button: a 32 × 32 icon with a tooltip. While any mouse button
 // is held down on it, it stands 50 twips further right and further down; it always returns to
-// the same rest position. Releasing the left button over it is a click.
+// the same rest position. Releasing the left button over it is a click; the second press of a
+// double click makes no second click, so a double click deletes or creates one site, not two.
 class ImageButton : public Picture
 {
     Q_OBJECT
@@ -46,10 +47,12 @@ Q_SIGNALS:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     QPoint m_rest;
     QPoint m_pressed;
+    bool m_doubleClick = false;
 };
 
 // Renders a resource picture (SVG or raster) at the given logical size and device pixel ratio.

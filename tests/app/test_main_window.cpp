@@ -484,6 +484,18 @@ private Q_SLOTS:
         QTest::mouseRelease(button, Qt::RightButton, {}, QPoint(16, 16));
         QCOMPARE(clicks.count(), 0);
         QCOMPARE(button->pos(), rest);
+
+        // A double click arrives as press, release, press, double click, release: one click.
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(16, 16));
+        QTest::mousePress(button, Qt::LeftButton, {}, QPoint(16, 16));
+        QTest::mouseDClick(button, Qt::LeftButton, {}, QPoint(16, 16));
+        QCOMPARE(button->pos(), pressed);
+        QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(16, 16));
+        QCOMPARE(button->pos(), rest);
+        QCOMPARE(clicks.count(), 1);
+        // The next single click counts again.
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(16, 16));
+        QCOMPARE(clicks.count(), 2);
     }
 
     // The editor buttons reach the site commands with the window's own model and list.
