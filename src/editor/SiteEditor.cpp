@@ -77,6 +77,19 @@ int BoxValueForSwitch(bool change)
     return change ? 0 : 1;
 }
 
+// Text put into a field by code shows from its first character, as a desktop text box shows it;
+// a long name or a hand-edited address is read from its start, not its end.
+void SetFieldText(QLineEdit* field, const QString& text)
+{
+    field->setText(text);
+    field->setCursorPosition(0);
+}
+
+void SetFieldText(QLineEdit* field, const std::string& text)
+{
+    SetFieldText(field, QString::fromStdString(text));
+}
+
 QString EscapeMnemonic(QString text)
 {
     return text.replace(QLatin1Char('&'), QStringLiteral("&&"));
@@ -292,17 +305,17 @@ void SiteEditor::LoadProfile(const store::SiteProfile& p)
 {
     const QString name = QString::fromStdString(p.Name);
     setCaption(name);
-    txtName->setText(name);
+    SetFieldText(txtName, name);
     optIPType[p.DHCPEnabled ? 1 : 0]->setChecked(true);
-    txtIP->setText(QString::fromStdString(p.IP));
-    txtSubNetMask->setText(QString::fromStdString(p.SubNetMask));
-    txtGateway->setText(QString::fromStdString(p.DefaultGateway));
+    SetFieldText(txtIP, p.IP);
+    SetFieldText(txtSubNetMask, p.SubNetMask);
+    SetFieldText(txtGateway, p.DefaultGateway);
     SetBoxValue(chkDNS, BoxValueForSwitch(p.ChangeDNS));
-    txtDNS->setText(QString::fromStdString(p.DNS));
-    txtAuxDNS->setText(QString::fromStdString(p.AuxDNS));
+    SetFieldText(txtDNS, p.DNS);
+    SetFieldText(txtAuxDNS, p.AuxDNS);
     SetBoxValue(chkWINS, BoxValueForSwitch(p.ChangeWINS));
-    txtWINS->setText(QString::fromStdString(p.WINS));
-    txtAuxWINS->setText(QString::fromStdString(p.AuxWINS));
+    SetFieldText(txtWINS, p.WINS);
+    SetFieldText(txtAuxWINS, p.AuxWINS);
     SetBoxValue(chkPrinter, BoxValueForSwitch(p.ChangePrinter));
     // The first line of exactly that name; a name not in the list falls back to the first line.
     const int match

@@ -107,6 +107,9 @@ private Q_SLOTS:
         editor->LoadProfile(p);
         QCOMPARE(editor->txtIP->text(), QStringLiteral("192.168.001.0010"));
         QCOMPARE(editor->txtName->text(), QString::fromStdString(p.Name));
+        // A text wider than its field shows from its first character.
+        QCOMPARE(editor->txtName->cursorPosition(), 0);
+        QCOMPARE(editor->txtIP->cursorPosition(), 0);
 
         // Typing into the over-long field is refused, deleting is not.
         editor->txtIP->setFocus();
