@@ -193,6 +193,9 @@ void IniDocument::terminate(Line& line)
 {
     if (terminatorLength(raw(line)) != 0)
         return;
+    // A byte-order mark left alone at the top of the file is no line: what follows it joins it.
+    if (utf8_ && raw(line) == kUtf8Bom && &line == firstLine())
+        return;
     std::string bytes(raw(line));
     bytes += newline_;
     const Line old = line;
@@ -553,9 +556,34 @@ bool IniDocument::DeleteSection(std::string_view section)
     const std::size_t found = findSection(*folded);
     if (found == 0)
         return true;
+    // The byte-order mark sits in front of the file's first line; it says how the rest is encoded
+    // and stays when that line goes.
+    const bool keepBom = utf8_ && found == 1 && sections_[0].lines.empty();
     sections_.erase(sections_.begin() + static_cast<std::ptrdiff_t>(found));
+    if (keepBom)
+        sections_[0].lines.push_back(addLine(std::string(kUtf8Bom)));
+    // Added lines take the line end of the file's first line: that may now be another one.
+    newline_ = "\r\n";
+    for (const Section& s : sections_) {
+        const auto line = std::find_if(s.lines.begin(), s.lines.end(),
+                                       [&](const Line& l) { return terminatorLength(raw(l)) != 0; });
+        if (line != s.lines.end()) {
+            const std::string_view r = raw(*line);
+            newline_.assign(r.substr(r.size() - terminatorLength(r)));
+            break;
+        }
+    }
     rebuildIndex();
     return true;
+}
+
+const IniDocument::Line* IniDocument::firstLine() const
+{
+    for (const Section& s : sections_) {
+        if (!s.lines.empty())
+            return &s.lines.front();
+    }
+    return nullptr;
 }
 
 std::string IniDocument::Serialize() const

@@ -109,6 +109,7 @@ private:
     void indexKey(std::uint32_t section, std::uint32_t line);
     void rebuildIndex();
     void terminate(Line& line);
+    const Line* firstLine() const;
 
     std::string text_; // the parsed bytes
     std::vector<std::string> rewritten_; // lines an edit replaced or added

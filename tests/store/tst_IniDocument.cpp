@@ -37,6 +37,8 @@ private Q_SLOTS:
     void valuesReadBackExactlyAsWritten_data();
     void valuesReadBackExactlyAsWritten();
     void deleteRemovesOnlyTheFirstSectionOfThatName();
+    void deleteThenWriteLeavesWhatSeparateWritesWould_data();
+    void deleteThenWriteLeavesWhatSeparateWritesWould();
     void windowsFileReadsAndRewritesByteForByte();
     void parseThenSerializeKeepsEveryByte_data();
     void parseThenSerializeKeepsEveryByte();
@@ -295,6 +297,50 @@ void TestIniDocument::deleteRemovesOnlyTheFirstSectionOfThatName()
     QVERIFY(doc.DeleteSection("missing"));
     QVERIFY(doc.WriteString("c", "j", "5"));
     QCOMPARE(doc.Serialize(), std::string(";top\r\n[a]\r\nk=1\r\n; inside a\r\n[b]\r\nk=3\r\n[c]\r\nk=4\r\nj=5\r\n"));
+}
+
+// A delete of a site and the rewrite of the list are one change of the file; the bytes must be
+// those that the two writes, each on the file the other left, would give.
+void TestIniDocument::deleteThenWriteLeavesWhatSeparateWritesWould_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("deleted");
+    QTest::addColumn<QByteArray>("after"); // then Common/Sites = 家里
+
+    QTest::newRow("byte-order mark stays when the first section goes")
+        << QByteArray("\xEF\xBB\xBF[办公室]\r\nIP=1\r\n[Common]\r\nSites=办公室,家里\r\n") << QByteArray("办公室")
+        << QByteArray("\xEF\xBB\xBF[Common]\r\nSites=家里\r\n");
+    QTest::newRow("byte-order mark stays when the only section goes")
+        << QByteArray("\xEF\xBB\xBF[办公室]\nIP=1\n") << QByteArray("办公室")
+        << QByteArray("\xEF\xBB\xBF[Common]\r\nSites=家里\r\n");
+    QTest::newRow("mark before lines of no section")
+        << QByteArray("\xEF\xBB\xBF;c\n[办公室]\nIP=1\n") << QByteArray("办公室")
+        << QByteArray("\xEF\xBB\xBF;c\n[Common]\nSites=家里\n");
+    QTest::newRow("added lines follow the line end of the new first line")
+        << QByteArray("[a]\r\nk=1\r\n[b]\nk=2\n") << QByteArray("a")
+        << QByteArray("[b]\nk=2\n[Common]\nSites=" + kHomeGbk + "\n");
+    QTest::newRow("GBK file with a CR-only rest") << QByteArray("[a]\nk=1\n[b]\rk=2\r") << QByteArray("A")
+                                                  << QByteArray("[b]\rk=2\r[Common]\rSites=" + kHomeGbk + "\r");
+}
+
+void TestIniDocument::deleteThenWriteLeavesWhatSeparateWritesWould()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, deleted);
+    QFETCH(QByteArray, after);
+
+    IniDocument together = IniDocument::Parse(bytes(before));
+    QVERIFY(together.DeleteSection(bytes(deleted)));
+    QVERIFY(together.WriteString("Common", "Sites", "家里"));
+
+    IniDocument first = IniDocument::Parse(bytes(before));
+    QVERIFY(first.DeleteSection(bytes(deleted)));
+    IniDocument second = IniDocument::Parse(first.Serialize());
+    QVERIFY(second.WriteString("Common", "Sites", "家里"));
+
+    QCOMPARE(qbytes(together.Serialize()), after);
+    QCOMPARE(qbytes(second.Serialize()), after);
+    QCOMPARE(IniDocument::Parse(bytes(after)).Value("common", "sites").value_or(""), std::string("家里"));
 }
 
 // A settings file as the Windows original writes it: CRLF, code page 936, site names that use
