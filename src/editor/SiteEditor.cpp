@@ -131,6 +131,13 @@ void ClickLabel::mouseReleaseEvent(QMouseEvent* event)
         Q_EMIT clicked();
 }
 
+void ClickLabel::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // The release that ends a double click is not a second click.
+    pressed_ = false;
+    event->accept();
+}
+
 SiteField::SiteField(bool selectAllOnFocus, QWidget* parent)
     : QLineEdit(parent)
     , selectAllOnFocus_(selectAllOnFocus)

@@ -17,7 +17,8 @@ class QStyle;
 
 namespace lanvex::editor {
 
-// A caption label that acts as a click target for its option or check box.
+// A caption label that acts as a click target for its option or check box. A double click is one
+// click, so a quick double click on a caption toggles its box once instead of leaving it as it was.
 class ClickLabel : public QLabel
 {
     Q_OBJECT
@@ -30,6 +31,7 @@ Q_SIGNALS:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     bool pressed_ = false;

@@ -175,6 +175,15 @@ private Q_SLOTS:
         ClickLabel(editor->lblWINS);
         QCOMPARE(EnabledOf(*editor), (Enabled { true, true, true, false, false }));
 
+        // A double click on a caption is one click: press, release, press, double click, release.
+        ClickLabel(editor->lblWINS);
+        QTest::mousePress(editor->lblWINS, Qt::LeftButton, {}, QPoint(3, 3));
+        QTest::mouseDClick(editor->lblWINS, Qt::LeftButton, {}, QPoint(3, 3));
+        QTest::mouseRelease(editor->lblWINS, Qt::LeftButton, {}, QPoint(3, 3));
+        QCOMPARE(editor->chkWINS->checkState(), Qt::Unchecked);
+        ClickLabel(editor->lblWINS);
+        QCOMPARE(editor->chkWINS->checkState(), Qt::Checked);
+
         // A click on the box itself runs the same handler.
         QTest::mouseClick(editor->chkDNS, Qt::LeftButton);
         QCOMPARE(editor->chkDNS->checkState(), Qt::Checked);
