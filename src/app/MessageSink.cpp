@@ -1,12 +1,18 @@
 #include "app/MessageSink.h"
 
+#include <QAbstractButton>
 #include <QMessageBox>
 
 namespace lanvex::app {
 
 void QtMessageSink::Information(QWidget* parent, const QString& title, const QString& text)
 {
-    QMessageBox::information(parent, title, text, QMessageBox::Ok);
+    QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok, parent);
+    // Messages are plain text: a path or a name holding "<" is shown as it stands.
+    box.setTextFormat(Qt::PlainText);
+    // The window speaks Chinese; the button does too, as on a Chinese desktop.
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+    box.exec();
 }
 
 } // namespace lanvex::app

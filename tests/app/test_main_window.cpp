@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QEventLoop>
+#include <QMessageBox>
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -516,6 +517,30 @@ private Q_SLOTS:
         QCOMPARE(f.window->Model().SiteCount, 4);
         QCOMPARE(f.list()->SelIndex(), 3);
         QCOMPARE(store::ReadIniString("Common", "Sites", ""), std::string("Site1,Site2,Site3"));
+    }
+
+    // The real message box: information icon, one button in the window's language, plain text.
+    void messageBox()
+    {
+        QWidget parent;
+        parent.show();
+        QString seen;
+        QTimer::singleShot(0, &parent, [&seen] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr)
+                return;
+            const QList<QAbstractButton*> buttons = box->buttons();
+            seen = QStringList { box->windowTitle(),           box->text(),
+                                 QString::number(box->icon()), QString::number(buttons.size()),
+                                 buttons.value(0)->text(),     QString::number(box->textFormat()) }
+                       .join(QLatin1Char('|'));
+            box->accept();
+        });
+        app::QtMessageSink().Information(&parent, QStringLiteral("温馨提示"), QStringLiteral("无法写入 /tmp/<b>x</b>"));
+        QCOMPARE(seen,
+                 QStringList({ "温馨提示", "无法写入 /tmp/<b>x</b>", QString::number(QMessageBox::Information), "1",
+                               "确定", QString::number(Qt::PlainText) })
+                     .join(QLatin1Char('|')));
     }
 
     void exitEndsTheProgramAtOnce()
