@@ -4,6 +4,7 @@
 #include <QtTest>
 
 using namespace lanvex::net;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -23,49 +24,28 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("canonical"); // empty: refused
-        QTest::newRow("plain") << "10.77.0.5"
-                               << "10.77.0.5";
-        QTest::newRow("leading zeros are decimal, not octal") << "010.077.000.008"
-                                                              << "10.77.0.8";
-        QTest::newRow("all ones") << "255.255.255.255"
-                                  << "255.255.255.255";
-        QTest::newRow("all zeros") << "0.0.0.0"
-                                   << "0.0.0.0";
-        QTest::newRow("empty") << ""
-                               << "";
-        QTest::newRow("octet too big") << "10.77.0.256"
-                                       << "";
-        QTest::newRow("four digits with leading zeros") << "10.77.0.0005"
-                                                        << "10.77.0.5";
-        QTest::newRow("many digits, too big") << "10.77.0.00000000256"
-                                              << "";
-        QTest::newRow("three parts") << "10.77.5"
-                                     << "";
-        QTest::newRow("five parts") << "10.77.0.5.1"
-                                    << "";
-        QTest::newRow("trailing dot") << "10.77.0.5."
-                                      << "";
-        QTest::newRow("leading dot") << ".10.77.0.5"
-                                     << "";
-        QTest::newRow("empty part") << "10..0.5"
-                                    << "";
-        QTest::newRow("sign") << "10.77.0.+5"
-                              << "";
-        QTest::newRow("negative") << "10.77.-0.5"
-                                  << "";
-        QTest::newRow("prefix notation") << "10.77.0.5/24"
-                                         << "";
-        QTest::newRow("shell text") << "10.77.0.5; reboot"
-                                    << "";
-        QTest::newRow("blank before") << " 192.168.1.1"
-                                      << "";
-        QTest::newRow("tab after") << "192.168.1.1\t"
-                                   << "";
-        QTest::newRow("inner blank") << "10.77. 0.5"
-                                     << "";
-        QTest::newRow("hex") << "0x0a.77.0.5"
-                             << "";
-        QTest::newRow("full-width digit") << QString::fromUtf8("10.77.0.\xEF\xBC\x95") << "";
+        QTest::newRow("plain") << u"10.77.0.5"_s << u"10.77.0.5"_s;
+        QTest::newRow("leading zeros are decimal, not octal") << u"010.077.000.008"_s << u"10.77.0.8"_s;
+        QTest::newRow("all ones") << u"255.255.255.255"_s << u"255.255.255.255"_s;
+        QTest::newRow("all zeros") << u"0.0.0.0"_s << u"0.0.0.0"_s;
+        QTest::newRow("empty") << QString() << QString();
+        QTest::newRow("octet too big") << u"10.77.0.256"_s << QString();
+        QTest::newRow("four digits with leading zeros") << u"10.77.0.0005"_s << u"10.77.0.5"_s;
+        QTest::newRow("many digits, too big") << u"10.77.0.00000000256"_s << QString();
+        QTest::newRow("three parts") << u"10.77.5"_s << QString();
+        QTest::newRow("five parts") << u"10.77.0.5.1"_s << QString();
+        QTest::newRow("trailing dot") << u"10.77.0.5."_s << QString();
+        QTest::newRow("leading dot") << u".10.77.0.5"_s << QString();
+        QTest::newRow("empty part") << u"10..0.5"_s << QString();
+        QTest::newRow("sign") << u"10.77.0.+5"_s << QString();
+        QTest::newRow("negative") << u"10.77.-0.5"_s << QString();
+        QTest::newRow("prefix notation") << u"10.77.0.5/24"_s << QString();
+        QTest::newRow("shell text") << u"10.77.0.5; reboot"_s << QString();
+        QTest::newRow("blank before") << u" 192.168.1.1"_s << QString();
+        QTest::newRow("tab after") << u"192.168.1.1\t"_s << QString();
+        QTest::newRow("inner blank") << u"10.77. 0.5"_s << QString();
+        QTest::newRow("hex") << u"0x0a.77.0.5"_s << QString();
+        QTest::newRow("full-width digit") << QString::fromUtf8("10.77.0.\xEF\xBC\x95") << QString();
     }
     void parsesAddresses()
     {
@@ -81,19 +61,19 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("mask");
         QTest::addColumn<int>("prefix"); // -1: refused
-        QTest::newRow("/24") << "255.255.255.0" << 24;
-        QTest::newRow("/1") << "128.0.0.0" << 1;
-        QTest::newRow("/23") << "255.255.254.0" << 23;
-        QTest::newRow("/31") << "255.255.255.254" << 31;
-        QTest::newRow("/32") << "255.255.255.255" << 32;
-        QTest::newRow("leading zeros") << "255.255.255.000" << 24;
-        QTest::newRow("no one bits") << "0.0.0.0" << -1;
-        QTest::newRow("hole") << "255.0.255.0" << -1;
-        QTest::newRow("reversed") << "0.255.255.255" << -1;
-        QTest::newRow("stray low bit") << "255.255.255.1" << -1;
-        QTest::newRow("not an address") << "255.255.255" << -1;
-        QTest::newRow("prefix length") << "24" << -1;
-        QTest::newRow("blank after") << "255.255.255.0 " << -1;
+        QTest::newRow("/24") << u"255.255.255.0"_s << 24;
+        QTest::newRow("/1") << u"128.0.0.0"_s << 1;
+        QTest::newRow("/23") << u"255.255.254.0"_s << 23;
+        QTest::newRow("/31") << u"255.255.255.254"_s << 31;
+        QTest::newRow("/32") << u"255.255.255.255"_s << 32;
+        QTest::newRow("leading zeros") << u"255.255.255.000"_s << 24;
+        QTest::newRow("no one bits") << u"0.0.0.0"_s << -1;
+        QTest::newRow("hole") << u"255.0.255.0"_s << -1;
+        QTest::newRow("reversed") << u"0.255.255.255"_s << -1;
+        QTest::newRow("stray low bit") << u"255.255.255.1"_s << -1;
+        QTest::newRow("not an address") << u"255.255.255"_s << -1;
+        QTest::newRow("prefix length") << u"24"_s << -1;
+        QTest::newRow("blank after") << u"255.255.255.0 "_s << -1;
     }
     void parsesSubnetMasks()
     {
@@ -112,24 +92,24 @@ private Q_SLOTS:
         QTest::addColumn<int>("prefix");
         QTest::addColumn<bool>("host");
         QTest::addColumn<bool>("server");
-        QTest::newRow("ordinary") << "10.77.0.5" << 24 << true << true;
-        QTest::newRow("network address") << "10.77.0.0" << 24 << false << true;
-        QTest::newRow("broadcast") << "10.77.0.255" << 24 << false << true;
-        QTest::newRow("broadcast of /23") << "10.77.1.255" << 23 << false << true;
-        QTest::newRow("middle of /23") << "10.77.0.255" << 23 << true << true;
-        QTest::newRow("network of /30") << "10.77.0.4" << 30 << false << true;
-        QTest::newRow("broadcast of /30") << "10.77.0.7" << 30 << false << true;
-        QTest::newRow("host of /30") << "10.77.0.5" << 30 << true << true;
-        QTest::newRow("/31 ends are hosts") << "10.77.0.0" << 31 << true << true;
-        QTest::newRow("gateway ending in 0") << "10.77.0.0" << 32 << true << true;
-        QTest::newRow("zero net") << "0.1.2.3" << 8 << false << false;
-        QTest::newRow("zero net as gateway") << "0.0.0.0" << 32 << false << false;
-        QTest::newRow("loopback") << "127.0.0.1" << 8 << false << true;
-        QTest::newRow("local resolver") << "127.0.0.53" << 32 << false << true;
-        QTest::newRow("last before multicast") << "223.255.255.254" << 24 << true << true;
-        QTest::newRow("multicast") << "224.0.0.1" << 24 << false << false;
-        QTest::newRow("reserved") << "240.0.0.1" << 32 << false << false;
-        QTest::newRow("limited broadcast") << "255.255.255.255" << 32 << false << false;
+        QTest::newRow("ordinary") << u"10.77.0.5"_s << 24 << true << true;
+        QTest::newRow("network address") << u"10.77.0.0"_s << 24 << false << true;
+        QTest::newRow("broadcast") << u"10.77.0.255"_s << 24 << false << true;
+        QTest::newRow("broadcast of /23") << u"10.77.1.255"_s << 23 << false << true;
+        QTest::newRow("middle of /23") << u"10.77.0.255"_s << 23 << true << true;
+        QTest::newRow("network of /30") << u"10.77.0.4"_s << 30 << false << true;
+        QTest::newRow("broadcast of /30") << u"10.77.0.7"_s << 30 << false << true;
+        QTest::newRow("host of /30") << u"10.77.0.5"_s << 30 << true << true;
+        QTest::newRow("/31 ends are hosts") << u"10.77.0.0"_s << 31 << true << true;
+        QTest::newRow("gateway ending in 0") << u"10.77.0.0"_s << 32 << true << true;
+        QTest::newRow("zero net") << u"0.1.2.3"_s << 8 << false << false;
+        QTest::newRow("zero net as gateway") << u"0.0.0.0"_s << 32 << false << false;
+        QTest::newRow("loopback") << u"127.0.0.1"_s << 8 << false << true;
+        QTest::newRow("local resolver") << u"127.0.0.53"_s << 32 << false << true;
+        QTest::newRow("last before multicast") << u"223.255.255.254"_s << 24 << true << true;
+        QTest::newRow("multicast") << u"224.0.0.1"_s << 24 << false << false;
+        QTest::newRow("reserved") << u"240.0.0.1"_s << 32 << false << false;
+        QTest::newRow("limited broadcast") << u"255.255.255.255"_s << 32 << false << false;
     }
     void judgesAddressUse()
     {
@@ -149,16 +129,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("b");
         QTest::addColumn<int>("prefix");
         QTest::addColumn<bool>("same");
-        QTest::newRow("same /24") << "10.77.0.5"
-                                  << "10.77.0.1" << 24 << true;
-        QTest::newRow("next /24") << "10.77.0.5"
-                                  << "10.77.1.1" << 24 << false;
-        QTest::newRow("same /23") << "10.77.0.5"
-                                  << "10.77.1.1" << 23 << true;
-        QTest::newRow("/32 is one address") << "10.77.0.5"
-                                            << "10.77.0.6" << 32 << false;
-        QTest::newRow("/0 holds everything") << "10.77.0.5"
-                                             << "192.168.1.1" << 0 << true;
+        QTest::newRow("same /24") << u"10.77.0.5"_s << u"10.77.0.1"_s << 24 << true;
+        QTest::newRow("next /24") << u"10.77.0.5"_s << u"10.77.1.1"_s << 24 << false;
+        QTest::newRow("same /23") << u"10.77.0.5"_s << u"10.77.1.1"_s << 23 << true;
+        QTest::newRow("/32 is one address") << u"10.77.0.5"_s << u"10.77.0.6"_s << 32 << false;
+        QTest::newRow("/0 holds everything") << u"10.77.0.5"_s << u"192.168.1.1"_s << 0 << true;
     }
     void comparesSubnets()
     {
@@ -173,18 +148,13 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("raw");
         QTest::addColumn<QString>("shown"); // empty: no MAC address
-        QTest::newRow("lower case") << "ce:5b:39:4e:ea:1b"
-                                    << "CE:5B:39:4E:EA:1B";
-        QTest::newRow("dashes") << "00-1a-2B-3c-4D-5e"
-                                << "00:1A:2B:3C:4D:5E";
-        QTest::newRow("infiniband length") << "80:00:02:08:fe:80:00:00:00:00:00:00:00:02:c9:03:00:0f:a1:b1"
-                                           << "";
-        QTest::newRow("not hex") << "zz:5b:39:4e:ea:1b"
-                                 << "";
-        QTest::newRow("misplaced separator") << "ce5:b:39:4e:ea:1b"
-                                             << "";
-        QTest::newRow("empty") << ""
-                               << "";
+        QTest::newRow("lower case") << u"ce:5b:39:4e:ea:1b"_s << u"CE:5B:39:4E:EA:1B"_s;
+        QTest::newRow("dashes") << u"00-1a-2B-3c-4D-5e"_s << u"00:1A:2B:3C:4D:5E"_s;
+        QTest::newRow("infiniband length")
+            << u"80:00:02:08:fe:80:00:00:00:00:00:00:00:02:c9:03:00:0f:a1:b1"_s << QString();
+        QTest::newRow("not hex") << u"zz:5b:39:4e:ea:1b"_s << QString();
+        QTest::newRow("misplaced separator") << u"ce5:b:39:4e:ea:1b"_s << QString();
+        QTest::newRow("empty") << QString() << QString();
     }
     void formatsHardwareAddresses()
     {
@@ -219,24 +189,15 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("canonical"); // empty: no such method
-        QTest::newRow("as spelled") << "EnableStatic"
-                                    << "EnableStatic";
-        QTest::newRow("lower case") << "enabledhcp"
-                                    << "EnableDHCP";
-        QTest::newRow("upper case") << "SETDNSSERVERSEARCHORDER"
-                                    << "SetDNSServerSearchOrder";
-        QTest::newRow("gateways") << "setGateways"
-                                  << "SetGateways";
-        QTest::newRow("wins") << "SetWinsServer"
-                              << "SetWINSServer";
-        QTest::newRow("trailing blank") << "EnableDHCP "
-                                        << "";
-        QTest::newRow("part of a name") << "Enable"
-                                        << "";
-        QTest::newRow("other method") << "ReleaseDHCPLease"
-                                      << "";
-        QTest::newRow("empty") << ""
-                               << "";
+        QTest::newRow("as spelled") << u"EnableStatic"_s << u"EnableStatic"_s;
+        QTest::newRow("lower case") << u"enabledhcp"_s << u"EnableDHCP"_s;
+        QTest::newRow("upper case") << u"SETDNSSERVERSEARCHORDER"_s << u"SetDNSServerSearchOrder"_s;
+        QTest::newRow("gateways") << u"setGateways"_s << u"SetGateways"_s;
+        QTest::newRow("wins") << u"SetWinsServer"_s << u"SetWINSServer"_s;
+        QTest::newRow("trailing blank") << u"EnableDHCP "_s << QString();
+        QTest::newRow("part of a name") << u"Enable"_s << QString();
+        QTest::newRow("other method") << u"ReleaseDHCPLease"_s << QString();
+        QTest::newRow("empty") << QString() << QString();
     }
     void findsMethods()
     {
@@ -254,13 +215,13 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("moniker");
         QTest::addColumn<bool>("accepted");
-        QTest::newRow("list form") << "winmgmts:" << true;
-        QTest::newRow("apply form") << "winmgmts:\\\\.\\root\\cimv2" << true;
-        QTest::newRow("letter case") << "WinMgmts:" << true;
-        QTest::newRow("no colon") << "winmgmts" << false;
-        QTest::newRow("blank before") << " winmgmts:" << false;
-        QTest::newRow("other scheme") << "ldap:" << false;
-        QTest::newRow("empty") << "" << false;
+        QTest::newRow("list form") << u"winmgmts:"_s << true;
+        QTest::newRow("apply form") << u"winmgmts:\\\\.\\root\\cimv2"_s << true;
+        QTest::newRow("letter case") << u"WinMgmts:"_s << true;
+        QTest::newRow("no colon") << u"winmgmts"_s << false;
+        QTest::newRow("blank before") << u" winmgmts:"_s << false;
+        QTest::newRow("other scheme") << u"ldap:"_s << false;
+        QTest::newRow("empty") << QString() << false;
     }
     void acceptsOnlyTheServiceMoniker()
     {
@@ -273,22 +234,24 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("query");
         QTest::addColumn<bool>("accepted");
-        QTest::newRow("list form") << "Select * From Win32_NetworkAdapterConfiguration Where IPEnabled=TRUE" << true;
-        QTest::newRow("apply form") << "SELECT * FROM Win32_NetworkAdapterConfiguration WHERE IPEnabled = True" << true;
-        QTest::newRow("extra blanks") << "  select *  from\twin32_networkadapterconfiguration where ipenabled =true "
+        QTest::newRow("list form") << u"Select * From Win32_NetworkAdapterConfiguration Where IPEnabled=TRUE"_s << true;
+        QTest::newRow("apply form") << u"SELECT * FROM Win32_NetworkAdapterConfiguration WHERE IPEnabled = True"_s
+                                    << true;
+        QTest::newRow("extra blanks") << u"  select *  from\twin32_networkadapterconfiguration where ipenabled =true "_s
                                       << true;
-        QTest::newRow("line breaks") << "SELECT *\r\nFROM Win32_NetworkAdapterConfiguration\nWHERE IPEnabled= True"
+        QTest::newRow("line breaks") << u"SELECT *\r\nFROM Win32_NetworkAdapterConfiguration\nWHERE IPEnabled= True"_s
                                      << true;
         QTest::newRow("words run together")
-            << "SELECT*FROM Win32_NetworkAdapterConfiguration WHERE IPEnabled=True" << false;
-        QTest::newRow("word split") << "SELECT * FROM Win32_Network AdapterConfiguration WHERE IPEnabled=True" << false;
-        QTest::newRow("other class") << "SELECT * FROM Win32_NetworkAdapter WHERE IPEnabled = True" << false;
-        QTest::newRow("no filter") << "SELECT * FROM Win32_NetworkAdapterConfiguration" << false;
-        QTest::newRow("other filter") << "SELECT * FROM Win32_NetworkAdapterConfiguration WHERE IPEnabled = False"
+            << u"SELECT*FROM Win32_NetworkAdapterConfiguration WHERE IPEnabled=True"_s << false;
+        QTest::newRow("word split") << u"SELECT * FROM Win32_Network AdapterConfiguration WHERE IPEnabled=True"_s
+                                    << false;
+        QTest::newRow("other class") << u"SELECT * FROM Win32_NetworkAdapter WHERE IPEnabled = True"_s << false;
+        QTest::newRow("no filter") << u"SELECT * FROM Win32_NetworkAdapterConfiguration"_s << false;
+        QTest::newRow("other filter") << u"SELECT * FROM Win32_NetworkAdapterConfiguration WHERE IPEnabled = False"_s
                                       << false;
         QTest::newRow("appended clause")
-            << "SELECT * FROM Win32_NetworkAdapterConfiguration WHERE IPEnabled = True AND Index = 1" << false;
-        QTest::newRow("empty") << "" << false;
+            << u"SELECT * FROM Win32_NetworkAdapterConfiguration WHERE IPEnabled = True AND Index = 1"_s << false;
+        QTest::newRow("empty") << QString() << false;
     }
     void acceptsOnlyTheAdapterQuery()
     {
@@ -301,19 +264,18 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<qint64>("index"); // -1: refused
-        QTest::newRow("apply form") << "Win32_NetworkAdapterConfiguration.Index=1" << qint64(1);
-        QTest::newRow("letter case") << "win32_networkadapterconfiguration.INDEX=12" << qint64(12);
-        QTest::newRow("zero") << "Win32_NetworkAdapterConfiguration.Index=0" << qint64(0);
-        QTest::newRow("ten digits") << "Win32_NetworkAdapterConfiguration.Index=9999999999" << qint64(9999999999);
-        QTest::newRow("eleven digits") << "Win32_NetworkAdapterConfiguration.Index=10000000000" << qint64(-1);
-        QTest::newRow("huge") << "Win32_NetworkAdapterConfiguration.Index=99999999999999999999" << qint64(-1);
-        QTest::newRow("no number") << "Win32_NetworkAdapterConfiguration.Index=" << qint64(-1);
-        QTest::newRow("negative") << "Win32_NetworkAdapterConfiguration.Index=-1" << qint64(-1);
-        QTest::newRow("plus sign") << "Win32_NetworkAdapterConfiguration.Index=+1" << qint64(-1);
-        QTest::newRow("trailing text") << "Win32_NetworkAdapterConfiguration.Index=1 " << qint64(-1);
-        QTest::newRow("blank before") << " Win32_NetworkAdapterConfiguration.Index=1" << qint64(-1);
-        QTest::newRow("other key") << "Win32_NetworkAdapterConfiguration.SettingID=1" << qint64(-1);
-        QTest::newRow("other class") << "Win32_NetworkAdapter.Index=1" << qint64(-1);
+        QTest::newRow("apply form") << u"Win32_NetworkAdapterConfiguration.Index=1"_s << qint64(1);
+        QTest::newRow("letter case") << u"win32_networkadapterconfiguration.INDEX=12"_s << qint64(12);
+        QTest::newRow("zero") << u"Win32_NetworkAdapterConfiguration.Index=0"_s << qint64(0);
+        QTest::newRow("ten digits") << u"Win32_NetworkAdapterConfiguration.Index=9999999999"_s << qint64(9999999999);
+        QTest::newRow("eleven digits") << u"Win32_NetworkAdapterConfiguration.Index=10000000000"_s << qint64(-1);
+        QTest::newRow("no number") << u"Win32_NetworkAdapterConfiguration.Index="_s << qint64(-1);
+        QTest::newRow("negative") << u"Win32_NetworkAdapterConfiguration.Index=-1"_s << qint64(-1);
+        QTest::newRow("plus sign") << u"Win32_NetworkAdapterConfiguration.Index=+1"_s << qint64(-1);
+        QTest::newRow("trailing text") << u"Win32_NetworkAdapterConfiguration.Index=1 "_s << qint64(-1);
+        QTest::newRow("blank before") << u" Win32_NetworkAdapterConfiguration.Index=1"_s << qint64(-1);
+        QTest::newRow("other key") << u"Win32_NetworkAdapterConfiguration.SettingID=1"_s << qint64(-1);
+        QTest::newRow("other class") << u"Win32_NetworkAdapter.Index=1"_s << qint64(-1);
     }
     void parsesObjectPaths()
     {

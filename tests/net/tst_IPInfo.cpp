@@ -372,15 +372,14 @@ private Q_SLOTS:
         want.WINS = "192.168.1.5";
         want.PrinterName = "Office Laser";
         want.MACAddress = "00:1A:2B:3C:4D:5E";
-        QVERIFY(info == want);
+        QCOMPARE(info, want);
 
         // A DHCP adapter carries no addresses and no printer.
-        const store::SiteProfile dhcp = net::GetAdapterInfo(connector, printers, 3);
         store::SiteProfile wantDhcp;
         wantDhcp.Description = "NIC";
         wantDhcp.DHCPEnabled = true;
         wantDhcp.MACAddress = "00:1A:2B:3C:4D:5E";
-        QVERIFY(dhcp == wantDhcp);
+        QCOMPARE(net::GetAdapterInfo(connector, printers, 3), wantDhcp);
 
         QVERIFY(net::GetAdapterInfo(connector, printers, 4) == store::SiteProfile());
         s.raising = { "Connect" };
@@ -402,14 +401,12 @@ private Q_SLOTS:
         FakeConnector connector(s);
         FixedPrinters printers;
         const store::SiteProfile info = net::GetAdapterInfo(connector, printers, 1);
-        QCOMPARE(info.Description, std::string());
-        QCOMPARE(info.IP, std::string());
-        QCOMPARE(info.SubNetMask, std::string());
-        QCOMPARE(info.DNS, std::string("1.1.1.1"));
-        QCOMPARE(info.AuxDNS, std::string());
-        QCOMPARE(info.WINS, std::string());
-        QCOMPARE(info.MACAddress, std::string("00:1A:2B:3C:4D:5E"));
-        QCOMPARE(info.PrinterName, std::string("Office Laser"));
+        store::SiteProfile want; // what could be read
+        want.DefaultGateway = "192.168.1.1";
+        want.DNS = "1.1.1.1";
+        want.MACAddress = "00:1A:2B:3C:4D:5E";
+        want.PrinterName = "Office Laser";
+        QCOMPARE(info, want);
 
         // The unreadable description adds no line; the others keep their order.
         s.raising.clear();

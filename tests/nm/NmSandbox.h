@@ -74,20 +74,13 @@ struct NmSandbox
         }
         return all;
     }
-    bool stopNetworkManager() const
+    // The fixture script's service commands.
+    bool stopNetworkManager() const { return control(QStringLiteral("stop-nm")); }
+    bool startNetworkManager() const { return control(QStringLiteral("start-nm")); }
+    bool stopDhcpServer() const { return control(QStringLiteral("stop-dhcp")); }
+    bool startDhcpServer() const { return control(QStringLiteral("start-dhcp")); }
+    bool control(const QString& command) const
     {
-        return QProcess::execute(QStringLiteral("sh"), { script, QStringLiteral("stop-nm"), dir, tag }) == 0;
-    }
-    bool stopDhcpServer() const
-    {
-        return QProcess::execute(QStringLiteral("sh"), { script, QStringLiteral("stop-dhcp"), dir, tag }) == 0;
-    }
-    bool startDhcpServer() const
-    {
-        return QProcess::execute(QStringLiteral("sh"), { script, QStringLiteral("start-dhcp"), dir, tag }) == 0;
-    }
-    bool startNetworkManager() const
-    {
-        return QProcess::execute(QStringLiteral("sh"), { script, QStringLiteral("start-nm"), dir, tag }) == 0;
+        return QProcess::execute(QStringLiteral("sh"), { script, command, dir, tag }) == 0;
     }
 };

@@ -6,6 +6,7 @@
 #include <QtTest>
 
 using namespace lanvex::net::nm;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -41,17 +42,14 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("entry");
         QTest::addColumn<QString>("product");
-        QTest::newRow("vendor and model") << "E:ID_VENDOR_FROM_DATABASE=Realtek\nE:ID_MODEL_FROM_DATABASE=RTL8111\n"
-                                          << "Realtek RTL8111";
-        QTest::newRow("model only, CRLF") << "E:ID_MODEL_FROM_DATABASE=Wi-Fi 6 AX201\r\n"
-                                          << "Wi-Fi 6 AX201";
+        QTest::newRow("vendor and model")
+            << u"E:ID_VENDOR_FROM_DATABASE=Realtek\nE:ID_MODEL_FROM_DATABASE=RTL8111\n"_s << u"Realtek RTL8111"_s;
+        QTest::newRow("model only, CRLF") << u"E:ID_MODEL_FROM_DATABASE=Wi-Fi 6 AX201\r\n"_s << u"Wi-Fi 6 AX201"_s;
         QTest::newRow("key as a prefix of another")
-            << "E:ID_MODEL_FROM_DATABASE_EXTRA=x\nE:ID_MODEL_FROM_DATABASE=Real\n"
-            << "Real";
+            << u"E:ID_MODEL_FROM_DATABASE_EXTRA=x\nE:ID_MODEL_FROM_DATABASE=Real\n"_s << u"Real"_s;
         QTest::newRow("control characters dropped")
-            << QStringLiteral("E:ID_MODEL_FROM_DATABASE=bad\u001bname\nE:ID_VENDOR_FROM_DATABASE=Acme\n") << "Acme";
-        QTest::newRow("nothing known") << "I:1234\nE:ID_NET_DRIVER=veth\n"
-                                       << "";
+            << QStringLiteral("E:ID_MODEL_FROM_DATABASE=bad\u001bname\nE:ID_VENDOR_FROM_DATABASE=Acme\n") << u"Acme"_s;
+        QTest::newRow("nothing known") << u"I:1234\nE:ID_NET_DRIVER=veth\n"_s << QString();
     }
     void readsUdevEntries()
     {
@@ -66,25 +64,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("interfaceName");
         QTest::addColumn<QString>("product");
         const QString eno1 = QStringLiteral("/sys/devices/pci0000:00/0000:00:1f.6/net/eno1");
-        QTest::newRow("found") << eno1 << "eno1"
-                               << "Intel Corporation Ethernet Connection (7) I219-LM";
-        QTest::newRow("other interface") << eno1 << "eno2"
-                                         << "";
-        QTest::newRow("no udi") << ""
-                                << "eno1"
-                                << "";
-        QTest::newRow("outside sysfs") << "/etc/net/eno1"
-                                       << "eno1"
-                                       << "";
-        QTest::newRow("climbing out") << "/sys/../etc/net/eno1"
-                                      << "eno1"
-                                      << "";
-        QTest::newRow("ifindex not a number") << "/sys/devices/virtual/net/odd0"
-                                              << "odd0"
-                                              << "";
-        QTest::newRow("missing device") << "/sys/devices/virtual/net/gone0"
-                                        << "gone0"
-                                        << "";
+        QTest::newRow("found") << eno1 << u"eno1"_s << u"Intel Corporation Ethernet Connection (7) I219-LM"_s;
+        QTest::newRow("other interface") << eno1 << u"eno2"_s << QString();
+        QTest::newRow("no udi") << QString() << u"eno1"_s << QString();
+        QTest::newRow("outside sysfs") << u"/etc/net/eno1"_s << u"eno1"_s << QString();
+        QTest::newRow("climbing out") << u"/sys/../etc/net/eno1"_s << u"eno1"_s << QString();
+        QTest::newRow("ifindex not a number") << u"/sys/devices/virtual/net/odd0"_s << u"odd0"_s << QString();
+        QTest::newRow("missing device") << u"/sys/devices/virtual/net/gone0"_s << u"gone0"_s << QString();
     }
     void followsOnlyTheInterfacesOwnPath()
     {

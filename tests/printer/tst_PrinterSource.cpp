@@ -4,6 +4,7 @@
 #include <QTest>
 
 using namespace lanvex;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -31,18 +32,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("entry");
         QTest::addColumn<QString>("name");
-        QTest::newRow("full entry") << "Office Laser,winspool,Ne01:"
-                                    << "Office Laser";
-        QTest::newRow("none set") << ""
-                                  << "";
-        QTest::newRow("no comma") << "Front Desk"
-                                  << "Front Desk";
-        QTest::newRow("comma in the name") << "Laser, 2nd floor,winspool,Ne02:"
-                                           << "Laser";
-        QTest::newRow("leading comma") << ",winspool,Ne01:"
-                                       << "";
-        QTest::newRow("chinese name") << "财务室打印机,cups,ipp://host/q"
-                                      << "财务室打印机";
+        QTest::newRow("full entry") << u"Office Laser,winspool,Ne01:"_s << u"Office Laser"_s;
+        QTest::newRow("none set") << QString() << QString();
+        QTest::newRow("no comma") << u"Front Desk"_s << u"Front Desk"_s;
+        QTest::newRow("comma in the name") << u"Laser, 2nd floor,winspool,Ne02:"_s << u"Laser"_s;
+        QTest::newRow("leading comma") << u",winspool,Ne01:"_s << QString();
+        QTest::newRow("chinese name") << u"财务室打印机,cups,ipp://host/q"_s << u"财务室打印机"_s;
     }
 
     void defaultPrinterName()
