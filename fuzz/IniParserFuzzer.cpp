@@ -1,5 +1,6 @@
 // libFuzzer target for the settings-file engine: any bytes must parse, serialize back unchanged,
-// read without fault, and take a write that reads back exactly (or refuse it and stay unchanged).
+// read without fault, take a write that reads back exactly (or refuse it and stay unchanged), and
+// give the same bytes for a delete and a write made together as for the two made one by one.
 
 #include "store/IniDocument.h"
 #include "store/SiteStore.h"
@@ -89,6 +90,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     doc.DeleteSection(section);
     const std::string afterDelete = doc.Serialize();
-    check(IniDocument::Parse(afterDelete).Serialize() == afterDelete);
+    IniDocument separate = IniDocument::Parse(afterDelete);
+    check(separate.Serialize() == afterDelete);
+    check(separate.IsUtf8() == doc.IsUtf8());
+
+    // A delete and a write in one change of the file leave the bytes of two separate writes.
+    const bool joined = doc.WriteString("Common", "Sites", value);
+    check(separate.WriteString("Common", "Sites", value) == joined);
+    check(separate.Serialize() == doc.Serialize());
     return 0;
 }

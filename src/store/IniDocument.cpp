@@ -520,8 +520,12 @@ bool IniDocument::WriteString(std::string_view section, std::string_view key, st
             }
         }
         terminate(lines[insertAt - 1]);
+        // The line end of the line above: what followed that line without joining it also follows
+        // this one (a bare CR before a blank LF line would read back as one CRLF).
+        const std::string_view above = raw(lines[insertAt - 1]);
+        const std::string_view end = above.substr(above.size() - terminatorLength(above));
         lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt),
-                     addLine(*encodedKey + "=" + *encodedValue + newline_));
+                     addLine(*encodedKey + "=" + *encodedValue + std::string(end)));
         // Every other key line lies before the new one, so the positions in the index stand.
         indexKey(s, static_cast<std::uint32_t>(insertAt));
         return true;
