@@ -211,6 +211,11 @@ WriteResult IniFile::Update(const std::function<bool(IniDocument&)>& edit)
         return fail(std::move(reason));
     };
 
+    // The replacement goes through the folder, which would bypass the file's own permission: a
+    // file the user may not write, or has made read-only, stays as it is.
+    if (!created && ((lockedInfo.st_mode & 0222) == 0 || ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0))
+        return fail(describe("cannot write", target, (lockedInfo.st_mode & 0222) == 0 ? EACCES : errno));
+
     std::string bytes;
     std::string error;
     if (readAll(locked.get(), target, bytes, error) != ReadStatus::Ok)

@@ -67,6 +67,8 @@ private Q_SLOTS:
     void updateReportsWhyItFailed();
     void refusedEditLeavesTheFileAlone();
     void unreadableFileIsNeitherReadNorReplaced();
+    void fileTheUserMayNotWriteIsNotReplaced_data();
+    void fileTheUserMayNotWriteIsNotReplaced();
     void writeThatRunsOutOfSpaceIsReported();
     void killedWriterLeavesTheFileWhole();
     void concurrentWritersKeepEachOthersKeys();
@@ -210,6 +212,51 @@ void TestIniFile::unreadableFileIsNeitherReadNorReplaced()
         QSKIP("no unprivileged user to read as");
     QCOMPARE(WEXITSTATUS(status), 0);
     QCOMPARE(readFile(path), original);
+}
+
+void TestIniFile::fileTheUserMayNotWriteIsNotReplaced_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("asOtherUser");
+    QTest::newRow("marked read-only") << 0444 << false;
+    QTest::newRow("another user's file") << 0644 << true;
+}
+
+// The folder is writable, so only the file's own permission stands between a write and a
+// replaced file.
+void TestIniFile::fileTheUserMayNotWriteIsNotReplaced()
+{
+    QFETCH(int, mode);
+    QFETCH(bool, asOtherUser);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("lanvex.ini");
+    const QByteArray original = "[s]\r\nk=kept\r\n";
+    writeFile(path, original);
+    QCOMPARE(::chmod(path.toLocal8Bit().constData(), static_cast<mode_t>(mode)), 0);
+    QCOMPARE(::chmod(dir.path().toLocal8Bit().constData(), 0777), 0);
+
+    const pid_t child = spawn([&] {
+        if (asOtherUser && ::geteuid() != 0)
+            ::_exit(10); // the file is already ours: nothing to test
+        if (asOtherUser && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(10);
+        const auto result
+            = IniFile(str(path)).Update([](IniDocument& doc) { return doc.WriteString("s", "k", "new"); });
+        lanvex::store::IniFileName = str(path);
+        const bool procedureWrote = lanvex::store::WriteIniString("s", "j", "1");
+        ::_exit(!result.ok && result.error.find(str(path)) != std::string::npos && !procedureWrote ? 0 : 12);
+    });
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 10)
+        QSKIP("no other user to write as");
+    QCOMPARE(WEXITSTATUS(status), 0);
+    QCOMPARE(readFile(path), original);
+    struct stat info = {};
+    QCOMPARE(::stat(path.toLocal8Bit().constData(), &info), 0);
+    QCOMPARE(int(info.st_mode & 07777), mode);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList { "lanvex.ini" });
 }
 
 void TestIniFile::writeThatRunsOutOfSpaceIsReported()
