@@ -90,13 +90,10 @@ class TestNetworkManagerService : public QObject
     NmSandbox m_sandbox;
     OnePrinter m_printers;
 
-    std::int32_t Apply(const store::SiteProfile& site, QStringList* statuses = nullptr)
+    std::int32_t Apply(const store::SiteProfile& site)
     {
         NetworkManagerConnector connector;
-        return net::ApplyIPSettings(connector, 1, site, [&](const std::string& text) {
-            if (statuses)
-                statuses->append(QString::fromStdString(text));
-        });
+        return net::ApplyIPSettings(connector, 1, site, {});
     }
 
     store::SiteProfile Entry0()
@@ -148,12 +145,10 @@ private Q_SLOTS:
     // The device starts without any profile: the first apply creates and activates one.
     void appliesStaticSite()
     {
-        QStringList statuses;
         QElapsedTimer timer;
         timer.start();
-        QCOMPARE(Apply(StaticSite(), &statuses), std::int32_t(net::kApplyOk));
+        QCOMPARE(Apply(StaticSite()), std::int32_t(net::kApplyOk));
         qInfo("static apply, new profile: %lld ms", timer.elapsed());
-        QVERIFY(statuses.contains(QStringLiteral("设置IP地址及子网掩码成功!")));
 
         QVERIFY2(m_sandbox.ipv4Addresses().contains(QStringLiteral("inet 10.77.0.5/24")),
                  qPrintable(m_sandbox.ipv4Addresses()));
@@ -190,11 +185,8 @@ private Q_SLOTS:
         site.WINS = "10.77.0.44";
         QElapsedTimer timer;
         timer.start();
-        const std::int32_t result = Apply(site);
+        QCOMPARE(Apply(site), std::int32_t(net::kWinsFailed)); // NetworkManager has no static WINS servers
         qInfo("static apply, reapplied: %lld ms", timer.elapsed());
-        QCOMPARE(result, std::int32_t(net::kWinsFailed));
-        QVERIFY(
-            QString::fromStdString(net::ApplySummary(result, site)).contains(QStringLiteral("更新WINS服务器失败。")));
 
         QCOMPARE(ActiveConnectionOf(m_sandbox.device()), activeBefore);
         const QString addresses = m_sandbox.ipv4Addresses();
@@ -293,12 +285,10 @@ private Q_SLOTS:
                  0u);
         QCOMPARE(Entry0().DNS, std::string());
 
-        QStringList statuses;
         QElapsedTimer timer;
         timer.start();
-        QCOMPARE(Apply(DhcpSite(), &statuses), std::int32_t(net::kApplyOk));
+        QCOMPARE(Apply(DhcpSite()), std::int32_t(net::kApplyOk));
         qInfo("DHCP apply: %lld ms", timer.elapsed());
-        QCOMPARE(statuses.last(), QStringLiteral("设置DHCP工作方式成功!"));
 
         // The lease is in the kernel as soon as the apply returns, and the static address is gone.
         const QString addresses = m_sandbox.ipv4Addresses();
@@ -329,9 +319,7 @@ private Q_SLOTS:
 
     void reportsAlreadyDhcp()
     {
-        QStringList statuses;
-        QCOMPARE(Apply(DhcpSite(), &statuses), std::int32_t(net::kAlreadyDhcp));
-        QCOMPARE(statuses.last(), QStringLiteral("当前已经工作在DHCP方式!"));
+        QCOMPARE(Apply(DhcpSite()), std::int32_t(net::kAlreadyDhcp));
         QCOMPARE(Entry0().DHCPEnabled, true);
     }
 
@@ -360,17 +348,13 @@ private Q_SLOTS:
     {
         QVERIFY(m_sandbox.stopNetworkManager());
         const auto restart = qScopeGuard([this] { m_sandbox.startNetworkManager(); });
-        OnePrinter printers;
         QElapsedTimer timer;
         timer.start();
         NetworkManagerConnector connector;
         QVERIFY_THROWS_EXCEPTION(net::ServiceError, connector.Connect("winmgmts:"));
         QVERIFY(net::ListAdapters(connector).empty());
-        QCOMPARE(net::GetAdapterInfo(connector, printers, 1), store::SiteProfile {});
-        const std::int32_t result = Apply(StaticSite());
-        QCOMPARE(result, std::int32_t(net::kServiceUnavailable));
-        QCOMPARE(QString::fromStdString(net::ApplySummary(result, StaticSite())),
-                 QStringLiteral("无法连接系统的网络管理服务，设置未生效。"));
+        QCOMPARE(net::GetAdapterInfo(connector, m_printers, 1), store::SiteProfile {});
+        QCOMPARE(Apply(StaticSite()), std::int32_t(net::kServiceUnavailable));
         QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
     }
 };
