@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Sites as a user keeps them; the text is plain ASCII, which reads the same in code page 936.
@@ -52,7 +54,7 @@ class TestNetworkManagerCommandLine : public QObject
         if (!process.waitForFinished(60000)) {
             process.kill();
             process.waitForFinished();
-            run.out = QStringLiteral("<timed out>");
+            run.out = u"<timed out>"_s;
             return run;
         }
         run.ms = timer.elapsed();
@@ -63,7 +65,7 @@ class TestNetworkManagerCommandLine : public QObject
 
     QJsonObject Adapter()
     {
-        const Run run = Lanvex({ QStringLiteral("--adapters") });
+        const Run run = Lanvex({ u"--adapters"_s });
         const QJsonArray adapters = QJsonDocument::fromJson(run.out.toUtf8()).array();
         return adapters.size() == 1 ? adapters.first().toObject() : QJsonObject();
     }
@@ -74,44 +76,41 @@ private Q_SLOTS:
         if (const QString reason = m_sandbox.unavailableReason(); !reason.isEmpty())
             QSKIP(qPrintable(reason));
         QVERIFY(m_dir.isValid());
-        m_program = m_dir.filePath(QStringLiteral("lanvex"));
+        m_program = m_dir.filePath(u"lanvex"_s);
         QVERIFY(QFile::copy(QStringLiteral(LANVEX_EXECUTABLE), m_program));
-        QFile settings(m_dir.filePath(QStringLiteral("lanvex.ini")));
+        QFile settings(m_dir.filePath(u"lanvex.ini"_s));
         QVERIFY(settings.open(QIODevice::WriteOnly));
         settings.write(kSettings);
     }
 
     void appliesStaticSite()
     {
-        const Run run = Lanvex(
-            { QStringLiteral("--apply"), QStringLiteral("Office"), QStringLiteral("--adapter"), QStringLiteral("1") });
+        const Run run = Lanvex({ u"--apply"_s, u"Office"_s, u"--adapter"_s, u"1"_s });
         qInfo("lanvex --apply Office (static): %lld ms for the whole process", run.ms);
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out.split(QLatin1Char('\n')),
                  (QStringList { "更新IP及子网掩码成功。", "更新网关成功。", "更新DNS成功。", "更新WINS服务器成功。" }));
         const QString addresses = m_sandbox.ipv4Addresses();
-        QVERIFY2(addresses.contains(QStringLiteral("inet 10.77.0.5/24")), qPrintable(addresses));
-        QVERIFY2(m_sandbox.defaultRoute().contains(QStringLiteral("default via 10.77.0.1")),
-                 qPrintable(m_sandbox.defaultRoute()));
+        QVERIFY2(addresses.contains(u"inet 10.77.0.5/24"_s), qPrintable(addresses));
+        QVERIFY2(m_sandbox.defaultRoute().contains(u"default via 10.77.0.1"_s), qPrintable(m_sandbox.defaultRoute()));
         const QJsonObject adapter = Adapter();
-        QCOMPARE(adapter.value(QStringLiteral("position")).toInt(-1), 0);
-        QCOMPARE(adapter.value(QStringLiteral("Index")).toInt(), 1);
-        QVERIFY(adapter.value(QStringLiteral("Description")).toString().startsWith(m_sandbox.device()));
-        QCOMPARE(adapter.value(QStringLiteral("MACAddress")).toString(), m_sandbox.macAddress());
-        QCOMPARE(adapter.value(QStringLiteral("IP")).toString(), QStringLiteral("10.77.0.5"));
+        QCOMPARE(adapter.value(u"position"_s).toInt(-1), 0);
+        QCOMPARE(adapter.value(u"Index"_s).toInt(), 1);
+        QVERIFY(adapter.value(u"Description"_s).toString().startsWith(m_sandbox.device()));
+        QCOMPARE(adapter.value(u"MACAddress"_s).toString(), m_sandbox.macAddress());
+        QCOMPARE(adapter.value(u"IP"_s).toString(), u"10.77.0.5"_s);
     }
 
     void appliesDhcpSite()
     {
-        const Run run = Lanvex({ QStringLiteral("--apply"), QStringLiteral("Home") });
+        const Run run = Lanvex({ u"--apply"_s, u"Home"_s });
         qInfo("lanvex --apply Home (DHCP): %lld ms for the whole process", run.ms);
         QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.out, QStringLiteral("设定为DHCP工作方式成功。"));
+        QCOMPARE(run.out, u"设定为DHCP工作方式成功。"_s);
         const QString addresses = m_sandbox.ipv4Addresses();
-        QVERIFY2(
-            QRegularExpression(QStringLiteral("inet 10\\.88\\.0\\.1([0-4][0-9]|50)/24")).match(addresses).hasMatch(),
-            qPrintable(addresses));
-        QCOMPARE(Adapter().value(QStringLiteral("DHCPEnabled")).toBool(false), true);
+        QVERIFY2(QRegularExpression(u"inet 10\\.88\\.0\\.1([0-4][0-9]|50)/24"_s).match(addresses).hasMatch(),
+                 qPrintable(addresses));
+        QCOMPARE(Adapter().value(u"DHCPEnabled"_s).toBool(false), true);
     }
 
     // Runs last: stops NetworkManager and starts it again afterwards.
@@ -119,11 +118,11 @@ private Q_SLOTS:
     {
         QVERIFY(m_sandbox.stopNetworkManager());
         const auto restart = qScopeGuard([this] { m_sandbox.startNetworkManager(); });
-        const Run apply = Lanvex({ QStringLiteral("--apply"), QStringLiteral("Office") });
+        const Run apply = Lanvex({ u"--apply"_s, u"Office"_s });
         QCOMPARE(apply.exitCode, 1);
-        QCOMPARE(apply.out, QStringLiteral("无法连接系统的网络管理服务，设置未生效。"));
+        QCOMPARE(apply.out, u"无法连接系统的网络管理服务，设置未生效。"_s);
         QVERIFY2(apply.ms < 5000, qPrintable(QString::number(apply.ms)));
-        const Run adapters = Lanvex({ QStringLiteral("--adapters") });
+        const Run adapters = Lanvex({ u"--adapters"_s });
         QCOMPARE(adapters.exitCode, 0);
         QCOMPARE(QJsonDocument::fromJson(adapters.out.toUtf8()).array().size(), 0);
         QVERIFY2(adapters.ms < 5000, qPrintable(QString::number(adapters.ms)));

@@ -12,6 +12,7 @@
 #include <QtTest>
 
 using namespace lanvex;
+using namespace Qt::StringLiterals;
 using net::nm::NetworkManagerConnector;
 
 namespace {
@@ -47,17 +48,17 @@ store::SiteProfile DhcpSite()
 
 QString ActiveConnectionOf(const QString& interfaceName)
 {
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.NetworkManager"), QStringLiteral("/org/freedesktop/NetworkManager"),
-        QStringLiteral("org.freedesktop.NetworkManager"), QStringLiteral("GetDeviceByIpIface"));
+    QDBusMessage call
+        = QDBusMessage::createMethodCall(u"org.freedesktop.NetworkManager"_s, u"/org/freedesktop/NetworkManager"_s,
+                                         u"org.freedesktop.NetworkManager"_s, u"GetDeviceByIpIface"_s);
     call << interfaceName;
     const QDBusMessage device = QDBusConnection::systemBus().call(call, QDBus::Block, 3000);
     if (device.type() != QDBusMessage::ReplyMessage)
         return {};
-    QDBusMessage get = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.NetworkManager"), device.arguments().front().value<QDBusObjectPath>().path(),
-        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
-    get << QStringLiteral("org.freedesktop.NetworkManager.Device") << QStringLiteral("ActiveConnection");
+    QDBusMessage get = QDBusMessage::createMethodCall(u"org.freedesktop.NetworkManager"_s,
+                                                      device.arguments().front().value<QDBusObjectPath>().path(),
+                                                      u"org.freedesktop.DBus.Properties"_s, u"Get"_s);
+    get << u"org.freedesktop.NetworkManager.Device"_s << u"ActiveConnection"_s;
     const QDBusMessage reply = QDBusConnection::systemBus().call(get, QDBus::Block, 3000);
     if (reply.type() != QDBusMessage::ReplyMessage)
         return {};
@@ -68,7 +69,7 @@ QStringList TextsOf(const net::Value& value)
 {
     const auto* texts = std::get_if<std::vector<std::string>>(&value);
     if (!texts)
-        return { QStringLiteral("<not a list of texts>") };
+        return { u"<not a list of texts>"_s };
     QStringList result;
     for (const std::string& text : *texts)
         result.append(QString::fromStdString(text));
@@ -150,9 +151,8 @@ private Q_SLOTS:
         QCOMPARE(Apply(StaticSite()), std::int32_t(net::kApplyOk));
         qInfo("static apply, new profile: %lld ms", timer.elapsed());
 
-        QVERIFY2(m_sandbox.ipv4Addresses().contains(QStringLiteral("inet 10.77.0.5/24")),
-                 qPrintable(m_sandbox.ipv4Addresses()));
-        QVERIFY2(m_sandbox.defaultRoute().contains(QStringLiteral("default via 10.77.0.1 dev ") + m_sandbox.device()),
+        QVERIFY2(m_sandbox.ipv4Addresses().contains(u"inet 10.77.0.5/24"_s), qPrintable(m_sandbox.ipv4Addresses()));
+        QVERIFY2(m_sandbox.defaultRoute().contains(u"default via 10.77.0.1 dev "_s + m_sandbox.device()),
                  qPrintable(m_sandbox.defaultRoute()));
 
         const store::SiteProfile entry = Entry0();
@@ -166,9 +166,9 @@ private Q_SLOTS:
 
         // Saved, so it outlasts a restart.
         const QString saved = m_sandbox.savedProfiles();
-        QVERIFY2(saved.contains(QStringLiteral("method=manual")), qPrintable(saved));
-        QVERIFY2(saved.contains(QStringLiteral("10.77.0.5/24")), qPrintable(saved));
-        QVERIFY2(saved.contains(QStringLiteral("10.77.0.53;10.77.0.54")), qPrintable(saved));
+        QVERIFY2(saved.contains(u"method=manual"_s), qPrintable(saved));
+        QVERIFY2(saved.contains(u"10.77.0.5/24"_s), qPrintable(saved));
+        QVERIFY2(saved.contains(u"10.77.0.53;10.77.0.54"_s), qPrintable(saved));
     }
 
     // A second static site goes through the live profile without taking the link down.
@@ -190,8 +190,8 @@ private Q_SLOTS:
 
         QCOMPARE(ActiveConnectionOf(m_sandbox.device()), activeBefore);
         const QString addresses = m_sandbox.ipv4Addresses();
-        QVERIFY2(addresses.contains(QStringLiteral("inet 10.77.0.9/16")), qPrintable(addresses));
-        QVERIFY2(!addresses.contains(QStringLiteral("10.77.0.5/")), qPrintable(addresses));
+        QVERIFY2(addresses.contains(u"inet 10.77.0.9/16"_s), qPrintable(addresses));
+        QVERIFY2(!addresses.contains(u"10.77.0.5/"_s), qPrintable(addresses));
         const store::SiteProfile entry = Entry0();
         QCOMPARE(entry.IP, std::string("10.77.0.9"));
         QCOMPARE(entry.SubNetMask, std::string("255.255.0.0"));
@@ -203,7 +203,7 @@ private Q_SLOTS:
     void reportsAccessDenied()
     {
         const QString address = qEnvironmentVariable("DBUS_SYSTEM_BUS_ADDRESS");
-        const QString name = QStringLiteral("unprivileged");
+        const QString name = u"unprivileged"_s;
         // The bus knows a caller by the user it connected as.
         QVERIFY(seteuid(65534) == 0);
         QDBusConnection bus = QDBusConnection::connectToBus(address, name);
@@ -231,7 +231,7 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("first");
         QTest::addColumn<QStringList>("second");
         QTest::addColumn<uint>("expected");
-        const QStringList mask24 { QStringLiteral("255.255.255.0") };
+        const QStringList mask24 { u"255.255.255.0"_s };
         QTest::newRow("mask with a hole")
             << "EnableStatic" << QStringList { "10.77.0.7" } << QStringList { "255.0.255.0" } << 66u;
         QTest::newRow("mask missing") << "EnableStatic" << QStringList { "10.77.0.7" } << QStringList {} << 66u;
@@ -292,12 +292,10 @@ private Q_SLOTS:
 
         // The lease is in the kernel as soon as the apply returns, and the static address is gone.
         const QString addresses = m_sandbox.ipv4Addresses();
-        QVERIFY2(
-            QRegularExpression(QStringLiteral("inet 10\\.88\\.0\\.1([0-4][0-9]|50)/24")).match(addresses).hasMatch(),
-            qPrintable(addresses));
-        QVERIFY2(!addresses.contains(QStringLiteral("10.77.0.9")), qPrintable(addresses));
-        QVERIFY2(m_sandbox.defaultRoute().contains(QStringLiteral("default via 10.88.0.1")),
-                 qPrintable(m_sandbox.defaultRoute()));
+        QVERIFY2(QRegularExpression(u"inet 10\\.88\\.0\\.1([0-4][0-9]|50)/24"_s).match(addresses).hasMatch(),
+                 qPrintable(addresses));
+        QVERIFY2(!addresses.contains(u"10.77.0.9"_s), qPrintable(addresses));
+        QVERIFY2(m_sandbox.defaultRoute().contains(u"default via 10.88.0.1"_s), qPrintable(m_sandbox.defaultRoute()));
 
         const store::SiteProfile entry = Entry0();
         QCOMPARE(entry.DHCPEnabled, true);
@@ -305,16 +303,14 @@ private Q_SLOTS:
         QVERIFY(entry.IP.empty()); // a DHCP entry shows no addresses
         QVERIFY(entry.PrinterName.empty());
 
-        const QString lease
-            = QRegularExpression(QStringLiteral("inet (10\\.88\\.0\\.[0-9]+)/")).match(addresses).captured(1);
+        const QString lease = QRegularExpression(u"inet (10\\.88\\.0\\.[0-9]+)/"_s).match(addresses).captured(1);
         auto adapter = connector.Connect("winmgmts:")->Get("Win32_NetworkAdapterConfiguration.Index=1", 0);
         QCOMPARE(TextsOf(adapter->Property("IPAddress")), QStringList { lease });
         QCOMPARE(TextsOf(adapter->Property("IPSubnet")), QStringList { "255.255.255.0" });
         QCOMPARE(TextsOf(adapter->Property("DefaultIPGateway")), QStringList { "10.88.0.1" });
         QCOMPARE(TextsOf(adapter->Property("DNSServerSearchOrder")), (QStringList { "10.88.0.53", "10.88.0.54" }));
-        QCOMPARE(QString::fromStdString(TextOf(adapter->Property("WINSPrimaryServer"))), QStringLiteral("10.88.0.44"));
-        QCOMPARE(QString::fromStdString(TextOf(adapter->Property("WINSSecondaryServer"))),
-                 QStringLiteral("10.88.0.45"));
+        QCOMPARE(QString::fromStdString(TextOf(adapter->Property("WINSPrimaryServer"))), u"10.88.0.44"_s);
+        QCOMPARE(QString::fromStdString(TextOf(adapter->Property("WINSSecondaryServer"))), u"10.88.0.45"_s);
     }
 
     void reportsAlreadyDhcp()
@@ -329,8 +325,8 @@ private Q_SLOTS:
     {
         QCOMPARE(Apply(StaticSite()), std::int32_t(net::kApplyOk));
         const QString addresses = m_sandbox.ipv4Addresses();
-        QVERIFY2(addresses.contains(QStringLiteral("inet 10.77.0.5/24")), qPrintable(addresses));
-        QVERIFY2(!addresses.contains(QStringLiteral("inet 10.88.")), qPrintable(addresses));
+        QVERIFY2(addresses.contains(u"inet 10.77.0.5/24"_s), qPrintable(addresses));
+        QVERIFY2(!addresses.contains(u"inet 10.88."_s), qPrintable(addresses));
         QVERIFY(m_sandbox.stopDhcpServer());
         const auto restart = qScopeGuard([this] { m_sandbox.startDhcpServer(); });
         net::nm::WaitLimits limits;
