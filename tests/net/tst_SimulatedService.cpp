@@ -91,7 +91,7 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(net::ServiceError, service->ExecQuery("Select * From Win32_Printer", "WQL", 16));
         net::sim::SimulatedPrinters printers(file.stdPath());
         QCOMPARE(printers.InstalledPrinters(), (Texts { "Office Laser", "Front Desk" }));
-        QCOMPARE(printer::GetDefaultPrinter(printers), std::string("Office Laser"));
+        QCOMPARE(printers.DefaultPrinterEntry(), std::string("Office Laser,winspool,Ne01:"));
     }
 
     void inputChecks_data()
