@@ -195,6 +195,9 @@ void TestIniDocument::writesTouchOnlyWhatTheyChange_data()
                                       << QByteArray("2") << QByteArray("[a]\r\nk=1\r\nj=2\r\n");
     QTest::newRow("LF file gets LF lines") << QByteArray("[a]\nk=1\n") << QByteArray("b") << QByteArray("k")
                                            << QByteArray("2") << QByteArray("[a]\nk=1\n[b]\nk=2\n");
+    QTest::newRow("write goes to the first of duplicate sections")
+        << QByteArray("[a]\r\nk=1\r\n[A]\r\nj=2\r\n") << QByteArray("A") << QByteArray("j") << QByteArray("5")
+        << QByteArray("[a]\r\nk=1\r\nj=5\r\n[A]\r\nj=2\r\n");
     QTest::newRow("new key takes the line end of the line above")
         << QByteArray("[a]\rk=1\n\n[b]\r") << QByteArray("a") << QByteArray("j") << QByteArray("5")
         << QByteArray("[a]\rk=1\nj=5\n\n[b]\r");
