@@ -30,10 +30,10 @@ public:
 
     bool valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
 
-    // Converts `in`; on a character that does not convert, either stops (strict) or writes
-    // `replacement` and skips the character, `skip(offset)` bytes long.
-    template <typename Skip>
-    bool convert(std::string_view in, std::string& out, bool strict, std::string_view replacement, Skip skip)
+    // Converts `in`. At a character that does not convert, `substitute(offset, out)` appends what
+    // stands for it and returns the bytes it took, or 0 to give up.
+    template <typename Substitute>
+    bool convert(std::string_view in, std::string& out, bool strict, Substitute substitute)
     {
         if (!valid())
             return false;
@@ -53,11 +53,10 @@ public:
             if (errno == E2BIG)
                 continue;
             // EILSEQ or EINVAL (a sequence cut short at the end).
-            if (strict)
-                return false;
-            out.append(replacement);
             const std::size_t length
-                = std::min(inLeft, skip(static_cast<std::size_t>(inPtr - const_cast<char*>(in.data()))));
+                = std::min(inLeft, substitute(static_cast<std::size_t>(inPtr - const_cast<char*>(in.data())), out));
+            if (length == 0)
+                return false;
             inPtr += length;
             inLeft -= length;
             iconv(cd_, nullptr, nullptr, nullptr, nullptr);
@@ -75,6 +74,61 @@ private:
 };
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+
+// The user-defined areas of code page 936, which Windows maps onto the private use area from
+// U+E000 on and iconv leaves unmapped: lead bytes, trail bytes and the first code point of each.
+struct UserArea
+{
+    unsigned char firstLead, lastLead;
+    bool lowTrails; // trails 40-7E and 80-A0; else A1-FE
+    char32_t first;
+};
+constexpr UserArea kUserAreas[] = {
+    { 0xAA, 0xAF, false, 0xE000 },
+    { 0xF8, 0xFE, false, 0xE234 },
+    { 0xA1, 0xA7, true, 0xE4C6 },
+};
+
+// Position of a trail byte within its area's row, or -1 when the byte is no trail there.
+int trailIndex(unsigned char trail, bool lowTrails)
+{
+    if (!lowTrails)
+        return trail >= 0xA1 && trail <= 0xFE ? trail - 0xA1 : -1;
+    if (trail >= 0x40 && trail <= 0x7E)
+        return trail - 0x40;
+    return trail >= 0x80 && trail <= 0xA0 ? trail - 0x80 + 63 : -1;
+}
+
+// The code point of a user-defined character at `pos`, or 0.
+char32_t userCharFromCp936(std::string_view bytes, std::size_t pos)
+{
+    if (pos + 1 >= bytes.size())
+        return 0;
+    const auto lead = static_cast<unsigned char>(bytes[pos]);
+    const auto trail = static_cast<unsigned char>(bytes[pos + 1]);
+    for (const UserArea& area : kUserAreas) {
+        const int index = trailIndex(trail, area.lowTrails);
+        if (lead >= area.firstLead && lead <= area.lastLead && index >= 0)
+            return area.first + static_cast<char32_t>((lead - area.firstLead) * (area.lowTrails ? 96 : 94) + index);
+    }
+    return 0;
+}
+
+// The two bytes of a private-use code point that stands for a user-defined character, or "".
+std::string userCharToCp936(char32_t code)
+{
+    for (const UserArea& area : kUserAreas) {
+        const int perLead = area.lowTrails ? 96 : 94;
+        const char32_t end = area.first + static_cast<char32_t>((area.lastLead - area.firstLead + 1) * perLead);
+        if (code < area.first || code >= end)
+            continue;
+        const auto offset = static_cast<int>(code - area.first);
+        const int index = offset % perLead;
+        const int trail = !area.lowTrails ? 0xA1 + index : index < 63 ? 0x40 + index : 0x80 + index - 63;
+        return { static_cast<char>(area.firstLead + offset / perLead), static_cast<char>(trail) };
+    }
+    return {};
+}
 
 Converter& toUtf8()
 {
@@ -162,8 +216,16 @@ std::string DecodeFileText(std::string_view bytes, bool utf8File)
     std::string out;
     // An unknown character is skipped whole, as the reads cut the text: a cut text then always
     // decodes to the start of the whole one.
-    if (toUtf8().convert(bytes, out, false, kReplacement,
-                         [&](std::size_t offset) { return Cp936CharLength(bytes, offset); }))
+    if (toUtf8().convert(bytes, out, false, [&](std::size_t offset, std::string& text) {
+            if (const char32_t code = userCharFromCp936(bytes, offset)) {
+                text += static_cast<char>(0xE0 | (code >> 12));
+                text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+                text += static_cast<char>(0x80 | (code & 0x3F));
+                return std::size_t(2);
+            }
+            text.append(kReplacement);
+            return Cp936CharLength(bytes, offset);
+        }))
         return out;
     // No converter on this system: keep what is plain ASCII and mark the rest as unreadable.
     out.clear();
@@ -185,7 +247,16 @@ std::optional<std::string> EncodeFileText(std::string_view utf8, bool utf8File)
     if (utf8File)
         return std::string(utf8);
     std::string out;
-    if (!fromUtf8().convert(utf8, out, true, {}, [](std::size_t) { return std::size_t(1); }))
+    const bool converted = fromUtf8().convert(utf8, out, true, [&](std::size_t offset, std::string& bytes) {
+        if (Utf8CharLength(utf8, offset) != 3)
+            return std::size_t(0);
+        const auto byte
+            = [&](std::size_t i) { return static_cast<char32_t>(static_cast<unsigned char>(utf8[offset + i])); };
+        const std::string pair = userCharToCp936(((byte(0) & 0x0F) << 12) | ((byte(1) & 0x3F) << 6) | (byte(2) & 0x3F));
+        bytes += pair;
+        return pair.empty() ? std::size_t(0) : std::size_t(3);
+    });
+    if (!converted)
         return std::nullopt;
     return out;
 }

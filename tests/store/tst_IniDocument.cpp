@@ -110,11 +110,16 @@ void TestIniDocument::readsTheWayTheProfileFunctionsDo_data()
     QTest::newRow("invalid GBK reads as replacement") << QByteArray("[s]\nk=a\xFF\x81\n") << QByteArray("s")
                                                       << QByteArray("k") << QByteArray("a\xEF\xBF\xBD\xEF\xBF\xBD");
     // A lead and trail byte with no character assigned are one unknown character, as the cut counts them.
-    QTest::newRow("unassigned pair reads as one replacement") << QByteArray("[s]\nk=a\xA2\xA0\xA2\xA0"
+    QTest::newRow("unassigned pair reads as one replacement") << QByteArray("[s]\nk=a\xA2\xAB\xA2\xAB"
                                                                             "b\n")
                                                               << QByteArray("s") << QByteArray("k")
                                                               << QByteArray("a\xEF\xBF\xBD\xEF\xBF\xBD"
                                                                             "b");
+    // Characters of the user-defined areas, as Windows maps them: the first and last of each area.
+    QTest::newRow("user-defined characters")
+        << QByteArray("[s]\nk=\xAA\xA1\xAF\xFE\xF8\xA1\xFE\xFE\xA1\x40\xA7\xA0\n") << QByteArray("s") << QByteArray("k")
+        << QByteArray("\xEE\x80\x80\xEE\x88\xB3\xEE\x88\xB4\xEE\x93\x85"
+                      "\xEE\x93\x86\xEE\x9D\xA5");
     QTest::newRow("200 bytes read as 143") << QByteArray("[s]\nIP=" + QByteArray(200, '7') + "\n") << QByteArray("s")
                                            << QByteArray("IP") << QByteArray(143, '7');
     QTest::newRow("cut never splits a GBK character")
@@ -210,6 +215,9 @@ void TestIniDocument::writesTouchOnlyWhatTheyChange_data()
     QTest::newRow("value stored in GBK") << QByteArray("[s]\r\n") << QByteArray("办公室") << QByteArray("k")
                                          << QByteArray("家里")
                                          << QByteArray("[s]\r\n[" + kOfficeGbk + "]\r\nk=" + kHomeGbk + "\r\n");
+    QTest::newRow("user-defined characters stored in their own bytes")
+        << QByteArray("[s]\r\n") << QByteArray("s") << QByteArray("k")
+        << QByteArray("\xEE\x80\x80\xEE\x93\x86\xEE\x9D\xA5") << QByteArray("[s]\r\nk=\xAA\xA1\xA1\x40\xA7\xA0\r\n");
     QTest::newRow("UTF-8 file stays UTF-8") << QByteArray("\xEF\xBB\xBF[s]\n") << QByteArray("s") << QByteArray("k")
                                             << QByteArray("家") << QByteArray("\xEF\xBB\xBF[s]\nk=家\n");
     QTest::newRow("section name is trimmed")
@@ -250,6 +258,8 @@ void TestIniDocument::refusesTextThatWouldNotReadBack_data()
     QTest::newRow("empty key") << QByteArray("s") << QByteArray("  ") << QByteArray("v");
     QTest::newRow("empty section") << QByteArray("") << QByteArray("k") << QByteArray("v");
     QTest::newRow("emoji in value") << QByteArray("s") << QByteArray("k") << QByteArray("😀");
+    QTest::newRow("private use past the user-defined areas")
+        << QByteArray("s") << QByteArray("k") << QByteArray("\xEE\x9D\xA6");
     QTest::newRow("Thai in section") << QByteArray("ก") << QByteArray("k") << QByteArray("v");
     QTest::newRow("invalid UTF-8") << QByteArray("s") << QByteArray("k") << QByteArray("\xC3");
 }
