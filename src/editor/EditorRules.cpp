@@ -1,9 +1,9 @@
 #include "editor/EditorRules.h"
 
-#include <QString>
+#include "store/TextCodec.h"
+
+#include <algorithm>
 #include <array>
-#include <cerrno>
-#include <iconv.h>
 
 namespace lanvex::editor {
 
@@ -25,15 +25,33 @@ bool IsDecimalPartUpTo255(std::string_view part)
     return true;
 }
 
-bool SameNameIgnoringCase(const std::string& a, const std::string& b)
+std::string_view TrimBlanks(std::string_view text)
 {
-    return QString::fromUtf8(a).compare(QString::fromUtf8(b), Qt::CaseInsensitive) == 0;
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+char FoldAscii(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Whether two names open the same section of the settings file: the file matches section names
+// with their blanks trimmed and ASCII letter case ignored, and every other byte as it is.
+bool SameSectionName(std::string_view a, std::string_view b)
+{
+    a = TrimBlanks(a);
+    b = TrimBlanks(b);
+    return a.size() == b.size()
+        && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return FoldAscii(x) == FoldAscii(y); });
 }
 
 bool MatchesAnyEntry(const std::string& name, const std::vector<std::string>& siteNames, int except)
 {
     for (std::size_t i = 0; i < siteNames.size(); ++i) {
-        if (static_cast<int>(i) != except && SameNameIgnoringCase(name, siteNames[i]))
+        if (static_cast<int>(i) != except && SameSectionName(name, siteNames[i]))
             return true;
     }
     return false;
@@ -122,24 +140,7 @@ std::string TrimSiteName(std::string_view name)
 
 bool RepresentableInCodePage936(std::string_view utf8)
 {
-    iconv_t cd = iconv_open("CP936", "UTF-8");
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        return false;
-    std::string input(utf8);
-    char* in = input.data();
-    std::size_t inLeft = input.size();
-    bool ok = true;
-    std::array<char, 256> buffer;
-    while (inLeft > 0) {
-        char* out = buffer.data();
-        std::size_t outLeft = buffer.size();
-        if (iconv(cd, &in, &inLeft, &out, &outLeft) == static_cast<std::size_t>(-1) && errno != E2BIG) {
-            ok = false;
-            break;
-        }
-    }
-    iconv_close(cd);
-    return ok;
+    return store::EncodeFileText(utf8, false).has_value();
 }
 
 std::optional<std::string> SiteNameProblem(const std::string& trimmedName, const std::vector<std::string>& siteNames,

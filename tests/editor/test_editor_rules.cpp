@@ -134,6 +134,10 @@ private Q_SLOTS:
             << QStringLiteral("Café 😀") << 1 << QStringLiteral("名称中含有无法保存的字符!");
         QTest::newRow("korean") << QStringLiteral("사무실") << 1 << QStringLiteral("名称中含有无法保存的字符!");
         QTest::newRow("tab") << "a\tb" << 1 << QStringLiteral("名称中含有无法保存的字符!");
+        // The file trims blanks around section names and folds only ASCII letters.
+        QTest::newRow("clash with a stored name's blanks") << "lab" << 1 << QStringLiteral("已有同名的办公位置!");
+        QTest::newRow("full-width letters are another section") << QStringLiteral("ＯＦＦＩＣＥ") << 1 << QString();
+        QTest::newRow("user-defined character") << QStringLiteral("办公\uE000") << 1 << QString();
     }
 
     void siteNameProblem()
@@ -141,7 +145,7 @@ private Q_SLOTS:
         QFETCH(QString, name);
         QFETCH(int, selIndex);
         QFETCH(QString, problem);
-        const std::vector<std::string> names { "本机当前设置", "Home", "Office" };
+        const std::vector<std::string> names { "本机当前设置", "Home", "Office", " Lab\t" };
         const auto result = SiteNameProblem(name.toStdString(), names, selIndex);
         QCOMPARE(result ? QString::fromStdString(*result) : QString(), problem);
     }
