@@ -2,7 +2,9 @@
 
 #include "store/SiteProfile.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,7 +19,14 @@ struct SiteListModel
     std::int32_t SiteCount = 0;
     // The entry that shows the adapter's live settings: -1 none, 0 once entry 0 holds them.
     std::int32_t CurSiteIndex = -1;
+    // Names past the most the list holds (kMaxSites), kept as stored text so that every write of
+    // the site list puts them back unchanged.
+    std::optional<std::string> UnlistedSites;
 };
+
+// The most sites the list holds. A hand-made site list longer than this (millions of commas)
+// would otherwise cost gigabytes of memory; the names beyond it are kept, not shown.
+inline constexpr std::size_t kMaxSites = 100000;
 
 // Name of the current-settings entry.
 inline constexpr const char* kCurrentSettingsName = "本机当前设置";

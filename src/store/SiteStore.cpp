@@ -17,6 +17,11 @@ std::string SiteListText(const SiteListModel& model)
             text += ',';
         text += model.SiteNames[i];
     }
+    if (model.UnlistedSites) {
+        // The names the list could not hold follow the listed ones, as they stood in the file.
+        text += ',';
+        text += *model.UnlistedSites;
+    }
     return text;
 }
 
@@ -54,6 +59,10 @@ SiteListModel LoadSiteModel(const IniDocument& settings, const std::optional<Sit
             if (comma == std::string::npos)
                 break;
             start = comma + 1;
+            if (model.SiteNames.size() > kMaxSites) {
+                model.UnlistedSites = text.substr(start);
+                break;
+            }
         }
     }
     model.SiteCount = static_cast<std::int32_t>(model.SiteNames.size());

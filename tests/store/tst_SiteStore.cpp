@@ -46,6 +46,8 @@ private Q_SLOTS:
     void writeSiteStoresTheKeysInTheirOrder();
     void savedSitesLoadBackUnchanged();
     void writeSiteRefusesNamesTheFileCannotHold();
+    void aHugeSiteListIsCappedAndWrittenBackWhole_data();
+    void aHugeSiteListIsCappedAndWrittenBackWhole();
     void scrollRange_data();
     void scrollRange();
 };
@@ -192,6 +194,30 @@ void TestSiteStore::savedSitesLoadBackUnchanged()
         expected.PrinterName = " 打印机 " + std::to_string(i);
         QVERIFY2(loaded.SiteProfiles[i] == expected, model.SiteNames[i].c_str());
     }
+}
+
+void TestSiteStore::aHugeSiteListIsCappedAndWrittenBackWhole_data()
+{
+    QTest::addColumn<QByteArray>("sites");
+    QTest::addColumn<int>("siteCount");
+    QByteArray exactlyFull = "a";
+    exactlyFull += QByteArray(",a").repeated(int(kMaxSites) - 1);
+    QTest::newRow("exactly full") << exactlyFull << int(kMaxSites) + 1;
+    QTest::newRow("one empty name over") << exactlyFull + "," << int(kMaxSites) + 1;
+    QTest::newRow("millions of commas") << QByteArray(3'000'000, ',') << int(kMaxSites) + 1;
+}
+
+// A hand-made list of millions of names must not cost gigabytes, and a save must not drop the
+// names the list could not hold.
+void TestSiteStore::aHugeSiteListIsCappedAndWrittenBackWhole()
+{
+    QFETCH(QByteArray, sites);
+    QFETCH(int, siteCount);
+    const IniDocument doc = IniDocument::Parse(bytes("[Common]\r\nSites=" + sites + "\r\n"));
+    SiteListModel model = LoadSiteModel(doc, std::nullopt);
+    QCOMPARE(model.SiteCount, siteCount);
+    QCOMPARE(model.SiteProfiles.size(), model.SiteNames.size());
+    QCOMPARE(SiteListText(model), bytes(sites));
 }
 
 void TestSiteStore::writeSiteRefusesNamesTheFileCannotHold()
