@@ -10,6 +10,7 @@
 
 #include <QRadioButton>
 #include <QScrollBar>
+#include <cerrno>
 
 namespace lanvex::app {
 
@@ -31,12 +32,38 @@ bool SelectionIsSavedSite(const SiteCommandContext& context)
         && static_cast<std::size_t>(sel) < model.SiteProfiles.size();
 }
 
+// The cause of a failed write in the user's words; the system's own text for anything rarer.
+QString FailureReason(const store::WriteResult& written)
+{
+    switch (written.errorCode) {
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return QStringLiteral("没有写入权限，或者文件是只读的。");
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("磁盘空间不足。");
+    case ENOENT:
+    case ENOTDIR:
+        return QStringLiteral("配置文件所在的文件夹不存在。");
+    case EISDIR:
+        return QStringLiteral("配置文件的位置上是一个文件夹。");
+    case EILSEQ:
+        return QStringLiteral("内容中含有配置文件无法保存的字符。");
+    case EBUSY:
+        return QStringLiteral("配置文件正在被其他程序不断修改，请稍后再试。");
+    default:
+        return QString::fromStdString(written.error);
+    }
+}
+
 void ReportWriteFailure(SiteCommandContext& context, const char* what, const std::string& path,
-                        const std::string& reason)
+                        const store::WriteResult& written)
 {
     QString text = QString::fromUtf8(what) + QStringLiteral("：无法写入配置文件 ") + QString::fromStdString(path);
-    if (!reason.empty())
-        text += QStringLiteral("\r\n") + QString::fromStdString(reason);
+    const QString reason = FailureReason(written);
+    if (!reason.isEmpty())
+        text += QStringLiteral("\r\n") + reason;
     context.messages.Information(context.window, kNoticeTitle, text);
 }
 
@@ -94,7 +121,7 @@ void NewSite(SiteCommandContext& context)
     const store::WriteResult written = store::IniFile(path).Update(
         [&listText](store::IniDocument& settings) { return settings.WriteString("Common", "Sites", listText); });
     if (!written) {
-        ReportWriteFailure(context, "新建失败", path, written.error);
+        ReportWriteFailure(context, "新建失败", path, written);
         return;
     }
 
@@ -163,7 +190,7 @@ void SaveSite(SiteCommandContext& context)
     const store::WriteResult written = store::IniFile(path).Update(
         [&listText, &toWrite](store::IniDocument& settings) { return store::WriteSite(settings, listText, toWrite); });
     if (!written) {
-        ReportWriteFailure(context, "保存失败", path, written.error);
+        ReportWriteFailure(context, "保存失败", path, written);
         return;
     }
 
@@ -193,7 +220,7 @@ void DeleteSite(SiteCommandContext& context)
         return settings.WriteString("Common", "Sites", listText);
     });
     if (!written) {
-        ReportWriteFailure(context, "删除失败", path, written.error);
+        ReportWriteFailure(context, "删除失败", path, written);
         return;
     }
 

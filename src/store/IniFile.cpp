@@ -50,9 +50,16 @@ private:
     int fd_;
 };
 
-std::string describe(const std::string& what, const std::string& path, int error)
+// Why a read or write failed: a text for the log and message, and the errno value behind it.
+struct Failure
 {
-    return what + " " + path + ": " + std::strerror(error);
+    std::string text;
+    int code = 0;
+};
+
+Failure describe(const std::string& what, const std::string& path, int error)
+{
+    return { what + " " + path + ": " + std::strerror(error), error };
 }
 
 enum class ReadStatus
@@ -63,7 +70,7 @@ enum class ReadStatus
 };
 
 // Reads a regular file whole from an open descriptor.
-ReadStatus readAll(int fd, const std::string& path, std::string& bytes, std::string& error)
+ReadStatus readAll(int fd, const std::string& path, std::string& bytes, Failure& error)
 {
     struct stat info = {};
     if (::fstat(fd, &info) != 0) {
@@ -71,15 +78,15 @@ ReadStatus readAll(int fd, const std::string& path, std::string& bytes, std::str
         return ReadStatus::Failed;
     }
     if (S_ISDIR(info.st_mode)) {
-        error = "the settings file " + path + " is a folder";
+        error = { "the settings file " + path + " is a folder", EISDIR };
         return ReadStatus::Failed;
     }
     if (!S_ISREG(info.st_mode)) {
-        error = "the settings file " + path + " is not a regular file";
+        error = { "the settings file " + path + " is not a regular file", EINVAL };
         return ReadStatus::Failed;
     }
     if (info.st_size > kMaxFileBytes) {
-        error = "the settings file " + path + " is too large";
+        error = { "the settings file " + path + " is too large", EFBIG };
         return ReadStatus::Failed;
     }
     bytes.clear();
@@ -96,7 +103,7 @@ ReadStatus readAll(int fd, const std::string& path, std::string& bytes, std::str
             return ReadStatus::Failed;
         }
         if (bytes.size() + static_cast<std::size_t>(n) > static_cast<std::size_t>(kMaxFileBytes)) {
-            error = "the settings file " + path + " is too large";
+            error = { "the settings file " + path + " is too large", EFBIG };
             return ReadStatus::Failed;
         }
         bytes.append(buffer, static_cast<std::size_t>(n));
@@ -161,7 +168,7 @@ IniDocument IniFile::Load() const
     if (!fd.valid())
         return IniDocument::Parse({});
     std::string bytes;
-    std::string error;
+    Failure error;
     if (readAll(fd.get(), path_, bytes, error) != ReadStatus::Ok)
         return IniDocument::Parse({});
     return IniDocument::Parse(bytes);
@@ -171,7 +178,7 @@ WriteResult IniFile::Update(const std::function<bool(IniDocument&)>& edit)
 {
     const std::string target = resolveTarget(path_);
     const std::string folder = folderOf(target);
-    const auto fail = [](std::string reason) { return WriteResult { false, std::move(reason) }; };
+    const auto fail = [](Failure reason) { return WriteResult { false, std::move(reason.text), reason.code }; };
 
     // Lock the file itself. A writer that waited may find the name already replaced by the
     // writer before it; then it locks the new file instead, so every change starts from the last.
@@ -180,7 +187,7 @@ WriteResult IniFile::Update(const std::function<bool(IniDocument&)>& edit)
     bool created = false;
     for (int attempt = 0;; ++attempt) {
         if (attempt > 1000)
-            return fail("the settings file " + target + " keeps changing");
+            return fail({ "the settings file " + target + " keeps changing", EBUSY });
         created = false;
         FileDescriptor fd(::open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
         if (!fd.valid() && errno == ENOENT) {
@@ -205,7 +212,7 @@ WriteResult IniFile::Update(const std::function<bool(IniDocument&)>& edit)
         }
     }
     // A file this call created only to lock it goes again when nothing is written into it.
-    const auto failLocked = [&](std::string reason) {
+    const auto failLocked = [&](Failure reason) {
         if (created)
             ::unlink(target.c_str());
         return fail(std::move(reason));
@@ -217,12 +224,12 @@ WriteResult IniFile::Update(const std::function<bool(IniDocument&)>& edit)
         return fail(describe("cannot write", target, (lockedInfo.st_mode & 0222) == 0 ? EACCES : errno));
 
     std::string bytes;
-    std::string error;
+    Failure error;
     if (readAll(locked.get(), target, bytes, error) != ReadStatus::Ok)
         return failLocked(error);
     IniDocument doc = IniDocument::Parse(bytes);
     if (!edit(doc))
-        return failLocked("the text cannot be stored in the settings file");
+        return failLocked({ "the text cannot be stored in the settings file", EILSEQ });
     const std::string updated = doc.Serialize();
     if (updated == bytes) {
         if (created)

@@ -11,7 +11,8 @@ namespace lanvex::store {
 struct WriteResult
 {
     bool ok = true;
-    std::string error; // why it failed, for a message to the user
+    std::string error; // what failed, with the path and the system's reason
+    int errorCode = 0; // the cause as an errno value: EACCES, ENOSPC, EISDIR, EILSEQ (text not storable), ...
     explicit operator bool() const { return ok; }
 };
 

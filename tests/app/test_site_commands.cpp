@@ -489,6 +489,9 @@ private Q_SLOTS:
         QCOMPARE(h->messages.boxes[0].title, QStringLiteral("温馨提示"));
         QVERIFY2(h->messages.boxes[0].text.startsWith(prefix + QString::fromStdString(path)),
                  qPrintable(h->messages.boxes[0].text));
+        // The cause in the user's words, on a line of its own.
+        QVERIFY2(h->messages.boxes[0].text.endsWith(QStringLiteral("\r\n没有写入权限，或者文件是只读的。")),
+                 qPrintable(h->messages.boxes[0].text));
         // The editor keeps the unsaved change.
         QCOMPARE(h->editor->txtGateway->text(), QStringLiteral("192.168.1.254"));
     }
@@ -504,6 +507,7 @@ private Q_SLOTS:
         QCOMPARE(h.messages.boxes.size(), std::size_t(1));
         QVERIFY(h.messages.boxes[0].text.startsWith(QStringLiteral("新建失败：无法写入配置文件 ")
                                                     + QString::fromStdString(blocked)));
+        QVERIFY(h.messages.boxes[0].text.endsWith(QStringLiteral("\r\n配置文件所在的文件夹不存在。")));
 
         auto g = Open(kBaseFile);
         g->Select(1);
@@ -514,6 +518,7 @@ private Q_SLOTS:
         QCOMPARE(g->model.SiteProfiles[1].IP, std::string());
         QCOMPARE(g->messages.boxes.size(), std::size_t(1));
         QVERIFY(g->messages.boxes[0].text.startsWith(QStringLiteral("保存失败")));
+        QVERIFY(g->messages.boxes[0].text.endsWith(QStringLiteral("\r\n内容中含有配置文件无法保存的字符。")));
     }
 };
 
