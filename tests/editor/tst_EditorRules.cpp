@@ -152,4 +152,4 @@ private Q_SLOTS:
 };
 
 QTEST_GUILESS_MAIN(TestEditorRules)
-#include "test_editor_rules.moc"
+#include "tst_EditorRules.moc"

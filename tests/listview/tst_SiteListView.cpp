@@ -421,4 +421,4 @@ void TestSiteListView::icons()
 }
 
 QTEST_MAIN(TestSiteListView)
-#include "TestSiteListView.moc"
+#include "tst_SiteListView.moc"

@@ -523,4 +523,4 @@ private Q_SLOTS:
 };
 
 QTEST_MAIN(TestSiteCommands)
-#include "test_site_commands.moc"
+#include "tst_SiteCommands.moc"

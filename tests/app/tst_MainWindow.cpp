@@ -556,4 +556,4 @@ private Q_SLOTS:
 };
 
 QTEST_MAIN(TestMainWindow)
-#include "test_main_window.moc"
+#include "tst_MainWindow.moc"

@@ -275,4 +275,4 @@ private Q_SLOTS:
 };
 
 QTEST_MAIN(TestApplyCommand)
-#include "test_apply_command.moc"
+#include "tst_ApplyCommand.moc"

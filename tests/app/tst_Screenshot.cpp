@@ -100,4 +100,4 @@ private Q_SLOTS:
 };
 
 QTEST_MAIN(TestScreenshot)
-#include "test_screenshot.moc"
+#include "tst_Screenshot.moc"

@@ -337,4 +337,4 @@ private Q_SLOTS:
 };
 
 QTEST_MAIN(TestSiteEditor)
-#include "test_site_editor.moc"
+#include "tst_SiteEditor.moc"
