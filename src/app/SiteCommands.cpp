@@ -108,16 +108,11 @@ void NewSite(SiteCommandContext& context)
     // Sites named by an earlier run may already hold the next number: skip those names.
     const std::string name = editor::NextNewSiteName(context.NewSiteCounter, model.SiteNames);
 
-    store::SiteListModel changed = model;
-    changed.SiteNames.push_back(name);
-    store::SiteProfile profile;
-    profile.Name = name;
-    changed.SiteProfiles.push_back(profile);
-    changed.SiteCount += 1;
-
     // Only the list is written: the new site gets its section at its first save.
+    std::vector<std::string> names = model.SiteNames;
+    names.push_back(name);
     const std::string path = SettingsPath(context);
-    const std::string listText = store::SiteListText(changed);
+    const std::string listText = store::SiteListText(names, model.UnlistedSites);
     const store::WriteResult written = store::IniFile(path).Update(
         [&listText](store::IniDocument& settings) { return settings.WriteString("Common", "Sites", listText); });
     if (!written) {
@@ -127,7 +122,11 @@ void NewSite(SiteCommandContext& context)
 
     context.editor.txtName->setText(QString::fromStdString(name));
     context.editor.optIPType[0]->setChecked(true);
-    model = std::move(changed);
+    model.SiteNames = std::move(names);
+    store::SiteProfile profile;
+    profile.Name = name;
+    model.SiteProfiles.push_back(std::move(profile));
+    model.SiteCount += 1;
     context.list.setSelIndex(model.SiteCount - 1);
 
     // Scroll to the end so the new entry stands in the last row.
@@ -165,36 +164,26 @@ void SaveSite(SiteCommandContext& context)
         return;
     }
 
-    store::SiteListModel changed = context.model;
-    store::SiteProfile& site = changed.SiteProfiles[sel];
-    // The table's fields; Description and MACAddress belong to the current-settings entry only.
+    // The table's fields; Description and MACAddress describe an adapter, never a saved site.
+    store::SiteProfile site = std::move(typed);
     site.Name = name;
-    site.DHCPEnabled = typed.DHCPEnabled;
-    site.IP = typed.IP;
-    site.SubNetMask = typed.SubNetMask;
-    site.DefaultGateway = typed.DefaultGateway;
-    site.ChangeDNS = typed.ChangeDNS;
-    site.DNS = typed.DNS;
-    site.AuxDNS = typed.AuxDNS;
-    site.ChangeWINS = typed.ChangeWINS;
-    site.WINS = typed.WINS;
-    site.AuxWINS = typed.AuxWINS;
-    site.ChangePrinter = typed.ChangePrinter;
-    site.PrinterName = typed.PrinterName;
-    changed.SiteNames[sel] = name;
+    site.Description.clear();
+    site.MACAddress.clear();
 
     // The list and all twelve keys in one replacement of the file: never half a save.
+    std::vector<std::string> names = context.model.SiteNames;
+    names[static_cast<std::size_t>(sel)] = name;
     const std::string path = SettingsPath(context);
-    const std::string listText = store::SiteListText(changed);
-    const store::SiteProfile toWrite = site;
+    const std::string listText = store::SiteListText(names, context.model.UnlistedSites);
     const store::WriteResult written = store::IniFile(path).Update(
-        [&listText, &toWrite](store::IniDocument& settings) { return store::WriteSite(settings, listText, toWrite); });
+        [&listText, &site](store::IniDocument& settings) { return store::WriteSite(settings, listText, site); });
     if (!written) {
         ReportWriteFailure(context, "保存失败", path, written);
         return;
     }
 
-    context.model = std::move(changed);
+    context.model.SiteNames = std::move(names);
+    context.model.SiteProfiles[static_cast<std::size_t>(sel)] = std::move(site);
     context.messages.Information(context.window, QStringLiteral("系统提示"), QStringLiteral("保存成功!"));
     FinishWithSelection(context);
 }
@@ -205,14 +194,13 @@ void DeleteSite(SiteCommandContext& context)
         return;
     const int sel = context.list.SelIndex();
 
-    store::SiteListModel changed = context.model;
-    const std::string name = changed.SiteProfiles[sel].Name;
-    changed.SiteNames.erase(changed.SiteNames.begin() + sel);
-    changed.SiteProfiles.erase(changed.SiteProfiles.begin() + sel);
-    changed.SiteCount -= 1;
+    store::SiteListModel& model = context.model;
+    const std::string name = model.SiteProfiles[static_cast<std::size_t>(sel)].Name;
+    std::vector<std::string> names = model.SiteNames;
+    names.erase(names.begin() + sel);
 
     const std::string path = SettingsPath(context);
-    const std::string listText = store::SiteListText(changed);
+    const std::string listText = store::SiteListText(names, model.UnlistedSites);
     const store::WriteResult written = store::IniFile(path).Update([&](store::IniDocument& settings) {
         // An entry whose name cannot head a section has none to remove; the list is what counts.
         if (!name.empty())
@@ -224,13 +212,15 @@ void DeleteSite(SiteCommandContext& context)
         return;
     }
 
-    context.model = std::move(changed);
+    model.SiteNames = std::move(names);
+    model.SiteProfiles.erase(model.SiteProfiles.begin() + sel);
+    model.SiteCount -= 1;
     context.list.setSelIndex(sel - 1);
     if (ScrollBarShown(context)) {
         QScrollBar* bar = context.list.scrollBar();
         bar->setMaximum(bar->maximum() - 1);
     }
-    if (context.model.SiteCount <= 7 && context.refreshSiteList)
+    if (model.SiteCount <= 7 && context.refreshSiteList)
         context.refreshSiteList();
     FinishWithSelection(context);
 }

@@ -9,20 +9,25 @@ constexpr const char* kSitesKey = "Sites";
 
 } // namespace
 
-std::string SiteListText(const SiteListModel& model)
+std::string SiteListText(const std::vector<std::string>& siteNames, const std::optional<std::string>& unlistedSites)
 {
     std::string text;
-    for (std::size_t i = 1; i < model.SiteNames.size(); ++i) {
+    for (std::size_t i = 1; i < siteNames.size(); ++i) {
         if (i > 1)
             text += ',';
-        text += model.SiteNames[i];
+        text += siteNames[i];
     }
-    if (model.UnlistedSites) {
+    if (unlistedSites) {
         // The names the list could not hold follow the listed ones, as they stood in the file.
         text += ',';
-        text += *model.UnlistedSites;
+        text += *unlistedSites;
     }
     return text;
+}
+
+std::string SiteListText(const SiteListModel& model)
+{
+    return SiteListText(model.SiteNames, model.UnlistedSites);
 }
 
 SiteProfile ReadSite(const IniDocument& settings, const std::string& name)

@@ -10,8 +10,11 @@
 
 namespace lanvex::store {
 
-// The site list as stored in Common/Sites: names joined by ",", entry 0 left out.
+// The site list as stored in Common/Sites: names joined by ",", entry 0 left out, then the names
+// the list could not hold.
 std::string SiteListText(const SiteListModel& model);
+// The same for a changed list of entry names (entry 0 first), before the model takes the change.
+std::string SiteListText(const std::vector<std::string>& siteNames, const std::optional<std::string>& unlistedSites);
 
 // Builds the model from a parsed settings file in one pass. Entry 0 takes `currentSettings`
 // (named "本机当前设置", CurSiteIndex 0) when an adapter was selected, else stays empty.
