@@ -7,7 +7,7 @@ namespace {
 bool setMode(CommandLine& line, CommandLine::Mode mode)
 {
     if (line.mode != CommandLine::Mode::Window) {
-        line.error = "only one of --list, --adapters, --apply, --version and --help may be given";
+        line.error = "only one of --list, --adapters, --apply, --export, --import, --version and --help may be given";
         return false;
     }
     line.mode = mode;
@@ -42,6 +42,14 @@ bool parseArgument(const std::vector<std::string>& args, std::size_t& i, Command
         line.siteName = value;
         return true;
     }
+    if (arg == "--export" || arg == "--import") {
+        const auto mode = arg == "--export" ? CommandLine::Mode::Export : CommandLine::Mode::Import;
+        return setMode(line, mode) && takeValue(args, i, line.transferFile, line);
+    }
+    if (arg == "--replace" || arg == "--tray") {
+        (arg == "--replace" ? line.replace : line.tray) = true;
+        return true;
+    }
     if (arg == "--adapter") {
         if (!takeValue(args, i, value, line))
             return false;
@@ -73,12 +81,21 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
         line.mode = CommandLine::Mode::Invalid;
         line.error = "--adapter belongs to --apply";
     }
+    if (line.replace && line.mode != CommandLine::Mode::Import) {
+        line.mode = CommandLine::Mode::Invalid;
+        line.error = "--replace belongs to --import";
+    }
+    if (line.tray && line.mode != CommandLine::Mode::Window) {
+        line.mode = CommandLine::Mode::Invalid;
+        line.error = "--tray starts the window; it takes no other command";
+    }
     return line;
 }
 
 std::string UsageText()
 {
-    return "Usage: lanvex [--simulate FILE] [--list | --adapters | --apply NAME [--adapter N] | --version | --help]\n"
+    return "Usage: lanvex [--simulate FILE] [--tray | --list | --adapters | --apply NAME [--adapter N]\n"
+           "              | --export FILE | --import FILE [--replace] | --version | --help]\n"
            "\n"
            "Switches a network adapter between saved sites. Without a command it opens the window.\n"
            "\n"
@@ -87,11 +104,17 @@ std::string UsageText()
            "  --adapters          print the adapters and their current settings as JSON\n"
            "  --apply NAME        apply the saved site NAME and print the summary\n"
            "  --adapter N         the adapter to apply to, counted from 1 (default 1)\n"
+           "  --export FILE       write every saved site to FILE: JSON when it ends in .json, else a\n"
+           "                      settings file in the Windows form (code page 936, CRLF)\n"
+           "  --import FILE       add the sites of FILE (either form); a saved name is skipped\n"
+           "  --replace           with --import: overwrite saved sites of the same name instead\n"
+           "  --tray              start with only the tray icon\n"
            "  --version           print the version\n"
            "  --help              print this text\n"
            "\n"
            "The sites are read from the settings file beside the program, named after it (.ini).\n"
-           "Exit codes of --apply: 0 applied (or already DHCP), 1 failed, 2 bad usage.\n";
+           "Exit codes of --apply: 0 applied (or already DHCP), 1 failed, 2 bad usage.\n"
+           "Exit codes of --import: 0 all added, 1 some skipped or FILE unreadable (nothing changed), 2 bad usage.\n";
 }
 
 } // namespace lanvex::app

@@ -15,6 +15,8 @@ struct CommandLine
         List,
         Adapters,
         Apply,
+        Export,
+        Import,
         Version,
         Help,
         Invalid
@@ -23,6 +25,9 @@ struct CommandLine
     std::optional<std::string> simulateFile; // --simulate FILE
     std::string siteName; // --apply NAME
     std::optional<std::string> adapterText; // --adapter N, as given
+    std::string transferFile; // --export FILE, --import FILE
+    bool replace = false; // --replace: an import overwrites saved sites of the same name
+    bool tray = false; // --tray: the window starts hidden, in the tray
     std::string error; // why the line is Invalid
 };
 

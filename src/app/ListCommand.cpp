@@ -13,6 +13,12 @@ int RunListCommand(std::ostream& out)
 {
     // The same read as the window's start-up, without an adapter for entry 0.
     const store::SiteListModel model = store::LoadSiteModel(store::IniFile(store::IniFileName).Load(), std::nullopt);
+    WriteSiteListJson(model, out);
+    return out ? 0 : 1;
+}
+
+void WriteSiteListJson(const store::SiteListModel& model, std::ostream& out)
+{
     // One site per line, written as it is built, so a long list never sits in memory twice.
     out << '[';
     for (std::size_t i = 1; i < model.SiteProfiles.size(); ++i) {
@@ -21,7 +27,6 @@ int RunListCommand(std::ostream& out)
         out << (i > 1 ? ",\n" : "\n") << JsonText(site, -1);
     }
     out << (model.SiteProfiles.size() > 1 ? "\n]\n" : "]\n");
-    return out ? 0 : 1;
 }
 
 } // namespace lanvex::app

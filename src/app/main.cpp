@@ -4,6 +4,7 @@
 #include "app/MainWindow.h"
 #include "app/MessageSink.h"
 #include "app/Platform.h"
+#include "app/SiteTransfer.h"
 #include "store/IniModule.h"
 
 #include <QApplication>
@@ -46,6 +47,10 @@ int runConsole(int argc, char** argv, const CommandLine& line)
         return 0;
     case CommandLine::Mode::List:
         return lanvex::app::RunListCommand(std::cout);
+    case CommandLine::Mode::Export:
+        return lanvex::app::RunExportCommand(line.transferFile, std::cout, std::cerr);
+    case CommandLine::Mode::Import:
+        return lanvex::app::RunImportCommand(line.transferFile, line.replace, std::cout, std::cerr);
     default:
         break;
     }

@@ -143,8 +143,14 @@ bool RepresentableInCodePage936(std::string_view utf8)
     return store::EncodeFileText(utf8, false).has_value();
 }
 
-std::optional<std::string> SiteNameProblem(const std::string& trimmedName, const std::vector<std::string>& siteNames,
-                                           int selIndex)
+std::string SectionNameKey(std::string_view name)
+{
+    std::string key(TrimBlanks(name));
+    std::transform(key.begin(), key.end(), key.begin(), FoldAscii);
+    return key;
+}
+
+std::optional<std::string> SiteNameFormProblem(const std::string& trimmedName)
 {
     if (trimmedName.empty())
         return std::string("名称不能为空!");
@@ -155,6 +161,14 @@ std::optional<std::string> SiteNameProblem(const std::string& trimmedName, const
         control = control || c < 0x20 || c == 0x7f;
     if (control || !RepresentableInCodePage936(trimmedName))
         return std::string("名称中含有无法保存的字符!");
+    return std::nullopt;
+}
+
+std::optional<std::string> SiteNameProblem(const std::string& trimmedName, const std::vector<std::string>& siteNames,
+                                           int selIndex)
+{
+    if (auto problem = SiteNameFormProblem(trimmedName))
+        return problem;
     if (MatchesAnyEntry(trimmedName, siteNames, selIndex))
         return std::string("已有同名的办公位置!");
     return std::nullopt;

@@ -64,6 +64,14 @@ std::string TrimSiteName(std::string_view name);
 // True when every character of the UTF-8 text has a code page 936 form.
 bool RepresentableInCodePage936(std::string_view utf8);
 
+// Why a trimmed name can never be a site's name, whatever the other names are: empty, holding a
+// list or section delimiter, or not storable in the file's code page. Nothing when it can.
+std::optional<std::string> SiteNameFormProblem(const std::string& trimmedName);
+
+// The form in which the settings file tells section names apart: blanks trimmed, ASCII letters
+// folded. Two names with the same key share one section.
+std::string SectionNameKey(std::string_view name);
+
 // Why a trimmed name cannot be saved for entry `selIndex` of `siteNames`, or nothing when it can.
 // A name is a section of the settings file and an item of its comma-separated list, so it must be
 // non-empty, free of the list and section delimiters, storable in the file's code page, and differ

@@ -86,10 +86,14 @@ SiteListModel LoadSiteModel(const IniDocument& settings, const std::optional<Sit
 
 bool WriteSite(IniDocument& settings, const std::string& siteListText, const SiteProfile& site)
 {
+    return settings.WriteString(kCommonSection, kSitesKey, siteListText) && WriteSiteKeys(settings, site);
+}
+
+bool WriteSiteKeys(IniDocument& settings, const SiteProfile& site)
+{
     const std::string& name = site.Name;
     const auto flag = [](bool on) { return on ? 1 : 0; };
-    return settings.WriteString(kCommonSection, kSitesKey, siteListText)
-        && settings.WriteInt(name, "DHCPEnabled", flag(site.DHCPEnabled)) && settings.WriteString(name, "IP", site.IP)
+    return settings.WriteInt(name, "DHCPEnabled", flag(site.DHCPEnabled)) && settings.WriteString(name, "IP", site.IP)
         && settings.WriteString(name, "SubNetMask", site.SubNetMask)
         && settings.WriteString(name, "DefaultGateway", site.DefaultGateway)
         && settings.WriteInt(name, "ChangeDNS", flag(site.ChangeDNS)) && settings.WriteString(name, "DNS", site.DNS)

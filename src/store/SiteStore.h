@@ -25,6 +25,8 @@ SiteProfile ReadSite(const IniDocument& settings, const std::string& name);
 
 // Writes Sites and then the site's twelve keys, in the stored order, into `settings`.
 bool WriteSite(IniDocument& settings, const std::string& siteListText, const SiteProfile& site);
+// The site's twelve keys alone, for callers that write the list once after many sites.
+bool WriteSiteKeys(IniDocument& settings, const SiteProfile& site);
 
 // The scroll bar of the list for a given entry count (shown only above seven entries).
 struct ScrollRange

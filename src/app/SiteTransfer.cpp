@@ -1,0 +1,298 @@
+#include "app/SiteTransfer.h"
+
+#include "app/ListCommand.h"
+#include "app/Translate.h"
+#include "editor/EditorRules.h"
+#include "store/IniDocument.h"
+#include "store/IniFile.h"
+#include "store/IniModule.h"
+#include "store/SiteStore.h"
+#include "store/SiteTransfer.h"
+
+#include <algorithm>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <ostream>
+#include <sstream>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace lanvex::app {
+
+namespace {
+
+constexpr const char* kContext = "SiteTransfer";
+
+std::string Tr(const char* sourceText)
+{
+    return Translate(kContext, sourceText);
+}
+
+bool EndsWithJson(const std::string& path)
+{
+    static constexpr std::string_view suffix = ".json";
+    if (path.size() < suffix.size())
+        return false;
+    return std::equal(
+        suffix.begin(), suffix.end(), path.end() - static_cast<std::ptrdiff_t>(suffix.size()),
+        [](char a, char b) { return a == (b >= 'A' && b <= 'Z' ? static_cast<char>(b - 'A' + 'a') : b); });
+}
+
+TransferReport Failure(const char* what, const std::string& detail)
+{
+    TransferReport report;
+    report.failed = true;
+    report.error = Arg(Tr(what), detail);
+    return report;
+}
+
+std::vector<store::SiteProfile> SavedSites(store::SiteListModel model)
+{
+    if (model.SiteProfiles.empty())
+        return {};
+    return { std::make_move_iterator(model.SiteProfiles.begin() + 1),
+             std::make_move_iterator(model.SiteProfiles.end()) };
+}
+
+// A site record of the --list JSON: the texts as strings, the switches as booleans (or numbers,
+// true above 0). Fields that are missing stay empty; a field of another type spoils the record.
+std::optional<store::SiteProfile> SiteFromJson(const nlohmann::json& item)
+{
+    if (!item.is_object())
+        return std::nullopt;
+    store::SiteProfile site;
+    const std::pair<const char*, std::string store::SiteProfile::*> texts[] = {
+        { "Name", &store::SiteProfile::Name },
+        { "IP", &store::SiteProfile::IP },
+        { "SubNetMask", &store::SiteProfile::SubNetMask },
+        { "DefaultGateway", &store::SiteProfile::DefaultGateway },
+        { "DNS", &store::SiteProfile::DNS },
+        { "AuxDNS", &store::SiteProfile::AuxDNS },
+        { "WINS", &store::SiteProfile::WINS },
+        { "AuxWINS", &store::SiteProfile::AuxWINS },
+        { "PrinterName", &store::SiteProfile::PrinterName },
+    };
+    const std::pair<const char*, bool store::SiteProfile::*> flags[] = {
+        { "DHCPEnabled", &store::SiteProfile::DHCPEnabled },
+        { "ChangeDNS", &store::SiteProfile::ChangeDNS },
+        { "ChangeWINS", &store::SiteProfile::ChangeWINS },
+        { "ChangePrinter", &store::SiteProfile::ChangePrinter },
+    };
+    const auto name = item.find("Name");
+    if (name == item.end() || !name->is_string())
+        return std::nullopt;
+    for (const auto& [key, field] : texts) {
+        const auto value = item.find(key);
+        if (value == item.end() || value->is_null())
+            continue;
+        if (!value->is_string())
+            return std::nullopt;
+        site.*field = value->get<std::string>();
+    }
+    for (const auto& [key, field] : flags) {
+        const auto value = item.find(key);
+        if (value == item.end() || value->is_null())
+            continue;
+        if (value->is_boolean())
+            site.*field = value->get<bool>();
+        else if (value->is_number())
+            site.*field = value->get<double>() > 0;
+        else
+            return std::nullopt;
+    }
+    return site;
+}
+
+// The sites of an import file: a JSON array as --list prints it, or a settings file with its
+// site list. Nothing when the file is neither; `error` then says why.
+std::optional<std::vector<store::SiteProfile>> SitesOfFile(const std::string& bytes, std::string& error)
+{
+    const nlohmann::json json = nlohmann::json::parse(bytes, nullptr, false);
+    if (!json.is_discarded()) {
+        if (!json.is_array()) {
+            error = Tr("文件不是办公位置列表。");
+            return std::nullopt;
+        }
+        std::vector<store::SiteProfile> sites;
+        sites.reserve(json.size());
+        for (const nlohmann::json& item : json) {
+            std::optional<store::SiteProfile> site = SiteFromJson(item);
+            if (!site) {
+                error = Tr("文件中有一项不是办公位置记录。");
+                return std::nullopt;
+            }
+            sites.push_back(std::move(*site));
+        }
+        return sites;
+    }
+    const store::IniDocument settings = store::IniDocument::Parse(bytes);
+    if (!settings.Value("Common", "Sites")) {
+        error = Tr("文件中没有办公位置列表。");
+        return std::nullopt;
+    }
+    return SavedSites(store::LoadSiteModel(settings, std::nullopt));
+}
+
+// Adds (or, with `replace`, overwrites) the incoming sites in an open settings document and
+// records what happened to each. Names are matched through a table, so a long list costs one
+// pass over each side.
+bool MergeSites(store::IniDocument& settings, const std::vector<store::SiteProfile>& incoming, bool replace,
+                TransferReport& report)
+{
+    const store::SiteListModel current = store::LoadSiteModel(settings, std::nullopt);
+    std::vector<std::string> names = current.SiteNames;
+    std::unordered_map<std::string, std::size_t> saved;
+    saved.reserve(names.size() + incoming.size());
+    for (std::size_t i = 0; i < names.size(); ++i)
+        saved.emplace(editor::SectionNameKey(names[i]), i); // the first of equal names holds the section
+    std::unordered_set<std::string> seen;
+    const std::size_t listedBefore = names.size();
+
+    for (const store::SiteProfile& given : incoming) {
+        store::SiteProfile site = given;
+        site.Name = editor::TrimSiteName(given.Name);
+        site.Description.clear();
+        site.MACAddress.clear();
+        const auto skip = [&report, &site](std::string reason) {
+            report.skipped.push_back({ site.Name, std::move(reason) });
+        };
+        if (const std::optional<std::string> problem = editor::SiteNameFormProblem(site.Name)) {
+            skip(Translate("EditorRules", problem->c_str()));
+            continue;
+        }
+        const std::string key = editor::SectionNameKey(site.Name);
+        if (!seen.insert(key).second) {
+            skip(Tr("文件中已有同名的办公位置"));
+            continue;
+        }
+        const auto found = saved.find(key);
+        // Entry 0 stands for the adapter and is never a saved site.
+        if (found != saved.end() && (found->second == 0 || !replace)) {
+            skip(Tr("已有同名的办公位置"));
+            continue;
+        }
+        if (!store::SiteFitsSettingsFile(site, settings.IsUtf8())) {
+            skip(Tr("含有配置文件无法保存的字符"));
+            continue;
+        }
+        if (found != saved.end()) {
+            // Overwritten where it stands in the list, under its saved spelling.
+            site.Name = names[found->second];
+            if (!store::WriteSiteKeys(settings, site))
+                return false;
+            report.replaced.push_back(site.Name);
+            continue;
+        }
+        if (!store::WriteSiteKeys(settings, site))
+            return false;
+        saved.emplace(key, names.size());
+        names.push_back(site.Name);
+        report.added.push_back(site.Name);
+    }
+    if (names.size() == listedBefore)
+        return true;
+    return settings.WriteString("Common", "Sites", store::SiteListText(names, current.UnlistedSites));
+}
+
+} // namespace
+
+TransferReport ExportSites(const std::string& settingsPath, const std::string& exportPath)
+{
+    const store::FileBytes read = store::ReadFileBytes(settingsPath);
+    if (!read.ok && !read.missing)
+        return Failure("无法读取配置文件：%1", read.error);
+    const store::SiteListModel model = store::LoadSiteModel(store::IniDocument::Parse(read.bytes), std::nullopt);
+
+    std::string bytes;
+    if (EndsWithJson(exportPath)) {
+        std::ostringstream json;
+        WriteSiteListJson(model, json);
+        bytes = std::move(json).str();
+    } else {
+        std::string unstorable;
+        std::optional<std::string> text = store::SettingsFileText(SavedSites(model), unstorable);
+        if (!text)
+            return Failure("办公位置“%1”含有代码页936无法保存的字符。", unstorable);
+        bytes = std::move(*text);
+    }
+    const store::WriteResult written = store::ReplaceFile(exportPath, bytes);
+    if (!written)
+        return Failure("无法写入文件：%1", written.error);
+    TransferReport report;
+    report.exported = model.SiteProfiles.empty() ? 0 : model.SiteProfiles.size() - 1;
+    return report;
+}
+
+TransferReport ImportSites(const std::string& settingsPath, const std::string& importPath, bool replace)
+{
+    const store::FileBytes read = store::ReadFileBytes(importPath);
+    if (!read.ok)
+        return Failure("无法读取文件：%1", read.error);
+    std::string error;
+    const std::optional<std::vector<store::SiteProfile>> incoming = SitesOfFile(read.bytes, error);
+    if (!incoming)
+        return Failure("无法导入文件 %1", importPath + "：" + error);
+
+    TransferReport report;
+    const store::WriteResult written = store::IniFile(settingsPath).Update([&](store::IniDocument& settings) {
+        report = TransferReport {};
+        return MergeSites(settings, *incoming, replace, report);
+    });
+    if (!written)
+        return Failure("无法写入配置文件：%1", written.error);
+    return report;
+}
+
+std::vector<std::string> ImportReportLines(const TransferReport& report, std::size_t maxSiteLines)
+{
+    std::vector<std::string> lines;
+    if (report.failed) {
+        lines.push_back(report.error);
+        lines.push_back(Tr("配置文件没有改变。"));
+        return lines;
+    }
+    const std::size_t siteLines = report.added.size() + report.replaced.size() + report.skipped.size();
+    const auto room = [&] { return maxSiteLines == 0 || lines.size() < maxSiteLines; };
+    for (const std::string& name : report.added) {
+        if (room())
+            lines.push_back(Arg(Tr("已添加：%1"), name));
+    }
+    for (const std::string& name : report.replaced) {
+        if (room())
+            lines.push_back(Arg(Tr("已替换：%1"), name));
+    }
+    for (const TransferReport::Skipped& skipped : report.skipped) {
+        if (room())
+            lines.push_back(Arg(Arg(Tr("已跳过：%1（%2）"), skipped.name), skipped.reason));
+    }
+    if (lines.size() < siteLines)
+        lines.push_back(Arg(Tr("……另有 %1 项"), std::to_string(siteLines - lines.size())));
+    lines.push_back(Arg(Arg(Arg(Tr("共添加 %1 个，替换 %2 个，跳过 %3 个。"), std::to_string(report.added.size())),
+                            std::to_string(report.replaced.size())),
+                        std::to_string(report.skipped.size())));
+    return lines;
+}
+
+std::string ExportReportText(const TransferReport& report, const std::string& exportPath)
+{
+    if (report.failed)
+        return Arg(Tr("导出失败：%1"), report.error);
+    return Arg(Arg(Tr("已导出 %1 个办公位置到 %2。"), std::to_string(report.exported)), exportPath);
+}
+
+int RunExportCommand(const std::string& exportPath, std::ostream& out, std::ostream& err)
+{
+    const TransferReport report = ExportSites(store::IniFileName, exportPath);
+    (report.failed ? err : out) << ExportReportText(report, exportPath) << '\n';
+    return report.ExitCode();
+}
+
+int RunImportCommand(const std::string& importPath, bool replace, std::ostream& out, std::ostream& err)
+{
+    const TransferReport report = ImportSites(store::IniFileName, importPath, replace);
+    for (const std::string& line : ImportReportLines(report))
+        (report.failed ? err : out) << line << '\n';
+    return report.ExitCode();
+}
+
+} // namespace lanvex::app
