@@ -4,6 +4,7 @@
 #include "app/ImageButton.h"
 #include "app/MessageSink.h"
 #include "app/SiteCommands.h"
+#include "app/SiteListMenu.h"
 #include "app/StatusLine.h"
 #include "app/TabLabel.h"
 #include "app/Twips.h"
@@ -168,6 +169,7 @@ void MainWindow::CreateControls()
     picList->setScrollBar(VScroll);
     picList->setSelIndex(0);
     connect(picList, &listview::SiteListView::siteSelected, this, &MainWindow::SelectSite);
+    new SiteListMenu(picList, m_messages, [this] { ReloadSites(); });
 
     MakeLabel(QStringLiteral("需要更改设置的网卡："), TwipPoint(120, 4770), page, QStringLiteral("lblNIC"));
     cboNIC = new QComboBox(page);
@@ -285,6 +287,19 @@ void MainWindow::LoadSites()
     RefreshSiteList();
 }
 
+void MainWindow::ReloadSites()
+{
+    std::optional<store::SiteProfile> current;
+    if (m_model.CurSiteIndex == 0 && !m_model.SiteProfiles.empty())
+        current = m_model.SiteProfiles[0];
+    const std::int32_t curSiteIndex = m_model.CurSiteIndex;
+    m_model = store::LoadSiteModel(store::IniFile(store::IniFileName).Load(), current);
+    m_model.CurSiteIndex = curSiteIndex;
+    picList->setSelIndex(0);
+    RefreshSiteList();
+    SelectSite(0);
+}
+
 void MainWindow::RefreshSiteList()
 {
     if (!isMinimized())
@@ -326,6 +341,7 @@ void MainWindow::imgApply_Click()
         return;
     // A copy: the record must stay whole while the status line's painting runs in between.
     const store::SiteProfile site = m_model.SiteProfiles[static_cast<std::size_t>(selected)];
+    const int adapterPosition = AdapterPosition();
     std::int32_t result = 0;
     {
         const WaitCursor hourglass;
@@ -343,7 +359,24 @@ void MainWindow::imgApply_Click()
         m_model.SiteProfiles[0] = net::GetAdapterInfo(m_connector, m_printers, position + 1);
         m_model.SiteProfiles[0].Name = m_model.SiteNames[0];
     }
-    m_messages.Information(this, QStringLiteral("温馨提示"), summary);
+    Q_EMIT siteApplied(adapterPosition, FromUtf8(site.Name), result, summary);
+    if (m_summaryInBox)
+        m_messages.Information(this, QStringLiteral("温馨提示"), summary);
+}
+
+void MainWindow::ApplySite(int index)
+{
+    const int selected = picList->SelIndex();
+    picList->setSelIndex(index);
+    m_summaryInBox = isVisible();
+    imgApply_Click();
+    m_summaryInBox = true;
+    picList->setSelIndex(selected);
+}
+
+QString MainWindow::AdapterDescription() const
+{
+    return cboNIC->currentText();
 }
 
 void MainWindow::lblTab_Click(int index)
@@ -369,6 +402,7 @@ void MainWindow::imgCmd_Click(int index)
 void MainWindow::cboNIC_Click()
 {
     cboNIC->setToolTip(cboNIC->currentText());
+    Q_EMIT adapterChosen();
 }
 
 int MainWindow::AdapterPosition() const

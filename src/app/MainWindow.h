@@ -53,12 +53,26 @@ public:
     void RefreshSiteList();
     // Replaces the status line's text at once.
     void ShowStatus(const QString& text);
+    // Reads the saved sites again after an import changed the file; entry 0 keeps its settings.
+    void ReloadSites();
 
     // The handlers, public so the keys and tests run them exactly as a click would.
     void imgApply_Click();
     void lblTab_Click(int index);
     void imgCmd_Click(int index);
     void cboNIC_Click();
+
+    // Applies saved entry `index` as the apply button does, without choosing it in the list; the
+    // summary's message box shows only while the window is open.
+    void ApplySite(int index);
+    int AdapterPosition() const;
+    QString AdapterDescription() const;
+
+Q_SIGNALS:
+    // An apply ended: the adapter's position, the site, its result code and the summary shown.
+    void siteApplied(int adapterPosition, const QString& siteName, int result, const QString& summary);
+    // Another adapter was chosen in cboNIC.
+    void adapterChosen();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -69,7 +83,6 @@ private:
     void Form_Load();
     void LoadSites();
     void Form_KeyUp(int key);
-    int AdapterPosition() const;
 
     net::ServiceConnector& m_connector;
     const printer::PrinterSource& m_printers;
@@ -81,6 +94,9 @@ private:
     // F4 or Esc while the window holds it down: a release acts only after a press the window saw,
     // so the release of an Esc that closed a message box does not close the window as well.
     int m_keyDown = 0;
+    // False while the tray applies a site with the window hidden: the summary is then a
+    // notification alone.
+    bool m_summaryInBox = true;
 
     Picture* m_banner = nullptr;
     QWidget* picOption = nullptr;

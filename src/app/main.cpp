@@ -4,7 +4,9 @@
 #include "app/MainWindow.h"
 #include "app/MessageSink.h"
 #include "app/Platform.h"
+#include "app/SingleInstance.h"
 #include "app/SiteTransfer.h"
+#include "app/SiteTray.h"
 #include "store/IniModule.h"
 
 #include <QApplication>
@@ -28,10 +30,17 @@ std::string executablePath(const char* argv0)
 int runWindow(int argc, char** argv, const CommandLine& line)
 {
     QApplication application(argc, argv);
+    // A second window for the same settings file only brings the first one to the front.
+    lanvex::app::SingleInstance instance(QString::fromStdString(lanvex::store::IniFileName));
+    if (!instance.Claim())
+        return 0;
     lanvex::app::Platform platform = lanvex::app::MakePlatform(line.simulateFile);
     lanvex::app::QtMessageSink messages;
     lanvex::app::MainWindow window(*platform.connector, *platform.printers, messages);
-    window.show();
+    lanvex::app::SiteTray tray(window);
+    QObject::connect(&instance, &lanvex::app::SingleInstance::activationRequested, &tray,
+                     &lanvex::app::SiteTray::OpenWindow);
+    tray.Start(line.tray, std::cerr);
     return QApplication::exec();
 }
 

@@ -1,0 +1,78 @@
+#include "app/SiteListMenu.h"
+
+#include "app/MessageSink.h"
+#include "app/SiteTransfer.h"
+#include "store/IniModule.h"
+
+#include <QFileDialog>
+#include <QMenu>
+
+namespace lanvex::app {
+
+namespace {
+
+// The longest list of sites a message box shows; the totals follow.
+constexpr std::size_t kMaxReportedSites = 20;
+
+QString JoinLines(const std::vector<std::string>& lines)
+{
+    QStringList joined;
+    for (const std::string& line : lines)
+        joined << QString::fromStdString(line);
+    return joined.join(QStringLiteral("\r\n"));
+}
+
+} // namespace
+
+SiteListMenu::SiteListMenu(QWidget* list, MessageSink& messages, std::function<void()> reloadSites)
+    : QObject(list)
+    , m_list(list)
+    , m_messages(messages)
+    , m_reloadSites(std::move(reloadSites))
+    , m_menu(new QMenu(list))
+{
+    setObjectName(QStringLiteral("siteListMenu"));
+    m_menu->setObjectName(QStringLiteral("mnuSiteList"));
+    QAction* importAction = m_menu->addAction(tr("导入..."));
+    importAction->setObjectName(QStringLiteral("mnuImport"));
+    connect(importAction, &QAction::triggered, this, &SiteListMenu::ImportSites);
+    QAction* exportAction = m_menu->addAction(tr("导出..."));
+    exportAction->setObjectName(QStringLiteral("mnuExport"));
+    connect(exportAction, &QAction::triggered, this, &SiteListMenu::ExportSites);
+
+    list->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(list, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { m_menu->popup(m_list->mapToGlobal(at)); });
+}
+
+QString SiteListMenu::askForFile(bool forSaving) const
+{
+    if (chooseFile)
+        return chooseFile(forSaving);
+    const QString filter = tr("办公位置 (*.ini *.json);;所有文件 (*)");
+    return forSaving ? QFileDialog::getSaveFileName(m_list->window(), tr("导出"), QString(), filter)
+                     : QFileDialog::getOpenFileName(m_list->window(), tr("导入"), QString(), filter);
+}
+
+void SiteListMenu::ImportSites()
+{
+    const QString file = askForFile(false);
+    if (file.isEmpty())
+        return;
+    const TransferReport report = app::ImportSites(store::IniFileName, file.toStdString(), false);
+    if (!report.added.empty() || !report.replaced.empty())
+        m_reloadSites();
+    m_messages.Information(m_list->window(), tr("温馨提示"), JoinLines(ImportReportLines(report, kMaxReportedSites)));
+}
+
+void SiteListMenu::ExportSites()
+{
+    const QString file = askForFile(true);
+    if (file.isEmpty())
+        return;
+    const TransferReport report = app::ExportSites(store::IniFileName, file.toStdString());
+    m_messages.Information(m_list->window(), tr("温馨提示"),
+                           QString::fromStdString(ExportReportText(report, file.toStdString())));
+}
+
+} // namespace lanvex::app

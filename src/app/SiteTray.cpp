@@ -1,0 +1,136 @@
+#include "app/SiteTray.h"
+
+#include "app/MainWindow.h"
+#include "net/IPInfo.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <ostream>
+
+namespace lanvex::app {
+
+namespace {
+
+// A tray menu is a list to pick from, not to scroll through; the window holds the rest.
+constexpr int kMaxMenuSites = 200;
+
+} // namespace
+
+SiteTray::SiteTray(MainWindow& window)
+    : QObject(&window)
+    , m_window(window)
+    , m_icon(new QSystemTrayIcon(window.windowIcon(), this))
+    , m_menu(new QMenu(&window))
+{
+    setObjectName(QStringLiteral("siteTray"));
+    m_menu->setObjectName(QStringLiteral("mnuTray"));
+    m_icon->setContextMenu(m_menu);
+    RebuildMenu();
+    UpdateToolTip();
+    notify = [this](const QString& title, const QString& text) {
+        m_icon->showMessage(title, text, QSystemTrayIcon::Information);
+    };
+    connect(m_menu, &QMenu::aboutToShow, this, &SiteTray::RebuildMenu);
+    connect(m_icon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
+            OpenWindow();
+    });
+    connect(&m_window, &MainWindow::siteApplied, this, &SiteTray::siteApplied);
+    connect(&m_window, &MainWindow::adapterChosen, this, &SiteTray::UpdateToolTip);
+    m_window.installEventFilter(this);
+}
+
+void SiteTray::Start(bool trayOnly, std::ostream& err)
+{
+    const bool trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
+    if (trayAvailable)
+        m_icon->show();
+    if (trayOnly && trayAvailable) {
+        // The window lives on hidden; only "退出" (or the window's exit button) ends the program.
+        m_keepWindowInTray = true;
+        QApplication::setQuitOnLastWindowClosed(false);
+        return;
+    }
+    if (trayOnly)
+        err << "lanvex: the desktop has no system tray, so the window opens instead\n";
+    m_window.show();
+}
+
+void SiteTray::RebuildMenu()
+{
+    m_menu->clear();
+    const store::SiteListModel& model = m_window.Model();
+    const int sites = static_cast<int>(model.SiteNames.size()) - 1;
+    for (int i = 1; i <= std::min(sites, kMaxMenuSites); ++i) {
+        const std::string& name = model.SiteNames[static_cast<std::size_t>(i)];
+        QAction* action
+            = m_menu->addAction(QString::fromStdString(name).replace(QLatin1Char('&'), QStringLiteral("&&")));
+        connect(action, &QAction::triggered, this, [this, i] { ApplySite(i); });
+    }
+    if (sites > kMaxMenuSites)
+        m_menu->addAction(tr("……另有 %1 个办公位置，请在主窗口中选择").arg(sites - kMaxMenuSites))->setEnabled(false);
+    if (sites > 0)
+        m_menu->addSeparator();
+    connect(m_menu->addAction(tr("打开主窗口")), &QAction::triggered, this, &SiteTray::OpenWindow);
+    connect(m_menu->addAction(tr("退出")), &QAction::triggered, qApp, [] { QCoreApplication::exit(0); });
+}
+
+QString SiteTray::ToolTip() const
+{
+    const QString adapter = m_window.AdapterDescription();
+    if (adapter.isEmpty())
+        return tr("没有可用的网卡");
+    QStringList lines { adapter };
+    const store::SiteListModel& model = m_window.Model();
+    if (model.CurSiteIndex == 0 && !model.SiteProfiles.empty()) {
+        const store::SiteProfile& current = model.SiteProfiles[0];
+        lines << (current.DHCPEnabled ? QStringLiteral("DHCP") : QString::fromStdString(current.IP));
+    }
+    const auto applied = m_lastApplied.constFind(m_window.AdapterPosition());
+    if (applied != m_lastApplied.cend())
+        lines << tr("已应用：%1").arg(applied.value());
+    return lines.join(QLatin1Char('\n'));
+}
+
+void SiteTray::UpdateToolTip()
+{
+    m_icon->setToolTip(ToolTip());
+}
+
+void SiteTray::ApplySite(int index)
+{
+    m_applying = true;
+    m_window.ApplySite(index);
+}
+
+void SiteTray::OpenWindow()
+{
+    m_window.showNormal();
+    m_window.raise();
+    m_window.activateWindow();
+}
+
+void SiteTray::siteApplied(int adapterPosition, const QString& siteName, int result, const QString& summary)
+{
+    // The address went in, whatever became of the gateway, DNS and WINS steps.
+    if (result < net::kStaticFailed || result == net::kAlreadyDhcp)
+        m_lastApplied.insert(adapterPosition, siteName);
+    UpdateToolTip();
+    if (m_applying && notify)
+        notify(tr("温馨提示"), summary);
+    m_applying = false;
+}
+
+bool SiteTray::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == &m_window && event->type() == QEvent::Close && m_keepWindowInTray) {
+        event->ignore();
+        m_window.hide();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace lanvex::app
