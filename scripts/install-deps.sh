@@ -9,7 +9,7 @@ build_packages=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools qt6-sv
                 qt6-qpa-plugins nlohmann-json3-dev libcups2-dev fonts-noto-cjk clang-format)
 run_packages=(xvfb xauth x11-utils imagemagick)
 test_packages=(clang libclang-rt-14-dev cups cups-client cups-bsd network-manager dnsmasq-base iproute2 dbus
-               procps xvfb xauth trayer)
+               procps xvfb xauth x11-utils trayer)
 
 packages=("${build_packages[@]}")
 case "$purpose" in

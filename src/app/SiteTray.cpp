@@ -84,7 +84,9 @@ QString SiteTray::ToolTip() const
         return tr("没有可用的网卡");
     QStringList lines { adapter };
     const store::SiteListModel& model = m_window.Model();
-    if (model.CurSiteIndex == 0 && !model.SiteProfiles.empty()) {
+    // Entry 0 holds the settings of the adapter it was last read from, which may be another.
+    if (model.CurSiteIndex == 0 && !model.SiteProfiles.empty()
+        && QString::fromStdString(model.SiteProfiles[0].Description) == adapter) {
         const store::SiteProfile& current = model.SiteProfiles[0];
         lines << (current.DHCPEnabled ? QStringLiteral("DHCP") : QString::fromStdString(current.IP));
     }
