@@ -6,7 +6,8 @@ set -euo pipefail
 purpose=${1:-test}
 
 build_packages=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6
-                qt6-qpa-plugins nlohmann-json3-dev libcups2-dev fonts-noto-cjk clang-format)
+                qt6-qpa-plugins qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools nlohmann-json3-dev libcups2-dev
+                fonts-noto-cjk clang-format)
 run_packages=(xvfb xauth x11-utils imagemagick)
 test_packages=(clang libclang-rt-14-dev cups cups-client cups-bsd network-manager dnsmasq-base iproute2 dbus
                procps xvfb xauth x11-utils trayer)

@@ -1,6 +1,7 @@
 #include "app/AdapterCommands.h"
 
 #include "app/ProfileJson.h"
+#include "app/Translate.h"
 #include "net/IPInfo.h"
 #include "store/IniFile.h"
 #include "store/IniModule.h"
@@ -90,9 +91,10 @@ int RunApplyCommand(Platform& platform, const std::string& siteName, const std::
     }
 
     // Progress goes to stderr, so stdout holds only the summary.
-    const std::int32_t result = net::ApplyIPSettings(*platform.connector, adapterNumber, *site,
-                                                     [&err](const std::string& text) { err << text << '\n'; });
-    printLines(out, net::ApplySummary(result, *site));
+    const std::int32_t result
+        = net::ApplyIPSettings(*platform.connector, adapterNumber, *site,
+                               [&err](const std::string& text) { err << Translate("net", text.c_str()) << '\n'; });
+    printLines(out, TranslateLines("net", net::ApplySummary(result, *site)));
     return result == net::kApplyOk || result == net::kAlreadyDhcp ? 0 : 1;
 }
 

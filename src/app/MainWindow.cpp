@@ -7,6 +7,7 @@
 #include "app/SiteListMenu.h"
 #include "app/StatusLine.h"
 #include "app/TabLabel.h"
+#include "app/Translate.h"
 #include "app/Twips.h"
 #include "editor/SiteEditor.h"
 #include "listview/SiteListView.h"
@@ -127,7 +128,7 @@ void MainWindow::CreateControls()
     picOption->setObjectName(QStringLiteral("picOption"));
     picOption->setGeometry(TwipRect(120, 1080, 8775, 6375));
 
-    const QString tabCaptions[2] = { QStringLiteral("IP设置"), QStringLiteral("使用说明") };
+    const QString tabCaptions[2] = { tr("IP设置"), tr("使用说明") };
     const QRect tabPlaces[2] = { TwipRect(120, 120, 1215, 315), TwipRect(1440, 120, 2055, 315) };
     for (int k = 0; k < 2; ++k) {
         lblTab[k] = new TabLabel(tabCaptions[k], picOption);
@@ -143,26 +144,26 @@ void MainWindow::CreateControls()
 
     picStatus = new StatusLine(this, picOption);
     picStatus->setObjectName(QStringLiteral("picStatus"));
-    picStatus->setAccessibleName(QStringLiteral("状态"));
+    picStatus->setAccessibleName(tr("状态"));
     picStatus->setGeometry(TwipRect(4200, 0, 4455, 375));
     picStatus->hide();
 
-    imgCmd[0] = new ImageButton(Resource(resources::kExitIcon), QStringLiteral("退出"), QPoint(9000, 1560), this);
+    imgCmd[0] = new ImageButton(Resource(resources::kExitIcon), tr("退出"), QPoint(9000, 1560), this);
     imgCmd[0]->setObjectName(QStringLiteral("imgCmd0"));
     connect(imgCmd[0], &ImageButton::clicked, this, [this] { imgCmd_Click(0); });
 
     // Page 0: the site list, the adapter list, the editor and the apply button.
     QWidget* page = picSetup[0];
-    MakeLabel(QStringLiteral("IP设置列表："), TwipPoint(120, 120), page, QStringLiteral("lblSiteList"));
+    MakeLabel(tr("IP设置列表："), TwipPoint(120, 120), page, QStringLiteral("lblSiteList"));
 
     picList = new listview::SiteListView(page);
     picList->setObjectName(QStringLiteral("picList"));
-    picList->setAccessibleName(QStringLiteral("IP设置列表"));
+    picList->setAccessibleName(tr("IP设置列表"));
     picList->setGeometry(TwipRect(120, 360, 3255, 4095));
 
     VScroll = new QScrollBar(Qt::Vertical, page);
     VScroll->setObjectName(QStringLiteral("VScroll"));
-    VScroll->setAccessibleName(QStringLiteral("IP设置列表滚动条"));
+    VScroll->setAccessibleName(tr("IP设置列表滚动条"));
     VScroll->setGeometry(picList->x() + picList->width(), picList->y(), VScroll->sizeHint().width(), picList->height());
     VScroll->hide();
     picList->setModel(&m_model);
@@ -171,15 +172,14 @@ void MainWindow::CreateControls()
     connect(picList, &listview::SiteListView::siteSelected, this, &MainWindow::SelectSite);
     new SiteListMenu(picList, m_messages, [this] { ReloadSites(); });
 
-    MakeLabel(QStringLiteral("需要更改设置的网卡："), TwipPoint(120, 4770), page, QStringLiteral("lblNIC"));
+    MakeLabel(tr("需要更改设置的网卡："), TwipPoint(120, 4770), page, QStringLiteral("lblNIC"));
     cboNIC = new QComboBox(page);
     cboNIC->setObjectName(QStringLiteral("cboNIC"));
-    cboNIC->setAccessibleName(QStringLiteral("需要更改设置的网卡："));
+    cboNIC->setAccessibleName(tr("需要更改设置的网卡："));
     cboNIC->setGeometry(Px(120), Px(5040), Px(2775), cboNIC->sizeHint().height());
     connect(cboNIC, &QComboBox::currentIndexChanged, this, [this] { cboNIC_Click(); });
 
-    imgApply
-        = new ImageButton(Resource(resources::kApplyIcon), QStringLiteral("应用当前设置"), QPoint(3120, 4920), page);
+    imgApply = new ImageButton(Resource(resources::kApplyIcon), tr("应用当前设置"), QPoint(3120, 4920), page);
     imgApply->setObjectName(QStringLiteral("imgApply"));
     connect(imgApply, &ImageButton::clicked, this, &MainWindow::imgApply_Click);
 
@@ -193,8 +193,7 @@ void MainWindow::CreateControls()
         return &m_model.SiteProfiles[static_cast<std::size_t>(selected)];
     });
 
-    const QString ipTips[3]
-        = { QStringLiteral("新建IP设置"), QStringLiteral("保存当前IP设置"), QStringLiteral("删除当前IP设置") };
+    const QString ipTips[3] = { tr("新建IP设置"), tr("保存当前IP设置"), tr("删除当前IP设置") };
     const QString ipIcons[3]
         = { Resource(resources::kNewIcon), Resource(resources::kSaveIcon), Resource(resources::kDeleteIcon) };
     for (int i = 0; i < 3; ++i) {
@@ -213,16 +212,16 @@ void MainWindow::CreateControls()
                                                   0 });
 
     // Page 1: the help text.
-    Frame1 = new QGroupBox(QStringLiteral("使用说明"), picSetup[1]);
+    Frame1 = new QGroupBox(tr("使用说明"), picSetup[1]);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     editor::UseClassicFrame(Frame1);
-    Frame1->setAccessibleName(QStringLiteral("使用说明"));
+    Frame1->setAccessibleName(tr("使用说明"));
     Frame1->setGeometry(TwipRect(480, 2880, 7575, 2655));
     const QString helpLines[4] = {
-        QStringLiteral("按<Esc>键退出系统。         按<F4>键应用当前设置。"),
-        QStringLiteral("所有配置均保存在配置文件中，程序启动时会自动读取。"),
-        QStringLiteral("IP设置即时生效，无需重新启动电脑。"),
-        QStringLiteral("鼠标移动到图标上，可以显示出该图标代表的意义，以及部分参数。"),
+        tr("按<Esc>键退出系统。         按<F4>键应用当前设置。"),
+        tr("所有配置均保存在配置文件中，程序启动时会自动读取。"),
+        tr("IP设置即时生效，无需重新启动电脑。"),
+        tr("鼠标移动到图标上，可以显示出该图标代表的意义，以及部分参数。"),
     };
     for (int i = 0; i < 4; ++i) {
         lblHelp[i] = new QLabel(helpLines[i], Frame1);
@@ -282,9 +281,20 @@ void MainWindow::LoadSites()
         current = net::GetAdapterInfo(m_connector, m_printers, position + 1);
     const std::int32_t curSiteIndex = m_model.CurSiteIndex;
     m_model = store::LoadSiteModel(settings, current);
+    NameEntryZero();
     if (!current)
         m_model.CurSiteIndex = curSiteIndex;
     RefreshSiteList();
+}
+
+// Entry 0 is named in the window's language; the name is never stored.
+void MainWindow::NameEntryZero()
+{
+    if (m_model.SiteNames.empty())
+        return;
+    m_model.SiteNames[0] = Translate("store", store::kCurrentSettingsName);
+    if (m_model.CurSiteIndex == 0)
+        m_model.SiteProfiles[0].Name = m_model.SiteNames[0];
 }
 
 void MainWindow::ReloadSites()
@@ -294,6 +304,7 @@ void MainWindow::ReloadSites()
         current = m_model.SiteProfiles[0];
     const std::int32_t curSiteIndex = m_model.CurSiteIndex;
     m_model = store::LoadSiteModel(store::IniFile(store::IniFileName).Load(), current);
+    NameEntryZero();
     m_model.CurSiteIndex = curSiteIndex;
     picList->setSelIndex(0);
     RefreshSiteList();
@@ -345,15 +356,16 @@ void MainWindow::imgApply_Click()
     std::int32_t result = 0;
     {
         const WaitCursor hourglass;
-        ShowStatus(QStringLiteral("正在应用当前设置，请稍候..."));
+        ShowStatus(tr("正在应用当前设置，请稍候..."));
         picStatus->show();
         picStatus->repaint();
-        result = net::ApplyIPSettings(m_connector, AdapterPosition() + 1, site,
-                                      [this](const std::string& text) { ShowStatus(FromUtf8(text)); });
-        ShowStatus(QStringLiteral("应用设置完毕。"));
+        result = net::ApplyIPSettings(m_connector, AdapterPosition() + 1, site, [this](const std::string& text) {
+            ShowStatus(FromUtf8(Translate("net", text.c_str())));
+        });
+        ShowStatus(tr("应用设置完毕。"));
         picStatus->hide();
     }
-    const QString summary = FromUtf8(net::ApplySummary(result, site));
+    const QString summary = FromUtf8(TranslateLines("net", net::ApplySummary(result, site)));
     const int position = AdapterPosition();
     if (position >= 0) {
         m_model.SiteProfiles[0] = net::GetAdapterInfo(m_connector, m_printers, position + 1);
@@ -361,7 +373,7 @@ void MainWindow::imgApply_Click()
     }
     Q_EMIT siteApplied(adapterPosition, FromUtf8(site.Name), result, summary);
     if (m_summaryInBox)
-        m_messages.Information(this, QStringLiteral("温馨提示"), summary);
+        m_messages.Information(this, tr("温馨提示"), summary);
 }
 
 void MainWindow::ApplySite(int index)

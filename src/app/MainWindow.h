@@ -82,6 +82,7 @@ private:
     void CreateControls();
     void Form_Load();
     void LoadSites();
+    void NameEntryZero();
     void Form_KeyUp(int key);
 
     net::ServiceConnector& m_connector;

@@ -1,6 +1,7 @@
 #include "app/MessageSink.h"
 
 #include <QAbstractButton>
+#include <QCoreApplication>
 #include <QMessageBox>
 
 namespace lanvex::app {
@@ -11,7 +12,7 @@ void QtMessageSink::Information(QWidget* parent, const QString& title, const QSt
     // Messages are plain text: a path or a name holding "<" is shown as it stands.
     box.setTextFormat(Qt::PlainText);
     // The window speaks Chinese; the button does too, as on a Chinese desktop.
-    box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+    box.button(QMessageBox::Ok)->setText(QCoreApplication::translate("MessageSink", "确定"));
     box.exec();
 }
 

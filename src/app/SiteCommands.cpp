@@ -8,6 +8,7 @@
 #include "store/IniModule.h"
 #include "store/SiteStore.h"
 
+#include <QCoreApplication>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <cerrno>
@@ -16,7 +17,10 @@ namespace lanvex::app {
 
 namespace {
 
-const QString kNoticeTitle = QStringLiteral("温馨提示");
+QString NoticeTitle()
+{
+    return QCoreApplication::translate("SiteCommands", "温馨提示");
+}
 
 std::string SettingsPath(const SiteCommandContext& context)
 {
@@ -39,19 +43,19 @@ QString FailureReason(const store::WriteResult& written)
     case EACCES:
     case EPERM:
     case EROFS:
-        return QStringLiteral("没有写入权限，或者文件是只读的。");
+        return QCoreApplication::translate("SiteCommands", "没有写入权限，或者文件是只读的。");
     case ENOSPC:
     case EDQUOT:
-        return QStringLiteral("磁盘空间不足。");
+        return QCoreApplication::translate("SiteCommands", "磁盘空间不足。");
     case ENOENT:
     case ENOTDIR:
-        return QStringLiteral("配置文件所在的文件夹不存在。");
+        return QCoreApplication::translate("SiteCommands", "配置文件所在的文件夹不存在。");
     case EISDIR:
-        return QStringLiteral("配置文件的位置上是一个文件夹。");
+        return QCoreApplication::translate("SiteCommands", "配置文件的位置上是一个文件夹。");
     case EILSEQ:
-        return QStringLiteral("内容中含有配置文件无法保存的字符。");
+        return QCoreApplication::translate("SiteCommands", "内容中含有配置文件无法保存的字符。");
     case EBUSY:
-        return QStringLiteral("配置文件正在被其他程序不断修改，请稍后再试。");
+        return QCoreApplication::translate("SiteCommands", "配置文件正在被其他程序不断修改，请稍后再试。");
     default:
         return QString::fromStdString(written.error);
     }
@@ -60,11 +64,12 @@ QString FailureReason(const store::WriteResult& written)
 void ReportWriteFailure(SiteCommandContext& context, const char* what, const std::string& path,
                         const store::WriteResult& written)
 {
-    QString text = QString::fromUtf8(what) + QStringLiteral("：无法写入配置文件 ") + QString::fromStdString(path);
+    QString text = QCoreApplication::translate("SiteCommands", what)
+        + QCoreApplication::translate("SiteCommands", "：无法写入配置文件 ") + QString::fromStdString(path);
     const QString reason = FailureReason(written);
     if (!reason.isEmpty())
         text += QStringLiteral("\r\n") + reason;
-    context.messages.Information(context.window, kNoticeTitle, text);
+    context.messages.Information(context.window, NoticeTitle(), text);
 }
 
 bool ScrollBarShown(const SiteCommandContext& context)
@@ -106,7 +111,9 @@ void NewSite(SiteCommandContext& context)
     if (model.SiteCount < 1 || model.SiteNames.empty())
         return;
     // Sites named by an earlier run may already hold the next number: skip those names.
-    const std::string name = editor::NextNewSiteName(context.NewSiteCounter, model.SiteNames);
+    const std::string name
+        = editor::NextNewSiteName(context.NewSiteCounter, model.SiteNames,
+                                  QCoreApplication::translate("EditorRules", editor::kNewSiteName).toStdString());
 
     // Only the list is written: the new site gets its section at its first save.
     std::vector<std::string> names = model.SiteNames;
@@ -116,7 +123,7 @@ void NewSite(SiteCommandContext& context)
     const store::WriteResult written = store::IniFile(path).Update(
         [&listText](store::IniDocument& settings) { return settings.WriteString("Common", "Sites", listText); });
     if (!written) {
-        ReportWriteFailure(context, "新建失败", path, written);
+        ReportWriteFailure(context, QT_TRANSLATE_NOOP("SiteCommands", "新建失败"), path, written);
         return;
     }
 
@@ -149,7 +156,7 @@ void SaveSite(SiteCommandContext& context)
         return;
     editor::SiteEditor& editor = context.editor;
     const bool addressesOk = editor.CheckSiteAddresses(
-        [&context](const QString& message) { context.messages.Information(context.window, kNoticeTitle, message); });
+        [&context](const QString& message) { context.messages.Information(context.window, NoticeTitle(), message); });
     if (!addressesOk)
         return;
 
@@ -159,7 +166,8 @@ void SaveSite(SiteCommandContext& context)
     // A name is a section and an item of the comma-separated list: refuse names that would not
     // read back as this one site.
     if (const std::optional<std::string> problem = editor::SiteNameProblem(name, context.model.SiteNames, sel)) {
-        context.messages.Information(context.window, kNoticeTitle, QString::fromStdString(*problem));
+        context.messages.Information(context.window, NoticeTitle(),
+                                     QCoreApplication::translate("EditorRules", problem->c_str()));
         editor.txtName->setFocus(Qt::OtherFocusReason);
         return;
     }
@@ -178,13 +186,14 @@ void SaveSite(SiteCommandContext& context)
     const store::WriteResult written = store::IniFile(path).Update(
         [&listText, &site](store::IniDocument& settings) { return store::WriteSite(settings, listText, site); });
     if (!written) {
-        ReportWriteFailure(context, "保存失败", path, written);
+        ReportWriteFailure(context, QT_TRANSLATE_NOOP("SiteCommands", "保存失败"), path, written);
         return;
     }
 
     context.model.SiteNames = std::move(names);
     context.model.SiteProfiles[static_cast<std::size_t>(sel)] = std::move(site);
-    context.messages.Information(context.window, QStringLiteral("系统提示"), QStringLiteral("保存成功!"));
+    context.messages.Information(context.window, QCoreApplication::translate("SiteCommands", "系统提示"),
+                                 QCoreApplication::translate("SiteCommands", "保存成功!"));
     FinishWithSelection(context);
 }
 
@@ -208,7 +217,7 @@ void DeleteSite(SiteCommandContext& context)
         return settings.WriteString("Common", "Sites", listText);
     });
     if (!written) {
-        ReportWriteFailure(context, "删除失败", path, written);
+        ReportWriteFailure(context, QT_TRANSLATE_NOOP("SiteCommands", "删除失败"), path, written);
         return;
     }
 

@@ -23,11 +23,6 @@ namespace {
 
 constexpr const char* kContext = "SiteTransfer";
 
-std::string Tr(const char* sourceText)
-{
-    return Translate(kContext, sourceText);
-}
-
 bool EndsWithJson(const std::string& path)
 {
     static constexpr std::string_view suffix = ".json";
@@ -42,7 +37,7 @@ TransferReport Failure(const char* what, const std::string& detail)
 {
     TransferReport report;
     report.failed = true;
-    report.error = Arg(Tr(what), detail);
+    report.error = Arg(Translate(kContext, what), { detail });
     return report;
 }
 
@@ -110,7 +105,7 @@ std::optional<std::vector<store::SiteProfile>> SitesOfFile(const std::string& by
     const nlohmann::json json = nlohmann::json::parse(bytes, nullptr, false);
     if (!json.is_discarded()) {
         if (!json.is_array()) {
-            error = Tr("文件不是办公位置列表。");
+            error = Translate("SiteTransfer", "文件不是办公位置列表。");
             return std::nullopt;
         }
         std::vector<store::SiteProfile> sites;
@@ -118,7 +113,7 @@ std::optional<std::vector<store::SiteProfile>> SitesOfFile(const std::string& by
         for (const nlohmann::json& item : json) {
             std::optional<store::SiteProfile> site = SiteFromJson(item);
             if (!site) {
-                error = Tr("文件中有一项不是办公位置记录。");
+                error = Translate("SiteTransfer", "文件中有一项不是办公位置记录。");
                 return std::nullopt;
             }
             sites.push_back(std::move(*site));
@@ -127,7 +122,7 @@ std::optional<std::vector<store::SiteProfile>> SitesOfFile(const std::string& by
     }
     const store::IniDocument settings = store::IniDocument::Parse(bytes);
     if (!settings.Value("Common", "Sites")) {
-        error = Tr("文件中没有办公位置列表。");
+        error = Translate("SiteTransfer", "文件中没有办公位置列表。");
         return std::nullopt;
     }
     return SavedSites(store::LoadSiteModel(settings, std::nullopt));
@@ -162,17 +157,17 @@ bool MergeSites(store::IniDocument& settings, const std::vector<store::SiteProfi
         }
         const std::string key = editor::SectionNameKey(site.Name);
         if (!seen.insert(key).second) {
-            skip(Tr("文件中已有同名的办公位置"));
+            skip(Translate("SiteTransfer", "文件中已有同名的办公位置"));
             continue;
         }
         const auto found = saved.find(key);
         // Entry 0 stands for the adapter and is never a saved site.
         if (found != saved.end() && (found->second == 0 || !replace)) {
-            skip(Tr("已有同名的办公位置"));
+            skip(Translate("SiteTransfer", "已有同名的办公位置"));
             continue;
         }
         if (!store::SiteFitsSettingsFile(site, settings.IsUtf8())) {
-            skip(Tr("含有配置文件无法保存的字符"));
+            skip(Translate("SiteTransfer", "含有配置文件无法保存的字符"));
             continue;
         }
         if (found != saved.end()) {
@@ -200,7 +195,7 @@ TransferReport ExportSites(const std::string& settingsPath, const std::string& e
 {
     const store::FileBytes read = store::ReadFileBytes(settingsPath);
     if (!read.ok && !read.missing)
-        return Failure("无法读取配置文件：%1", read.error);
+        return Failure(LANVEX_TR_NOOP("SiteTransfer", "无法读取配置文件：%1"), read.error);
     const store::SiteListModel model = store::LoadSiteModel(store::IniDocument::Parse(read.bytes), std::nullopt);
 
     std::string bytes;
@@ -212,12 +207,12 @@ TransferReport ExportSites(const std::string& settingsPath, const std::string& e
         std::string unstorable;
         std::optional<std::string> text = store::SettingsFileText(SavedSites(model), unstorable);
         if (!text)
-            return Failure("办公位置“%1”含有代码页936无法保存的字符。", unstorable);
+            return Failure(LANVEX_TR_NOOP("SiteTransfer", "办公位置“%1”含有代码页936无法保存的字符。"), unstorable);
         bytes = std::move(*text);
     }
     const store::WriteResult written = store::ReplaceFile(exportPath, bytes);
     if (!written)
-        return Failure("无法写入文件：%1", written.error);
+        return Failure(LANVEX_TR_NOOP("SiteTransfer", "无法写入文件：%1"), written.error);
     TransferReport report;
     report.exported = model.SiteProfiles.empty() ? 0 : model.SiteProfiles.size() - 1;
     return report;
@@ -227,11 +222,11 @@ TransferReport ImportSites(const std::string& settingsPath, const std::string& i
 {
     const store::FileBytes read = store::ReadFileBytes(importPath);
     if (!read.ok)
-        return Failure("无法读取文件：%1", read.error);
+        return Failure(LANVEX_TR_NOOP("SiteTransfer", "无法读取文件：%1"), read.error);
     std::string error;
     const std::optional<std::vector<store::SiteProfile>> incoming = SitesOfFile(read.bytes, error);
     if (!incoming)
-        return Failure("无法导入文件 %1", importPath + "：" + error);
+        return Failure(LANVEX_TR_NOOP("SiteTransfer", "无法导入文件：%1"), importPath + " (" + error + ")");
 
     TransferReport report;
     const store::WriteResult written = store::IniFile(settingsPath).Update([&](store::IniDocument& settings) {
@@ -239,7 +234,7 @@ TransferReport ImportSites(const std::string& settingsPath, const std::string& i
         return MergeSites(settings, *incoming, replace, report);
     });
     if (!written)
-        return Failure("无法写入配置文件：%1", written.error);
+        return Failure(LANVEX_TR_NOOP("SiteTransfer", "无法写入配置文件：%1"), written.error);
     return report;
 }
 
@@ -248,36 +243,37 @@ std::vector<std::string> ImportReportLines(const TransferReport& report, std::si
     std::vector<std::string> lines;
     if (report.failed) {
         lines.push_back(report.error);
-        lines.push_back(Tr("配置文件没有改变。"));
+        lines.push_back(Translate("SiteTransfer", "配置文件没有改变。"));
         return lines;
     }
     const std::size_t siteLines = report.added.size() + report.replaced.size() + report.skipped.size();
     const auto room = [&] { return maxSiteLines == 0 || lines.size() < maxSiteLines; };
     for (const std::string& name : report.added) {
         if (room())
-            lines.push_back(Arg(Tr("已添加：%1"), name));
+            lines.push_back(Arg(Translate("SiteTransfer", "已添加：%1"), { name }));
     }
     for (const std::string& name : report.replaced) {
         if (room())
-            lines.push_back(Arg(Tr("已替换：%1"), name));
+            lines.push_back(Arg(Translate("SiteTransfer", "已替换：%1"), { name }));
     }
     for (const TransferReport::Skipped& skipped : report.skipped) {
         if (room())
-            lines.push_back(Arg(Arg(Tr("已跳过：%1（%2）"), skipped.name), skipped.reason));
+            lines.push_back(Arg(Translate("SiteTransfer", "已跳过：%1（%2）"), { skipped.name, skipped.reason }));
     }
     if (lines.size() < siteLines)
-        lines.push_back(Arg(Tr("……另有 %1 项"), std::to_string(siteLines - lines.size())));
-    lines.push_back(Arg(Arg(Arg(Tr("共添加 %1 个，替换 %2 个，跳过 %3 个。"), std::to_string(report.added.size())),
-                            std::to_string(report.replaced.size())),
-                        std::to_string(report.skipped.size())));
+        lines.push_back(Arg(Translate("SiteTransfer", "……另有 %1 项"), { std::to_string(siteLines - lines.size()) }));
+    lines.push_back(Arg(Translate("SiteTransfer", "共添加 %1 个，替换 %2 个，跳过 %3 个。"),
+                        { std::to_string(report.added.size()), std::to_string(report.replaced.size()),
+                          std::to_string(report.skipped.size()) }));
     return lines;
 }
 
 std::string ExportReportText(const TransferReport& report, const std::string& exportPath)
 {
     if (report.failed)
-        return Arg(Tr("导出失败：%1"), report.error);
-    return Arg(Arg(Tr("已导出 %1 个办公位置到 %2。"), std::to_string(report.exported)), exportPath);
+        return Arg(Translate("SiteTransfer", "导出失败：%1"), { report.error });
+    return Arg(Translate("SiteTransfer", "已导出 %1 个办公位置到 %2。"),
+               { std::to_string(report.exported), exportPath });
 }
 
 int RunExportCommand(const std::string& exportPath, std::ostream& out, std::ostream& err)

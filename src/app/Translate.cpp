@@ -23,25 +23,34 @@ std::string Translate(const char* context, const char* sourceText)
     return translator ? translator(context, sourceText) : std::string(sourceText);
 }
 
-std::string Arg(std::string text, std::string_view value)
+std::string TranslateLines(const char* context, const std::string& text)
 {
-    char lowest = 0;
-    for (std::size_t at = text.find('%'); at != std::string::npos; at = text.find('%', at + 1)) {
-        const char digit = at + 1 < text.size() ? text[at + 1] : 0;
-        if (digit >= '1' && digit <= '9' && (lowest == 0 || digit < lowest))
-            lowest = digit;
+    std::string translated;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = text.find("\r\n", start);
+        translated += Translate(context, text.substr(start, end == std::string::npos ? end : end - start).c_str());
+        if (end == std::string::npos)
+            return translated;
+        translated += "\r\n";
+        start = end + 2;
     }
-    if (lowest == 0)
-        return text;
-    const std::string marker { '%', lowest };
+}
+
+std::string Arg(std::string_view text, std::initializer_list<std::string_view> values)
+{
     std::string result;
-    std::size_t from = 0;
-    for (std::size_t at = text.find(marker); at != std::string::npos; at = text.find(marker, from)) {
-        result.append(text, from, at - from);
-        result += value;
-        from = at + marker.size();
+    result.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const std::size_t number
+            = i + 1 < text.size() && text[i] == '%' ? static_cast<std::size_t>(text[i + 1] - '0') : 0;
+        if (number >= 1 && number <= values.size()) {
+            result += values.begin()[number - 1];
+            ++i;
+        } else {
+            result += text[i];
+        }
     }
-    result.append(text, from);
     return result;
 }
 

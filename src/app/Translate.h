@@ -1,11 +1,11 @@
 #pragma once
 
+#include "Translatable.h"
+
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <string_view>
-
-// Marks a text for translation where it is defined; Translate looks it up where it is shown.
-#define LANVEX_TR_NOOP(context, text) text
 
 namespace lanvex::app {
 
@@ -14,8 +14,11 @@ namespace lanvex::app {
 using Translator = std::function<std::string(const char* context, const char* sourceText)>;
 void SetTranslator(Translator translator);
 std::string Translate(const char* context, const char* sourceText);
+// The same for a text of several lines joined by "\r\n", each line a source text of its own.
+std::string TranslateLines(const char* context, const std::string& text);
 
-// Puts `value` in place of the lowest-numbered marker %1 ... %9 of `text`, as QString::arg does.
-std::string Arg(std::string text, std::string_view value);
+// Puts values[0] in place of %1, values[1] of %2 and so on, in one pass: a value that itself
+// holds "%2" stays as it is.
+std::string Arg(std::string_view text, std::initializer_list<std::string_view> values);
 
 } // namespace lanvex::app

@@ -7,6 +7,7 @@
 #include "app/SingleInstance.h"
 #include "app/SiteTransfer.h"
 #include "app/SiteTray.h"
+#include "app/Translations.h"
 #include "store/IniModule.h"
 
 #include <QApplication>
@@ -30,6 +31,7 @@ std::string executablePath(const char* argv0)
 int runWindow(int argc, char** argv, const CommandLine& line)
 {
     QApplication application(argc, argv);
+    lanvex::app::InstallTranslations(application);
     // A second window for the same settings file only brings the first one to the front.
     lanvex::app::SingleInstance instance(QString::fromStdString(lanvex::store::IniFileName));
     if (!instance.Claim())
@@ -56,15 +58,16 @@ int runConsole(int argc, char** argv, const CommandLine& line)
         return 0;
     case CommandLine::Mode::List:
         return lanvex::app::RunListCommand(std::cout);
-    case CommandLine::Mode::Export:
-        return lanvex::app::RunExportCommand(line.transferFile, std::cout, std::cerr);
-    case CommandLine::Mode::Import:
-        return lanvex::app::RunImportCommand(line.transferFile, line.replace, std::cout, std::cerr);
     default:
         break;
     }
     // The real network backend talks D-Bus, which wants a Qt application object.
     QCoreApplication application(argc, argv);
+    lanvex::app::InstallTranslations(application);
+    if (line.mode == CommandLine::Mode::Export)
+        return lanvex::app::RunExportCommand(line.transferFile, std::cout, std::cerr);
+    if (line.mode == CommandLine::Mode::Import)
+        return lanvex::app::RunImportCommand(line.transferFile, line.replace, std::cout, std::cerr);
     lanvex::app::Platform platform = lanvex::app::MakePlatform(line.simulateFile);
     if (line.mode == CommandLine::Mode::Adapters)
         return lanvex::app::RunAdaptersCommand(platform, std::cout);

@@ -96,13 +96,14 @@ std::optional<AddressFailure> CheckSiteAddresses(const AddressInputs& in)
         const char* message;
     };
     const Row rows[] = {
-        { AddressField::IP, in.IP, true, "IP地址的格式不正确!" },
-        { AddressField::SubNetMask, in.SubNetMask, true, "IP子网掩码的格式不正确!" },
-        { AddressField::Gateway, in.Gateway, true, "IP默认网关的格式不正确!" },
-        { AddressField::DNS, in.DNS, in.dnsBox == 0, "DNS的格式不正确!" },
-        { AddressField::AuxDNS, in.AuxDNS, in.dnsBox == 0, "备用DNS的格式不正确!" },
-        { AddressField::WINS, in.WINS, in.winsBox == 0, "主WINS服务器的格式不正确!" },
-        { AddressField::AuxWINS, in.AuxWINS, in.winsBox == 0, "从WINS服务器的格式不正确!" },
+        { AddressField::IP, in.IP, true, LANVEX_TR_NOOP("EditorRules", "IP地址的格式不正确!") },
+        { AddressField::SubNetMask, in.SubNetMask, true, LANVEX_TR_NOOP("EditorRules", "IP子网掩码的格式不正确!") },
+        { AddressField::Gateway, in.Gateway, true, LANVEX_TR_NOOP("EditorRules", "IP默认网关的格式不正确!") },
+        { AddressField::DNS, in.DNS, in.dnsBox == 0, LANVEX_TR_NOOP("EditorRules", "DNS的格式不正确!") },
+        { AddressField::AuxDNS, in.AuxDNS, in.dnsBox == 0, LANVEX_TR_NOOP("EditorRules", "备用DNS的格式不正确!") },
+        { AddressField::WINS, in.WINS, in.winsBox == 0, LANVEX_TR_NOOP("EditorRules", "主WINS服务器的格式不正确!") },
+        { AddressField::AuxWINS, in.AuxWINS, in.winsBox == 0,
+          LANVEX_TR_NOOP("EditorRules", "从WINS服务器的格式不正确!") },
     };
     for (const Row& row : rows) {
         if (row.checked && !IsValidIPText(row.text))
@@ -153,14 +154,14 @@ std::string SectionNameKey(std::string_view name)
 std::optional<std::string> SiteNameFormProblem(const std::string& trimmedName)
 {
     if (trimmedName.empty())
-        return std::string("名称不能为空!");
+        return std::string(LANVEX_TR_NOOP("EditorRules", "名称不能为空!"));
     if (trimmedName.find_first_of(",[]=") != std::string::npos)
-        return std::string("名称不能包含逗号、方括号或等号!");
+        return std::string(LANVEX_TR_NOOP("EditorRules", "名称不能包含逗号、方括号或等号!"));
     bool control = false;
     for (unsigned char c : trimmedName)
         control = control || c < 0x20 || c == 0x7f;
     if (control || !RepresentableInCodePage936(trimmedName))
-        return std::string("名称中含有无法保存的字符!");
+        return std::string(LANVEX_TR_NOOP("EditorRules", "名称中含有无法保存的字符!"));
     return std::nullopt;
 }
 
@@ -170,16 +171,16 @@ std::optional<std::string> SiteNameProblem(const std::string& trimmedName, const
     if (auto problem = SiteNameFormProblem(trimmedName))
         return problem;
     if (MatchesAnyEntry(trimmedName, siteNames, selIndex))
-        return std::string("已有同名的办公位置!");
+        return std::string(LANVEX_TR_NOOP("EditorRules", "已有同名的办公位置!"));
     return std::nullopt;
 }
 
-std::string NextNewSiteName(int& newSiteCounter, const std::vector<std::string>& siteNames)
+std::string NextNewSiteName(int& newSiteCounter, const std::vector<std::string>& siteNames, const std::string& prefix)
 {
     std::string name;
     do {
         ++newSiteCounter;
-        name = "新位置" + std::to_string(newSiteCounter);
+        name = prefix + std::to_string(newSiteCounter);
     } while (MatchesAnyEntry(name, siteNames, -1));
     return name;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Translatable.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -79,8 +81,12 @@ std::string SectionNameKey(std::string_view name);
 std::optional<std::string> SiteNameProblem(const std::string& trimmedName, const std::vector<std::string>& siteNames,
                                            int selIndex);
 
-// The name of the next new site: "新位置" and the counter, raising the counter first and then
-// as long as the name matches an existing entry (ignoring letter case).
-std::string NextNewSiteName(int& newSiteCounter, const std::vector<std::string>& siteNames);
+// What the names of new sites start with, before the window's language is applied.
+inline constexpr const char* kNewSiteName = LANVEX_TR_NOOP("EditorRules", "新位置");
+
+// The name of the next new site: `prefix` ("新位置") and the counter, raising the counter first and
+// then as long as the name matches an existing entry (ignoring letter case).
+std::string NextNewSiteName(int& newSiteCounter, const std::vector<std::string>& siteNames,
+                            const std::string& prefix = kNewSiteName);
 
 } // namespace lanvex::editor

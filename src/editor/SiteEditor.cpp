@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QFocusEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -216,15 +217,15 @@ SiteEditor::SiteEditor(QWidget* parent)
         FitCaption(label);
     };
 
-    const QString nameCaption = QStringLiteral("名    称：");
+    const QString nameCaption = tr("名    称：");
     caption("lblNameCaption", nameCaption, 300);
     field(txtName, "txtName", true, nameCaption, 240);
 
     Picture1 = new QWidget(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
     Picture1->setGeometry(Twips(120, 540, 3255, 375));
-    const QString staticText = QStringLiteral("静态IP");
-    const QString dhcpText = QStringLiteral("自动获得IP(DHCP)");
+    const QString staticText = tr("静态IP");
+    const QString dhcpText = tr("自动获得IP(DHCP)");
     for (int i = 0; i < 2; ++i) {
         optIPType[i] = new QRadioButton(Picture1);
         optIPType[i]->setObjectName(QStringLiteral("optIPType%1").arg(i));
@@ -245,9 +246,9 @@ SiteEditor::SiteEditor(QWidget* parent)
     FitCaption(lblStatic);
     FitCaption(lblDHCP);
 
-    const QString ipCaption = QStringLiteral(" IP 地址：");
-    const QString maskCaption = QStringLiteral("子网掩码：");
-    const QString gatewayCaption = QStringLiteral("默认网关：");
+    const QString ipCaption = tr(" IP 地址：");
+    const QString maskCaption = tr("子网掩码：");
+    const QString gatewayCaption = tr("默认网关：");
     caption("lblIPCaption", ipCaption, 1020);
     field(txtIP, "txtIP", true, ipCaption, 960);
     caption("lblSubNetMaskCaption", maskCaption, 1380);
@@ -255,24 +256,24 @@ SiteEditor::SiteEditor(QWidget* parent)
     caption("lblGatewayCaption", gatewayCaption, 1740);
     field(txtGateway, "txtGateway", true, gatewayCaption, 1680);
 
-    box(chkDNS, lblDNS, "chkDNS", "lblDNS", QStringLiteral("不更改DNS设置"), 2130, 2160, 1215);
-    const QString dnsCaption = QStringLiteral("默认 DNS：");
-    const QString auxDnsCaption = QStringLiteral("备用 DNS：");
+    box(chkDNS, lblDNS, "chkDNS", "lblDNS", tr("不更改DNS设置"), 2130, 2160, 1215);
+    const QString dnsCaption = tr("默认 DNS：");
+    const QString auxDnsCaption = tr("备用 DNS：");
     caption("lblDNSCaption", dnsCaption, 2580);
     field(txtDNS, "txtDNS", true, dnsCaption, 2520);
     caption("lblAuxDNSCaption", auxDnsCaption, 2940);
     field(txtAuxDNS, "txtAuxDNS", true, auxDnsCaption, 2880);
 
-    box(chkWINS, lblWINS, "chkWINS", "lblWINS", QStringLiteral("不更改WINS服务器设置"), 3360, 3390, 1815);
-    const QString winsCaption = QStringLiteral("主 WINS ：");
-    const QString auxWinsCaption = QStringLiteral("从 WINS ：");
+    box(chkWINS, lblWINS, "chkWINS", "lblWINS", tr("不更改WINS服务器设置"), 3360, 3390, 1815);
+    const QString winsCaption = tr("主 WINS ：");
+    const QString auxWinsCaption = tr("从 WINS ：");
     caption("lblWINSCaption", winsCaption, 3810);
     field(txtWINS, "txtWINS", false, winsCaption, 3750);
     caption("lblAuxWINSCaption", auxWinsCaption, 4170);
     field(txtAuxWINS, "txtAuxWINS", false, auxWinsCaption, 4110);
 
-    box(chkPrinter, lblPrinter, "chkPrinter", "lblPrinter", QStringLiteral("不更改打印机设置"), 4560, 4590, 1455);
-    const QString printerCaption = QStringLiteral("打 印 机：");
+    box(chkPrinter, lblPrinter, "chkPrinter", "lblPrinter", tr("不更改打印机设置"), 4560, 4590, 1455);
+    const QString printerCaption = tr("打 印 机：");
     caption("lblPrinterCaption", printerCaption, 5010);
     cboPrinter = new QComboBox(this);
     cboPrinter->setObjectName(QStringLiteral("cboPrinter"));
@@ -305,7 +306,7 @@ SiteEditor::SiteEditor(QWidget* parent)
 
 void SiteEditor::setCaption(const QString& siteName)
 {
-    setTitle(EscapeMnemonic(QStringLiteral("当前办公位置：") + siteName));
+    setTitle(EscapeMnemonic(tr("当前办公位置：") + siteName));
 }
 
 void SiteEditor::LoadProfile(const store::SiteProfile& p)
@@ -402,7 +403,7 @@ bool SiteEditor::CheckSiteAddresses(const std::function<void(const QString& mess
         return true;
     SiteField* const fields[] = { txtIP, txtSubNetMask, txtGateway, txtDNS, txtAuxDNS, txtWINS, txtAuxWINS };
     if (report)
-        report(QString::fromUtf8(failure->message));
+        report(QCoreApplication::translate("EditorRules", failure->message));
     fields[static_cast<int>(failure->field)]->setFocus(Qt::OtherFocusReason);
     return false;
 }

@@ -29,7 +29,7 @@ SiteListView::SiteListView(QWidget* parent)
     m_siteIcon = std::make_unique<QSvgRenderer>(QString::fromLatin1(resources::kSiteIcon));
 
     setObjectName(QStringLiteral("picList"));
-    setAccessibleName(QStringLiteral("IP设置列表"));
+    setAccessibleName(tr("IP设置列表"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     // Tracking stands in for pointer capture: every move over the list arrives, and leaving it
     // arrives as a leave event.

@@ -1,5 +1,6 @@
 #include "net/IPInfo.h"
 
+#include "Translatable.h"
 #include "printer/PrinterSource.h"
 
 #include <exception>
@@ -137,14 +138,14 @@ void SetDHCPMode(ApplyState& state, std::int32_t adapterNumber)
             continue;
         if (booleanOf(AdapterItem->Property("DHCPEnabled")) != true) {
             if (AdapterItem->ExecMethod("EnableDHCP", {}) != 0) {
-                state.ShowStatus("设置DHCP工作方式时发生错误!");
+                state.ShowStatus(LANVEX_TR_NOOP("net", "设置DHCP工作方式时发生错误!"));
                 state.ApplyResult = kDhcpFailed;
             } else {
-                state.ShowStatus("设置DHCP工作方式成功!");
+                state.ShowStatus(LANVEX_TR_NOOP("net", "设置DHCP工作方式成功!"));
             }
         } else {
             state.ApplyResult = kAlreadyDhcp;
-            state.ShowStatus("当前已经工作在DHCP方式!");
+            state.ShowStatus(LANVEX_TR_NOOP("net", "当前已经工作在DHCP方式!"));
         }
         return;
     }
@@ -157,17 +158,17 @@ void SetStaticMode(ApplyState& state, std::int32_t adapterNumber, const store::S
     for (const ObjectRef& AdapterItem : state.AdapterSet) {
         if (!AdapterItem || !hasIndex(*AdapterItem, adapterNumber))
             continue;
-        state.ShowStatus("正在设置IP地址及子网掩码，请稍候...");
+        state.ShowStatus(LANVEX_TR_NOOP("net", "正在设置IP地址及子网掩码，请稍候..."));
         const std::uint32_t staticResult = callSkippingFailure(
             AdapterItem, "EnableStatic",
             { std::vector<std::string> { site.IP }, std::vector<std::string> { site.SubNetMask } });
         if (staticResult != 0) {
-            state.ShowStatus("设置IP地址及子网掩码失败!");
+            state.ShowStatus(LANVEX_TR_NOOP("net", "设置IP地址及子网掩码失败!"));
             state.ApplyResult = kStaticFailed;
             return;
         }
-        state.ShowStatus("设置IP地址及子网掩码成功!");
-        state.ShowStatus("正在设置IP网关，请稍候...");
+        state.ShowStatus(LANVEX_TR_NOOP("net", "设置IP地址及子网掩码成功!"));
+        state.ShowStatus(LANVEX_TR_NOOP("net", "正在设置IP网关，请稍候..."));
 
         ObjectRef AdapterByPath;
         if (const auto index = elementOf(readProperty(*AdapterItem, "Index"), 0)) {
@@ -183,13 +184,13 @@ void SetStaticMode(ApplyState& state, std::int32_t adapterNumber, const store::S
 
         std::uint32_t dnsResult = 0;
         if (site.ChangeDNS) {
-            state.ShowStatus("正在设置DNS，请稍候...");
+            state.ShowStatus(LANVEX_TR_NOOP("net", "正在设置DNS，请稍候..."));
             dnsResult = callSkippingFailure(AdapterByPath, "SetDNSServerSearchOrder",
                                             { std::vector<std::string> { site.DNS, site.AuxDNS } });
         }
         std::uint32_t winsResult = 0;
         if (site.ChangeWINS) {
-            state.ShowStatus("正在设置WINS服务器，请稍候...");
+            state.ShowStatus(LANVEX_TR_NOOP("net", "正在设置WINS服务器，请稍候..."));
             winsResult = callSkippingFailure(AdapterItem, "SetWINSServer", { site.WINS, site.AuxWINS });
         }
         if (gatewayResult != 0)
@@ -284,14 +285,14 @@ std::int32_t ApplyIPSettings(ServiceConnector& connector, std::int32_t adapterNu
 
     ApplyState state { *WmiService, AdapterSet, showStatus };
     if (site.DHCPEnabled) {
-        state.ShowStatus("正在准备设置DHCP工作方式，请稍候...");
+        state.ShowStatus(LANVEX_TR_NOOP("net", "正在准备设置DHCP工作方式，请稍候..."));
         try {
             SetDHCPMode(state, adapterNumber);
         } catch (const std::exception&) {
             return kDhcpSwitchRaised;
         }
     } else {
-        state.ShowStatus("正在准备设置静态IP，请稍候...");
+        state.ShowStatus(LANVEX_TR_NOOP("net", "正在准备设置静态IP，请稍候..."));
         SetStaticMode(state, adapterNumber, site);
     }
     return state.ApplyResult;
@@ -301,22 +302,22 @@ std::string ApplySummary(std::int32_t applyResult, const store::SiteProfile& sit
 {
     switch (applyResult) {
     case kStaticFailed:
-        return "更新IP及子网掩码失败。";
+        return LANVEX_TR_NOOP("net", "更新IP及子网掩码失败。");
     case kDhcpFailed:
-        return "设定为DHCP工作方式失败。";
+        return LANVEX_TR_NOOP("net", "设定为DHCP工作方式失败。");
     case kAlreadyDhcp:
-        return "已经是DHCP工作方式。";
+        return LANVEX_TR_NOOP("net", "已经是DHCP工作方式。");
     case kServiceUnavailable:
-        return "无法连接系统的网络管理服务，设置未生效。";
+        return LANVEX_TR_NOOP("net", "无法连接系统的网络管理服务，设置未生效。");
     case kAdapterNotFound:
-        return "未找到所选网卡，设置未生效。";
+        return LANVEX_TR_NOOP("net", "未找到所选网卡，设置未生效。");
     case kDhcpSwitchRaised:
-        return "设定为DHCP工作方式失败。";
+        return LANVEX_TR_NOOP("net", "设定为DHCP工作方式失败。");
     default:
         break;
     }
     if (applyResult == kApplyOk && site.DHCPEnabled)
-        return "设定为DHCP工作方式成功。";
+        return LANVEX_TR_NOOP("net", "设定为DHCP工作方式成功。");
     if (applyResult < 0 || applyResult > 7)
         return {};
 
@@ -327,11 +328,11 @@ std::string ApplySummary(std::int32_t applyResult, const store::SiteProfile& sit
         const char* failed;
     };
     static constexpr Step kSteps[] = {
-        { kGatewayFailed, "更新网关成功。", "更新网关失败。" },
-        { kDnsFailed, "更新DNS成功。", "更新DNS失败。" },
-        { kWinsFailed, "更新WINS服务器成功。", "更新WINS服务器失败。" },
+        { kGatewayFailed, LANVEX_TR_NOOP("net", "更新网关成功。"), LANVEX_TR_NOOP("net", "更新网关失败。") },
+        { kDnsFailed, LANVEX_TR_NOOP("net", "更新DNS成功。"), LANVEX_TR_NOOP("net", "更新DNS失败。") },
+        { kWinsFailed, LANVEX_TR_NOOP("net", "更新WINS服务器成功。"), LANVEX_TR_NOOP("net", "更新WINS服务器失败。") },
     };
-    std::string summary = "更新IP及子网掩码成功。";
+    std::string summary = LANVEX_TR_NOOP("net", "更新IP及子网掩码成功。");
     for (const Step& step : kSteps)
         if ((applyResult & step.bit) == 0)
             summary.append("\r\n").append(step.succeeded);

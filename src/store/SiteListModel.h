@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Translatable.h"
 #include "store/SiteProfile.h"
 
 #include <cstddef>
@@ -29,6 +30,6 @@ struct SiteListModel
 inline constexpr std::size_t kMaxSites = 100000;
 
 // Name of the current-settings entry.
-inline constexpr const char* kCurrentSettingsName = "本机当前设置";
+inline constexpr const char* kCurrentSettingsName = LANVEX_TR_NOOP("store", "本机当前设置");
 
 } // namespace lanvex::store

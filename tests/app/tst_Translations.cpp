@@ -1,0 +1,205 @@
+// The window and the command line in English, and the Chinese source texts everywhere else.
+#include "AppTestSupport.h"
+#include "app/ImageButton.h"
+#include "app/MainWindow.h"
+#include "app/SiteListMenu.h"
+#include "app/SiteTray.h"
+#include "app/Translate.h"
+#include "app/Translations.h"
+#include "editor/SiteEditor.h"
+#include "listview/SiteListView.h"
+#include "net/sim/SimulatedService.h"
+
+#include <QAbstractButton>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTranslator>
+#include <QXmlStreamReader>
+
+using namespace lanvex;
+
+namespace {
+
+const QRegularExpression kChinese(QStringLiteral("[\\x{3000}-\\x{30ff}\\x{4e00}-\\x{9fff}\\x{ff00}-\\x{ffef}]"));
+
+// Every text the window shows or reads out: captions, tooltips, accessible names, titles and the
+// list's menu, the tray's menu and tooltip.
+QStringList WindowTexts(app::MainWindow& window, app::SiteTray& tray)
+{
+    QStringList texts { window.windowTitle(), tray.ToolTip() };
+    QList<QWidget*> widgets = window.findChildren<QWidget*>();
+    for (QWidget* widget : widgets) {
+        texts << widget->toolTip() << widget->accessibleName();
+        if (auto* label = qobject_cast<QLabel*>(widget))
+            texts << label->text();
+        if (auto* button = qobject_cast<QAbstractButton*>(widget))
+            texts << button->text();
+        if (auto* box = qobject_cast<QGroupBox*>(widget))
+            texts << box->title();
+        if (auto* menu = qobject_cast<QMenu*>(widget)) {
+            for (const QAction* action : menu->actions())
+                texts << action->text();
+        }
+    }
+    texts.removeAll(QString());
+    return texts;
+}
+
+struct Run
+{
+    QStringList texts;
+    QStringList messages;
+    QString entryZero;
+};
+
+// Opens the window over a simulated network, shows every page and menu, saves a bad address and
+// applies a site, and keeps what the user would have read.
+Run RunWindow()
+{
+    app::test::TestFolder folder;
+    folder.WriteSites({ app::test::StaticSite("Office", "10.1.2.3") });
+    const std::string network
+        = folder.WriteNetwork(app::test::Network({ app::test::StaticAdapter("Wired", "192.168.9.10") }));
+    net::sim::SimulatedConnector connector(network);
+    net::sim::SimulatedPrinters printers(network);
+    app::test::RecordingMessages messages;
+    app::MainWindow window(connector, printers, messages);
+    app::SiteTray tray(window);
+    tray.RebuildMenu();
+    Run run;
+    run.entryZero = QString::fromStdString(window.Model().SiteNames[0]);
+    run.texts = WindowTexts(window, tray);
+    window.lblTab_Click(1);
+    run.texts << WindowTexts(window, tray);
+    window.lblTab_Click(0);
+
+    // A refused address, then an apply: their message boxes.
+    auto* list = window.findChild<listview::SiteListView*>("picList");
+    list->setSelIndex(1);
+    window.SelectSite(1);
+    window.findChild<editor::SiteEditor*>("FrameSite")->txtIP->setText(QStringLiteral("10.1.2"));
+    Q_EMIT window.findChild<app::ImageButton*>("imgIP1")->clicked();
+    window.imgApply_Click();
+    for (const auto& message : messages.shown)
+        run.messages << message.title << message.text;
+    return run;
+}
+
+// What the built program prints for `args` with `language` as its LANG.
+QString ProgramOutput(const QString& language, const QStringList& args)
+{
+    QProcess process;
+    QProcessEnvironment env;
+    env.insert(QStringLiteral("LANG"), language);
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(LANVEX_EXE), args);
+    process.waitForFinished(60000);
+    return QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
+}
+
+} // namespace
+
+class TestTranslations : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void theLanguageComesFromTheEnvironment_data()
+    {
+        QTest::addColumn<QStringList>("variables"); // NAME=value
+        QTest::addColumn<QString>("language");
+        QTest::newRow("nothing set") << QStringList {} << QString();
+        QTest::newRow("C.UTF-8") << QStringList { "LANG=C.UTF-8" } << QString();
+        QTest::newRow("C ignores LANGUAGE") << QStringList { "LANG=C", "LANGUAGE=en" } << QString();
+        QTest::newRow("English") << QStringList { "LANG=en_US.UTF-8" } << "en";
+        QTest::newRow("Chinese") << QStringList { "LANG=zh_CN.UTF-8" } << QString();
+        QTest::newRow("LANGUAGE first") << QStringList { "LANG=zh_CN.UTF-8", "LANGUAGE=en_GB" } << "en";
+        QTest::newRow("LC_MESSAGES over LANG") << QStringList { "LANG=en_US.UTF-8", "LC_MESSAGES=zh_TW" } << QString();
+        QTest::newRow("LC_ALL over all") << QStringList { "LC_ALL=en_US.UTF-8", "LC_MESSAGES=zh_CN" } << "en";
+        QTest::newRow("untranslated language") << QStringList { "LANG=de_DE.UTF-8" } << QString();
+        QTest::newRow("next in LANGUAGE") << QStringList { "LANG=de_DE.UTF-8", "LANGUAGE=fr:en" } << "en";
+        QTest::newRow("Chinese before English") << QStringList { "LANG=en_US.UTF-8", "LANGUAGE=zh_CN:en" } << QString();
+    }
+    void theLanguageComesFromTheEnvironment()
+    {
+        QFETCH(QStringList, variables);
+        QFETCH(QString, language);
+        QMap<QString, QString> env;
+        for (const QString& variable : variables)
+            env.insert(variable.section(QLatin1Char('='), 0, 0), variable.section(QLatin1Char('='), 1));
+        QCOMPARE(app::TranslationLanguage([&env](const char* name) { return env.value(QString::fromLatin1(name)); }),
+                 language);
+    }
+
+    void everySourceTextIsTranslated()
+    {
+        // The build's lupdate run holds every text of the sources; a new one is unfinished there.
+        QFile file(QStringLiteral(LANVEX_TS_BUILT));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QXmlStreamReader ts(&file);
+        int messages = 0;
+        QString source;
+        while (!ts.atEnd()) {
+            if (ts.readNext() != QXmlStreamReader::StartElement)
+                continue;
+            if (ts.name() == QLatin1String("source")) {
+                source = ts.readElementText();
+            } else if (ts.name() == QLatin1String("translation")) {
+                const QString type = ts.attributes().value(QLatin1String("type")).toString();
+                const QString translation = ts.readElementText();
+                if (type == QLatin1String("vanished") || type == QLatin1String("obsolete"))
+                    continue;
+                ++messages;
+                QVERIFY2(type.isEmpty() && !translation.isEmpty(), qPrintable(source));
+                QVERIFY2(!translation.contains(kChinese), qPrintable(source));
+            }
+        }
+        QVERIFY2(!ts.hasError(), qPrintable(ts.errorString()));
+        QVERIFY(messages > 100);
+    }
+
+    void theWindowSpeaksEnglishOrTheExactSourceTexts()
+    {
+        // The C locale: no translation, the source texts.
+        qputenv("LANG", "C.UTF-8");
+        qunsetenv("LANGUAGE");
+        QVERIFY(!app::InstallTranslations(*qApp));
+        const Run chinese = RunWindow();
+        QCOMPARE(chinese.entryZero, QStringLiteral("本机当前设置"));
+        for (const char* text : { "IP设置", "使用说明", "需要更改设置的网卡：", "不更改WINS服务器设置", "导入...",
+                                  "按<Esc>键退出系统。         按<F4>键应用当前设置。", "打开主窗口", "退出" })
+            QVERIFY2(chinese.texts.contains(QString::fromUtf8(text)), text);
+        QCOMPARE(chinese.messages,
+                 (QStringList { "温馨提示", "IP地址的格式不正确!", "温馨提示",
+                                "更新IP及子网掩码成功。\r\n更新网关成功。\r\n更新DNS成功。\r\n更新WINS服务器成功。" }));
+
+        qputenv("LANG", "en_US.UTF-8");
+        QVERIFY(app::InstallTranslations(*qApp));
+        const Run english = RunWindow();
+        QCOMPARE(english.entryZero, QStringLiteral("This computer's settings"));
+        QCOMPARE(english.texts.size(), chinese.texts.size());
+        for (const QString& text : english.texts + english.messages)
+            QVERIFY2(!text.contains(kChinese), qPrintable(text));
+        QCOMPARE(english.messages[1], QStringLiteral("The IP address is not valid!"));
+        QVERIFY(english.messages[3].startsWith(QStringLiteral("IP address and subnet mask updated.\r\n")));
+
+        for (QTranslator* translator : qApp->findChildren<QTranslator*>())
+            QCoreApplication::removeTranslator(translator);
+        app::SetTranslator(nullptr);
+    }
+
+    void theCommandLineSpeaksTheUsersLanguage()
+    {
+        const QStringList import { QStringLiteral("--import"), QStringLiteral("/nonexistent/sites.json") };
+        QVERIFY(
+            ProgramOutput(QStringLiteral("en_US.UTF-8"), import).endsWith("The settings file has not been changed.\n"));
+        QVERIFY(ProgramOutput(QStringLiteral("C"), import).endsWith(QStringLiteral("配置文件没有改变。\n")));
+    }
+};
+
+QTEST_MAIN(TestTranslations)
+#include "tst_Translations.moc"

@@ -1,0 +1,509 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="zh_CN">
+<context>
+    <name>EditorRules</name>
+    <message>
+        <source>新位置</source>
+        <translation>New site </translation>
+    </message>
+    <message>
+        <source>IP地址的格式不正确!</source>
+        <translation>The IP address is not valid!</translation>
+    </message>
+    <message>
+        <source>IP子网掩码的格式不正确!</source>
+        <translation>The subnet mask is not valid!</translation>
+    </message>
+    <message>
+        <source>IP默认网关的格式不正确!</source>
+        <translation>The default gateway is not valid!</translation>
+    </message>
+    <message>
+        <source>DNS的格式不正确!</source>
+        <translation>The preferred DNS server is not valid!</translation>
+    </message>
+    <message>
+        <source>备用DNS的格式不正确!</source>
+        <translation>The alternate DNS server is not valid!</translation>
+    </message>
+    <message>
+        <source>主WINS服务器的格式不正确!</source>
+        <translation>The primary WINS server is not valid!</translation>
+    </message>
+    <message>
+        <source>从WINS服务器的格式不正确!</source>
+        <translation>The secondary WINS server is not valid!</translation>
+    </message>
+    <message>
+        <source>名称不能为空!</source>
+        <translation>The name must not be empty!</translation>
+    </message>
+    <message>
+        <source>名称不能包含逗号、方括号或等号!</source>
+        <translation>The name must not contain commas, square brackets or equals signs!</translation>
+    </message>
+    <message>
+        <source>名称中含有无法保存的字符!</source>
+        <translation>The name contains characters that cannot be saved!</translation>
+    </message>
+    <message>
+        <source>已有同名的办公位置!</source>
+        <translation>A site with this name already exists!</translation>
+    </message>
+</context>
+<context>
+    <name>MessageSink</name>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>SiteCommands</name>
+    <message>
+        <source>温馨提示</source>
+        <translation>Note</translation>
+    </message>
+    <message>
+        <source>没有写入权限，或者文件是只读的。</source>
+        <translation>You may not write the file, or it is read-only.</translation>
+    </message>
+    <message>
+        <source>磁盘空间不足。</source>
+        <translation>The disk is full.</translation>
+    </message>
+    <message>
+        <source>配置文件所在的文件夹不存在。</source>
+        <translation>The settings file's folder does not exist.</translation>
+    </message>
+    <message>
+        <source>配置文件的位置上是一个文件夹。</source>
+        <translation>A folder stands where the settings file should be.</translation>
+    </message>
+    <message>
+        <source>内容中含有配置文件无法保存的字符。</source>
+        <translation>The text contains characters the settings file cannot store.</translation>
+    </message>
+    <message>
+        <source>配置文件正在被其他程序不断修改，请稍后再试。</source>
+        <translation>Another program keeps changing the settings file; please try again later.</translation>
+    </message>
+    <message>
+        <source>：无法写入配置文件 </source>
+        <translation>: cannot write the settings file </translation>
+    </message>
+    <message>
+        <source>新建失败</source>
+        <translation>Creating the site failed</translation>
+    </message>
+    <message>
+        <source>保存失败</source>
+        <translation>Saving failed</translation>
+    </message>
+    <message>
+        <source>系统提示</source>
+        <translation>System message</translation>
+    </message>
+    <message>
+        <source>保存成功!</source>
+        <translation>Saved!</translation>
+    </message>
+    <message>
+        <source>删除失败</source>
+        <translation>Deleting failed</translation>
+    </message>
+</context>
+<context>
+    <name>SiteTransfer</name>
+    <message>
+        <source>文件不是办公位置列表。</source>
+        <translation>the file is not a list of sites.</translation>
+    </message>
+    <message>
+        <source>文件中有一项不是办公位置记录。</source>
+        <translation>an entry of the file is not a site record.</translation>
+    </message>
+    <message>
+        <source>文件中没有办公位置列表。</source>
+        <translation>the file holds no site list.</translation>
+    </message>
+    <message>
+        <source>文件中已有同名的办公位置</source>
+        <translation>the file already has a site of this name</translation>
+    </message>
+    <message>
+        <source>已有同名的办公位置</source>
+        <translation>a site of this name is already saved</translation>
+    </message>
+    <message>
+        <source>含有配置文件无法保存的字符</source>
+        <translation>holds characters the settings file cannot store</translation>
+    </message>
+    <message>
+        <source>无法读取配置文件：%1</source>
+        <translation>Cannot read the settings file: %1</translation>
+    </message>
+    <message>
+        <source>办公位置“%1”含有代码页936无法保存的字符。</source>
+        <translation>The site “%1” holds characters that code page 936 cannot store.</translation>
+    </message>
+    <message>
+        <source>无法写入文件：%1</source>
+        <translation>Cannot write the file: %1</translation>
+    </message>
+    <message>
+        <source>无法读取文件：%1</source>
+        <translation>Cannot read the file: %1</translation>
+    </message>
+    <message>
+        <source>无法导入文件：%1</source>
+        <translation>Cannot import the file: %1</translation>
+    </message>
+    <message>
+        <source>无法写入配置文件：%1</source>
+        <translation>Cannot write the settings file: %1</translation>
+    </message>
+    <message>
+        <source>配置文件没有改变。</source>
+        <translation>The settings file has not been changed.</translation>
+    </message>
+    <message>
+        <source>已添加：%1</source>
+        <translation>Added: %1</translation>
+    </message>
+    <message>
+        <source>已替换：%1</source>
+        <translation>Replaced: %1</translation>
+    </message>
+    <message>
+        <source>已跳过：%1（%2）</source>
+        <translation>Skipped: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>……另有 %1 项</source>
+        <translation>... and %1 more</translation>
+    </message>
+    <message>
+        <source>共添加 %1 个，替换 %2 个，跳过 %3 个。</source>
+        <translation>%1 added, %2 replaced, %3 skipped.</translation>
+    </message>
+    <message>
+        <source>导出失败：%1</source>
+        <translation>Export failed: %1</translation>
+    </message>
+    <message>
+        <source>已导出 %1 个办公位置到 %2。</source>
+        <translation>Exported %1 sites to %2.</translation>
+    </message>
+</context>
+<context>
+    <name>lanvex::app::MainWindow</name>
+    <message>
+        <source>IP设置</source>
+        <translation>IP settings</translation>
+    </message>
+    <message>
+        <source>使用说明</source>
+        <translation>Help</translation>
+    </message>
+    <message>
+        <source>状态</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>退出</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>IP设置列表：</source>
+        <translation>Sites:</translation>
+    </message>
+    <message>
+        <source>IP设置列表</source>
+        <translation>Sites</translation>
+    </message>
+    <message>
+        <source>IP设置列表滚动条</source>
+        <translation>Sites scroll bar</translation>
+    </message>
+    <message>
+        <source>需要更改设置的网卡：</source>
+        <translation>Network adapter to configure:</translation>
+    </message>
+    <message>
+        <source>应用当前设置</source>
+        <translation>Apply the selected site</translation>
+    </message>
+    <message>
+        <source>新建IP设置</source>
+        <translation>New site</translation>
+    </message>
+    <message>
+        <source>保存当前IP设置</source>
+        <translation>Save the site</translation>
+    </message>
+    <message>
+        <source>删除当前IP设置</source>
+        <translation>Delete the site</translation>
+    </message>
+    <message>
+        <source>按&lt;Esc&gt;键退出系统。         按&lt;F4&gt;键应用当前设置。</source>
+        <translation>Press &lt;Esc&gt; to exit.         Press &lt;F4&gt; to apply the selected site.</translation>
+    </message>
+    <message>
+        <source>所有配置均保存在配置文件中，程序启动时会自动读取。</source>
+        <translation>All sites are kept in the settings file and read when the program starts.</translation>
+    </message>
+    <message>
+        <source>IP设置即时生效，无需重新启动电脑。</source>
+        <translation>Settings take effect at once; no restart is needed.</translation>
+    </message>
+    <message>
+        <source>鼠标移动到图标上，可以显示出该图标代表的意义，以及部分参数。</source>
+        <translation>Rest the mouse on an icon to see what it does and some of its settings.</translation>
+    </message>
+    <message>
+        <source>正在应用当前设置，请稍候...</source>
+        <translation>Applying the site, please wait...</translation>
+    </message>
+    <message>
+        <source>应用设置完毕。</source>
+        <translation>Applying finished.</translation>
+    </message>
+    <message>
+        <source>温馨提示</source>
+        <translation>Note</translation>
+    </message>
+</context>
+<context>
+    <name>lanvex::app::SiteListMenu</name>
+    <message>
+        <source>导入...</source>
+        <translation>Import...</translation>
+    </message>
+    <message>
+        <source>导出...</source>
+        <translation>Export...</translation>
+    </message>
+    <message>
+        <source>办公位置 (*.ini *.json);;所有文件 (*)</source>
+        <translation>Sites (*.ini *.json);;All files (*)</translation>
+    </message>
+    <message>
+        <source>导出</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <source>导入</source>
+        <translation>Import</translation>
+    </message>
+    <message>
+        <source>温馨提示</source>
+        <translation>Note</translation>
+    </message>
+</context>
+<context>
+    <name>lanvex::app::SiteTray</name>
+    <message>
+        <source>……另有 %1 个办公位置，请在主窗口中选择</source>
+        <translation>... %1 more sites: choose them in the main window</translation>
+    </message>
+    <message>
+        <source>打开主窗口</source>
+        <translation>Open main window</translation>
+    </message>
+    <message>
+        <source>退出</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>没有可用的网卡</source>
+        <translation>No network adapter</translation>
+    </message>
+    <message>
+        <source>已应用：%1</source>
+        <translation>Applied: %1</translation>
+    </message>
+    <message>
+        <source>温馨提示</source>
+        <translation>Note</translation>
+    </message>
+</context>
+<context>
+    <name>lanvex::editor::SiteEditor</name>
+    <message>
+        <source>名    称：</source>
+        <translation>Name:</translation>
+    </message>
+    <message>
+        <source>静态IP</source>
+        <translation>Static IP</translation>
+    </message>
+    <message>
+        <source>自动获得IP(DHCP)</source>
+        <translation>Obtain IP (DHCP)</translation>
+    </message>
+    <message>
+        <source> IP 地址：</source>
+        <translation>IP address:</translation>
+    </message>
+    <message>
+        <source>子网掩码：</source>
+        <translation>Mask:</translation>
+    </message>
+    <message>
+        <source>默认网关：</source>
+        <translation>Gateway:</translation>
+    </message>
+    <message>
+        <source>不更改DNS设置</source>
+        <translation>Keep DNS</translation>
+    </message>
+    <message>
+        <source>默认 DNS：</source>
+        <translation>DNS:</translation>
+    </message>
+    <message>
+        <source>备用 DNS：</source>
+        <translation>Alt. DNS:</translation>
+    </message>
+    <message>
+        <source>不更改WINS服务器设置</source>
+        <translation>Keep WINS servers</translation>
+    </message>
+    <message>
+        <source>主 WINS ：</source>
+        <translation>WINS:</translation>
+    </message>
+    <message>
+        <source>从 WINS ：</source>
+        <translation>Alt. WINS:</translation>
+    </message>
+    <message>
+        <source>不更改打印机设置</source>
+        <translation>Keep printer</translation>
+    </message>
+    <message>
+        <source>打 印 机：</source>
+        <translation>Printer:</translation>
+    </message>
+    <message>
+        <source>当前办公位置：</source>
+        <translation>Current site: </translation>
+    </message>
+</context>
+<context>
+    <name>lanvex::listview::SiteListView</name>
+    <message>
+        <source>IP设置列表</source>
+        <translation>Sites</translation>
+    </message>
+</context>
+<context>
+    <name>net</name>
+    <message>
+        <source>设置DHCP工作方式时发生错误!</source>
+        <translation>Switching to DHCP failed!</translation>
+    </message>
+    <message>
+        <source>设置DHCP工作方式成功!</source>
+        <translation>Switched to DHCP!</translation>
+    </message>
+    <message>
+        <source>当前已经工作在DHCP方式!</source>
+        <translation>The adapter already uses DHCP!</translation>
+    </message>
+    <message>
+        <source>正在设置IP地址及子网掩码，请稍候...</source>
+        <translation>Setting the IP address and subnet mask, please wait...</translation>
+    </message>
+    <message>
+        <source>设置IP地址及子网掩码失败!</source>
+        <translation>Setting the IP address and subnet mask failed!</translation>
+    </message>
+    <message>
+        <source>设置IP地址及子网掩码成功!</source>
+        <translation>IP address and subnet mask set!</translation>
+    </message>
+    <message>
+        <source>正在设置IP网关，请稍候...</source>
+        <translation>Setting the gateway, please wait...</translation>
+    </message>
+    <message>
+        <source>正在设置DNS，请稍候...</source>
+        <translation>Setting DNS, please wait...</translation>
+    </message>
+    <message>
+        <source>正在设置WINS服务器，请稍候...</source>
+        <translation>Setting the WINS servers, please wait...</translation>
+    </message>
+    <message>
+        <source>正在准备设置DHCP工作方式，请稍候...</source>
+        <translation>Preparing to switch to DHCP, please wait...</translation>
+    </message>
+    <message>
+        <source>正在准备设置静态IP，请稍候...</source>
+        <translation>Preparing the static IP settings, please wait...</translation>
+    </message>
+    <message>
+        <source>更新IP及子网掩码失败。</source>
+        <translation>Updating the IP address and subnet mask failed.</translation>
+    </message>
+    <message>
+        <source>设定为DHCP工作方式失败。</source>
+        <translation>Switching to DHCP failed.</translation>
+    </message>
+    <message>
+        <source>已经是DHCP工作方式。</source>
+        <translation>The adapter already uses DHCP.</translation>
+    </message>
+    <message>
+        <source>无法连接系统的网络管理服务，设置未生效。</source>
+        <translation>Cannot reach the system's network service; nothing was changed.</translation>
+    </message>
+    <message>
+        <source>未找到所选网卡，设置未生效。</source>
+        <translation>The chosen adapter was not found; nothing was changed.</translation>
+    </message>
+    <message>
+        <source>设定为DHCP工作方式成功。</source>
+        <translation>Switched to DHCP.</translation>
+    </message>
+    <message>
+        <source>更新网关成功。</source>
+        <translation>Gateway updated.</translation>
+    </message>
+    <message>
+        <source>更新网关失败。</source>
+        <translation>Updating the gateway failed.</translation>
+    </message>
+    <message>
+        <source>更新DNS成功。</source>
+        <translation>DNS updated.</translation>
+    </message>
+    <message>
+        <source>更新DNS失败。</source>
+        <translation>Updating DNS failed.</translation>
+    </message>
+    <message>
+        <source>更新WINS服务器成功。</source>
+        <translation>WINS servers updated.</translation>
+    </message>
+    <message>
+        <source>更新WINS服务器失败。</source>
+        <translation>Updating the WINS servers failed.</translation>
+    </message>
+    <message>
+        <source>更新IP及子网掩码成功。</source>
+        <translation>IP address and subnet mask updated.</translation>
+    </message>
+</context>
+<context>
+    <name>store</name>
+    <message>
+        <source>本机当前设置</source>
+        <translation>This computer's settings</translation>
+    </message>
+</context>
+</TS>
