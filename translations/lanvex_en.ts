@@ -75,7 +75,7 @@
     </message>
     <message>
         <source>配置文件所在的文件夹不存在。</source>
-        <translation>The settings file's folder does not exist.</translation>
+        <translation>The settings file&apos;s folder does not exist.</translation>
     </message>
     <message>
         <source>配置文件的位置上是一个文件夹。</source>
@@ -195,6 +195,10 @@
     <message>
         <source>已导出 %1 个办公位置到 %2。</source>
         <translation>Exported %1 sites to %2.</translation>
+    </message>
+    <message>
+        <source>不能导出到配置文件本身：%1</source>
+        <translation>Cannot export onto the settings file itself: %1</translation>
     </message>
 </context>
 <context>
@@ -460,7 +464,7 @@
     </message>
     <message>
         <source>无法连接系统的网络管理服务，设置未生效。</source>
-        <translation>Cannot reach the system's network service; nothing was changed.</translation>
+        <translation>Cannot reach the system&apos;s network service; nothing was changed.</translation>
     </message>
     <message>
         <source>未找到所选网卡，设置未生效。</source>
@@ -503,7 +507,7 @@
     <name>store</name>
     <message>
         <source>本机当前设置</source>
-        <translation>This computer's settings</translation>
+        <translation>This computer&apos;s settings</translation>
     </message>
 </context>
 </TS>

@@ -10,6 +10,7 @@
 #include "store/SiteTransfer.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <ostream>
@@ -135,6 +136,9 @@ bool MergeSites(store::IniDocument& settings, const std::vector<store::SiteProfi
                 TransferReport& report)
 {
     const store::SiteListModel current = store::LoadSiteModel(settings, std::nullopt);
+    // A new file gets its site list first, as a save writes it, so the sections follow it.
+    if (!settings.Value("Common", "Sites") && !settings.WriteString("Common", "Sites", store::SiteListText(current)))
+        return false;
     std::vector<std::string> names = current.SiteNames;
     std::unordered_map<std::string, std::size_t> saved;
     saved.reserve(names.size() + incoming.size());
@@ -193,6 +197,10 @@ bool MergeSites(store::IniDocument& settings, const std::vector<store::SiteProfi
 
 TransferReport ExportSites(const std::string& settingsPath, const std::string& exportPath)
 {
+    // The settings file changes only under its lock, through the store.
+    std::error_code ec;
+    if (std::filesystem::equivalent(settingsPath, exportPath, ec))
+        return Failure(LANVEX_TR_NOOP("SiteTransfer", "不能导出到配置文件本身：%1"), exportPath);
     const store::FileBytes read = store::ReadFileBytes(settingsPath);
     if (!read.ok && !read.missing)
         return Failure(LANVEX_TR_NOOP("SiteTransfer", "无法读取配置文件：%1"), read.error);

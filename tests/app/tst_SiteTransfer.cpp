@@ -77,10 +77,13 @@ private Q_SLOTS:
         QVERIFY(!app::ExportSites(path("lanvex.ini"), path("sites.JSON")).failed);
         QCOMPARE(ReadBytes(path("sites.JSON")), ListJson(path("lanvex.ini")));
 
-        // A folder in the way is reported, not claimed as written.
+        // A folder in the way is reported, not claimed as written; the settings file itself is
+        // never overwritten by an export.
         const app::TransferReport blocked = app::ExportSites(path("lanvex.ini"), m_dir.path().toStdString());
         QVERIFY(blocked.failed);
         QCOMPARE(blocked.ExitCode(), 1);
+        QVERIFY(app::ExportSites(path("lanvex.ini"), path("lanvex.ini")).failed);
+        QCOMPARE(ReadBytes(path("lanvex.ini")), kSettings);
     }
 
     void importAddsNewSitesAndReportsEverySkip()
@@ -110,6 +113,10 @@ private Q_SLOTS:
         QCOMPARE(model.SiteProfiles[4].DNS, std::string("9.9.9.9"));
         QVERIFY(model.SiteProfiles[4].ChangeDNS);
         QVERIFY(model.SiteProfiles[5].DHCPEnabled);
+
+        // Into a new settings file, the site list comes first, as a save writes it.
+        QVERIFY(!app::ImportSites(path("new.ini"), path("in.json"), false).failed);
+        QVERIFY(ReadBytes(path("new.ini")).starts_with("[Common]\r\nSites=home,Cafe,Depot\r\n"));
 
         const std::vector<std::string> lines = app::ImportReportLines(report, 3);
         QCOMPARE(lines.front(), std::string("已添加：Cafe"));
