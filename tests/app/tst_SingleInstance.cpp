@@ -1,10 +1,9 @@
-// One window per user and settings file, with the program itself started beside the test: the
-// test holds the name a running window would, or watches the one a started window takes.
+// One window per user and settings file, with the program itself started beside the test, which
+// holds the name a running window would.
 #include "app/SingleInstance.h"
 
 #include <QDir>
 #include <QFile>
-#include <QLocalSocket>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -36,14 +35,6 @@ void Start(QProcess& process, const QString& exe, const QStringList& args)
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     process.setProcessEnvironment(env);
     process.start(exe, args);
-}
-
-bool Listening(const QString& settingsPath)
-{
-    QLocalSocket socket;
-    socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
-    socket.connectToServer(SingleInstance::ServerName(settingsPath));
-    return socket.waitForConnected(200);
 }
 
 } // namespace
@@ -78,26 +69,6 @@ private Q_SLOTS:
         QCOMPARE(list.exitCode(), 0);
         QVERIFY(list.readAllStandardOutput().startsWith("[\n{\"Name\""));
         QCOMPARE(raised.count(), 1);
-    }
-
-    void anotherSettingsFileHasItsOwnWindow()
-    {
-        QTemporaryDir dir;
-        const QString exe = InstallProgram(dir.filePath(QStringLiteral("other")));
-        QVERIFY(!exe.isEmpty());
-        const QString settings = dir.filePath(QStringLiteral("other/lanvex.ini"));
-        SingleInstance elsewhere(dir.filePath(QStringLiteral("lanvex.ini")));
-        QVERIFY(elsewhere.Claim());
-
-        QProcess window;
-        Start(window, exe, { QStringLiteral("--simulate"), dir.filePath(QStringLiteral("other/network.json")) });
-        QTRY_VERIFY_WITH_TIMEOUT(Listening(settings), 30000);
-        QCOMPARE(window.state(), QProcess::Running);
-        window.kill();
-        QVERIFY(window.waitForFinished(30000));
-        // A window that ended, even killed, leaves its name free.
-        SingleInstance next(settings);
-        QVERIFY(next.Claim());
     }
 };
 

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "AppTestSupport.h"
+#include "app/MainWindow.h"
+#include "net/sim/SimulatedService.h"
+
+#include <memory>
+
+namespace lanvex::app::test {
+
+// The window over a simulated network, with its sites written to a settings file of its own.
+struct WindowFixture
+{
+    TestFolder folder;
+    std::string network; // the simulated service's file
+    net::sim::SimulatedConnector connector;
+    net::sim::SimulatedPrinters printers;
+    RecordingMessages messages;
+    MainWindow window;
+
+    WindowFixture(const std::vector<store::SiteProfile>& sites, const QJsonArray& adapters)
+        : network(Prepare(folder, sites, adapters))
+        , connector(network)
+        , printers(network)
+        , window(connector, printers, messages)
+    { }
+
+private:
+    static std::string Prepare(const TestFolder& folder, const std::vector<store::SiteProfile>& sites,
+                               const QJsonArray& adapters)
+    {
+        folder.WriteSites(sites);
+        return folder.WriteNetwork(Network(adapters));
+    }
+};
+
+} // namespace lanvex::app::test
