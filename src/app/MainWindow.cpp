@@ -359,7 +359,7 @@ void MainWindow::imgApply_Click()
         ShowStatus(tr("正在应用当前设置，请稍候..."));
         picStatus->show();
         picStatus->repaint();
-        result = net::ApplyIPSettings(m_connector, AdapterPosition() + 1, site, [this](const std::string& text) {
+        result = net::ApplyIPSettings(m_connector, adapterPosition + 1, site, [this](const std::string& text) {
             ShowStatus(FromUtf8(Translate("net", text.c_str())));
         });
         ShowStatus(tr("应用设置完毕。"));
