@@ -27,5 +27,7 @@ tray_pid=$!
 for _ in $(seq 100); do xwininfo -name panel >/dev/null 2>&1 && break; sleep 0.1; done
 xwininfo -name panel >/dev/null 2>&1 || { echo "with-tray-host: trayer did not start" >&2; exit 1; }
 
+# The X tray of this server, not a desktop session's D-Bus tray.
+unset DBUS_SESSION_BUS_ADDRESS
 export QT_QPA_PLATFORM=xcb LANVEX_EXPECT_TRAY=1
 "$@"
