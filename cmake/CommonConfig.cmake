@@ -1,7 +1,7 @@
 # Build settings every target of the project shares: link lanvex_common and nothing else is needed.
 add_library(lanvex_common INTERFACE)
 target_compile_features(lanvex_common INTERFACE cxx_std_20)
-target_compile_options(lanvex_common INTERFACE -Wall -Wextra -Wpedantic -Werror)
+target_compile_options(lanvex_common INTERFACE -Wall -Wextra -Wpedantic $<$<BOOL:${LANVEX_WERROR}>:-Werror>)
 target_compile_definitions(lanvex_common INTERFACE
   LANVEX_VERSION_MAJOR=${PROJECT_VERSION_MAJOR}
   LANVEX_VERSION_MINOR=${PROJECT_VERSION_MINOR}

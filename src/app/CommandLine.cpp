@@ -56,6 +56,16 @@ bool parseArgument(const std::vector<std::string>& args, std::size_t& i, Command
         line.adapterText = value;
         return true;
     }
+    if (arg == "--config") {
+        if (!takeValue(args, i, value, line))
+            return false;
+        if (value.empty()) {
+            line.error = "--config needs a file name";
+            return false;
+        }
+        line.configFile = value;
+        return true;
+    }
     if (arg == "--simulate") {
         if (!takeValue(args, i, value, line))
             return false;
@@ -94,11 +104,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
 
 std::string UsageText()
 {
-    return "Usage: lanvex [--simulate FILE] [--tray | --list | --adapters | --apply NAME [--adapter N]\n"
+    return "Usage: lanvex [--config FILE] [--simulate FILE] [--tray | --list | --adapters | --apply NAME [--adapter N]\n"
            "              | --export FILE | --import FILE [--replace] | --version | --help]\n"
            "\n"
            "Switches a network adapter between saved sites. Without a command it opens the window.\n"
            "\n"
+           "  --config FILE       use FILE as the settings file\n"
            "  --simulate FILE     use the simulated network service described by FILE (JSON)\n"
            "  --list              print the saved sites as JSON\n"
            "  --adapters          print the adapters and their current settings as JSON\n"
@@ -112,7 +123,8 @@ std::string UsageText()
            "  --version           print the version\n"
            "  --help              print this text\n"
            "\n"
-           "The sites are read from the settings file beside the program, named after it (.ini).\n"
+           "The settings file: --config FILE; else the file beside the program, named after it (.ini), when it\n"
+           "exists or the program is not installed; else lanvex/lanvex.ini in $XDG_CONFIG_HOME (~/.config).\n"
            "Exit codes of --apply: 0 applied (or already DHCP), 1 failed, 2 bad usage.\n"
            "Exit codes of --import: 0 all added, 1 some skipped or FILE unreadable (nothing changed), 2 bad usage.\n";
 }

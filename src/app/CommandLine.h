@@ -23,6 +23,7 @@ struct CommandLine
     };
     Mode mode = Mode::Window;
     std::optional<std::string> simulateFile; // --simulate FILE
+    std::optional<std::string> configFile; // --config FILE
     std::string siteName; // --apply NAME
     std::optional<std::string> adapterText; // --adapter N, as given
     std::string transferFile; // --export FILE, --import FILE

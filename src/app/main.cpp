@@ -9,6 +9,7 @@
 #include "app/SiteTray.h"
 #include "app/Translations.h"
 #include "store/IniModule.h"
+#include "store/SettingsLocation.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -31,6 +32,7 @@ std::string executablePath(const char* argv0)
 int runWindow(int argc, char** argv, const CommandLine& line)
 {
     QApplication application(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral(LANVEX_APP_ID));
     lanvex::app::InstallTranslations(application);
     // A second window for the same settings file only brings the first one to the front.
     lanvex::app::SingleInstance instance(QString::fromStdString(lanvex::store::IniFileName));
@@ -46,7 +48,7 @@ int runWindow(int argc, char** argv, const CommandLine& line)
     return QApplication::exec();
 }
 
-int runConsole(int argc, char** argv, const CommandLine& line)
+int runConsole(int argc, char** argv, const CommandLine& line, const lanvex::store::SettingsLocation& settings)
 {
     switch (line.mode) {
     case CommandLine::Mode::Version:
@@ -54,7 +56,7 @@ int runConsole(int argc, char** argv, const CommandLine& line)
                   << '\n';
         return 0;
     case CommandLine::Mode::Help:
-        std::cout << lanvex::app::UsageText();
+        std::cout << lanvex::app::UsageText() << '\n' << lanvex::store::DescribeSettingsLocation(settings);
         return 0;
     case CommandLine::Mode::List:
         return lanvex::app::RunListCommand(std::cout);
@@ -84,10 +86,11 @@ int main(int argc, char** argv)
             std::cerr << "lanvex: " << line.error << "\n\n" << lanvex::app::UsageText();
             return 2;
         }
-        lanvex::store::IniFileName = lanvex::store::SettingsPathForExecutable(executablePath(argv[0]));
+        const auto settings = lanvex::store::FindSettingsLocation(line.configFile, executablePath(argv[0]));
+        lanvex::store::UseSettingsLocation(settings);
         if (line.mode == CommandLine::Mode::Window)
             return runWindow(argc, argv, line);
-        return runConsole(argc, argv, line);
+        return runConsole(argc, argv, line, settings);
     } catch (...) {
         // A failure of start-up itself ends the program without a message.
         return 1;

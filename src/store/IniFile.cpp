@@ -155,7 +155,32 @@ void removeLeftovers(const std::string& folder, const std::string& prefix)
     }
 }
 
+std::string& folderMadeOnSave()
+{
+    static std::string folder;
+    return folder;
+}
+
+// Makes `folder` and any missing folder above it, private to the user as the XDG rules ask: a
+// first save into ~/.config/lanvex may find neither there. Returns an errno value.
+int makeFolder(const std::string& folder)
+{
+    std::error_code ec;
+    if (std::filesystem::is_directory(folder, ec))
+        return 0;
+    const auto parent = std::filesystem::path(folder).parent_path();
+    if (!parent.empty() && parent != std::filesystem::path(folder))
+        if (const int error = makeFolder(parent.string()); error != 0)
+            return error;
+    return ::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST ? 0 : errno;
+}
+
 } // namespace
+
+void MakeFolderOnFirstSave(std::string folder)
+{
+    folderMadeOnSave() = std::move(folder);
+}
 
 IniFile::IniFile(std::string path)
     : path_(std::move(path))
@@ -179,6 +204,10 @@ WriteResult IniFile::Update(const std::function<bool(IniDocument&)>& edit)
     const std::string target = resolveTarget(path_);
     const std::string folder = folderOf(target);
     const auto fail = [](Failure reason) { return WriteResult { false, std::move(reason.text), reason.code }; };
+    if (folder == folderMadeOnSave()) {
+        if (const int error = makeFolder(folder); error != 0)
+            return fail(describe("cannot make the folder", folder, error));
+    }
 
     // Lock the file itself. A writer that waited may find the name already replaced by the
     // writer before it; then it locks the new file instead, so every change starts from the last.

@@ -35,4 +35,8 @@ private:
     std::string path_;
 };
 
+// The one folder a save makes, with the folders above it, when it is missing: the user's config
+// folder of an installed program. Set once at start-up; any other missing folder fails the save.
+void MakeFolderOnFirstSave(std::string folder);
+
 } // namespace lanvex::store

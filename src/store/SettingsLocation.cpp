@@ -1,0 +1,132 @@
+#include "store/SettingsLocation.h"
+
+#include "store/IniFile.h"
+#include "store/IniModule.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+#if !defined(_WIN32)
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
+// Set by the build from the install layout; a build without them never counts as installed.
+#ifndef LANVEX_INSTALL_FULL_BINDIR
+#define LANVEX_INSTALL_FULL_BINDIR ""
+#endif
+#ifndef LANVEX_DESKTOP_ENTRY_FROM_BIN
+#define LANVEX_DESKTOP_ENTRY_FROM_BIN ""
+#endif
+
+namespace lanvex::store {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The XDG rules ignore a relative or empty $XDG_CONFIG_HOME.
+fs::path userConfigFolder(const SettingsFacts& facts)
+{
+    if (facts.xdgConfigHome && fs::path(*facts.xdgConfigHome).is_absolute())
+        return fs::path(*facts.xdgConfigHome);
+    return fs::path(facts.home) / ".config";
+}
+
+std::optional<std::string> environment(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? std::optional<std::string>(value) : std::nullopt;
+}
+
+std::string homeFolder()
+{
+    if (const auto home = environment("HOME"); home && !home->empty())
+        return *home;
+#if !defined(_WIN32)
+    if (const passwd* entry = ::getpwuid(::getuid()); entry && entry->pw_dir)
+        return entry->pw_dir;
+#endif
+    return "/";
+}
+
+bool sameFolder(const fs::path& a, const fs::path& b)
+{
+    std::error_code error;
+    return fs::equivalent(a, b, error) && !error;
+}
+
+} // namespace
+
+SettingsLocation ChooseSettingsLocation(const SettingsFacts& facts)
+{
+    if (facts.configOption) {
+        std::error_code error;
+        const fs::path absolute = fs::absolute(*facts.configOption, error);
+        return { error ? *facts.configOption : absolute.string(), SettingsSource::ConfigOption };
+    }
+    const std::string beside = SettingsPathForExecutable(facts.executablePath);
+    if (facts.besideFileExists)
+        return { beside, SettingsSource::BesideProgramExisting };
+    if (!facts.runsFromInstalledBin)
+        return { beside, SettingsSource::BesideProgramPortable };
+    return { (userConfigFolder(facts) / "lanvex" / "lanvex.ini").string(), SettingsSource::UserConfigFolder };
+}
+
+bool IsInstalledBinFolder(const std::string& programFolder, const std::string& installBinFolder,
+                          const std::string& desktopEntryFromBin)
+{
+    if (!installBinFolder.empty() && sameFolder(programFolder, installBinFolder))
+        return true;
+    std::error_code error;
+    return !desktopEntryFromBin.empty() && fs::is_regular_file(fs::path(programFolder) / desktopEntryFromBin, error);
+}
+
+SettingsLocation FindSettingsLocation(const std::optional<std::string>& configOption, const std::string& executablePath)
+{
+    SettingsFacts facts;
+    facts.configOption = configOption;
+    facts.executablePath = executablePath;
+    if (!configOption) {
+        std::error_code error;
+        // Any entry counts, a dangling symbolic link too: the user put it there.
+        facts.besideFileExists = fs::symlink_status(SettingsPathForExecutable(executablePath), error).type()
+            != fs::file_type::not_found;
+        const fs::path folder = fs::path(executablePath).parent_path();
+        facts.runsFromInstalledBin
+            = IsInstalledBinFolder(folder.string(), LANVEX_INSTALL_FULL_BINDIR, LANVEX_DESKTOP_ENTRY_FROM_BIN);
+        facts.xdgConfigHome = environment("XDG_CONFIG_HOME");
+        facts.home = homeFolder();
+    }
+    return ChooseSettingsLocation(facts);
+}
+
+void UseSettingsLocation(const SettingsLocation& location)
+{
+    IniFileName = location.path;
+    MakeFolderOnFirstSave(location.source == SettingsSource::UserConfigFolder
+                              ? fs::path(location.path).parent_path().string()
+                              : std::string());
+}
+
+std::string DescribeSettingsLocation(const SettingsLocation& location)
+{
+    std::string why;
+    switch (location.source) {
+    case SettingsSource::ConfigOption:
+        why = "named by --config";
+        break;
+    case SettingsSource::BesideProgramExisting:
+        why = "the file beside the program, named after it, exists";
+        break;
+    case SettingsSource::BesideProgramPortable:
+        why = "beside the program, named after it: the program is not installed (build tree or portable copy)";
+        break;
+    case SettingsSource::UserConfigFolder:
+        why = "the user's config folder: the program is installed and has no settings file beside it";
+        break;
+    }
+    return "Settings file: " + location.path + "\n  (" + why + ")\n";
+}
+
+} // namespace lanvex::store

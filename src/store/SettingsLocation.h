@@ -1,0 +1,56 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace lanvex::store {
+
+// Why the settings file is where it is.
+enum class SettingsSource
+{
+    ConfigOption, // named on the command line with --config
+    BesideProgramExisting, // a file named after the program already sits beside it
+    BesideProgramPortable, // the program runs from a build tree or a portable copy
+    UserConfigFolder // an installed program with no file beside it
+};
+
+struct SettingsLocation
+{
+    std::string path;
+    SettingsSource source = SettingsSource::BesideProgramPortable;
+};
+
+// What the choice of the settings file depends on, gathered from the system by FindSettingsLocation.
+struct SettingsFacts
+{
+    std::optional<std::string> configOption; // --config FILE, as given
+    std::string executablePath; // the running program, symbolic links resolved
+    bool besideFileExists = false; // the file named after the program exists beside it
+    bool runsFromInstalledBin = false; // the program sits in the bin folder it was installed to
+    std::optional<std::string> xdgConfigHome; // $XDG_CONFIG_HOME
+    std::string home; // the user's home folder
+};
+
+// The one rule for the settings file, in every mode: --config FILE; else the file beside the
+// program (named after it) when it exists or when the program is not installed; else
+// lanvex/lanvex.ini in the user's config folder ($XDG_CONFIG_HOME, or ~/.config).
+SettingsLocation ChooseSettingsLocation(const SettingsFacts& facts);
+
+// Does an installed program sit in `programFolder`? Either it is the bin folder the build was
+// configured to install to, or the installed desktop entry lies at `desktopEntryFromBin`
+// relative to it (an installed tree under another prefix).
+bool IsInstalledBinFolder(const std::string& programFolder, const std::string& installBinFolder,
+                          const std::string& desktopEntryFromBin);
+
+// Gathers the facts for the running program at `executablePath` and applies the rule.
+SettingsLocation FindSettingsLocation(const std::optional<std::string>& configOption,
+                                      const std::string& executablePath);
+
+// Makes `location` the settings file of this run (IniFileName); a save into the user's config
+// folder makes that folder when it is missing.
+void UseSettingsLocation(const SettingsLocation& location);
+
+// One line for --help: the file in use and why.
+std::string DescribeSettingsLocation(const SettingsLocation& location);
+
+} // namespace lanvex::store
