@@ -117,13 +117,13 @@ std::string DescribeSettingsLocation(const SettingsLocation& location)
         why = "named by --config";
         break;
     case SettingsSource::BesideProgramExisting:
-        why = "the file beside the program, named after it, exists";
+        why = "beside the program, named after it: the file exists there";
         break;
     case SettingsSource::BesideProgramPortable:
-        why = "beside the program, named after it: the program is not installed (build tree or portable copy)";
+        why = "beside the program, named after it: the program is not installed, as in a build tree or a portable copy";
         break;
     case SettingsSource::UserConfigFolder:
-        why = "the user's config folder: the program is installed and has no settings file beside it";
+        why = "the user's config folder: the program is installed and no settings file sits beside it";
         break;
     }
     return "Settings file: " + location.path + "\n  (" + why + ")\n";
