@@ -21,6 +21,7 @@ set(LANVEX_ICON_PNGS)
 if(RSVG_CONVERT_EXE)
   foreach(size 16 24 32 48 64 128 256)
     set(png "${LANVEX_GENERATED}/icons/${size}/${LANVEX_APP_ID}.png")
+    file(MAKE_DIRECTORY "${LANVEX_GENERATED}/icons/${size}")
     add_custom_command(OUTPUT "${png}"
                        COMMAND "${RSVG_CONVERT_EXE}" -w ${size} -h ${size} -o "${png}"
                                "${CMAKE_SOURCE_DIR}/resources/lanvex.svg"

@@ -1,23 +1,25 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Lanvex needs to build, run and test. Skips what is already there.
-# Usage: scripts/install-deps.sh [build|run|test]   (default: test, which needs everything)
+# Usage: scripts/install-deps.sh [build|run|package|test]   (default: test, which needs everything)
 set -euo pipefail
 
 purpose=${1:-test}
 
 build_packages=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6
                 qt6-qpa-plugins qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools nlohmann-json3-dev libcups2-dev
-                fonts-noto-cjk clang-format)
+                fonts-noto-cjk clang-format librsvg2-bin)
 run_packages=(xvfb xauth x11-utils imagemagick)
+package_packages=(dpkg-dev)
 test_packages=(clang libclang-rt-14-dev cups cups-client cups-bsd network-manager dnsmasq-base iproute2 dbus
-               procps xvfb xauth x11-utils trayer)
+               procps xvfb xauth x11-utils trayer desktop-file-utils appstream man-db dpkg-dev lintian)
 
 packages=("${build_packages[@]}")
 case "$purpose" in
   build) ;;
   run) packages+=("${run_packages[@]}") ;;
+  package) packages+=("${package_packages[@]}") ;;
   test) packages+=("${test_packages[@]}") ;;
-  *) echo "usage: $0 [build|run|test]" >&2; exit 2 ;;
+  *) echo "usage: $0 [build|run|package|test]" >&2; exit 2 ;;
 esac
 
 missing=()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test:
-# formatting, unit and window tests, the real CUPS and NetworkManager tests, and a short fuzz run.
+# formatting, unit and window tests, the real CUPS and NetworkManager tests, the installed tree,
+# the Debian package and a short fuzz run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -12,7 +13,7 @@ scripts/check-format.sh
 
 echo "== Build (ASan + UBSan)"
 build=${LANVEX_TEST_BUILD_DIR:-$root/build-test}
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DLANVEX_SANITIZE=ON -DCMAKE_CXX_FLAGS="-O1" >/dev/null
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DLANVEX_SANITIZE=ON -DLANVEX_WERROR=ON -DCMAKE_CXX_FLAGS="-O1" >/dev/null
 cmake --build "$build" -j "$(nproc)"
 
 echo "== Tests"
@@ -20,6 +21,9 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/tests/lsan.supp:print_suppressions=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
+
+echo "== Debian package"
+tests/packaging/package-test.sh
 
 echo "== Fuzzing the settings-file parser"
 scripts/fuzz.sh "${LANVEX_FUZZ_SECONDS:-30}"

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Builds the Debian package with the README's command and checks it: the installed tree in its
+# Debian places, owned by root; dependencies found by dpkg-shlibdeps; no lintian error.
+# Lintian's warnings are printed for the record.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+deb=$(scripts/package.sh)
+[ -f "$deb" ] || fail "scripts/package.sh made no package"
+id=org.lanvex.lanvex
+
+contents=$(dpkg-deb --contents "$deb")
+for path in ./usr/bin/lanvex "./usr/share/applications/$id.desktop" "./usr/share/metainfo/$id.metainfo.xml" \
+            "./usr/share/icons/hicolor/scalable/apps/$id.svg" "./usr/share/icons/hicolor/48x48/apps/$id.png" \
+            ./usr/share/man/man1/lanvex.1.gz ./usr/share/doc/lanvex/copyright ./usr/share/doc/lanvex/changelog.gz; do
+  grep -qE " $path\$" <<<"$contents" || fail "the package lacks $path"
+done
+! grep -vE '^[-dl]\S+ root/root ' <<<"$contents" || fail "files not owned by root"
+! grep -vE ' \./usr(/|$)' <<<"$contents" || fail "files outside /usr"
+grep -qE '^-rwxr-xr-x .* \./usr/bin/lanvex$' <<<"$contents" || fail "usr/bin/lanvex is not an executable"
+
+# The libraries the program links, Qt's among them, are found by dpkg-shlibdeps with versions.
+depends=$(dpkg-deb --field "$deb" Depends)
+grep -qE '(^|, )libqt6widgets6 \(>= 6' <<<"$depends" || fail "Depends lacks Qt Widgets: $depends"
+grep -qE '(^|, )libc6 \(>= ' <<<"$depends" || fail "Depends lacks libc6: $depends"
+
+# Lintian refuses nothing; its warnings are kept in view.
+report=$(lintian --tag-display-limit 0 --display-level '>=warning' "$deb" 2>&1 || true)
+grep -vE '^(running with root privileges|N: )' <<<"$report" | sed '/^$/d' || true
+! grep -q '^E: ' <<<"$report" || fail "lintian reports errors"
+echo "package $deb is complete; lintian reports no error"
