@@ -104,7 +104,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
 
 std::string UsageText()
 {
-    return "Usage: lanvex [--config FILE] [--simulate FILE] [--tray | --list | --adapters | --apply NAME [--adapter N]\n"
+    return "Usage: lanvex [--config FILE] [--simulate FILE]\n"
+           "              [--tray | --list | --adapters | --apply NAME [--adapter N]\n"
            "              | --export FILE | --import FILE [--replace] | --version | --help]\n"
            "\n"
            "Switches a network adapter between saved sites. Without a command it opens the window.\n"

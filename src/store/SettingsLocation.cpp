@@ -90,8 +90,8 @@ SettingsLocation FindSettingsLocation(const std::optional<std::string>& configOp
     if (!configOption) {
         std::error_code error;
         // Any entry counts, a dangling symbolic link too: the user put it there.
-        facts.besideFileExists = fs::symlink_status(SettingsPathForExecutable(executablePath), error).type()
-            != fs::file_type::not_found;
+        facts.besideFileExists
+            = fs::symlink_status(SettingsPathForExecutable(executablePath), error).type() != fs::file_type::not_found;
         const fs::path folder = fs::path(executablePath).parent_path();
         facts.runsFromInstalledBin
             = IsInstalledBinFolder(folder.string(), LANVEX_INSTALL_FULL_BINDIR, LANVEX_DESKTOP_ENTRY_FROM_BIN);

@@ -13,6 +13,17 @@ using lanvex::store::SettingsSource;
 
 Q_DECLARE_METATYPE(SettingsSource)
 
+namespace {
+
+lanvex::store::WriteResult saveOneKey(const QString& path)
+{
+    return lanvex::store::IniFile(path.toStdString()).Update([](lanvex::store::IniDocument& doc) {
+        return doc.WriteString("Common", "Sites", "A");
+    });
+}
+
+} // namespace
+
 class TestSettingsLocation : public QObject
 {
     Q_OBJECT
@@ -36,19 +47,19 @@ void TestSettingsLocation::ruleChoosesTheFile_data()
     const auto beside = QStringLiteral("/usr/bin/lanvex.ini");
     const auto inXdg = QStringLiteral("/cfg/lanvex/lanvex.ini");
     const auto inHome = QStringLiteral("/home/u/.config/lanvex/lanvex.ini");
-    QTest::newRow("--config wins over a file beside")
-        << "/srv/sites.ini" << true << true << "/cfg" << "/srv/sites.ini" << SettingsSource::ConfigOption;
-    QTest::newRow("--config wins over the config folder")
-        << "/srv/sites.ini" << false << true << "/cfg" << "/srv/sites.ini" << SettingsSource::ConfigOption;
+    QTest::newRow("--config wins over a file beside") << "/srv/sites.ini" << true << true << "/cfg"
+                                                      << "/srv/sites.ini" << SettingsSource::ConfigOption;
+    QTest::newRow("--config wins over the config folder") << "/srv/sites.ini" << false << true << "/cfg"
+                                                          << "/srv/sites.ini" << SettingsSource::ConfigOption;
     QTest::newRow("--config relative to the working folder")
         << "sites.ini" << false << true << "/cfg" << QDir::current().absoluteFilePath("sites.ini")
         << SettingsSource::ConfigOption;
-    QTest::newRow("installed, file beside") << "" << true << true << "/cfg" << beside
-                                            << SettingsSource::BesideProgramExisting;
+    QTest::newRow("installed, file beside")
+        << "" << true << true << "/cfg" << beside << SettingsSource::BesideProgramExisting;
     QTest::newRow("not installed, no file beside")
         << "" << false << false << "/cfg" << beside << SettingsSource::BesideProgramPortable;
-    QTest::newRow("installed, XDG_CONFIG_HOME") << "" << false << true << "/cfg" << inXdg
-                                                << SettingsSource::UserConfigFolder;
+    QTest::newRow("installed, XDG_CONFIG_HOME")
+        << "" << false << true << "/cfg" << inXdg << SettingsSource::UserConfigFolder;
     QTest::newRow("installed, XDG_CONFIG_HOME unset")
         << "" << false << true << "-" << inHome << SettingsSource::UserConfigFolder;
     QTest::newRow("installed, XDG_CONFIG_HOME empty")
@@ -104,32 +115,31 @@ void TestSettingsLocation::installedTreeIsKnownByItsDesktopEntry()
 
 void TestSettingsLocation::firstSaveMakesThePrivateFolder()
 {
+    using lanvex::store::UseSettingsLocation;
     QTemporaryDir home;
     const QString file = home.filePath(".config/lanvex/lanvex.ini");
-    lanvex::store::UseSettingsLocation({ file.toStdString(), SettingsSource::UserConfigFolder });
-    lanvex::store::IniFile settings(lanvex::store::IniFileName);
-    QVERIFY(settings.Update([](lanvex::store::IniDocument& doc) { return doc.WriteString("Common", "Sites", "A"); }));
-    QCOMPARE(settings.Load().ReadString("Common", "Sites", ""), std::string("A"));
+    UseSettingsLocation({ file.toStdString(), SettingsSource::UserConfigFolder });
+    QCOMPARE(QString::fromStdString(lanvex::store::IniFileName), file);
+    QVERIFY(saveOneKey(file));
+    QCOMPARE(lanvex::store::IniFile(file.toStdString()).Load().ReadString("Common", "Sites", ""), std::string("A"));
     for (const QString& folder : { home.filePath(".config"), home.filePath(".config/lanvex") })
         QCOMPARE(QFileInfo(folder).permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteOther),
                  QFileDevice::Permissions());
 
-    // A folder that cannot be made fails the save with the folder's name, and writes nothing.
+    // A folder that cannot be made fails the save with the folder's name.
     QFile blocker(home.filePath("blocker"));
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    const std::string underFile = home.filePath("blocker/lanvex/lanvex.ini").toStdString();
-    lanvex::store::UseSettingsLocation({ underFile, SettingsSource::UserConfigFolder });
-    const auto written = lanvex::store::IniFile(underFile).Update([](lanvex::store::IniDocument& doc) { return doc.WriteString("a", "b", "c"); });
+    const QString underFile = home.filePath("blocker/lanvex/lanvex.ini");
+    UseSettingsLocation({ underFile.toStdString(), SettingsSource::UserConfigFolder });
+    const auto written = saveOneKey(underFile);
     QVERIFY(!written.ok);
-    QVERIFY2(written.error.find("blocker") != std::string::npos, written.error.c_str());
+    QVERIFY2(written.error.find("blocker/lanvex") != std::string::npos, written.error.c_str());
 
     // Any other missing folder, such as one named by --config, is not made.
-    const std::string elsewhere = home.filePath("typo/lanvex.ini").toStdString();
-    lanvex::store::UseSettingsLocation({ elsewhere, SettingsSource::ConfigOption });
-    QVERIFY(!lanvex::store::IniFile(elsewhere).Update([](lanvex::store::IniDocument& doc) {
-        return doc.WriteString("a", "b", "c");
-    }));
+    const QString elsewhere = home.filePath("typo/lanvex.ini");
+    UseSettingsLocation({ elsewhere.toStdString(), SettingsSource::ConfigOption });
+    QVERIFY(!saveOneKey(elsewhere));
     QVERIFY(!QFileInfo::exists(home.filePath("typo")));
 }
 
