@@ -29,6 +29,10 @@ private Q_SLOTS:
         QVERIFY(settings.open(QIODevice::WriteOnly));
         settings.write("[Common]\r\nSites=Office\r\n[Office]\r\nIP=172.20.0.9\r\nSubNetMask=255.255.0.0\r\n"
                        "DefaultGateway=172.20.0.1\r\n");
+        QFile elsewhere(m_dir.filePath(u"elsewhere.ini"_s));
+        QVERIFY(elsewhere.open(QIODevice::WriteOnly));
+        elsewhere.write("[Common]\r\nSites=Remote\r\n[Remote]\r\nIP=10.1.0.9\r\nSubNetMask=255.255.0.0\r\n"
+                        "DefaultGateway=10.1.0.1\r\n");
     }
 
     void commandLine_data()
@@ -46,6 +50,11 @@ private Q_SLOTS:
         QTest::newRow("adapter without apply") << QStringList { "--adapters", "--adapter", "1" } << 2 << QString();
         QTest::newRow("two commands") << QStringList { "--apply", "Office", "--adapters" } << 2 << QString();
         QTest::newRow("unknown argument") << QStringList { "--aply", "Office" } << 2 << QString();
+        // Remote is saved only in the file --config names.
+        QTest::newRow("--config names the settings file")
+            << QStringList { "--config", m_dir.filePath(u"elsewhere.ini"_s), "--apply", "Remote" } << 0
+            << u"更新IP及子网掩码成功。\n"_s;
+        QTest::newRow("--config without a file") << QStringList { "--list", "--config" } << 2 << QString();
     }
 
     void commandLine()
