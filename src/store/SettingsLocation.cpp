@@ -11,7 +11,12 @@
 #include <unistd.h>
 #endif
 
-// Set by the build from the install layout; a build without them never counts as installed.
+// Set by the build from the install layout; a build without them never counts as installed. A
+// Windows program always keeps its file beside itself, as the Windows tool does.
+#if defined(_WIN32)
+#undef LANVEX_INSTALL_FULL_BINDIR
+#undef LANVEX_DESKTOP_ENTRY_FROM_BIN
+#endif
 #ifndef LANVEX_INSTALL_FULL_BINDIR
 #define LANVEX_INSTALL_FULL_BINDIR ""
 #endif
