@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Where an installed copy keeps its sites, checked on a real installation run by an ordinary
-# user (nobody, when the test runs as root): the user's config folder; --config wins over it; a
-# file beside the program wins over it; a copy in the build tree keeps the file beside it.
+# user (nobody, when the test runs as root): it reads and writes the user's config folder;
+# --config wins over it; a file beside the program wins over it; a copy in the build tree keeps
+# the file beside it.
 # Usage: settings-location.sh BUILD_DIR LSAN_SUPPRESSIONS
 set -euo pipefail
 build=$1
@@ -49,17 +50,13 @@ expect "installed, XDG_CONFIG_HOME unset" "Settings file: $home/.config/lanvex/l
 expect "installed, nothing saved yet" "[]" "$(lanvex - --list)"
 [ ! -e "$home/.config" ] || fail "reading made the config folder; only a save may"
 
-# A save as the ordinary user goes to the config folder, made private on the way. --import is
-# the command line's one save; a build without it leaves the save to the store's own test.
-if lanvex - --help | grep -q -- '--import'; then
-  sites ImportedSite "$work/import.ini"
-  lanvex - --import "$work/import.ini" >/dev/null || fail "--import as $("${as_user[@]}" id -un) failed"
-  expect "a save makes the config folder" '"Name":"ImportedSite"' "$(lanvex - --list)"
-  [ "$(stat -c %a "$home/.config/lanvex")" = 700 ] || fail "the config folder is not private"
-  [ -f "$home/.config/lanvex/lanvex.ini" ] || fail "the save did not land in the config folder"
-else
-  echo "note: no --import in this build; saving is checked by the store's test"
-fi
+# A save as the ordinary user (--import is the command line's save) goes to the config folder,
+# which it makes, private, on the way.
+sites ImportedSite "$work/import.ini"
+lanvex - --import "$work/import.ini" >/dev/null || fail "--import as $("${as_user[@]}" id -un) failed"
+expect "a save makes the config folder" '"Name":"ImportedSite"' "$(lanvex - --list)"
+[ -f "$home/.config/lanvex/lanvex.ini" ] || fail "the save did not land in the config folder"
+[ "$(stat -c %a "$home/.config/lanvex")" = 700 ] || fail "the config folder is not private"
 
 sites OptionSite "$work/other.ini"
 expect "--config" "Settings file: $work/other.ini" "$(lanvex "$config" --config other.ini --help)"
