@@ -28,9 +28,11 @@ bool sameAsciiName(std::string_view name, std::string_view expected)
 
 std::string SettingsPathForExecutable(std::string_view executablePath)
 {
-    const std::filesystem::path program(executablePath);
+    // Through u8string: a narrow path would be read in another code page on Windows.
+    const std::filesystem::path program(std::u8string(executablePath.begin(), executablePath.end()));
     const std::filesystem::path folder = program.has_parent_path() ? program.parent_path() : std::filesystem::path(".");
-    return folder.string() + "/" + program.stem().string() + ".ini";
+    const std::u8string file = (folder / program.stem()).u8string() + u8".ini";
+    return std::string(file.begin(), file.end());
 }
 
 std::string ReadIniString(std::string_view section, std::string_view key, std::string_view fallback)

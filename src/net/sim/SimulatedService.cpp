@@ -6,15 +6,20 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <fstream>
 #include <iterator>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <sstream>
+#include <utility>
+
+#ifdef _WIN32
+#include "store/WindowsFiles.h"
+#else
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <utility>
+#endif
 
 namespace lanvex::net::sim {
 
@@ -50,19 +55,46 @@ bool nestingWithinLimit(const std::string& text)
     return true;
 }
 
-// The whole file as JSON; discarded (null) when it cannot be read or parsed.
-json readDocument(const std::string& path)
+#ifdef _WIN32
+// Windows: UTF-16 paths, and replacement through ReplaceFileW (a rename cannot replace a file).
+std::optional<std::string> readText(const std::string& path)
+{
+    std::string text;
+    store::WriteResult error;
+    if (store::windows::ReadWholeFile(path, text, error) != store::windows::ReadStatus::Ok)
+        return std::nullopt;
+    return text;
+}
+
+bool writeAtomically(const std::string& path, const std::string& text)
+{
+    return store::windows::ReplaceFileContents(path, text).ok;
+}
+#else
+std::optional<std::string> readText(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in)
+        return std::nullopt;
+    std::string text { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
+    if (in.bad())
+        return std::nullopt;
+    return text;
+}
+#endif
+
+// The whole file as JSON; discarded (null) when it cannot be read or parsed.
+json readDocument(const std::string& path)
+{
+    const std::optional<std::string> read = readText(path);
+    if (!read || !nestingWithinLimit(*read))
         return json();
-    const std::string text { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
-    if (in.bad() || !nestingWithinLimit(text))
-        return json();
+    const std::string& text = *read;
     json doc = json::parse(text, nullptr, /*allow_exceptions=*/false);
     return doc.is_discarded() ? json() : doc;
 }
 
+#ifndef _WIN32
 // Writes the text beside the target and renames it into place, so a reader sees either the old
 // file or the new one, never a part.
 bool writeAtomically(const std::string& path, const std::string& text)
@@ -94,6 +126,7 @@ bool writeAtomically(const std::string& path, const std::string& text)
     std::remove(temp.c_str());
     return false;
 }
+#endif
 
 // A member of an object by name, ignoring letter case like the real service's property names.
 const json* findMember(const json& object, std::string_view name)

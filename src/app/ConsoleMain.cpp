@@ -1,0 +1,88 @@
+// The Windows console program: the command-line calls, without a window.
+#include "app/AdapterCommands.h"
+#include "app/CommandLine.h"
+#include "app/ListCommand.h"
+#include "app/Platform.h"
+#include "store/IniModule.h"
+#include "store/WindowsText.h"
+
+#include <fcntl.h>
+#include <io.h>
+#include <iostream>
+#include <shellapi.h> // after windows.h, which it needs
+#include <string>
+#include <vector>
+#include <windows.h>
+
+namespace {
+
+using lanvex::app::CommandLine;
+
+// The arguments as UTF-8, from the UTF-16 command line: the narrow argv holds only what the
+// ANSI code page can represent.
+std::vector<std::string> arguments()
+{
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> args;
+    for (int i = 1; wide && i < count; ++i)
+        args.push_back(lanvex::store::windows::Narrow(wide[i]));
+    LocalFree(wide);
+    return args;
+}
+
+std::string programPath()
+{
+    return lanvex::store::windows::ProgramPath();
+}
+
+// Output is UTF-8 bytes, in a console as in a pipe.
+void prepareOutput()
+{
+    SetConsoleOutputCP(CP_UTF8);
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+}
+
+int run(const CommandLine& line)
+{
+    switch (line.mode) {
+    case CommandLine::Mode::Version:
+        std::cout << "lanvex " << LANVEX_VERSION_MAJOR << '.' << LANVEX_VERSION_MINOR << '.' << LANVEX_VERSION_REVISION
+                  << '\n';
+        return 0;
+    case CommandLine::Mode::Help:
+        std::cout << lanvex::app::UsageText();
+        return 0;
+    case CommandLine::Mode::List:
+        return lanvex::app::RunListCommand(std::cout);
+    case CommandLine::Mode::Window:
+        std::cerr << "lanvex: this build has no window; give a command\n\n" << lanvex::app::UsageText();
+        return 2;
+    default:
+        break;
+    }
+    lanvex::app::Platform platform = lanvex::app::MakePlatform(line.simulateFile);
+    if (line.mode == CommandLine::Mode::Adapters)
+        return lanvex::app::RunAdaptersCommand(platform, std::cout);
+    return lanvex::app::RunApplyCommand(platform, line.siteName, line.adapterText, std::cout, std::cerr);
+}
+
+} // namespace
+
+int main()
+{
+    prepareOutput();
+    try {
+        const CommandLine line = lanvex::app::ParseCommandLine(arguments());
+        if (line.mode == CommandLine::Mode::Invalid) {
+            std::cerr << "lanvex: " << line.error << "\n\n" << lanvex::app::UsageText();
+            return 2;
+        }
+        lanvex::store::IniFileName = lanvex::store::SettingsPathForExecutable(programPath());
+        return run(line);
+    } catch (const std::exception& error) {
+        std::cerr << "lanvex: " << error.what() << '\n';
+        return 1;
+    }
+}

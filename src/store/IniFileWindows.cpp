@@ -1,0 +1,51 @@
+#include "store/IniFile.h"
+#include "store/WindowsFiles.h"
+
+#include <utility>
+
+namespace lanvex::store {
+
+namespace {
+
+// Longest wait for another copy of the program that is writing the same file.
+constexpr std::chrono::seconds kLockTimeout { 10 };
+
+} // namespace
+
+IniFile::IniFile(std::string path)
+    : path_(std::move(path))
+{ }
+
+IniDocument IniFile::Load() const
+{
+    std::string bytes;
+    WriteResult error;
+    if (windows::ReadWholeFile(path_, bytes, error) != windows::ReadStatus::Ok)
+        return IniDocument::Parse({});
+    return IniDocument::Parse(bytes);
+}
+
+WriteResult IniFile::Update(const std::function<bool(IniDocument&)>& edit)
+{
+    // The lock is a named mutex, not a handle on the file: Windows cannot replace a file that any
+    // handle holds open.
+    const windows::PathLock lock(path_, kLockTimeout);
+    if (!lock.Status())
+        return lock.Status();
+    if (WriteResult writable = windows::CheckWritable(path_); !writable)
+        return writable;
+
+    std::string bytes;
+    WriteResult error;
+    if (windows::ReadWholeFile(path_, bytes, error) == windows::ReadStatus::Failed)
+        return error;
+    IniDocument doc = IniDocument::Parse(bytes);
+    if (!edit(doc))
+        return { false, "the text cannot be stored in the settings file", EILSEQ };
+    const std::string updated = doc.Serialize();
+    if (updated == bytes)
+        return {};
+    return windows::ReplaceFileContents(path_, updated);
+}
+
+} // namespace lanvex::store
