@@ -9,7 +9,6 @@
 #include <fcntl.h>
 #include <io.h>
 #include <iostream>
-#include <shellapi.h> // after windows.h, which it needs
 #include <string>
 #include <vector>
 #include <windows.h>
@@ -18,16 +17,13 @@ namespace {
 
 using lanvex::app::CommandLine;
 
-// The arguments as UTF-8, from the UTF-16 command line: the narrow argv holds only what the
-// ANSI code page can represent.
-std::vector<std::string> arguments()
+// The arguments as UTF-8. They come as UTF-16 (wmain): the narrow argv holds only what the ANSI
+// code page can represent.
+std::vector<std::string> arguments(int argc, wchar_t** argv)
 {
-    int count = 0;
-    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
     std::vector<std::string> args;
-    for (int i = 1; wide && i < count; ++i)
-        args.push_back(lanvex::store::windows::Narrow(wide[i]));
-    LocalFree(wide);
+    for (int i = 1; i < argc; ++i)
+        args.push_back(lanvex::store::windows::Narrow(argv[i]));
     return args;
 }
 
@@ -70,11 +66,11 @@ int run(const CommandLine& line)
 
 } // namespace
 
-int main()
+int wmain(int argc, wchar_t** argv)
 {
     prepareOutput();
     try {
-        const CommandLine line = lanvex::app::ParseCommandLine(arguments());
+        const CommandLine line = lanvex::app::ParseCommandLine(arguments(argc, argv));
         if (line.mode == CommandLine::Mode::Invalid) {
             std::cerr << "lanvex: " << line.error << "\n\n" << lanvex::app::UsageText();
             return 2;
