@@ -230,6 +230,7 @@ WriteResult ReplaceFileContents(const std::string& path, std::string_view bytes)
         return abandon("cannot flush", GetLastError());
     out.reset();
 
+    const DWORD attributes = GetFileAttributesW(target.c_str());
     const DWORD error = retrying([&]() -> DWORD {
         if (GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES) {
             if (MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH))
@@ -242,6 +243,9 @@ WriteResult ReplaceFileContents(const std::string& path, std::string_view bytes)
     });
     if (error != 0)
         return abandon("cannot replace", error);
+    // ReplaceFileW keeps the attributes on Windows; Wine's does not, and a hidden file must stay so.
+    if (attributes != INVALID_FILE_ATTRIBUTES && GetFileAttributesW(target.c_str()) != attributes)
+        SetFileAttributesW(target.c_str(), attributes);
     return {};
 }
 

@@ -40,6 +40,7 @@ private Q_SLOTS:
     void deleteThenWriteLeavesWhatSeparateWritesWould_data();
     void deleteThenWriteLeavesWhatSeparateWritesWould();
     void windowsFileReadsAndRewritesByteForByte();
+    void everyPairOfCodePage936ReadsAndWritesBack();
     void parseThenSerializeKeepsEveryByte_data();
     void parseThenSerializeKeepsEveryByte();
 };
@@ -109,12 +110,14 @@ void TestIniDocument::readsTheWayTheProfileFunctionsDo_data()
                                            << QByteArray("k") << QByteArray("家里");
     QTest::newRow("invalid GBK reads as replacement") << QByteArray("[s]\nk=a\xFF\x81\n") << QByteArray("s")
                                                       << QByteArray("k") << QByteArray("a\xEF\xBF\xBD\xEF\xBF\xBD");
-    // A lead and trail byte with no character assigned are one unknown character, as the cut counts them.
-    QTest::newRow("unassigned pair reads as one replacement") << QByteArray("[s]\nk=a\xA2\xAB\xA2\xAB"
-                                                                            "b\n")
-                                                              << QByteArray("s") << QByteArray("k")
-                                                              << QByteArray("a\xEF\xBF\xBD\xEF\xBF\xBD"
-                                                                            "b");
+    // Pairs outside the user-defined areas that glibc leaves unassigned: the private-use characters
+    // Windows gives them (first and last of the table, and one of its longest run).
+    QTest::newRow("unassigned pairs read as Windows reads them")
+        << QByteArray("[s]\nk=a\xA2\xAB\xFE\x50\xFE\xA0"
+                      "b\n")
+        << QByteArray("s") << QByteArray("k")
+        << QByteArray("a\xEE\x9D\xA6\xEE\xA0\x95\xEE\xA1\xA4"
+                      "b");
     // Characters of the user-defined areas, as Windows maps them: the first and last of each area.
     QTest::newRow("user-defined characters")
         << QByteArray("[s]\nk=\xAA\xA1\xAF\xFE\xF8\xA1\xFE\xFE\xA1\x40\xA7\xA0\n") << QByteArray("s") << QByteArray("k")
@@ -217,7 +220,8 @@ void TestIniDocument::writesTouchOnlyWhatTheyChange_data()
                                          << QByteArray("[s]\r\n[" + kOfficeGbk + "]\r\nk=" + kHomeGbk + "\r\n");
     QTest::newRow("user-defined characters stored in their own bytes")
         << QByteArray("[s]\r\n") << QByteArray("s") << QByteArray("k")
-        << QByteArray("\xEE\x80\x80\xEE\x93\x86\xEE\x9D\xA5") << QByteArray("[s]\r\nk=\xAA\xA1\xA1\x40\xA7\xA0\r\n");
+        << QByteArray("\xEE\x80\x80\xEE\x93\x86\xEE\x9D\xA5\xEE\xA1\xA4")
+        << QByteArray("[s]\r\nk=\xAA\xA1\xA1\x40\xA7\xA0\xFE\xA0\r\n");
     QTest::newRow("UTF-8 file stays UTF-8") << QByteArray("\xEF\xBB\xBF[s]\n") << QByteArray("s") << QByteArray("k")
                                             << QByteArray("家") << QByteArray("\xEF\xBB\xBF[s]\nk=家\n");
     QTest::newRow("section name is trimmed")
@@ -258,8 +262,8 @@ void TestIniDocument::refusesTextThatWouldNotReadBack_data()
     QTest::newRow("empty key") << QByteArray("s") << QByteArray("  ") << QByteArray("v");
     QTest::newRow("empty section") << QByteArray("") << QByteArray("k") << QByteArray("v");
     QTest::newRow("emoji in value") << QByteArray("s") << QByteArray("k") << QByteArray("😀");
-    QTest::newRow("private use past the user-defined areas")
-        << QByteArray("s") << QByteArray("k") << QByteArray("\xEE\x9D\xA6");
+    QTest::newRow("private use past what code page 936 maps")
+        << QByteArray("s") << QByteArray("k") << QByteArray("\xEE\xA1\xA5");
     QTest::newRow("Thai in section") << QByteArray("ก") << QByteArray("k") << QByteArray("v");
     QTest::newRow("invalid UTF-8") << QByteArray("s") << QByteArray("k") << QByteArray("\xC3");
 }
@@ -380,6 +384,27 @@ void TestIniDocument::windowsFileReadsAndRewritesByteForByte()
     expected.replace("[\x81\x5D\x81\x5C]\r\nDHCPEnabled=1\r\n",
                      "[\x81\x5D\x81\x5C]\r\nDHCPEnabled=1\r\nIP=10.1.1.1\r\n");
     QCOMPARE(qbytes(doc.Serialize()), expected);
+}
+
+// Windows assigns a character to every lead and trail byte pair; so must the file's reader, and the
+// character must be stored as the same two bytes again.
+void TestIniDocument::everyPairOfCodePage936ReadsAndWritesBack()
+{
+    int pairs = 0;
+    for (int lead = 0x81; lead <= 0xFE; ++lead) {
+        for (int trail = 0x40; trail <= 0xFE; ++trail) {
+            if (trail == 0x7F)
+                continue;
+            const std::string pair { static_cast<char>(lead), static_cast<char>(trail) };
+            const std::string text = IniDocument::Parse("[s]\r\nk=" + pair + "\r\n").ReadString("s", "k", "");
+            IniDocument written = IniDocument::Parse("");
+            const bool stored = written.WriteString("s", "k", text);
+            if (text == "\xEF\xBF\xBD" || !stored || written.Serialize() != "[s]\r\nk=" + pair + "\r\n")
+                QFAIL(qPrintable(QStringLiteral("pair %1 %2").arg(lead, 0, 16).arg(trail, 0, 16)));
+            ++pairs;
+        }
+    }
+    QCOMPARE(pairs, 126 * 190);
 }
 
 void TestIniDocument::parseThenSerializeKeepsEveryByte_data()

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <mutex>
 #include <objbase.h>
 #include <wbemidl.h>
@@ -89,6 +90,56 @@ Value propertyOf(IWbemClassObject* object, const wchar_t* name)
     return FromVariant(*value);
 }
 
+std::wstring lowered(std::wstring_view name)
+{
+    std::wstring lower(name);
+    for (wchar_t& c : lower)
+        c = static_cast<wchar_t>(towlower(c));
+    return lower;
+}
+
+// Every property of an object, read at once: Wine's objects of one query go stale when the next
+// query on their class runs. A value of a type the seam has no form for is kept as nullopt.
+using Snapshot = std::map<std::wstring, std::optional<Value>>;
+
+Snapshot snapshotOf(IWbemClassObject* object)
+{
+    Snapshot properties;
+    check(object->BeginEnumeration(0), "reading the properties");
+    for (;;) {
+        BSTR name = nullptr;
+        Variant value;
+        const HRESULT hr = object->Next(0, &name, value.get(), nullptr, nullptr);
+        check(hr, "reading the properties");
+        if (hr != WBEM_S_NO_ERROR)
+            break;
+        std::wstring key = lowered(std::wstring_view(name, SysStringLen(name)));
+        SysFreeString(name);
+        try {
+            properties.emplace(std::move(key), FromVariant(*value));
+        } catch (const ServiceError&) {
+            properties.emplace(std::move(key), std::nullopt);
+        }
+    }
+    object->EndEnumeration();
+    // Wine's enumeration leaves out the system properties that the calls need.
+    for (const wchar_t* name : { L"__CLASS", L"__PATH" }) {
+        if (!properties.count(lowered(name)))
+            properties.emplace(lowered(name), propertyOf(object, name));
+    }
+    return properties;
+}
+
+Value valueIn(const Snapshot& properties, std::wstring_view name)
+{
+    const auto it = properties.find(lowered(name));
+    if (it == properties.end())
+        return std::monostate {};
+    if (!it->second)
+        throw ServiceError("the property " + Narrow(name) + " has a type the program does not read");
+    return *it->second;
+}
+
 // The connection, shared by the objects it returned.
 class Connection
 {
@@ -117,13 +168,13 @@ public:
         return real[static_cast<std::size_t>(presented - 1)];
     }
 
-    std::vector<ComPtr<IWbemClassObject>> Query(std::wstring_view language, std::wstring_view text, LONG flags)
+    std::vector<Snapshot> Query(std::wstring_view language, std::wstring_view text, LONG flags)
     {
         ComPtr<IEnumWbemClassObject> results;
         check(services_->ExecQuery(Bstr(language).get(), Bstr(text).get(), flags | WBEM_FLAG_FORWARD_ONLY, nullptr,
                                    &results),
               "ExecQuery");
-        std::vector<ComPtr<IWbemClassObject>> objects;
+        std::vector<Snapshot> objects;
         for (;;) {
             ComPtr<IWbemClassObject> object;
             ULONG returned = 0;
@@ -131,7 +182,7 @@ public:
             check(hr, "reading the query's results");
             if (returned == 0)
                 return objects;
-            objects.push_back(std::move(object));
+            objects.push_back(snapshotOf(object.Get()));
         }
     }
 
@@ -141,7 +192,7 @@ private:
         if (!realIndexes_) {
             std::vector<std::int64_t> real;
             for (const auto& object : Query(L"WQL", kAdapterNumbering, WBEM_FLAG_RETURN_IMMEDIATELY)) {
-                const Value index = propertyOf(object.Get(), L"Index");
+                const Value index = valueIn(object, L"Index");
                 real.push_back(std::holds_alternative<std::int64_t>(index) ? std::get<std::int64_t>(index) : -1);
             }
             realIndexes_ = std::move(real);
@@ -183,15 +234,15 @@ std::vector<std::wstring> parameterNames(IWbemClassObject* signature)
 class WmiObject : public ManagementObject
 {
 public:
-    WmiObject(std::shared_ptr<Connection> connection, ComPtr<IWbemClassObject> object)
+    WmiObject(std::shared_ptr<Connection> connection, Snapshot properties)
         : connection_(std::move(connection))
-        , object_(std::move(object))
+        , properties_(std::move(properties))
     { }
 
     Value Property(std::string_view name) const override
     {
         const std::wstring wide = Widen(name);
-        Value value = propertyOf(object_.Get(), wide.c_str());
+        Value value = valueIn(properties_, wide);
         if (equalsNoCase(wide, L"Index") && isAdapter() && std::holds_alternative<std::int64_t>(value)) {
             const std::int64_t presented = connection_->PresentedIndex(std::get<std::int64_t>(value));
             return presented > 0 ? Value(presented) : Value();
@@ -202,8 +253,8 @@ public:
     std::uint32_t ExecMethod(std::string_view method, const std::vector<Value>& args) override
     {
         const Bstr methodName { method };
-        const Value path = propertyOf(object_.Get(), L"__PATH");
-        const Value className = propertyOf(object_.Get(), L"__CLASS");
+        const Value path = valueIn(properties_, L"__PATH");
+        const Value className = valueIn(properties_, L"__CLASS");
         if (!std::holds_alternative<std::string>(path) || !std::holds_alternative<std::string>(className))
             throw ServiceError("the object has no path");
 
@@ -229,7 +280,7 @@ public:
 private:
     bool isAdapter() const
     {
-        const Value className = propertyOf(object_.Get(), L"__CLASS");
+        const Value className = valueIn(properties_, L"__CLASS");
         return std::holds_alternative<std::string>(className)
             && equalsNoCase(Widen(std::get<std::string>(className)), kAdapterClass);
     }
@@ -267,7 +318,7 @@ private:
     }
 
     std::shared_ptr<Connection> connection_;
-    ComPtr<IWbemClassObject> object_;
+    Snapshot properties_;
 };
 
 class WmiService : public ManagementService
@@ -280,8 +331,8 @@ public:
     std::vector<ObjectRef> ExecQuery(std::string_view query, std::string_view language, std::int32_t flags) override
     {
         std::vector<ObjectRef> objects;
-        for (auto& object : connection_->Query(Widen(language), Widen(query), flags))
-            objects.push_back(std::make_shared<WmiObject>(connection_, std::move(object)));
+        for (Snapshot& properties : connection_->Query(Widen(language), Widen(query), flags))
+            objects.push_back(std::make_shared<WmiObject>(connection_, std::move(properties)));
         return objects;
     }
 
@@ -303,7 +354,7 @@ public:
         }
         ComPtr<IWbemClassObject> object;
         check(connection_->Services()->GetObject(Bstr(path).get(), flags, nullptr, &object, nullptr), "Get");
-        return std::make_shared<WmiObject>(connection_, std::move(object));
+        return std::make_shared<WmiObject>(connection_, snapshotOf(object.Get()));
     }
 
 private:

@@ -70,9 +70,13 @@ std::int64_t integerOf(const void* element, VARTYPE type)
     }
 }
 
+// A text up to its first NUL: Wine counts the terminating one in the length of some texts.
 std::string textOf(BSTR text)
 {
-    return text ? Narrow(std::wstring_view(text, SysStringLen(text))) : std::string();
+    if (!text)
+        return {};
+    std::wstring_view wide(text, SysStringLen(text));
+    return Narrow(wide.substr(0, wide.find(L'\0')));
 }
 
 // The elements of a one-dimensional SAFEARRAY, each handed to `take` with its address.

@@ -1,0 +1,134 @@
+#include "net/IPInfo.h"
+#include "net/wmi/WmiConnector.h"
+#include "printer/WinspoolPrinterSource.h"
+#include "store/WindowsText.h"
+
+#include <doctest/doctest.h>
+#include <objbase.h>
+#include <thread>
+#include <wbemidl.h>
+#include <wrl/client.h>
+
+using namespace lanvex;
+using namespace lanvex::net;
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+constexpr std::string_view kIpEnabled = "SELECT * FROM Win32_NetworkAdapterConfiguration WHERE IPEnabled = TRUE";
+
+std::string text(const Value& value)
+{
+    return std::holds_alternative<std::string>(value) ? std::get<std::string>(value) : std::string("(not text)");
+}
+
+// The configurations' own Index values, in the query's order, asked of WMI directly.
+std::vector<long> realIndexes()
+{
+    ComPtr<IWbemLocator> locator;
+    REQUIRE(SUCCEEDED(CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator, &locator)));
+    ComPtr<IWbemServices> services;
+    BSTR space = SysAllocString(L"ROOT\\CIMV2");
+    REQUIRE(SUCCEEDED(locator->ConnectServer(space, nullptr, nullptr, nullptr, 0, nullptr, nullptr, &services)));
+    SysFreeString(space);
+    BSTR language = SysAllocString(L"WQL");
+    BSTR query = SysAllocString(L"SELECT Index FROM Win32_NetworkAdapterConfiguration WHERE IPEnabled = TRUE");
+    ComPtr<IEnumWbemClassObject> results;
+    REQUIRE(SUCCEEDED(services->ExecQuery(language, query, WBEM_FLAG_FORWARD_ONLY, nullptr, &results)));
+    SysFreeString(language);
+    SysFreeString(query);
+    std::vector<long> indexes;
+    for (;;) {
+        ComPtr<IWbemClassObject> object;
+        ULONG returned = 0;
+        results->Next(static_cast<LONG>(WBEM_INFINITE), 1, &object, &returned);
+        if (returned == 0)
+            return indexes;
+        VARIANT index;
+        VariantInit(&index);
+        object->Get(L"Index", 0, &index, nullptr, nullptr);
+        indexes.push_back(V_I4(&index));
+        VariantClear(&index);
+    }
+}
+
+} // namespace
+
+TEST_SUITE("wmi")
+{
+    TEST_CASE("the IP-enabled configurations are numbered 1, 2, 3 ... and fetched by that number")
+    {
+        wmi::WmiConnector connector;
+        const auto service = connector.Connect("winmgmts:");
+        const std::vector<ObjectRef> adapters = service->ExecQuery(kIpEnabled, "WQL", 16);
+        REQUIRE_MESSAGE(!adapters.empty(), "Wine lists the machine's network interfaces; this one has none");
+        const std::vector<long> real = realIndexes();
+        REQUIRE(real.size() == adapters.size());
+
+        for (std::size_t i = 0; i < adapters.size(); ++i) {
+            const auto number = static_cast<std::int64_t>(i + 1);
+            INFO("adapter " << number << ", Index " << real[i] << " in WMI");
+            CHECK(adapters[i]->Property("Index") == Value(number));
+            CHECK(std::holds_alternative<bool>(adapters[i]->Property("DHCPEnabled")));
+            CHECK_FALSE(text(adapters[i]->Property("Description")).empty());
+            CHECK(std::holds_alternative<std::monostate>(adapters[i]->Property("NoSuchProperty")));
+            // The fetched object is the same instance: the one its methods would change.
+            const ObjectRef fetched
+                = service->Get("Win32_NetworkAdapterConfiguration.Index=" + std::to_string(number), 0);
+            CHECK(fetched->Property("Index") == Value(number));
+            CHECK(text(fetched->Property("Description")) == text(adapters[i]->Property("Description")));
+            INFO("path " << text(fetched->Property("__PATH")));
+            CHECK(text(fetched->Property("__PATH")).ends_with(".Index=" + std::to_string(real[i])));
+        }
+        CHECK_THROWS_AS(
+            service->Get("Win32_NetworkAdapterConfiguration.Index=" + std::to_string(adapters.size() + 1), 0),
+            ServiceError);
+        CHECK_THROWS_AS(service->Get("Win32_NetworkAdapterConfiguration.Index=0", 0), ServiceError);
+    }
+
+    TEST_CASE("the adapter query and the apply run on WMI; a method the service lacks is a failed step")
+    {
+        wmi::WmiConnector connector;
+        printer::WinspoolPrinterSource printers;
+        const std::vector<std::string> descriptions = ListAdapters(connector);
+        REQUIRE_FALSE(descriptions.empty());
+        const store::SiteProfile first = GetAdapterInfo(connector, printers, 1);
+        CHECK(first.Description == descriptions[0]);
+        CHECK_FALSE(first.MACAddress.empty());
+
+        // Wine implements none of the adapter methods: its answer is a failure, never a success.
+        const auto service = connector.Connect("winmgmts:\\\\.\\root\\cimv2");
+        const ObjectRef adapter = service->Get("Win32_NetworkAdapterConfiguration.Index=1", 0);
+        CHECK(adapter->ExecMethod("EnableDHCP", {}) != 0);
+        CHECK(adapter->ExecMethod("NoSuchMethod", { std::string("x") }) != 0);
+
+        store::SiteProfile site;
+        site.IP = "192.168.8.20";
+        site.SubNetMask = "255.255.255.0";
+        site.DefaultGateway = "192.168.8.1";
+        std::vector<std::string> shown;
+        CHECK(ApplyIPSettings(connector, 1, site, [&](const std::string& line) { shown.push_back(line); })
+              == kStaticFailed);
+        CHECK(shown.back() == "设置IP地址及子网掩码失败!");
+        const auto beyond = static_cast<std::int32_t>(descriptions.size() + 1);
+        CHECK(ApplyIPSettings(connector, beyond, site, [](const std::string&) {}) == kAdapterNotFound);
+    }
+
+    TEST_CASE("monikers, and COM on another thread")
+    {
+        CHECK(wmi::NamespaceOfMoniker("winmgmts:") == std::wstring(L"\\\\.\\root\\cimv2"));
+        CHECK(wmi::NamespaceOfMoniker("WinMgmts:{impersonationLevel=impersonate}!\\\\.\\root\\cimv2")
+              == std::wstring(L"\\\\.\\root\\cimv2"));
+        CHECK(wmi::NamespaceOfMoniker("winmgmts://./root/cimv2") == std::wstring(L"\\\\.\\root\\cimv2"));
+        CHECK_FALSE(wmi::NamespaceOfMoniker("ldap://server").has_value());
+        wmi::WmiConnector connector;
+        CHECK_THROWS_AS(connector.Connect("ldap://server"), ServiceError);
+        CHECK_THROWS_AS(connector.Connect("winmgmts:root\\nosuchnamespace"), ServiceError);
+
+        std::size_t listed = 0;
+        std::thread worker([&] { listed = ListAdapters(connector).size(); });
+        worker.join();
+        CHECK(listed == ListAdapters(connector).size());
+        CHECK(listed > 0);
+    }
+}
