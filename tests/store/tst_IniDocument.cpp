@@ -112,12 +112,11 @@ void TestIniDocument::readsTheWayTheProfileFunctionsDo_data()
                                                       << QByteArray("k") << QByteArray("a\xEF\xBF\xBD\xEF\xBF\xBD");
     // Pairs outside the user-defined areas that glibc leaves unassigned: the private-use characters
     // Windows gives them (first and last of the table, and one of its longest run).
-    QTest::newRow("unassigned pairs read as Windows reads them")
-        << QByteArray("[s]\nk=a\xA2\xAB\xFE\x50\xFE\xA0"
-                      "b\n")
-        << QByteArray("s") << QByteArray("k")
-        << QByteArray("a\xEE\x9D\xA6\xEE\xA0\x95\xEE\xA1\xA4"
-                      "b");
+    QTest::newRow("unassigned pairs read as Windows reads them") << QByteArray("[s]\nk=a\xA2\xAB\xFE\x50\xFE\xA0"
+                                                                               "b\n")
+                                                                 << QByteArray("s") << QByteArray("k")
+                                                                 << QByteArray("a\xEE\x9D\xA6\xEE\xA0\x95\xEE\xA1\xA4"
+                                                                               "b");
     // Characters of the user-defined areas, as Windows maps them: the first and last of each area.
     QTest::newRow("user-defined characters")
         << QByteArray("[s]\nk=\xAA\xA1\xAF\xFE\xF8\xA1\xFE\xFE\xA1\x40\xA7\xA0\n") << QByteArray("s") << QByteArray("k")
