@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Lanvex needs to build, run and test. Skips what is already there.
-# Usage: scripts/install-deps.sh [build|run|package|test]   (default: test, which needs everything)
+# Usage: scripts/install-deps.sh [build|run|package|test|windows]   (default: test, which needs
+# everything on Linux; windows: the mingw-w64 cross build and Wine for scripts/test-windows.sh)
 set -euo pipefail
 
 purpose=${1:-test}
@@ -10,6 +11,7 @@ build_packages=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools qt6-sv
                 fonts-noto-cjk clang-format librsvg2-bin)
 run_packages=(xvfb xauth x11-utils imagemagick)
 package_packages=(dpkg-dev)
+windows_packages=(cmake make g++-mingw-w64-x86-64-posix wine wine64 nlohmann-json3-dev doctest-dev locales)
 test_packages=(clang libclang-rt-14-dev cups cups-client cups-bsd network-manager dnsmasq-base iproute2 dbus
                procps xvfb xauth x11-utils trayer desktop-file-utils appstream man-db dpkg-dev lintian)
 
@@ -19,7 +21,8 @@ case "$purpose" in
   run) packages+=("${run_packages[@]}") ;;
   package) packages+=("${package_packages[@]}") ;;
   test) packages+=("${test_packages[@]}") ;;
-  *) echo "usage: $0 [build|run|package|test]" >&2; exit 2 ;;
+  windows) packages=("${windows_packages[@]}") ;;
+  *) echo "usage: $0 [build|run|package|test|windows]" >&2; exit 2 ;;
 esac
 
 missing=()
