@@ -2,9 +2,16 @@
 # Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test:
 # formatting, unit and window tests, the real CUPS and NetworkManager tests, the installed tree,
 # the Debian package and a short fuzz run.
+# --windows: then also the Windows build and its tests under Wine (scripts/test-windows.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
+windows=false
+case "${1:-}" in
+  --windows) windows=true ;;
+  "") ;;
+  *) echo "usage: $0 [--windows]" >&2; exit 2 ;;
+esac
 
 scripts/install-deps.sh test
 
@@ -27,5 +34,10 @@ tests/packaging/package-test.sh
 
 echo "== Fuzzing the settings-file parser"
 scripts/fuzz.sh "${LANVEX_FUZZ_SECONDS:-30}"
+
+if $windows; then
+  echo "== Windows build and tests under Wine"
+  LANVEX_LINUX_PROGRAM=$build/bin/lanvex scripts/test-windows.sh
+fi
 
 echo "All tests passed."
