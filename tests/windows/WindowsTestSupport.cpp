@@ -14,6 +14,8 @@ using store::windows::Widen;
 
 namespace {
 
+constexpr const wchar_t* kStartEvent = L"Local\\lanvex-test-writers-start";
+
 std::filesystem::path widePath(const std::string& utf8)
 {
     return std::filesystem::path(Widen(utf8));
@@ -63,6 +65,8 @@ std::vector<int> RunSelfTogether(const std::vector<std::wstring>& arguments)
 {
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
+    // The children wait for this, so that they really run at the same time.
+    HANDLE start = CreateEventW(nullptr, TRUE, FALSE, kStartEvent);
     std::vector<HANDLE> processes;
     for (const std::wstring& argument : arguments) {
         std::wstring commandLine = L"\"" + std::wstring(self) + L"\" " + argument;
@@ -76,6 +80,7 @@ std::vector<int> RunSelfTogether(const std::vector<std::wstring>& arguments)
             processes.push_back(process.hProcess);
         }
     }
+    SetEvent(start);
     std::vector<int> codes;
     for (HANDLE process : processes) {
         DWORD code = static_cast<DWORD>(-1);
@@ -86,6 +91,7 @@ std::vector<int> RunSelfTogether(const std::vector<std::wstring>& arguments)
         }
         codes.push_back(static_cast<int>(code));
     }
+    CloseHandle(start);
     return codes;
 }
 
@@ -97,6 +103,10 @@ int RunWriterChild(int argc, wchar_t** argv)
     store::IniFileName = Narrow(argv[2]);
     const std::string section = Narrow(argv[3]);
     const int count = std::stoi(Narrow(argv[4]));
+    HANDLE start = OpenEventW(SYNCHRONIZE, FALSE, kStartEvent);
+    if (!start || WaitForSingleObject(start, 30000) != WAIT_OBJECT_0)
+        return 3;
+    CloseHandle(start);
     for (int i = 0; i < count; ++i) {
         if (!store::WriteIniString(section, "键" + std::to_string(i), "值" + std::to_string(i)))
             return 1;

@@ -104,7 +104,7 @@ TEST_SUITE("store")
         const ChineseFolder folder;
         const std::string path = folder / "共享.ini";
         const std::wstring quoted = L"\"" + windows::Widen(path) + L"\"";
-        constexpr int kKeys = 30;
+        constexpr int kKeys = 100;
         const std::vector<int> codes
             = test::RunSelfTogether({ L"--writer " + quoted + L" 甲 " + std::to_wstring(kKeys),
                                       L"--writer " + quoted + L" 乙 " + std::to_wstring(kKeys) });
