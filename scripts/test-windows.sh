@@ -44,14 +44,13 @@ cmake --build "$build" -j "$(nproc)"
 echo "== Tests under Wine"
 export WINEPREFIX=$build/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=zh_CN.UTF-8
 wine=/usr/lib/wine/wine64
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "Creating the Wine prefix $WINEPREFIX"
-  "$wine" wineboot --init >/dev/null 2>&1
-fi
-# A warm wineserver starts each test in a few milliseconds. Its output is detached, or it would
-# hold the pipe of whichever test started it open and the run would hang.
+[ -f "$WINEPREFIX/system.reg" ] || echo "Creating the Wine prefix $WINEPREFIX"
+# A warm wineserver starts each test in a few milliseconds. It and the prefix's background
+# services start here, with their output detached: started by a test, they would hold its pipe
+# open and the run would hang.
 wineserver -p >/dev/null 2>&1 </dev/null &
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+"$wine" wineboot --init >/dev/null 2>&1 </dev/null
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
 
 echo "Windows tests passed."
