@@ -3,6 +3,7 @@
 #include "app/CommandLine.h"
 #include "app/ListCommand.h"
 #include "app/Platform.h"
+#include "app/SiteTransfer.h"
 #include "store/IniModule.h"
 #include "store/WindowsText.h"
 
@@ -52,6 +53,10 @@ int run(const CommandLine& line)
         return 0;
     case CommandLine::Mode::List:
         return lanvex::app::RunListCommand(std::cout);
+    case CommandLine::Mode::Export:
+        return lanvex::app::RunExportCommand(line.transferFile, std::cout, std::cerr);
+    case CommandLine::Mode::Import:
+        return lanvex::app::RunImportCommand(line.transferFile, line.replace, std::cout, std::cerr);
     case CommandLine::Mode::Window:
         std::cerr << "lanvex: this build has no window; give a command\n\n" << lanvex::app::UsageText();
         return 2;

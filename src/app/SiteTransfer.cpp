@@ -8,6 +8,7 @@
 #include "store/IniModule.h"
 #include "store/SiteStore.h"
 #include "store/SiteTransfer.h"
+#include "store/Utf8Path.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -199,7 +200,7 @@ TransferReport ExportSites(const std::string& settingsPath, const std::string& e
 {
     // The settings file changes only under its lock, through the store.
     std::error_code ec;
-    if (std::filesystem::equivalent(settingsPath, exportPath, ec))
+    if (std::filesystem::equivalent(store::Utf8Path(settingsPath), store::Utf8Path(exportPath), ec))
         return Failure(LANVEX_TR_NOOP("SiteTransfer", "不能导出到配置文件本身：%1"), exportPath);
     const store::FileBytes read = store::ReadFileBytes(settingsPath);
     if (!read.ok && !read.missing)

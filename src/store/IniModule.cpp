@@ -1,6 +1,7 @@
 #include "store/IniModule.h"
 
 #include "store/IniFile.h"
+#include "store/Utf8Path.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -28,11 +29,9 @@ bool sameAsciiName(std::string_view name, std::string_view expected)
 
 std::string SettingsPathForExecutable(std::string_view executablePath)
 {
-    // Through u8string: a narrow path would be read in another code page on Windows.
-    const std::filesystem::path program(std::u8string(executablePath.begin(), executablePath.end()));
+    const std::filesystem::path program = Utf8Path(executablePath);
     const std::filesystem::path folder = program.has_parent_path() ? program.parent_path() : std::filesystem::path(".");
-    const std::u8string file = (folder / program.stem()).u8string() + u8".ini";
-    return std::string(file.begin(), file.end());
+    return Utf8Text(folder / program.stem()) + ".ini";
 }
 
 std::string ReadIniString(std::string_view section, std::string_view key, std::string_view fallback)

@@ -1,6 +1,7 @@
 #include "store/SiteTransfer.h"
 
 #include "store/SiteStore.h"
+#include "store/Utf8Path.h"
 
 #include <cerrno>
 #include <cstring>
@@ -41,7 +42,7 @@ FileBytes ReadFileBytes(const std::string& path)
     FileBytes result;
     namespace fs = std::filesystem;
     std::error_code ec;
-    const fs::file_status status = fs::status(path, ec);
+    const fs::file_status status = fs::status(Utf8Path(path), ec);
     if (status.type() == fs::file_type::not_found) {
         result.missing = true;
         result.error = describe("cannot read", path, ENOENT);
@@ -51,12 +52,12 @@ FileBytes ReadFileBytes(const std::string& path)
         result.error = describe("cannot read", path, EISDIR);
         return result;
     }
-    if (fs::is_regular_file(status) && fs::file_size(path, ec) > kMaxFileBytes) {
+    if (fs::is_regular_file(status) && fs::file_size(Utf8Path(path), ec) > kMaxFileBytes) {
         result.error = describe("cannot read", path, EFBIG);
         return result;
     }
     errno = 0;
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(Utf8Path(path), std::ios::binary);
     if (!in) {
         result.error = describe("cannot read", path, errno != 0 ? errno : EIO);
         return result;
@@ -77,11 +78,11 @@ WriteResult ReplaceFile(const std::string& path, std::string_view bytes)
     const std::string temporary = temporaryNameFor(path);
     const auto fail = [&temporary](const std::string& what, const std::string& where, int error) {
         std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
+        std::filesystem::remove(Utf8Path(temporary), ignored);
         return WriteResult { false, describe(what, where, error), error };
     };
     errno = 0;
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    std::ofstream out(Utf8Path(temporary), std::ios::binary | std::ios::trunc);
     if (!out)
         return fail("cannot write", path, errno != 0 ? errno : EIO);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -89,7 +90,7 @@ WriteResult ReplaceFile(const std::string& path, std::string_view bytes)
     if (!out)
         return fail("cannot write", path, errno != 0 ? errno : EIO);
     std::error_code ec;
-    std::filesystem::rename(temporary, path, ec);
+    std::filesystem::rename(Utf8Path(temporary), Utf8Path(path), ec);
     if (ec)
         return fail("cannot replace", path, ec.value());
     return {};

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the same calls through the Linux lanvex and through lanvex.exe under Wine, each with a copy of
 # the example settings and simulation files in a folder with a Chinese name, and compares what they
-# print, their exit codes and the simulation files they leave behind.
+# print, their exit codes and the files they leave behind: the simulation file, the exports and the
+# settings file.
 # Usage: compare-with-linux.sh LINUX_LANVEX WINDOWS_LANVEX_EXE WINE_LOADER EXAMPLES_DIR WORK_DIR
 set -euo pipefail
 linux_program=$1 windows_program=$2 wine=$3 examples=$4 work=$5
@@ -24,7 +25,8 @@ transcript() { # platform command...
   local dir="$work/$platform/程序目录" out err code
   out=$(mktemp) err=$(mktemp)
   for call in "list" "adapters" "apply 上海分公司 --adapter 1" "apply 家里 --adapter 2" "apply 实验室 --adapter 2" \
-              "apply 总部办公室 --adapter 3" "apply 没有这个 --adapter 1" "adapters"; do
+              "apply 总部办公室 --adapter 3" "apply 没有这个 --adapter 1" "adapters" "export 导出.ini" \
+              "export 导出.json" "import 导出.json --replace" "import 没有这个.ini" "list"; do
     read -r -a args <<<"$call"
     args[0]="--${args[0]}"
     code=0
@@ -36,7 +38,9 @@ transcript() { # platform command...
   done
   rm -f "$out" "$err"
 }
-program=lanvex transcript linux >"$work/linux.txt"
+# The system's own error texts are English on Wine; the C locale gives the same on Linux, and the
+# program's texts stay Chinese in both.
+program=lanvex transcript linux env -u LANGUAGE LC_ALL=C.UTF-8 >"$work/linux.txt"
 program=lanvex.exe transcript windows "$wine" >"$work/windows.txt"
 
 status=0
@@ -47,6 +51,17 @@ fi
 if ! cmp "$work/linux/程序目录/模拟网络.json" "$work/windows/程序目录/模拟网络.json"; then
   diff -u "$work/linux/程序目录/模拟网络.json" "$work/windows/程序目录/模拟网络.json" || true
   echo "the simulation files differ" >&2
+  status=1
+fi
+# Files the program wrote: the exports, and the settings file the import rewrote.
+for file in 导出.ini 导出.json; do
+  if ! cmp "$work/linux/程序目录/$file" "$work/windows/程序目录/$file"; then
+    echo "the exported $file differs" >&2
+    status=1
+  fi
+done
+if ! cmp "$work/linux/程序目录/lanvex.ini" "$work/windows/程序目录/lanvex.ini"; then
+  echo "the settings files differ after the import" >&2
   status=1
 fi
 # The run must have reached the service: three applies that call methods.
