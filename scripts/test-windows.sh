@@ -30,7 +30,7 @@ command -v ninja >/dev/null 2>&1 && generator=(-G Ninja)
 
 if [ -z "${LANVEX_LINUX_PROGRAM:-}" ]; then
   echo "== Build the Linux program to compare with"
-  cmake -S . -B "$build/linux" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release -DLANVEX_BUILD_TESTS=OFF \
+  cmake -S . -B "$build/linux" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release -DLANVEX_WERROR=ON -DLANVEX_BUILD_TESTS=OFF \
     -DLANVEX_BUILD_BENCH=OFF >/dev/null
   cmake --build "$build/linux" --target lanvex -j "$(nproc)"
   LANVEX_LINUX_PROGRAM=$build/linux/bin/lanvex
@@ -38,7 +38,7 @@ fi
 
 echo "== Build for Windows (mingw-w64)"
 cmake -S . -B "$build" "${generator[@]}" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-  -DLANVEX_WITH_QT=OFF -DCMAKE_BUILD_TYPE=Release -DLANVEX_LINUX_PROGRAM="$LANVEX_LINUX_PROGRAM" >/dev/null
+  -DLANVEX_WITH_QT=OFF -DLANVEX_WERROR=ON -DCMAKE_BUILD_TYPE=Release -DLANVEX_LINUX_PROGRAM="$LANVEX_LINUX_PROGRAM" >/dev/null
 cmake --build "$build" -j "$(nproc)"
 
 echo "== Tests under Wine"

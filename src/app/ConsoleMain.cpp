@@ -5,6 +5,7 @@
 #include "app/Platform.h"
 #include "app/SiteTransfer.h"
 #include "store/IniModule.h"
+#include "store/SettingsLocation.h"
 #include "store/WindowsText.h"
 
 #include <fcntl.h>
@@ -41,7 +42,7 @@ void prepareOutput()
     _setmode(_fileno(stderr), _O_BINARY);
 }
 
-int run(const CommandLine& line)
+int run(const CommandLine& line, const lanvex::store::SettingsLocation& settings)
 {
     switch (line.mode) {
     case CommandLine::Mode::Version:
@@ -49,7 +50,7 @@ int run(const CommandLine& line)
                   << '\n';
         return 0;
     case CommandLine::Mode::Help:
-        std::cout << lanvex::app::UsageText();
+        std::cout << lanvex::app::UsageText() << '\n' << lanvex::store::DescribeSettingsLocation(settings);
         return 0;
     case CommandLine::Mode::List:
         return lanvex::app::RunListCommand(std::cout);
@@ -80,8 +81,9 @@ int wmain(int argc, wchar_t** argv)
             std::cerr << "lanvex: " << line.error << "\n\n" << lanvex::app::UsageText();
             return 2;
         }
-        lanvex::store::IniFileName = lanvex::store::SettingsPathForExecutable(programPath());
-        return run(line);
+        const auto settings = lanvex::store::FindSettingsLocation(line.configFile, programPath());
+        lanvex::store::UseSettingsLocation(settings);
+        return run(line, settings);
     } catch (const std::exception& error) {
         std::cerr << "lanvex: " << error.what() << '\n';
         return 1;

@@ -1,6 +1,9 @@
 #include "store/IniFile.h"
+#include "store/Utf8Path.h"
 #include "store/WindowsFiles.h"
 
+#include <cerrno>
+#include <filesystem>
 #include <utility>
 
 namespace lanvex::store {
@@ -10,7 +13,18 @@ namespace {
 // Longest wait for another copy of the program that is writing the same file.
 constexpr std::chrono::seconds kLockTimeout { 10 };
 
+std::string& folderMadeOnSave()
+{
+    static std::string folder;
+    return folder;
+}
+
 } // namespace
+
+void MakeFolderOnFirstSave(std::string folder)
+{
+    folderMadeOnSave() = std::move(folder);
+}
 
 IniFile::IniFile(std::string path)
     : path_(std::move(path))
@@ -29,6 +43,13 @@ WriteResult IniFile::Update(const std::function<bool(IniDocument&)>& edit)
 {
     // The lock is a named mutex, not a handle on the file: Windows cannot replace a file that any
     // handle holds open.
+    const std::string& folder = folderMadeOnSave();
+    if (!folder.empty() && Utf8Path(path_).parent_path() == Utf8Path(folder)) {
+        std::error_code error;
+        std::filesystem::create_directories(Utf8Path(folder), error);
+        if (error)
+            return { false, "cannot make the folder " + folder + ": " + error.message(), EACCES };
+    }
     const windows::PathLock lock(path_, kLockTimeout);
     if (!lock.Status())
         return lock.Status();

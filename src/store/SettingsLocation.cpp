@@ -2,6 +2,7 @@
 
 #include "store/IniFile.h"
 #include "store/IniModule.h"
+#include "store/Utf8Path.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -67,8 +68,8 @@ SettingsLocation ChooseSettingsLocation(const SettingsFacts& facts)
 {
     if (facts.configOption) {
         std::error_code error;
-        const fs::path absolute = fs::absolute(*facts.configOption, error);
-        return { error ? *facts.configOption : absolute.string(), SettingsSource::ConfigOption };
+        const fs::path absolute = fs::absolute(Utf8Path(*facts.configOption), error);
+        return { error ? *facts.configOption : Utf8Text(absolute), SettingsSource::ConfigOption };
     }
     const std::string beside = SettingsPathForExecutable(facts.executablePath);
     if (facts.besideFileExists)
@@ -95,11 +96,11 @@ SettingsLocation FindSettingsLocation(const std::optional<std::string>& configOp
     if (!configOption) {
         std::error_code error;
         // Any entry counts, a dangling symbolic link too: the user put it there.
-        facts.besideFileExists
-            = fs::symlink_status(SettingsPathForExecutable(executablePath), error).type() != fs::file_type::not_found;
-        const fs::path folder = fs::path(executablePath).parent_path();
+        facts.besideFileExists = fs::symlink_status(Utf8Path(SettingsPathForExecutable(executablePath)), error).type()
+            != fs::file_type::not_found;
+        const fs::path folder = Utf8Path(executablePath).parent_path();
         facts.runsFromInstalledBin
-            = IsInstalledBinFolder(folder.string(), LANVEX_INSTALL_FULL_BINDIR, LANVEX_DESKTOP_ENTRY_FROM_BIN);
+            = IsInstalledBinFolder(Utf8Text(folder), LANVEX_INSTALL_FULL_BINDIR, LANVEX_DESKTOP_ENTRY_FROM_BIN);
         facts.xdgConfigHome = environment("XDG_CONFIG_HOME");
         facts.home = homeFolder();
     }
@@ -110,7 +111,7 @@ void UseSettingsLocation(const SettingsLocation& location)
 {
     IniFileName = location.path;
     MakeFolderOnFirstSave(location.source == SettingsSource::UserConfigFolder
-                              ? fs::path(location.path).parent_path().string()
+                              ? Utf8Text(Utf8Path(location.path).parent_path())
                               : std::string());
 }
 

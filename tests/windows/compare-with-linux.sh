@@ -26,7 +26,8 @@ transcript() { # platform command...
   out=$(mktemp) err=$(mktemp)
   for call in "list" "adapters" "apply 上海分公司 --adapter 1" "apply 家里 --adapter 2" "apply 实验室 --adapter 2" \
               "apply 总部办公室 --adapter 3" "apply 没有这个 --adapter 1" "adapters" "export 导出.ini" \
-              "export 导出.json" "import 导出.json --replace" "import 没有这个.ini" "list"; do
+              "export 导出.json" "import 导出.json --replace" "import 没有这个.ini" "list" \
+              "list --config 导出.ini"; do
     read -r -a args <<<"$call"
     args[0]="--${args[0]}"
     code=0

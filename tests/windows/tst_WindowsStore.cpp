@@ -56,6 +56,14 @@ TEST_SUITE("store")
         CHECK(FileBytes(IniFileName).find(kHeadquartersGbk + "]") == std::string::npos);
         // Every write replaced the file through a temporary one; none is left behind.
         CHECK(test::CountFiles(folder.Path()) == 1);
+
+        // The one folder a first save may make, and no other.
+        MakeFolderOnFirstSave(folder / "新目录");
+        IniFileName = folder / "新目录\\站点.ini";
+        CHECK(WriteIniString("站点", "IP", "10.0.0.1"));
+        IniFileName = folder / "别的目录\\站点.ini";
+        CHECK_FALSE(WriteIniString("站点", "IP", "10.0.0.1"));
+        MakeFolderOnFirstSave({});
     }
 
     TEST_CASE("a write keeps the file's attributes and leaves a read-only file alone")
