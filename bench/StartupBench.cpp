@@ -7,7 +7,8 @@
 // Run it on an X server of its own (scripts/bench-startup.sh uses Xvfb). For each start it
 // watches the root window: "mapped" is the time the program's top-level window is mapped,
 // "painted" the time the first drawing into it arrives (seen through the DAMAGE extension),
-// "RSS" the resident memory half a second after that painting.
+// "CPU" the processor time the program's main thread had used by then (steadier than the clock
+// on a busy machine), "RSS" the resident memory half a second after that painting.
 
 #include <algorithm>
 #include <chrono>
@@ -17,6 +18,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <poll.h>
@@ -38,6 +40,7 @@ struct Sample
 {
     double mappedMs = 0;
     double paintedMs = 0;
+    double cpuMs = 0;
     double rssMiB = 0;
 };
 
@@ -85,7 +88,7 @@ public:
     Display& operator=(const Display&) = delete;
 
     // Waits for the first top-level window to be mapped and drawn into; false on timeout.
-    bool waitForPaint(Clock::time_point start, pid_t child, Sample& sample)
+    bool waitForPaint(Clock::time_point start, pid_t child, Sample& sample, const std::function<void()>& onPaint)
     {
         std::vector<xcb_damage_damage_t> damages;
         xcb_window_t mapped = XCB_NONE;
@@ -110,6 +113,7 @@ public:
                 const auto* damage = reinterpret_cast<xcb_damage_notify_event_t*>(event.get());
                 if (damage->drawable == mapped) {
                     sample.paintedMs = msSince(start);
+                    onPaint();
                     painted = true;
                 }
             }
@@ -140,6 +144,15 @@ private:
     xcb_window_t root_ = XCB_NONE;
     uint8_t damageEvent_ = 0;
 };
+
+// The main thread's time on the processor so far, from the scheduler's own account in nanoseconds.
+double mainThreadCpuMs(pid_t pid)
+{
+    std::ifstream schedstat("/proc/" + std::to_string(pid) + "/schedstat");
+    double ns = 0;
+    schedstat >> ns;
+    return ns / 1e6;
+}
 
 double residentMiB(pid_t pid)
 {
@@ -182,7 +195,7 @@ Sample timeOneStart(Display& display, const Program& program)
     Sample sample;
     const Clock::time_point start = Clock::now();
     const pid_t pid = spawn(program.argv);
-    const bool painted = display.waitForPaint(start, pid, sample);
+    const bool painted = display.waitForPaint(start, pid, sample, [&] { sample.cpuMs = mainThreadCpuMs(pid); });
     if (!painted) {
         stop(pid);
         fail(program.label + ": no window was painted within 20 s");
@@ -235,15 +248,16 @@ int main(int argc, char** argv)
             program->samples.push_back(timeOneStart(display, *program));
     }
 
-    std::printf("%-10s %12s %12s %10s   %s\n", "", "mapped ms", "painted ms", "RSS MiB", "program");
+    std::printf("%-10s %10s %11s %8s %8s   %s\n", "", "mapped ms", "painted ms", "CPU ms", "RSS MiB", "program");
     for (const Program* program : { &reference, &subject }) {
-        std::printf("%-10s %12.1f %12.1f %10.1f   %s\n", program->label.c_str(), medianOf(*program, &Sample::mappedMs),
-                    medianOf(*program, &Sample::paintedMs), medianOf(*program, &Sample::rssMiB),
-                    program->argv[0].c_str());
+        std::printf("%-10s %10.1f %11.1f %8.1f %8.1f   %s\n", program->label.c_str(),
+                    medianOf(*program, &Sample::mappedMs), medianOf(*program, &Sample::paintedMs),
+                    medianOf(*program, &Sample::cpuMs), medianOf(*program, &Sample::rssMiB), program->argv[0].c_str());
     }
-    std::printf("ratio      %12.2f %12.2f %10.2f   (medians of %d starts each, subject / reference)\n",
+    std::printf("ratio      %10.2f %11.2f %8.2f %8.2f   (medians of %d starts each, subject / reference)\n",
                 medianOf(subject, &Sample::mappedMs) / medianOf(reference, &Sample::mappedMs),
                 medianOf(subject, &Sample::paintedMs) / medianOf(reference, &Sample::paintedMs),
+                medianOf(subject, &Sample::cpuMs) / medianOf(reference, &Sample::cpuMs),
                 medianOf(subject, &Sample::rssMiB) / medianOf(reference, &Sample::rssMiB), runs);
     // The two starts of one run met the same load; the median of their ratios shows how steady that is.
     std::vector<double> paired;

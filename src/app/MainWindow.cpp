@@ -9,6 +9,7 @@
 #include "app/TabLabel.h"
 #include "app/Translate.h"
 #include "app/Twips.h"
+#include "app/WindowFont.h"
 #include "editor/SiteEditor.h"
 #include "listview/SiteListView.h"
 #include "net/IPInfo.h"
@@ -48,7 +49,9 @@ QString FromUtf8(const std::string& text)
 QIcon ApplicationIcon()
 {
     QIcon icon;
-    for (const int size : { 16, 24, 32, 48, 64, 128, 256 })
+    // The sizes a title bar and a task bar ask for; larger ones come from the installed icon theme.
+    // Every size is drawn and handed to the window system before the window first shows.
+    for (const int size : { 16, 24, 32, 48, 64 })
         icon.addPixmap(RenderPicture(Resource(resources::kAppIcon), QSize(size, size), 1.0));
     return icon;
 }
@@ -95,12 +98,7 @@ MainWindow::MainWindow(net::ServiceConnector& connector, const printer::PrinterS
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Lanvex "));
     setWindowIcon(ApplicationIcon());
-    // The desktop's Chinese user-interface face, 宋体 9 pt; a CJK face stands in where it is not
-    // installed, so Latin and Chinese characters come from one font and the captions fit.
-    QFont face = font();
-    face.setFamilies({ QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("Noto Sans CJK SC") });
-    face.setPointSize(9);
-    setFont(face);
+    setFont(WindowFont(kWindowPointSize));
     setFixedSize(Px(9585), Px(7515));
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());

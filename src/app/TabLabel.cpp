@@ -1,6 +1,7 @@
 #include "app/TabLabel.h"
 
-#include <QFont>
+#include "app/WindowFont.h"
+
 #include <QMouseEvent>
 #include <QPalette>
 
@@ -9,13 +10,7 @@ namespace lanvex::app {
 TabLabel::TabLabel(const QString& caption, QWidget* parent)
     : QLabel(caption, parent)
 {
-    // 宋体 12 pt; where it is not installed, a CJK face of the same style stands in.
-    QFont font;
-    font.setFamilies({ QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("NSimSun"),
-                       QStringLiteral("Noto Serif CJK SC"), QStringLiteral("Noto Sans CJK SC") });
-    font.setPointSize(12);
-    font.setWeight(QFont::Normal);
-    setFont(font);
+    setFont(WindowFont(12));
     setAlignment(Qt::AlignCenter);
     setAutoFillBackground(true);
     setAccessibleName(caption);

@@ -8,6 +8,7 @@
 #include "app/SiteTransfer.h"
 #include "app/SiteTray.h"
 #include "app/Translations.h"
+#include "app/WindowFont.h"
 #include "store/IniModule.h"
 #include "store/SettingsLocation.h"
 
@@ -38,6 +39,9 @@ int runWindow(int argc, char** argv, const CommandLine& line)
     lanvex::app::SingleInstance instance(QString::fromStdString(lanvex::store::IniFileName));
     if (!instance.Claim())
         return 0;
+    // Every widget, message box included, starts from the window's face, so no other font is
+    // looked up and opened at start-up.
+    QApplication::setFont(lanvex::app::WindowFont(lanvex::app::kWindowPointSize));
     lanvex::app::Platform platform = lanvex::app::MakePlatform(line.simulateFile);
     lanvex::app::QtMessageSink messages;
     lanvex::app::MainWindow window(*platform.connector, *platform.printers, messages);

@@ -1,0 +1,17 @@
+#include "app/WindowFont.h"
+
+#include <QStringList>
+
+namespace lanvex::app {
+
+QFont WindowFont(int pointSize)
+{
+    QFont face;
+    face.setFamilies({ QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("NSimSun"),
+                       QStringLiteral("Noto Sans CJK SC") });
+    face.setPointSize(pointSize);
+    face.setWeight(QFont::Normal);
+    return face;
+}
+
+} // namespace lanvex::app
