@@ -2,11 +2,13 @@
 
 #include "app/Twips.h"
 
+#include <QIcon>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QSvgRenderer>
+#include <memory>
 
 namespace lanvex::app {
 
@@ -17,42 +19,66 @@ bool IsSvg(const QString& path)
     return path.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive);
 }
 
+// The source of a picture, read and parsed once however many sizes are drawn from it.
+class PictureSource
+{
+public:
+    explicit PictureSource(const QString& resourcePath)
+    {
+        if (IsSvg(resourcePath))
+            m_svg = std::make_unique<QSvgRenderer>(resourcePath);
+        else
+            m_image = QImage(resourcePath);
+    }
+
+    QPixmap Render(QSize logicalSize, qreal devicePixelRatio) const
+    {
+        QPixmap pixmap(logicalSize * devicePixelRatio);
+        pixmap.setDevicePixelRatio(devicePixelRatio);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        const QRectF target(QPointF(0, 0), QSizeF(logicalSize));
+        if (m_svg != nullptr)
+            m_svg->render(&painter, target);
+        else
+            painter.drawImage(target, m_image);
+        return pixmap;
+    }
+
+private:
+    std::unique_ptr<QSvgRenderer> m_svg;
+    QImage m_image;
+};
+
 } // namespace
 
 QPixmap RenderPicture(const QString& resourcePath, QSize logicalSize, qreal devicePixelRatio)
 {
-    QPixmap pixmap(logicalSize * devicePixelRatio);
-    pixmap.setDevicePixelRatio(devicePixelRatio);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    const QRectF target(QPointF(0, 0), QSizeF(logicalSize));
-    if (IsSvg(resourcePath))
-        QSvgRenderer(resourcePath).render(&painter, target);
-    else
-        painter.drawImage(target, QImage(resourcePath));
-    return pixmap;
+    return PictureSource(resourcePath).Render(logicalSize, devicePixelRatio);
+}
+
+QIcon RenderIcon(const QString& resourcePath, std::initializer_list<int> sizes)
+{
+    const PictureSource source(resourcePath);
+    QIcon icon;
+    for (const int size : sizes)
+        icon.addPixmap(source.Render(QSize(size, size), 1.0));
+    return icon;
 }
 
 Picture::Picture(const QString& resourcePath, QWidget* parent)
     : QWidget(parent)
     , m_resourcePath(resourcePath)
-{
-    // Parsed once; every paint renders it afresh at the screen's pixel ratio.
-    if (IsSvg(resourcePath))
-        m_svg = new QSvgRenderer(resourcePath, this);
-    else
-        m_image = QImage(resourcePath);
-}
+{ }
 
 void Picture::paintEvent(QPaintEvent*)
 {
+    const qreal ratio = devicePixelRatioF();
+    if (m_drawn.isNull() || m_drawn.deviceIndependentSize().toSize() != size() || m_drawn.devicePixelRatio() != ratio)
+        m_drawn = RenderPicture(m_resourcePath, size(), ratio);
     QPainter painter(this);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    if (m_svg != nullptr && m_svg->isValid())
-        m_svg->render(&painter, QRectF(rect()));
-    else if (!m_image.isNull())
-        painter.drawImage(QRectF(rect()), m_image);
+    painter.drawPixmap(QPointF(0, 0), m_drawn);
 }
 
 ImageButton::ImageButton(const QString& resourcePath, const QString& toolTip, QPoint restTwips, QWidget* parent)

@@ -1,16 +1,18 @@
 #pragma once
 
-#include <QImage>
+#include <QPixmap>
 #include <QPoint>
 #include <QString>
 #include <QWidget>
+#include <initializer_list>
 
-class QSvgRenderer;
+class QIcon;
 
 namespace lanvex::app {
 
 // A picture from the program's resources (SVG or raster), drawn to fill the control through Qt's
-// scaling, so it stays sharp on a high-DPI screen.
+// scaling, so it stays sharp on a high-DPI screen. It is drawn once for the control's size and
+// pixel ratio and kept; a repaint (a pressed button moving, the window uncovered) only copies it.
 class Picture : public QWidget
 {
     Q_OBJECT
@@ -24,8 +26,7 @@ protected:
 
 private:
     QString m_resourcePath;
-    QSvgRenderer* m_svg = nullptr;
-    QImage m_image;
+    QPixmap m_drawn;
 };
 
 // An image control that acts as a button: a 32 × 32 icon with a tooltip. While any mouse button
@@ -57,5 +58,7 @@ private:
 
 // Renders a resource picture (SVG or raster) at the given logical size and device pixel ratio.
 QPixmap RenderPicture(const QString& resourcePath, QSize logicalSize, qreal devicePixelRatio);
+// The picture at each of the square sizes (logical pixel ratio 1), read from the resource once.
+QIcon RenderIcon(const QString& resourcePath, std::initializer_list<int> sizes);
 
 } // namespace lanvex::app

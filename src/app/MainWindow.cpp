@@ -48,12 +48,9 @@ QString FromUtf8(const std::string& text)
 
 QIcon ApplicationIcon()
 {
-    QIcon icon;
     // The sizes a title bar and a task bar ask for; larger ones come from the installed icon theme.
     // Every size is drawn and handed to the window system before the window first shows.
-    for (const int size : { 16, 24, 32, 48, 64 })
-        icon.addPixmap(RenderPicture(Resource(resources::kAppIcon), QSize(size, size), 1.0));
-    return icon;
+    return RenderIcon(Resource(resources::kAppIcon), { 16, 24, 32, 48, 64 });
 }
 
 // A label placed at an absolute position whose caption never moves its neighbours.

@@ -14,6 +14,8 @@ namespace lanvex::listview {
 
 namespace {
 
+constexpr int kIconPixels = 32; // the icons' natural size
+
 constexpr double toPixels(double twips)
 {
     return twips / kTwipsPerPixel;
@@ -25,8 +27,6 @@ SiteListView::SiteListView(QWidget* parent)
     : QWidget(parent)
 {
     lanvexInitResources();
-    m_curSiteIcon = std::make_unique<QSvgRenderer>(QString::fromLatin1(resources::kCurSiteIcon));
-    m_siteIcon = std::make_unique<QSvgRenderer>(QString::fromLatin1(resources::kSiteIcon));
 
     setObjectName(QStringLiteral("picList"));
     setAccessibleName(tr("IP设置列表"));
@@ -262,8 +262,7 @@ void SiteListView::paintItem(QPainter& painter, int index)
     painter.fillRect(box, outline);
     painter.fillRect(box.adjusted(1, 1, -1, -1), interior);
 
-    QSvgRenderer& icon = index == m_model->CurSiteIndex ? *m_curSiteIcon : *m_siteIcon;
-    icon.render(&painter, QRectF(toPixels(kIconLeft), toPixels(y0), 32, 32));
+    painter.drawPixmap(QPointF(toPixels(kIconLeft), toPixels(y0)), icon(index == m_model->CurSiteIndex));
 
     if (static_cast<std::size_t>(index) >= m_model->SiteNames.size())
         return;
@@ -274,6 +273,21 @@ void SiteListView::paintItem(QPainter& painter, int index)
         QRectF(textTopLeft, QSizeF(toPixels(ScaleWidth()) - textTopLeft.x(), painter.fontMetrics().height())),
         Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
         QString::fromStdString(m_model->SiteNames[static_cast<std::size_t>(index)]));
+}
+
+const QPixmap& SiteListView::icon(bool current)
+{
+    QPixmap& drawn = m_icons[current ? 0 : 1];
+    const qreal ratio = devicePixelRatioF();
+    if (drawn.isNull() || drawn.devicePixelRatio() != ratio) {
+        drawn = QPixmap(QSize(kIconPixels, kIconPixels) * ratio);
+        drawn.setDevicePixelRatio(ratio);
+        drawn.fill(Qt::transparent);
+        QPainter painter(&drawn);
+        QSvgRenderer(QString::fromLatin1(current ? resources::kCurSiteIcon : resources::kSiteIcon))
+            .render(&painter, QRectF(0, 0, kIconPixels, kIconPixels));
+    }
+    return drawn;
 }
 
 void SiteListView::mousePressEvent(QMouseEvent* event)

@@ -1,11 +1,10 @@
 #pragma once
 
+#include <QPixmap>
 #include <QPointer>
 #include <QScrollBar>
 #include <QWidget>
 #include <memory>
-
-class QSvgRenderer;
 
 namespace lanvex::store {
 struct SiteListModel;
@@ -92,14 +91,15 @@ private:
     bool isVisibleEntry(int index) const;
     QRect rowRect(int index) const;
     void paintItem(QPainter& painter, int index);
+    const QPixmap& icon(bool current);
     void select(int index);
 
     const store::SiteListModel* m_model = nullptr;
     QPointer<QScrollBar> m_scrollBar;
     QMetaObject::Connection m_valueConnection;
     QMetaObject::Connection m_sliderConnection;
-    std::unique_ptr<QSvgRenderer> m_curSiteIcon;
-    std::unique_ptr<QSvgRenderer> m_siteIcon;
+    // "CURSITE" and "SITE", drawn once for the screen's pixel ratio and copied into every row.
+    QPixmap m_icons[2];
     int m_topIndex = 0;
     int m_selIndex = 0;
     int m_hoverIndex = -1;
