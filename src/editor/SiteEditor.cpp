@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QDropEvent>
 #include <QFocusEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -18,6 +19,7 @@
 #include <algorithm>
 #include <limits>
 #include <memory>
+#include <optional>
 
 namespace lanvex::editor {
 
@@ -29,8 +31,10 @@ QRect Twips(int left, int top, int width, int height)
     return QRect(left / 15, top / 15, width / 15, height / 15);
 }
 
-// Refuses a user's edit that would make the text longer than the field's typing limit. QLineEdit
-// reverts a refused edit; text set by code always passes, so it is never cut.
+// Holds a user's edit to the field's typing limit. An edit that inserts more than fits keeps the
+// text before and after the insertion and as much of the inserted text as fits; when none of it
+// fits the edit is refused, and QLineEdit reverts it. Text set by code always passes, so it is never
+// cut.
 class TypingLimitValidator : public QValidator
 {
 public:
@@ -39,9 +43,16 @@ public:
         , field_(field)
     { }
 
-    State validate(QString& input, int&) const override
+    State validate(QString& input, int& cursor) const override
     {
-        return input.size() <= field_->typingLimit() ? Acceptable : Invalid;
+        const qsizetype limit = field_->typingLimit();
+        if (input.size() <= limit)
+            return Acceptable;
+        const std::optional<qsizetype> fitted = CutInsertionToFit(field_->acceptedText(), input, cursor, limit);
+        if (!fitted)
+            return Invalid;
+        cursor = static_cast<int>(*fitted);
+        return Acceptable;
     }
 
 private:
@@ -98,6 +109,20 @@ QString EscapeMnemonic(QString text)
 
 } // namespace
 
+std::optional<qsizetype> CutInsertionToFit(const QString& before, QString& after, qsizetype caret, qsizetype limit)
+{
+    // The caret stands just after the inserted text; what follows it was there before the edit.
+    const qsizetype rest = after.size() - caret;
+    const qsizetype keep = limit - rest;
+    if (rest < 0 || keep < 0)
+        return std::nullopt;
+    QString cut = after.left(keep) + after.right(rest);
+    if (cut == before)
+        return std::nullopt;
+    after = std::move(cut);
+    return keep;
+}
+
 void UseClassicFrame(QGroupBox* frame)
 {
     // One shared style object for the frames; the application keeps it. A widget's style does not
@@ -118,16 +143,19 @@ ClickLabel::ClickLabel(const QString& text, QWidget* parent)
 
 void ClickLabel::mousePressEvent(QMouseEvent* event)
 {
-    pressed_ = true;
+    if (event->button() == Qt::LeftButton)
+        pressed_ = true;
     event->accept();
 }
 
 void ClickLabel::mouseReleaseEvent(QMouseEvent* event)
 {
+    event->accept();
+    if (event->button() != Qt::LeftButton)
+        return;
     const bool wasPressed = pressed_;
     pressed_ = false;
-    event->accept();
-    // A click is a press and a release over the label, as with any button.
+    // A click is a press and a release of the left button over the label, as with the box itself.
     if (wasPressed && rect().contains(event->position().toPoint()))
         Q_EMIT clicked();
 }
@@ -135,7 +163,8 @@ void ClickLabel::mouseReleaseEvent(QMouseEvent* event)
 void ClickLabel::mouseDoubleClickEvent(QMouseEvent* event)
 {
     // The release that ends a double click is not a second click.
-    pressed_ = false;
+    if (event->button() == Qt::LeftButton)
+        pressed_ = false;
     event->accept();
 }
 
@@ -144,13 +173,16 @@ SiteField::SiteField(bool selectAllOnFocus, QWidget* parent)
     , selectAllOnFocus_(selectAllOnFocus)
 {
     setValidator(new TypingLimitValidator(this));
-    connect(this, &QLineEdit::textChanged, this, [this](const QString& text) { acceptedLength_ = text.size(); });
+    connect(this, &QLineEdit::textChanged, this, [this](const QString& text) { acceptedText_ = text; });
 }
 
 int SiteField::typingLimit() const
 {
-    // Outside the user's own input events every text is accepted: code is never cut.
-    return userInput_ ? std::max<int>(kTypingLimit, acceptedLength_) : std::numeric_limits<int>::max();
+    // Outside the user's own input events every text is accepted: code is never cut. Moving text
+    // within the field inserts it before removing it from its old place; the length stays the same.
+    if (!userInput_ || movingWithin_)
+        return std::numeric_limits<int>::max();
+    return std::max<int>(kTypingLimit, static_cast<int>(acceptedText_.size()));
 }
 
 bool SiteField::event(QEvent* event)
@@ -171,11 +203,60 @@ void SiteField::contextMenuEvent(QContextMenuEvent* event)
         menu->exec(event->globalPos());
 }
 
+void SiteField::dropEvent(QDropEvent* event)
+{
+    const bool outer = movingWithin_;
+    movingWithin_ = event->source() == this && event->dropAction() == Qt::MoveAction;
+    QLineEdit::dropEvent(event);
+    movingWithin_ = outer;
+}
+
+void SiteField::mousePressEvent(QMouseEvent* event)
+{
+    // The click that brings the focus keeps the whole text selected: no caret placed, no drag
+    // started. The next click into the focused field places the caret as usual.
+    if (selectOnPress_) {
+        selectOnPress_ = false;
+        holdingSelection_ = true;
+        selectAll();
+        event->accept();
+        return;
+    }
+    QLineEdit::mousePressEvent(event);
+}
+
+void SiteField::mouseMoveEvent(QMouseEvent* event)
+{
+    if (holdingSelection_) {
+        event->accept();
+        return;
+    }
+    QLineEdit::mouseMoveEvent(event);
+}
+
+void SiteField::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (holdingSelection_) {
+        holdingSelection_ = event->buttons() != Qt::NoButton;
+        event->accept();
+        return;
+    }
+    QLineEdit::mouseReleaseEvent(event);
+}
+
+void SiteField::focusOutEvent(QFocusEvent* event)
+{
+    selectOnPress_ = false;
+    holdingSelection_ = false;
+    QLineEdit::focusOutEvent(event);
+}
+
 void SiteField::focusInEvent(QFocusEvent* event)
 {
     QLineEdit::focusInEvent(event);
     if (selectAllOnFocus_) {
         selectAll();
+        selectOnPress_ = event->reason() == Qt::MouseFocusReason;
     } else if (event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason
                || event->reason() == Qt::ShortcutFocusReason) {
         // QLineEdit selects everything when tabbed into; these fields keep a plain caret.

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QString>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,8 +18,9 @@ class QStyle;
 
 namespace lanvex::editor {
 
-// A caption label that acts as a click target for its option or check box. A double click is one
-// click, so a quick double click on a caption toggles its box once instead of leaving it as it was.
+// A caption label that acts as a click target for its option or check box. Like the box itself it
+// answers the left button only. A double click is one click, so a quick double click on a caption
+// toggles its box once instead of leaving it as it was.
 class ClickLabel : public QLabel
 {
     Q_OBJECT
@@ -38,7 +40,9 @@ private:
 };
 
 // A text field that refuses typing past 15 characters but keeps any text set by code whole
-// (QLineEdit::setMaxLength would cut it). Optionally selects its whole text on receiving focus.
+// (QLineEdit::setMaxLength would cut it). A paste or a drop that would pass the limit is cut to fit,
+// as a limited desktop text box cuts it. Optionally selects its whole text on receiving focus, also
+// when a click gives it the focus.
 class SiteField : public QLineEdit
 {
     Q_OBJECT
@@ -50,17 +54,34 @@ public:
     // The longest text the user's input may produce now: 15, or the length of a longer text set
     // by code until the user shortens it.
     int typingLimit() const;
+    // The text before the edit being checked now.
+    const QString& acceptedText() const { return acceptedText_; }
 
 protected:
     bool event(QEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     bool selectAllOnFocus_;
     bool userInput_ = false;
-    int acceptedLength_ = 0;
+    bool movingWithin_ = false;
+    // The press that gave the focus keeps the whole text selected until its release.
+    bool selectOnPress_ = false;
+    bool holdingSelection_ = false;
+    QString acceptedText_;
 };
+
+// After a user's edit turned `before` into `after`, longer than `limit`, and left the caret just
+// after the text it inserted: keeps what stands before the caret up to the limit, then the rest, so
+// the inserted text is cut to fit. Returns the caret's new place, or nothing (leaving `after` as it
+// was) when none of the inserted text fits.
+std::optional<qsizetype> CutInsertionToFit(const QString& before, QString& after, qsizetype caret, qsizetype limit);
 
 // Draws a frame the classic desktop way, its caption set into the top line, so the frame's border
 // runs above controls placed just below the caption rather than through them.

@@ -3,7 +3,9 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDropEvent>
 #include <QImage>
+#include <QMimeData>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QStyle>
@@ -12,6 +14,7 @@
 #include <algorithm>
 
 using lanvex::editor::SiteEditor;
+using lanvex::editor::SiteField;
 using lanvex::store::SiteProfile;
 
 namespace {
@@ -126,15 +129,68 @@ private Q_SLOTS:
         QTest::keyClicks(editor->txtDNS, QStringLiteral("1234567890123456789"));
         QCOMPARE(editor->txtDNS->text(), QStringLiteral("123456789012345"));
 
-        // A paste that would pass the limit is refused as a whole.
+        // Into a full field a paste adds nothing; a paste that fits goes in whole.
+        editor->txtDNS->end(false);
+        QGuiApplication::clipboard()->setText(QStringLiteral("9"));
+        QTest::keySequence(editor->txtDNS, QKeySequence::Paste);
+        QCOMPARE(editor->txtDNS->text(), QStringLiteral("123456789012345"));
         editor->txtAuxDNS->clear();
         editor->txtAuxDNS->setFocus();
-        QGuiApplication::clipboard()->setText(QStringLiteral("10.10.10.10.10.10"));
-        QTest::keySequence(editor->txtAuxDNS, QKeySequence::Paste);
-        QCOMPARE(editor->txtAuxDNS->text(), QString());
         QGuiApplication::clipboard()->setText(QStringLiteral("10.10.10.10"));
         QTest::keySequence(editor->txtAuxDNS, QKeySequence::Paste);
         QCOMPARE(editor->txtAuxDNS->text(), QStringLiteral("10.10.10.10"));
+    }
+
+    // A paste or drop that would pass the limit keeps the text before the caret, the inserted text
+    // up to the limit, then the rest; the caret ends after the kept part.
+    void longInsertionIsCutToFit_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<QString>("inserted");
+        QTest::addColumn<bool>("drop");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<int>("caret");
+        QTest::newRow("into empty") << "" << 0 << 0 << "10.10.10.10.10.10" << false << "10.10.10.10.10." << 15;
+        QTest::newRow("in the middle") << "192.168.1.1" << 4 << 0 << "99999" << false << "192.9999168.1.1" << 8;
+        QTest::newRow("over a selection") << "192.168.1.1" << 4 << 3 << "12345678" << false << "192.1234567.1.1" << 11;
+        QTest::newRow("same as the text around it")
+            << "1111" << 2 << 0 << "1111111111111111" << false << "111111111111111" << 13;
+        QTest::newRow("dropped at the end") << "10.1.1." << -1 << 0 << "2222222222" << true << "10.1.1.22222222" << 15;
+    }
+
+    void longInsertionIsCutToFit()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, start);
+        QFETCH(int, selected);
+        QFETCH(QString, inserted);
+        QFETCH(bool, drop);
+        QFETCH(QString, expected);
+        QFETCH(int, caret);
+        SiteField* field = editor->txtSubNetMask;
+        field->setText(text);
+        field->setFocus();
+        if (drop) {
+            QMimeData data;
+            data.setText(inserted);
+            // A drop arrives after the drag has entered the field.
+            const QPoint end(field->width() - 2, field->height() / 2);
+            QDragEnterEvent enter(end, Qt::CopyAction, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(field, &enter);
+            QDropEvent event(end, Qt::CopyAction, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(field, &event);
+        } else {
+            field->setSelection(start, selected);
+            if (selected == 0)
+                field->setCursorPosition(start);
+            QGuiApplication::clipboard()->setText(inserted);
+            QTest::keySequence(field, QKeySequence::Paste);
+        }
+        QCOMPARE(field->text(), expected);
+        QCOMPARE(field->cursorPosition(), caret);
+        QCOMPARE(editor->ReadProfile().SubNetMask, expected.toStdString());
     }
 
     // Each step is a user action; the enabling table must hold after every one.
@@ -212,6 +268,70 @@ private Q_SLOTS:
         ClickLabel(editor->lblStatic);
         QCOMPARE(editor->chkWINS->checkState(), Qt::Unchecked);
         QCOMPARE(QApplication::focusWidget(), editor->txtGateway);
+    }
+
+    // The click that gives one of the six fields the focus selects its whole text, so typing
+    // replaces it; a second click places the caret. The WINS fields keep the usual caret.
+    void clickSelectsAll_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("selects");
+        for (const char* name : { "txtName", "txtIP", "txtSubNetMask", "txtGateway", "txtDNS", "txtAuxDNS" })
+            QTest::newRow(name) << QString::fromLatin1(name) << true;
+        QTest::newRow("txtWINS") << QStringLiteral("txtWINS") << false;
+    }
+
+    void clickSelectsAll()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, selects);
+        SiteProfile p = stored;
+        p.ChangeWINS = true; // WINS fields enabled
+        editor->LoadProfile(p);
+        auto* field = editor->findChild<SiteField*>(name);
+        QVERIFY(field != nullptr);
+        const QString text = field->text();
+        QVERIFY(text.size() > 4);
+        editor->cboPrinter->setFocus();
+        // A point in the middle of the text.
+        QPoint middle(0, field->height() / 2);
+        while (middle.x() < field->width() && field->cursorPositionAt(middle) < text.size() / 2)
+            middle.rx()++;
+        QTest::mouseClick(field, Qt::LeftButton, {}, middle);
+        QCOMPARE(QApplication::focusWidget(), field);
+        if (!selects) {
+            QVERIFY(!field->hasSelectedText());
+            return;
+        }
+        QCOMPARE(field->selectedText(), text);
+        QTest::keyClick(field, Qt::Key_9);
+        QCOMPARE(field->text(), QStringLiteral("9"));
+
+        field->setText(text);
+        field->selectAll();
+        QTest::mouseClick(field, Qt::LeftButton, {}, middle);
+        QVERIFY(!field->hasSelectedText());
+        QCOMPARE(field->cursorPosition(), text.size() / 2);
+    }
+
+    // The captions answer the left button only, like the options and boxes they stand for.
+    void rightClickOnCaptionChangesNothing()
+    {
+        editor->LoadProfile(stored);
+        const SiteProfile before = editor->ReadProfile();
+        for (QWidget* label : std::initializer_list<QWidget*> { editor->lblStatic, editor->lblDHCP, editor->lblDNS,
+                                                                editor->lblWINS, editor->lblPrinter }) {
+            QTest::mouseClick(label, Qt::RightButton, {}, QPoint(3, 3));
+            QTest::mouseClick(label, Qt::MiddleButton, {}, QPoint(3, 3));
+            QTest::mouseDClick(label, Qt::RightButton, {}, QPoint(3, 3));
+        }
+        QVERIFY(editor->ReadProfile() == before);
+        QCOMPARE(EnabledOf(*editor), (Enabled { true, true, true, false, true }));
+        // A left press with a right click in between is still one left click.
+        QTest::mousePress(editor->lblDNS, Qt::LeftButton, {}, QPoint(3, 3));
+        QTest::mouseClick(editor->lblDNS, Qt::RightButton, {}, QPoint(3, 3));
+        QTest::mouseRelease(editor->lblDNS, Qt::LeftButton, {}, QPoint(3, 3));
+        QCOMPARE(editor->chkDNS->checkState(), Qt::Checked);
     }
 
     void focusSelectsAllExceptWins()
