@@ -7,6 +7,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSvgRenderer>
+#include <QWheelEvent>
+#include <algorithm>
 #include <cmath>
 #include <qdrawutil.h>
 
@@ -216,6 +218,35 @@ void SiteListView::ScrollChanged(int value)
     DrawSiteList();
     // The arrow keys act on the list again after the scroll bar was used.
     setFocus(Qt::OtherFocusReason);
+}
+
+void SiteListView::WheelTurned(int angle, int pixels)
+{
+    constexpr int kAnglePerRow = 120;
+    constexpr int kPixelsPerRow = kRowPitch / kTwipsPerPixel;
+    int& rest = pixels != 0 ? m_wheelPixels : m_wheelAngle;
+    const int delta = pixels != 0 ? pixels : angle;
+    const int perRow = pixels != 0 ? kPixelsPerRow : kAnglePerRow;
+    // A turn the other way starts afresh rather than first paying back the part row.
+    if ((rest > 0 && delta < 0) || (rest < 0 && delta > 0))
+        rest = 0;
+    rest += delta;
+    const int rows = rest / perRow;
+    rest -= rows * perRow;
+    if (rows == 0 || m_scrollBar == nullptr || m_scrollBar->isHidden())
+        return;
+    // The bar's range keeps the window from scrolling past the last page; its change handler
+    // moves TopIndex and redraws.
+    const int target = std::clamp(m_scrollBar->value() - rows, m_scrollBar->minimum(), m_scrollBar->maximum());
+    if (target == m_scrollBar->value())
+        rest = 0;
+    m_scrollBar->setValue(target);
+}
+
+void SiteListView::wheelEvent(QWheelEvent* event)
+{
+    WheelTurned(event->angleDelta().y(), event->pixelDelta().y());
+    event->accept();
 }
 
 void SiteListView::paintEvent(QPaintEvent* /*event*/)

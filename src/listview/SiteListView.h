@@ -68,6 +68,10 @@ public:
     void PointerLeft();
     bool KeyDown(int qtKey); // Up and Down; false for every other key
     void ScrollChanged(int value);
+    // The wheel: whole rows up (positive) or down, through the scroll bar like its arrows.
+    // `angle` in eighths of a degree (one notch, 120, is one row), `pixels` from a touchpad
+    // (a row pitch of pixels is one row); parts of a row are kept for the next turn.
+    void WheelTurned(int angle, int pixels);
 
     int ScaleWidth() const; // inner width in twips
     QRect drawingArea() const;
@@ -85,6 +89,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     int siteCount() const;
@@ -103,6 +108,8 @@ private:
     int m_topIndex = 0;
     int m_selIndex = 0;
     int m_hoverIndex = -1;
+    int m_wheelAngle = 0; // eighths of a degree not yet scrolled
+    int m_wheelPixels = 0; // touchpad pixels not yet scrolled
 };
 
 } // namespace lanvex::listview

@@ -6,6 +6,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cstdlib>
 
@@ -106,6 +107,7 @@ private Q_SLOTS:
     void keys_data();
     void keys();
     void scrollBar();
+    void wheel();
     void rowLook_data();
     void rowLook();
     void boxGeometryAndWindowRule();
@@ -311,6 +313,61 @@ void TestSiteListView::scrollBar()
     f.model.SiteCount = 0;
     f.view->ScrollChanged(5);
     QCOMPARE(f.view->TopIndex(), 0);
+}
+
+namespace {
+
+void turnWheel(SiteListView* view, QPoint angle, QPoint pixels = {})
+{
+    const QPointF at(view->width() / 2.0, view->height() / 2.0);
+    QWheelEvent event(at, view->mapToGlobal(at), pixels, angle, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view, &event);
+}
+
+} // namespace
+
+// Over the list the wheel scrolls like the scroll bar: a notch is a row, never past the last page.
+void TestSiteListView::wheel()
+{
+    Fixture f(20);
+    turnWheel(f.view, QPoint(0, -120));
+    QCOMPARE(f.view->TopIndex(), 1);
+    QCOMPARE(f.vscroll->value(), 2);
+    turnWheel(f.view, QPoint(0, -360));
+    QCOMPARE(f.view->TopIndex(), 4);
+    turnWheel(f.view, QPoint(0, 120));
+    QCOMPARE(f.view->TopIndex(), 3);
+    // The picture follows: the first row shows the entry a click there selects.
+    f.view->MouseDownAt(1500, rowTop(0));
+    QCOMPARE(f.view->SelIndex(), 3);
+
+    // A long turn stops at the last page; the wheel turned back moves at once.
+    turnWheel(f.view, QPoint(0, -120 * 40));
+    QCOMPARE(f.view->TopIndex(), 13);
+    turnWheel(f.view, QPoint(0, -120));
+    QCOMPARE(f.view->TopIndex(), 13);
+    turnWheel(f.view, QPoint(0, 120));
+    QCOMPARE(f.view->TopIndex(), 12);
+
+    // Finer wheels and touchpads add up to whole rows; a turn back starts afresh.
+    turnWheel(f.view, QPoint(0, 60));
+    QCOMPARE(f.view->TopIndex(), 12);
+    turnWheel(f.view, QPoint(0, 60));
+    QCOMPARE(f.view->TopIndex(), 11);
+    turnWheel(f.view, QPoint(0, 60));
+    turnWheel(f.view, QPoint(0, -60));
+    QCOMPARE(f.view->TopIndex(), 11);
+    for (int i = 0; i < 3; ++i)
+        turnWheel(f.view, QPoint(0, 40), QPoint(0, 20));
+    QCOMPARE(f.view->TopIndex(), 10); // 60 pixels: one row of 32, the rest kept
+    turnWheel(f.view, QPoint(0, 10), QPoint(0, 4));
+    QCOMPARE(f.view->TopIndex(), 9);
+
+    // With everything in view there is nothing to scroll.
+    Fixture few(7);
+    turnWheel(few.view, QPoint(0, -360));
+    QCOMPARE(few.view->TopIndex(), 0);
+    QCOMPARE(few.view->EntryAt(rowTop(6)), 6);
 }
 
 void TestSiteListView::rowLook_data()
