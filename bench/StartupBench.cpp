@@ -53,6 +53,7 @@ struct Program
 
 constexpr auto kStartTimeout = std::chrono::seconds(20);
 constexpr auto kSettleTime = std::chrono::milliseconds(500);
+constexpr auto kQuietTime = std::chrono::milliseconds(200);
 
 double msSince(Clock::time_point start)
 {
@@ -192,6 +193,8 @@ void stop(pid_t pid)
 
 Sample timeOneStart(Display& display, const Program& program)
 {
+    // Let the X server finish with the program that ended before.
+    ::usleep(static_cast<useconds_t>(std::chrono::microseconds(kQuietTime).count()));
     Sample sample;
     const Clock::time_point start = Clock::now();
     const pid_t pid = spawn(program.argv);
@@ -243,8 +246,11 @@ int main(int argc, char** argv)
     // One warm-up start each fills the file cache; it is not counted.
     timeOneStart(display, reference);
     timeOneStart(display, subject);
+    // The two take turns going first, so neither always starts right after the other has ended.
     for (int run = 0; run < runs; ++run) {
-        for (Program* program : { &reference, &subject })
+        Program* first = run % 2 == 0 ? &reference : &subject;
+        Program* second = first == &reference ? &subject : &reference;
+        for (Program* program : { first, second })
             program->samples.push_back(timeOneStart(display, *program));
     }
 
