@@ -48,9 +48,9 @@ QString FromUtf8(const std::string& text)
 
 QIcon ApplicationIcon()
 {
-    // The sizes a title bar and a task bar ask for; larger ones come from the installed icon theme.
-    // Every size is drawn and handed to the window system before the window first shows.
-    return RenderIcon(Resource(resources::kAppIcon), { 16, 32, 48 });
+    // The sizes a title bar, a task bar and the tray ask for; larger ones come from the installed
+    // icon theme. Every size is drawn and handed to the window system before the window shows.
+    return RenderIcon(Resource(resources::kAppIcon), { 16, 24, 32, 48 });
 }
 
 // A label placed at an absolute position whose caption never moves its neighbours.
