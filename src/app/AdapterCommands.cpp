@@ -7,6 +7,7 @@
 #include "store/IniModule.h"
 #include "store/SiteStore.h"
 
+#include <algorithm>
 #include <charconv>
 #include <ostream>
 
@@ -14,23 +15,69 @@ namespace lanvex::app {
 
 namespace {
 
-// A positive decimal number that fits the adapter number; nothing otherwise.
-std::optional<std::int32_t> parseAdapterNumber(const std::string& text)
+// How --adapter names an adapter: by its number, or by its interface name or MAC address.
+struct AdapterChoice
 {
-    std::int32_t number = 0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, number);
-    if (text.empty() || ec != std::errc() || ptr != end || number < 1)
-        return std::nullopt;
-    return number;
+    enum class Kind
+    {
+        Number,
+        NoSuchNumber, // a number too large for any adapter
+        NotPositive,
+        Name,
+    };
+    Kind kind = Kind::Number;
+    std::int32_t number = 1;
+};
+
+AdapterChoice parseAdapterChoice(const std::string& text)
+{
+    AdapterChoice choice;
+    const bool digits
+        = !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (!digits) {
+        choice.kind = AdapterChoice::Kind::Name;
+        return choice;
+    }
+    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), choice.number);
+    (void)ptr;
+    if (ec == std::errc::result_out_of_range)
+        choice.kind = AdapterChoice::Kind::NoSuchNumber;
+    else if (choice.number < 1)
+        choice.kind = AdapterChoice::Kind::NotPositive;
+    return choice;
 }
 
-nlohmann::ordered_json adapterRecord(std::size_t position, std::int32_t adapterNumber, const store::SiteProfile& info)
+// A MAC address in one spelling: upper case, colons.
+std::string normalMac(std::string text)
 {
-    nlohmann::ordered_json record = { { "position", position }, { "Index", adapterNumber } };
-    nlohmann::ordered_json fields = ProfileJson(info);
+    for (char& c : text) {
+        if (c == '-')
+            c = ':';
+        else if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
+    return text;
+}
+
+// The number of the first adapter whose interface name or MAC address is `name`.
+std::optional<std::int32_t> findAdapterByName(const std::vector<net::AdapterEntry>& adapters, const std::string& name)
+{
+    const std::string mac = normalMac(name);
+    for (const net::AdapterEntry& adapter : adapters) {
+        if (adapter.InterfaceName == name || (!adapter.Info.MACAddress.empty() && normalMac(adapter.Info.MACAddress) == mac))
+            return adapter.Index;
+    }
+    return std::nullopt;
+}
+
+nlohmann::ordered_json adapterRecord(std::size_t position, const net::AdapterEntry& adapter)
+{
+    nlohmann::ordered_json record = { { "position", position }, { "Index", adapter.Index } };
+    nlohmann::ordered_json fields = ProfileJson(adapter.Info);
     fields.erase("Name"); // the caller names the current-settings entry, not the adapter
     record.update(fields);
+    if (!adapter.InterfaceName.empty())
+        record["InterfaceName"] = adapter.InterfaceName;
     return record;
 }
 
@@ -49,15 +96,18 @@ void printLines(std::ostream& out, const std::string& text)
 
 } // namespace
 
-int RunAdaptersCommand(Platform& platform, std::ostream& out)
+int RunAdaptersCommand(Platform& platform, std::ostream& out, std::ostream& err)
 {
-    nlohmann::ordered_json list = nlohmann::ordered_json::array();
-    const std::vector<std::string> descriptions = net::ListAdapters(*platform.connector);
-    for (std::size_t position = 0; position < descriptions.size(); ++position) {
-        const auto adapterNumber = static_cast<std::int32_t>(position + 1);
-        list.push_back(adapterRecord(position, adapterNumber,
-                                     net::GetAdapterInfo(*platform.connector, *platform.printers, adapterNumber)));
+    std::vector<net::AdapterEntry> adapters;
+    try {
+        adapters = net::QueryAdapters(*platform.connector, *platform.printers);
+    } catch (const net::ServiceError& error) {
+        err << "lanvex: cannot read the adapters: " << error.what() << '\n';
+        return 1;
     }
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (std::size_t position = 0; position < adapters.size(); ++position)
+        list.push_back(adapterRecord(position, adapters[position]));
     out << JsonText(list, 2) << '\n';
     return out ? 0 : 1;
 }
@@ -65,14 +115,10 @@ int RunAdaptersCommand(Platform& platform, std::ostream& out)
 int RunApplyCommand(Platform& platform, const std::string& siteName, const std::optional<std::string>& adapterText,
                     std::ostream& out, std::ostream& err)
 {
-    std::int32_t adapterNumber = 1;
-    if (adapterText) {
-        const auto number = parseAdapterNumber(*adapterText);
-        if (!number) {
-            err << "lanvex: the adapter number must be a positive number: " << *adapterText << '\n';
-            return 2;
-        }
-        adapterNumber = *number;
+    const AdapterChoice choice = adapterText ? parseAdapterChoice(*adapterText) : AdapterChoice {};
+    if (choice.kind == AdapterChoice::Kind::NotPositive) {
+        err << "lanvex: the adapter number must be a positive number: " << *adapterText << '\n';
+        return 2;
     }
 
     const store::SiteListModel model = store::LoadSiteModel(store::IniFile(store::IniFileName).Load(), std::nullopt);
@@ -88,6 +134,27 @@ int RunApplyCommand(Platform& platform, const std::string& siteName, const std::
     if (!site) {
         err << "lanvex: no saved site is named " << siteName << '\n';
         return 2;
+    }
+
+    std::int32_t adapterNumber = choice.number;
+    if (choice.kind == AdapterChoice::Kind::NoSuchNumber) {
+        printLines(out, net::ApplySummary(net::kAdapterNotFound, *site));
+        return 1;
+    }
+    if (choice.kind == AdapterChoice::Kind::Name) {
+        std::vector<net::AdapterEntry> adapters;
+        try {
+            adapters = net::QueryAdapters(*platform.connector, *platform.printers);
+        } catch (const net::ServiceError&) {
+            printLines(out, net::ApplySummary(net::kServiceUnavailable, *site));
+            return 1;
+        }
+        const auto found = findAdapterByName(adapters, *adapterText);
+        if (!found) {
+            err << "lanvex: no adapter has the name or MAC address " << *adapterText << '\n';
+            return 2;
+        }
+        adapterNumber = *found;
     }
 
     // Progress goes to stderr, so stdout holds only the summary.

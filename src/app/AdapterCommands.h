@@ -9,9 +9,11 @@
 namespace lanvex::app {
 
 // --adapters: the adapter list as JSON, each with its position, Index and current settings.
-int RunAdaptersCommand(Platform& platform, std::ostream& out);
+// A service that cannot be reached is an error (stderr, exit code 1), not an empty list.
+int RunAdaptersCommand(Platform& platform, std::ostream& out, std::ostream& err);
 
-// --apply NAME [--adapter N]: applies a saved site and prints the summary lines.
+// --apply NAME [--adapter N]: applies a saved site and prints the summary lines. N is the adapter's
+// number, counted from 1, or its interface name or MAC address; an unknown name is bad usage.
 // Exit code 0 for result 0 or 32, 1 for any other result, 2 for bad usage.
 int RunApplyCommand(Platform& platform, const std::string& siteName, const std::optional<std::string>& adapterText,
                     std::ostream& out, std::ostream& err);

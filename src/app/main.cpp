@@ -76,7 +76,7 @@ int runConsole(int argc, char** argv, const CommandLine& line, const lanvex::sto
         return lanvex::app::RunImportCommand(line.transferFile, line.replace, std::cout, std::cerr);
     lanvex::app::Platform platform = lanvex::app::MakePlatform(line.simulateFile);
     if (line.mode == CommandLine::Mode::Adapters)
-        return lanvex::app::RunAdaptersCommand(platform, std::cout);
+        return lanvex::app::RunAdaptersCommand(platform, std::cout, std::cerr);
     return lanvex::app::RunApplyCommand(platform, line.siteName, line.adapterText, std::cout, std::cerr);
 }
 

@@ -27,6 +27,9 @@ enum MethodResult : std::uint32_t
     kLeaseNotObtained = 82,
     kAccessDenied = 91,
     kNotConfigurable = 95, // e.g. a Wi-Fi device without any profile to change
+    // Not a code of the class: the service stopped answering, so whether the change took effect
+    // cannot be known.
+    kResultUnknown = 0x7FFF0001,
 };
 
 // Limits of SetGateways: gateways per call, and the range of a gateway's cost metric.

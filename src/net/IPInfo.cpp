@@ -1,10 +1,13 @@
 #include "net/IPInfo.h"
 
 #include "Translatable.h"
+#include "net/AdapterConfiguration.h"
 #include "printer/PrinterSource.h"
 
 #include <exception>
+#include <functional>
 #include <optional>
+#include <unordered_map>
 #include <string_view>
 
 namespace lanvex::net {
@@ -102,6 +105,7 @@ struct ApplyState
     ManagementService& WmiService;
     std::vector<ObjectRef>& AdapterSet;
     const StatusSink& showStatus;
+    bool authorizationNeeded = false;
     std::int32_t ApplyResult = kApplyOk;
 
     void ShowStatus(const std::string& text) const
@@ -109,7 +113,24 @@ struct ApplyState
         if (showStatus)
             showStatus(text);
     }
+
+    // The first change opens the system's authorization prompt; the user is told what the wait is for.
+    void BeforeFirstChange() const
+    {
+        if (authorizationNeeded)
+            ShowStatus(LANVEX_TR_NOOP("net", "正在等待系统授权..."));
+    }
 };
+
+// The result of an apply whose first change was refused or left in doubt; nothing for any other.
+std::optional<std::int32_t> firstChangeOutcome(std::uint32_t methodResult)
+{
+    if (methodResult == kAccessDenied)
+        return kNotPermitted;
+    if (methodResult == kResultUnknown)
+        return kOutcomeUnknown;
+    return std::nullopt;
+}
 
 // Result of a static step that could not run at all: the call raised, or the object to run it on
 // could not be fetched. Such a step is skipped, and it counts as failed, never as done.
@@ -137,9 +158,11 @@ void SetDHCPMode(ApplyState& state, std::int32_t adapterNumber)
         if (!index || *index != adapterNumber)
             continue;
         if (booleanOf(AdapterItem->Property("DHCPEnabled")) != true) {
-            if (AdapterItem->ExecMethod("EnableDHCP", {}) != 0) {
+            state.BeforeFirstChange();
+            const std::uint32_t dhcpResult = AdapterItem->ExecMethod("EnableDHCP", {});
+            if (dhcpResult != 0) {
                 state.ShowStatus(LANVEX_TR_NOOP("net", "设置DHCP工作方式时发生错误!"));
-                state.ApplyResult = kDhcpFailed;
+                state.ApplyResult = firstChangeOutcome(dhcpResult).value_or(kDhcpFailed);
             } else {
                 state.ShowStatus(LANVEX_TR_NOOP("net", "设置DHCP工作方式成功!"));
             }
@@ -159,12 +182,13 @@ void SetStaticMode(ApplyState& state, std::int32_t adapterNumber, const store::S
         if (!AdapterItem || !hasIndex(*AdapterItem, adapterNumber))
             continue;
         state.ShowStatus(LANVEX_TR_NOOP("net", "正在设置IP地址及子网掩码，请稍候..."));
+        state.BeforeFirstChange();
         const std::uint32_t staticResult = callSkippingFailure(
             AdapterItem, "EnableStatic",
             { std::vector<std::string> { site.IP }, std::vector<std::string> { site.SubNetMask } });
         if (staticResult != 0) {
             state.ShowStatus(LANVEX_TR_NOOP("net", "设置IP地址及子网掩码失败!"));
-            state.ApplyResult = kStaticFailed;
+            state.ApplyResult = firstChangeOutcome(staticResult).value_or(kStaticFailed);
             return;
         }
         state.ShowStatus(LANVEX_TR_NOOP("net", "设置IP地址及子网掩码成功!"));
@@ -193,6 +217,13 @@ void SetStaticMode(ApplyState& state, std::int32_t adapterNumber, const store::S
             state.ShowStatus(LANVEX_TR_NOOP("net", "正在设置WINS服务器，请稍候..."));
             winsResult = callSkippingFailure(AdapterItem, "SetWINSServer", { site.WINS, site.AuxWINS });
         }
+        // A later step left in doubt puts the whole outcome in doubt.
+        for (const std::uint32_t result : { gatewayResult, dnsResult, winsResult }) {
+            if (result == kResultUnknown) {
+                state.ApplyResult = kOutcomeUnknown;
+                return;
+            }
+        }
         if (gatewayResult != 0)
             state.ApplyResult += kGatewayFailed;
         if (dnsResult != 0)
@@ -202,6 +233,33 @@ void SetStaticMode(ApplyState& state, std::int32_t adapterNumber, const store::S
         return;
     }
     state.ApplyResult = kAdapterNotFound;
+}
+
+// The record GetAdapterInfo gives for one configuration; `defaultPrinter` reads the printer's name.
+store::SiteProfile readAdapterInfo(const ManagementObject& item, const std::function<std::string()>& defaultPrinter)
+{
+    store::SiteProfile info;
+    readText(item, "Description", info.Description);
+    if (const auto dhcp = booleanOf(readProperty(item, "DHCPEnabled")))
+        info.DHCPEnabled = *dhcp;
+    if (info.DHCPEnabled) {
+        readElement(item, "MACAddress", 0, info.MACAddress);
+        return info;
+    }
+    readElement(item, "IpAddress", 0, info.IP);
+    readElement(item, "IPSubnet", 0, info.SubNetMask);
+    readElement(item, "DefaultIPGateway", 0, info.DefaultGateway);
+    readElement(item, "DNSServerSearchOrder", 0, info.DNS);
+    readElement(item, "DNSServerSearchOrder", 1, info.AuxDNS);
+    readText(item, "WINSPrimaryServer", info.WINS);
+    readText(item, "WINSSecondaryServer", info.AuxWINS);
+    readElement(item, "MACAddress", 0, info.MACAddress);
+    try {
+        info.PrinterName = defaultPrinter();
+    } catch (const std::exception&) {
+        info.PrinterName.clear();
+    }
+    return info;
 }
 
 } // namespace
@@ -227,46 +285,67 @@ std::vector<std::string> ListAdapters(ServiceConnector& connector)
     return descriptions;
 }
 
-store::SiteProfile GetAdapterInfo(ServiceConnector& connector, const printer::PrinterSource& printers,
-                                  std::int32_t adapterNumber)
+std::vector<AdapterEntry> QueryAdapters(ServiceConnector& connector, const printer::PrinterSource& printers)
 {
-    store::SiteProfile info;
     std::vector<ObjectRef> AdapterSet;
     try {
         std::unique_ptr<ManagementService> WmiService = connector.Connect(kQueryMoniker);
         if (!WmiService)
-            return info;
+            throw ServiceError("no connection to the management service");
+        AdapterSet = WmiService->ExecQuery(kQueryText, kQueryLanguage, kReturnImmediately);
+    } catch (const ServiceError&) {
+        throw;
+    } catch (const std::exception& error) {
+        throw ServiceError(error.what());
+    }
+    // Each line's record is that of the configuration whose Index is its position plus one, as
+    // GetAdapterInfo would read it, found without a walk per line.
+    std::unordered_map<std::int64_t, const ManagementObject*> byIndex;
+    for (const ObjectRef& AdapterItem : AdapterSet) {
+        if (!AdapterItem)
+            continue;
+        if (const auto index = integerOf(readProperty(*AdapterItem, "Index")))
+            byIndex.emplace(*index, AdapterItem.get());
+    }
+    // One printer read serves every adapter of the list.
+    std::optional<std::string> printerName;
+    const auto defaultPrinter = [&]() -> std::string {
+        if (!printerName)
+            printerName = printer::GetDefaultPrinter(printers);
+        return *printerName;
+    };
+    std::vector<AdapterEntry> entries;
+    for (const ObjectRef& AdapterItem : AdapterSet) {
+        if (!AdapterItem || !textOf(readProperty(*AdapterItem, "Description")))
+            continue;
+        AdapterEntry entry;
+        entry.Index = static_cast<std::int32_t>(entries.size() + 1);
+        if (const auto found = byIndex.find(entry.Index); found != byIndex.end()) {
+            readText(*found->second, "InterfaceName", entry.InterfaceName);
+            entry.Info = readAdapterInfo(*found->second, defaultPrinter);
+        }
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+store::SiteProfile GetAdapterInfo(ServiceConnector& connector, const printer::PrinterSource& printers,
+                                  std::int32_t adapterNumber)
+{
+    std::vector<ObjectRef> AdapterSet;
+    try {
+        std::unique_ptr<ManagementService> WmiService = connector.Connect(kQueryMoniker);
+        if (!WmiService)
+            return {};
         AdapterSet = WmiService->ExecQuery(kQueryText, kQueryLanguage, kReturnImmediately);
     } catch (const std::exception&) {
-        return info;
+        return {};
     }
     for (const ObjectRef& AdapterItem : AdapterSet) {
-        if (!AdapterItem || !hasIndex(*AdapterItem, adapterNumber))
-            continue;
-        const ManagementObject& item = *AdapterItem;
-        readText(item, "Description", info.Description);
-        if (const auto dhcp = booleanOf(readProperty(item, "DHCPEnabled")))
-            info.DHCPEnabled = *dhcp;
-        if (info.DHCPEnabled) {
-            readElement(item, "MACAddress", 0, info.MACAddress);
-        } else {
-            readElement(item, "IpAddress", 0, info.IP);
-            readElement(item, "IPSubnet", 0, info.SubNetMask);
-            readElement(item, "DefaultIPGateway", 0, info.DefaultGateway);
-            readElement(item, "DNSServerSearchOrder", 0, info.DNS);
-            readElement(item, "DNSServerSearchOrder", 1, info.AuxDNS);
-            readText(item, "WINSPrimaryServer", info.WINS);
-            readText(item, "WINSSecondaryServer", info.AuxWINS);
-            readElement(item, "MACAddress", 0, info.MACAddress);
-            try {
-                info.PrinterName = printer::GetDefaultPrinter(printers);
-            } catch (const std::exception&) {
-                info.PrinterName.clear();
-            }
-        }
-        break;
+        if (AdapterItem && hasIndex(*AdapterItem, adapterNumber))
+            return readAdapterInfo(*AdapterItem, [&printers] { return printer::GetDefaultPrinter(printers); });
     }
-    return info;
+    return {};
 }
 
 std::int32_t ApplyIPSettings(ServiceConnector& connector, std::int32_t adapterNumber, const store::SiteProfile& site,
@@ -283,7 +362,16 @@ std::int32_t ApplyIPSettings(ServiceConnector& connector, std::int32_t adapterNu
         return kServiceUnavailable;
     }
 
-    ApplyState state { *WmiService, AdapterSet, showStatus };
+    ChangePermission permission = ChangePermission::Granted;
+    try {
+        permission = WmiService->MayChange();
+    } catch (const std::exception&) {
+        return kServiceUnavailable;
+    }
+    if (permission == ChangePermission::Denied)
+        return kNotPermitted;
+
+    ApplyState state { *WmiService, AdapterSet, showStatus, permission == ChangePermission::NeedsAuthorization };
     if (site.DHCPEnabled) {
         state.ShowStatus(LANVEX_TR_NOOP("net", "正在准备设置DHCP工作方式，请稍候..."));
         try {
@@ -313,6 +401,10 @@ std::string ApplySummary(std::int32_t applyResult, const store::SiteProfile& sit
         return LANVEX_TR_NOOP("net", "未找到所选网卡，设置未生效。");
     case kDhcpSwitchRaised:
         return LANVEX_TR_NOOP("net", "设定为DHCP工作方式失败。");
+    case kNotPermitted:
+        return LANVEX_TR_NOOP("net", "没有更改网络设置的权限，设置未生效。");
+    case kOutcomeUnknown:
+        return LANVEX_TR_NOOP("net", "网络管理服务没有及时回应，无法确定设置是否已生效。");
     default:
         break;
     }

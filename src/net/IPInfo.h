@@ -31,10 +31,27 @@ enum ApplyResultCode : std::int32_t
     kServiceUnavailable = 64,
     kAdapterNotFound = 128,
     kDhcpSwitchRaised = 256,
+    // The caller may not change the settings (refused, or the authorization prompt was refused):
+    // nothing was changed.
+    kNotPermitted = 512,
+    // The service stopped answering during a change: whether it took effect is not known.
+    kOutcomeUnknown = 1024,
+};
+
+// One line of the adapter list with the live configuration of its adapter.
+struct AdapterEntry
+{
+    std::int32_t Index = 0; // the adapter number: position in the list plus one
+    std::string InterfaceName; // the system's name for the adapter, where the service knows one
+    store::SiteProfile Info; // as GetAdapterInfo gives it
 };
 
 // Descriptions of the IP-enabled adapter configurations, in the service's order.
 std::vector<std::string> ListAdapters(ServiceConnector& connector);
+
+// Every listed adapter with its configuration, from one query. Throws ServiceError when the service
+// cannot be reached or queried.
+std::vector<AdapterEntry> QueryAdapters(ServiceConnector& connector, const printer::PrinterSource& printers);
 
 // The live configuration of the adapter whose Index equals adapterNumber (position in the
 // adapter list plus one). An empty record when the service fails or nothing matches.

@@ -35,13 +35,25 @@ public:
 
 using ObjectRef = std::shared_ptr<ManagementObject>;
 
-// A connection to the service. Both calls throw ServiceError on failure.
+// Whether the caller may change adapter settings: at once, after the user answers a system
+// authorization prompt, or not at all.
+enum class ChangePermission
+{
+    Granted,
+    NeedsAuthorization,
+    Denied,
+};
+
+// A connection to the service. The calls throw ServiceError on failure.
 class ManagementService
 {
 public:
     virtual ~ManagementService() = default;
     virtual std::vector<ObjectRef> ExecQuery(std::string_view query, std::string_view language, std::int32_t flags) = 0;
     virtual ObjectRef Get(std::string_view objectPath, std::int32_t flags) = 0;
+    // Asked before an apply changes anything. A service without its own notion of permissions
+    // leaves the answer to each method's result.
+    virtual ChangePermission MayChange() { return ChangePermission::Granted; }
 };
 
 // Resolves a moniker such as "winmgmts:" to a connection. Throws ServiceError when the service

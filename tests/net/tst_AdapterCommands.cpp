@@ -53,6 +53,7 @@ public:
         QVERIFY(sample.open(QIODevice::ReadOnly));
         nlohmann::json doc = nlohmann::json::parse(sample.readAll().toStdString());
         doc["unavailable"] = unavailable;
+        doc["adapters"][0]["InterfaceName"] = "enp0s31f6";
         write(network(), doc.dump());
         write(dir_.filePath("lanvex.ini"), kSettings);
         store::IniFileName = dir_.filePath("lanvex.ini").toStdString();
@@ -95,18 +96,34 @@ private Q_SLOTS:
         Fixture fixture;
         app::Platform platform = fixture.platform();
         std::ostringstream out;
-        QCOMPARE(app::RunAdaptersCommand(platform, out), 0);
+        std::ostringstream err;
+        QCOMPARE(app::RunAdaptersCommand(platform, out, err), 0);
+        QCOMPARE(err.str(), std::string());
         const auto list = nlohmann::ordered_json::parse(out.str());
         QCOMPARE(list.size(), std::size_t(2));
         const auto wired = nlohmann::ordered_json::parse(R"({"position": 0, "Index": 1,
             "Description": "Intel(R) Ethernet Connection I219-LM", "DHCPEnabled": false, "IP": "192.168.1.10",
             "SubNetMask": "255.255.255.0", "DefaultGateway": "192.168.1.1", "ChangeDNS": false,
             "DNS": "192.168.1.53", "AuxDNS": "8.8.8.8", "ChangeWINS": false, "WINS": "192.168.1.5", "AuxWINS": "",
-            "ChangePrinter": false, "PrinterName": "Office Laser", "MACAddress": "00:1A:2B:3C:4D:5E"})");
+            "ChangePrinter": false, "PrinterName": "Office Laser", "MACAddress": "00:1A:2B:3C:4D:5E",
+            "InterfaceName": "enp0s31f6"})");
         QCOMPARE(list[0].dump(), wired.dump());
         QCOMPARE(list[1]["position"].get<int>(), 1);
         QCOMPARE(list[1]["Index"].get<int>(), 2);
         QCOMPARE(list[1]["MACAddress"].get<std::string>(), std::string("00:E0:4C:68:01:02"));
+        QVERIFY(!list[1].contains("InterfaceName")); // the service names no interface for it
+    }
+
+    // "None" and "could not read" must differ for a script.
+    void adaptersOfAnUnreachableService()
+    {
+        Fixture fixture(/*unavailable=*/true);
+        app::Platform platform = fixture.platform();
+        std::ostringstream out;
+        std::ostringstream err;
+        QCOMPARE(app::RunAdaptersCommand(platform, out, err), 1);
+        QCOMPARE(out.str(), std::string());
+        QVERIFY(!err.str().empty());
     }
 
     void apply_data()
@@ -116,18 +133,23 @@ private Q_SLOTS:
         QTest::addColumn<bool>("unavailable");
         QTest::addColumn<int>("result"); // -1: bad usage, nothing applied
         QTest::addColumn<int>("exitCode");
-        QTest::newRow("default adapter") << u"Office"_s << QString() << false << 0 << 0;
-        QTest::newRow("to dhcp") << u"Home"_s << u"1"_s << false << 0 << 0;
-        QTest::newRow("already dhcp") << u"Home"_s << u"2"_s << false << 32 << 0;
-        QTest::newRow("gateway refused") << u"NoGateway"_s << u"1"_s << false << 1 << 1;
-        QTest::newRow("address refused") << u"Bad"_s << u"1"_s << false << 8 << 1;
-        QTest::newRow("no such adapter") << u"Office"_s << u"3"_s << false << 128 << 1;
-        QTest::newRow("service unreachable") << u"Office"_s << QString() << true << 64 << 1;
-        QTest::newRow("unknown site") << u"office"_s << u"1"_s << false << -1 << 2;
-        QTest::newRow("adapter zero") << u"Office"_s << u"0"_s << false << -1 << 2;
-        QTest::newRow("adapter negative") << u"Office"_s << u"-1"_s << false << -1 << 2;
-        QTest::newRow("adapter text") << u"Office"_s << u"1x"_s << false << -1 << 2;
-        QTest::newRow("adapter too large") << u"Office"_s << u"99999999999"_s << false << -1 << 2;
+        QTest::addColumn<int>("index"); // the adapter the calls went to
+        QTest::newRow("default adapter") << u"Office"_s << QString() << false << 0 << 0 << 1;
+        QTest::newRow("to dhcp") << u"Home"_s << u"1"_s << false << 0 << 0 << 1;
+        QTest::newRow("already dhcp") << u"Home"_s << u"2"_s << false << 32 << 0 << 2;
+        QTest::newRow("gateway refused") << u"NoGateway"_s << u"1"_s << false << 1 << 1 << 1;
+        QTest::newRow("address refused") << u"Bad"_s << u"1"_s << false << 8 << 1 << 1;
+        QTest::newRow("no such adapter") << u"Office"_s << u"3"_s << false << 128 << 1 << 0;
+        QTest::newRow("adapter too large") << u"Office"_s << u"99999999999"_s << false << 128 << 1 << 0;
+        QTest::newRow("service unreachable") << u"Office"_s << QString() << true << 64 << 1 << 0;
+        QTest::newRow("adapter by name") << u"Office"_s << u"enp0s31f6"_s << false << 0 << 0 << 1;
+        QTest::newRow("adapter by MAC") << u"Office"_s << u"00-e0-4c-68-01-02"_s << false << 0 << 0 << 2;
+        QTest::newRow("name, service unreachable") << u"Office"_s << u"enp0s31f6"_s << true << 64 << 1 << 0;
+        QTest::newRow("unknown site") << u"office"_s << u"1"_s << false << -1 << 2 << 0;
+        QTest::newRow("unknown adapter name") << u"Office"_s << u"eth9"_s << false << -1 << 2 << 0;
+        QTest::newRow("adapter zero") << u"Office"_s << u"0"_s << false << -1 << 2 << 0;
+        QTest::newRow("adapter negative") << u"Office"_s << u"-1"_s << false << -1 << 2 << 0;
+        QTest::newRow("adapter text") << u"Office"_s << u"1x"_s << false << -1 << 2 << 0;
     }
 
     void apply()
@@ -137,6 +159,7 @@ private Q_SLOTS:
         QFETCH(bool, unavailable);
         QFETCH(int, result);
         QFETCH(int, exitCode);
+        QFETCH(int, index);
         Fixture fixture(unavailable);
         app::Platform platform = fixture.platform();
         std::ostringstream out;
@@ -158,8 +181,9 @@ private Q_SLOTS:
         QCOMPARE(QString::fromStdString(out.str()), summary + '\n');
         if (!calls.empty())
             QVERIFY(!err.str().empty());
+        QCOMPARE(calls.empty(), index == 0 || result == 32);
         for (const auto& call : calls)
-            QCOMPARE(call["Index"].get<int>(), adapter.isEmpty() ? 1 : adapter.toInt());
+            QCOMPARE(call["Index"].get<int>(), index);
     }
 };
 

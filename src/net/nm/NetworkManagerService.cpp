@@ -3,6 +3,7 @@
 #include "net/AdapterConfiguration.h"
 #include "net/nm/DeviceProduct.h"
 
+#include <QDBusArgument>
 #include <QDBusObjectPath>
 #include <QDeadlineTimer>
 #include <QThread>
@@ -55,6 +56,8 @@ struct DeviceInfo
     uint type = 0;
     bool managed = false;
     QString activeConnection;
+    QString ip4Config;
+    QString dhcp4Config;
 };
 
 int PathNumber(const QString& path)
@@ -100,13 +103,15 @@ DeviceInfo ReadDevice(NmBus& bus, const QString& path)
     device.type = properties.value(QStringLiteral("DeviceType")).toUInt();
     device.managed = properties.value(QStringLiteral("Managed")).toBool();
     device.activeConnection = ObjectPath(properties.value(QStringLiteral("ActiveConnection")));
+    device.ip4Config = ObjectPath(properties.value(QStringLiteral("Ip4Config")));
+    device.dhcp4Config = ObjectPath(properties.value(QStringLiteral("Dhcp4Config")));
     return device;
 }
 
-Ip4State ReadIp4State(NmBus& bus, const QString& devicePath)
+// The state behind the device's configuration objects, given their paths.
+Ip4State ReadIp4StateAt(NmBus& bus, const QString& configPath, const QString& dhcpPath)
 {
     Ip4State state;
-    const QString configPath = ObjectPath(bus.Property(devicePath, kDeviceInterface, QStringLiteral("Ip4Config")));
     if (!IsNoObject(configPath)) {
         const QVariantMap config = bus.Properties(configPath, kIp4ConfigInterface);
         state.addresses = AddressesOf(MapList(config.value(QStringLiteral("AddressData"))));
@@ -116,7 +121,6 @@ Ip4State ReadIp4State(NmBus& bus, const QString& devicePath)
         for (const QString& server : TextList(config.value(QStringLiteral("WinsServerData"))))
             state.wins.push_back(server.toStdString());
     }
-    const QString dhcpPath = ObjectPath(bus.Property(devicePath, kDeviceInterface, QStringLiteral("Dhcp4Config")));
     if (!IsNoObject(dhcpPath)) {
         const QVariantMap options = ToMap(bus.Property(dhcpPath, kDhcp4ConfigInterface, QStringLiteral("Options")));
         state.leaseAddress = options.value(QStringLiteral("ip_address")).toString().toStdString();
@@ -125,6 +129,12 @@ Ip4State ReadIp4State(NmBus& bus, const QString& devicePath)
             state.leaseDns.push_back(server.toStdString());
     }
     return state;
+}
+
+Ip4State ReadIp4State(NmBus& bus, const QString& devicePath)
+{
+    const DeviceInfo device = ReadDevice(bus, devicePath);
+    return ReadIp4StateAt(bus, device.ip4Config, device.dhcp4Config);
 }
 
 // The IPv4 method the device runs now: from the applied connection, else from its profile.
@@ -261,7 +271,7 @@ private:
         // A half-read device still gets its line; what could not be read stays empty.
         Ip4State state;
         try {
-            state = ReadIp4State(*m_bus, m_device.path);
+            state = ReadIp4StateAt(*m_bus, m_device.ip4Config, m_device.dhcp4Config);
         } catch (const BusError&) { }
         bool dhcp = false;
         try {
@@ -507,7 +517,9 @@ private:
     }
 
     // Changes the device's saved profile, makes the change live without taking the link down, and
-    // waits until NetworkManager reports it. Undoes the saved change when it cannot be made live.
+    // waits until NetworkManager reports it. A change counts as done only when it is live; one that
+    // NetworkManager refused is taken back from the saved profile, unless it is live after all.
+    // When NetworkManager stops answering, the device's state decides, once it answers again.
     std::uint32_t Change(const Edit& edit, const Check& live, int timeoutMs, std::uint32_t timeoutCode)
     {
         const DeviceInfo device = ReadDevice(*m_bus, m_device.path);
@@ -539,38 +551,69 @@ private:
 
         const bool created = profile.isEmpty();
         if (created) {
-            const QVariantList reply = m_bus->Call(kNmSettingsPath, kSettingsInterface, QStringLiteral("AddConnection"),
-                                                   { QVariant::fromValue(settings) });
+            QVariantList reply;
+            try {
+                reply = m_bus->Change(kNmSettingsPath, kSettingsInterface, QStringLiteral("AddConnection"),
+                                      { QVariant::fromValue(settings) });
+            } catch (const BusError& error) {
+                if (IsLostAnswer(error))
+                    return kResultUnknown; // a profile may exist now, but where is not known
+                throw;
+            }
             profile = reply.isEmpty() ? QString() : ObjectPath(reply.front());
             if (profile.isEmpty())
                 return kUnknownFailure;
         } else {
-            m_bus->Call(profile, kConnectionInterface, QStringLiteral("Update"), { QVariant::fromValue(settings) });
+            try {
+                m_bus->Change(profile, kConnectionInterface, QStringLiteral("Update"), { QVariant::fromValue(settings) });
+            } catch (const BusError& error) {
+                // Refused: nothing was saved. Unanswered: making it live shows whether it was.
+                if (!IsLostAnswer(error))
+                    throw;
+            }
         }
 
         try {
             MakeLive(device, profile, active);
         } catch (const BusError& error) {
-            try {
-                if (created)
-                    m_bus->Call(profile, kConnectionInterface, QStringLiteral("Delete"));
-                else
-                    m_bus->Call(profile, kConnectionInterface, QStringLiteral("Update"),
-                                { QVariant::fromValue(before) });
-            } catch (const BusError&) {
-                // the failure below is what the caller needs to hear about
+            // An unanswered request may still be carried out: only the device's state can tell.
+            if (!IsLostAnswer(error)) {
+                if (IsLiveNow(live))
+                    return kSuccess;
+                Restore(profile, created, before);
+                return MapBusError(error);
             }
-            return MapBusError(error);
         }
-        return WaitUntil(live, timeoutMs) ? kSuccess : timeoutCode;
+        switch (WaitUntil(live, timeoutMs)) {
+        case Liveness::Live:
+            return kSuccess;
+        case Liveness::NotLive:
+            return timeoutCode;
+        case Liveness::Unknown:
+            break;
+        }
+        return kResultUnknown;
+    }
+
+    // Takes a refused change back out of the saved profile.
+    void Restore(const QString& profile, bool created, const ConnectionSettings& before)
+    {
+        try {
+            if (created)
+                m_bus->Change(profile, kConnectionInterface, QStringLiteral("Delete"));
+            else
+                m_bus->Change(profile, kConnectionInterface, QStringLiteral("Update"), { QVariant::fromValue(before) });
+        } catch (const BusError&) {
+            // the refusal is what the caller needs to hear about
+        }
     }
 
     void Reapply(const DeviceInfo& device)
     {
         // An empty profile makes NetworkManager take the saved one, which now holds the change.
-        m_bus->Call(device.path, kDeviceInterface, QStringLiteral("Reapply"),
-                    { QVariant::fromValue(ConnectionSettings {}), QVariant::fromValue(qulonglong { 0 }),
-                      QVariant::fromValue(uint { 0 }) });
+        m_bus->Change(device.path, kDeviceInterface, QStringLiteral("Reapply"),
+                      { QVariant::fromValue(ConnectionSettings {}), QVariant::fromValue(qulonglong { 0 }),
+                        QVariant::fromValue(uint { 0 }) });
     }
 
     void MakeLive(const DeviceInfo& device, const QString& profile, bool active)
@@ -585,23 +628,48 @@ private:
                     throw;
             }
         }
-        m_bus->Call(kNmPath, kNmInterface, QStringLiteral("ActivateConnection"),
-                    { QVariant::fromValue(QDBusObjectPath(profile)), QVariant::fromValue(QDBusObjectPath(device.path)),
-                      QVariant::fromValue(QDBusObjectPath(QStringLiteral("/"))) });
+        m_bus->Change(kNmPath, kNmInterface, QStringLiteral("ActivateConnection"),
+                      { QVariant::fromValue(QDBusObjectPath(profile)), QVariant::fromValue(QDBusObjectPath(device.path)),
+                        QVariant::fromValue(QDBusObjectPath(QStringLiteral("/"))) });
     }
 
-    bool WaitUntil(const Check& live, int timeoutMs)
+    bool IsLiveNow(const Check& live)
     {
-        const QDeadlineTimer deadline(timeoutMs);
+        try {
+            return live(ReadIp4State(*m_bus, m_device.path));
+        } catch (const BusError&) {
+            return false;
+        }
+    }
+
+    enum class Liveness
+    {
+        Live,
+        NotLive,
+        Unknown, // NetworkManager did not answer again within the answer limit
+    };
+
+    // Polls the live state. The time limit counts only while NetworkManager answers: after a stall
+    // the change gets its full time again, since a stalled service may still carry it out.
+    Liveness WaitUntil(const Check& live, int timeoutMs)
+    {
+        QDeadlineTimer deadline(timeoutMs);
+        const QDeadlineTimer answerDeadline(m_limits.answerMs);
         while (true) {
+            bool answered = true;
             try {
                 if (live(ReadIp4State(*m_bus, m_device.path)))
-                    return true;
-            } catch (const BusError&) {
-                // the device's configuration objects come and go while it changes
+                    return Liveness::Live;
+            } catch (const BusError& error) {
+                // The device's configuration objects come and go while it changes; that is an answer.
+                answered = !IsLostAnswer(error);
             }
-            if (deadline.hasExpired())
-                return false;
+            if (!answered)
+                deadline = QDeadlineTimer(timeoutMs);
+            else if (deadline.hasExpired())
+                return Liveness::NotLive;
+            if (answerDeadline.hasExpired())
+                return Liveness::Unknown;
             QThread::msleep(static_cast<unsigned long>(m_limits.pollMs));
         }
     }
@@ -638,6 +706,33 @@ ObjectRef NetworkManagerService::Get(std::string_view objectPath, std::int32_t /
     if (*index < 1 || *index > static_cast<std::int64_t>(adapters.size()))
         throw ServiceError("not found: " + std::string(objectPath));
     return adapters[static_cast<std::size_t>(*index - 1)];
+}
+
+ChangePermission NetworkManagerService::MayChange()
+{
+    QMap<QString, QString> permissions; // permission → "yes", "no" or "auth"
+    try {
+        const QVariantList reply = m_bus->Call(kNmPath, kNmInterface, QStringLiteral("GetPermissions"));
+        if (!reply.isEmpty() && reply.front().userType() == qMetaTypeId<QDBusArgument>()) {
+            const QDBusArgument argument = reply.front().value<QDBusArgument>();
+            if (argument.currentSignature() == QLatin1String("a{ss}"))
+                argument >> permissions;
+        }
+    } catch (const BusError& error) {
+        throw ServiceError(error.what());
+    }
+    // An apply saves a system profile and makes it live.
+    static const QString kNeeded[] = { QStringLiteral("org.freedesktop.NetworkManager.settings.modify.system"),
+                                       QStringLiteral("org.freedesktop.NetworkManager.network-control") };
+    ChangePermission result = ChangePermission::Granted;
+    for (const QString& permission : kNeeded) {
+        const QString answer = permissions.value(permission);
+        if (answer == QLatin1String("no"))
+            return ChangePermission::Denied;
+        if (answer == QLatin1String("auth"))
+            result = ChangePermission::NeedsAuthorization;
+    }
+    return result;
 }
 
 std::vector<ObjectRef> NetworkManagerService::Enumerate()

@@ -8,12 +8,15 @@
 
 namespace lanvex::net::nm {
 
-// How long a method waits for its change to show in the live state.
+// How long a method waits for its change to show in the live state, and for an answer to a call
+// that changes something (the user may be answering an authorization prompt) or from a
+// NetworkManager that stopped answering in the middle of a change.
 struct WaitLimits
 {
     int staticMs = 5000;
     int dhcpMs = 20000;
     int pollMs = 20;
+    int answerMs = 150000;
 };
 
 // The adapter configurations are NetworkManager's managed Ethernet and Wi-Fi devices, ordered by
@@ -25,6 +28,8 @@ public:
 
     std::vector<ObjectRef> ExecQuery(std::string_view query, std::string_view language, std::int32_t flags) override;
     ObjectRef Get(std::string_view objectPath, std::int32_t flags) override;
+    // From NetworkManager's permissions for changing system profiles and controlling the network.
+    ChangePermission MayChange() override;
 
 private:
     std::vector<ObjectRef> Enumerate();

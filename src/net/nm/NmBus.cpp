@@ -4,6 +4,8 @@
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
+#include <algorithm>
+#include <iterator>
 
 namespace lanvex::net::nm {
 
@@ -12,20 +14,44 @@ BusError::BusError(const QString& name, const QString& message)
     , m_name(name)
 { }
 
-NmBus::NmBus(QDBusConnection bus, int timeoutMs)
+bool IsLostAnswer(const BusError& error)
+{
+    static const QLatin1String kLost[] = { QLatin1String("org.freedesktop.DBus.Error.NoReply"),
+                                          QLatin1String("org.freedesktop.DBus.Error.Timeout"),
+                                          QLatin1String("org.freedesktop.DBus.Error.TimedOut"),
+                                          QLatin1String("org.freedesktop.DBus.Error.Disconnected") };
+    return std::any_of(std::begin(kLost), std::end(kLost), [&](QLatin1String name) { return error.name() == name; });
+}
+
+NmBus::NmBus(QDBusConnection bus, int timeoutMs, int changeTimeoutMs)
     : m_bus(std::move(bus))
     , m_timeoutMs(timeoutMs)
+    , m_changeTimeoutMs(changeTimeoutMs)
 {
     RegisterNmTypes();
 }
 
 QVariantList NmBus::Call(const QString& path, const QString& interface, const QString& method, const QVariantList& args)
 {
-    if (!m_bus.isConnected())
-        throw BusError(QStringLiteral("org.freedesktop.DBus.Error.Disconnected"), QStringLiteral("no bus"));
     QDBusMessage message = QDBusMessage::createMethodCall(kNmService, path, interface, method);
     message.setArguments(args);
-    const QDBusMessage reply = m_bus.call(message, QDBus::Block, m_timeoutMs);
+    return Send(std::move(message), m_timeoutMs);
+}
+
+QVariantList NmBus::Change(const QString& path, const QString& interface, const QString& method,
+                           const QVariantList& args)
+{
+    QDBusMessage message = QDBusMessage::createMethodCall(kNmService, path, interface, method);
+    message.setArguments(args);
+    message.setInteractiveAuthorizationAllowed(true);
+    return Send(std::move(message), m_changeTimeoutMs);
+}
+
+QVariantList NmBus::Send(QDBusMessage message, int timeoutMs)
+{
+    if (!m_bus.isConnected())
+        throw BusError(QStringLiteral("org.freedesktop.DBus.Error.Disconnected"), QStringLiteral("no bus"));
+    const QDBusMessage reply = m_bus.call(message, QDBus::Block, timeoutMs);
     if (reply.type() != QDBusMessage::ReplyMessage)
         throw BusError(reply.errorName().isEmpty() ? QStringLiteral("org.freedesktop.DBus.Error.Failed")
                                                    : reply.errorName(),

@@ -36,24 +36,36 @@ private:
     QString m_name;
 };
 
+// True when a call's answer never came (timeout, lost connection): the call may or may not have
+// taken effect.
+bool IsLostAnswer(const BusError& error);
+
 // Blocking calls to NetworkManager, each bounded by a timeout so a stuck or missing service
 // can never hang the program.
 class NmBus
 {
 public:
-    explicit NmBus(QDBusConnection bus, int timeoutMs = 3000);
+    // Reads give up after `timeoutMs`. Changes may open the system's authorization prompt, so they
+    // wait `changeTimeoutMs`, long enough for a person to type a password.
+    explicit NmBus(QDBusConnection bus, int timeoutMs = 3000, int changeTimeoutMs = 150000);
 
     bool IsConnected() const { return m_bus.isConnected(); }
 
     // The reply's arguments. Throws BusError.
     QVariantList Call(const QString& path, const QString& interface, const QString& method,
                       const QVariantList& args = {});
+    // A call that changes something: it allows interactive authorization. Throws BusError.
+    QVariantList Change(const QString& path, const QString& interface, const QString& method,
+                        const QVariantList& args = {});
     QVariant Property(const QString& path, const QString& interface, const QString& name);
     QVariantMap Properties(const QString& path, const QString& interface);
 
 private:
+    QVariantList Send(QDBusMessage message, int timeoutMs);
+
     QDBusConnection m_bus;
     int m_timeoutMs;
+    int m_changeTimeoutMs;
 };
 
 // Registers the composite D-Bus types used here; safe to call more than once.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -18,6 +19,7 @@
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #endif
 
@@ -199,11 +201,34 @@ const std::string* text(const std::vector<Value>& args, std::size_t i)
     return i < args.size() ? std::get_if<std::string>(&args[i]) : nullptr;
 }
 
+// Longer than any demo needs; a larger or negative "delayMs" is taken as this.
+constexpr std::int64_t kMaxDelayMs = 60000;
+
+// The file's "delayMs": how long every query and method call takes.
+std::chrono::milliseconds delayOf(const json& doc)
+{
+    const json* delay = findMember(doc, "delayMs");
+    if (!delay || !delay->is_number())
+        return std::chrono::milliseconds(0);
+    const double ms = delay->get<double>();
+    if (!(ms >= 0) || ms > static_cast<double>(kMaxDelayMs))
+        return std::chrono::milliseconds(kMaxDelayMs);
+    return std::chrono::milliseconds(static_cast<std::int64_t>(ms));
+}
+
 // The loaded file of one connection, shared by the objects it hands out.
 struct Document
 {
     std::string path;
     json doc;
+    std::chrono::milliseconds delay { 0 };
+
+    // A slow service: each query and method call takes the file's "delayMs".
+    void Wait() const
+    {
+        if (delay.count() > 0)
+            std::this_thread::sleep_for(delay);
+    }
 
     json& adapters() { return doc[memberKey(doc, "adapters")]; }
 
@@ -262,6 +287,7 @@ public:
             throw ServiceError("no method " + std::string(method));
         // Logged and looked up in "results" by the name as the class spells it.
         const std::string name(MethodName(*known));
+        document_->Wait();
         json before = document_->doc;
         std::uint32_t result = 0;
         if (const auto forced = forcedResult(name))
@@ -425,6 +451,7 @@ public:
         // Only the adapter-configuration query is known.
         if (!IsAdapterQuery(query))
             throw ServiceError("invalid query");
+        document_->Wait();
         std::vector<ObjectRef> objects;
         std::int64_t index = 0;
         for (std::size_t position : document_->enabledAdapters())
@@ -437,6 +464,7 @@ public:
         const auto index = ParseAdapterPath(objectPath);
         if (!index)
             throw ServiceError("invalid object path");
+        document_->Wait();
         const std::vector<std::size_t> positions = document_->enabledAdapters();
         if (*index < 1 || *index > static_cast<std::int64_t>(positions.size()))
             throw ServiceError("object not found");
@@ -470,6 +498,7 @@ std::unique_ptr<ManagementService> SimulatedConnector::Connect(std::string_view 
         throw ServiceError("\"adapters\" is not a list");
     if (!adapters)
         document->doc["adapters"] = json::array();
+    document->delay = delayOf(document->doc);
     return std::make_unique<SimulatedService>(std::move(document));
 }
 

@@ -18,7 +18,8 @@ namespace lanvex::net::sim {
 // returns the adapter's "results" entry for it when there is one and changes nothing; otherwise it
 // checks its arguments like the real service (68 bad parameters, 66 bad mask, 69 too many
 // gateways, 70 bad address, 71 bad gateway) and changes the adapter only on success. A file that
-// cannot be read or parsed, or that says "unavailable": true, makes Connect fail.
+// cannot be read or parsed, or that says "unavailable": true, makes Connect fail. "delayMs" makes
+// every query and method call take that long, like a slow service.
 class SimulatedConnector : public ServiceConnector
 {
 public:
