@@ -64,7 +64,8 @@ std::optional<std::int32_t> findAdapterByName(const std::vector<net::AdapterEntr
 {
     const std::string mac = normalMac(name);
     for (const net::AdapterEntry& adapter : adapters) {
-        if (adapter.InterfaceName == name || (!adapter.Info.MACAddress.empty() && normalMac(adapter.Info.MACAddress) == mac))
+        if (adapter.InterfaceName == name
+            || (!adapter.Info.MACAddress.empty() && normalMac(adapter.Info.MACAddress) == mac))
             return adapter.Index;
     }
     return std::nullopt;

@@ -3,6 +3,7 @@
 #include "LanvexResources.h"
 #include "app/ImageButton.h"
 #include "app/MessageSink.h"
+#include "app/ServiceWorker.h"
 #include "app/SiteCommands.h"
 #include "app/SiteListMenu.h"
 #include "app/StatusLine.h"
@@ -27,8 +28,10 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMetaObject>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSemaphore>
 #include <exception>
 #include <optional>
 
@@ -72,16 +75,6 @@ template <typename Step> void ResumeNext(Step&& step) noexcept
     } catch (const std::exception&) { }
 }
 
-// Keeps the hourglass up until the apply has finished, also when a step throws.
-class WaitCursor
-{
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
 } // namespace
 
 MainWindow::MainWindow(net::ServiceConnector& connector, const printer::PrinterSource& printers, MessageSink& messages,
@@ -100,6 +93,7 @@ MainWindow::MainWindow(net::ServiceConnector& connector, const printer::PrinterS
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 
+    m_worker = std::make_unique<ServiceWorker>();
     CreateControls();
     // F4 and Esc belong to the window whichever control has the focus, so the key releases are
     // taken before any control sees them.
@@ -109,6 +103,9 @@ MainWindow::MainWindow(net::ServiceConnector& connector, const printer::PrinterS
 
 MainWindow::~MainWindow()
 {
+    // A running job ends first (a service call is bounded); its results are dropped with the window.
+    m_closing = true;
+    m_worker.reset();
     qApp->removeEventFilter(this);
 }
 
@@ -246,17 +243,6 @@ void MainWindow::Form_Load()
     m_model.CurSiteIndex = -1;
     picList->setHoverIndex(-1);
 
-    // Fill the adapter list without raising its click handler, then choose the first adapter,
-    // which does raise it.
-    ResumeNext([this] {
-        const QSignalBlocker quiet(cboNIC);
-        for (const std::string& description : net::ListAdapters(m_connector))
-            cboNIC->addItem(FromUtf8(description));
-        cboNIC->setCurrentIndex(-1);
-    });
-    if (cboNIC->count() > 0)
-        cboNIC->setCurrentIndex(0);
-
     // The empty first line stays even when the printers cannot be listed.
     std::vector<std::string> printerNames;
     ResumeNext([this, &printerNames] { printerNames = m_printers.InstalledPrinters(); });
@@ -264,20 +250,19 @@ void MainWindow::Form_Load()
 
     ResumeNext([this] { LoadSites(); });
     RefreshSiteList();
+    // The adapters and entry 0 come from the service, which may be slow: the window opens without
+    // waiting and shows them when they arrive.
+    QueryAdaptersAtStartUp();
 }
 
 void MainWindow::LoadSites()
 {
     // The settings file is parsed once for the whole load.
     const store::IniDocument settings = store::IniFile(store::IniFileName).Load();
-    std::optional<store::SiteProfile> current;
-    const int position = AdapterPosition();
-    if (position >= 0)
-        current = net::GetAdapterInfo(m_connector, m_printers, position + 1);
     const std::int32_t curSiteIndex = m_model.CurSiteIndex;
-    m_model = store::LoadSiteModel(settings, current);
+    m_model = store::LoadSiteModel(settings, m_currentSettings);
     NameEntryZero();
-    if (!current)
+    if (!m_currentSettings)
         m_model.CurSiteIndex = curSiteIndex;
     RefreshSiteList();
 }
@@ -306,6 +291,91 @@ void MainWindow::ReloadSites()
     SelectSite(0);
 }
 
+void MainWindow::PostServiceJob(std::function<void()> job)
+{
+    ++m_pendingJobs;
+    m_worker->Post(std::move(job));
+}
+
+void MainWindow::FinishServiceJob()
+{
+    --m_pendingJobs;
+}
+
+void MainWindow::QueryAdaptersAtStartUp()
+{
+    cboNIC->setEnabled(false);
+    PostServiceJob([this] {
+        std::vector<std::string> descriptions;
+        std::optional<store::SiteProfile> current;
+        ResumeNext([&] { descriptions = net::ListAdapters(m_connector); });
+        // Entry 0 comes from the first adapter, the one the list starts on.
+        if (!descriptions.empty())
+            ResumeNext([&] { current = net::GetAdapterInfo(m_connector, m_printers, 1); });
+        QMetaObject::invokeMethod(
+            this,
+            [this, descriptions, current] {
+                FinishServiceJob();
+                ShowAdapters(descriptions, current);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void MainWindow::ShowAdapters(const std::vector<std::string>& descriptions,
+                              const std::optional<store::SiteProfile>& current)
+{
+    {
+        // Filled and set on the first adapter without raising the click handler: entry 0 for it
+        // has just been read.
+        const QSignalBlocker quiet(cboNIC);
+        for (const std::string& description : descriptions)
+            cboNIC->addItem(FromUtf8(description));
+        cboNIC->setCurrentIndex(cboNIC->count() > 0 ? 0 : -1);
+    }
+    cboNIC->setToolTip(cboNIC->currentText());
+    cboNIC->setEnabled(true);
+    m_adaptersPending = false;
+    if (current)
+        ShowCurrentSettings(*current);
+}
+
+void MainWindow::ReadCurrentSettings()
+{
+    const int position = AdapterPosition();
+    if (position < 0)
+        return;
+    const int request = ++m_entryRequest;
+    PostServiceJob([this, position, request] {
+        store::SiteProfile current;
+        ResumeNext([&] { current = net::GetAdapterInfo(m_connector, m_printers, position + 1); });
+        QMetaObject::invokeMethod(
+            this,
+            [this, position, request, current] {
+                FinishServiceJob();
+                // A read overtaken by another choice of adapter is stale.
+                if (request == m_entryRequest && position == AdapterPosition())
+                    ShowCurrentSettings(current);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void MainWindow::ShowCurrentSettings(const store::SiteProfile& current)
+{
+    m_currentSettings = current;
+    if (m_model.SiteProfiles.empty() || m_model.SiteNames.empty())
+        return;
+    m_model.SiteProfiles[0] = current;
+    m_model.SiteProfiles[0].Name = m_model.SiteNames[0];
+    m_model.CurSiteIndex = 0;
+    // The editor shows the new settings when it shows entry 0.
+    if (m_editorEntry == 0 && picList->SelIndex() == 0)
+        SelectSite(0);
+    else
+        picList->DrawSiteList();
+}
+
 void MainWindow::RefreshSiteList()
 {
     if (!isMinimized())
@@ -332,6 +402,7 @@ void MainWindow::SelectSite(int index)
     picList->DrawSiteList();
     if (index < 0 || index >= m_model.SiteCount)
         return;
+    m_editorEntry = index;
     FrameSite->LoadProfile(m_model.SiteProfiles[static_cast<std::size_t>(index)]);
 }
 
@@ -343,38 +414,89 @@ void MainWindow::ShowStatus(const QString& text)
 void MainWindow::imgApply_Click()
 {
     const int selected = picList->SelIndex();
-    if (selected <= 0 || selected >= m_model.SiteCount)
+    // Held off while an apply runs, and until the adapter to apply to can be chosen.
+    if (selected <= 0 || selected >= m_model.SiteCount || m_applying || m_adaptersPending)
         return;
-    // A copy: the record must stay whole while the status line's painting runs in between.
+    // A copy: the record must stay whole while the service thread works on it.
     const store::SiteProfile site = m_model.SiteProfiles[static_cast<std::size_t>(selected)];
     const int adapterPosition = AdapterPosition();
-    std::int32_t result = 0;
-    {
-        const WaitCursor hourglass;
-        ShowStatus(tr("正在应用当前设置，请稍候..."));
-        picStatus->show();
-        picStatus->repaint();
-        result = net::ApplyIPSettings(m_connector, adapterPosition + 1, site, [this](const std::string& text) {
-            ShowStatus(FromUtf8(Translate("net", text.c_str())));
+    const bool summaryInBox = m_summaryInBox;
+    m_applying = true;
+    HoldInput(true);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    ShowStatus(tr("正在应用当前设置，请稍候..."));
+    picStatus->show();
+    picStatus->repaint();
+    PostServiceJob([this, site, adapterPosition, summaryInBox] {
+        std::int32_t result = net::kServiceUnavailable;
+        ResumeNext([&] {
+            result = net::ApplyIPSettings(m_connector, adapterPosition + 1, site,
+                                          [this](const std::string& text) { ShowStatusFromService(text); });
         });
-        ShowStatus(tr("应用设置完毕。"));
-        picStatus->hide();
+        // Entry 0 is read again for the adapter the apply went to, which the held input kept chosen.
+        std::optional<store::SiteProfile> current;
+        if (adapterPosition >= 0)
+            ResumeNext([&] { current = net::GetAdapterInfo(m_connector, m_printers, adapterPosition + 1); });
+        QMetaObject::invokeMethod(
+            this,
+            [this, result, site, adapterPosition, summaryInBox, current] {
+                FinishServiceJob();
+                FinishApply({ result, site, adapterPosition, summaryInBox }, current);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void MainWindow::ShowStatusFromService(const std::string& text)
+{
+    const auto shown = std::make_shared<QSemaphore>();
+    QMetaObject::invokeMethod(
+        this,
+        [this, text, shown] {
+            ShowStatus(FromUtf8(Translate("net", text.c_str())));
+            shown->release();
+        },
+        Qt::QueuedConnection);
+    // The next service call waits until the user can read this step; a closing window lets it go.
+    while (!shown->tryAcquire(1, 20)) {
+        if (m_closing)
+            return;
     }
-    const QString summary = FromUtf8(TranslateLines("net", net::ApplySummary(result, site)));
-    const int position = AdapterPosition();
-    if (position >= 0) {
-        m_model.SiteProfiles[0] = net::GetAdapterInfo(m_connector, m_printers, position + 1);
+}
+
+void MainWindow::FinishApply(const AppliedSite& applied, const std::optional<store::SiteProfile>& current)
+{
+    ShowStatus(tr("应用设置完毕。"));
+    picStatus->hide();
+    QApplication::restoreOverrideCursor();
+    const QString summary = FromUtf8(TranslateLines("net", net::ApplySummary(applied.result, applied.site)));
+    if (current) {
+        m_currentSettings = *current;
+        m_model.SiteProfiles[0] = *current;
         m_model.SiteProfiles[0].Name = m_model.SiteNames[0];
     }
-    Q_EMIT siteApplied(adapterPosition, FromUtf8(site.Name), result, summary);
-    if (m_summaryInBox)
+    m_applying = false;
+    HoldInput(false);
+    Q_EMIT siteApplied(applied.adapterPosition, FromUtf8(applied.site.Name), applied.result, summary);
+    if (applied.summaryInBox)
         m_messages.Information(this, tr("温馨提示"), summary);
+}
+
+void MainWindow::HoldInput(bool held)
+{
+    picList->setEnabled(!held);
+    VScroll->setEnabled(!held);
+    cboNIC->setEnabled(!held);
+    imgApply->setEnabled(!held);
+    for (ImageButton* button : imgIP)
+        button->setEnabled(!held);
 }
 
 void MainWindow::ApplySite(int index)
 {
     const int selected = picList->SelIndex();
     picList->setSelIndex(index);
+    // Taken by the apply as it starts; the apply itself runs on and ends later.
     m_summaryInBox = isVisible();
     imgApply_Click();
     m_summaryInBox = true;
@@ -395,6 +517,7 @@ void MainWindow::lblTab_Click(int index)
     if (index != 0)
         return;
     FrameSite->ShowBlank();
+    m_editorEntry = -1;
     if (m_model.SiteCount > 0)
         picList->DrawSiteList();
     FrameSite->txtName->setFocus();
@@ -410,6 +533,8 @@ void MainWindow::cboNIC_Click()
 {
     cboNIC->setToolTip(cboNIC->currentText());
     Q_EMIT adapterChosen();
+    // Entry 0 is this machine's current settings: those of the adapter now chosen.
+    ReadCurrentSettings();
 }
 
 int MainWindow::AdapterPosition() const

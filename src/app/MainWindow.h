@@ -1,10 +1,17 @@
 #pragma once
 
 #include "store/SiteListModel.h"
+#include "store/SiteProfile.h"
 
 #include <QString>
 #include <QWidget>
+#include <atomic>
+#include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 class QComboBox;
 class QGroupBox;
@@ -28,6 +35,7 @@ namespace lanvex::app {
 
 class ImageButton;
 class MessageSink;
+class ServiceWorker;
 class Picture;
 class StatusLine;
 class TabLabel;
@@ -46,6 +54,9 @@ public:
     ~MainWindow() override;
 
     const store::SiteListModel& Model() const { return m_model; }
+    // True while a query or an apply runs on the service thread; the window shows its result when
+    // it ends.
+    bool IsServiceBusy() const { return m_pendingJobs > 0; }
 
     // Loads entry `index` into the editor and redraws the list.
     void SelectSite(int index);
@@ -85,6 +96,27 @@ private:
     void NameEntryZero();
     void Form_KeyUp(int key);
 
+    // The service work, run off the window's thread; each hands its result back to the window.
+    void PostServiceJob(std::function<void()> job);
+    void FinishServiceJob();
+    void QueryAdaptersAtStartUp();
+    void ShowAdapters(const std::vector<std::string>& descriptions, const std::optional<store::SiteProfile>& current);
+    void ReadCurrentSettings();
+    void ShowCurrentSettings(const store::SiteProfile& current);
+    // What an apply was started with, handed back with its result.
+    struct AppliedSite
+    {
+        std::int32_t result;
+        store::SiteProfile site;
+        int adapterPosition;
+        bool summaryInBox;
+    };
+    void FinishApply(const AppliedSite& applied, const std::optional<store::SiteProfile>& current);
+    // Shows a status text of the running apply and waits until it is on the screen.
+    void ShowStatusFromService(const std::string& text);
+    // Holds off input that would start another apply or change the site or the adapter.
+    void HoldInput(bool held);
+
     net::ServiceConnector& m_connector;
     const printer::PrinterSource& m_printers;
     MessageSink& m_messages;
@@ -98,6 +130,16 @@ private:
     // False while the tray applies a site with the window hidden: the summary is then a
     // notification alone.
     bool m_summaryInBox = true;
+
+    // Entry 0 as last read from the chosen adapter; nothing before the first read.
+    std::optional<store::SiteProfile> m_currentSettings;
+    int m_pendingJobs = 0;
+    bool m_applying = false;
+    bool m_adaptersPending = true; // the start-up query has not yet filled the adapter list
+    int m_entryRequest = 0; // only the latest read of entry 0 is shown
+    int m_editorEntry = -1; // the entry SelectSite last loaded into the editor; -1 when blank
+    std::atomic<bool> m_closing { false };
+    std::unique_ptr<ServiceWorker> m_worker;
 
     Picture* m_banner = nullptr;
     QWidget* picOption = nullptr;

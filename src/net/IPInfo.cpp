@@ -7,8 +7,8 @@
 #include <exception>
 #include <functional>
 #include <optional>
-#include <unordered_map>
 #include <string_view>
+#include <unordered_map>
 
 namespace lanvex::net {
 

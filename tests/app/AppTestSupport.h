@@ -81,6 +81,13 @@ private:
     std::string m_previous;
 };
 
+// Waits until the window's service work (the start-up query, an apply, a read of entry 0) has
+// ended and its result is shown.
+template <typename Window> bool WaitForService(const Window& window, int timeoutMs = 20000)
+{
+    return QTest::qWaitFor([&window] { return !window.IsServiceBusy(); }, timeoutMs);
+}
+
 inline store::SiteProfile StaticSite(const std::string& name, const std::string& ip)
 {
     store::SiteProfile site;

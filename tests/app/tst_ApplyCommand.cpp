@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QCursor>
+#include <QMutex>
 #include <QScreen>
 #include <memory>
 
@@ -16,8 +17,8 @@ using app::test::TestFolder;
 
 namespace {
 
-// Passes everything to the simulated service and lets the test look at the window before every
-// method call, while the apply is still running.
+// Passes everything to the simulated service and lets the test look before every method call,
+// while the apply is still running (on the service thread).
 class ObservedConnector : public net::ServiceConnector
 {
 public:
@@ -75,7 +76,7 @@ private:
     std::function<void()> m_beforeCall;
 };
 
-// Records every paint of the status strip with the text it showed.
+// Records each text the status strip painted. The service thread asks which text was painted last.
 class PaintRecorder : public QObject
 {
 public:
@@ -86,15 +87,49 @@ public:
     }
     bool eventFilter(QObject*, QEvent* event) override
     {
-        if (event->type() == QEvent::Paint && !paused)
-            painted << m_strip->Text();
+        if (event->type() == QEvent::Paint) {
+            // A repaint of the same text (the window is live) is no new step.
+            const QMutexLocker lock(&m_mutex);
+            if (m_painted.isEmpty() || m_painted.back() != m_strip->Text())
+                m_painted << m_strip->Text();
+        }
         return false;
     }
-    QStringList painted;
-    bool paused = false; // while the test renders the strip itself
+    QStringList Painted() const
+    {
+        const QMutexLocker lock(&m_mutex);
+        return m_painted;
+    }
+    QString LastPainted() const
+    {
+        const QMutexLocker lock(&m_mutex);
+        return m_painted.isEmpty() ? QString() : m_painted.back();
+    }
 
 private:
     app::StatusLine* m_strip;
+    mutable QMutex m_mutex;
+    QStringList m_painted;
+};
+
+// Counts the paint events a widget gets.
+class PaintCounter : public QObject
+{
+public:
+    PaintCounter(QWidget* widget, int& count)
+        : m_count(count)
+    {
+        widget->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++m_count;
+        return false;
+    }
+
+private:
+    int& m_count;
 };
 
 store::SiteProfile Office()
@@ -162,7 +197,9 @@ private Q_SLOTS:
         net::sim::SimulatedPrinters printers(path);
         app::test::RecordingMessages messages;
         app::MainWindow window(connector, printers, messages);
+        QVERIFY(app::test::WaitForService(window));
         window.findChild<QComboBox*>("cboNIC")->setCurrentIndex(adapterPosition);
+        QVERIFY(app::test::WaitForService(window));
         if (unavailable) {
             QJsonObject network = folder.ReadNetwork();
             network["unavailable"] = true;
@@ -171,6 +208,7 @@ private Q_SLOTS:
         window.findChild<listview::SiteListView*>("picList")->setSelIndex(entry);
 
         window.imgApply_Click();
+        QVERIFY(app::test::WaitForService(window));
         QCOMPARE(messages.shown.size(), std::size_t(1));
         QCOMPARE(messages.shown[0].title, QStringLiteral("温馨提示"));
         QCOMPARE(messages.shown[0].text, summary);
@@ -188,10 +226,12 @@ private Q_SLOTS:
         net::sim::SimulatedPrinters printers(path);
         app::test::RecordingMessages messages;
         app::MainWindow window(connector, printers, messages);
+        QVERIFY(app::test::WaitForService(window));
         QCOMPARE(window.Model().SiteProfiles[0].IP, std::string("192.168.9.10"));
         window.findChild<listview::SiteListView*>("picList")->setSelIndex(1);
 
         window.imgApply_Click();
+        QVERIFY(app::test::WaitForService(window));
         const store::SiteProfile& current = window.Model().SiteProfiles[0];
         QCOMPARE(current.Name, std::string("本机当前设置"));
         QCOMPARE(current.IP, std::string("10.1.2.3"));
@@ -223,54 +263,93 @@ private Q_SLOTS:
         app::test::RecordingMessages messages;
         app::MainWindow window(connector, printers, messages);
         window.show();
+        QVERIFY(app::test::WaitForService(window));
         window.findChild<listview::SiteListView*>("picList")->setSelIndex(selection);
         QTest::keyClick(&window, Qt::Key_F4);
         window.imgApply_Click();
+        QVERIFY(!window.IsServiceBusy());
         QVERIFY(!called);
         QVERIFY(messages.shown.empty());
         QVERIFY(QApplication::overrideCursor() == nullptr);
         QCOMPARE(folder.ReadNetwork()["calls"].toArray().size(), 0);
     }
 
-    // Each status text must be on the screen before the next service call, with no event loop
-    // running in between, and the hourglass must be up the whole time.
+    // Each status text is on the screen before the next service call, in the order of the steps,
+    // and the hourglass stays up until the summary.
     void statusLineReachesTheScreenDuringTheApply()
     {
         TestFolder folder;
         folder.WriteSites({ Office() });
         const std::string path
             = folder.WriteNetwork(app::test::Network({ app::test::StaticAdapter("Wired", "192.168.9.10") }));
-        app::MainWindow* window = nullptr;
         std::unique_ptr<PaintRecorder> recorder;
-        int observed = 0;
-        ObservedConnector connector(path, [&] {
-            auto* strip = window->findChild<app::StatusLine*>("picStatus");
-            QVERIFY(strip->isVisible());
-            QVERIFY(QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor);
-            const QRect place(strip->mapTo(window, QPoint(0, 0)), strip->size());
-            const QImage onScreen = window->screen()->grabWindow(window->winId()).toImage().copy(place);
-            recorder->paused = true;
-            const QImage expected = strip->grab().toImage();
-            recorder->paused = false;
-            QCOMPARE(onScreen.convertToFormat(QImage::Format_RGB32), expected.convertToFormat(QImage::Format_RGB32));
-            ++observed;
-        });
+        QStringList onScreenAtCall;
+        ObservedConnector connector(path, [&] { onScreenAtCall << recorder->LastPainted(); });
         net::sim::SimulatedPrinters printers(path);
         app::test::RecordingMessages messages;
-        app::MainWindow mainWindow(connector, printers, messages);
-        window = &mainWindow;
-        mainWindow.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&mainWindow));
-        recorder = std::make_unique<PaintRecorder>(mainWindow.findChild<app::StatusLine*>("picStatus"));
-        mainWindow.findChild<listview::SiteListView*>("picList")->setSelIndex(1);
+        app::MainWindow window(connector, printers, messages);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(app::test::WaitForService(window));
+        recorder = std::make_unique<PaintRecorder>(window.findChild<app::StatusLine*>("picStatus"));
+        window.findChild<listview::SiteListView*>("picList")->setSelIndex(1);
 
-        mainWindow.imgApply_Click();
-        QCOMPARE(observed, 4); // EnableStatic, SetGateways, SetDNSServerSearchOrder, SetWINSServer
+        window.imgApply_Click();
+        QVERIFY(QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor);
+        QVERIFY(app::test::WaitForService(window));
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+        QCOMPARE(onScreenAtCall,
+                 (QStringList { "正在设置IP地址及子网掩码，请稍候...", "正在设置IP网关，请稍候...",
+                                "正在设置DNS，请稍候...", "正在设置WINS服务器，请稍候..." }));
         const QStringList expected { "正在应用当前设置，请稍候...",         "正在准备设置静态IP，请稍候...",
                                      "正在设置IP地址及子网掩码，请稍候...", "设置IP地址及子网掩码成功!",
                                      "正在设置IP网关，请稍候...",           "正在设置DNS，请稍候...",
                                      "正在设置WINS服务器，请稍候...",       "应用设置完毕。" };
-        QCOMPARE(recorder->painted, expected);
+        QCOMPARE(recorder->Painted(), expected);
+        QCOMPARE(messages.shown.size(), std::size_t(1));
+    }
+
+    // Over a slow service the window paints and moves during the apply, and holds off a second
+    // apply and any change of site or adapter until the summary.
+    void windowStaysLiveDuringASlowApply()
+    {
+        TestFolder folder;
+        folder.WriteSites({ Office(), Home() });
+        QJsonObject network = app::test::Network(
+            { app::test::StaticAdapter("Wired", "192.168.9.10"), app::test::StaticAdapter("Other", "192.168.9.20") });
+        const std::string path = folder.WriteNetwork(network);
+        net::sim::SimulatedConnector connector(path);
+        net::sim::SimulatedPrinters printers(path);
+        app::test::RecordingMessages messages;
+        app::MainWindow window(connector, printers, messages);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(app::test::WaitForService(window));
+        network = folder.ReadNetwork();
+        network["delayMs"] = 150; // each of the apply's queries and calls
+        folder.WriteNetwork(network);
+        auto* list = window.findChild<listview::SiteListView*>("picList");
+        auto* nic = window.findChild<QComboBox*>("cboNIC");
+        list->setSelIndex(1);
+
+        int paints = 0;
+        PaintCounter counter(&window, paints);
+        window.imgApply_Click();
+        const QPoint start = window.pos();
+        window.move(start + QPoint(40, 30));
+        window.update();
+        QTRY_VERIFY(paints > 0);
+        QVERIFY(window.IsServiceBusy());
+        QCOMPARE(window.pos(), start + QPoint(40, 30));
+        QVERIFY(!list->isEnabled() && !nic->isEnabled());
+        QVERIFY(!window.findChild<QWidget*>("imgApply")->isEnabled());
+        window.imgApply_Click();
+        QTest::keyClick(&window, Qt::Key_F4);
+        QVERIFY(app::test::WaitForService(window));
+
+        QCOMPARE(messages.shown.size(), std::size_t(1));
+        QCOMPARE(folder.ReadNetwork()["calls"].toArray().size(), 4); // one apply, four calls
+        QVERIFY(list->isEnabled() && nic->isEnabled());
     }
 };
 

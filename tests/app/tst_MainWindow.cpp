@@ -118,6 +118,8 @@ struct Fixture
         connector = std::make_unique<net::sim::SimulatedConnector>(network);
         printers = std::make_unique<net::sim::SimulatedPrinters>(network);
         window = std::make_unique<app::MainWindow>(*connector, *printers, messages);
+        if (!app::test::WaitForService(*window))
+            qFatal("the window's start-up query did not end");
     }
     template <typename T> T* find(const QString& name) const
     {
@@ -162,10 +164,15 @@ private Q_SLOTS:
         QCOMPARE(nic->count(), 2);
         QCOMPARE(nic->currentIndex(), 0);
         QCOMPARE(nic->toolTip(), QStringLiteral("Wired"));
+        QCOMPARE(f.window->Model().SiteProfiles[0].IP, std::string("192.168.9.10"));
+        // Entry 0 follows the chosen adapter, in the editor too while it is selected.
         nic->setCurrentIndex(1);
         QCOMPARE(nic->toolTip(), QStringLiteral("Wireless"));
-        // Entry 0 keeps the adapter chosen at start-up.
-        QCOMPARE(f.window->Model().SiteProfiles[0].IP, std::string("192.168.9.10"));
+        QVERIFY(app::test::WaitForService(*f.window));
+        QCOMPARE(f.window->Model().SiteProfiles[0].IP, std::string("192.168.9.20"));
+        QCOMPARE(f.window->Model().SiteProfiles[0].Name, std::string("本机当前设置"));
+        QCOMPARE(f.editor()->txtIP->text(), QStringLiteral("192.168.9.20"));
+        nic->setCurrentIndex(0);
 
         auto* printerList = f.editor()->cboPrinter;
         QCOMPARE(printerList->count(), 3);
@@ -183,11 +190,12 @@ private Q_SLOTS:
         QTest::addColumn<int>("adapterCount");
         QTest::addColumn<bool>("printersFail");
         QTest::addColumn<QStringList>("expectedLog");
-        const QStringList full { "connect", "query", "printers", "connect", "query", "default printer" };
+        // The printers are read by the window itself; the adapters and entry 0 by the service thread.
+        const QStringList full { "printers", "connect", "query", "connect", "query", "default printer" };
         QTest::newRow("two adapters") << 2 << false << full;
         // A failing step of the start-up is passed over; the sites still load.
         QTest::newRow("printer list fails") << 2 << true << full;
-        QTest::newRow("no adapter") << 0 << false << QStringList { "connect", "query", "printers" };
+        QTest::newRow("no adapter") << 0 << false << QStringList { "printers", "connect", "query" };
     }
     void loadOrder()
     {
@@ -203,6 +211,7 @@ private Q_SLOTS:
         service.printers.failing = printersFail;
         RecordingMessages messages;
         app::MainWindow window(service, service.printers, messages);
+        QVERIFY(app::test::WaitForService(window));
         QStringList log;
         for (const std::string& entry : service.log)
             log << QString::fromStdString(entry);
@@ -366,6 +375,7 @@ private Q_SLOTS:
         if (auto* combo = qobject_cast<QComboBox*>(target))
             QVERIFY(!combo->view()->isVisible());
         QTest::keyRelease(target, Qt::Key_F4, modifiers);
+        QVERIFY(app::test::WaitForService(*f.window));
         QCOMPARE(f.messages.shown.size(), std::size_t(1));
         QCOMPARE(f.messages.shown[0].title, QStringLiteral("温馨提示"));
         QVERIFY(f.applyCalls() > 0);
@@ -402,6 +412,7 @@ private Q_SLOTS:
 
         // The window's own press and release still act.
         QTest::keyClick(f.editor()->txtName, Qt::Key(key));
+        QVERIFY(app::test::WaitForService(*f.window));
         QCOMPARE(f.window->isVisible(), key != Qt::Key_Escape);
         QCOMPARE(f.messages.shown.size(), std::size_t(key == Qt::Key_F4 ? 1 : 0));
     }

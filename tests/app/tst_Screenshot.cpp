@@ -50,6 +50,7 @@ private Q_SLOTS:
         app::MainWindow window(connector, printers, messages);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(app::test::WaitForService(window));
 
         // Entry 2 selected with the mouse, the pointer resting over entry 1.
         auto* list = window.findChild<listview::SiteListView*>("picList");

@@ -1,5 +1,6 @@
 // The adapter query and the apply procedures against a scripted service that records every call,
 // so the order of calls and status texts and the object each method ran on can be checked.
+#include "net/AdapterConfiguration.h"
 #include "net/IPInfo.h"
 #include "printer/PrinterSource.h"
 
@@ -20,6 +21,7 @@ struct Script
     std::set<std::string> raising; // "Connect", "ExecQuery", "Get" or a method
     std::vector<std::string> events; // calls and status texts, in order
     std::vector<std::vector<Value>> args; // arguments of each method call
+    net::ChangePermission permission = net::ChangePermission::Granted;
     void raiseIf(const std::string& what)
     {
         if (raising.count(what))
@@ -81,6 +83,7 @@ public:
         const std::size_t index = std::stoul(std::string(path.substr(path.find('=') + 1)));
         return std::make_shared<FakeObject>(s_, index - 1, "byPath");
     }
+    net::ChangePermission MayChange() override { return s_.permission; }
 
 private:
     Script& s_;
@@ -301,6 +304,80 @@ private Q_SLOTS:
         QCOMPARE(s.events, want);
     }
 
+    // A refusal ends the apply before anything changes; a prompt is announced before the change
+    // that opens it; a refused prompt, or a change the service left in doubt, ends the apply there.
+    void permissionsAndDoubt_data()
+    {
+        QTest::addColumn<bool>("dhcpSite");
+        QTest::addColumn<int>("permission");
+        QTest::addColumn<QString>("method"); // the method whose result is forced
+        QTest::addColumn<uint>("methodResult");
+        QTest::addColumn<int>("expected");
+        QTest::addColumn<QStringList>("tail"); // the events after the query
+        const auto granted = int(net::ChangePermission::Granted);
+        const auto prompt = int(net::ChangePermission::NeedsAuthorization);
+        const auto denied = int(net::ChangePermission::Denied);
+        const uint unknown = net::kResultUnknown;
+        QTest::newRow("denied") << false << denied << "" << 0u << 512 << QStringList {};
+        QTest::newRow("denied, dhcp") << true << denied << "" << 0u << 512 << QStringList {};
+        QTest::newRow("prompt answered") << false << prompt << "" << 0u << 0
+                                         << QStringList { "status 正在准备设置静态IP，请稍候...",
+                                                          "status 正在设置IP地址及子网掩码，请稍候...",
+                                                          "status 正在等待系统授权...",
+                                                          "item.EnableStatic",
+                                                          "status 设置IP地址及子网掩码成功!",
+                                                          "status 正在设置IP网关，请稍候...",
+                                                          "Get Win32_NetworkAdapterConfiguration.Index=1 0",
+                                                          "byPath.SetGateways" };
+        QTest::newRow("prompt refused") << false << prompt << "EnableStatic" << 91u << 512
+                                        << QStringList { "status 正在准备设置静态IP，请稍候...",
+                                                         "status 正在设置IP地址及子网掩码，请稍候...",
+                                                         "status 正在等待系统授权...", "item.EnableStatic",
+                                                         "status 设置IP地址及子网掩码失败!" };
+        QTest::newRow("prompt refused, dhcp")
+            << true << prompt << "EnableDHCP" << 91u << 512
+            << QStringList { "status 正在准备设置DHCP工作方式，请稍候...", "status 正在等待系统授权...",
+                             "item.EnableDHCP", "status 设置DHCP工作方式时发生错误!" };
+        QTest::newRow("address in doubt")
+            << false << granted << "EnableStatic" << unknown << 1024
+            << QStringList { "status 正在准备设置静态IP，请稍候...", "status 正在设置IP地址及子网掩码，请稍候...",
+                             "item.EnableStatic", "status 设置IP地址及子网掩码失败!" };
+        QTest::newRow("dhcp in doubt") << true << granted << "EnableDHCP" << unknown << 1024
+                                       << QStringList { "status 正在准备设置DHCP工作方式，请稍候...", "item.EnableDHCP",
+                                                        "status 设置DHCP工作方式时发生错误!" };
+    }
+    void permissionsAndDoubt()
+    {
+        QFETCH(bool, dhcpSite);
+        QFETCH(int, permission);
+        QFETCH(QString, method);
+        QFETCH(uint, methodResult);
+        QFETCH(int, expected);
+        QFETCH(QStringList, tail);
+        Script s;
+        s.adapters = { staticAdapter() };
+        s.permission = static_cast<net::ChangePermission>(permission);
+        if (!method.isEmpty())
+            s.results[method.toStdString()] = methodResult;
+        store::SiteProfile site = staticSite(false, false);
+        site.DHCPEnabled = dhcpSite;
+        QCOMPARE(apply(s, 1, site), expected);
+        std::vector<std::string> want = { kApplyConnect, kApplyQuery };
+        for (const QString& e : tail)
+            want.push_back(e.toStdString());
+        QCOMPARE(s.events, want);
+    }
+
+    // A later step left in doubt puts the whole apply in doubt, whatever the other steps did.
+    void laterStepInDoubt()
+    {
+        Script s;
+        s.adapters = { staticAdapter() };
+        s.results["SetGateways"] = 71;
+        s.results["SetDNSServerSearchOrder"] = net::kResultUnknown;
+        QCOMPARE(apply(s, 1, staticSite(true, true)), std::int32_t(net::kOutcomeUnknown));
+    }
+
     void summaries_data()
     {
         QTest::addColumn<int>("result");
@@ -312,6 +389,8 @@ private Q_SLOTS:
         QTest::newRow("no service") << 64 << false << "无法连接系统的网络管理服务，设置未生效。";
         QTest::newRow("no adapter") << 128 << true << "未找到所选网卡，设置未生效。";
         QTest::newRow("raised in dhcp") << 256 << true << "设定为DHCP工作方式失败。";
+        QTest::newRow("not permitted") << 512 << false << "没有更改网络设置的权限，设置未生效。";
+        QTest::newRow("in doubt") << 1024 << true << "网络管理服务没有及时回应，无法确定设置是否已生效。";
     }
 
     void summaries()

@@ -33,7 +33,8 @@ std::unique_ptr<ManagementService> NetworkManagerConnector::Connect(std::string_
     } catch (const BusError& error) {
         throw ServiceError(std::string("NetworkManager is not reachable: ") + error.what());
     }
-    return std::make_unique<NetworkManagerService>(std::make_shared<NmBus>(bus, kCallTimeoutMs, m_limits.answerMs), m_limits);
+    return std::make_unique<NetworkManagerService>(std::make_shared<NmBus>(bus, kCallTimeoutMs, m_limits.answerMs),
+                                                   m_limits);
 }
 
 } // namespace lanvex::net::nm

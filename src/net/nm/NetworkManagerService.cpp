@@ -565,7 +565,8 @@ private:
                 return kUnknownFailure;
         } else {
             try {
-                m_bus->Change(profile, kConnectionInterface, QStringLiteral("Update"), { QVariant::fromValue(settings) });
+                m_bus->Change(profile, kConnectionInterface, QStringLiteral("Update"),
+                              { QVariant::fromValue(settings) });
             } catch (const BusError& error) {
                 // Refused: nothing was saved. Unanswered: making it live shows whether it was.
                 if (!IsLostAnswer(error))
@@ -629,7 +630,8 @@ private:
             }
         }
         m_bus->Change(kNmPath, kNmInterface, QStringLiteral("ActivateConnection"),
-                      { QVariant::fromValue(QDBusObjectPath(profile)), QVariant::fromValue(QDBusObjectPath(device.path)),
+                      { QVariant::fromValue(QDBusObjectPath(profile)),
+                        QVariant::fromValue(QDBusObjectPath(device.path)),
                         QVariant::fromValue(QDBusObjectPath(QStringLiteral("/"))) });
     }
 

@@ -16,10 +16,10 @@ BusError::BusError(const QString& name, const QString& message)
 
 bool IsLostAnswer(const BusError& error)
 {
-    static const QLatin1String kLost[] = { QLatin1String("org.freedesktop.DBus.Error.NoReply"),
-                                          QLatin1String("org.freedesktop.DBus.Error.Timeout"),
-                                          QLatin1String("org.freedesktop.DBus.Error.TimedOut"),
-                                          QLatin1String("org.freedesktop.DBus.Error.Disconnected") };
+    static const QLatin1String kLost[]
+        = { QLatin1String("org.freedesktop.DBus.Error.NoReply"), QLatin1String("org.freedesktop.DBus.Error.Timeout"),
+            QLatin1String("org.freedesktop.DBus.Error.TimedOut"),
+            QLatin1String("org.freedesktop.DBus.Error.Disconnected") };
     return std::any_of(std::begin(kLost), std::end(kLost), [&](QLatin1String name) { return error.name() == name; });
 }
 
