@@ -30,6 +30,9 @@ enum MethodResult : std::uint32_t
     // Not a code of the class: the service stopped answering, so whether the change took effect
     // cannot be known.
     kResultUnknown = 0x7FFF0001,
+    // Not a code of the class either: the change is saved, but it did not become live (no link, no
+    // lease); the system applies it when it can.
+    kResultSavedNotLive = 0x7FFF0002,
 };
 
 // Limits of SetGateways: gateways per call, and the range of a gateway's cost metric.

@@ -122,6 +122,12 @@ struct ApplyState
     }
 };
 
+// What a failed change adds to the result: whether it is saved to take effect later.
+std::int32_t savedFlag(std::uint32_t methodResult)
+{
+    return methodResult == kResultSavedNotLive ? kSavedNotLive : 0;
+}
+
 // The result of an apply whose first change was refused or left in doubt; nothing for any other.
 std::optional<std::int32_t> firstChangeOutcome(std::uint32_t methodResult)
 {
@@ -162,7 +168,7 @@ void SetDHCPMode(ApplyState& state, std::int32_t adapterNumber)
             const std::uint32_t dhcpResult = AdapterItem->ExecMethod("EnableDHCP", {});
             if (dhcpResult != 0) {
                 state.ShowStatus(LANVEX_TR_NOOP("net", "设置DHCP工作方式时发生错误!"));
-                state.ApplyResult = firstChangeOutcome(dhcpResult).value_or(kDhcpFailed);
+                state.ApplyResult = firstChangeOutcome(dhcpResult).value_or(kDhcpFailed | savedFlag(dhcpResult));
             } else {
                 state.ShowStatus(LANVEX_TR_NOOP("net", "设置DHCP工作方式成功!"));
             }
@@ -188,7 +194,7 @@ void SetStaticMode(ApplyState& state, std::int32_t adapterNumber, const store::S
             { std::vector<std::string> { site.IP }, std::vector<std::string> { site.SubNetMask } });
         if (staticResult != 0) {
             state.ShowStatus(LANVEX_TR_NOOP("net", "设置IP地址及子网掩码失败!"));
-            state.ApplyResult = firstChangeOutcome(staticResult).value_or(kStaticFailed);
+            state.ApplyResult = firstChangeOutcome(staticResult).value_or(kStaticFailed | savedFlag(staticResult));
             return;
         }
         state.ShowStatus(LANVEX_TR_NOOP("net", "设置IP地址及子网掩码成功!"));
@@ -224,6 +230,7 @@ void SetStaticMode(ApplyState& state, std::int32_t adapterNumber, const store::S
                 return;
             }
         }
+        state.ApplyResult |= savedFlag(gatewayResult) | savedFlag(dnsResult) | savedFlag(winsResult);
         if (gatewayResult != 0)
             state.ApplyResult += kGatewayFailed;
         if (dnsResult != 0)
@@ -388,6 +395,10 @@ std::int32_t ApplyIPSettings(ServiceConnector& connector, std::int32_t adapterNu
 
 std::string ApplySummary(std::int32_t applyResult, const store::SiteProfile& site)
 {
+    if ((applyResult & kSavedNotLive) != 0 && applyResult != kSavedNotLive) {
+        const std::string failed = ApplySummary(applyResult & ~kSavedNotLive, site);
+        return failed.empty() ? failed : failed + "\r\n" + LANVEX_TR_NOOP("net", "新设置已保存，网卡接通网络后生效。");
+    }
     switch (applyResult) {
     case kStaticFailed:
         return LANVEX_TR_NOOP("net", "更新IP及子网掩码失败。");

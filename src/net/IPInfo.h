@@ -36,6 +36,8 @@ enum ApplyResultCode : std::int32_t
     kNotPermitted = 512,
     // The service stopped answering during a change: whether it took effect is not known.
     kOutcomeUnknown = 1024,
+    // Added to a failure: the failed change is saved and takes effect later, when it can.
+    kSavedNotLive = 2048,
 };
 
 // One line of the adapter list with the live configuration of its adapter.

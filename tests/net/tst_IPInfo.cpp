@@ -342,6 +342,10 @@ private Q_SLOTS:
             << false << granted << "EnableStatic" << unknown << 1024
             << QStringList { "status 正在准备设置静态IP，请稍候...", "status 正在设置IP地址及子网掩码，请稍候...",
                              "item.EnableStatic", "status 设置IP地址及子网掩码失败!" };
+        QTest::newRow("dhcp saved for later")
+            << true << granted << "EnableDHCP" << uint(net::kResultSavedNotLive) << (16 | 2048)
+            << QStringList { "status 正在准备设置DHCP工作方式，请稍候...", "item.EnableDHCP",
+                             "status 设置DHCP工作方式时发生错误!" };
         QTest::newRow("dhcp in doubt") << true << granted << "EnableDHCP" << unknown << 1024
                                        << QStringList { "status 正在准备设置DHCP工作方式，请稍候...", "item.EnableDHCP",
                                                         "status 设置DHCP工作方式时发生错误!" };
@@ -368,12 +372,15 @@ private Q_SLOTS:
         QCOMPARE(s.events, want);
     }
 
-    // A later step left in doubt puts the whole apply in doubt, whatever the other steps did.
-    void laterStepInDoubt()
+    // A later step left in doubt puts the whole apply in doubt, whatever the other steps did; one
+    // saved for later is a failure that says so.
+    void laterSteps()
     {
         Script s;
         s.adapters = { staticAdapter() };
         s.results["SetGateways"] = 71;
+        s.results["SetDNSServerSearchOrder"] = net::kResultSavedNotLive;
+        QCOMPARE(apply(s, 1, staticSite(true, true)), std::int32_t(1 | 2 | 2048));
         s.results["SetDNSServerSearchOrder"] = net::kResultUnknown;
         QCOMPARE(apply(s, 1, staticSite(true, true)), std::int32_t(net::kOutcomeUnknown));
     }
@@ -391,6 +398,11 @@ private Q_SLOTS:
         QTest::newRow("raised in dhcp") << 256 << true << "设定为DHCP工作方式失败。";
         QTest::newRow("not permitted") << 512 << false << "没有更改网络设置的权限，设置未生效。";
         QTest::newRow("in doubt") << 1024 << true << "网络管理服务没有及时回应，无法确定设置是否已生效。";
+        QTest::newRow("dhcp saved for later")
+            << (16 | 2048) << true << "设定为DHCP工作方式失败。\r\n新设置已保存，网卡接通网络后生效。";
+        QTest::newRow("gateway saved for later") << (1 | 2048) << false
+                                                 << "更新IP及子网掩码成功。\r\n更新DNS成功。\r\n更新WINS服务器成功。\r"
+                                                    "\n更新网关失败。\r\n新设置已保存，网卡接通网络后生效。";
     }
 
     void summaries()

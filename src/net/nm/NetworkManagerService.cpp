@@ -299,6 +299,7 @@ private:
             { "Description", description.toStdString() },
             { "Caption", description.toStdString() },
             { "SettingID", m_device.interfaceName.toStdString() },
+            { "InterfaceName", m_device.interfaceName.toStdString() },
             { "MACAddress", mac ? Value(*mac) : Value() },
             { "IPEnabled", true },
             { "DHCPEnabled", dhcp },
@@ -336,7 +337,7 @@ private:
             }
             return hasLease;
         };
-        return Change(edit, leased, m_limits.dhcpMs, kLeaseNotObtained);
+        return Change(edit, leased, m_limits.dhcpMs);
     }
 
     std::uint32_t EnableStatic(const Value& addressArg, const Value& maskArg)
@@ -397,7 +398,7 @@ private:
             const auto leftOver = [&](const Address& entry) { return want.count(entry) == 0 && present(entry); };
             return std::all_of(want.begin(), want.end(), present) && std::none_of(stale.begin(), stale.end(), leftOver);
         };
-        return Change(edit, live, m_limits.staticMs, kUnableToConfigure);
+        return Change(edit, live, m_limits.staticMs);
     }
 
     std::uint32_t SetGateways(const Value& gatewayArg, const Value& metricArg)
@@ -442,7 +443,7 @@ private:
         };
         const std::string expected = gateway ? FormatIPv4(*gateway) : std::string();
         const Check live = [&](const Ip4State& state) { return state.gateway == expected; };
-        return Change(edit, live, m_limits.staticMs, kUnableToConfigure);
+        return Change(edit, live, m_limits.staticMs);
     }
 
     std::uint32_t SetDNSServerSearchOrder(const Value& serverArg)
@@ -472,7 +473,7 @@ private:
                 return state.dns == state.leaseDns; // back to what DHCP supplies
             return state.dns == servers;
         };
-        return Change(edit, live, m_limits.staticMs, kUnableToConfigure);
+        return Change(edit, live, m_limits.staticMs);
     }
 
     // The saved profile this device runs or would run; empty when it has none to change.
@@ -499,6 +500,26 @@ private:
             if (usable(profile))
                 return profile;
         }
+        // Without a link no profile is available; the one saved for this interface is still the one
+        // to change, rather than a second one beside it.
+        return ProfileForInterface(device, usable);
+    }
+
+    template <typename Usable> QString ProfileForInterface(const DeviceInfo& device, const Usable& usable)
+    {
+        const QVariantList reply = m_bus->Call(kNmSettingsPath, kSettingsInterface, QStringLiteral("ListConnections"));
+        QList<QString> saved = reply.isEmpty() ? QList<QString>() : ObjectPaths(reply.front());
+        std::sort(saved.begin(), saved.end(),
+                  [](const QString& a, const QString& b) { return PathNumber(a) < PathNumber(b); });
+        for (const QString& profile : saved) {
+            const QVariantList settings = m_bus->Call(profile, kConnectionInterface, QStringLiteral("GetSettings"));
+            const QVariantMap connection
+                = settings.isEmpty() ? QVariantMap() : ToSettings(settings.front()).value(QStringLiteral("connection"));
+            if (connection.value(QStringLiteral("interface-name")).toString() == device.interfaceName
+                && connection.value(QStringLiteral("type")).toString() == QLatin1String("802-3-ethernet")
+                && usable(profile))
+                return profile;
+        }
         return {};
     }
 
@@ -520,7 +541,7 @@ private:
     // waits until NetworkManager reports it. A change counts as done only when it is live; one that
     // NetworkManager refused is taken back from the saved profile, unless it is live after all.
     // When NetworkManager stops answering, the device's state decides, once it answers again.
-    std::uint32_t Change(const Edit& edit, const Check& live, int timeoutMs, std::uint32_t timeoutCode)
+    std::uint32_t Change(const Edit& edit, const Check& live, int timeoutMs)
     {
         const DeviceInfo device = ReadDevice(*m_bus, m_device.path);
         bool active = false;
@@ -581,31 +602,32 @@ private:
             if (!IsLostAnswer(error)) {
                 if (IsLiveNow(live))
                     return kSuccess;
-                Restore(profile, created, before);
-                return MapBusError(error);
+                return Restore(profile, created, before) ? MapBusError(error) : kResultSavedNotLive;
             }
         }
         switch (WaitUntil(live, timeoutMs)) {
         case Liveness::Live:
             return kSuccess;
         case Liveness::NotLive:
-            return timeoutCode;
+            // NetworkManager keeps the saved change and applies it when it can (a cable, a lease).
+            return kResultSavedNotLive;
         case Liveness::Unknown:
             break;
         }
         return kResultUnknown;
     }
 
-    // Takes a refused change back out of the saved profile.
-    void Restore(const QString& profile, bool created, const ConnectionSettings& before)
+    // Takes a refused change back out of the saved profile; false when it stays saved.
+    bool Restore(const QString& profile, bool created, const ConnectionSettings& before)
     {
         try {
             if (created)
                 m_bus->Change(profile, kConnectionInterface, QStringLiteral("Delete"));
             else
                 m_bus->Change(profile, kConnectionInterface, QStringLiteral("Update"), { QVariant::fromValue(before) });
+            return true;
         } catch (const BusError&) {
-            // the refusal is what the caller needs to hear about
+            return false;
         }
     }
 
