@@ -74,6 +74,15 @@ struct NmSandbox
         }
         return all;
     }
+    // Takes the far end of the device's cable out (false) or puts it back (true).
+    bool setPeerLink(bool up) const
+    {
+        return QProcess::execute(QStringLiteral("ip"),
+                                 { QStringLiteral("-n"), tag + QStringLiteral("-srv"), QStringLiteral("link"),
+                                   QStringLiteral("set"), tag + QStringLiteral("p"),
+                                   up ? QStringLiteral("up") : QStringLiteral("down") })
+            == 0;
+    }
     // The fixture script's service commands.
     bool stopNetworkManager() const { return control(QStringLiteral("stop-nm")); }
     bool startNetworkManager() const { return control(QStringLiteral("start-nm")); }

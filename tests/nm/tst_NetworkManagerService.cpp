@@ -199,7 +199,7 @@ private Q_SLOTS:
         QCOMPARE(entry.AuxDNS, std::string());
     }
 
-    // NetworkManager refuses an unprivileged caller: access denied, and nothing changes.
+    // NetworkManager refuses an unprivileged caller: no permission, access denied, and nothing changes.
     void reportsAccessDenied()
     {
         const QString address = qEnvironmentVariable("DBUS_SYSTEM_BUS_ADDRESS");
@@ -220,6 +220,13 @@ private Q_SLOTS:
                      { std::vector<std::string> { "10.77.0.7" }, std::vector<std::string> { "255.255.255.0" } }),
                  91u);
         QCOMPARE(adapter->ExecMethod("EnableDHCP", {}), 91u);
+        // An apply asks for the permissions first, and stops before any step.
+        std::vector<std::string> shown;
+        store::SiteProfile site = StaticSite();
+        site.IP = "10.77.0.7";
+        QCOMPARE(net::ApplyIPSettings(connector, 1, site, [&shown](const std::string& text) { shown.push_back(text); }),
+                 std::int32_t(net::kNotPermitted));
+        QVERIFY(shown.empty());
         QCOMPARE(m_sandbox.ipv4Addresses(), addressesBefore);
         QCOMPARE(m_sandbox.savedProfiles(), savedBefore);
     }
