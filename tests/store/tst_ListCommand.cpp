@@ -14,6 +14,7 @@ class TestListCommand : public QObject
 private Q_SLOTS:
     void printsTheSavedSitesAsJson();
     void printsAnEmptyArrayWithoutSettings();
+    void failsOnAnUnreadableFile();
 };
 
 void TestListCommand::printsTheSavedSitesAsJson()
@@ -29,7 +30,8 @@ void TestListCommand::printsTheSavedSitesAsJson()
     lanvex::store::IniFileName = path.toStdString();
 
     std::ostringstream out;
-    QCOMPARE(lanvex::app::RunListCommand(out), 0);
+    std::ostringstream err;
+    QCOMPARE(lanvex::app::RunListCommand(out, err), 0);
     const auto sites = nlohmann::ordered_json::parse(out.str());
     QVERIFY(sites.is_array());
     QCOMPARE(sites.size(), std::size_t(2)); // entry 0 is not a saved site
@@ -61,8 +63,21 @@ void TestListCommand::printsAnEmptyArrayWithoutSettings()
     QTemporaryDir dir;
     lanvex::store::IniFileName = dir.filePath("missing.ini").toStdString();
     std::ostringstream out;
-    QCOMPARE(lanvex::app::RunListCommand(out), 0);
+    std::ostringstream err;
+    QCOMPARE(lanvex::app::RunListCommand(out, err), 0);
     QVERIFY(nlohmann::json::parse(out.str()) == nlohmann::json::array());
+}
+
+// A file that is there but cannot be read is not an empty list.
+void TestListCommand::failsOnAnUnreadableFile()
+{
+    QTemporaryDir dir;
+    lanvex::store::IniFileName = dir.path().toStdString(); // a folder where the file should be
+    std::ostringstream out;
+    std::ostringstream err;
+    QCOMPARE(lanvex::app::RunListCommand(out, err), 1);
+    QCOMPARE(out.str(), std::string());
+    QVERIFY(err.str().find(dir.path().toStdString()) != std::string::npos);
 }
 
 QTEST_GUILESS_MAIN(TestListCommand)
