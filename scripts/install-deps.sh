@@ -14,7 +14,7 @@ package_packages=(dpkg-dev)
 windows_packages=(cmake make g++-mingw-w64-x86-64-posix wine wine64 nlohmann-json3-dev doctest-dev locales)
 test_packages=(clang libclang-rt-14-dev cups cups-client cups-bsd network-manager dnsmasq-base iproute2 dbus
                procps xvfb xauth x11-utils trayer desktop-file-utils appstream man-db dpkg-dev lintian
-               systemd)
+               systemd polkitd)
 
 packages=("${build_packages[@]}")
 case "$purpose" in

@@ -74,6 +74,8 @@ struct NmSandbox
         }
         return all;
     }
+    // NetworkManager asks a polkitd with the sandbox's rules, not its root-only rule.
+    bool polkitRunning() const { return QFile::exists(dir + QStringLiteral("/polkit.ready")); }
     // Takes the far end of the device's cable out (false) or puts it back (true).
     bool setPeerLink(bool up) const
     {

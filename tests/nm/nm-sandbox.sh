@@ -6,6 +6,9 @@
 # dnsmasq DHCP server (pool 10.88.0.100-150, router 10.88.0.1, DNS 10.88.0.53/54, WINS 10.88.0.44/45)
 # and the address 10.77.0.1, which static sites use as their gateway.
 # Nothing on the host is touched: NetworkManager runs with its own config, state and run dirs.
+# Where polkitd is installed, it runs on the private bus with the sandbox's own rules (user "daemon"
+# may not change the network, "nobody" must authenticate, root may) and NetworkManager asks it;
+# otherwise NetworkManager lets root alone change anything.
 # Without root or the needed programs, "up" prints why and does nothing; the tests then skip.
 set -eu
 CMD=${1:-}; SB=${2:-}; TAG=${3:-}
@@ -38,6 +41,36 @@ start_dhcp() {
     --dhcp-option=option:dns-server,10.88.0.53,10.88.0.54 --dhcp-option-force=44,10.88.0.44,10.88.0.45 \
     --dhcp-leasefile="$SB/dnsmasq.leases" --log-dhcp --log-facility=- >>"$SB/dnsmasq.log" 2>&1 &
   echo $! >"$SB/dnsmasq.pid"
+}
+
+POLKITD=/usr/lib/polkit-1/polkitd
+
+start_polkit() { # polkitd on the sandbox bus, reading the sandbox's rules in a mount namespace of its own
+  [ -x "$POLKITD" ] && command -v unshare >/dev/null 2>&1 && command -v busctl >/dev/null 2>&1 || return 1
+  mkdir -p "$SB/polkit-rules"
+  cat >"$SB/polkit-rules/00-lanvex-sandbox.rules" <<'RULES'
+polkit.addRule(function(action, subject) {
+    if (action.id.indexOf("org.freedesktop.NetworkManager.") != 0)
+        return polkit.Result.NOT_HANDLED;
+    if (subject.user == "daemon")
+        return polkit.Result.NO;
+    if (subject.user == "nobody")
+        return polkit.Result.AUTH_ADMIN;
+    return polkit.Result.NOT_HANDLED;
+});
+RULES
+  chmod 755 "$SB/polkit-rules"
+  chmod 644 "$SB/polkit-rules/00-lanvex-sandbox.rules"
+  DBUS_SYSTEM_BUS_ADDRESS="unix:path=$SB/bus.sock" unshare -m sh -c \
+    'mount --bind "$0" /etc/polkit-1/rules.d && exec "$1" --no-debug' "$SB/polkit-rules" "$POLKITD" \
+    >>"$SB/polkit.log" 2>&1 &
+  echo $! >"$SB/polkit.pid"
+  end=$(($(date +%s) + 10))
+  until bus_call busctl --address="unix:path=$SB/bus.sock" status org.freedesktop.PolicyKit1 >/dev/null 2>&1; do
+    if [ "$(date +%s)" -ge $end ]; then stop_pid "$SB/polkit.pid"; return 1; fi
+    sleep 0.1
+  done
+  touch "$SB/polkit.ready"
 }
 
 start_nm() {
@@ -83,7 +116,8 @@ up() {
   <includedir>/usr/share/dbus-1/system.d</includedir>
 </busconfig>
 EOF
-  # auth-polkit=root-only: root may change everything, other users are refused, as polkit would.
+  # auth-polkit=root-only: root may change everything, other users are refused, as polkit would
+  # (NetworkManager asks polkit itself where start_polkit got it running).
   cat >"$SB/nm/NetworkManager.conf" <<EOF
 [main]
 plugins=keyfile
@@ -100,6 +134,9 @@ match-device=interface-name:$IF
 managed=1
 EOF
   dbus-daemon --config-file="$SB/dbus.conf" --fork --print-pid=3 3>"$SB/dbus.pid"
+  if start_polkit; then
+    sed -i 's/^auth-polkit=root-only$/auth-polkit=true/' "$SB/nm/NetworkManager.conf"
+  fi
 
   ip netns add "$CLI"
   ip netns add "$SRV"
@@ -118,6 +155,7 @@ EOF
 
 down() {
   stop_pid "$SB/nm.pid"
+  stop_pid "$SB/polkit.pid"
   stop_pid "$SB/dnsmasq.pid"
   stop_pid "$SB/dbus.pid"
   ip netns del "$CLI" 2>/dev/null || true

@@ -97,6 +97,18 @@ class TestNetworkManagerService : public QObject
         return net::ApplyIPSettings(connector, 1, site, {});
     }
 
+    // A private connection to the sandbox bus as `uid`: the bus knows a caller by the user it
+    // connected as.
+    static QDBusConnection ConnectAs(uid_t uid, const QString& name)
+    {
+        if (seteuid(uid) != 0)
+            return QDBusConnection(name);
+        QDBusConnection bus = QDBusConnection::connectToBus(qEnvironmentVariable("DBUS_SYSTEM_BUS_ADDRESS"), name);
+        if (seteuid(0) != 0)
+            qFatal("cannot become root again");
+        return bus;
+    }
+
     store::SiteProfile Entry0()
     {
         NetworkManagerConnector connector;
@@ -199,15 +211,11 @@ private Q_SLOTS:
         QCOMPARE(entry.AuxDNS, std::string());
     }
 
-    // NetworkManager refuses an unprivileged caller: no permission, access denied, and nothing changes.
+    // NetworkManager refuses an unprivileged caller: access denied, and nothing changes.
     void reportsAccessDenied()
     {
-        const QString address = qEnvironmentVariable("DBUS_SYSTEM_BUS_ADDRESS");
         const QString name = u"unprivileged"_s;
-        // The bus knows a caller by the user it connected as.
-        QVERIFY(seteuid(65534) == 0);
-        QDBusConnection bus = QDBusConnection::connectToBus(address, name);
-        QVERIFY(seteuid(0) == 0);
+        QDBusConnection bus = ConnectAs(65534, name);
         const auto disconnect = qScopeGuard([&] { QDBusConnection::disconnectFromBus(name); });
         QVERIFY(bus.isConnected());
 
@@ -220,13 +228,39 @@ private Q_SLOTS:
                      { std::vector<std::string> { "10.77.0.7" }, std::vector<std::string> { "255.255.255.0" } }),
                  91u);
         QCOMPARE(adapter->ExecMethod("EnableDHCP", {}), 91u);
-        // An apply asks for the permissions first, and stops before any step.
-        std::vector<std::string> shown;
+        QCOMPARE(m_sandbox.ipv4Addresses(), addressesBefore);
+        QCOMPARE(m_sandbox.savedProfiles(), savedBefore);
+    }
+
+    // An apply asks for the permissions before it changes anything. Refused: it stops at once.
+    // To be asked for (polkit runs in the sandbox): the status line says so while the prompt is
+    // open; nobody answers it here, which ends like a refusal. Either way nothing changes.
+    void asksForPermissionFirst_data()
+    {
+        QTest::addColumn<uint>("uid");
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("refused") << 1u << QStringList {};
+        const QStringList prompted { "正在准备设置静态IP，请稍候...", "正在设置IP地址及子网掩码，请稍候...",
+                                     "正在等待系统授权...", "设置IP地址及子网掩码失败!" };
+        QTest::newRow("prompt not answered") << 65534u << (m_sandbox.polkitRunning() ? prompted : QStringList {});
+    }
+    void asksForPermissionFirst()
+    {
+        QFETCH(uint, uid);
+        QFETCH(QStringList, shown);
+        const QString name = u"user"_s + QString::number(uid);
+        QDBusConnection bus = ConnectAs(uid, name);
+        const auto disconnect = qScopeGuard([&] { QDBusConnection::disconnectFromBus(name); });
+        QVERIFY(bus.isConnected());
+        const QString addressesBefore = m_sandbox.ipv4Addresses();
+        const QString savedBefore = m_sandbox.savedProfiles();
+        QStringList status;
         store::SiteProfile site = StaticSite();
         site.IP = "10.77.0.7";
-        QCOMPARE(net::ApplyIPSettings(connector, 1, site, [&shown](const std::string& text) { shown.push_back(text); }),
-                 std::int32_t(net::kNotPermitted));
-        QVERIFY(shown.empty());
+        NetworkManagerConnector connector(bus);
+        const auto show = [&status](const std::string& text) { status << QString::fromStdString(text); };
+        QCOMPARE(net::ApplyIPSettings(connector, 1, site, show), std::int32_t(net::kNotPermitted));
+        QCOMPARE(status, shown);
         QCOMPARE(m_sandbox.ipv4Addresses(), addressesBefore);
         QCOMPARE(m_sandbox.savedProfiles(), savedBefore);
     }
