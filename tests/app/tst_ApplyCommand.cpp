@@ -309,14 +309,16 @@ private Q_SLOTS:
         QCOMPARE(messages.shown.size(), std::size_t(1));
     }
 
-    // Over a slow service the window paints and moves during the apply, and holds off a second
-    // apply and any change of site or adapter until the summary.
-    void windowStaysLiveDuringASlowApply()
+    // Over a slow service the window opens before the adapters are read, paints and moves during
+    // the apply, and holds off an apply until the adapters are known, and a second apply and any
+    // change of site or adapter until the summary.
+    void windowStaysLiveOverASlowService()
     {
         TestFolder folder;
         folder.WriteSites({ Office(), Home() });
         QJsonObject network = app::test::Network(
             { app::test::StaticAdapter("Wired", "192.168.9.10"), app::test::StaticAdapter("Other", "192.168.9.20") });
+        network["delayMs"] = 300; // each query and method call
         const std::string path = folder.WriteNetwork(network);
         net::sim::SimulatedConnector connector(path);
         net::sim::SimulatedPrinters printers(path);
@@ -324,13 +326,15 @@ private Q_SLOTS:
         app::MainWindow window(connector, printers, messages);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QVERIFY(app::test::WaitForService(window));
-        network = folder.ReadNetwork();
-        network["delayMs"] = 150; // each of the apply's queries and calls
-        folder.WriteNetwork(network);
         auto* list = window.findChild<listview::SiteListView*>("picList");
         auto* nic = window.findChild<QComboBox*>("cboNIC");
         list->setSelIndex(1);
+        QVERIFY(window.IsServiceBusy()); // still reading the adapters
+        window.imgApply_Click();
+        QVERIFY(app::test::WaitForService(window));
+        QCOMPARE(nic->count(), 2);
+        QVERIFY(messages.shown.empty());
+        QCOMPARE(folder.ReadNetwork()["calls"].toArray().size(), 0);
 
         int paints = 0;
         PaintCounter counter(&window, paints);
