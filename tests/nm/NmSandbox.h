@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 #include <QtTest>
+#include <csignal>
+#include <sys/types.h>
 #include <unistd.h>
 
 // The NetworkManager sandbox the nm_sandbox fixture runs: where it lives and how to look at the
@@ -73,6 +75,13 @@ struct NmSandbox
                 all += QString::fromUtf8(file.readAll());
         }
         return all;
+    }
+    // Sends NetworkManager a signal (SIGSTOP, SIGCONT).
+    bool signalNetworkManager(int signal) const
+    {
+        QFile file(dir + QStringLiteral("/nm.pid"));
+        const pid_t pid = file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().toInt() : 0;
+        return pid > 0 && ::kill(pid, signal) == 0;
     }
     // NetworkManager asks a polkitd with the sandbox's rules, not its root-only rule.
     bool polkitRunning() const { return QFile::exists(dir + QStringLiteral("/polkit.ready")); }

@@ -10,6 +10,8 @@
 #include <QElapsedTimer>
 #include <QScopeGuard>
 #include <QtTest>
+#include <csignal>
+#include <thread>
 
 using namespace lanvex;
 using namespace Qt::StringLiterals;
@@ -81,6 +83,83 @@ std::string TextOf(const net::Value& value)
     const auto* text = std::get_if<std::string>(&value);
     return text ? *text : std::string("<not a text>");
 }
+
+// Passes everything to NetworkManager; when the apply calls `method`, NetworkManager is stopped
+// `afterMs` later, for 10 s.
+class StallingConnector : public net::ServiceConnector
+{
+public:
+    StallingConnector(const NmSandbox& sandbox, std::string method, int afterMs)
+        : m_sandbox(sandbox)
+        , m_method(std::move(method))
+        , m_afterMs(afterMs)
+    { }
+    ~StallingConnector() override
+    {
+        if (m_stall.joinable())
+            m_stall.join();
+    }
+
+    std::unique_ptr<net::ManagementService> Connect(std::string_view moniker) override
+    {
+        struct Object : net::ManagementObject
+        {
+            net::ObjectRef inner;
+            StallingConnector* owner;
+            net::Value Property(std::string_view name) const override { return inner->Property(name); }
+            std::uint32_t ExecMethod(std::string_view method, const std::vector<net::Value>& args) override
+            {
+                if (method == owner->m_method && !owner->m_stall.joinable())
+                    owner->m_stall = std::thread([o = owner] { o->Stall(); });
+                return inner->ExecMethod(method, args);
+            }
+        };
+        struct Service : net::ManagementService
+        {
+            std::unique_ptr<net::ManagementService> inner;
+            StallingConnector* owner;
+            net::ObjectRef Wrap(net::ObjectRef object)
+            {
+                auto wrapped = std::make_shared<Object>();
+                wrapped->inner = std::move(object);
+                wrapped->owner = owner;
+                return wrapped;
+            }
+            std::vector<net::ObjectRef> ExecQuery(std::string_view q, std::string_view l, std::int32_t f) override
+            {
+                std::vector<net::ObjectRef> objects = inner->ExecQuery(q, l, f);
+                for (net::ObjectRef& object : objects)
+                    object = Wrap(object);
+                return objects;
+            }
+            net::ObjectRef Get(std::string_view path, std::int32_t flags) override
+            {
+                return Wrap(inner->Get(path, flags));
+            }
+            net::ChangePermission MayChange() override { return inner->MayChange(); }
+        };
+        auto service = std::make_unique<Service>();
+        service->inner = m_inner.Connect(moniker);
+        service->owner = this;
+        return service;
+    }
+
+private:
+    void Stall()
+    {
+        QThread::msleep(static_cast<unsigned long>(m_afterMs));
+        const bool stopped = m_sandbox.signalNetworkManager(SIGSTOP);
+        QThread::msleep(10000);
+        if (stopped)
+            m_sandbox.signalNetworkManager(SIGCONT);
+    }
+
+    const NmSandbox& m_sandbox;
+    NetworkManagerConnector m_inner;
+    std::string m_method;
+    int m_afterMs;
+    std::thread m_stall;
+};
 
 } // namespace
 
@@ -358,6 +437,48 @@ private Q_SLOTS:
     {
         QCOMPARE(Apply(DhcpSite()), std::int32_t(net::kAlreadyDhcp));
         QCOMPARE(Entry0().DHCPEnabled, true);
+    }
+
+    // NetworkManager stopped for 10 s in the middle of an apply: the result says what the kernel and
+    // the saved profile hold once it has gone on.
+    void staysTrueWhenNetworkManagerStalls_data()
+    {
+        QTest::addColumn<QString>("method");
+        QTest::addColumn<int>("afterMs");
+        QTest::newRow("as the address step starts") << "EnableStatic" << 0;
+        QTest::newRow("in the address step") << "EnableStatic" << 8;
+        QTest::newRow("late in the address step") << "EnableStatic" << 25;
+        QTest::newRow("as the gateway step starts") << "SetGateways" << 0;
+        QTest::newRow("in the DNS step") << "SetDNSServerSearchOrder" << 8;
+    }
+    void staysTrueWhenNetworkManagerStalls()
+    {
+        QFETCH(QString, method);
+        QFETCH(int, afterMs);
+        // Each run changes the address and the DNS servers.
+        store::SiteProfile site = StaticSite();
+        if (m_sandbox.ipv4Addresses().contains(u"inet 10.77.0.5/"_s)) {
+            site.IP = "10.77.0.9";
+            site.DNS = "10.77.0.44";
+        }
+        std::int32_t result = -1;
+        {
+            StallingConnector connector(m_sandbox, method.toStdString(), afterMs);
+            result = net::ApplyIPSettings(connector, 1, site, {});
+        } // NetworkManager runs again
+        QTest::qWait(2000); // what it was asked to do has had time to happen
+        const QString summary = QString::fromStdString(net::ApplySummary(result, site));
+        const bool live = m_sandbox.ipv4Addresses().contains(u"inet "_s + QString::fromStdString(site.IP) + u"/24"_s);
+        const bool saved = m_sandbox.savedProfiles().contains(u"address1="_s + QString::fromStdString(site.IP));
+        const bool dnsLive = Entry0().DNS == site.DNS;
+        qInfo() << result << summary << "address live" << live << "saved" << saved << "DNS live" << dnsLive;
+        if (result == net::kOutcomeUnknown)
+            return; // said so
+        const bool addressDone = (result & ~net::kSavedNotLive) <= 7;
+        QCOMPARE(live, addressDone);
+        QCOMPARE(saved, addressDone || (result & net::kSavedNotLive) != 0);
+        if (addressDone)
+            QCOMPARE(dnsLive, (result & net::kDnsFailed) == 0);
     }
 
     // Back to a static site from a lease: the leased address goes. Then, with no DHCP server
