@@ -502,6 +502,22 @@
         <source>更新IP及子网掩码成功。</source>
         <translation>IP address and subnet mask updated.</translation>
     </message>
+    <message>
+        <source>正在等待系统授权...</source>
+        <translation>Waiting for the system to authorize the change...</translation>
+    </message>
+    <message>
+        <source>新设置已保存，网卡接通网络后生效。</source>
+        <translation>The new settings are saved and take effect once the adapter is connected to a network.</translation>
+    </message>
+    <message>
+        <source>没有更改网络设置的权限，设置未生效。</source>
+        <translation>You are not permitted to change the network settings; nothing was changed.</translation>
+    </message>
+    <message>
+        <source>网络管理服务没有及时回应，无法确定设置是否已生效。</source>
+        <translation>The network management service stopped answering; whether the settings took effect is not known.</translation>
+    </message>
 </context>
 <context>
     <name>store</name>

@@ -139,7 +139,7 @@ int RunApplyCommand(Platform& platform, const std::string& siteName, const std::
 
     std::int32_t adapterNumber = choice.number;
     if (choice.kind == AdapterChoice::Kind::NoSuchNumber) {
-        printLines(out, net::ApplySummary(net::kAdapterNotFound, *site));
+        printLines(out, TranslateLines("net", net::ApplySummary(net::kAdapterNotFound, *site)));
         return 1;
     }
     if (choice.kind == AdapterChoice::Kind::Name) {
@@ -147,7 +147,7 @@ int RunApplyCommand(Platform& platform, const std::string& siteName, const std::
         try {
             adapters = net::QueryAdapters(*platform.connector, *platform.printers);
         } catch (const net::ServiceError&) {
-            printLines(out, net::ApplySummary(net::kServiceUnavailable, *site));
+            printLines(out, TranslateLines("net", net::ApplySummary(net::kServiceUnavailable, *site)));
             return 1;
         }
         const auto found = findAdapterByName(adapters, *adapterText);

@@ -338,6 +338,7 @@ void MainWindow::ShowAdapters(const std::vector<std::string>& descriptions,
     m_adaptersPending = false;
     if (current)
         ShowCurrentSettings(*current);
+    Q_EMIT adapterChosen();
 }
 
 void MainWindow::ReadCurrentSettings()
@@ -374,6 +375,7 @@ void MainWindow::ShowCurrentSettings(const store::SiteProfile& current)
         SelectSite(0);
     else
         picList->DrawSiteList();
+    Q_EMIT currentSettingsRead();
 }
 
 void MainWindow::RefreshSiteList()

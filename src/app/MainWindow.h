@@ -82,8 +82,10 @@ public:
 Q_SIGNALS:
     // An apply ended: the adapter's position, the site, its result code and the summary shown.
     void siteApplied(int adapterPosition, const QString& siteName, int result, const QString& summary);
-    // Another adapter was chosen in cboNIC.
+    // Another adapter was chosen in cboNIC (also the first one, once the adapters are read).
     void adapterChosen();
+    // Entry 0 was read again from the chosen adapter.
+    void currentSettingsRead();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -39,6 +39,7 @@ SiteTray::SiteTray(MainWindow& window)
     });
     connect(&m_window, &MainWindow::siteApplied, this, &SiteTray::siteApplied);
     connect(&m_window, &MainWindow::adapterChosen, this, &SiteTray::UpdateToolTip);
+    connect(&m_window, &MainWindow::currentSettingsRead, this, &SiteTray::UpdateToolTip);
     m_window.installEventFilter(this);
 }
 

@@ -23,7 +23,10 @@ struct WindowFixture
         , connector(network)
         , printers(network)
         , window(connector, printers, messages)
-    { }
+    {
+        if (!WaitForService(window))
+            qFatal("the window's start-up query did not end");
+    }
 
 private:
     static std::string Prepare(const TestFolder& folder, const std::vector<store::SiteProfile>& sites,

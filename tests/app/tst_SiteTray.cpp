@@ -64,6 +64,7 @@ private Q_SLOTS:
 
         // With the window hidden the summary is a notification alone; the list keeps its choice.
         QCOMPARE(f.ChooseFromMenu(0), (QStringList { "Office", "Home && Garden", "Lab", "--", "打开主窗口", "退出" }));
+        QVERIFY(app::test::WaitForService(f.window));
         const QJsonArray calls = f.folder.ReadNetwork()["calls"].toArray();
         QVERIFY(!calls.isEmpty());
         QCOMPARE(calls[0]["method"].toString(), QStringLiteral("EnableStatic"));
@@ -79,6 +80,7 @@ private Q_SLOTS:
         f.ChooseFromMenu(4);
         QVERIFY(f.window.isVisible());
         f.ChooseFromMenu(1);
+        QVERIFY(app::test::WaitForService(f.window));
         QCOMPARE(f.notes.size(), 2);
         QCOMPARE(f.messages.shown.size(), std::size_t(1));
         QVERIFY(f.notes[1].endsWith(f.messages.shown[0].text));
@@ -87,11 +89,14 @@ private Q_SLOTS:
         // An apply from the window itself is no notification; the tooltip follows it all the same.
         list->setSelIndex(3);
         f.window.imgApply_Click();
+        QVERIFY(app::test::WaitForService(f.window));
         QCOMPARE(f.notes.size(), 2);
         QVERIFY(f.tray.ToolTip().endsWith(QStringLiteral("已应用：Lab")));
-        // Another adapter: its own name, and nothing applied to it yet.
+        // Another adapter: its own name, its address once read, and nothing applied to it yet.
         f.window.findChild<QComboBox*>("cboNIC")->setCurrentIndex(1);
         QCOMPARE(f.tray.Icon()->toolTip(), QStringLiteral("Wireless"));
+        QVERIFY(app::test::WaitForService(f.window));
+        QCOMPARE(f.tray.Icon()->toolTip(), QStringLiteral("Wireless\n10.0.0.23"));
 
         // "退出" ends the program's event loop.
         QEventLoop loop;

@@ -73,6 +73,7 @@ Run RunWindow()
     f.window.findChild<editor::SiteEditor*>("FrameSite")->txtIP->setText(QStringLiteral("10.1.2"));
     Q_EMIT f.window.findChild<app::ImageButton*>("imgIP1")->clicked();
     f.window.imgApply_Click();
+    app::test::WaitForService(f.window); // the summary's message is compared below
     for (const auto& message : f.messages.shown)
         run.messages << message.title << message.text;
     return run;
