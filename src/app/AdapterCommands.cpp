@@ -14,15 +14,16 @@ namespace lanvex::app {
 
 namespace {
 
-// A positive decimal number that fits the adapter number; nothing otherwise.
+// A positive decimal number as the adapter number; nothing otherwise. A number too large for any
+// adapter gives 0, which matches none.
 std::optional<std::int32_t> parseAdapterNumber(const std::string& text)
 {
-    std::int32_t number = 0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, number);
-    if (text.empty() || ec != std::errc() || ptr != end || number < 1)
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos
+        || text.find_first_not_of('0') == std::string::npos)
         return std::nullopt;
-    return number;
+    std::int32_t number = 0;
+    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), number);
+    return ec == std::errc() ? number : 0;
 }
 
 nlohmann::ordered_json adapterRecord(std::size_t position, std::int32_t adapterNumber, const store::SiteProfile& info)
@@ -71,6 +72,10 @@ int RunApplyCommand(Platform& platform, const std::string& siteName, const std::
         if (!number) {
             err << "lanvex: the adapter number must be a positive number: " << *adapterText << '\n';
             return 2;
+        }
+        if (*number == 0) {
+            err << "lanvex: no adapter has the number " << *adapterText << '\n';
+            return 1;
         }
         adapterNumber = *number;
     }

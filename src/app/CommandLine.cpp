@@ -51,6 +51,10 @@ bool parseArgument(const std::vector<std::string>& args, std::size_t& i, Command
         return true;
     }
     if (arg == "--adapter") {
+        if (line.adapterText) {
+            line.error = "--adapter may be given only once";
+            return false;
+        }
         if (!takeValue(args, i, value, line))
             return false;
         line.adapterText = value;
@@ -67,6 +71,10 @@ bool parseArgument(const std::vector<std::string>& args, std::size_t& i, Command
         return true;
     }
     if (arg == "--simulate") {
+        if (line.simulateFile) {
+            line.error = "--simulate may be given only once";
+            return false;
+        }
         if (!takeValue(args, i, value, line))
             return false;
         line.simulateFile = value;

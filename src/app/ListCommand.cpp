@@ -9,10 +9,15 @@
 
 namespace lanvex::app {
 
-int RunListCommand(std::ostream& out)
+int RunListCommand(std::ostream& out, std::ostream& err)
 {
+    const store::ReadResult read = store::IniFile(store::IniFileName).Read();
+    if (!read.ok) {
+        err << "lanvex: " << read.error << '\n';
+        return 1;
+    }
     // The same read as the window's start-up, without an adapter for entry 0.
-    const store::SiteListModel model = store::LoadSiteModel(store::IniFile(store::IniFileName).Load(), std::nullopt);
+    const store::SiteListModel model = store::LoadSiteModel(read.document, std::nullopt);
     WriteSiteListJson(model, out);
     return out ? 0 : 1;
 }

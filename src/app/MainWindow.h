@@ -29,6 +29,7 @@ namespace lanvex::app {
 class ImageButton;
 class MessageSink;
 class Picture;
+class SettingsWatcher;
 class StatusLine;
 class TabLabel;
 struct SiteCommandContext;
@@ -83,6 +84,7 @@ private:
     void Form_Load();
     void LoadSites();
     void NameEntryZero();
+    void SettingsFileChanged();
     void Form_KeyUp(int key);
 
     net::ServiceConnector& m_connector;
@@ -92,6 +94,8 @@ private:
     store::SiteListModel m_model;
     // What the new, save and delete buttons work on; it also keeps the new-site counter.
     std::unique_ptr<SiteCommandContext> m_siteCommands;
+    // Another copy of the program, or an import, may change the settings file while it runs.
+    SettingsWatcher* m_settingsWatcher = nullptr;
     // F4 or Esc while the window holds it down: a release acts only after a press the window saw,
     // so the release of an Esc that closed a message box does not close the window as well.
     int m_keyDown = 0;

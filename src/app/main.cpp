@@ -59,7 +59,7 @@ int runConsole(int argc, char** argv, const CommandLine& line, const lanvex::sto
         std::cout << lanvex::app::UsageText() << '\n' << lanvex::store::DescribeSettingsLocation(settings);
         return 0;
     case CommandLine::Mode::List:
-        return lanvex::app::RunListCommand(std::cout);
+        return lanvex::app::RunListCommand(std::cout, std::cerr);
     default:
         break;
     }
