@@ -175,10 +175,9 @@ std::optional<std::string> NameProblem(const std::string& name, std::vector<std:
 
 void ReportGone(SiteCommandContext& context, const QString& what)
 {
-    context.messages.Information(context.window, NoticeTitle(),
-                                 what
-                                     + QCoreApplication::translate(
-                                         "SiteCommands", "：该办公位置已被其他程序删除或改名，列表已重新读取。"));
+    context.messages.Information(
+        context.window, NoticeTitle(),
+        what + QCoreApplication::translate("SiteCommands", "：该办公位置已被其他程序删除或改名，列表已重新读取。"));
     ReloadSites(context);
     FinishWithSelection(context);
 }

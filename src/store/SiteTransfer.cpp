@@ -78,7 +78,7 @@ WriteResult ReplaceFile(const std::string& path, std::string_view bytes)
     const auto fail = [&temporary](const std::string& what, const std::string& where, int error) {
         std::error_code ignored;
         std::filesystem::remove(temporary, ignored);
-        return WriteResult { false, describe(what, where, error), error };
+        return WriteResult { false, describe(what, where, error), error, {} };
     };
     errno = 0;
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
