@@ -1,5 +1,6 @@
 #include "app/MessageSink.h"
 #include "app/SiteCommands.h"
+#include "app/SiteTransfer.h"
 #include "editor/SiteEditor.h"
 #include "listview/SiteListView.h"
 #include "store/IniFile.h"
@@ -558,6 +559,13 @@ private Q_SLOTS:
         QCOMPARE(doc.ReadSection(store::IniDocument::FileBytes { bad }).ReadString("IP", ""), std::string("10.0.0.8"));
         QCOMPARE(h->model.SiteProfiles[2].IP, std::string("10.0.0.8"));
         QCOMPARE(h->model.SiteNames[3], std::string("新位置1"));
+
+        // An import adds its site behind the name as it is stored.
+        const std::string incoming = dir->filePath(QStringLiteral("incoming.ini")).toStdString();
+        WriteBytes(incoming, "[Common]\r\nSites=Imported\r\n[Imported]\r\nDHCPEnabled=1\r\n");
+        QCOMPARE(app::ImportSites(path, incoming, false).added, std::vector<std::string> { "Imported" });
+        QCOMPARE(store::IniFile(path).Load().ReadSection("Common").StoredValue("Sites").value_or(""),
+                 "Home," + bad + "," + Gbk("新位置1") + ",Imported");
     }
 };
 
