@@ -113,6 +113,46 @@
         <source>删除失败</source>
         <translation>Deleting failed</translation>
     </message>
+    <message>
+        <source>配置文件正被其他程序锁定，请稍后再试。</source>
+        <translation>Another program holds a lock on the settings file; try again later.</translation>
+    </message>
+    <message>
+        <source>配置文件还有其他硬链接，保存会使它们与它分离，因此没有保存。</source>
+        <translation>The settings file has other names (hard links) that a save would part from it, so nothing was saved.</translation>
+    </message>
+    <message>
+        <source>配置文件是一个无法解析的符号链接。</source>
+        <translation>The settings file is a symbolic link that cannot be followed.</translation>
+    </message>
+    <message>
+        <source>：该办公位置已被其他程序删除或改名，列表已重新读取。</source>
+        <translation>: another program has deleted or renamed this site; the list has been read again.</translation>
+    </message>
+    <message>
+        <source>新建失败：办公位置的数量已达上限。</source>
+        <translation>Could not create a site: the list holds the most sites it can.</translation>
+    </message>
+    <message>
+        <source>没有读取权限。</source>
+        <translation>You may not read it.</translation>
+    </message>
+    <message>
+        <source>它不是一个普通文件。</source>
+        <translation>It is not a regular file.</translation>
+    </message>
+    <message>
+        <source>文件太大（超过 %1 MiB），不是本程序的配置文件。</source>
+        <translation>It is too large (over %1 MiB) to be this program's settings file.</translation>
+    </message>
+    <message>
+        <source>无法读取配置文件 </source>
+        <translation>Cannot read the settings file </translation>
+    </message>
+    <message>
+        <source>在问题解决之前，不会写入这个文件。</source>
+        <translation>The file will not be written until this is resolved.</translation>
+    </message>
 </context>
 <context>
     <name>SiteTransfer</name>

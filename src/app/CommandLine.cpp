@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include <set>
+
 namespace lanvex::app {
 
 namespace {
@@ -81,7 +83,14 @@ bool parseArgument(const std::vector<std::string>& args, std::size_t& i, Command
 CommandLine ParseCommandLine(const std::vector<std::string>& args)
 {
     CommandLine line;
+    std::set<std::string> seen;
     for (std::size_t i = 0; i < args.size(); ++i) {
+        // An option given twice would leave one of its values unused: bad usage, not a guess.
+        if (args[i].size() > 2 && args[i].compare(0, 2, "--") == 0 && !seen.insert(args[i]).second) {
+            line.mode = CommandLine::Mode::Invalid;
+            line.error = args[i] + " may be given only once";
+            return line;
+        }
         if (!parseArgument(args, i, line)) {
             line.mode = CommandLine::Mode::Invalid;
             return line;

@@ -4,6 +4,7 @@
 #include "app/ImageButton.h"
 #include "app/MessageSink.h"
 #include "app/ServiceWorker.h"
+#include "app/SettingsWatcher.h"
 #include "app/SiteCommands.h"
 #include "app/SiteListMenu.h"
 #include "app/StatusLine.h"
@@ -99,6 +100,8 @@ MainWindow::MainWindow(net::ServiceConnector& connector, const printer::PrinterS
     // taken before any control sees them.
     qApp->installEventFilter(this);
     Form_Load();
+    m_settingsWatcher = new SettingsWatcher(QString::fromStdString(store::IniFileName), this);
+    connect(m_settingsWatcher, &SettingsWatcher::changed, this, &MainWindow::SettingsFileChanged);
 }
 
 MainWindow::~MainWindow()
@@ -201,7 +204,8 @@ void MainWindow::CreateControls()
                                                   [this](int index) { SelectSite(index); },
                                                   [this] { RefreshSiteList(); },
                                                   {},
-                                                  0 });
+                                                  0,
+                                                  {} });
 
     // Page 1: the help text.
     Frame1 = new QGroupBox(tr("使用说明"), picSetup[1]);
@@ -257,8 +261,13 @@ void MainWindow::Form_Load()
 
 void MainWindow::LoadSites()
 {
-    // The settings file is parsed once for the whole load.
-    const store::IniDocument settings = store::IniFile(store::IniFileName).Load();
+    // The settings file is parsed once for the whole load. One that is there but cannot be read
+    // is named with its cause, rather than looking like a file without sites.
+    const store::ReadResult read = store::IniFile(store::IniFileName).Read();
+    m_siteCommands->settingsStamp = read.stamp;
+    if (!read.ok)
+        m_messages.Information(this, tr("温馨提示"), SettingsReadFailure(store::IniFileName, read));
+    const store::IniDocument& settings = read.document;
     const std::int32_t curSiteIndex = m_model.CurSiteIndex;
     m_model = store::LoadSiteModel(settings, m_currentSettings);
     NameEntryZero();
@@ -333,7 +342,7 @@ void MainWindow::ShowAdapters(const std::vector<std::string>& descriptions,
             cboNIC->addItem(FromUtf8(description));
         cboNIC->setCurrentIndex(cboNIC->count() > 0 ? 0 : -1);
     }
-    cboNIC->setToolTip(cboNIC->currentText());
+    ShowAdapterToolTip();
     cboNIC->setEnabled(true);
     m_adaptersPending = false;
     if (current)
@@ -376,6 +385,17 @@ void MainWindow::ShowCurrentSettings(const store::SiteProfile& current)
     else
         picList->DrawSiteList();
     Q_EMIT currentSettingsRead();
+}
+
+void MainWindow::SettingsFileChanged()
+{
+    // Not under an open message box: the command that showed it still works on the list.
+    if (QApplication::activeModalWidget() != nullptr || QApplication::activePopupWidget() != nullptr) {
+        m_settingsWatcher->RetryLater();
+        return;
+    }
+    if (SettingsChanged(*m_siteCommands))
+        app::ReloadSites(*m_siteCommands);
 }
 
 void MainWindow::RefreshSiteList()
@@ -533,10 +553,20 @@ void MainWindow::imgCmd_Click(int index)
 
 void MainWindow::cboNIC_Click()
 {
-    cboNIC->setToolTip(cboNIC->currentText());
+    ShowAdapterToolTip();
     Q_EMIT adapterChosen();
     // Entry 0 is this machine's current settings: those of the adapter now chosen.
     ReadCurrentSettings();
+}
+
+void MainWindow::ShowAdapterToolTip()
+{
+    // A tool tip that looks like markup would be shown as rich text: an adapter's description is
+    // shown as it is, also when it holds tags.
+    const QString text = cboNIC->currentText();
+    cboNIC->setToolTip(Qt::mightBeRichText(text)
+                           ? QStringLiteral("<p style='white-space:pre'>%1</p>").arg(text.toHtmlEscaped())
+                           : text);
 }
 
 int MainWindow::AdapterPosition() const

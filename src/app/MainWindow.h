@@ -37,6 +37,7 @@ class ImageButton;
 class MessageSink;
 class ServiceWorker;
 class Picture;
+class SettingsWatcher;
 class StatusLine;
 class TabLabel;
 struct SiteCommandContext;
@@ -76,6 +77,7 @@ public:
     // Applies saved entry `index` as the apply button does, without choosing it in the list; the
     // summary's message box shows only while the window is open.
     void ApplySite(int index);
+    void ShowAdapterToolTip();
     int AdapterPosition() const;
     QString AdapterDescription() const;
 
@@ -96,6 +98,7 @@ private:
     void Form_Load();
     void LoadSites();
     void NameEntryZero();
+    void SettingsFileChanged();
     void Form_KeyUp(int key);
 
     // The service work, run off the window's thread; each hands its result back to the window.
@@ -126,6 +129,8 @@ private:
     store::SiteListModel m_model;
     // What the new, save and delete buttons work on; it also keeps the new-site counter.
     std::unique_ptr<SiteCommandContext> m_siteCommands;
+    // Another copy of the program, or an import, may change the settings file while it runs.
+    SettingsWatcher* m_settingsWatcher = nullptr;
     // F4 or Esc while the window holds it down: a release acts only after a press the window saw,
     // so the release of an Esc that closed a message box does not close the window as well.
     int m_keyDown = 0;

@@ -30,7 +30,36 @@ nlohmann::ordered_json ProfileJson(const store::SiteProfile& profile)
 
 std::string JsonText(const nlohmann::ordered_json& json, int indent)
 {
-    return json.dump(indent, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+    const std::string text = json.dump(indent, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+    // The library escapes the controls below U+0020; DEL, the C1 controls and the two Unicode line
+    // separators are escaped here too, so no control character reaches a terminal or a script raw.
+    // Such bytes occur only inside strings, where an escape means the same character.
+    std::string escaped;
+    escaped.reserve(text.size());
+    const auto escape = [&escaped](unsigned code) {
+        static const char digits[] = "0123456789abcdef";
+        escaped += "\\u";
+        for (int shift = 12; shift >= 0; shift -= 4)
+            escaped += digits[(code >> shift) & 0xF];
+    };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0u;
+        if (byte == 0x7F) {
+            escape(0x7F);
+        } else if (byte == 0xC2 && next >= 0x80 && next <= 0x9F) {
+            escape(next);
+            ++i;
+        } else if (byte == 0xE2 && next == 0x80 && i + 2 < text.size()
+                   && (static_cast<unsigned char>(text[i + 2]) == 0xA8
+                       || static_cast<unsigned char>(text[i + 2]) == 0xA9)) {
+            escape(0x2000u + static_cast<unsigned char>(text[i + 2]) - 0xA8u + 0x28u);
+            i += 2;
+        } else {
+            escaped += text[i];
+        }
+    }
+    return escaped;
 }
 
 } // namespace lanvex::app

@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <algorithm>
 #include <cerrno>
 
 namespace lanvex::app {
@@ -56,6 +57,13 @@ QString FailureReason(const store::WriteResult& written)
         return QCoreApplication::translate("SiteCommands", "内容中含有配置文件无法保存的字符。");
     case EBUSY:
         return QCoreApplication::translate("SiteCommands", "配置文件正在被其他程序不断修改，请稍后再试。");
+    case EWOULDBLOCK:
+        return QCoreApplication::translate("SiteCommands", "配置文件正被其他程序锁定，请稍后再试。");
+    case EMLINK:
+        return QCoreApplication::translate("SiteCommands",
+                                           "配置文件还有其他硬链接，保存会使它们与它分离，因此没有保存。");
+    case ELOOP:
+        return QCoreApplication::translate("SiteCommands", "配置文件是一个无法解析的符号链接。");
     default:
         return QString::fromStdString(written.error);
     }
@@ -104,24 +112,113 @@ void imgIP_Click(int index, SiteCommandContext& context)
     }
 }
 
+namespace {
+
+// The file's sites replace the window's; entry 0 stays.
+void AdoptSites(SiteCommandContext& context, const store::IniDocument& settings, const store::FileStamp& stamp)
+{
+    store::ReplaceSites(context.model, settings);
+    context.settingsStamp = stamp;
+}
+
+// Fits the scroll bar to the list without choosing an entry, keeping the first visible row where
+// it can: the window's selection and editor are left as they are.
+void FitScrollBar(SiteCommandContext& context)
+{
+    QScrollBar* bar = context.list.scrollBar();
+    if (bar == nullptr)
+        return;
+    const store::ScrollRange range = store::ScrollRangeFor(context.model.SiteCount);
+    if (!range.visible) {
+        bar->hide();
+        context.list.setTopIndex(0);
+        return;
+    }
+    const int value = bar->isHidden() ? 1 : std::clamp(bar->value(), range.minimum, range.maximum);
+    bar->setMinimum(range.minimum);
+    bar->setMaximum(range.maximum);
+    bar->setSingleStep(range.singleStep);
+    bar->setPageStep(range.pageStep);
+    bar->show();
+    bar->setValue(value);
+    context.list.setTopIndex(value - 1);
+}
+
+// The replacement character that stands for bytes the file's code page cannot decode.
+const std::string kUndecodable = "\xEF\xBF\xBD";
+
+std::string StandInForUndecodable(const std::string& text)
+{
+    std::string plain;
+    plain.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        if (text.compare(at, kUndecodable.size(), kUndecodable) == 0) {
+            plain += '?';
+            at += kUndecodable.size();
+        } else {
+            plain += text[at++];
+        }
+    }
+    return plain;
+}
+
+// Why `name` cannot be saved as entry `index`. A name kept as the file stores it needs no
+// encoding, also when its bytes do not decode; only its form and clashes count then.
+std::optional<std::string> NameProblem(const std::string& name, std::vector<std::string> names, int index, bool kept)
+{
+    if (!kept || name.find(kUndecodable) == std::string::npos)
+        return editor::SiteNameProblem(name, names, index);
+    for (std::string& other : names)
+        other = StandInForUndecodable(other);
+    return editor::SiteNameProblem(StandInForUndecodable(name), names, index);
+}
+
+void ReportGone(SiteCommandContext& context, const QString& what)
+{
+    context.messages.Information(
+        context.window, NoticeTitle(),
+        what + QCoreApplication::translate("SiteCommands", "：该办公位置已被其他程序删除或改名，列表已重新读取。"));
+    ReloadSites(context);
+    FinishWithSelection(context);
+}
+
+} // namespace
+
 void NewSite(SiteCommandContext& context)
 {
     store::SiteListModel& model = context.model;
     // Entry 0 must exist before a site can follow it.
     if (model.SiteCount < 1 || model.SiteNames.empty())
         return;
-    // Sites named by an earlier run may already hold the next number: skip those names.
-    const std::string name
-        = editor::NextNewSiteName(context.NewSiteCounter, model.SiteNames,
-                                  QCoreApplication::translate("EditorRules", editor::kNewSiteName).toStdString());
 
-    // Only the list is written: the new site gets its section at its first save.
-    std::vector<std::string> names = model.SiteNames;
-    names.push_back(name);
+    // Only the list is written: the new site gets its section at its first save. Its name and
+    // place come from the list as the file holds it now.
     const std::string path = SettingsPath(context);
-    const std::string listText = store::SiteListText(names, model.UnlistedSites);
+    const std::string newSiteName = QCoreApplication::translate("EditorRules", editor::kNewSiteName).toStdString();
+    std::string name;
+    bool full = false;
+    store::IniDocument settings;
     const store::WriteResult written = store::IniFile(path).Update(
-        [&listText](store::IniDocument& settings) { return settings.WriteString("Common", "Sites", listText); });
+        [&](store::IniDocument& doc) {
+            store::StoredSiteList list = store::StoredSiteList::Read(doc);
+            if (list.size() >= store::kMaxSites) {
+                full = true;
+                return false;
+            }
+            // Sites named by an earlier run may already hold the next number: skip those names.
+            name = editor::NextNewSiteName(context.NewSiteCounter, list.EntryNames(doc), newSiteName);
+            std::optional<std::string> stored = doc.Encode(name);
+            if (!stored)
+                return false;
+            list.Append(std::move(*stored));
+            return list.Write(doc);
+        },
+        &settings);
+    if (full) {
+        context.messages.Information(context.window, NoticeTitle(),
+                                     QCoreApplication::translate("SiteCommands", "新建失败：办公位置的数量已达上限。"));
+        return;
+    }
     if (!written) {
         ReportWriteFailure(context, QT_TRANSLATE_NOOP("SiteCommands", "新建失败"), path, written);
         return;
@@ -129,23 +226,23 @@ void NewSite(SiteCommandContext& context)
 
     context.editor.txtName->setText(QString::fromStdString(name));
     context.editor.optIPType[0]->setChecked(true);
-    model.SiteNames = std::move(names);
-    store::SiteProfile profile;
-    profile.Name = name;
-    model.SiteProfiles.push_back(std::move(profile));
-    model.SiteCount += 1;
+    const bool barShown = ScrollBarShown(context);
+    AdoptSites(context, settings, written.stamp);
     context.list.setSelIndex(model.SiteCount - 1);
 
     // Scroll to the end so the new entry stands in the last row.
-    if (model.SiteCount == 8) {
+    const store::ScrollRange range = store::ScrollRangeFor(model.SiteCount);
+    if (range.visible && !barShown) {
         if (context.refreshSiteList)
             context.refreshSiteList();
         if (QScrollBar* bar = context.list.scrollBar())
             bar->setValue(bar->maximum());
-    } else if (ScrollBarShown(context)) {
+    } else if (range.visible) {
         QScrollBar* bar = context.list.scrollBar();
-        bar->setMaximum(bar->maximum() + 1);
+        bar->setMaximum(range.maximum);
         bar->setValue(bar->maximum());
+    } else if (barShown) {
+        FitScrollBar(context); // others deleted sites meanwhile
     }
     FinishWithSelection(context);
 }
@@ -163,14 +260,9 @@ void SaveSite(SiteCommandContext& context)
     const int sel = context.list.SelIndex();
     store::SiteProfile typed = editor.ReadProfile();
     const std::string name = editor::TrimSiteName(typed.Name);
-    // A name is a section and an item of the comma-separated list: refuse names that would not
-    // read back as this one site.
-    if (const std::optional<std::string> problem = editor::SiteNameProblem(name, context.model.SiteNames, sel)) {
-        context.messages.Information(context.window, NoticeTitle(),
-                                     QCoreApplication::translate("EditorRules", problem->c_str()));
-        editor.txtName->setFocus(Qt::OtherFocusReason);
-        return;
-    }
+    // The site as the window knows it: its name, and which of equal names it is.
+    const std::string shownName = context.model.SiteNames[static_cast<std::size_t>(sel)];
+    const std::size_t occurrence = store::OccurrenceOf(context.model.SiteNames, static_cast<std::size_t>(sel));
 
     // The table's fields; Description and MACAddress describe an adapter, never a saved site.
     store::SiteProfile site = std::move(typed);
@@ -178,20 +270,55 @@ void SaveSite(SiteCommandContext& context)
     site.Description.clear();
     site.MACAddress.clear();
 
-    // The list and all twelve keys in one replacement of the file: never half a save.
-    std::vector<std::string> names = context.model.SiteNames;
-    names[static_cast<std::size_t>(sel)] = name;
+    // The list entry and all twelve keys in one replacement of the file: never half a save.
     const std::string path = SettingsPath(context);
-    const std::string listText = store::SiteListText(names, context.model.UnlistedSites);
+    bool gone = false;
+    std::optional<std::string> problem;
+    std::size_t position = 0;
+    store::IniDocument settings;
     const store::WriteResult written = store::IniFile(path).Update(
-        [&listText, &site](store::IniDocument& settings) { return store::WriteSite(settings, listText, site); });
+        [&](store::IniDocument& doc) {
+            store::StoredSiteList list = store::StoredSiteList::Read(doc);
+            const std::optional<std::size_t> found = list.Find(doc, shownName, occurrence);
+            if (!found) {
+                gone = true;
+                return false;
+            }
+            position = *found;
+            const std::vector<std::string> names = list.EntryNames(doc);
+            const int index = static_cast<int>(position) + 1;
+            // A name is a section and an item of the comma-separated list: refuse names that would
+            // not read back as this one site. An unchanged name keeps its stored bytes.
+            const bool kept = name == names[position + 1];
+            problem = NameProblem(name, names, index, kept);
+            if (problem)
+                return false;
+            std::optional<std::string> stored = kept ? list.Bytes(position) : doc.Encode(name);
+            if (!stored)
+                return false;
+            list.Replace(position, *stored);
+            return list.Write(doc) && store::WriteSiteKeys(doc, store::IniDocument::FileBytes { *stored }, site);
+        },
+        &settings);
+    if (gone) {
+        ReportGone(context, QCoreApplication::translate("SiteCommands", "保存失败"));
+        return;
+    }
+    if (problem) {
+        context.messages.Information(context.window, NoticeTitle(),
+                                     QCoreApplication::translate("EditorRules", problem->c_str()));
+        editor.txtName->setFocus(Qt::OtherFocusReason);
+        return;
+    }
     if (!written) {
         ReportWriteFailure(context, QT_TRANSLATE_NOOP("SiteCommands", "保存失败"), path, written);
         return;
     }
 
-    context.model.SiteNames = std::move(names);
-    context.model.SiteProfiles[static_cast<std::size_t>(sel)] = std::move(site);
+    AdoptSites(context, settings, written.stamp);
+    const int saved = static_cast<int>(position) + 1;
+    context.list.setSelIndex(saved < context.model.SiteCount ? saved : 0);
+    FitScrollBar(context);
     context.messages.Information(context.window, QCoreApplication::translate("SiteCommands", "系统提示"),
                                  QCoreApplication::translate("SiteCommands", "保存成功!"));
     FinishWithSelection(context);
@@ -202,36 +329,120 @@ void DeleteSite(SiteCommandContext& context)
     if (!SelectionIsSavedSite(context))
         return;
     const int sel = context.list.SelIndex();
-
     store::SiteListModel& model = context.model;
-    const std::string name = model.SiteProfiles[static_cast<std::size_t>(sel)].Name;
-    std::vector<std::string> names = model.SiteNames;
-    names.erase(names.begin() + sel);
+    const std::string shownName = model.SiteNames[static_cast<std::size_t>(sel)];
+    const std::size_t occurrence = store::OccurrenceOf(model.SiteNames, static_cast<std::size_t>(sel));
 
     const std::string path = SettingsPath(context);
-    const std::string listText = store::SiteListText(names, model.UnlistedSites);
-    const store::WriteResult written = store::IniFile(path).Update([&](store::IniDocument& settings) {
-        // An entry whose name cannot head a section has none to remove; the list is what counts.
-        if (!name.empty())
-            settings.DeleteSection(name);
-        return settings.WriteString("Common", "Sites", listText);
-    });
+    bool gone = false;
+    std::size_t position = 0;
+    store::IniDocument settings;
+    const store::WriteResult written = store::IniFile(path).Update(
+        [&](store::IniDocument& doc) {
+            store::StoredSiteList list = store::StoredSiteList::Read(doc);
+            const std::optional<std::size_t> found = list.Find(doc, shownName, occurrence);
+            if (!found) {
+                gone = true;
+                return false;
+            }
+            position = *found;
+            // A section another entry still names (by hand-made equal names) holds that entry's
+            // settings too, and stays. An entry whose name heads no section has none to remove.
+            const std::string& stored = list.Bytes(position);
+            if (!stored.empty() && !list.SectionShared(doc, position))
+                doc.DeleteSection(store::IniDocument::FileBytes { stored });
+            list.Erase(position);
+            return list.Write(doc);
+        },
+        &settings);
+    if (gone) {
+        ReportGone(context, QCoreApplication::translate("SiteCommands", "删除失败"));
+        return;
+    }
     if (!written) {
         ReportWriteFailure(context, QT_TRANSLATE_NOOP("SiteCommands", "删除失败"), path, written);
         return;
     }
 
-    model.SiteNames = std::move(names);
-    model.SiteProfiles.erase(model.SiteProfiles.begin() + sel);
-    model.SiteCount -= 1;
-    context.list.setSelIndex(sel - 1);
-    if (ScrollBarShown(context)) {
-        QScrollBar* bar = context.list.scrollBar();
-        bar->setMaximum(bar->maximum() - 1);
-    }
-    if (model.SiteCount <= 7 && context.refreshSiteList)
+    AdoptSites(context, settings, written.stamp);
+    // The selection moves to the entry above the deleted one.
+    const int above = static_cast<int>(position);
+    context.list.setSelIndex(above < model.SiteCount ? above : 0);
+    const store::ScrollRange range = store::ScrollRangeFor(model.SiteCount);
+    if (ScrollBarShown(context) && range.visible)
+        context.list.scrollBar()->setMaximum(range.maximum);
+    if (!range.visible && context.refreshSiteList)
         context.refreshSiteList();
     FinishWithSelection(context);
+}
+
+QString SettingsReadFailure(const std::string& path, const store::ReadResult& read)
+{
+    QString cause;
+    switch (read.errorCode) {
+    case EACCES:
+    case EPERM:
+        cause = QCoreApplication::translate("SiteCommands", "没有读取权限。");
+        break;
+    case EISDIR:
+        cause = QCoreApplication::translate("SiteCommands", "配置文件的位置上是一个文件夹。");
+        break;
+    case EINVAL:
+        cause = QCoreApplication::translate("SiteCommands", "它不是一个普通文件。");
+        break;
+    case EFBIG:
+        cause = QCoreApplication::translate("SiteCommands", "文件太大（超过 %1 MiB），不是本程序的配置文件。")
+                    .arg(store::IniFile::kMaxFileBytes >> 20);
+        break;
+    default:
+        cause = QString::fromStdString(read.error);
+        break;
+    }
+    return QCoreApplication::translate("SiteCommands", "无法读取配置文件 ") + QString::fromStdString(path)
+        + QStringLiteral("\r\n") + cause + QStringLiteral("\r\n")
+        + QCoreApplication::translate("SiteCommands", "在问题解决之前，不会写入这个文件。");
+}
+
+bool SettingsChanged(const SiteCommandContext& context)
+{
+    return store::IniFile(SettingsPath(context)).Stamp() != context.settingsStamp;
+}
+
+void ReloadSites(SiteCommandContext& context)
+{
+    const store::ReadResult read = store::IniFile(SettingsPath(context)).Read();
+    context.settingsStamp = read.stamp;
+    // A file that cannot be read now leaves the list as it is; a command reports the cause.
+    if (!read.ok)
+        return;
+
+    store::SiteListModel& model = context.model;
+    const int sel = context.list.SelIndex();
+    const bool siteSelected = sel >= 1 && sel < model.SiteCount;
+    std::string selectedName;
+    std::size_t occurrence = 0;
+    store::SiteProfile selectedRecord;
+    if (siteSelected) {
+        selectedName = model.SiteNames[static_cast<std::size_t>(sel)];
+        occurrence = store::OccurrenceOf(model.SiteNames, static_cast<std::size_t>(sel));
+        selectedRecord = model.SiteProfiles[static_cast<std::size_t>(sel)];
+    }
+    AdoptSites(context, read.document, read.stamp);
+
+    int next = siteSelected || sel >= model.SiteCount ? 0 : sel;
+    for (std::size_t i = 1; siteSelected && i < model.SiteNames.size(); ++i) {
+        if (model.SiteNames[i] == selectedName && occurrence-- == 0) {
+            next = static_cast<int>(i);
+            break;
+        }
+    }
+    FitScrollBar(context);
+    context.list.setSelIndex(next);
+    const bool sameSite = siteSelected && next != 0;
+    if (siteSelected && (!sameSite || model.SiteProfiles[static_cast<std::size_t>(next)] != selectedRecord))
+        FinishWithSelection(context); // the editor shows the entry as it now stands
+    else
+        context.list.DrawSiteList();
 }
 
 } // namespace lanvex::app

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "store/IniFile.h"
 #include "store/SiteListModel.h"
 
+#include <QString>
 #include <functional>
 #include <string>
 
@@ -31,13 +33,26 @@ struct SiteCommandContext
     std::function<void()> refreshSiteList; // RefreshSiteList: fits the scroll bar
     std::string settingsPath; // empty: store::IniFileName
     int NewSiteCounter = 0; // names of new sites; never lowered
+    store::FileStamp settingsStamp; // the settings file as the window last read or wrote it
 };
 
 // The click handler of the editor buttons imgIP(0..2): 0 new site, 1 save, 2 delete.
 void imgIP_Click(int index, SiteCommandContext& context);
 
+// Each command changes its one site in the settings file as it stands under the file's lock, so
+// two running copies never undo each other's changes; the window then shows the file's list.
 void NewSite(SiteCommandContext& context);
 void SaveSite(SiteCommandContext& context);
 void DeleteSite(SiteCommandContext& context);
+
+// What the window says when the settings file is there but cannot be read: the file and the cause.
+QString SettingsReadFailure(const std::string& path, const store::ReadResult& read);
+
+// Whether the settings file differs from what the window last read or wrote.
+bool SettingsChanged(const SiteCommandContext& context);
+// Reads the settings file again after someone else changed it. The selection stays on the same
+// site, found by name, where it still exists (else entry 0); the editor keeps what it shows unless
+// the selected site itself changed.
+void ReloadSites(SiteCommandContext& context);
 
 } // namespace lanvex::app

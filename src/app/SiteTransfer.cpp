@@ -191,7 +191,16 @@ bool MergeSites(store::IniDocument& settings, const std::vector<store::SiteProfi
     }
     if (names.size() == listedBefore)
         return true;
-    return settings.WriteString("Common", "Sites", store::SiteListText(names, current.UnlistedSites));
+    // The new names join the list as the file stores it: the names already there keep their
+    // bytes, also those the file's code page cannot decode.
+    store::StoredSiteList list = store::StoredSiteList::Read(settings);
+    for (std::size_t i = listedBefore; i < names.size(); ++i) {
+        std::optional<std::string> stored = settings.Encode(names[i]);
+        if (!stored)
+            return false;
+        list.Append(std::move(*stored));
+    }
+    return list.Write(settings);
 }
 
 } // namespace

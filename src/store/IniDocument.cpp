@@ -25,6 +25,17 @@ std::string_view trimBlanks(std::string_view text)
     return text;
 }
 
+// End of the line that starts at `pos`, its terminator ("\r\n", "\r" or "\n") included.
+std::size_t lineEnd(std::string_view text, std::size_t pos)
+{
+    std::size_t end = pos;
+    while (end < text.size() && text[end] != '\r' && text[end] != '\n')
+        ++end;
+    if (end < text.size())
+        end += (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1;
+    return end;
+}
+
 bool isQuote(char c)
 {
     return c == '"' || c == '\'';
@@ -142,11 +153,6 @@ std::uint64_t spread(std::uint64_t x)
     return x;
 }
 
-std::uint64_t keyHash(std::uint64_t nameHash, std::uint32_t section)
-{
-    return spread(nameHash ^ (section * 0x9E3779B97F4A7C15ULL));
-}
-
 } // namespace
 
 std::string_view IniDocument::raw(const Line& line) const
@@ -158,20 +164,19 @@ std::string_view IniDocument::raw(const Line& line) const
 
 std::string_view IniDocument::name(const Line& line) const
 {
-    return raw(line).substr(line.nameBegin, line.nameEnd - line.nameBegin);
+    const std::string_view text = raw(line);
+    const Classified c = classifyLine(text, line.contentBegin, !utf8_);
+    return text.substr(c.nameBegin, c.nameEnd - c.nameBegin);
 }
 
 IniDocument::Line IniDocument::makeLine(std::size_t begin, std::size_t length, std::size_t contentBegin) const
 {
     Line line;
-    line.begin = begin;
-    line.length = length;
+    line.begin = static_cast<std::uint32_t>(begin);
+    line.length = static_cast<std::uint32_t>(length);
+    line.contentBegin = static_cast<std::uint8_t>(contentBegin);
     const Classified c = classifyLine(std::string_view(text_).substr(begin, length), contentBegin, !utf8_);
     line.kind = c.header ? LineKind::Header : c.key ? LineKind::Key : LineKind::Other;
-    line.nameBegin = c.nameBegin;
-    line.nameEnd = c.nameEnd;
-    line.valueBegin = c.valueBegin;
-    line.valueEnd = c.valueEnd;
     return line;
 }
 
@@ -180,11 +185,7 @@ IniDocument::Line IniDocument::addLine(std::string bytes)
     Line line;
     const Classified c = classifyLine(bytes, 0, !utf8_);
     line.kind = c.header ? LineKind::Header : c.key ? LineKind::Key : LineKind::Other;
-    line.nameBegin = c.nameBegin;
-    line.nameEnd = c.nameEnd;
-    line.valueBegin = c.valueBegin;
-    line.valueEnd = c.valueEnd;
-    line.rewritten = rewritten_.size();
+    line.rewritten = static_cast<std::uint32_t>(rewritten_.size());
     rewritten_.push_back(std::move(bytes));
     return line;
 }
@@ -200,44 +201,56 @@ void IniDocument::terminate(Line& line)
     bytes += newline_;
     const Line old = line;
     line = addLine(std::move(bytes));
-    // The same line with a line end: its kind and ranges stay. (Classifying it afresh would miss
-    // a byte-order mark in front of the file's first line.)
+    // The same line with a line end: its kind stays, and so does the byte-order mark in front of
+    // the file's first line, which classifying it afresh would miss.
     line.kind = old.kind;
-    line.nameBegin = old.nameBegin;
-    line.nameEnd = old.nameEnd;
-    line.valueBegin = old.valueBegin;
-    line.valueEnd = old.valueEnd;
+    line.contentBegin = old.contentBegin;
+}
+
+std::size_t IniDocument::sectionEnd(std::size_t section) const
+{
+    return section + 1 < sectionStart_.size() ? sectionStart_[section + 1] : lines_.size();
+}
+
+void IniDocument::shiftSectionsAfter(std::size_t section, std::ptrdiff_t lines)
+{
+    for (std::size_t s = section + 1; s < sectionStart_.size(); ++s)
+        sectionStart_[s] = static_cast<std::uint32_t>(static_cast<std::ptrdiff_t>(sectionStart_[s]) + lines);
 }
 
 IniDocument IniDocument::Parse(std::string_view fileBytes)
 {
-    IniDocument doc;
-    doc.text_.assign(fileBytes);
-    doc.utf8_ = fileBytes.substr(0, kUtf8Bom.size()) == kUtf8Bom;
-    doc.sections_.emplace_back();
+    return ParseOwned(std::string(fileBytes));
+}
 
-    const char* const data = doc.text_.data();
-    const std::size_t size = doc.text_.size();
-    bool newlineSeen = false;
-    std::size_t pos = 0;
-    while (pos < size) {
-        std::size_t end = pos;
-        while (end < size && data[end] != '\r' && data[end] != '\n')
-            ++end;
-        if (end < size) {
-            const bool crlf = data[end] == '\r' && end + 1 < size && data[end + 1] == '\n';
-            if (!newlineSeen) {
-                doc.newline_ = crlf ? "\r\n" : std::string(1, data[end]);
-                newlineSeen = true;
-            }
-            end += crlf ? 2 : 1;
-        }
+IniDocument IniDocument::ParseOwned(std::string fileBytes)
+{
+    IniDocument doc;
+    doc.text_ = std::move(fileBytes);
+    doc.utf8_ = std::string_view(doc.text_).substr(0, kUtf8Bom.size()) == kUtf8Bom;
+    doc.sectionStart_.push_back(0);
+
+    const std::string_view text(doc.text_);
+    const std::size_t firstEnd = text.find_first_of("\r\n");
+    if (firstEnd != std::string_view::npos)
+        doc.newline_ = text.compare(firstEnd, 2, "\r\n") == 0 ? std::string("\r\n") : std::string(1, text[firstEnd]);
+    for (std::size_t pos = 0; pos < text.size();) {
+        const std::size_t end = lineEnd(text, pos);
         const std::size_t contentBegin = (pos == 0 && doc.utf8_) ? kUtf8Bom.size() : 0;
-        const Line line = doc.makeLine(pos, end - pos, contentBegin);
-        if (line.kind == LineKind::Header)
-            doc.sections_.emplace_back();
-        doc.sections_.back().lines.push_back(line);
+        Line line = doc.makeLine(pos, end - pos, contentBegin);
         pos = end;
+        if (line.kind == LineKind::Header) {
+            doc.sectionStart_.push_back(static_cast<std::uint32_t>(doc.lines_.size()));
+            doc.lines_.push_back(line);
+            continue;
+        }
+        // The last line so far belongs to the section being read.
+        if (!doc.lines_.empty() && doc.lines_.back().kind == LineKind::Body) {
+            doc.lines_.back().length += line.length;
+        } else {
+            line.kind = LineKind::Body;
+            doc.lines_.push_back(line);
+        }
     }
     doc.rebuildIndex();
     return doc;
@@ -292,103 +305,104 @@ std::optional<std::string> IniDocument::foldedName(std::string_view utf8Name) co
     return fold(*encoded);
 }
 
-namespace {
-
-// Inserts into an open-addressing table kept at most half full.
-template <typename Slot, typename Same>
-bool insertSlot(std::vector<Slot>& slots, std::size_t& count, Slot slot, Same same)
+IniDocument::Slot IniDocument::slotOf(std::uint32_t section) const
 {
-    if ((count + 1) * 2 > slots.size()) {
-        std::vector<Slot> bigger(std::max<std::size_t>(16, slots.size() * 2));
-        for (const Slot& old : slots) {
-            if (old.section == 0)
-                continue;
-            std::size_t i = old.hash & (bigger.size() - 1);
-            while (bigger[i].section != 0)
-                i = (i + 1) & (bigger.size() - 1);
-            bigger[i] = old;
-        }
-        slots.swap(bigger);
-    }
-    std::size_t i = slot.hash & (slots.size() - 1);
-    for (; slots[i].section != 0; i = (i + 1) & (slots.size() - 1)) {
-        if (slots[i].hash == slot.hash && same(slots[i]))
-            return false; // the first of equal names keeps the slot
-    }
-    slots[i] = slot;
-    ++count;
-    return true;
+    return { static_cast<std::uint32_t>(spread(foldedHash(name(lines_[sectionStart_[section]])))), section };
 }
 
-} // namespace
-
+// The index is sorted by hash and then by section, so of equal names the first section is found
+// first, as with the profile functions.
 void IniDocument::indexSection(std::uint32_t section)
 {
-    const std::string_view header = name(sections_[section].lines.front());
-    const Slot slot { spread(foldedHash(header)), section, 0 };
-    insertSlot(sectionSlots_, sectionCount_, slot, [&](const Slot& other) {
-        return sameFolded(name(sections_[other.section].lines.front()), fold(header));
-    });
-}
-
-void IniDocument::indexKey(std::uint32_t section, std::uint32_t line)
-{
-    const std::string_view key = name(sections_[section].lines[line]);
-    if (key.empty())
-        return;
-    const Slot slot { keyHash(foldedHash(key), section), section, line };
-    insertSlot(keySlots_, keyCount_, slot, [&](const Slot& other) {
-        return other.section == section && sameFolded(name(sections_[section].lines[other.line]), fold(key));
-    });
+    const Slot slot = slotOf(section);
+    const auto after
+        = std::upper_bound(sectionSlots_.begin(), sectionSlots_.end(), slot, [](const Slot& a, const Slot& b) {
+              return a.hash != b.hash ? a.hash < b.hash : a.section < b.section;
+          });
+    sectionSlots_.insert(after, slot);
 }
 
 void IniDocument::rebuildIndex()
 {
     sectionSlots_.clear();
-    keySlots_.clear();
-    sectionCount_ = keyCount_ = 0;
-    for (std::uint32_t s = 1; s < sections_.size(); ++s) {
-        indexSection(s);
-        const auto& lines = sections_[s].lines;
-        for (std::uint32_t l = 1; l < lines.size(); ++l) {
-            if (lines[l].kind == LineKind::Key)
-                indexKey(s, l);
+    sectionSlots_.reserve(sectionStart_.size() - 1);
+    for (std::uint32_t s = 1; s < sectionStart_.size(); ++s)
+        sectionSlots_.push_back(slotOf(s));
+    std::sort(sectionSlots_.begin(), sectionSlots_.end(),
+              [](const Slot& a, const Slot& b) { return a.hash != b.hash ? a.hash < b.hash : a.section < b.section; });
+}
+
+// Takes the section's body apart into single lines, which an edit can replace or add to.
+void IniDocument::materialize(std::size_t section)
+{
+    for (std::size_t i = sectionStart_[section]; i < sectionEnd(section); ++i) {
+        if (lines_[i].kind != LineKind::Body)
+            continue;
+        const Line body = lines_[i];
+        const bool inText = body.rewritten == kNotRewritten;
+        // A rewritten body is copied: adding lines may move the strings that hold it.
+        const std::string copy = inText ? std::string() : std::string(raw(body));
+        const std::string_view text = inText ? raw(body) : std::string_view(copy);
+        std::vector<Line> parsed;
+        for (std::size_t pos = 0; pos < text.size();) {
+            const std::size_t end = lineEnd(text, pos);
+            const std::size_t at = body.begin + pos;
+            Line line = inText ? makeLine(at, end - pos, (at == 0 && utf8_) ? kUtf8Bom.size() : 0)
+                               : addLine(std::string(text.substr(pos, end - pos)));
+            if (inText && line.kind == LineKind::Other && !parsed.empty() && parsed.back().kind == LineKind::Other)
+                parsed.back().length += line.length;
+            else
+                parsed.push_back(line);
+            pos = end;
         }
+        lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(i));
+        lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(i), parsed.begin(), parsed.end());
+        shiftSectionsAfter(section, static_cast<std::ptrdiff_t>(parsed.size()) - 1);
+        return; // a section has one body
     }
 }
 
 std::size_t IniDocument::findSection(std::string_view folded) const
 {
-    if (sectionSlots_.empty())
-        return 0;
-    const std::uint64_t hash = spread(foldedHash(folded));
-    for (std::size_t i = hash & (sectionSlots_.size() - 1); sectionSlots_[i].section != 0;
-         i = (i + 1) & (sectionSlots_.size() - 1)) {
-        const Slot& slot = sectionSlots_[i];
-        if (slot.hash == hash && sameFolded(name(sections_[slot.section].lines.front()), folded))
-            return slot.section;
+    const auto hash = static_cast<std::uint32_t>(spread(foldedHash(folded)));
+    auto it = std::lower_bound(sectionSlots_.begin(), sectionSlots_.end(), hash,
+                               [](const Slot& slot, std::uint32_t h) { return slot.hash < h; });
+    for (; it != sectionSlots_.end() && it->hash == hash; ++it) {
+        if (sameFolded(name(lines_[sectionStart_[it->section]]), folded))
+            return it->section;
     }
     return 0;
 }
 
-const IniDocument::Line* IniDocument::findKey(std::size_t section, std::string_view key) const
+std::optional<IniDocument::KeyLine> IniDocument::findKey(std::size_t section, std::string_view key) const
 {
-    if (section == 0 || keySlots_.empty())
-        return nullptr;
+    if (section == 0)
+        return std::nullopt;
     const auto folded = foldedName(key);
     if (!folded || folded->empty())
-        return nullptr;
-    const std::uint64_t hash = keyHash(foldedHash(*folded), static_cast<std::uint32_t>(section));
-    for (std::size_t i = hash & (keySlots_.size() - 1); keySlots_[i].section != 0;
-         i = (i + 1) & (keySlots_.size() - 1)) {
-        const Slot& slot = keySlots_[i];
-        if (slot.hash == hash && slot.section == section) {
-            const Line& line = sections_[section].lines[slot.line];
-            if (sameFolded(name(line), *folded))
-                return &line;
+        return std::nullopt;
+    // The first line of the section with that key counts, as with the profile functions.
+    for (std::size_t i = sectionStart_[section] + 1; i < sectionEnd(section); ++i) {
+        const Line& line = lines_[i];
+        if (line.kind == LineKind::Key) {
+            const std::string_view text = raw(line);
+            const Classified c = classifyLine(text, line.contentBegin, !utf8_);
+            if (sameFolded(text.substr(c.nameBegin, c.nameEnd - c.nameBegin), *folded))
+                return KeyLine { text, c.valueBegin, c.valueEnd };
+        }
+        if (line.kind != LineKind::Body)
+            continue;
+        const std::string_view text = raw(line);
+        for (std::size_t pos = 0; pos < text.size();) {
+            const std::size_t end = lineEnd(text, pos);
+            const std::string_view one = text.substr(pos, end - pos);
+            pos = end;
+            const Classified c = classifyLine(one, 0, !utf8_);
+            if (c.key && sameFolded(one.substr(c.nameBegin, c.nameEnd - c.nameBegin), *folded))
+                return KeyLine { one, c.valueBegin, c.valueEnd };
         }
     }
-    return nullptr;
+    return std::nullopt;
 }
 
 IniDocument::SectionReader IniDocument::ReadSection(std::string_view section) const
@@ -397,6 +411,14 @@ IniDocument::SectionReader IniDocument::ReadSection(std::string_view section) co
     reader.doc_ = this;
     if (const auto folded = foldedName(section))
         reader.section_ = findSection(*folded);
+    return reader;
+}
+
+IniDocument::SectionReader IniDocument::ReadSection(FileBytes section) const
+{
+    SectionReader reader;
+    reader.doc_ = this;
+    reader.section_ = findSection(fold(trimBlanks(section.bytes)));
     return reader;
 }
 
@@ -431,18 +453,34 @@ std::string_view storedValue(std::string_view raw, std::size_t begin, std::size_
 
 std::optional<std::string> IniDocument::SectionReader::Value(std::string_view key) const
 {
-    const Line* line = doc_ ? doc_->findKey(section_, key) : nullptr;
+    const auto line = doc_ ? doc_->findKey(section_, key) : std::nullopt;
     if (!line)
         return std::nullopt;
-    return DecodeFileText(storedValue(doc_->raw(*line), line->valueBegin, line->valueEnd), doc_->utf8_);
+    return DecodeFileText(storedValue(line->raw, line->valueBegin, line->valueEnd), doc_->utf8_);
+}
+
+std::optional<std::string_view> IniDocument::SectionReader::StoredView(std::string_view key) const
+{
+    const auto line = doc_ ? doc_->findKey(section_, key) : std::nullopt;
+    if (!line)
+        return std::nullopt;
+    return storedValue(line->raw, line->valueBegin, line->valueEnd);
+}
+
+std::optional<std::string> IniDocument::SectionReader::StoredValue(std::string_view key) const
+{
+    const auto line = doc_ ? doc_->findKey(section_, key) : std::nullopt;
+    if (!line)
+        return std::nullopt;
+    return std::string(storedValue(line->raw, line->valueBegin, line->valueEnd));
 }
 
 std::string IniDocument::SectionReader::ReadString(std::string_view key, std::string_view fallback) const
 {
-    const Line* line = doc_ ? doc_->findKey(section_, key) : nullptr;
+    const auto line = doc_ ? doc_->findKey(section_, key) : std::nullopt;
     if (!line)
         return std::string(fallback);
-    const auto stored = storedValue(doc_->raw(*line), line->valueBegin, line->valueEnd);
+    const auto stored = storedValue(line->raw, line->valueBegin, line->valueEnd);
     if (stored.empty())
         return std::string(fallback);
     return DecodeFileText(cutToCp936Bytes(stored, doc_->utf8_, kMaxReadBytes), doc_->utf8_);
@@ -454,10 +492,10 @@ std::int16_t IniDocument::SectionReader::ReadInt(std::string_view key, std::int3
     static constexpr std::int64_t highest = std::numeric_limits<std::int16_t>::max();
     const auto clamp = [](std::int64_t v) { return static_cast<std::int16_t>(std::clamp(v, lowest, highest)); };
 
-    const Line* line = doc_ ? doc_->findKey(section_, key) : nullptr;
+    const auto line = doc_ ? doc_->findKey(section_, key) : std::nullopt;
     if (!line)
         return clamp(fallback);
-    const auto stored = storedValue(doc_->raw(*line), line->valueBegin, line->valueEnd);
+    const auto stored = storedValue(line->raw, line->valueBegin, line->valueEnd);
     if (stored.empty())
         return clamp(fallback);
     std::size_t pos = 0;
@@ -473,24 +511,69 @@ std::int16_t IniDocument::SectionReader::ReadInt(std::string_view key, std::int3
     return clamp(negative ? -magnitude : magnitude);
 }
 
+namespace {
+
+bool breaksLine(std::string_view text)
+{
+    return std::any_of(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n' || c == '\0'; });
+}
+
+} // namespace
+
 bool IniDocument::WriteString(std::string_view section, std::string_view key, std::string_view value)
 {
-    const auto breaksLine = [](std::string_view text) {
-        return std::any_of(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n' || c == '\0'; });
-    };
+    const std::string_view sectionName = trimBlanks(section);
+    // "]" would end the header early.
+    if (sectionName.find(']') != std::string_view::npos)
+        return false;
+    const auto encodedSection = EncodeFileText(sectionName, utf8_);
+    return encodedSection && WriteString(FileBytes { *encodedSection }, key, value);
+}
+
+bool IniDocument::WriteString(FileBytes section, std::string_view key, std::string_view value)
+{
+    if (breaksLine(value))
+        return false;
+    auto encodedValue = EncodeFileText(value, utf8_);
+    return encodedValue && writeEncoded(section.bytes, key, std::move(*encodedValue));
+}
+
+bool IniDocument::WriteInt(FileBytes section, std::string_view key, std::int32_t value)
+{
+    return WriteString(section, key, std::to_string(value));
+}
+
+bool IniDocument::WriteStoredValue(std::string_view section, std::string_view key, FileBytes value)
+{
+    const std::string_view sectionName = trimBlanks(section);
+    if (sectionName.find(']') != std::string_view::npos || breaksLine(value.bytes))
+        return false;
+    const auto encodedSection = EncodeFileText(sectionName, utf8_);
+    return encodedSection && writeEncoded(*encodedSection, key, std::string(value.bytes));
+}
+
+// Writes key=value with the section name and the value already in the file's bytes.
+bool IniDocument::writeEncoded(std::string_view section, std::string_view key, std::string value)
+{
     const std::string_view sectionName = trimBlanks(section);
     const std::string_view keyName = trimBlanks(key);
     if (sectionName.empty() || keyName.empty() || breaksLine(sectionName) || breaksLine(keyName) || breaksLine(value))
         return false;
     // Each of these would write a line that reads back as something else.
-    if (sectionName.find(']') != std::string_view::npos || keyName.find('=') != std::string_view::npos
-        || keyName.front() == ';' || keyName.front() == '[')
+    if (keyName.find('=') != std::string_view::npos || keyName.front() == ';' || keyName.front() == '[')
         return false;
-    const auto encodedSection = EncodeFileText(sectionName, utf8_);
-    const auto encodedKey = EncodeFileText(keyName, utf8_);
-    auto encodedValue = EncodeFileText(value, utf8_);
-    if (!encodedSection || !encodedKey || !encodedValue)
+    std::string header(1, '[');
+    header += sectionName;
+    header += ']';
+    const Classified headerLine = classifyLine(header, 0, !utf8_);
+    if (!headerLine.header
+        || header.substr(headerLine.nameBegin, headerLine.nameEnd - headerLine.nameBegin) != sectionName)
         return false;
+    const std::optional<std::string> encodedKey = EncodeFileText(keyName, utf8_);
+    if (!encodedKey)
+        return false;
+    const std::optional<std::string> encodedSection = std::string(sectionName);
+    std::optional<std::string> encodedValue = std::move(value);
     // Reads drop blanks around a value and one pair of quotes; an extra pair keeps them.
     const std::string& v = *encodedValue;
     if (!v.empty()
@@ -499,51 +582,46 @@ bool IniDocument::WriteString(std::string_view section, std::string_view key, st
 
     const std::size_t found = findSection(fold(*encodedSection));
     if (found != 0) {
-        const auto s = static_cast<std::uint32_t>(found);
-        if (const Line* existing = findKey(found, key)) {
+        materialize(found);
+        const std::size_t first = sectionStart_[found];
+        const std::size_t end = sectionEnd(found);
+        const std::string foldedKey = fold(*encodedKey);
+        for (std::size_t i = first + 1; i < end; ++i) {
+            if (lines_[i].kind != LineKind::Key || !sameFolded(name(lines_[i]), foldedKey))
+                continue;
             // Replace the value where it stands, keeping the key as it is spelled in the file.
-            const std::string_view old = raw(*existing);
-            std::string replaced(name(*existing));
+            const std::string_view old = raw(lines_[i]);
+            std::string replaced(name(lines_[i]));
             replaced += '=';
             replaced += *encodedValue;
             replaced += old.substr(old.size() - terminatorLength(old));
-            const std::size_t index = static_cast<std::size_t>(existing - sections_[found].lines.data());
-            sections_[found].lines[index] = addLine(std::move(replaced));
+            lines_[i] = addLine(std::move(replaced));
             return true;
         }
-        auto& lines = sections_[found].lines;
-        std::size_t insertAt = 1;
-        for (std::size_t i = lines.size(); i-- > 1;) {
-            if (lines[i].kind == LineKind::Key) {
+        std::size_t insertAt = first + 1;
+        for (std::size_t i = end; i-- > first + 1;) {
+            if (lines_[i].kind == LineKind::Key) {
                 insertAt = i + 1;
                 break;
             }
         }
-        terminate(lines[insertAt - 1]);
+        terminate(lines_[insertAt - 1]);
         // The line end of the line above: what followed that line without joining it also follows
         // this one (a bare CR before a blank LF line would read back as one CRLF).
-        const std::string_view above = raw(lines[insertAt - 1]);
-        const std::string_view end = above.substr(above.size() - terminatorLength(above));
-        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt),
-                     addLine(*encodedKey + "=" + *encodedValue + std::string(end)));
-        // Every other key line lies before the new one, so the positions in the index stand.
-        indexKey(s, static_cast<std::uint32_t>(insertAt));
+        const std::string_view above = raw(lines_[insertAt - 1]);
+        const std::string lineEnd(above.substr(above.size() - terminatorLength(above)));
+        const Line added = addLine(*encodedKey + "=" + *encodedValue + lineEnd);
+        lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt), added);
+        shiftSectionsAfter(found, 1);
         return true;
     }
 
-    for (auto it = sections_.rbegin(); it != sections_.rend(); ++it) {
-        if (!it->lines.empty()) {
-            terminate(it->lines.back());
-            break;
-        }
-    }
-    Section added;
-    added.lines.push_back(addLine("[" + *encodedSection + "]" + newline_));
-    added.lines.push_back(addLine(*encodedKey + "=" + *encodedValue + newline_));
-    sections_.push_back(std::move(added));
-    const auto s = static_cast<std::uint32_t>(sections_.size() - 1);
-    indexSection(s);
-    indexKey(s, 1);
+    if (!lines_.empty())
+        terminate(lines_.back());
+    sectionStart_.push_back(static_cast<std::uint32_t>(lines_.size()));
+    lines_.push_back(addLine("[" + *encodedSection + "]" + newline_));
+    lines_.push_back(addLine(*encodedKey + "=" + *encodedValue + newline_));
+    indexSection(static_cast<std::uint32_t>(sectionStart_.size() - 1));
     return true;
 }
 
@@ -554,28 +632,54 @@ bool IniDocument::WriteInt(std::string_view section, std::string_view key, std::
 
 bool IniDocument::DeleteSection(std::string_view section)
 {
-    const auto folded = foldedName(section);
-    if (!folded)
+    const auto encoded = EncodeFileText(trimBlanks(section), utf8_);
+    if (!encoded)
         return true; // a name the file cannot hold names no section in it
-    const std::size_t found = findSection(*folded);
+    return DeleteSection(FileBytes { *encoded });
+}
+
+bool IniDocument::SameSectionName(std::string_view a, std::string_view b) const
+{
+    return sameFolded(trimBlanks(a), fold(trimBlanks(b)));
+}
+
+std::string IniDocument::Decode(std::string_view fileBytes) const
+{
+    return DecodeFileText(fileBytes, utf8_);
+}
+
+std::optional<std::string> IniDocument::Encode(std::string_view utf8) const
+{
+    return EncodeFileText(utf8, utf8_);
+}
+
+bool IniDocument::DeleteSection(FileBytes section)
+{
+    const std::size_t found = findSection(fold(trimBlanks(section.bytes)));
     if (found == 0)
         return true;
     // The byte-order mark sits in front of the file's first line; it says how the rest is encoded
     // and stays when that line goes.
-    const bool keepBom = utf8_ && found == 1 && sections_[0].lines.empty();
-    sections_.erase(sections_.begin() + static_cast<std::ptrdiff_t>(found));
-    if (keepBom)
-        sections_[0].lines.push_back(addLine(std::string(kUtf8Bom)));
+    const bool keepBom = utf8_ && found == 1 && sectionEnd(0) == 0;
+    const std::size_t first = sectionStart_[found];
+    const std::size_t count = sectionEnd(found) - first;
+    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(first),
+                 lines_.begin() + static_cast<std::ptrdiff_t>(first + count));
+    shiftSectionsAfter(found, -static_cast<std::ptrdiff_t>(count));
+    sectionStart_.erase(sectionStart_.begin() + static_cast<std::ptrdiff_t>(found));
+    if (keepBom) {
+        lines_.insert(lines_.begin(), addLine(std::string(kUtf8Bom)));
+        shiftSectionsAfter(0, 1);
+    }
     // Added lines take the line end of the file's first line: that may now be another one.
     newline_ = "\r\n";
-    for (const Section& s : sections_) {
-        const auto line = std::find_if(s.lines.begin(), s.lines.end(),
-                                       [&](const Line& l) { return terminatorLength(raw(l)) != 0; });
-        if (line != s.lines.end()) {
-            const std::string_view r = raw(*line);
-            newline_.assign(r.substr(r.size() - terminatorLength(r)));
-            break;
-        }
+    const auto ended
+        = std::find_if(lines_.begin(), lines_.end(), [&](const Line& l) { return terminatorLength(raw(l)) != 0; });
+    if (ended != lines_.end()) {
+        // A record may hold several lines: the first line end in it is the one.
+        const std::string_view r = raw(*ended);
+        const std::size_t at = r.find_first_of("\r\n");
+        newline_ = r.compare(at, 2, "\r\n") == 0 ? std::string("\r\n") : std::string(1, r[at]);
     }
     rebuildIndex();
     return true;
@@ -583,24 +687,18 @@ bool IniDocument::DeleteSection(std::string_view section)
 
 const IniDocument::Line* IniDocument::firstLine() const
 {
-    for (const Section& s : sections_) {
-        if (!s.lines.empty())
-            return &s.lines.front();
-    }
-    return nullptr;
+    return lines_.empty() ? nullptr : &lines_.front();
 }
 
 std::string IniDocument::Serialize() const
 {
     std::size_t size = 0;
-    for (const Section& section : sections_)
-        for (const Line& line : section.lines)
-            size += raw(line).size();
+    for (const Line& line : lines_)
+        size += raw(line).size();
     std::string bytes;
     bytes.reserve(size);
-    for (const Section& section : sections_)
-        for (const Line& line : section.lines)
-            bytes += raw(line);
+    for (const Line& line : lines_)
+        bytes += raw(line);
     return bytes;
 }
 

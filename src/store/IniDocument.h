@@ -14,8 +14,9 @@ namespace lanvex::store {
 // Names and values cross this interface as UTF-8; the bytes are code page 936 unless the file
 // starts with a UTF-8 byte-order mark.
 //
-// One parse builds an index of sections and keys, so a lookup costs O(1) on average and reading
-// every key of a file costs about the size of the file.
+// One parse builds an index of the sections, so finding a section costs O(1) on average; a key is
+// found by reading its section's lines, and reading every key of a file costs about the size of
+// the file.
 class IniDocument
 {
 public:
@@ -23,6 +24,15 @@ public:
     static constexpr std::size_t kMaxReadBytes = 143;
 
     static IniDocument Parse(std::string_view fileBytes);
+    // The same, taking the bytes over instead of copying them.
+    static IniDocument ParseOwned(std::string fileBytes);
+
+    // A name or value given as the file's own bytes rather than as UTF-8: how a name that does not
+    // decode is passed back, so that every rewrite keeps it byte for byte.
+    struct FileBytes
+    {
+        std::string_view bytes;
+    };
 
     // The keys of one section, its name matched once: for reading many keys of a section.
     // Valid until the document changes.
@@ -32,6 +42,12 @@ public:
         std::optional<std::string> Value(std::string_view key) const;
         std::string ReadString(std::string_view key, std::string_view fallback) const;
         std::int16_t ReadInt(std::string_view key, std::int32_t fallback) const;
+        // The whole stored value as the file's bytes, undecoded.
+        std::optional<std::string> StoredValue(std::string_view key) const;
+        // The same without a copy, valid until the document changes.
+        std::optional<std::string_view> StoredView(std::string_view key) const;
+        // Which section the reader reads: equal for names of one section, 0 when there is none.
+        std::size_t Identity() const { return section_; }
 
     private:
         friend class IniDocument;
@@ -39,6 +55,7 @@ public:
         std::size_t section_ = 0; // 0: no such section (or no document: a default-made reader)
     };
     SectionReader ReadSection(std::string_view section) const;
+    SectionReader ReadSection(FileBytes section) const;
 
     // The whole stored value (blanks and one pair of quotes stripped), or nullopt when the
     // section or key is missing.
@@ -54,68 +71,94 @@ public:
     // section, empty section or key, or characters the file's code page cannot represent.
     bool WriteString(std::string_view section, std::string_view key, std::string_view value);
     bool WriteInt(std::string_view section, std::string_view key, std::int32_t value);
+    // The same with the section named by its stored bytes; false also when those bytes would not
+    // read back as that section's header.
+    bool WriteString(FileBytes section, std::string_view key, std::string_view value);
+    bool WriteInt(FileBytes section, std::string_view key, std::int32_t value);
+    // Sets key to a value given as the file's bytes, written as they are.
+    bool WriteStoredValue(std::string_view section, std::string_view key, FileBytes value);
     // Removes the first section of that name with its lines; true also when there was none.
     bool DeleteSection(std::string_view section);
+    bool DeleteSection(FileBytes section);
+    // Whether two names in the file's bytes name the same section (blanks and letter case ignored).
+    bool SameSectionName(std::string_view a, std::string_view b) const;
+
+    // The file's bytes as UTF-8 (an undecodable byte becomes U+FFFD), and back.
+    std::string Decode(std::string_view fileBytes) const;
+    std::optional<std::string> Encode(std::string_view utf8) const;
 
     bool HasSection(std::string_view section) const;
     bool IsUtf8() const { return utf8_; }
 
     std::string Serialize() const;
+    // The bytes the document was parsed from, before any edit.
+    const std::string& ParsedBytes() const { return text_; }
 
 private:
     enum class LineKind : std::uint8_t
     {
         Other,
         Header,
-        Key
+        Key,
+        // The lines of a section after its header, as one range, read line by line when a key is
+        // looked up and taken apart into single lines only when an edit changes the section. The
+        // document then costs little more than the file's bytes, whatever the file holds.
+        Body
     };
     struct Line
     {
         // The line's bytes, terminator included: a range of the parsed text, or a whole string of
-        // `rewritten_` once an edit has replaced or added the line.
-        std::size_t begin = 0, length = 0;
-        std::size_t rewritten = kNotRewritten;
+        // `rewritten_` once an edit has replaced or added the line. 32 bits are plenty for a file
+        // the program reads, and keep the record small; the ranges of a line's name and value are
+        // found again when they are needed.
+        std::uint32_t begin = 0, length = 0;
+        std::uint32_t rewritten = kNotRewritten;
         LineKind kind = LineKind::Other;
-        // Ranges within the line: the trimmed section name of a header, or the trimmed key and
-        // value of a key line.
-        std::size_t nameBegin = 0, nameEnd = 0, valueBegin = 0, valueEnd = 0;
+        std::uint8_t contentBegin = 0; // 3 on the file's first line behind a byte-order mark
     };
-    struct Section
-    {
-        // Lines of the section, its header first; the lines before the first header form
-        // section 0, which has no header and which no name reaches.
-        std::vector<Line> lines;
-    };
-    // One slot of the open-addressing tables that find sections (line unused) and keys.
+    // One entry of the section index: the hash of a folded section name and the section.
     struct Slot
     {
-        std::uint64_t hash = 0;
-        std::uint32_t section = 0; // 0: empty slot
-        std::uint32_t line = 0;
+        std::uint32_t hash = 0;
+        std::uint32_t section = 0;
     };
-    static constexpr std::size_t kNotRewritten = static_cast<std::size_t>(-1);
+    // A key line found in a section: its bytes and the range of its value.
+    struct KeyLine
+    {
+        std::string_view raw;
+        std::size_t valueBegin = 0, valueEnd = 0;
+    };
+    static constexpr std::uint32_t kNotRewritten = static_cast<std::uint32_t>(-1);
 
     std::string_view raw(const Line& line) const;
     std::string_view name(const Line& line) const;
     Line makeLine(std::size_t begin, std::size_t length, std::size_t contentBegin) const;
     Line addLine(std::string bytes);
     std::size_t findSection(std::string_view foldedName) const;
-    const Line* findKey(std::size_t section, std::string_view key) const;
+    std::optional<KeyLine> findKey(std::size_t section, std::string_view key) const;
+    void materialize(std::size_t section);
     std::optional<std::string> foldedName(std::string_view utf8Name) const;
     std::string fold(std::string_view fileBytes) const;
     std::uint64_t foldedHash(std::string_view fileBytes) const;
     bool sameFolded(std::string_view fileBytes, std::string_view folded) const;
+    Slot slotOf(std::uint32_t section) const;
     void indexSection(std::uint32_t section);
-    void indexKey(std::uint32_t section, std::uint32_t line);
+    std::size_t sectionEnd(std::size_t section) const;
+    void shiftSectionsAfter(std::size_t section, std::ptrdiff_t lines);
     void rebuildIndex();
     void terminate(Line& line);
+    bool writeEncoded(std::string_view section, std::string_view key, std::string value);
     const Line* firstLine() const;
 
     std::string text_; // the parsed bytes
     std::vector<std::string> rewritten_; // lines an edit replaced or added
-    std::vector<Section> sections_; // sections_[0] holds the lines before the first header
-    std::vector<Slot> sectionSlots_, keySlots_;
-    std::size_t sectionCount_ = 0, keyCount_ = 0;
+    // Every line in file order; section s runs from line sectionStart_[s] (its header, for s from
+    // 1 on) to the next section's start. Section 0 holds the lines before the first header, has no
+    // header and no name reaches it.
+    std::vector<Line> lines_;
+    std::vector<std::uint32_t> sectionStart_;
+    std::vector<Slot> sectionSlots_; // sorted by hash, then by section
+
     bool utf8_ = false;
     std::string newline_ = "\r\n"; // the file's own line end, used for added lines
 };

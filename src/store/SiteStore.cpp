@@ -1,5 +1,7 @@
 #include "store/SiteStore.h"
 
+#include <unordered_map>
+
 namespace lanvex::store {
 
 namespace {
@@ -30,9 +32,10 @@ std::string SiteListText(const SiteListModel& model)
     return SiteListText(model.SiteNames, model.UnlistedSites);
 }
 
-SiteProfile ReadSite(const IniDocument& settings, const std::string& name)
+namespace {
+
+SiteProfile readSite(const IniDocument::SectionReader& section, const std::string& name)
 {
-    const IniDocument::SectionReader section = settings.ReadSection(name);
     SiteProfile site;
     site.Name = name;
     site.DHCPEnabled = section.ReadInt("DHCPEnabled", 0) > 0;
@@ -50,48 +53,34 @@ SiteProfile ReadSite(const IniDocument& settings, const std::string& name)
     return site;
 }
 
-SiteListModel LoadSiteModel(const IniDocument& settings, const std::optional<SiteProfile>& currentSettings)
+// Calls `each` with every piece of the stored list text, split at every ",", and the text after
+// the piece's comma (nullopt after the last piece). `each` returns false to stop. A "," byte is
+// never part of a two-byte character.
+template <typename Each> void forEachStoredName(std::string_view text, Each each)
 {
-    SiteListModel model;
-    model.SiteNames.emplace_back(kCurrentSettingsName);
-    // Read whole, not cut at 143 bytes: a save writes every name back.
-    const std::string text = settings.Value(kCommonSection, kSitesKey).value_or(std::string());
-    if (!text.empty()) {
-        std::size_t start = 0;
-        for (;;) {
-            const auto comma = text.find(',', start);
-            model.SiteNames.push_back(text.substr(start, comma - start));
-            if (comma == std::string::npos)
-                break;
-            start = comma + 1;
-            if (model.SiteNames.size() > kMaxSites) {
-                model.UnlistedSites = text.substr(start);
-                break;
-            }
+    if (text.empty())
+        return;
+    for (std::size_t start = 0;;) {
+        const std::size_t comma = text.find(',', start);
+        if (comma == std::string_view::npos) {
+            each(text.substr(start), std::optional<std::string_view>());
+            return;
         }
+        const std::string_view piece = text.substr(start, comma - start);
+        start = comma + 1;
+        if (!each(piece, std::optional<std::string_view>(text.substr(start))))
+            return;
     }
-    model.SiteCount = static_cast<std::int32_t>(model.SiteNames.size());
-    model.SiteProfiles.reserve(model.SiteNames.size());
-    if (currentSettings) {
-        model.SiteProfiles.push_back(*currentSettings);
-        model.SiteProfiles.front().Name = kCurrentSettingsName;
-        model.CurSiteIndex = 0;
-    } else {
-        model.SiteProfiles.emplace_back();
-    }
-    for (std::size_t i = 1; i < model.SiteNames.size(); ++i)
-        model.SiteProfiles.push_back(ReadSite(settings, model.SiteNames[i]));
-    return model;
 }
 
-bool WriteSite(IniDocument& settings, const std::string& siteListText, const SiteProfile& site)
+// The stored list text, without a copy: valid while `settings` is unchanged.
+std::string_view storedSiteList(const IniDocument& settings)
 {
-    return settings.WriteString(kCommonSection, kSitesKey, siteListText) && WriteSiteKeys(settings, site);
+    return settings.ReadSection(kCommonSection).StoredView(kSitesKey).value_or(std::string_view());
 }
 
-bool WriteSiteKeys(IniDocument& settings, const SiteProfile& site)
+template <typename Section> bool writeSiteKeys(IniDocument& settings, const Section& name, const SiteProfile& site)
 {
-    const std::string& name = site.Name;
     const auto flag = [](bool on) { return on ? 1 : 0; };
     return settings.WriteInt(name, "DHCPEnabled", flag(site.DHCPEnabled)) && settings.WriteString(name, "IP", site.IP)
         && settings.WriteString(name, "SubNetMask", site.SubNetMask)
@@ -102,6 +91,154 @@ bool WriteSiteKeys(IniDocument& settings, const SiteProfile& site)
         && settings.WriteString(name, "AuxWINS", site.AuxWINS)
         && settings.WriteInt(name, "ChangePrinter", flag(site.ChangePrinter))
         && settings.WriteString(name, "PrinterName", site.PrinterName);
+}
+
+} // namespace
+
+SiteProfile ReadSite(const IniDocument& settings, const std::string& name)
+{
+    return readSite(settings.ReadSection(name), name);
+}
+
+SiteProfile ReadSite(const IniDocument& settings, IniDocument::FileBytes section, const std::string& name)
+{
+    return readSite(settings.ReadSection(section), name);
+}
+
+SiteListModel LoadSiteModel(const IniDocument& settings, const std::optional<SiteProfile>& currentSettings)
+{
+    SiteListModel model;
+    model.SiteNames.emplace_back(kCurrentSettingsName);
+    // Read whole, not cut at 143 bytes: a save writes every name back. Each site's section is
+    // found by the name's stored bytes, so a name that does not decode still finds its settings.
+    const std::string_view text = storedSiteList(settings);
+    std::vector<std::string_view> sections;
+    forEachStoredName(text, [&](std::string_view piece, std::optional<std::string_view> rest) {
+        model.SiteNames.push_back(settings.Decode(piece));
+        sections.push_back(piece);
+        if (model.SiteNames.size() > kMaxSites && rest) {
+            model.UnlistedSites = settings.Decode(*rest);
+            return false;
+        }
+        return true;
+    });
+    model.SiteCount = static_cast<std::int32_t>(model.SiteNames.size());
+    model.SiteProfiles.reserve(model.SiteNames.size());
+    if (currentSettings) {
+        model.SiteProfiles.push_back(*currentSettings);
+        model.SiteProfiles.front().Name = kCurrentSettingsName;
+        model.CurSiteIndex = 0;
+    } else {
+        model.SiteProfiles.emplace_back();
+    }
+    // Equal names (letter case ignored) share a section, which is read once: a long list of one
+    // name over a large section must not read that section again for every entry.
+    std::unordered_map<std::size_t, std::size_t> entryOfSection;
+    for (std::size_t i = 0; i < sections.size(); ++i) {
+        const std::string& name = model.SiteNames[i + 1];
+        const IniDocument::SectionReader section = settings.ReadSection(IniDocument::FileBytes { sections[i] });
+        const auto [first, isFirst] = entryOfSection.try_emplace(section.Identity(), i + 1);
+        if (section.Identity() == 0 || isFirst) {
+            model.SiteProfiles.push_back(readSite(section, name));
+        } else {
+            SiteProfile same = model.SiteProfiles[first->second];
+            same.Name = name;
+            model.SiteProfiles.push_back(std::move(same));
+        }
+    }
+    return model;
+}
+
+void ReplaceSites(SiteListModel& model, const IniDocument& settings)
+{
+    SiteListModel fresh = LoadSiteModel(settings, std::nullopt);
+    if (!model.SiteProfiles.empty())
+        fresh.SiteProfiles.front() = std::move(model.SiteProfiles.front());
+    if (!model.SiteNames.empty())
+        fresh.SiteNames.front() = std::move(model.SiteNames.front()); // as the window names it
+    fresh.CurSiteIndex = model.CurSiteIndex;
+    model = std::move(fresh);
+}
+
+StoredSiteList StoredSiteList::Read(const IniDocument& settings)
+{
+    StoredSiteList list;
+    forEachStoredName(storedSiteList(settings), [&](std::string_view piece, std::optional<std::string_view>) {
+        list.names_.emplace_back(piece);
+        return true;
+    });
+    return list;
+}
+
+std::vector<std::string> StoredSiteList::EntryNames(const IniDocument& settings) const
+{
+    std::vector<std::string> names;
+    names.reserve(names_.size() + 1);
+    names.emplace_back(kCurrentSettingsName);
+    for (const std::string& stored : names_)
+        names.push_back(settings.Decode(stored));
+    return names;
+}
+
+std::optional<std::size_t> StoredSiteList::Find(const IniDocument& settings, const std::string& name,
+                                                std::size_t occurrence) const
+{
+    // A name that encodes is compared by its bytes; one that does not came from bytes that do not
+    // decode, and only decoding the stored names can find it.
+    const std::optional<std::string> encoded = settings.Encode(name);
+    for (std::size_t i = 0; i < names_.size(); ++i) {
+        const bool same = encoded ? names_[i] == *encoded : settings.Decode(names_[i]) == name;
+        if (same && occurrence-- == 0)
+            return i;
+    }
+    return std::nullopt;
+}
+
+bool StoredSiteList::SectionShared(const IniDocument& settings, std::size_t i) const
+{
+    for (std::size_t j = 0; j < names_.size(); ++j) {
+        if (j != i && settings.SameSectionName(names_[j], names_[i]))
+            return true;
+    }
+    return false;
+}
+
+bool StoredSiteList::Write(IniDocument& settings) const
+{
+    std::size_t size = 0;
+    for (const std::string& name : names_)
+        size += name.size() + 1;
+    std::string text;
+    text.reserve(size);
+    for (std::size_t i = 0; i < names_.size(); ++i) {
+        if (i > 0)
+            text += ',';
+        text += names_[i];
+    }
+    return settings.WriteStoredValue(kCommonSection, kSitesKey, IniDocument::FileBytes { text });
+}
+
+std::size_t OccurrenceOf(const std::vector<std::string>& siteNames, std::size_t index)
+{
+    std::size_t earlier = 0;
+    for (std::size_t i = 1; i < index && i < siteNames.size(); ++i)
+        earlier += siteNames[i] == siteNames[index] ? 1 : 0;
+    return earlier;
+}
+
+bool WriteSite(IniDocument& settings, const std::string& siteListText, const SiteProfile& site)
+{
+    return settings.WriteString(kCommonSection, kSitesKey, siteListText) && WriteSiteKeys(settings, site);
+}
+
+bool WriteSiteKeys(IniDocument& settings, const SiteProfile& site)
+{
+    return writeSiteKeys(settings, site.Name, site);
+}
+
+bool WriteSiteKeys(IniDocument& settings, IniDocument::FileBytes section, const SiteProfile& site)
+{
+    return writeSiteKeys(settings, section, site);
 }
 
 ScrollRange ScrollRangeFor(std::int32_t siteCount)

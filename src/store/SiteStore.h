@@ -16,17 +16,57 @@ std::string SiteListText(const SiteListModel& model);
 // The same for a changed list of entry names (entry 0 first), before the model takes the change.
 std::string SiteListText(const std::vector<std::string>& siteNames, const std::optional<std::string>& unlistedSites);
 
+// The site list as the file stores it, every name as its own bytes: a name the file's code page
+// cannot decode is written back exactly as it was, and the commands change one entry of the list
+// as the file holds it now, never a list remembered from earlier.
+class StoredSiteList
+{
+public:
+    static StoredSiteList Read(const IniDocument& settings);
+
+    std::size_t size() const { return names_.size(); }
+    const std::string& Bytes(std::size_t i) const { return names_[i]; }
+    // The names as the window shows them, with entry 0 in front, as the editor's name rules take them.
+    std::vector<std::string> EntryNames(const IniDocument& settings) const;
+    // Where the entry the window shows as `name`, the `occurrence`-th (from 0) of that name in its
+    // list, stands now; nullopt when it was deleted or renamed in the meantime.
+    std::optional<std::size_t> Find(const IniDocument& settings, const std::string& name, std::size_t occurrence) const;
+
+    void Append(std::string bytes) { names_.push_back(std::move(bytes)); }
+    void Replace(std::size_t i, std::string bytes) { names_[i] = std::move(bytes); }
+    void Erase(std::size_t i) { names_.erase(names_.begin() + static_cast<std::ptrdiff_t>(i)); }
+    // Whether another entry than `i` names the same section.
+    bool SectionShared(const IniDocument& settings, std::size_t i) const;
+
+    // Writes Common/Sites.
+    bool Write(IniDocument& settings) const;
+
+private:
+    std::vector<std::string> names_;
+};
+
+// How many entries before `index` of `siteNames` carry the same name: which of equal names it is.
+std::size_t OccurrenceOf(const std::vector<std::string>& siteNames, std::size_t index);
+
 // Builds the model from a parsed settings file in one pass. Entry 0 takes `currentSettings`
 // (named "本机当前设置", CurSiteIndex 0) when an adapter was selected, else stays empty.
 SiteListModel LoadSiteModel(const IniDocument& settings, const std::optional<SiteProfile>& currentSettings);
 
 // Reads one site's twelve keys from its section.
 SiteProfile ReadSite(const IniDocument& settings, const std::string& name);
+// The same for a section named by its stored bytes; the record's Name is `name`.
+SiteProfile ReadSite(const IniDocument& settings, IniDocument::FileBytes section, const std::string& name);
+
+// Takes the saved sites (entries 1..N) from `settings`, keeping entry 0 (its name too) and
+// CurSiteIndex.
+void ReplaceSites(SiteListModel& model, const IniDocument& settings);
 
 // Writes Sites and then the site's twelve keys, in the stored order, into `settings`.
 bool WriteSite(IniDocument& settings, const std::string& siteListText, const SiteProfile& site);
 // The site's twelve keys alone, for callers that write the list once after many sites.
 bool WriteSiteKeys(IniDocument& settings, const SiteProfile& site);
+// Writes the twelve keys into the section named by its stored bytes.
+bool WriteSiteKeys(IniDocument& settings, IniDocument::FileBytes section, const SiteProfile& site);
 
 // The scroll bar of the list for a given entry count (shown only above seven entries).
 struct ScrollRange

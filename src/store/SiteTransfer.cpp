@@ -79,7 +79,7 @@ WriteResult ReplaceFile(const std::string& path, std::string_view bytes)
     const auto fail = [&temporary](const std::string& what, const std::string& where, int error) {
         std::error_code ignored;
         std::filesystem::remove(Utf8Path(temporary), ignored);
-        return WriteResult { false, describe(what, where, error), error };
+        return WriteResult { false, describe(what, where, error), error, {} };
     };
     errno = 0;
     std::ofstream out(Utf8Path(temporary), std::ios::binary | std::ios::trunc);

@@ -6,12 +6,14 @@
 #include "editor/SiteEditor.h"
 #include "listview/SiteListView.h"
 #include "net/sim/SimulatedService.h"
+#include "store/SiteStore.h"
 
 #include <QAbstractItemView>
 #include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
 #include <QEventLoop>
 #include <QMessageBox>
 #include <QRadioButton>
@@ -528,6 +530,81 @@ private Q_SLOTS:
         QCOMPARE(f.window->Model().SiteCount, 4);
         QCOMPARE(f.list()->SelIndex(), 3);
         QCOMPARE(store::ReadIniString("Common", "Sites", ""), std::string("Site1,Site2,Site3"));
+    }
+
+    // A settings file that is there but cannot be read is named with its cause at start-up,
+    // rather than looking like a file without sites.
+    void unreadableSettingsAreNamedAtStartUp()
+    {
+        TestFolder folder;
+        QVERIFY(QDir().mkpath(QString::fromStdString(store::IniFileName)));
+        LoggingService service;
+        RecordingMessages messages;
+        app::MainWindow window(service, service.printers, messages);
+        QCOMPARE(messages.shown.size(), std::size_t(1));
+        QVERIFY(messages.shown[0].text.contains(QString::fromStdString(store::IniFileName)));
+        QVERIFY(messages.shown[0].text.contains(QStringLiteral("文件夹")));
+        QCOMPARE(window.Model().SiteCount, 1);
+    }
+
+    // Two windows on one file, each working from the list it read: neither undoes the other's
+    // change, a save of a site deleted elsewhere changes nothing, and a window follows the file.
+    void twoWindowsOnOneFileKeepEachOthersChanges()
+    {
+        Fixture a(4);
+        RecordingMessages bMessages;
+        app::MainWindow b(*a.connector, *a.printers, bMessages);
+        auto* bList = b.findChild<listview::SiteListView*>("picList");
+        auto* bEditor = b.findChild<editor::SiteEditor*>("FrameSite");
+        const auto select = [](app::MainWindow& window, int index) {
+            window.findChild<listview::SiteListView*>("picList")->setSelIndex(index);
+            window.SelectSite(index);
+        };
+        const auto click = [](app::MainWindow& window, const char* button) {
+            QTest::mouseClick(window.findChild<app::ImageButton*>(button), Qt::LeftButton);
+        };
+        const auto stored
+            = [] { return store::LoadSiteModel(store::IniFile(store::IniFileName).Load(), std::nullopt); };
+
+        // A renames site 1; B, still showing the old name, saves site 2.
+        select(*a.window, 1);
+        a.editor()->txtName->setText(QStringLiteral("总部办公室"));
+        click(*a.window, "imgIP1");
+        select(b, 2);
+        bEditor->txtIP->setText(QStringLiteral("10.0.0.99"));
+        click(b, "imgIP1");
+        // A makes a new site; B, which has not seen it, deletes its site 3.
+        click(*a.window, "imgIP0");
+        select(b, 3);
+        click(b, "imgIP2");
+        store::SiteListModel file = stored();
+        QCOMPARE(file.SiteNames,
+                 (std::vector<std::string> { store::kCurrentSettingsName, "总部办公室", "Site2", "Site4", "新位置1" }));
+        QCOMPARE(file.SiteProfiles[1].IP, std::string("10.0.0.1"));
+        QCOMPARE(file.SiteProfiles[2].IP, std::string("10.0.0.99"));
+        QCOMPARE(b.Model().SiteNames, file.SiteNames);
+
+        // A still shows Site3, which B deleted: its save says so and writes nothing.
+        QCOMPARE(a.window->Model().SiteNames[3], std::string("Site3"));
+        const std::string before = store::IniFile(store::IniFileName).Load().ParsedBytes();
+        select(*a.window, 3);
+        a.editor()->txtIP->setText(QStringLiteral("10.0.0.33"));
+        const std::size_t shown = a.messages.shown.size();
+        click(*a.window, "imgIP1");
+        QCOMPARE(a.messages.shown.size(), shown + 1);
+        QVERIFY(a.messages.shown.back().text.contains(QStringLiteral("已被其他程序删除或改名")));
+        QCOMPARE(store::IniFile(store::IniFileName).Load().ParsedBytes(), before);
+        QCOMPARE(a.window->Model().SiteNames, file.SiteNames);
+
+        // B has Site4 selected; A deletes the site above it. B's list follows the file and keeps
+        // Site4 selected, now one row higher.
+        select(b, 3);
+        select(*a.window, 1);
+        click(*a.window, "imgIP2");
+        QTRY_COMPARE(b.Model().SiteCount, 4);
+        QCOMPARE(b.Model().SiteNames[2], std::string("Site4"));
+        QCOMPARE(bList->SelIndex(), 2);
+        QCOMPARE(bEditor->title(), QStringLiteral("当前办公位置：Site4"));
     }
 
     // The real message box: information icon, one button in the window's language, plain text.

@@ -1,5 +1,6 @@
 #include "app/MessageSink.h"
 #include "app/SiteCommands.h"
+#include "app/SiteTransfer.h"
 #include "editor/SiteEditor.h"
 #include "listview/SiteListView.h"
 #include "store/IniFile.h"
@@ -113,9 +114,17 @@ public:
             const int sel = list->SelIndex();
             return sel >= 0 && sel < model.SiteCount ? &model.SiteProfiles[sel] : nullptr;
         });
-        context = std::make_unique<app::SiteCommandContext>(app::SiteCommandContext {
-            model, *list, *editor, messages, &window, [this](int index) { SelectSite(index); },
-            [this] { RefreshSiteList(); }, settingsPath, 0 });
+        context = std::make_unique<app::SiteCommandContext>(
+            app::SiteCommandContext { model,
+                                      *list,
+                                      *editor,
+                                      messages,
+                                      &window,
+                                      [this](int index) { SelectSite(index); },
+                                      [this] { RefreshSiteList(); },
+                                      settingsPath,
+                                      0,
+                                      {} });
 
         store::SiteProfile current;
         current.IP = "172.16.0.9";
@@ -521,6 +530,42 @@ private Q_SLOTS:
         QCOMPARE(g->messages.boxes.size(), std::size_t(1));
         QVERIFY(g->messages.boxes[0].text.startsWith(QStringLiteral("保存失败")));
         QVERIFY(g->messages.boxes[0].text.endsWith(QStringLiteral("\r\n内容中含有配置文件无法保存的字符。")));
+    }
+
+    // A name whose bytes the file's code page cannot decode finds its own settings, keeps its bytes
+    // through every rewrite of the list, and blocks no other command.
+    void undecodableNameKeepsItsBytes()
+    {
+        const std::string bad = "Lab\xFF";
+        auto h = Open("[Common]\r\nSites=Home," + bad + ",Office\r\n[Home]\r\nDHCPEnabled=1\r\n[" + bad
+                      + "]\r\nIP=10.0.0.7\r\nSubNetMask=255.0.0.0\r\nDefaultGateway=10.0.0.1\r\n");
+        QCOMPARE(h->model.SiteNames[2], std::string("Lab\xEF\xBF\xBD"));
+        QCOMPARE(h->model.SiteProfiles[2].IP, std::string("10.0.0.7"));
+
+        h->Select(1);
+        h->Run(1); // another site
+        h->Run(0); // a new site
+        h->Select(2);
+        h->editor->txtIP->setText(QStringLiteral("10.0.0.8"));
+        h->Run(1); // the site itself, name unchanged
+        h->Select(3);
+        h->Run(2); // Office
+        QCOMPARE(h->messages.boxes.size(), std::size_t(2));
+        for (const Box& box : h->messages.boxes)
+            QCOMPARE(box.text, QStringLiteral("保存成功!"));
+
+        const store::IniDocument doc = store::IniFile(path).Load();
+        QCOMPARE(doc.ReadSection("Common").StoredValue("Sites").value_or(""), "Home," + bad + "," + Gbk("新位置1"));
+        QCOMPARE(doc.ReadSection(store::IniDocument::FileBytes { bad }).ReadString("IP", ""), std::string("10.0.0.8"));
+        QCOMPARE(h->model.SiteProfiles[2].IP, std::string("10.0.0.8"));
+        QCOMPARE(h->model.SiteNames[3], std::string("新位置1"));
+
+        // An import adds its site behind the name as it is stored.
+        const std::string incoming = dir->filePath(QStringLiteral("incoming.ini")).toStdString();
+        WriteBytes(incoming, "[Common]\r\nSites=Imported\r\n[Imported]\r\nDHCPEnabled=1\r\n");
+        QCOMPARE(app::ImportSites(path, incoming, false).added, std::vector<std::string> { "Imported" });
+        QCOMPARE(store::IniFile(path).Load().ReadSection("Common").StoredValue("Sites").value_or(""),
+                 "Home," + bad + "," + Gbk("新位置1") + ",Imported");
     }
 };
 

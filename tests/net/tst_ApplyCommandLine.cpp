@@ -55,6 +55,8 @@ private Q_SLOTS:
             << QStringList { "--config", m_dir.filePath(u"elsewhere.ini"_s), "--apply", "Remote" } << 0
             << u"更新IP及子网掩码成功。\n"_s;
         QTest::newRow("--config without a file") << QStringList { "--list", "--config" } << 2 << QString();
+        QTest::newRow("repeated option") << QStringList { "--apply", "Office", "--adapter", "1", "--adapter", "1" } << 2
+                                         << QString();
     }
 
     void commandLine()

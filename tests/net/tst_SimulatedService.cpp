@@ -8,6 +8,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <nlohmann/json.hpp>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace lanvex;
 using nlohmann::json;
@@ -229,6 +232,43 @@ private Q_SLOTS:
         doc["unavailable"] = true;
         file.write(doc.dump());
         QVERIFY_THROWS_EXCEPTION(net::ServiceError, connector.Connect("winmgmts:"));
+    }
+
+    // A FIFO or a device as the file fails the connection at once. Calls of ten processes at once
+    // are all logged, and a killed writer's temporary file goes at the next write.
+    void specialFilesAndParallelCalls()
+    {
+        QTemporaryDir dir;
+        const std::string fifo = dir.filePath("fifo.json").toStdString();
+        QCOMPARE(::mkfifo(fifo.c_str(), 0600), 0);
+        for (const std::string& path : { fifo, std::string("/dev/zero") }) {
+            QVERIFY_THROWS_EXCEPTION(net::ServiceError, net::sim::SimulatedConnector(path).Connect("winmgmts:"));
+            QVERIFY(net::sim::SimulatedPrinters(path).InstalledPrinters().empty());
+        }
+
+        SimFile file(sampleNetwork());
+        const QString leftover = QFileInfo(file.path()).dir().filePath(".network.json.tmp.999999999.abcdef");
+        QFile(leftover).open(QIODevice::WriteOnly);
+        store::SiteProfile site;
+        site.IP = "192.168.7.7";
+        site.SubNetMask = "255.255.255.0";
+        site.DefaultGateway = "192.168.7.1";
+        std::vector<pid_t> children;
+        for (int i = 0; i < 10; ++i) {
+            const pid_t child = ::fork();
+            if (child == 0) {
+                net::sim::SimulatedConnector connector(file.stdPath());
+                ::_exit(net::ApplyIPSettings(connector, 1, site, {}) == 0 ? 0 : 1);
+            }
+            children.push_back(child);
+        }
+        for (const pid_t child : children) {
+            int status = 0;
+            QCOMPARE(::waitpid(child, &status, 0), child);
+            QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        }
+        QCOMPARE(file.read()["calls"].size(), std::size_t(20));
+        QVERIFY(!QFile::exists(leftover));
     }
 
     void hostileFiles_data()

@@ -6,8 +6,11 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cerrno>
 #include <csignal>
+#include <fcntl.h>
 #include <string>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -82,6 +85,8 @@ private Q_SLOTS:
     void writeThatRunsOutOfSpaceIsReported();
     void killedWriterLeavesTheFileWhole();
     void concurrentWritersKeepEachOthersKeys();
+    void heldLockMakesASaveGiveUp();
+    void savesRespectLinksOwnersAndOthersFiles();
     void settingsPathFollowsTheProgramName_data();
     void settingsPathFollowsTheProgramName();
     void proceduresReadSitesWholeAndReportWrites();
@@ -380,6 +385,100 @@ void TestIniFile::concurrentWritersKeepEachOthersKeys()
         for (int i = 0; i < perWriter; ++i)
             QCOMPARE(int(doc.ReadInt(prefix, prefix + std::to_string(i), -1)), i);
     }
+}
+
+void TestIniFile::heldLockMakesASaveGiveUp()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("lanvex.ini");
+    const QByteArray original = "[s]\r\nk=old\r\n";
+    writeFile(path, original);
+    const int holder = ::open(path.toLocal8Bit().constData(), O_RDONLY | O_CLOEXEC);
+    QVERIFY(holder >= 0);
+    QCOMPARE(::flock(holder, LOCK_EX), 0);
+
+    const auto edit = [](IniDocument& doc) { return doc.WriteString("s", "k", "new"); };
+    const auto refused = IniFile(str(path), std::chrono::milliseconds(200)).Update(edit);
+    QVERIFY(!refused.ok);
+    QCOMPARE(refused.errorCode, EWOULDBLOCK);
+    QCOMPARE(readFile(path), original);
+    // Reading never waits for the lock.
+    QCOMPARE(IniFile(str(path)).Load().ReadString("s", "k", ""), std::string("old"));
+
+    ::close(holder);
+    QVERIFY(IniFile(str(path), std::chrono::milliseconds(200)).Update(edit).ok);
+    QCOMPARE(IniFile(str(path)).Load().ReadString("s", "k", ""), std::string("new"));
+}
+
+void TestIniFile::savesRespectLinksOwnersAndOthersFiles()
+{
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir("real"));
+    const QString target = dir.filePath("real/lanvex.ini");
+    writeFile(target, "[s]\r\nk=1\r\n");
+    const auto write = [](const QString& at, const char* value) {
+        return IniFile(str(at)).Update([&](IniDocument& doc) { return doc.WriteString("s", "k", value); });
+    };
+    const auto isLink = [](const QString& at) {
+        struct stat info = {};
+        return ::lstat(at.toLocal8Bit().constData(), &info) == 0 && S_ISLNK(info.st_mode);
+    };
+
+    // Through a link to its target; the link stays a link.
+    const QString link = dir.filePath("lanvex.ini");
+    QVERIFY(QFile::link("real/lanvex.ini", link));
+    QVERIFY(write(link, "2").ok);
+    QVERIFY(isLink(link));
+    QCOMPARE(IniFile(str(target)).Load().ReadString("s", "k", ""), std::string("2"));
+    // A dangling link gets its target.
+    const QString dangling = dir.filePath("dangling.ini");
+    QVERIFY(QFile::link("real/new.ini", dangling));
+    QVERIFY(write(dangling, "3").ok);
+    QVERIFY(isLink(dangling));
+    QCOMPARE(IniFile(str(dir.filePath("real/new.ini"))).Load().ReadString("s", "k", ""), std::string("3"));
+
+    // A file with another name is not parted from it: the save says it can't.
+    const QString other = dir.filePath("other-name.ini");
+    QCOMPARE(::link(target.toLocal8Bit().constData(), other.toLocal8Bit().constData()), 0);
+    const auto parted = write(target, "4");
+    QCOMPARE(parted.errorCode, EMLINK);
+    QCOMPARE(IniFile(str(other)).Load().ReadString("s", "k", ""), std::string("2"));
+    QVERIFY(QFile::remove(other));
+
+    // Leftovers: only this program's own, of writers that are gone, are cleared.
+    const QString gone = dir.filePath("real/.lanvex.ini.tmp.999999999.abcdef");
+    const QString running = dir.filePath(QStringLiteral("real/.lanvex.ini.tmp.%1.abcdef").arg(::getpid()));
+    const QString lookAlike = dir.filePath("real/.lanvex.ini.tmp.notes1");
+    for (const QString& name : { gone, running, lookAlike })
+        writeFile(name, "x");
+    QVERIFY(write(target, "5").ok);
+    QVERIFY(!QFile::exists(gone));
+    QVERIFY(QFile::exists(running) && QFile::exists(lookAlike));
+
+    if (::geteuid() != 0)
+        QSKIP("owners and links of other users need root");
+    // The owner stays.
+    QCOMPARE(::chown(target.toLocal8Bit().constData(), 65534, 65534), 0);
+    QVERIFY(write(target, "6").ok);
+    struct stat info = {};
+    QCOMPARE(::stat(target.toLocal8Bit().constData(), &info), 0);
+    QCOMPARE(int(info.st_uid), 65534);
+    QCOMPARE(int(info.st_gid), 65534);
+    // Another user's leftover stays.
+    const QString foreign = dir.filePath("real/.lanvex.ini.tmp.999999998.abcdef");
+    writeFile(foreign, "x");
+    QCOMPARE(::chown(foreign.toLocal8Bit().constData(), 65534, 65534), 0);
+    QVERIFY(write(target, "7").ok);
+    QVERIFY(QFile::exists(foreign));
+    // In a sticky folder open to everyone, another user's link is not followed.
+    QVERIFY(QDir(dir.path()).mkdir("shared"));
+    QCOMPARE(::chmod(dir.filePath("shared").toLocal8Bit().constData(), 01777), 0);
+    const QString planted = dir.filePath("shared/lanvex.ini");
+    QVERIFY(QFile::link(target, planted));
+    QCOMPARE(::lchown(planted.toLocal8Bit().constData(), 65534, 65534), 0);
+    QCOMPARE(write(planted, "8").errorCode, EACCES);
+    QCOMPARE(IniFile(str(target)).Load().ReadString("s", "k", ""), std::string("7"));
+    QVERIFY(isLink(planted));
 }
 
 void TestIniFile::settingsPathFollowsTheProgramName_data()

@@ -7,19 +7,22 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <filesystem>
+#include <functional>
 #include <iterator>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <sstream>
+#include <thread>
 #include <utility>
 
 #ifdef _WIN32
 #include "store/WindowsFiles.h"
 #else
+#include <csignal>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 #endif
 
@@ -58,14 +61,28 @@ bool nestingWithinLimit(const std::string& text)
 }
 
 #ifdef _WIN32
-// Windows: UTF-16 paths, and replacement through ReplaceFileW (a rename cannot replace a file).
-std::optional<std::string> readText(const std::string& path)
+// Windows: no change stamp, so every connection reads the file afresh.
+struct Stamp
+{
+    bool operator==(const Stamp&) const { return false; }
+};
+
+json parseText(const std::string& text)
+{
+    if (!nestingWithinLimit(text))
+        return json();
+    json doc = json::parse(text, nullptr, /*allow_exceptions=*/false);
+    return doc.is_discarded() ? json() : doc;
+}
+
+// UTF-16 paths, and replacement through ReplaceFileW (a rename cannot replace a file).
+json readDocument(const std::string& path, Stamp* = nullptr)
 {
     std::string text;
     store::WriteResult error;
     if (store::windows::ReadWholeFile(path, text, error) != store::windows::ReadStatus::Ok)
-        return std::nullopt;
-    return text;
+        return json();
+    return parseText(text);
 }
 
 bool writeAtomically(const std::string& path, const std::string& text)
@@ -73,46 +90,167 @@ bool writeAtomically(const std::string& path, const std::string& text)
     return store::windows::ReplaceFileContents(path, text).ok;
 }
 #else
-std::optional<std::string> readText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::string text { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
-    if (in.bad())
-        return std::nullopt;
-    return text;
-}
-#endif
+// A simulated network file larger than this is not one; reading it could exhaust memory.
+constexpr off_t kMaxFileBytes = off_t(64) << 20;
+constexpr auto kLockWait = std::chrono::seconds(5);
 
-// The whole file as JSON; discarded (null) when it cannot be read or parsed.
-json readDocument(const std::string& path)
+// What the file system says about the file, to tell whether it changed since it was read.
+struct Stamp
 {
-    const std::optional<std::string> read = readText(path);
-    if (!read || !nestingWithinLimit(*read))
+    dev_t device = 0;
+    ino_t file = 0;
+    off_t size = -1;
+    timespec modified {};
+    timespec changed {};
+    bool operator==(const Stamp& o) const
+    {
+        return device == o.device && file == o.file && size == o.size && modified.tv_sec == o.modified.tv_sec
+            && modified.tv_nsec == o.modified.tv_nsec && changed.tv_sec == o.changed.tv_sec
+            && changed.tv_nsec == o.changed.tv_nsec;
+    }
+};
+
+Stamp stampOf(const struct stat& info)
+{
+    return { info.st_dev, info.st_ino, info.st_size, info.st_mtim, info.st_ctim };
+}
+
+class Fd
+{
+public:
+    explicit Fd(int fd = -1)
+        : fd_(fd)
+    { }
+    ~Fd()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+    int release() { return std::exchange(fd_, -1); }
+    void reset(int fd)
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = fd;
+    }
+
+private:
+    int fd_;
+};
+
+// Reads the open file whole; only a regular file of a sane size is read, so a FIFO or a device
+// given as the file ends with an error instead of a hang or an endless read.
+bool readText(int fd, std::string& text, Stamp* stamp = nullptr)
+{
+    struct stat info = {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxFileBytes)
+        return false;
+    if (stamp)
+        *stamp = stampOf(info);
+    text.assign(static_cast<std::size_t>(info.st_size) + 1, '\0');
+    std::size_t filled = 0;
+    for (;;) {
+        if (filled == text.size())
+            return false; // grew while it was read
+        const ssize_t n = ::read(fd, text.data() + filled, text.size() - filled);
+        if (n == 0)
+            break;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        filled += static_cast<std::size_t>(n);
+    }
+    text.resize(filled);
+    return true;
+}
+
+json parseText(const std::string& text)
+{
+    if (!nestingWithinLimit(text))
         return json();
-    const std::string& text = *read;
     json doc = json::parse(text, nullptr, /*allow_exceptions=*/false);
     return doc.is_discarded() ? json() : doc;
 }
 
-#ifndef _WIN32
+// The whole file as JSON; null when it cannot be read or parsed.
+json readDocument(const std::string& path, Stamp* stamp = nullptr)
+{
+    const Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    std::string text;
+    if (!fd.valid() || !readText(fd.get(), text, stamp))
+        return json();
+    return parseText(text);
+}
+
+bool lockWithin(int fd)
+{
+    const auto deadline = std::chrono::steady_clock::now() + kLockWait;
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+// The temporary files of the write-back: ".NAME.tmp.PID.XXXXXX" beside the file.
+std::string temporaryPrefix(const std::string& path)
+{
+    std::string prefix(1, '.');
+    prefix += std::filesystem::path(path).filename().string();
+    prefix += ".tmp.";
+    return prefix;
+}
+
+// Removes temporary files that writers killed before their rename left behind: only names of
+// our pattern whose writer is gone, plain files of this user. Called under the file's lock.
+void removeLeftovers(const std::string& folder, const std::string& prefix)
+{
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        const std::string rest = name.substr(prefix.size());
+        const std::size_t dot = rest.find('.');
+        if (dot == 0 || dot == std::string::npos || dot > 9 || rest.size() != dot + 7
+            || rest.find_first_not_of("0123456789") != dot)
+            continue;
+        struct stat info = {};
+        if (::lstat(it->path().c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid())
+            continue;
+        const auto writer = static_cast<pid_t>(std::stol(rest.substr(0, dot)));
+        if (::kill(writer, 0) != 0 && errno == ESRCH)
+            ::unlink(it->path().c_str());
+    }
+}
+
 // Writes the text beside the target and renames it into place, so a reader sees either the old
-// file or the new one, never a part.
+// file or the new one, never a part. Called under the file's lock.
 bool writeAtomically(const std::string& path, const std::string& text)
 {
-    std::string temp = path + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
+    const std::filesystem::path target(path);
+    const std::string folder = target.has_parent_path() ? target.parent_path().string() : std::string(".");
+    const std::string prefix = temporaryPrefix(path);
+    removeLeftovers(folder, prefix);
+    std::string temp = (std::filesystem::path(folder) / prefix).string();
+    temp += std::to_string(::getpid());
+    temp += ".XXXXXX";
+    Fd fd(::mkostemp(temp.data(), O_CLOEXEC));
+    if (!fd.valid())
         return false;
-    struct stat original
-    { };
+    struct stat original = {};
     if (::stat(path.c_str(), &original) == 0)
-        ::fchmod(fd, original.st_mode & 07777);
+        ::fchmod(fd.get(), original.st_mode & 07777);
     std::size_t written = 0;
     bool ok = true;
     while (written < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
+        const ssize_t n = ::write(fd.get(), text.data() + written, text.size() - written);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
@@ -121,8 +259,8 @@ bool writeAtomically(const std::string& path, const std::string& text)
         }
         written += static_cast<std::size_t>(n);
     }
-    ok = ok && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
+    ok = ok && ::fsync(fd.get()) == 0;
+    ok = ::close(fd.release()) == 0 && ok;
     if (ok && std::rename(temp.c_str(), path.c_str()) == 0)
         return true;
     std::remove(temp.c_str());
@@ -216,7 +354,7 @@ std::chrono::milliseconds delayOf(const json& doc)
     return std::chrono::milliseconds(static_cast<std::int64_t>(ms));
 }
 
-// The loaded file of one connection, shared by the objects it hands out.
+// The loaded file, shared by the connections and the objects they hand out while it is unchanged.
 struct Document
 {
     std::string path;
@@ -233,22 +371,66 @@ struct Document
     json& adapters() { return doc[memberKey(doc, "adapters")]; }
 
     // Positions in "adapters" of the IP-enabled adapters, in file order: Index n is element n - 1.
-    std::vector<std::size_t> enabledAdapters() const
+    const std::vector<std::size_t>& enabledAdapters()
     {
-        std::vector<std::size_t> positions;
+        if (positionsKnown_)
+            return positions_;
+        positions_.clear();
         const json* list = findMember(doc, "adapters");
-        if (!list || !list->is_array())
-            return positions;
-        for (std::size_t i = 0; i < list->size(); ++i) {
+        for (std::size_t i = 0; list && list->is_array() && i < list->size(); ++i) {
             const json* enabled = findMember((*list)[i], "IPEnabled");
             if (enabled && enabled->is_boolean() && enabled->get<bool>())
-                positions.push_back(i);
+                positions_.push_back(i);
         }
-        return positions;
+        positionsKnown_ = true;
+        return positions_;
     }
 
-    // Appends the call and writes the file back; false when the file could not be written.
-    bool log(std::int64_t index, const std::string& method, const std::vector<Value>& args, std::uint32_t result)
+    void replace(json fresh)
+    {
+        doc = std::move(fresh);
+        positionsKnown_ = false;
+    }
+
+    // Under an exclusive lock on the file: takes the file as it stands now, lets `change` work on
+    // it and writes it back. False, with the file unchanged, when any step fails.
+    bool lockedUpdate(const std::function<bool()>& change)
+    {
+#ifdef _WIN32
+        // Windows: the file as it stands, changed and replaced whole; no lock across processes.
+        json fresh = readDocument(path);
+        if (!fresh.is_object())
+            return false;
+        replace(std::move(fresh));
+        if (!change())
+            return false;
+        return writeAtomically(path, doc.dump(2, ' ', false, json::error_handler_t::replace) + "\n");
+#else
+        Fd locked;
+        for (int attempt = 0; attempt < 100 && !locked.valid(); ++attempt) {
+            Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+            if (!fd.valid() || !lockWithin(fd.get()))
+                return false;
+            // A writer before us may have replaced the file: lock the one the name leads to now.
+            struct stat mine = {}, named = {};
+            if (::fstat(fd.get(), &mine) == 0 && ::stat(path.c_str(), &named) == 0 && mine.st_dev == named.st_dev
+                && mine.st_ino == named.st_ino)
+                locked.reset(fd.release());
+        }
+        std::string text;
+        if (!locked.valid() || !readText(locked.get(), text))
+            return false;
+        json fresh = parseText(text);
+        if (!fresh.is_object())
+            return false;
+        replace(std::move(fresh));
+        if (!change())
+            return false;
+        return writeAtomically(path, doc.dump(2, ' ', false, json::error_handler_t::replace) + "\n");
+#endif
+    }
+
+    void log(std::int64_t index, const std::string& method, const std::vector<Value>& args, std::uint32_t result)
     {
         json& calls = doc[memberKey(doc, "calls")];
         if (!calls.is_array())
@@ -257,9 +439,11 @@ struct Document
         for (const Value& arg : args)
             argList.push_back(toJson(arg));
         calls.push_back({ { "Index", index }, { "method", method }, { "args", argList }, { "result", result } });
-        const std::string text = doc.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
-        return writeAtomically(path, text);
     }
+
+private:
+    std::vector<std::size_t> positions_;
+    bool positionsKnown_ = false;
 };
 
 class SimulatedAdapter : public ManagementObject
@@ -290,14 +474,21 @@ public:
         document_->Wait();
         json before = document_->doc;
         std::uint32_t result = 0;
-        if (const auto forced = forcedResult(name))
-            result = *forced;
-        else
-            result = run(*known, args);
-        if (document_->log(index_, name, args, result))
+        // The call works on the file as it stands, so calls of other processes meanwhile stay.
+        const bool written = document_->lockedUpdate([&] {
+            const std::vector<std::size_t>& positions = document_->enabledAdapters();
+            if (index_ < 1 || index_ > static_cast<std::int64_t>(positions.size()))
+                return false;
+            position_ = positions[static_cast<std::size_t>(index_ - 1)];
+            const auto forced = forcedResult(name);
+            result = forced ? *forced : run(*known, args);
+            document_->log(index_, name, args, result);
+            return true;
+        });
+        if (written)
             return result;
         // A change the file cannot show did not happen: undo it and report the failure.
-        document_->doc = std::move(before);
+        document_->replace(std::move(before));
         return kUnknownFailure;
     }
 
@@ -433,7 +624,7 @@ private:
     }
 
     std::shared_ptr<Document> document_;
-    std::size_t position_;
+    std::size_t position_; // in the document as last read; found again by Index at every call
     std::int64_t index_;
 };
 
@@ -465,7 +656,7 @@ public:
         if (!index)
             throw ServiceError("invalid object path");
         document_->Wait();
-        const std::vector<std::size_t> positions = document_->enabledAdapters();
+        const std::vector<std::size_t>& positions = document_->enabledAdapters();
         if (*index < 1 || *index > static_cast<std::int64_t>(positions.size()))
             throw ServiceError("object not found");
         return std::make_shared<SimulatedAdapter>(document_, positions[static_cast<std::size_t>(*index - 1)], *index);
@@ -477,17 +668,40 @@ private:
 
 } // namespace
 
+// The last read of the file, kept while the file is unchanged.
+struct SimulatedConnector::Cache
+{
+    Stamp stamp;
+    std::shared_ptr<Document> document;
+
+    std::shared_ptr<Document> load(const std::string& path)
+    {
+#ifndef _WIN32
+        struct stat info = {};
+        if (document && ::stat(path.c_str(), &info) == 0 && stampOf(info) == stamp)
+            return document;
+#endif
+        auto fresh = std::make_shared<Document>();
+        fresh->path = path;
+        fresh->doc = readDocument(path, &stamp);
+        fresh->delay = delayOf(fresh->doc);
+        document = fresh;
+        return fresh;
+    }
+};
+
 SimulatedConnector::SimulatedConnector(std::string jsonPath)
     : jsonPath_(std::move(jsonPath))
+    , cache_(std::make_shared<Cache>())
 { }
+
+SimulatedConnector::~SimulatedConnector() = default;
 
 std::unique_ptr<ManagementService> SimulatedConnector::Connect(std::string_view moniker)
 {
     if (!IsServiceMoniker(moniker))
         throw ServiceError("invalid moniker");
-    auto document = std::make_shared<Document>();
-    document->path = jsonPath_;
-    document->doc = readDocument(jsonPath_);
+    std::shared_ptr<Document> document = cache_->load(jsonPath_);
     if (!document->doc.is_object())
         throw ServiceError("cannot read the simulated service file " + jsonPath_);
     const json* unavailable = findMember(document->doc, "unavailable");
@@ -498,26 +712,28 @@ std::unique_ptr<ManagementService> SimulatedConnector::Connect(std::string_view 
         throw ServiceError("\"adapters\" is not a list");
     if (!adapters)
         document->doc["adapters"] = json::array();
-    document->delay = delayOf(document->doc);
     return std::make_unique<SimulatedService>(std::move(document));
 }
 
 SimulatedPrinters::SimulatedPrinters(std::string jsonPath)
     : jsonPath_(std::move(jsonPath))
+    , cache_(std::make_shared<SimulatedConnector::Cache>())
 { }
+
+SimulatedPrinters::~SimulatedPrinters() = default;
 
 std::string SimulatedPrinters::DefaultPrinterEntry() const
 {
-    const json doc = readDocument(jsonPath_);
-    const json* entry = findMember(doc, "defaultPrinter");
+    const std::shared_ptr<Document> document = cache_->load(jsonPath_);
+    const json* entry = findMember(document->doc, "defaultPrinter");
     return entry && entry->is_string() ? entry->get<std::string>() : std::string();
 }
 
 std::vector<std::string> SimulatedPrinters::InstalledPrinters() const
 {
     std::vector<std::string> names;
-    const json doc = readDocument(jsonPath_);
-    const json* printers = findMember(doc, "printers");
+    const std::shared_ptr<Document> document = cache_->load(jsonPath_);
+    const json* printers = findMember(document->doc, "printers");
     if (printers && printers->is_array())
         for (const json& name : *printers)
             if (name.is_string())

@@ -20,14 +20,23 @@ namespace lanvex::net::sim {
 // gateways, 70 bad address, 71 bad gateway) and changes the adapter only on success. A file that
 // cannot be read or parsed, or that says "unavailable": true, makes Connect fail. "delayMs" makes
 // every query and method call take that long, like a slow service.
+//
+// Only a regular file is read (a FIFO or a device in its place fails the connection), and a read
+// is kept while the file stays unchanged, so listing many adapters reads it once. Each method call
+// takes an exclusive lock on the file, applies itself to the file as it stands and writes it back,
+// so calls from several processes at once are all logged.
 class SimulatedConnector : public ServiceConnector
 {
 public:
     explicit SimulatedConnector(std::string jsonPath);
+    ~SimulatedConnector() override;
     std::unique_ptr<ManagementService> Connect(std::string_view moniker) override;
+
+    struct Cache;
 
 private:
     std::string jsonPath_;
+    std::shared_ptr<Cache> cache_;
 };
 
 // The printers of the same file: "printers" (names) and "defaultPrinter" (the profile entry).
@@ -35,11 +44,13 @@ class SimulatedPrinters : public printer::PrinterSource
 {
 public:
     explicit SimulatedPrinters(std::string jsonPath);
+    ~SimulatedPrinters() override;
     std::string DefaultPrinterEntry() const override;
     std::vector<std::string> InstalledPrinters() const override;
 
 private:
     std::string jsonPath_;
+    std::shared_ptr<SimulatedConnector::Cache> cache_;
 };
 
 } // namespace lanvex::net::sim
