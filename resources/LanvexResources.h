@@ -2,17 +2,24 @@
 
 #include <QtGlobal>
 
-// Paths of the program's images inside the compiled resources.
+// Paths of the program's images inside the compiled resources: SVG, or on Windows the PNGs
+// rendered from them at build time (see Artwork).
+#ifdef LANVEX_RASTER_ART
+#define LANVEX_ART(name) ":/" name ".png"
+#else
+#define LANVEX_ART(name) ":/" name ".svg"
+#endif
+
 namespace lanvex::resources {
-inline constexpr const char* kCurSiteIcon = ":/icons/cursite.svg"; // "CURSITE": the live-settings entry
-inline constexpr const char* kSiteIcon = ":/icons/site.svg"; // "SITE": a saved site
-inline constexpr const char* kNewIcon = ":/icons/new.svg";
-inline constexpr const char* kSaveIcon = ":/icons/save.svg";
-inline constexpr const char* kDeleteIcon = ":/icons/delete.svg";
-inline constexpr const char* kApplyIcon = ":/icons/apply.svg";
-inline constexpr const char* kExitIcon = ":/icons/exit.svg";
-inline constexpr const char* kAppIcon = ":/lanvex.svg";
-inline constexpr const char* kBanner = ":/banner.svg"; // 283 x 68
+inline constexpr const char* kCurSiteIcon = LANVEX_ART("icons/cursite"); // "CURSITE": the live-settings entry
+inline constexpr const char* kSiteIcon = LANVEX_ART("icons/site"); // "SITE": a saved site
+inline constexpr const char* kNewIcon = LANVEX_ART("icons/new");
+inline constexpr const char* kSaveIcon = LANVEX_ART("icons/save");
+inline constexpr const char* kDeleteIcon = LANVEX_ART("icons/delete");
+inline constexpr const char* kApplyIcon = LANVEX_ART("icons/apply");
+inline constexpr const char* kExitIcon = LANVEX_ART("icons/exit");
+inline constexpr const char* kAppIcon = LANVEX_ART("lanvex");
+inline constexpr const char* kBanner = LANVEX_ART("banner"); // 283 x 68
 } // namespace lanvex::resources
 
 // Registers the resources. Needed when they sit in a static library that nothing else references;

@@ -1,9 +1,10 @@
-// The Windows console program: the command-line calls, without a window.
+// lanvex.exe: the command-line calls, and the window when no command is given (see WindowEntry).
 #include "app/AdapterCommands.h"
 #include "app/CommandLine.h"
 #include "app/ListCommand.h"
 #include "app/Platform.h"
 #include "app/SiteTransfer.h"
+#include "app/WindowEntry.h"
 #include "store/IniModule.h"
 #include "store/SettingsLocation.h"
 #include "store/WindowsText.h"
@@ -59,8 +60,7 @@ int run(const CommandLine& line, const lanvex::store::SettingsLocation& settings
     case CommandLine::Mode::Import:
         return lanvex::app::RunImportCommand(line.transferFile, line.replace, std::cout, std::cerr);
     case CommandLine::Mode::Window:
-        std::cerr << "lanvex: this build has no window; give a command\n\n" << lanvex::app::UsageText();
-        return 2;
+        return lanvex::app::RunWindow(line);
     default:
         break;
     }
@@ -74,9 +74,16 @@ int run(const CommandLine& line, const lanvex::store::SettingsLocation& settings
 
 int wmain(int argc, wchar_t** argv)
 {
+    CommandLine line;
+    try {
+        line = lanvex::app::ParseCommandLine(arguments(argc, argv));
+    } catch (const std::exception&) {
+        return 1;
+    }
+    if (line.mode != CommandLine::Mode::Window)
+        lanvex::app::AttachParentConsole();
     prepareOutput();
     try {
-        const CommandLine line = lanvex::app::ParseCommandLine(arguments(argc, argv));
         if (line.mode == CommandLine::Mode::Invalid) {
             std::cerr << "lanvex: " << line.error << "\n\n" << lanvex::app::UsageText();
             return 2;

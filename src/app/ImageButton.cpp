@@ -1,35 +1,25 @@
 #include "app/ImageButton.h"
 
+#include "Artwork.h"
 #include "app/Twips.h"
 
 #include <QIcon>
-#include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
-#include <QSvgRenderer>
 #include <memory>
 
 namespace lanvex::app {
 
 namespace {
 
-bool IsSvg(const QString& path)
-{
-    return path.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive);
-}
-
 // The source of a picture, read and parsed once however many sizes are drawn from it.
 class PictureSource
 {
 public:
     explicit PictureSource(const QString& resourcePath)
-    {
-        if (IsSvg(resourcePath))
-            m_svg = std::make_unique<QSvgRenderer>(resourcePath);
-        else
-            m_image = QImage(resourcePath);
-    }
+        : m_art(resourcePath)
+    { }
 
     QPixmap Render(QSize logicalSize, qreal devicePixelRatio) const
     {
@@ -38,17 +28,12 @@ public:
         pixmap.fill(Qt::transparent);
         QPainter painter(&pixmap);
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        const QRectF target(QPointF(0, 0), QSizeF(logicalSize));
-        if (m_svg != nullptr)
-            m_svg->render(&painter, target);
-        else
-            painter.drawImage(target, m_image);
+        m_art.Render(painter, QRectF(QPointF(0, 0), QSizeF(logicalSize)));
         return pixmap;
     }
 
 private:
-    std::unique_ptr<QSvgRenderer> m_svg;
-    QImage m_image;
+    resources::Artwork m_art;
 };
 
 } // namespace

@@ -10,7 +10,7 @@ class QIcon;
 
 namespace lanvex::app {
 
-// A picture from the program's resources (SVG or raster), drawn to fill the control through Qt's
+// A picture from the program's resources (see resources/Artwork.h), drawn to fill the control through Qt's
 // scaling, so it stays sharp on a high-DPI screen. It is drawn once for the control's size and
 // pixel ratio and kept; a repaint (a pressed button moving, the window uncovered) only copies it.
 class Picture : public QWidget

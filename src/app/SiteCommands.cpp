@@ -46,7 +46,9 @@ QString FailureReason(const store::WriteResult& written)
     case EROFS:
         return QCoreApplication::translate("SiteCommands", "没有写入权限，或者文件是只读的。");
     case ENOSPC:
+#ifdef EDQUOT // not in the Windows C runtime
     case EDQUOT:
+#endif
         return QCoreApplication::translate("SiteCommands", "磁盘空间不足。");
     case ENOENT:
     case ENOTDIR:

@@ -1,12 +1,12 @@
 #include "listview/SiteListView.h"
 
+#include "Artwork.h"
 #include "LanvexResources.h"
 #include "store/SiteListModel.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QSvgRenderer>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
@@ -315,8 +315,8 @@ const QPixmap& SiteListView::icon(bool current)
         drawn.setDevicePixelRatio(ratio);
         drawn.fill(Qt::transparent);
         QPainter painter(&drawn);
-        QSvgRenderer(QString::fromLatin1(current ? resources::kCurSiteIcon : resources::kSiteIcon))
-            .render(&painter, QRectF(0, 0, kIconPixels, kIconPixels));
+        resources::Artwork(QString::fromLatin1(current ? resources::kCurSiteIcon : resources::kSiteIcon))
+            .Render(painter, QRectF(0, 0, kIconPixels, kIconPixels));
     }
     return drawn;
 }

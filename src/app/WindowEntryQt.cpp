@@ -1,0 +1,50 @@
+#include "app/MainWindow.h"
+#include "app/MessageSink.h"
+#include "app/Platform.h"
+#include "app/WindowEntry.h"
+
+#include <QApplication>
+#include <cstdio>
+#include <windows.h>
+
+namespace lanvex::app {
+
+namespace {
+
+bool IsOpen(HANDLE handle)
+{
+    return handle != nullptr && handle != INVALID_HANDLE_VALUE;
+}
+
+} // namespace
+
+int RunWindow(const CommandLine& line)
+{
+    // Qt on Windows reads its own options from GetCommandLineW(); the command line has none.
+    int argc = 1;
+    char name[] = "lanvex";
+    char* argv[] = { name, nullptr };
+    QApplication application(argc, argv);
+    Platform platform = MakePlatform(line.simulateFile);
+    QtMessageSink messages;
+    MainWindow window(*platform.connector, *platform.printers, messages);
+    window.show();
+    return QApplication::exec();
+}
+
+void AttachParentConsole()
+{
+    // Handles given by the parent (a pipe, a file) are already the C runtime's streams.
+    const bool outputOpen = IsOpen(GetStdHandle(STD_OUTPUT_HANDLE));
+    const bool errorsOpen = IsOpen(GetStdHandle(STD_ERROR_HANDLE));
+    if (outputOpen && errorsOpen)
+        return;
+    if (!AttachConsole(ATTACH_PARENT_PROCESS))
+        return;
+    if (!outputOpen)
+        std::freopen("CONOUT$", "w", stdout);
+    if (!errorsOpen)
+        std::freopen("CONOUT$", "w", stderr);
+}
+
+} // namespace lanvex::app
