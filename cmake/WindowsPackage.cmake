@@ -36,6 +36,19 @@ install(FILES ${LANVEX_QT_DLLS} ${LANVEX_MINGW_RUNTIME} DESTINATION .)
 install(FILES ${LANVEX_QT_PLATFORM} DESTINATION platforms)
 install(FILES ${LANVEX_QT_STYLE} DESTINATION styles)
 install(FILES "${CMAKE_SOURCE_DIR}/cmake/windows/QT-LICENSE.txt" DESTINATION .)
+# Debian's mingw runtime DLLs carry their debugging information (libstdc++ is 23 MB with it).
+set(stripped lanvex.exe)
+foreach(dll IN LISTS LANVEX_MINGW_RUNTIME)
+  get_filename_component(name "${dll}" NAME)
+  list(APPEND stripped "${name}")
+endforeach()
+install(CODE "foreach(file ${stripped})
+  execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-unneeded \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/\${file}\"
+                  RESULT_VARIABLE failed)
+  if(failed)
+    message(FATAL_ERROR \"cannot strip \${file}\")
+  endif()
+endforeach()")
 # No lanvex.ini is packed: the program writes its own beside lanvex.exe, and neither the
 # installer nor its uninstaller touches one that is there.
 
@@ -44,6 +57,7 @@ set(CPACK_PACKAGE_VENDOR "Lanvex")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Switches a network adapter between saved sites")
 set(CPACK_PACKAGE_FILE_NAME "lanvex-${PROJECT_VERSION}-win64")
 set(CPACK_PACKAGE_INSTALL_DIRECTORY "Lanvex")
+set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY "Lanvex")
 set(CPACK_PACKAGE_EXECUTABLES "lanvex" "Lanvex")
 set(CPACK_GENERATOR ZIP NSIS)
 set(CPACK_NSIS_DISPLAY_NAME "Lanvex")

@@ -11,7 +11,10 @@ build_packages=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools qt6-sv
                 fonts-noto-cjk clang-format librsvg2-bin libxcb1-dev libxcb-damage0-dev)
 run_packages=(xvfb xauth x11-utils imagemagick)
 package_packages=(dpkg-dev)
-windows_packages=(cmake make g++-mingw-w64-x86-64-posix wine wine64 nlohmann-json3-dev doctest-dev locales)
+windows_packages=(cmake make g++-mingw-w64-x86-64-posix wine wine64 nlohmann-json3-dev doctest-dev locales
+                  # the window: host moc/rcc, the art as PNG, the installer, and an X display for Wine
+                  qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
+                  librsvg2-bin imagemagick nsis xvfb xauth fonts-noto-cjk)
 test_packages=(clang libclang-rt-14-dev cups cups-client cups-bsd network-manager dnsmasq-base iproute2 dbus
                procps xvfb xauth x11-utils trayer desktop-file-utils appstream man-db dpkg-dev lintian
                systemd polkitd)

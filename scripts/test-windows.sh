@@ -3,8 +3,16 @@
 # build-windows/bin/lanvex.exe) and runs its tests under Wine: the Windows-only code, and one whole
 # apply through lanvex.exe --simulate compared with the Linux program on the same files.
 #
+# Then, with Qt for mingw at hand, the same for the window program in build-windows/window/: the
+# runnable folder build-windows/window/bin/, its tests under Wine on an Xvfb display, and the
+# portable .zip and the installer (cpack) in build-windows/window/packages/, the installer checked
+# under Wine.
+#
 # LANVEX_LINUX_PROGRAM=path: the Linux lanvex to compare with; without it, one is built into
 # build-windows/linux/.
+# LANVEX_QT_MINGW_ARCHIVE=path: Qt 6 for mingw-w64 as a .tar.xz holding one qt6*/ folder (default
+# ../shared/toolchains/qt6.4.2-mingw64.tar.xz beside the repository). Without it the window build
+# is skipped.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -52,5 +60,42 @@ wineserver -p >/dev/null 2>&1 </dev/null &
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 "$wine" wineboot --init >/dev/null 2>&1 </dev/null
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
+
+qt_archive=${LANVEX_QT_MINGW_ARCHIVE:-$root/../shared/toolchains/qt6.4.2-mingw64.tar.xz}
+if [ ! -f "$qt_archive" ]; then
+  echo "== Skipping the Windows window build: no Qt for mingw-w64 at $qt_archive"
+  echo "   (set LANVEX_QT_MINGW_ARCHIVE to a Qt 6 mingw-w64 .tar.xz to build and test the window)"
+  echo "Windows console tests passed."
+  exit 0
+fi
+
+window=$build/window
+echo "== Build the Windows window program with Qt from $qt_archive"
+stamp=$window/qt.unpacked
+if [ ! -f "$stamp" ] || [ "$qt_archive" -nt "$stamp" ]; then
+  rm -rf "$window"/qt6*
+  mkdir -p "$window"
+  tar -xJf "$qt_archive" -C "$window"
+  touch "$stamp"
+fi
+qt_dirs=("$window"/qt6*/)
+qt=${qt_dirs[0]%/}
+cmake -S . -B "$window" "${generator[@]}" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+  -DMINGW_EXTRA_ROOTS="$qt" -DCMAKE_PREFIX_PATH="$qt" -DQT_HOST_PATH=/usr \
+  -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake -DCMAKE_BUILD_TYPE=Release -DLANVEX_BUILD_BENCH=OFF \
+  -DLANVEX_LINUX_PROGRAM="$LANVEX_LINUX_PROGRAM" >/dev/null
+cmake --build "$window" -j "$(nproc)"
+
+echo "== Window tests under Wine on Xvfb"
+# The running wineserver's desktop has no display; the next one starts on Xvfb's.
+wineserver -k >/dev/null 2>&1 || true
+# QTest writes its report to a file under Wine (tests/*/NAME.txt in the build folder).
+xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir "$window" --output-on-failure -j "$(nproc)"
+
+echo "== Packages"
+rm -rf "$window/packages"
+(cd "$window" && cpack -B "$window/packages" >/dev/null)
+ls "$window/packages"/lanvex-*-win64.zip "$window/packages"/lanvex-*-win64.exe
+bash tests/windows/check-installer.sh "$window/packages"/lanvex-*-win64.exe "$wine"
 
 echo "Windows tests passed."

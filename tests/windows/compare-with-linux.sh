@@ -17,6 +17,8 @@ prepare() { # platform program name
 }
 prepare linux "$linux_program" lanvex
 prepare windows "$windows_program" lanvex.exe
+# The window build's lanvex.exe needs its DLLs (Qt, the mingw runtime) beside it.
+find "$(dirname "$windows_program")" -maxdepth 1 -name '*.dll' -exec cp {} "$work/windows/程序目录/" \;
 
 # Each call's exit code, stdout and stderr, one transcript per platform.
 transcript() { # platform command...
