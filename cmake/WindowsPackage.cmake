@@ -16,7 +16,8 @@ foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
   list(APPEND LANVEX_MINGW_RUNTIME "${path}")
 endforeach()
 
-set(LANVEX_QT_DLLS $<TARGET_FILE:Qt6::Core> $<TARGET_FILE:Qt6::Gui> $<TARGET_FILE:Qt6::Widgets>)
+set(LANVEX_QT_DLLS $<TARGET_FILE:Qt6::Core> $<TARGET_FILE:Qt6::Gui> $<TARGET_FILE:Qt6::Widgets>
+                   $<TARGET_FILE:Qt6::Network>) # Network: the local socket of the single window
 set(LANVEX_QT_PLATFORM $<TARGET_FILE:Qt6::QWindowsIntegrationPlugin>)
 set(LANVEX_QT_STYLE $<TARGET_FILE:Qt6::QWindowsVistaStylePlugin>)
 

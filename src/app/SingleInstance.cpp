@@ -4,7 +4,11 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <unistd.h>
+#endif
 
 namespace lanvex::app {
 
@@ -12,6 +16,22 @@ namespace {
 
 constexpr int kAnswerWaitMs = 3000;
 const QByteArray kShowRequest = QByteArrayLiteral("show\n");
+
+// The user the name belongs to: Windows' pipe names are shared by all the machine's sessions.
+QString UserId()
+{
+#ifdef _WIN32
+    wchar_t name[257] = {};
+    DWORD size = 257;
+    if (!GetUserNameW(name, &size))
+        return QString();
+    const QByteArray hash
+        = QCryptographicHash::hash(QString::fromWCharArray(name).toUtf8(), QCryptographicHash::Sha256);
+    return QString::fromLatin1(hash.toHex().left(12));
+#else
+    return QString::number(::getuid());
+#endif
+}
 
 } // namespace
 
@@ -24,7 +44,7 @@ QString SingleInstance::ServerName(const QString& settingsPath)
 {
     const QString path = QFileInfo(settingsPath).absoluteFilePath();
     const QByteArray hash = QCryptographicHash::hash(path.toUtf8(), QCryptographicHash::Sha256).toHex().left(24);
-    return QStringLiteral("lanvex-%1-%2").arg(::getuid()).arg(QString::fromLatin1(hash));
+    return QStringLiteral("lanvex-%1-%2").arg(UserId()).arg(QString::fromLatin1(hash));
 }
 
 bool SingleInstance::Claim()

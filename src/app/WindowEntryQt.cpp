@@ -1,10 +1,15 @@
 #include "app/MainWindow.h"
 #include "app/MessageSink.h"
 #include "app/Platform.h"
+#include "app/SingleInstance.h"
+#include "app/SiteTray.h"
+#include "app/Translations.h"
 #include "app/WindowEntry.h"
+#include "store/IniModule.h"
 
 #include <QApplication>
 #include <cstdio>
+#include <iostream>
 #include <windows.h>
 
 namespace lanvex::app {
@@ -25,10 +30,19 @@ int RunWindow(const CommandLine& line)
     char name[] = "lanvex";
     char* argv[] = { name, nullptr };
     QApplication application(argc, argv);
+    InstallTranslations(application);
+    // A second window for the same settings file only brings the first one to the front.
+    SingleInstance instance(QString::fromStdString(store::IniFileName));
+    if (!instance.Claim())
+        return 0;
+    if (line.tray)
+        AttachParentConsole(); // for the tray's own messages
     Platform platform = MakePlatform(line.simulateFile);
     QtMessageSink messages;
     MainWindow window(*platform.connector, *platform.printers, messages);
-    window.show();
+    SiteTray tray(window);
+    QObject::connect(&instance, &SingleInstance::activationRequested, &tray, &SiteTray::OpenWindow);
+    tray.Start(line.tray, std::cerr);
     return QApplication::exec();
 }
 

@@ -25,7 +25,7 @@ printf '[Common]\r\nSites=keep me\r\n' >"$target/lanvex.ini"
 cp "$target/lanvex.ini" "$target/../lanvex.ini.before"
 
 "$wine" "$installer" /S
-for file in lanvex.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll platforms/qwindows.dll styles/qwindowsvistastyle.dll \
+for file in lanvex.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll Qt6Network.dll platforms/qwindows.dll styles/qwindowsvistastyle.dll \
             libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll Uninstall.exe; do
   [ -f "$target/$file" ] || fail "$file is missing from $target"
 done
