@@ -54,7 +54,7 @@ int run(const CommandLine& line, const lanvex::store::SettingsLocation& settings
         std::cout << lanvex::app::UsageText() << '\n' << lanvex::store::DescribeSettingsLocation(settings);
         return 0;
     case CommandLine::Mode::List:
-        return lanvex::app::RunListCommand(std::cout);
+        return lanvex::app::RunListCommand(std::cout, std::cerr);
     case CommandLine::Mode::Export:
         return lanvex::app::RunExportCommand(line.transferFile, std::cout, std::cerr);
     case CommandLine::Mode::Import:
@@ -66,7 +66,7 @@ int run(const CommandLine& line, const lanvex::store::SettingsLocation& settings
     }
     lanvex::app::Platform platform = lanvex::app::MakePlatform(line.simulateFile);
     if (line.mode == CommandLine::Mode::Adapters)
-        return lanvex::app::RunAdaptersCommand(platform, std::cout);
+        return lanvex::app::RunAdaptersCommand(platform, std::cout, std::cerr);
     return lanvex::app::RunApplyCommand(platform, line.siteName, line.adapterText, std::cout, std::cerr);
 }
 
