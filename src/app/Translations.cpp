@@ -3,6 +3,7 @@
 #include "app/Translate.h"
 
 #include <QCoreApplication>
+#include <QLocale>
 #include <QStringList>
 #include <QTranslator>
 
@@ -55,13 +56,24 @@ QString TranslationLanguage(const std::function<QString(const char* variable)>& 
 
 bool InstallTranslations(QCoreApplication& application)
 {
-    const QString language = TranslationLanguage([](const char* variable) { return qEnvironmentVariable(variable); });
+    const QString language = TranslationLanguage([](const char* variable) {
+        QString value = qEnvironmentVariable(variable);
+#ifdef Q_OS_WIN
+        // Windows sets no locale variables: the user's interface language stands for LANG.
+        if (value.isEmpty() && qstrcmp(variable, "LANG") == 0)
+            value = QLocale::system().uiLanguages().value(0).replace(QLatin1Char('-'), QLatin1Char('_'));
+#endif
+        return value;
+    });
     if (language.isEmpty())
         return false;
-    // Beside the program in the build tree and in the installed tree alike.
-    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/../share/lanvex/translations");
+    // Beside bin/ in the build tree and in the installed tree; in the program's own folder in a
+    // Windows copy, where the program has no bin/.
+    const QString programFolder = QCoreApplication::applicationDirPath();
     auto* translator = new QTranslator(&application);
-    if (!translator->load(QStringLiteral("lanvex_") + language, folder)) {
+    const QString name = QStringLiteral("lanvex_") + language;
+    if (!translator->load(name, programFolder + QStringLiteral("/../share/lanvex/translations"))
+        && !translator->load(name, programFolder + QStringLiteral("/share/lanvex/translations"))) {
         delete translator;
         return false;
     }

@@ -10,13 +10,15 @@ namespace lanvex::store {
 
 namespace {
 
-// Longest wait for another copy of the program that is writing the same file.
-constexpr std::chrono::seconds kLockTimeout { 10 };
-
 std::string& folderMadeOnSave()
 {
     static std::string folder;
     return folder;
+}
+
+WriteResult failure(std::string text, int code)
+{
+    return { false, std::move(text), code, {} };
 }
 
 } // namespace
@@ -26,31 +28,62 @@ void MakeFolderOnFirstSave(std::string folder)
     folderMadeOnSave() = std::move(folder);
 }
 
-IniFile::IniFile(std::string path)
+IniFile::IniFile(std::string path, std::chrono::milliseconds lockWait)
     : path_(std::move(path))
+    , lockWait_(lockWait)
 { }
 
-IniDocument IniFile::Load() const
+ReadResult IniFile::Read() const
 {
+    ReadResult result;
+    result.stamp = Stamp();
     std::string bytes;
     WriteResult error;
-    if (windows::ReadWholeFile(path_, bytes, error) != windows::ReadStatus::Ok)
-        return IniDocument::Parse({});
-    return IniDocument::Parse(bytes);
+    switch (windows::ReadWholeFile(path_, bytes, error)) {
+    case windows::ReadStatus::Missing:
+        return result;
+    case windows::ReadStatus::Failed:
+        result.ok = false;
+        result.error = error.error;
+        result.errorCode = error.errorCode;
+        return result;
+    case windows::ReadStatus::Ok:
+        break;
+    }
+    result.document = IniDocument::ParseOwned(std::move(bytes));
+    return result;
 }
 
-WriteResult IniFile::Update(const std::function<bool(IniDocument&)>& edit)
+FileStamp IniFile::Stamp() const
 {
-    // The lock is a named mutex, not a handle on the file: Windows cannot replace a file that any
-    // handle holds open.
+    // Size and time of the last write: what Windows tells without opening the file.
+    std::error_code error;
+    const std::filesystem::path path = Utf8Path(path_);
+    const auto size = std::filesystem::file_size(path, error);
+    if (error)
+        return {};
+    const auto modified = std::filesystem::last_write_time(path, error);
+    if (error)
+        return {};
+    FileStamp stamp;
+    stamp.exists = true;
+    stamp.size = static_cast<std::int64_t>(size);
+    stamp.modifiedNs = std::chrono::duration_cast<std::chrono::nanoseconds>(modified.time_since_epoch()).count();
+    return stamp;
+}
+
+WriteResult IniFile::Update(const std::function<bool(IniDocument&)>& edit, IniDocument* written)
+{
     const std::string& folder = folderMadeOnSave();
     if (!folder.empty() && Utf8Path(path_).parent_path() == Utf8Path(folder)) {
         std::error_code error;
         std::filesystem::create_directories(Utf8Path(folder), error);
         if (error)
-            return { false, "cannot make the folder " + folder + ": " + error.message(), EACCES };
+            return failure("cannot make the folder " + folder + ": " + error.message(), EACCES);
     }
-    const windows::PathLock lock(path_, kLockTimeout);
+    // The lock is a named mutex, not a handle on the file: Windows cannot replace a file that any
+    // handle holds open.
+    const windows::PathLock lock(path_, lockWait_);
     if (!lock.Status())
         return lock.Status();
     if (WriteResult writable = windows::CheckWritable(path_); !writable)
@@ -62,11 +95,15 @@ WriteResult IniFile::Update(const std::function<bool(IniDocument&)>& edit)
         return error;
     IniDocument doc = IniDocument::Parse(bytes);
     if (!edit(doc))
-        return { false, "the text cannot be stored in the settings file", EILSEQ };
-    const std::string updated = doc.Serialize();
-    if (updated == bytes)
-        return {};
-    return windows::ReplaceFileContents(path_, updated);
+        return failure("the text cannot be stored in the settings file", EILSEQ);
+    std::string updated = doc.Serialize();
+    WriteResult result = updated == bytes ? WriteResult {} : windows::ReplaceFileContents(path_, updated);
+    if (!result)
+        return result;
+    result.stamp = Stamp();
+    if (written)
+        *written = IniDocument::ParseOwned(std::move(updated));
+    return result;
 }
 
 } // namespace lanvex::store

@@ -13,7 +13,7 @@ namespace lanvex::store::windows {
 namespace {
 
 // A settings file this big is not ours; reading it whole could exhaust memory.
-constexpr std::uint64_t kMaxFileBytes = std::uint64_t(512) << 20;
+constexpr std::uint64_t kMaxFileBytes = static_cast<std::uint64_t>(IniFile::kMaxFileBytes);
 // How long a file held by another program (a virus scanner) is waited for.
 constexpr int kRetries = 40;
 constexpr DWORD kRetryPauseMs = 50;
@@ -69,7 +69,7 @@ int errnoFor(DWORD error)
 
 WriteResult failure(const std::string& what, const std::string& path, DWORD error)
 {
-    return { false, what + " " + path + ": " + ErrorText(error), errnoFor(error) };
+    return { false, what + " " + path + ": " + ErrorText(error), errnoFor(error), {} };
 }
 
 // Errors another program's open handle causes; they pass when it closes the file.
@@ -142,7 +142,7 @@ ReadStatus ReadWholeFile(const std::string& path, std::string& bytes, WriteResul
     const std::wstring wide = Widen(path);
     const DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        error = { false, "the settings file " + path + " is a folder", EISDIR };
+        error = { false, "the settings file " + path + " is a folder", EISDIR, {} };
         return ReadStatus::Failed;
     }
     Handle file;
@@ -166,7 +166,7 @@ ReadStatus ReadWholeFile(const std::string& path, std::string& bytes, WriteResul
         return ReadStatus::Failed;
     }
     if (static_cast<std::uint64_t>(size.QuadPart) > kMaxFileBytes) {
-        error = { false, "the settings file " + path + " is too large", EFBIG };
+        error = { false, "the settings file " + path + " is too large", EFBIG, {} };
         return ReadStatus::Failed;
     }
     bytes.clear();
@@ -181,7 +181,7 @@ ReadStatus ReadWholeFile(const std::string& path, std::string& bytes, WriteResul
         if (read == 0)
             return ReadStatus::Ok;
         if (bytes.size() + read > kMaxFileBytes) {
-            error = { false, "the settings file " + path + " is too large", EFBIG };
+            error = { false, "the settings file " + path + " is too large", EFBIG, {} };
             return ReadStatus::Failed;
         }
         bytes.append(buffer, read);
@@ -195,9 +195,9 @@ WriteResult CheckWritable(const std::string& path)
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return {}; // missing: the write creates it, and the folder decides
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-        return { false, "the settings file " + path + " is a folder", EISDIR };
+        return { false, "the settings file " + path + " is a folder", EISDIR, {} };
     if (attributes & FILE_ATTRIBUTE_READONLY)
-        return { false, "cannot write " + path + ": the file is read-only", EACCES };
+        return { false, "cannot write " + path + ": the file is read-only", EACCES, {} };
     // The file's own permission: replacing it through the folder would bypass it.
     HANDLE handle = CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -268,7 +268,7 @@ PathLock::PathLock(const std::string& path, std::chrono::milliseconds timeout)
         owned_ = true;
         break;
     case WAIT_TIMEOUT:
-        status_ = { false, "the settings file " + path + " stays locked by another copy of the program", EBUSY };
+        status_ = { false, "the settings file " + path + " stays locked by another copy of the program", EBUSY, {} };
         break;
     default:
         status_ = failure("cannot lock", path, GetLastError());
