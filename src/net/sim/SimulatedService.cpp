@@ -398,13 +398,7 @@ struct Document
     {
 #ifdef _WIN32
         // Windows: the file as it stands, changed and replaced whole; no lock across processes.
-        json fresh = readDocument(path);
-        if (!fresh.is_object())
-            return false;
-        replace(std::move(fresh));
-        if (!change())
-            return false;
-        return writeAtomically(path, doc.dump(2, ' ', false, json::error_handler_t::replace) + "\n");
+        return changeAndWrite(readDocument(path), change);
 #else
         Fd locked;
         for (int attempt = 0; attempt < 100 && !locked.valid(); ++attempt) {
@@ -420,14 +414,19 @@ struct Document
         std::string text;
         if (!locked.valid() || !readText(locked.get(), text))
             return false;
-        json fresh = parseText(text);
+        return changeAndWrite(parseText(text), change);
+#endif
+    }
+
+    // Takes `fresh` as the file's content, lets `change` work on it and writes it back.
+    bool changeAndWrite(json fresh, const std::function<bool()>& change)
+    {
         if (!fresh.is_object())
             return false;
         replace(std::move(fresh));
         if (!change())
             return false;
         return writeAtomically(path, doc.dump(2, ' ', false, json::error_handler_t::replace) + "\n");
-#endif
     }
 
     void log(std::int64_t index, const std::string& method, const std::vector<Value>& args, std::uint32_t result)
