@@ -58,8 +58,10 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://lanvex.org/")
-# Depends comes from dpkg-shlibdeps; the network service is a separate daemon.
+# Depends comes from dpkg-shlibdeps, plus libcups, which the program opens at run time for the
+# printer list; the network service is a separate daemon.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS libcups2)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS network-manager)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

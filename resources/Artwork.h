@@ -8,9 +8,8 @@ class QPainter;
 
 namespace lanvex::resources {
 
-// One of the program's pictures, drawn to fill a rectangle at the painter's pixel ratio. The
-// Linux build draws the SVG itself; the Windows build has no SVG support and draws PNGs rendered
-// from it at build time, at 1x and 2x ("name.png" and "name@2x.png").
+// One of the program's pictures, drawn to fill a rectangle at the painter's pixel ratio, from the
+// PNGs rendered from its SVG at build time, at 1x and 2x ("name.png" and "name@2x.png").
 class Artwork
 {
 public:

@@ -2,13 +2,9 @@
 
 #include <QtGlobal>
 
-// Paths of the program's images inside the compiled resources: SVG, or on Windows the PNGs
-// rendered from them at build time (see Artwork).
-#ifdef LANVEX_RASTER_ART
+// Paths of the program's images inside the compiled resources: PNGs rendered from the SVGs at
+// build time (see Artwork).
 #define LANVEX_ART(name) ":/" name ".png"
-#else
-#define LANVEX_ART(name) ":/" name ".svg"
-#endif
 
 namespace lanvex::resources {
 inline constexpr const char* kCurSiteIcon = LANVEX_ART("icons/cursite"); // "CURSITE": the live-settings entry

@@ -2,8 +2,7 @@
 
 #include <QObject>
 #include <QString>
-
-class QLocalServer;
+#include <memory>
 
 namespace lanvex::app {
 
@@ -14,6 +13,7 @@ class SingleInstance : public QObject
     Q_OBJECT
 public:
     explicit SingleInstance(const QString& settingsPath, QObject* parent = nullptr);
+    ~SingleInstance() override;
 
     // True when this process is now the one window for the settings file. False when another
     // window runs; it has then been asked to show itself.
@@ -27,11 +27,18 @@ Q_SIGNALS:
     void activationRequested();
 
 private:
+    // The platform's local socket: a named pipe on Windows, an abstract Unix socket elsewhere.
+    class Listener;
+
+    bool listen();
     bool askRunningToShow();
-    void answer();
 
     QString m_name;
-    QLocalServer* m_server = nullptr;
+    std::unique_ptr<Listener> m_listener;
 };
+
+// The request a later start sends and the answer of the running window once it has acted on it.
+inline constexpr char kShowRequest[] = "show\n";
+inline constexpr char kShowAnswer[] = "ok\n";
 
 } // namespace lanvex::app

@@ -1,25 +1,93 @@
 #include "printer/CupsPrinterSource.h"
 
-#include <QPrinterInfo>
-#include <QString>
-#include <QStringList>
+#include <QLibrary>
+#include <cups/cups.h>
 
 namespace lanvex::printer {
 
+namespace {
+
+// libcups is opened the first time the printers are asked for rather than linked: it brings TLS,
+// Kerberos and Avahi with it, which would slow every start of the program, the command line's
+// included. A system without it simply has no printers to offer.
+struct CupsLibrary
+{
+    decltype(&cupsGetDests2) getDests = nullptr;
+    decltype(&cupsFreeDests) freeDests = nullptr;
+
+    bool IsLoaded() const { return getDests != nullptr && freeDests != nullptr; }
+};
+
+const CupsLibrary& Cups()
+{
+    static const CupsLibrary cups = [] {
+        CupsLibrary loaded;
+        // Never unloaded: QLibrary leaves the library in the process when it goes.
+        QLibrary library(QStringLiteral("cups"), 2);
+        if (library.load()) {
+            loaded.getDests = reinterpret_cast<decltype(&cupsGetDests2)>(library.resolve("cupsGetDests2"));
+            loaded.freeDests = reinterpret_cast<decltype(&cupsFreeDests)>(library.resolve("cupsFreeDests"));
+        }
+        return loaded;
+    }();
+    return cups;
+}
+
+// The destinations CUPS offers this user, freed with the list. Each call asks the server afresh.
+class Destinations
+{
+public:
+    Destinations()
+    {
+        if (Cups().IsLoaded())
+            m_count = Cups().getDests(CUPS_HTTP_DEFAULT, &m_dests);
+    }
+    ~Destinations()
+    {
+        if (m_dests != nullptr)
+            Cups().freeDests(m_count, m_dests);
+    }
+    Destinations(const Destinations&) = delete;
+    Destinations& operator=(const Destinations&) = delete;
+
+    const cups_dest_t* begin() const { return m_dests; }
+    const cups_dest_t* end() const { return m_dests == nullptr ? nullptr : m_dests + m_count; }
+
+private:
+    cups_dest_t* m_dests = nullptr;
+    int m_count = 0;
+};
+
+// "queue" or, for a saved set of options, "queue/instance", as the print dialogs show it.
+std::string DestinationName(const cups_dest_t& dest)
+{
+    std::string name = dest.name == nullptr ? std::string() : std::string(dest.name);
+    if (dest.instance != nullptr && *dest.instance != '\0')
+        name += '/' + std::string(dest.instance);
+    return name;
+}
+
+} // namespace
+
 std::string CupsPrinterSource::DefaultPrinterEntry() const
 {
-    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (info.isNull() || info.printerName().isEmpty())
-        return {};
-    // The queue name stands in for the port: CUPS does not expose the device URI through Qt.
-    return (info.printerName() + QStringLiteral(",cups,") + info.printerName()).toStdString();
+    for (const cups_dest_t& dest : Destinations()) {
+        const std::string name = DestinationName(dest);
+        // The queue name stands in for the port.
+        if (dest.is_default && !name.empty())
+            return name + ",cups," + name;
+    }
+    return {};
 }
 
 std::vector<std::string> CupsPrinterSource::InstalledPrinters() const
 {
     std::vector<std::string> names;
-    for (const QString& name : QPrinterInfo::availablePrinterNames())
-        names.push_back(name.toStdString());
+    for (const cups_dest_t& dest : Destinations()) {
+        std::string name = DestinationName(dest);
+        if (!name.empty())
+            names.push_back(std::move(name));
+    }
     return names;
 }
 

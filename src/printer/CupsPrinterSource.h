@@ -4,7 +4,7 @@
 
 namespace lanvex::printer {
 
-// The printers CUPS knows (through Qt PrintSupport). The default printer's entry is
+// The printers CUPS knows, from libcups (safe to call from any thread). The default printer's entry is
 // "<name>,cups,<device URI or queue name>", so the part before the first comma is the name that
 // the printer list also holds.
 class CupsPrinterSource : public PrinterSource

@@ -8,6 +8,10 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 using lanvex::app::SingleInstance;
 
@@ -35,6 +39,22 @@ void Start(QProcess& process, const QString& exe, const QStringList& args)
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     process.setProcessEnvironment(env);
     process.start(exe, args);
+}
+
+// A raw connection to a running window's socket, as any local process could open one.
+int ConnectTo(const QString& name)
+{
+    const QByteArray bytes = name.toUtf8();
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path + 1, bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + bytes.size());
+    if (fd >= 0 && ::connect(fd, reinterpret_cast<const sockaddr*>(&address), length) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
 }
 
 } // namespace
@@ -69,6 +89,37 @@ private Q_SLOTS:
         QCOMPARE(list.exitCode(), 0);
         QVERIFY(list.readAllStandardOutput().startsWith("[\n{\"Name\""));
         QCOMPARE(raised.count(), 1);
+    }
+
+    // Callers that say something else, or nothing at all, neither raise the window nor keep it
+    // from answering a real start.
+    void strayCallersHoldNothingUp()
+    {
+        QTemporaryDir dir;
+        const QString exe = InstallProgram(dir.path());
+        QVERIFY(!exe.isEmpty());
+        const QString settings = dir.filePath(QStringLiteral("lanvex.ini"));
+        SingleInstance running(settings);
+        QVERIFY(running.Claim());
+        QSignalSpy raised(&running, &SingleInstance::activationRequested);
+
+        const int wrong = ConnectTo(SingleInstance::ServerName(settings));
+        QVERIFY(wrong >= 0);
+        QCOMPARE(::write(wrong, "raise\n", 6), 6);
+        const int silent = ConnectTo(SingleInstance::ServerName(settings));
+        QVERIFY(silent >= 0);
+        QTest::qWait(100);
+
+        QProcess second;
+        Start(second, exe, { QStringLiteral("--simulate"), dir.filePath(QStringLiteral("network.json")) });
+        QTRY_COMPARE_WITH_TIMEOUT(second.state(), QProcess::NotRunning, 30000);
+        QCOMPARE(second.exitCode(), 0);
+        QCOMPARE(raised.count(), 1);
+        // The wrong request was answered by closing the connection.
+        char answer[4] = {};
+        QCOMPARE(::read(wrong, answer, sizeof answer), 0);
+        ::close(wrong);
+        ::close(silent);
     }
 };
 

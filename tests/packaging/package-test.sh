@@ -25,6 +25,8 @@ grep -qE '^-rwxr-xr-x .* \./usr/bin/lanvex$' <<<"$contents" || fail "usr/bin/lan
 depends=$(dpkg-deb --field "$deb" Depends)
 grep -qE '(^|, )libqt6widgets6 \(>= 6' <<<"$depends" || fail "Depends lacks Qt Widgets: $depends"
 grep -qE '(^|, )libc6 \(>= ' <<<"$depends" || fail "Depends lacks libc6: $depends"
+# The printer list opens libcups at run time, out of dpkg-shlibdeps' sight.
+grep -qE '(^|, )libcups2($|,| )' <<<"$depends" || fail "Depends lacks libcups2: $depends"
 
 # Lintian refuses nothing; its warnings are kept in view.
 report=$(lintian --tag-display-limit 0 --display-level '>=warning' "$deb" 2>&1 || true)

@@ -1,0 +1,74 @@
+// The one-window rule over a named pipe (QLocalServer).
+#include "app/SingleInstance.h"
+
+#include <QLocalServer>
+#include <QLocalSocket>
+
+namespace lanvex::app {
+
+namespace {
+
+constexpr int kAnswerWaitMs = 3000;
+
+} // namespace
+
+class SingleInstance::Listener : public QLocalServer
+{
+public:
+    explicit Listener(SingleInstance& owner)
+        : m_owner(owner)
+    {
+        connect(this, &QLocalServer::newConnection, this, &Listener::answer);
+    }
+
+private:
+    void answer()
+    {
+        while (QLocalSocket* socket = nextPendingConnection()) {
+            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+                if (!socket->canReadLine())
+                    return;
+                if (socket->readLine() == kShowRequest) {
+                    Q_EMIT m_owner.activationRequested();
+                    socket->write(kShowAnswer);
+                    socket->flush();
+                }
+                socket->disconnectFromServer();
+            });
+        }
+    }
+
+    SingleInstance& m_owner;
+};
+
+SingleInstance::SingleInstance(const QString& settingsPath, QObject* parent)
+    : QObject(parent)
+    , m_name(ServerName(settingsPath))
+{ }
+
+SingleInstance::~SingleInstance() = default;
+
+bool SingleInstance::listen()
+{
+    auto listener = std::make_unique<Listener>(*this);
+    if (!listener->listen(m_name))
+        return false;
+    m_listener = std::move(listener);
+    return true;
+}
+
+bool SingleInstance::askRunningToShow()
+{
+    QLocalSocket socket;
+    socket.connectToServer(m_name);
+    if (!socket.waitForConnected(kAnswerWaitMs))
+        return false;
+    socket.write(kShowRequest);
+    if (!socket.waitForBytesWritten(kAnswerWaitMs))
+        return false;
+    // The running window answers once it has acted on the request.
+    return socket.waitForReadyRead(kAnswerWaitMs) && socket.readAll().startsWith("ok");
+}
+
+} // namespace lanvex::app
