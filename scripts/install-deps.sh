@@ -7,7 +7,7 @@ set -euo pipefail
 purpose=${1:-test}
 
 build_packages=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools
-                qt6-qpa-plugins qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools nlohmann-json3-dev libcups2-dev
+                qt6-qpa-plugins qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools nlohmann-json3-dev libcups2-dev libpng-dev
                 fonts-noto-cjk clang-format librsvg2-bin libxcb1-dev libxcb-damage0-dev)
 run_packages=(xvfb xauth x11-utils imagemagick)
 package_packages=(dpkg-dev)

@@ -94,6 +94,13 @@ private Q_SLOTS:
         QCOMPARE(icon(3), icon(4));
         QVERIFY(icon(3).pixel(16 * scale, 12 * scale) != colours.color(listview::kBtnFaceRole).rgb());
 
+        // The banner is drawn: its picture has more than the window's own colour.
+        const QWidget* banner = window.findChild<QWidget*>("banner");
+        const QImage bannerShot
+            = shot.copy(QRect(banner->mapTo(&window, QPoint(0, 0)) * scale, banner->size() * scale));
+        QVERIFY(bannerShot.pixel(bannerShot.width() / 2, bannerShot.height() / 2) != bannerShot.pixel(0, 0)
+                || bannerShot.pixel(bannerShot.width() / 4, bannerShot.height() / 2) != bannerShot.pixel(0, 0));
+
         // The chosen tab.
         const QWidget* tab = window.findChild<QWidget*>("lblTab0");
         QCOMPARE(pixel(tab->mapTo(&window, QPoint(2, 2))), window.palette().color(QPalette::Highlight).rgb());
