@@ -53,7 +53,7 @@ QString FromUtf8(const std::string& text)
 QIcon ApplicationIcon()
 {
     // The sizes a title bar, a task bar and the tray ask for; larger ones come from the installed
-    // icon theme. Every size is drawn and handed to the window system before the window shows.
+    // icon theme. Every size is drawn and handed to the window system at once.
     return RenderIcon(Resource(resources::kAppIcon), { 16, 24, 32, 48 });
 }
 
@@ -88,7 +88,6 @@ MainWindow::MainWindow(net::ServiceConnector& connector, const printer::PrinterS
     lanvexInitResources();
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Lanvex "));
-    setWindowIcon(ApplicationIcon());
     setFont(WindowFont(kWindowPointSize));
     setFixedSize(Px(9585), Px(7515));
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -604,6 +603,23 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
         Form_KeyUp(key->key());
     }
     return true;
+}
+
+void MainWindow::paintEvent(QPaintEvent* event)
+{
+    QWidget::paintEvent(event);
+    // After this painting has reached the screen.
+    if (!m_startUpFinished)
+        QMetaObject::invokeMethod(this, &MainWindow::FinishStartUp, Qt::QueuedConnection);
+}
+
+void MainWindow::FinishStartUp()
+{
+    if (m_startUpFinished)
+        return;
+    m_startUpFinished = true;
+    setWindowIcon(ApplicationIcon());
+    Q_EMIT startUpFinished();
 }
 
 void MainWindow::changeEvent(QEvent* event)

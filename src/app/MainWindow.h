@@ -81,6 +81,10 @@ public:
     int AdapterPosition() const;
     QString AdapterDescription() const;
 
+    // What can wait until the window is on the screen (its icon): done after its first painting,
+    // or at once when called. Ends with startUpFinished(), once.
+    void FinishStartUp();
+
 Q_SIGNALS:
     // An apply ended: the adapter's position, the site, its result code and the summary shown.
     void siteApplied(int adapterPosition, const QString& siteName, int result, const QString& summary);
@@ -88,10 +92,13 @@ Q_SIGNALS:
     void adapterChosen();
     // Entry 0 was read again from the chosen adapter.
     void currentSettingsRead();
+    // The window's start-up work is done; see FinishStartUp().
+    void startUpFinished();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void CreateControls();
@@ -143,6 +150,7 @@ private:
     int m_pendingJobs = 0;
     bool m_applying = false;
     bool m_adaptersPending = true; // the start-up query has not yet filled the adapter list
+    bool m_startUpFinished = false;
     int m_entryRequest = 0; // only the latest read of entry 0 is shown
     int m_editorEntry = -1; // the entry SelectSite last loaded into the editor; -1 when blank
     std::atomic<bool> m_closing { false };

@@ -1,6 +1,7 @@
 #include "app/SiteTray.h"
 
 #include "app/MainWindow.h"
+#include "app/SingleInstance.h"
 #include "net/IPInfo.h"
 
 #include <QApplication>
@@ -134,6 +135,23 @@ bool SiteTray::eventFilter(QObject* watched, QEvent* event)
         return true;
     }
     return QObject::eventFilter(watched, event);
+}
+
+void StartWindowAndTray(MainWindow& window, SingleInstance& instance, bool trayOnly, std::ostream& err)
+{
+    const auto startTray = [&window, &instance, trayOnly, &err] {
+        auto* tray = new SiteTray(window); // owned by the window
+        QObject::connect(&instance, &SingleInstance::activationRequested, tray, &SiteTray::OpenWindow);
+        tray->Start(trayOnly, err);
+    };
+    if (trayOnly) {
+        window.FinishStartUp();
+        startTray();
+        return;
+    }
+    // The tray icon, like the window's own, waits until the window has been painted.
+    QObject::connect(&window, &MainWindow::startUpFinished, &window, startTray, Qt::SingleShotConnection);
+    window.show();
 }
 
 } // namespace lanvex::app

@@ -12,6 +12,7 @@ class QSystemTrayIcon;
 namespace lanvex::app {
 
 class MainWindow;
+class SingleInstance;
 
 // The tray icon: its tooltip tells the chosen adapter's address and the site last applied to it,
 // its menu applies a saved site, opens the window or ends the program.
@@ -53,5 +54,9 @@ private:
     bool m_applying = false;
     QMap<int, QString> m_lastApplied; // adapter position -> site name, this session only
 };
+
+// Opens the program's window, or with `trayOnly` only its tray icon, and makes a later start's
+// request bring the window to the front. Without a tray the window opens and `err` says why.
+void StartWindowAndTray(MainWindow& window, SingleInstance& instance, bool trayOnly, std::ostream& err);
 
 } // namespace lanvex::app

@@ -40,9 +40,7 @@ int RunWindow(const CommandLine& line)
     Platform platform = MakePlatform(line.simulateFile);
     QtMessageSink messages;
     MainWindow window(*platform.connector, *platform.printers, messages);
-    SiteTray tray(window);
-    QObject::connect(&instance, &SingleInstance::activationRequested, &tray, &SiteTray::OpenWindow);
-    tray.Start(line.tray, std::cerr);
+    StartWindowAndTray(window, instance, line.tray, std::cerr);
     return QApplication::exec();
 }
 

@@ -45,10 +45,7 @@ int runWindow(int argc, char** argv, const CommandLine& line)
     lanvex::app::Platform platform = lanvex::app::MakePlatform(line.simulateFile);
     lanvex::app::QtMessageSink messages;
     lanvex::app::MainWindow window(*platform.connector, *platform.printers, messages);
-    lanvex::app::SiteTray tray(window);
-    QObject::connect(&instance, &lanvex::app::SingleInstance::activationRequested, &tray,
-                     &lanvex::app::SiteTray::OpenWindow);
-    tray.Start(line.tray, std::cerr);
+    lanvex::app::StartWindowAndTray(window, instance, line.tray, std::cerr);
     return QApplication::exec();
 }
 

@@ -160,7 +160,9 @@ private Q_SLOTS:
         QCOMPARE(f.window->minimumSize(), f.window->maximumSize());
         const QPoint screenCentre = QGuiApplication::primaryScreen()->availableGeometry().center();
         QVERIFY((f.window->geometry().center() - screenCentre).manhattanLength() <= 2);
-        QVERIFY(!f.window->windowIcon().isNull());
+        // The icon is drawn once the window has been painted.
+        f.window->show();
+        QTRY_VERIFY(!f.window->windowIcon().isNull());
 
         auto* nic = f.find<QComboBox>("cboNIC");
         QCOMPARE(nic->count(), 2);
