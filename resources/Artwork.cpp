@@ -3,10 +3,8 @@
 #include <QImage>
 #include <QPaintDevice>
 #include <QPainter>
-#ifdef LANVEX_LIBPNG
-#include <QResource>
-#include <cstring>
-#include <png.h>
+#ifdef LANVEX_PACKED_ART
+#include "ArtPixels.h"
 #else
 #include <QImageReader>
 #endif
@@ -24,50 +22,31 @@ QString DoubleSizePath(const QString& path)
     return path.left(dot) + QStringLiteral("@2x") + path.mid(dot);
 }
 
-#ifdef LANVEX_LIBPNG
-// The pictures are decoded with libpng, which Qt itself loads anyway: Qt's own reader looks
-// through every image-format plugin on its first use, which takes longer than all the decoding.
-QByteArray ResourceBytes(const QString& path)
+#ifdef LANVEX_PACKED_ART
+const ArtPixels* FindPixels(const QString& path)
 {
-    const QResource resource(path);
-    return resource.isValid() ? resource.uncompressedData() : QByteArray();
-}
-
-bool ReadHeader(png_image& image, const QByteArray& bytes)
-{
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    return !bytes.isEmpty()
-        && png_image_begin_read_from_memory(&image, bytes.constData(), static_cast<std::size_t>(bytes.size())) != 0;
+    const QByteArray key = path.toLatin1();
+    for (std::size_t i = 0; i < kArtPixelsCount; ++i) {
+        if (key == kArtPixels[i].resourcePath)
+            return &kArtPixels[i];
+    }
+    return nullptr;
 }
 
 QSize PictureSize(const QString& path)
 {
-    png_image image;
-    if (!ReadHeader(image, ResourceBytes(path)))
-        return {};
-    const QSize size(static_cast<int>(image.width), static_cast<int>(image.height));
-    png_image_free(&image);
-    return size;
+    const ArtPixels* art = FindPixels(path);
+    return art == nullptr ? QSize() : QSize(art->width, art->height);
 }
 
-QImage DecodePicture(const QString& path)
+QImage LoadPicture(const QString& path)
 {
-    const QByteArray bytes = ResourceBytes(path);
-    png_image image;
-    if (!ReadHeader(image, bytes))
+    const ArtPixels* art = FindPixels(path);
+    if (art == nullptr)
         return {};
-    image.format = PNG_FORMAT_RGBA;
-    QImage decoded(static_cast<int>(image.width), static_cast<int>(image.height), QImage::Format_RGBA8888);
-    // The row stride counts components, which are bytes here.
-    if (decoded.isNull()
-        || png_image_finish_read(&image, nullptr, decoded.bits(), static_cast<png_int_32>(decoded.bytesPerLine()),
-                                 nullptr)
-            == 0) {
-        png_image_free(&image);
-        return {};
-    }
-    return decoded;
+    // The compiled-in pixels themselves, neither copied nor decoded.
+    return QImage(reinterpret_cast<const uchar*>(art->pixels), art->width, art->height, art->width * 4,
+                  QImage::Format_ARGB32_Premultiplied);
 }
 #else
 QSize PictureSize(const QString& path)
@@ -75,13 +54,13 @@ QSize PictureSize(const QString& path)
     return QImageReader(path).size();
 }
 
-QImage DecodePicture(const QString& path)
+QImage LoadPicture(const QString& path)
 {
     return QImage(path);
 }
 #endif
 
-// An image decoded the first time it is drawn.
+// An image loaded the first time it is drawn.
 struct LazyImage
 {
     QString path;
@@ -91,7 +70,7 @@ struct LazyImage
     const QImage& get()
     {
         if (!read) {
-            image = DecodePicture(path);
+            image = LoadPicture(path);
             read = true;
         }
         return image;

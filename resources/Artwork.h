@@ -9,7 +9,8 @@ class QPainter;
 namespace lanvex::resources {
 
 // One of the program's pictures, drawn to fill a rectangle at the painter's pixel ratio, from the
-// PNGs rendered from its SVG at build time, at 1x and 2x ("name.png" and "name@2x.png").
+// PNGs rendered from its SVG at build time, at 1x and 2x ("name.png" and "name@2x.png"). Only the
+// size drawn from is loaded.
 class Artwork
 {
 public:

@@ -2,8 +2,8 @@
 
 #include <QtGlobal>
 
-// Paths of the program's images inside the compiled resources: PNGs rendered from the SVGs at
-// build time (see Artwork).
+// Paths of the program's images: PNGs rendered from the SVGs at build time, compiled in as their
+// pixels or as Qt resources (see Artwork).
 #define LANVEX_ART(name) ":/" name ".png"
 
 namespace lanvex::resources {
@@ -22,5 +22,7 @@ inline constexpr const char* kBanner = LANVEX_ART("banner"); // 283 x 68
 // calling it more than once is harmless.
 inline void lanvexInitResources()
 {
+#ifndef LANVEX_PACKED_ART
     Q_INIT_RESOURCE(lanvex);
+#endif
 }
