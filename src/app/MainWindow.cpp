@@ -33,12 +33,16 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSemaphore>
+#include <QTimer>
 #include <exception>
 #include <optional>
 
 namespace lanvex::app {
 
 namespace {
+
+// How long a shown window's start-up work waits for the window's first painting at most.
+constexpr int kFirstPaintWaitMs = 250;
 
 QString Resource(const char* path)
 {
@@ -255,7 +259,8 @@ void MainWindow::Form_Load()
     RefreshSiteList();
     // The adapters and entry 0 come from the service, which may be slow: the window opens without
     // waiting and shows them when they arrive.
-    QueryAdaptersAtStartUp();
+    cboNIC->setEnabled(false);
+    QMetaObject::invokeMethod(this, &MainWindow::FinishStartUpWhenPainted, Qt::QueuedConnection);
 }
 
 void MainWindow::LoadSites()
@@ -312,7 +317,6 @@ void MainWindow::FinishServiceJob()
 
 void MainWindow::QueryAdaptersAtStartUp()
 {
-    cboNIC->setEnabled(false);
     PostServiceJob([this] {
         std::vector<std::string> descriptions;
         std::optional<store::SiteProfile> current;
@@ -613,11 +617,22 @@ void MainWindow::paintEvent(QPaintEvent* event)
         QMetaObject::invokeMethod(this, &MainWindow::FinishStartUp, Qt::QueuedConnection);
 }
 
+void MainWindow::FinishStartUpWhenPainted()
+{
+    // A window on its way to the screen is painted first (paintEvent), unless the window system
+    // never shows it, as with a window started minimized; a hidden window has nothing to wait for.
+    if (isVisible() && !m_startUpFinished)
+        QTimer::singleShot(kFirstPaintWaitMs, this, &MainWindow::FinishStartUp);
+    else
+        FinishStartUp();
+}
+
 void MainWindow::FinishStartUp()
 {
     if (m_startUpFinished)
         return;
     m_startUpFinished = true;
+    QueryAdaptersAtStartUp();
     setWindowIcon(ApplicationIcon());
     Q_EMIT startUpFinished();
 }

@@ -55,9 +55,9 @@ public:
     ~MainWindow() override;
 
     const store::SiteListModel& Model() const { return m_model; }
-    // True while a query or an apply runs on the service thread; the window shows its result when
-    // it ends.
-    bool IsServiceBusy() const { return m_pendingJobs > 0; }
+    // True until the start-up query has ended and while a query or an apply runs on the service
+    // thread; the window shows its result when it ends.
+    bool IsServiceBusy() const { return m_adaptersPending || m_pendingJobs > 0; }
 
     // Loads entry `index` into the editor and redraws the list.
     void SelectSite(int index);
@@ -81,8 +81,9 @@ public:
     int AdapterPosition() const;
     QString AdapterDescription() const;
 
-    // What can wait until the window is on the screen (its icon): done after its first painting,
-    // or at once when called. Ends with startUpFinished(), once.
+    // What can wait until the window is on the screen (the start-up query, the window's icon):
+    // done after its first painting, at the first turn of the event loop when the window is
+    // hidden, or at once when called. Ends with startUpFinished(), once.
     void FinishStartUp();
 
 Q_SIGNALS:
@@ -111,6 +112,7 @@ private:
     // The service work, run off the window's thread; each hands its result back to the window.
     void PostServiceJob(std::function<void()> job);
     void FinishServiceJob();
+    void FinishStartUpWhenPainted();
     void QueryAdaptersAtStartUp();
     void ShowAdapters(const std::vector<std::string>& descriptions, const std::optional<store::SiteProfile>& current);
     void ReadCurrentSettings();

@@ -9,7 +9,6 @@ ServiceWorker::ServiceWorker()
 {
     m_thread.setObjectName(QStringLiteral("network service"));
     m_context->moveToThread(&m_thread);
-    m_thread.start();
 }
 
 ServiceWorker::~ServiceWorker()
@@ -21,6 +20,9 @@ ServiceWorker::~ServiceWorker()
 
 void ServiceWorker::Post(std::function<void()> job)
 {
+    // The thread starts with the first job, so a window that has none yet starts without it.
+    if (!m_thread.isRunning() && !m_thread.isFinished())
+        m_thread.start();
     QMetaObject::invokeMethod(m_context, std::move(job), Qt::QueuedConnection);
 }
 
