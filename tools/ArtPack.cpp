@@ -56,14 +56,28 @@ bool ReadPicture(const std::string& file, Picture& picture)
     return true;
 }
 
-void WritePixels(std::ostream& out, const Picture& picture, std::size_t index)
+bool IsDoubleSize(const Picture& picture)
 {
-    out << "const std::uint32_t kPixels" << index << "[] = {";
+    return picture.resource.find("@2x.") != std::string::npos;
+}
+
+// One array for the pictures at their own size and one for those at twice it, each with its
+// pictures back to back: a window that draws only one size touches only that array's pages.
+void WriteArray(std::ostream& out, const char* name, const std::vector<Picture>& pictures, bool doubleSize)
+{
+    out << "const std::uint32_t " << name << "[] = {";
     char word[16];
-    for (std::size_t i = 0; i < picture.pixels.size(); ++i) {
-        std::snprintf(word, sizeof word, "0x%08xu,", static_cast<unsigned>(picture.pixels[i]));
-        out << (i % 8 == 0 ? "\n    " : " ") << word;
+    std::size_t written = 0;
+    for (const Picture& picture : pictures) {
+        if (IsDoubleSize(picture) != doubleSize)
+            continue;
+        for (const std::uint32_t pixel : picture.pixels) {
+            std::snprintf(word, sizeof word, "0x%08xu,", static_cast<unsigned>(pixel));
+            out << (written++ % 8 == 0 ? "\n    " : " ") << word;
+        }
     }
+    if (written == 0)
+        out << " 0u";
     out << "\n};\n";
 }
 
@@ -72,12 +86,15 @@ void WriteSource(std::ostream& out, const std::vector<Picture>& pictures)
     out << "// Made at build time by lanvex_artpack from the pictures' PNGs.\n"
            "#include \"ArtPixels.h\"\n\n"
            "namespace lanvex::resources {\n\nnamespace {\n\n";
-    for (std::size_t i = 0; i < pictures.size(); ++i)
-        WritePixels(out, pictures[i], i);
+    WriteArray(out, "kPixels1x", pictures, false);
+    WriteArray(out, "kPixels2x", pictures, true);
     out << "\n} // namespace\n\nconst ArtPixels kArtPixels[] = {\n";
-    for (std::size_t i = 0; i < pictures.size(); ++i) {
-        out << "    { \"" << pictures[i].resource << "\", " << pictures[i].width << ", " << pictures[i].height
-            << ", kPixels" << i << " },\n";
+    std::size_t offsets[2] = { 0, 0 };
+    for (const Picture& picture : pictures) {
+        const bool doubleSize = IsDoubleSize(picture);
+        out << "    { \"" << picture.resource << "\", " << picture.width << ", " << picture.height << ", "
+            << (doubleSize ? "kPixels2x" : "kPixels1x") << " + " << offsets[doubleSize] << " },\n";
+        offsets[doubleSize] += picture.pixels.size();
     }
     out << "};\n\nconst std::size_t kArtPixelsCount = " << pictures.size() << ";\n\n} // namespace lanvex::resources\n";
 }
