@@ -8,10 +8,12 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#ifndef _WIN32
 #include <cstring>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+#endif
 
 using lanvex::app::SingleInstance;
 
@@ -41,6 +43,7 @@ void Start(QProcess& process, const QString& exe, const QStringList& args)
     process.start(exe, args);
 }
 
+#ifndef _WIN32
 // A raw connection to a running window's socket, as any local process could open one.
 int ConnectTo(const QString& name)
 {
@@ -56,6 +59,7 @@ int ConnectTo(const QString& name)
     }
     return fd;
 }
+#endif
 
 } // namespace
 
@@ -91,6 +95,7 @@ private Q_SLOTS:
         QCOMPARE(raised.count(), 1);
     }
 
+#ifndef _WIN32
     // Callers that say something else, or nothing at all, neither raise the window nor keep it
     // from answering a real start.
     void strayCallersHoldNothingUp()
@@ -121,6 +126,7 @@ private Q_SLOTS:
         ::close(wrong);
         ::close(silent);
     }
+#endif
 };
 
 QTEST_GUILESS_MAIN(TestSingleInstance)
