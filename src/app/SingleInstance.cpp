@@ -30,6 +30,13 @@ QString UserId()
 
 } // namespace
 
+SingleInstance::SingleInstance(const QString& settingsPath, QObject* parent)
+    : QObject(parent)
+    , m_name(ServerName(settingsPath))
+{ }
+
+SingleInstance::~SingleInstance() = default;
+
 QString SingleInstance::ServerName(const QString& settingsPath)
 {
     const QString path = QFileInfo(settingsPath).absoluteFilePath();

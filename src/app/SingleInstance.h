@@ -29,12 +29,16 @@ Q_SIGNALS:
 private:
     // The platform's local socket: a named pipe on Windows, an abstract Unix socket elsewhere.
     class Listener;
+    struct ListenerDeleter
+    {
+        void operator()(Listener* listener) const;
+    };
 
     bool listen();
     bool askRunningToShow();
 
     QString m_name;
-    std::unique_ptr<Listener> m_listener;
+    std::unique_ptr<Listener, ListenerDeleter> m_listener;
 };
 
 // The request a later start sends and the answer of the running window once it has acted on it.

@@ -152,12 +152,10 @@ private:
     SingleInstance& m_owner;
 };
 
-SingleInstance::SingleInstance(const QString& settingsPath, QObject* parent)
-    : QObject(parent)
-    , m_name(ServerName(settingsPath))
-{ }
-
-SingleInstance::~SingleInstance() = default;
+void SingleInstance::ListenerDeleter::operator()(Listener* listener) const
+{
+    delete listener;
+}
 
 bool SingleInstance::listen()
 {
@@ -167,7 +165,7 @@ bool SingleInstance::listen()
     if (!fd.valid() || ::bind(fd.get(), reinterpret_cast<const sockaddr*>(&address), length) != 0
         || ::listen(fd.get(), SOMAXCONN) != 0)
         return false;
-    m_listener = std::make_unique<Listener>(fd.release(), *this);
+    m_listener.reset(new Listener(fd.release(), *this));
     return true;
 }
 

@@ -42,16 +42,14 @@ private:
     SingleInstance& m_owner;
 };
 
-SingleInstance::SingleInstance(const QString& settingsPath, QObject* parent)
-    : QObject(parent)
-    , m_name(ServerName(settingsPath))
-{ }
-
-SingleInstance::~SingleInstance() = default;
+void SingleInstance::ListenerDeleter::operator()(Listener* listener) const
+{
+    delete listener;
+}
 
 bool SingleInstance::listen()
 {
-    auto listener = std::make_unique<Listener>(*this);
+    std::unique_ptr<Listener, ListenerDeleter> listener(new Listener(*this));
     if (!listener->listen(m_name))
         return false;
     m_listener = std::move(listener);
