@@ -1,9 +1,6 @@
 // lanvex.exe: the command-line calls, and the window when no command is given (see WindowEntry).
-#include "app/AdapterCommands.h"
 #include "app/CommandLine.h"
-#include "app/ListCommand.h"
-#include "app/Platform.h"
-#include "app/SiteTransfer.h"
+#include "app/ConsoleCommands.h"
 #include "app/WindowEntry.h"
 #include "store/IniModule.h"
 #include "store/SettingsLocation.h"
@@ -43,33 +40,6 @@ void prepareOutput()
     _setmode(_fileno(stderr), _O_BINARY);
 }
 
-int run(const CommandLine& line, const lanvex::store::SettingsLocation& settings)
-{
-    switch (line.mode) {
-    case CommandLine::Mode::Version:
-        std::cout << "lanvex " << LANVEX_VERSION_MAJOR << '.' << LANVEX_VERSION_MINOR << '.' << LANVEX_VERSION_REVISION
-                  << '\n';
-        return 0;
-    case CommandLine::Mode::Help:
-        std::cout << lanvex::app::UsageText() << '\n' << lanvex::store::DescribeSettingsLocation(settings);
-        return 0;
-    case CommandLine::Mode::List:
-        return lanvex::app::RunListCommand(std::cout, std::cerr);
-    case CommandLine::Mode::Export:
-        return lanvex::app::RunExportCommand(line.transferFile, std::cout, std::cerr);
-    case CommandLine::Mode::Import:
-        return lanvex::app::RunImportCommand(line.transferFile, line.replace, std::cout, std::cerr);
-    case CommandLine::Mode::Window:
-        return lanvex::app::RunWindow(line);
-    default:
-        break;
-    }
-    lanvex::app::Platform platform = lanvex::app::MakePlatform(line.simulateFile);
-    if (line.mode == CommandLine::Mode::Adapters)
-        return lanvex::app::RunAdaptersCommand(platform, std::cout, std::cerr);
-    return lanvex::app::RunApplyCommand(platform, line.siteName, line.adapterText, std::cout, std::cerr);
-}
-
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -90,7 +60,9 @@ int wmain(int argc, wchar_t** argv)
         }
         const auto settings = lanvex::store::FindSettingsLocation(line.configFile, programPath());
         lanvex::store::UseSettingsLocation(settings);
-        return run(line, settings);
+        if (line.mode == CommandLine::Mode::Window)
+            return lanvex::app::RunWindow(line);
+        return lanvex::app::RunConsoleCommand(line, settings, std::cout, std::cerr);
     } catch (const std::exception& error) {
         std::cerr << "lanvex: " << error.what() << '\n';
         return 1;

@@ -1,8 +1,13 @@
 #include "app/Platform.h"
 
-#include "net/nm/NetworkManagerConnector.h"
 #include "net/sim/SimulatedService.h"
+#ifdef _WIN32
+#include "net/wmi/WmiConnector.h"
+#include "printer/WinspoolPrinterSource.h"
+#else
+#include "net/nm/NetworkManagerConnector.h"
 #include "printer/CupsPrinterSource.h"
+#endif
 
 namespace lanvex::app {
 
@@ -12,10 +17,16 @@ Platform MakePlatform(const std::optional<std::string>& simulateFile)
     if (simulateFile) {
         platform.connector = std::make_unique<net::sim::SimulatedConnector>(*simulateFile);
         platform.printers = std::make_unique<net::sim::SimulatedPrinters>(*simulateFile);
-    } else {
-        platform.connector = std::make_unique<net::nm::NetworkManagerConnector>();
-        platform.printers = std::make_unique<printer::CupsPrinterSource>();
+        return platform;
     }
+    // The system's own services: WMI and winspool on Windows, NetworkManager and CUPS elsewhere.
+#ifdef _WIN32
+    platform.connector = std::make_unique<net::wmi::WmiConnector>();
+    platform.printers = std::make_unique<printer::WinspoolPrinterSource>();
+#else
+    platform.connector = std::make_unique<net::nm::NetworkManagerConnector>();
+    platform.printers = std::make_unique<printer::CupsPrinterSource>();
+#endif
     return platform;
 }
 

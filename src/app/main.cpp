@@ -1,11 +1,9 @@
-#include "app/AdapterCommands.h"
 #include "app/CommandLine.h"
-#include "app/ListCommand.h"
+#include "app/ConsoleCommands.h"
 #include "app/MainWindow.h"
 #include "app/MessageSink.h"
 #include "app/Platform.h"
 #include "app/SingleInstance.h"
-#include "app/SiteTransfer.h"
 #include "app/SiteTray.h"
 #include "app/Translations.h"
 #include "app/WindowFont.h"
@@ -16,6 +14,7 @@
 #include <QCoreApplication>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,34 +48,6 @@ int runWindow(int argc, char** argv, const CommandLine& line)
     return QApplication::exec();
 }
 
-int runConsole(int argc, char** argv, const CommandLine& line, const lanvex::store::SettingsLocation& settings)
-{
-    switch (line.mode) {
-    case CommandLine::Mode::Version:
-        std::cout << "lanvex " << LANVEX_VERSION_MAJOR << '.' << LANVEX_VERSION_MINOR << '.' << LANVEX_VERSION_REVISION
-                  << '\n';
-        return 0;
-    case CommandLine::Mode::Help:
-        std::cout << lanvex::app::UsageText() << '\n' << lanvex::store::DescribeSettingsLocation(settings);
-        return 0;
-    case CommandLine::Mode::List:
-        return lanvex::app::RunListCommand(std::cout, std::cerr);
-    default:
-        break;
-    }
-    // The real network backend talks D-Bus, which wants a Qt application object.
-    QCoreApplication application(argc, argv);
-    lanvex::app::InstallTranslations(application);
-    if (line.mode == CommandLine::Mode::Export)
-        return lanvex::app::RunExportCommand(line.transferFile, std::cout, std::cerr);
-    if (line.mode == CommandLine::Mode::Import)
-        return lanvex::app::RunImportCommand(line.transferFile, line.replace, std::cout, std::cerr);
-    lanvex::app::Platform platform = lanvex::app::MakePlatform(line.simulateFile);
-    if (line.mode == CommandLine::Mode::Adapters)
-        return lanvex::app::RunAdaptersCommand(platform, std::cout, std::cerr);
-    return lanvex::app::RunApplyCommand(platform, line.siteName, line.adapterText, std::cout, std::cerr);
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -91,7 +62,12 @@ int main(int argc, char** argv)
         lanvex::store::UseSettingsLocation(settings);
         if (line.mode == CommandLine::Mode::Window)
             return runWindow(argc, argv, line);
-        return runConsole(argc, argv, line, settings);
+        // The real network backend talks D-Bus, which wants a Qt application object.
+        std::optional<QCoreApplication> application;
+        return lanvex::app::RunConsoleCommand(line, settings, std::cout, std::cerr, [&] {
+            application.emplace(argc, argv);
+            lanvex::app::InstallTranslations(*application);
+        });
     } catch (...) {
         // A failure of start-up itself ends the program without a message.
         return 1;

@@ -1,0 +1,40 @@
+#include "app/ConsoleCommands.h"
+
+#include "app/AdapterCommands.h"
+#include "app/ListCommand.h"
+#include "app/Platform.h"
+#include "app/SiteTransfer.h"
+
+#include <ostream>
+
+namespace lanvex::app {
+
+int RunConsoleCommand(const CommandLine& line, const store::SettingsLocation& settings, std::ostream& out,
+                      std::ostream& err, const std::function<void()>& beforeService)
+{
+    switch (line.mode) {
+    case CommandLine::Mode::Version:
+        out << "lanvex " << LANVEX_VERSION_MAJOR << '.' << LANVEX_VERSION_MINOR << '.' << LANVEX_VERSION_REVISION
+            << '\n';
+        return 0;
+    case CommandLine::Mode::Help:
+        out << UsageText() << '\n' << store::DescribeSettingsLocation(settings);
+        return 0;
+    case CommandLine::Mode::List:
+        return RunListCommand(out, err);
+    default:
+        break;
+    }
+    if (beforeService)
+        beforeService();
+    if (line.mode == CommandLine::Mode::Export)
+        return RunExportCommand(line.transferFile, out, err);
+    if (line.mode == CommandLine::Mode::Import)
+        return RunImportCommand(line.transferFile, line.replace, out, err);
+    Platform platform = MakePlatform(line.simulateFile);
+    if (line.mode == CommandLine::Mode::Adapters)
+        return RunAdaptersCommand(platform, out, err);
+    return RunApplyCommand(platform, line.siteName, line.adapterText, out, err);
+}
+
+} // namespace lanvex::app
