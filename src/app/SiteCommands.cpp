@@ -184,6 +184,40 @@ void ReportGone(SiteCommandContext& context, const QString& what)
     FinishWithSelection(context);
 }
 
+// What became of a change to the saved site the window has selected.
+struct SelectedSiteChange
+{
+    store::WriteResult written;
+    bool gone = false; // deleted or renamed by another program meanwhile: nothing was written
+    std::size_t position = 0; // the site's position in the stored list
+};
+
+// Changes the saved site selected in the list, under the lock and in the file as it stands. The
+// site is found by the name the window shows and which of equal names it is; `change` gets the
+// document, its stored list and the site's position there, and returns false to write nothing.
+template <typename Change>
+SelectedSiteChange ChangeSelectedSite(const SiteCommandContext& context, store::IniDocument& settings, Change&& change)
+{
+    const auto sel = static_cast<std::size_t>(context.list.SelIndex());
+    const std::string shownName = context.model.SiteNames[sel];
+    const std::size_t occurrence = store::OccurrenceOf(context.model.SiteNames, sel);
+    SelectedSiteChange result;
+    result.written = store::IniFile(SettingsPath(context))
+                         .Update(
+                             [&](store::IniDocument& doc) {
+                                 store::StoredSiteList list = store::StoredSiteList::Read(doc);
+                                 const std::optional<std::size_t> found = list.Find(doc, shownName, occurrence);
+                                 if (!found) {
+                                     result.gone = true;
+                                     return false;
+                                 }
+                                 result.position = *found;
+                                 return change(doc, list, *found);
+                             },
+                             &settings);
+    return result;
+}
+
 } // namespace
 
 void NewSite(SiteCommandContext& context)
@@ -259,12 +293,8 @@ void SaveSite(SiteCommandContext& context)
     if (!addressesOk)
         return;
 
-    const int sel = context.list.SelIndex();
     store::SiteProfile typed = editor.ReadProfile();
     const std::string name = editor::TrimSiteName(typed.Name);
-    // The site as the window knows it: its name, and which of equal names it is.
-    const std::string shownName = context.model.SiteNames[static_cast<std::size_t>(sel)];
-    const std::size_t occurrence = store::OccurrenceOf(context.model.SiteNames, static_cast<std::size_t>(sel));
 
     // The table's fields; Description and MACAddress describe an adapter, never a saved site.
     store::SiteProfile site = std::move(typed);
@@ -273,20 +303,10 @@ void SaveSite(SiteCommandContext& context)
     site.MACAddress.clear();
 
     // The list entry and all twelve keys in one replacement of the file: never half a save.
-    const std::string path = SettingsPath(context);
-    bool gone = false;
     std::optional<std::string> problem;
-    std::size_t position = 0;
     store::IniDocument settings;
-    const store::WriteResult written = store::IniFile(path).Update(
-        [&](store::IniDocument& doc) {
-            store::StoredSiteList list = store::StoredSiteList::Read(doc);
-            const std::optional<std::size_t> found = list.Find(doc, shownName, occurrence);
-            if (!found) {
-                gone = true;
-                return false;
-            }
-            position = *found;
+    const SelectedSiteChange saved = ChangeSelectedSite(
+        context, settings, [&](store::IniDocument& doc, store::StoredSiteList& list, std::size_t position) {
             const std::vector<std::string> names = list.EntryNames(doc);
             const int index = static_cast<int>(position) + 1;
             // A name is a section and an item of the comma-separated list: refuse names that would
@@ -300,9 +320,8 @@ void SaveSite(SiteCommandContext& context)
                 return false;
             list.Replace(position, *stored);
             return list.Write(doc) && store::WriteSiteKeys(doc, store::IniDocument::FileBytes { *stored }, site);
-        },
-        &settings);
-    if (gone) {
+        });
+    if (saved.gone) {
         ReportGone(context, QCoreApplication::translate("SiteCommands", "保存失败"));
         return;
     }
@@ -312,14 +331,15 @@ void SaveSite(SiteCommandContext& context)
         editor.txtName->setFocus(Qt::OtherFocusReason);
         return;
     }
-    if (!written) {
-        ReportWriteFailure(context, QT_TRANSLATE_NOOP("SiteCommands", "保存失败"), path, written);
+    if (!saved.written) {
+        ReportWriteFailure(context, QT_TRANSLATE_NOOP("SiteCommands", "保存失败"), SettingsPath(context),
+                           saved.written);
         return;
     }
 
-    AdoptSites(context, settings, written.stamp);
-    const int saved = static_cast<int>(position) + 1;
-    context.list.setSelIndex(saved < context.model.SiteCount ? saved : 0);
+    AdoptSites(context, settings, saved.written.stamp);
+    const int entry = static_cast<int>(saved.position) + 1;
+    context.list.setSelIndex(entry < context.model.SiteCount ? entry : 0);
     FitScrollBar(context);
     context.messages.Information(context.window, QCoreApplication::translate("SiteCommands", "系统提示"),
                                  QCoreApplication::translate("SiteCommands", "保存成功!"));
@@ -330,24 +350,9 @@ void DeleteSite(SiteCommandContext& context)
 {
     if (!SelectionIsSavedSite(context))
         return;
-    const int sel = context.list.SelIndex();
-    store::SiteListModel& model = context.model;
-    const std::string shownName = model.SiteNames[static_cast<std::size_t>(sel)];
-    const std::size_t occurrence = store::OccurrenceOf(model.SiteNames, static_cast<std::size_t>(sel));
-
-    const std::string path = SettingsPath(context);
-    bool gone = false;
-    std::size_t position = 0;
     store::IniDocument settings;
-    const store::WriteResult written = store::IniFile(path).Update(
-        [&](store::IniDocument& doc) {
-            store::StoredSiteList list = store::StoredSiteList::Read(doc);
-            const std::optional<std::size_t> found = list.Find(doc, shownName, occurrence);
-            if (!found) {
-                gone = true;
-                return false;
-            }
-            position = *found;
+    const SelectedSiteChange deleted = ChangeSelectedSite(
+        context, settings, [](store::IniDocument& doc, store::StoredSiteList& list, std::size_t position) {
             // A section another entry still names (by hand-made equal names) holds that entry's
             // settings too, and stays. An entry whose name heads no section has none to remove.
             const std::string& stored = list.Bytes(position);
@@ -355,20 +360,21 @@ void DeleteSite(SiteCommandContext& context)
                 doc.DeleteSection(store::IniDocument::FileBytes { stored });
             list.Erase(position);
             return list.Write(doc);
-        },
-        &settings);
-    if (gone) {
+        });
+    if (deleted.gone) {
         ReportGone(context, QCoreApplication::translate("SiteCommands", "删除失败"));
         return;
     }
-    if (!written) {
-        ReportWriteFailure(context, QT_TRANSLATE_NOOP("SiteCommands", "删除失败"), path, written);
+    if (!deleted.written) {
+        ReportWriteFailure(context, QT_TRANSLATE_NOOP("SiteCommands", "删除失败"), SettingsPath(context),
+                           deleted.written);
         return;
     }
 
-    AdoptSites(context, settings, written.stamp);
+    AdoptSites(context, settings, deleted.written.stamp);
+    const store::SiteListModel& model = context.model;
     // The selection moves to the entry above the deleted one.
-    const int above = static_cast<int>(position);
+    const int above = static_cast<int>(deleted.position);
     context.list.setSelIndex(above < model.SiteCount ? above : 0);
     const store::ScrollRange range = store::ScrollRangeFor(model.SiteCount);
     if (ScrollBarShown(context) && range.visible)
