@@ -253,12 +253,6 @@ bool lockWithin(int fd, std::chrono::milliseconds wait)
     }
 }
 
-std::string& folderMadeOnSave()
-{
-    static std::string folder;
-    return folder;
-}
-
 // Makes `folder` and any missing folder above it, private to the user as the XDG rules ask: a
 // first save into ~/.config/lanvex may find neither there. Returns an errno value.
 int makeFolder(const std::string& folder)
@@ -274,11 +268,6 @@ int makeFolder(const std::string& folder)
 }
 
 } // namespace
-
-void MakeFolderOnFirstSave(std::string folder)
-{
-    folderMadeOnSave() = std::move(folder);
-}
 
 IniFile::IniFile(std::string path, std::chrono::milliseconds lockWait)
     : path_(std::move(path))
@@ -326,7 +315,7 @@ WriteResult IniFile::Update(const std::function<bool(IniDocument&)>& edit, IniDo
     if (!resolveTarget(path_, target, unresolved))
         return fail(unresolved);
     const std::string folder = folderOf(target);
-    if (folder == folderMadeOnSave()) {
+    if (folder == FolderMadeOnFirstSave()) {
         if (const int error = makeFolder(folder); error != 0)
             return fail(describe("cannot make the folder", folder, error));
     }

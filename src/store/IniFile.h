@@ -78,5 +78,6 @@ private:
 // The one folder a save makes, with the folders above it, when it is missing: the user's config
 // folder of an installed program. Set once at start-up; any other missing folder fails the save.
 void MakeFolderOnFirstSave(std::string folder);
+const std::string& FolderMadeOnFirstSave();
 
 } // namespace lanvex::store

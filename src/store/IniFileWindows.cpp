@@ -10,23 +10,12 @@ namespace lanvex::store {
 
 namespace {
 
-std::string& folderMadeOnSave()
-{
-    static std::string folder;
-    return folder;
-}
-
 WriteResult failure(std::string text, int code)
 {
     return { false, std::move(text), code, {} };
 }
 
 } // namespace
-
-void MakeFolderOnFirstSave(std::string folder)
-{
-    folderMadeOnSave() = std::move(folder);
-}
 
 IniFile::IniFile(std::string path, std::chrono::milliseconds lockWait)
     : path_(std::move(path))
@@ -74,7 +63,7 @@ FileStamp IniFile::Stamp() const
 
 WriteResult IniFile::Update(const std::function<bool(IniDocument&)>& edit, IniDocument* written)
 {
-    const std::string& folder = folderMadeOnSave();
+    const std::string& folder = FolderMadeOnFirstSave();
     if (!folder.empty() && Utf8Path(path_).parent_path() == Utf8Path(folder)) {
         std::error_code error;
         std::filesystem::create_directories(Utf8Path(folder), error);

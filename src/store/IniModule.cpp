@@ -5,10 +5,31 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <utility>
 
 namespace lanvex::store {
 
 std::string IniFileName;
+
+namespace {
+
+std::string& folderMadeOnSave()
+{
+    static std::string folder;
+    return folder;
+}
+
+} // namespace
+
+void MakeFolderOnFirstSave(std::string folder)
+{
+    folderMadeOnSave() = std::move(folder);
+}
+
+const std::string& FolderMadeOnFirstSave()
+{
+    return folderMadeOnSave();
+}
 
 namespace {
 
