@@ -250,10 +250,8 @@ void MainWindow::Form_Load()
     m_model.CurSiteIndex = -1;
     picList->setHoverIndex(-1);
 
-    // The empty first line stays even when the printers cannot be listed.
-    std::vector<std::string> printerNames;
-    ResumeNext([this, &printerNames] { printerNames = m_printers.InstalledPrinters(); });
-    FrameSite->setPrinters(printerNames);
+    // The printer list has its empty first line until the printers are read (FinishStartUp).
+    FrameSite->setPrinters({});
 
     ResumeNext([this] { LoadSites(); });
     RefreshSiteList();
@@ -313,6 +311,14 @@ void MainWindow::PostServiceJob(std::function<void()> job)
 void MainWindow::FinishServiceJob()
 {
     --m_pendingJobs;
+}
+
+void MainWindow::ShowInstalledPrinters()
+{
+    // The empty first line stays even when the printers cannot be listed.
+    std::vector<std::string> printerNames;
+    ResumeNext([this, &printerNames] { printerNames = m_printers.InstalledPrinters(); });
+    FrameSite->setPrinters(printerNames);
 }
 
 void MainWindow::QueryAdaptersAtStartUp()
@@ -632,6 +638,8 @@ void MainWindow::FinishStartUp()
     if (m_startUpFinished)
         return;
     m_startUpFinished = true;
+    // The printers first: entry 0, read next, names the default one.
+    ShowInstalledPrinters();
     QueryAdaptersAtStartUp();
     setWindowIcon(ApplicationIcon());
     Q_EMIT startUpFinished();

@@ -81,9 +81,9 @@ public:
     int AdapterPosition() const;
     QString AdapterDescription() const;
 
-    // What can wait until the window is on the screen (the start-up query, the window's icon):
-    // done after its first painting, at the first turn of the event loop when the window is
-    // hidden, or at once when called. Ends with startUpFinished(), once.
+    // What can wait until the window is on the screen (the printer list, the start-up query, the
+    // window's icon): done after its first painting, at the first turn of the event loop when the
+    // window is hidden, or at once when called. Ends with startUpFinished(), once.
     void FinishStartUp();
 
 Q_SIGNALS:
@@ -113,6 +113,7 @@ private:
     void PostServiceJob(std::function<void()> job);
     void FinishServiceJob();
     void FinishStartUpWhenPainted();
+    void ShowInstalledPrinters();
     void QueryAdaptersAtStartUp();
     void ShowAdapters(const std::vector<std::string>& descriptions, const std::optional<store::SiteProfile>& current);
     void ReadCurrentSettings();

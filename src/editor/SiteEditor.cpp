@@ -378,6 +378,7 @@ SiteEditor::SiteEditor(QWidget* parent)
     connect(chkDNS, &QCheckBox::stateChanged, this, &SiteEditor::chkDNS_Click);
     connect(chkWINS, &QCheckBox::stateChanged, this, &SiteEditor::chkWINS_Click);
     connect(chkPrinter, &QCheckBox::stateChanged, this, &SiteEditor::chkPrinter_Click);
+    connect(cboPrinter, &QComboBox::activated, this, [this] { shownPrinter_ = cboPrinter->currentText(); });
     connect(lblStatic, &ClickLabel::clicked, this, &SiteEditor::lblStatic_Click);
     connect(lblDHCP, &ClickLabel::clicked, this, &SiteEditor::lblDHCP_Click);
     connect(lblDNS, &ClickLabel::clicked, this, &SiteEditor::lblDNS_Click);
@@ -406,9 +407,14 @@ void SiteEditor::LoadProfile(const store::SiteProfile& p)
     SetFieldText(txtWINS, p.WINS);
     SetFieldText(txtAuxWINS, p.AuxWINS);
     SetBoxValue(chkPrinter, BoxValueForSwitch(p.ChangePrinter));
-    // The first line of exactly that name; a name not in the list falls back to the first line.
-    const int match
-        = cboPrinter->findText(QString::fromStdString(p.PrinterName), Qt::MatchExactly | Qt::MatchCaseSensitive);
+    shownPrinter_ = QString::fromStdString(p.PrinterName);
+    choosePrinter(shownPrinter_);
+}
+
+void SiteEditor::choosePrinter(const QString& name)
+{
+    // A name not in the list falls back to the first line.
+    const int match = cboPrinter->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (match >= 0)
         cboPrinter->setCurrentIndex(match);
     else if (cboPrinter->count() > 0)
@@ -448,8 +454,8 @@ void SiteEditor::ShowBlank()
     txtWINS->clear();
     txtAuxWINS->clear();
     SetBoxValue(chkPrinter, 0);
-    if (cboPrinter->count() > 0)
-        cboPrinter->setCurrentIndex(0);
+    shownPrinter_.clear();
+    choosePrinter(shownPrinter_);
     txtName->setFocus();
 }
 
@@ -459,6 +465,7 @@ void SiteEditor::setPrinters(const std::vector<std::string>& names)
     cboPrinter->addItem(QString());
     for (const std::string& name : names)
         cboPrinter->addItem(QString::fromStdString(name));
+    choosePrinter(shownPrinter_);
 }
 
 void SiteEditor::setStoredSiteLookup(std::function<const store::SiteProfile*()> lookup)

@@ -123,7 +123,8 @@ public:
     store::SiteProfile ReadProfile() const;
     // The blank state of the first tab; leaves the caption alone and focuses txtName.
     void ShowBlank();
-    // Fills the printer list: an empty first line, then the names.
+    // Fills the printer list: an empty first line, then the names. The printer of the entry shown
+    // (or the one the user chose since) is chosen again when the new list has it.
     void setPrinters(const std::vector<std::string>& names);
     // The selected entry's stored record, or nullptr when the selection is outside the list;
     // choosing the static option restores the three boxes from it.
@@ -146,8 +147,11 @@ public:
 
 private:
     void ApplyEnabling();
+    // Chooses the printer line of exactly that name, or the first line.
+    void choosePrinter(const QString& name);
 
     std::function<const store::SiteProfile*()> storedSite_;
+    QString shownPrinter_; // the printer the entry shown names, or the one the user chose
 };
 
 } // namespace lanvex::editor

@@ -102,6 +102,24 @@ private Q_SLOTS:
         QCOMPARE(editor->cboPrinter->currentIndex(), 0);
     }
 
+    // The printers are listed after the window first shows: an entry loaded before keeps its
+    // printer, and so does a printer the user chose, when the list is filled again.
+    void printerSurvivesNewPrinterList()
+    {
+        editor->setPrinters({});
+        editor->LoadProfile(stored);
+        QCOMPARE(editor->cboPrinter->currentText(), QString());
+        editor->setPrinters({ "Front Desk", "front desk" });
+        QCOMPARE(editor->cboPrinter->currentText(), QStringLiteral("Front Desk"));
+        QCOMPARE(editor->ReadProfile(), stored);
+
+        editor->cboPrinter->setFocus();
+        QTest::keyClick(editor->cboPrinter, Qt::Key_Down);
+        QCOMPARE(editor->cboPrinter->currentText(), QStringLiteral("front desk"));
+        editor->setPrinters({ "Front Desk", "Office Laser", "front desk" });
+        QCOMPARE(editor->cboPrinter->currentText(), QStringLiteral("front desk"));
+    }
+
     void codeTextIsNotCutButTypingIsLimited()
     {
         SiteProfile p = stored;
