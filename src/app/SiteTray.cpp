@@ -2,6 +2,7 @@
 
 #include "app/MainWindow.h"
 #include "app/SingleInstance.h"
+#include "app/StandardStreams.h"
 #include "net/IPInfo.h"
 
 #include <QApplication>
@@ -44,7 +45,7 @@ SiteTray::SiteTray(MainWindow& window)
     m_window.installEventFilter(this);
 }
 
-void SiteTray::Start(bool trayOnly, std::ostream& err)
+bool SiteTray::Start(bool trayOnly)
 {
     const bool trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
     if (trayAvailable)
@@ -53,11 +54,10 @@ void SiteTray::Start(bool trayOnly, std::ostream& err)
         // The window lives on hidden; only "退出" (or the window's exit button) ends the program.
         m_keepWindowInTray = true;
         QApplication::setQuitOnLastWindowClosed(false);
-        return;
+        return true;
     }
-    if (trayOnly)
-        err << "lanvex: the desktop has no system tray, so the window opens instead\n";
     m_window.show();
+    return !trayOnly;
 }
 
 void SiteTray::RebuildMenu()
@@ -137,12 +137,13 @@ bool SiteTray::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
-void StartWindowAndTray(MainWindow& window, SingleInstance& instance, bool trayOnly, std::ostream& err)
+void StartWindowAndTray(MainWindow& window, SingleInstance& instance, bool trayOnly)
 {
-    const auto startTray = [&window, &instance, trayOnly, &err] {
+    const auto startTray = [&window, &instance, trayOnly] {
         auto* tray = new SiteTray(window); // owned by the window
         QObject::connect(&instance, &SingleInstance::activationRequested, tray, &SiteTray::OpenWindow);
-        tray->Start(trayOnly, err);
+        if (!tray->Start(trayOnly))
+            StandardError() << "lanvex: the desktop has no system tray, so the window opens instead\n";
     };
     if (trayOnly) {
         window.FinishStartUp();

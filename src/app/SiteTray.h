@@ -23,8 +23,9 @@ public:
     explicit SiteTray(MainWindow& window);
 
     // Shows the icon where the desktop has a tray and shows the window, unless `trayOnly` asks
-    // for the icon alone; without a tray the window opens and `err` says why.
-    void Start(bool trayOnly, std::ostream& err);
+    // for the icon alone. False when it asked for that but the desktop has no tray: the window
+    // opens instead.
+    bool Start(bool trayOnly);
 
     QSystemTrayIcon* Icon() const { return m_icon; }
     QMenu* Menu() const { return m_menu; }
@@ -56,7 +57,8 @@ private:
 };
 
 // Opens the program's window, or with `trayOnly` only its tray icon, and makes a later start's
-// request bring the window to the front. Without a tray the window opens and `err` says why.
-void StartWindowAndTray(MainWindow& window, SingleInstance& instance, bool trayOnly, std::ostream& err);
+// request bring the window to the front. Without a tray the window opens and standard error says
+// why.
+void StartWindowAndTray(MainWindow& window, SingleInstance& instance, bool trayOnly);
 
 } // namespace lanvex::app

@@ -9,7 +9,6 @@
 
 #include <QApplication>
 #include <cstdio>
-#include <iostream>
 #include <windows.h>
 
 namespace lanvex::app {
@@ -40,7 +39,7 @@ int RunWindow(const CommandLine& line)
     Platform platform = MakePlatform(line.simulateFile);
     QtMessageSink messages;
     MainWindow window(*platform.connector, *platform.printers, messages);
-    StartWindowAndTray(window, instance, line.tray, std::cerr);
+    StartWindowAndTray(window, instance, line.tray);
     return QApplication::exec();
 }
 

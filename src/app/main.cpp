@@ -5,6 +5,7 @@
 #include "app/Platform.h"
 #include "app/SingleInstance.h"
 #include "app/SiteTray.h"
+#include "app/StandardStreams.h"
 #include "app/Translations.h"
 #include "app/WindowFont.h"
 #include "store/IniModule.h"
@@ -13,8 +14,8 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <filesystem>
-#include <iostream>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -44,7 +45,7 @@ int runWindow(int argc, char** argv, const CommandLine& line)
     lanvex::app::Platform platform = lanvex::app::MakePlatform(line.simulateFile);
     lanvex::app::QtMessageSink messages;
     lanvex::app::MainWindow window(*platform.connector, *platform.printers, messages);
-    lanvex::app::StartWindowAndTray(window, instance, line.tray, std::cerr);
+    lanvex::app::StartWindowAndTray(window, instance, line.tray);
     return QApplication::exec();
 }
 
@@ -55,7 +56,7 @@ int main(int argc, char** argv)
     try {
         const CommandLine line = lanvex::app::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
         if (line.mode == CommandLine::Mode::Invalid) {
-            std::cerr << "lanvex: " << line.error << "\n\n" << lanvex::app::UsageText();
+            lanvex::app::StandardError() << "lanvex: " << line.error << "\n\n" << lanvex::app::UsageText();
             return 2;
         }
         const auto settings = lanvex::store::FindSettingsLocation(line.configFile, executablePath(argv[0]));
@@ -64,10 +65,11 @@ int main(int argc, char** argv)
             return runWindow(argc, argv, line);
         // The real network backend talks D-Bus, which wants a Qt application object.
         std::optional<QCoreApplication> application;
-        return lanvex::app::RunConsoleCommand(line, settings, std::cout, std::cerr, [&] {
-            application.emplace(argc, argv);
-            lanvex::app::InstallTranslations(*application);
-        });
+        return lanvex::app::RunConsoleCommand(line, settings, lanvex::app::StandardOutput(),
+                                              lanvex::app::StandardError(), [&] {
+                                                  application.emplace(argc, argv);
+                                                  lanvex::app::InstallTranslations(*application);
+                                              });
     } catch (...) {
         // A failure of start-up itself ends the program without a message.
         return 1;

@@ -9,7 +9,6 @@
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTimer>
-#include <sstream>
 
 using namespace lanvex;
 
@@ -108,16 +107,14 @@ private Q_SLOTS:
     void startsInTheTrayWhereThereIsOne()
     {
         TrayFixture f;
-        std::ostringstream err;
-        f.tray.Start(true, err);
+        const bool inTray = f.tray.Start(true);
         if (!qEnvironmentVariableIsEmpty("LANVEX_EXPECT_TRAY"))
             QVERIFY(QSystemTrayIcon::isSystemTrayAvailable());
-        if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        QCOMPARE(inTray, QSystemTrayIcon::isSystemTrayAvailable());
+        if (!inTray) {
             QVERIFY(f.window.isVisible());
-            QVERIFY(err.str().find("no system tray") != std::string::npos);
             return;
         }
-        QVERIFY(err.str().empty());
         QVERIFY(!f.window.isVisible());
         // The tray host embeds the icon: it gets a place on the screen.
         QTRY_VERIFY_WITH_TIMEOUT(!f.tray.Icon()->geometry().isEmpty(), 10000);

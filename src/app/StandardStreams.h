@@ -1,0 +1,13 @@
+#pragma once
+
+#include <iosfwd>
+
+namespace lanvex::app {
+
+// The program's standard output and error as C++ streams, made when first used. <iostream> would
+// set up all eight standard streams, and the C++ locale with them, at every start, the window's
+// included; these write through C's stdout and stderr instead.
+std::ostream& StandardOutput();
+std::ostream& StandardError();
+
+} // namespace lanvex::app
