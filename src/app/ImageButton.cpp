@@ -13,57 +13,38 @@ namespace lanvex::app {
 
 namespace {
 
-// The source of a picture, read and parsed once however many sizes are drawn from it.
-class PictureSource
+QPixmap DrawSquare(const resources::Artwork& art, int size)
 {
-public:
-    explicit PictureSource(const QString& resourcePath)
-        : m_art(resourcePath)
-    { }
-
-    QPixmap Render(QSize logicalSize, qreal devicePixelRatio) const
-    {
-        QPixmap pixmap(logicalSize * devicePixelRatio);
-        pixmap.setDevicePixelRatio(devicePixelRatio);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        m_art.Render(painter, QRectF(QPointF(0, 0), QSizeF(logicalSize)));
-        return pixmap;
-    }
-
-private:
-    resources::Artwork m_art;
-};
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    art.Render(painter, QRectF(0, 0, size, size));
+    return pixmap;
+}
 
 } // namespace
 
-QPixmap RenderPicture(const QString& resourcePath, QSize logicalSize, qreal devicePixelRatio)
-{
-    return PictureSource(resourcePath).Render(logicalSize, devicePixelRatio);
-}
-
 QIcon RenderIcon(const QString& resourcePath, std::initializer_list<int> sizes)
 {
-    const PictureSource source(resourcePath);
+    const resources::Artwork art(resourcePath);
     QIcon icon;
     for (const int size : sizes)
-        icon.addPixmap(source.Render(QSize(size, size), 1.0));
+        icon.addPixmap(DrawSquare(art, size));
     return icon;
 }
 
 Picture::Picture(const QString& resourcePath, QWidget* parent)
     : QWidget(parent)
     , m_resourcePath(resourcePath)
+    , m_art(std::make_unique<resources::Artwork>(resourcePath))
 { }
+
+Picture::~Picture() = default;
 
 void Picture::paintEvent(QPaintEvent*)
 {
-    const qreal ratio = devicePixelRatioF();
-    if (m_drawn.isNull() || m_drawn.deviceIndependentSize().toSize() != size() || m_drawn.devicePixelRatio() != ratio)
-        m_drawn = RenderPicture(m_resourcePath, size(), ratio);
     QPainter painter(this);
-    painter.drawPixmap(QPointF(0, 0), m_drawn);
+    m_art->Render(painter, QRectF(rect()));
 }
 
 ImageButton::ImageButton(const QString& resourcePath, const QString& toolTip, QPoint restTwips, QWidget* parent)

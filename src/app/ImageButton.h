@@ -5,19 +5,24 @@
 #include <QString>
 #include <QWidget>
 #include <initializer_list>
+#include <memory>
 
 class QIcon;
 
+namespace lanvex::resources {
+class Artwork;
+}
+
 namespace lanvex::app {
 
-// A picture from the program's resources (see resources/Artwork.h), drawn to fill the control through Qt's
-// scaling, so it stays sharp on a high-DPI screen. It is drawn once for the control's size and
-// pixel ratio and kept; a repaint (a pressed button moving, the window uncovered) only copies it.
+// A picture from the program's resources (see resources/Artwork.h), drawn to fill the control
+// from the size of it that suits the screen's pixel ratio.
 class Picture : public QWidget
 {
     Q_OBJECT
 public:
     Picture(const QString& resourcePath, QWidget* parent);
+    ~Picture() override;
 
     const QString& ResourcePath() const { return m_resourcePath; }
 
@@ -26,7 +31,7 @@ protected:
 
 private:
     QString m_resourcePath;
-    QPixmap m_drawn;
+    std::unique_ptr<resources::Artwork> m_art;
 };
 
 // An image control that acts as a button: a 32 × 32 icon with a tooltip. While any mouse button
@@ -56,8 +61,6 @@ private:
     bool m_doubleClick = false;
 };
 
-// Renders a resource picture (SVG or raster) at the given logical size and device pixel ratio.
-QPixmap RenderPicture(const QString& resourcePath, QSize logicalSize, qreal devicePixelRatio);
 // The picture at each of the square sizes (logical pixel ratio 1), read from the resource once.
 QIcon RenderIcon(const QString& resourcePath, std::initializer_list<int> sizes);
 
