@@ -455,12 +455,14 @@ private Q_SLOTS:
     {
         QFETCH(QString, method);
         QFETCH(int, afterMs);
-        // Each run changes the address and the DNS servers.
+        // Each run changes the address, and asks for a DNS server no earlier run set: after a run
+        // whose DNS step failed, the servers of the run before are still live.
+        static int run = 0;
+        ++run;
         store::SiteProfile site = StaticSite();
-        if (m_sandbox.ipv4Addresses().contains(u"inet 10.77.0.5/"_s)) {
+        if (m_sandbox.ipv4Addresses().contains(u"inet 10.77.0.5/"_s))
             site.IP = "10.77.0.9";
-            site.DNS = "10.77.0.44";
-        }
+        site.DNS = "10.77.1." + std::to_string(run);
         std::int32_t result = -1;
         {
             StallingConnector connector(m_sandbox, method.toStdString(), afterMs);
