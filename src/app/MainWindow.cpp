@@ -103,8 +103,6 @@ MainWindow::MainWindow(net::ServiceConnector& connector, const printer::PrinterS
     // taken before any control sees them.
     qApp->installEventFilter(this);
     Form_Load();
-    m_settingsWatcher = new SettingsWatcher(QString::fromStdString(store::IniFileName), this);
-    connect(m_settingsWatcher, &SettingsWatcher::changed, this, &MainWindow::SettingsFileChanged);
 }
 
 MainWindow::~MainWindow()
@@ -396,6 +394,14 @@ void MainWindow::ShowCurrentSettings(const store::SiteProfile& current)
     Q_EMIT currentSettingsRead();
 }
 
+void MainWindow::WatchSettingsFile()
+{
+    m_settingsWatcher = new SettingsWatcher(QString::fromStdString(store::IniFileName), this);
+    connect(m_settingsWatcher, &SettingsWatcher::changed, this, &MainWindow::SettingsFileChanged);
+    // A change made since the sites were loaded, before the watch began.
+    SettingsFileChanged();
+}
+
 void MainWindow::SettingsFileChanged()
 {
     // Not under an open message box: the command that showed it still works on the list.
@@ -641,6 +647,7 @@ void MainWindow::FinishStartUp()
     // The printers first: entry 0, read next, names the default one.
     ShowInstalledPrinters();
     QueryAdaptersAtStartUp();
+    WatchSettingsFile();
     setWindowIcon(ApplicationIcon());
     Q_EMIT startUpFinished();
 }

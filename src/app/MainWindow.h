@@ -82,8 +82,9 @@ public:
     QString AdapterDescription() const;
 
     // What can wait until the window is on the screen (the printer list, the start-up query, the
-    // window's icon): done after its first painting, at the first turn of the event loop when the
-    // window is hidden, or at once when called. Ends with startUpFinished(), once.
+    // settings file's watch, the window's icon): done after its first painting, at the first turn
+    // of the event loop when the window is hidden, or at once when called. Ends with
+    // startUpFinished(), once.
     void FinishStartUp();
 
 Q_SIGNALS:
@@ -106,6 +107,7 @@ private:
     void Form_Load();
     void LoadSites();
     void NameEntryZero();
+    void WatchSettingsFile();
     void SettingsFileChanged();
     void Form_KeyUp(int key);
 

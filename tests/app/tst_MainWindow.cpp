@@ -549,6 +549,24 @@ private Q_SLOTS:
         QCOMPARE(window.Model().SiteCount, 1);
     }
 
+    // A change made to the file while the window starts, before it watches the file, still shows.
+    void changeWhileStartingShows()
+    {
+        TestFolder folder;
+        folder.WriteSites({ app::test::StaticSite("A", "10.0.0.1") });
+        const std::string network
+            = folder.WriteNetwork(app::test::Network({ app::test::StaticAdapter("NIC", "10.9.9.1") }));
+        net::sim::SimulatedConnector connector(network);
+        net::sim::SimulatedPrinters printers(network);
+        RecordingMessages messages;
+        app::MainWindow window(connector, printers, messages);
+        QCOMPARE(window.Model().SiteCount, 2);
+        folder.WriteSites({ app::test::StaticSite("A", "10.0.0.1"), app::test::StaticSite("B", "10.0.0.2") });
+        QVERIFY(app::test::WaitForService(window));
+        QTRY_COMPARE(window.Model().SiteCount, 3);
+        QCOMPARE(window.Model().SiteNames[2], std::string("B"));
+    }
+
     // Two windows on one file, each working from the list it read: neither undoes the other's
     // change, a save of a site deleted elsewhere changes nothing, and a window follows the file.
     void twoWindowsOnOneFileKeepEachOthersChanges()
