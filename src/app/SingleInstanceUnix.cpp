@@ -80,8 +80,6 @@ bool WaitFor(int fd, short events)
     return result == 1 && (ready.revents & events) != 0;
 }
 
-} // namespace
-
 // One caller of a later start. It is read as its bytes arrive, so a caller that stays silent
 // never holds up the window.
 class Caller : public QObject
@@ -121,6 +119,8 @@ private:
     QByteArray m_request;
     SingleInstance& m_owner;
 };
+
+} // namespace
 
 class SingleInstance::Listener
 {
