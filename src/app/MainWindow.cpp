@@ -248,8 +248,8 @@ void MainWindow::Form_Load()
     m_model.CurSiteIndex = -1;
     picList->setHoverIndex(-1);
 
-    // The printer list has its empty first line until the printers are read (FinishStartUp).
-    FrameSite->setPrinters({});
+    // The printer list has only its empty first line until the start-up query has read the
+    // printers; the editor keeps the shown site's printer meanwhile.
 
     ResumeNext([this] { LoadSites(); });
     RefreshSiteList();
@@ -311,17 +311,13 @@ void MainWindow::FinishServiceJob()
     --m_pendingJobs;
 }
 
-void MainWindow::ShowInstalledPrinters()
-{
-    // The empty first line stays even when the printers cannot be listed.
-    std::vector<std::string> printerNames;
-    ResumeNext([this, &printerNames] { printerNames = m_printers.InstalledPrinters(); });
-    FrameSite->setPrinters(printerNames);
-}
-
 void MainWindow::QueryAdaptersAtStartUp()
 {
     PostServiceJob([this] {
+        // The printers first, as a print server that does not answer must not hold up the
+        // window either; entry 0, read last, names the default one.
+        std::vector<std::string> printerNames;
+        ResumeNext([&] { printerNames = m_printers.InstalledPrinters(); });
         std::vector<std::string> descriptions;
         std::optional<store::SiteProfile> current;
         ResumeNext([&] { descriptions = net::ListAdapters(m_connector); });
@@ -330,8 +326,10 @@ void MainWindow::QueryAdaptersAtStartUp()
             ResumeNext([&] { current = net::GetAdapterInfo(m_connector, m_printers, 1); });
         QMetaObject::invokeMethod(
             this,
-            [this, descriptions, current] {
+            [this, printerNames, descriptions, current] {
                 FinishServiceJob();
+                // The empty first line stays even when the printers cannot be listed.
+                FrameSite->setPrinters(printerNames);
                 ShowAdapters(descriptions, current);
             },
             Qt::QueuedConnection);
@@ -644,8 +642,6 @@ void MainWindow::FinishStartUp()
     if (m_startUpFinished)
         return;
     m_startUpFinished = true;
-    // The printers first: entry 0, read next, names the default one.
-    ShowInstalledPrinters();
     QueryAdaptersAtStartUp();
     WatchSettingsFile();
     setWindowIcon(ApplicationIcon());

@@ -115,7 +115,6 @@ private:
     void PostServiceJob(std::function<void()> job);
     void FinishServiceJob();
     void FinishStartUpWhenPainted();
-    void ShowInstalledPrinters();
     void QueryAdaptersAtStartUp();
     void ShowAdapters(const std::vector<std::string>& descriptions, const std::optional<store::SiteProfile>& current);
     void ReadCurrentSettings();

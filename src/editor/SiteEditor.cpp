@@ -360,6 +360,7 @@ SiteEditor::SiteEditor(QWidget* parent)
     cboPrinter->setObjectName(QStringLiteral("cboPrinter"));
     cboPrinter->setAccessibleName(printerCaption);
     cboPrinter->setEditable(false);
+    cboPrinter->addItem(QString()); // the empty first line, until the printers are listed
     cboPrinter->setGeometry(Twips(1200, 4920, 3135, 300));
 
     const QList<QWidget*> order
@@ -436,7 +437,8 @@ store::SiteProfile SiteEditor::ReadProfile() const
     p.WINS = txtWINS->text().toStdString();
     p.AuxWINS = txtAuxWINS->text().toStdString();
     p.ChangePrinter = BoxValue(chkPrinter) == 0;
-    p.PrinterName = cboPrinter->currentText().toStdString();
+    // Before the printers are listed the entry's own printer stands, unseen.
+    p.PrinterName = (printersListed_ ? cboPrinter->currentText() : shownPrinter_).toStdString();
     return p;
 }
 
@@ -465,6 +467,7 @@ void SiteEditor::setPrinters(const std::vector<std::string>& names)
     cboPrinter->addItem(QString());
     for (const std::string& name : names)
         cboPrinter->addItem(QString::fromStdString(name));
+    printersListed_ = true;
     choosePrinter(shownPrinter_);
 }
 

@@ -124,7 +124,8 @@ public:
     // The blank state of the first tab; leaves the caption alone and focuses txtName.
     void ShowBlank();
     // Fills the printer list: an empty first line, then the names. The printer of the entry shown
-    // (or the one the user chose since) is chosen again when the new list has it.
+    // (or the one the user chose since) is chosen again when the new list has it. Until the list
+    // is first filled it holds only the empty line, and the entry shown keeps its printer.
     void setPrinters(const std::vector<std::string>& names);
     // The selected entry's stored record, or nullptr when the selection is outside the list;
     // choosing the static option restores the three boxes from it.
@@ -152,6 +153,7 @@ private:
 
     std::function<const store::SiteProfile*()> storedSite_;
     QString shownPrinter_; // the printer the entry shown names, or the one the user chose
+    bool printersListed_ = false;
 };
 
 } // namespace lanvex::editor
