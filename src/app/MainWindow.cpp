@@ -248,13 +248,10 @@ void MainWindow::Form_Load()
     m_model.CurSiteIndex = -1;
     picList->setHoverIndex(-1);
 
-    // The printer list has only its empty first line until the start-up query has read the
-    // printers; the editor keeps the shown site's printer meanwhile.
-
     ResumeNext([this] { LoadSites(); });
     RefreshSiteList();
-    // The adapters and entry 0 come from the service, which may be slow: the window opens without
-    // waiting and shows them when they arrive.
+    // The printers, the adapters and entry 0 come from the service thread, which may be slow: the
+    // window opens without waiting and shows them when they arrive.
     cboNIC->setEnabled(false);
     QMetaObject::invokeMethod(this, &MainWindow::FinishStartUpWhenPainted, Qt::QueuedConnection);
 }

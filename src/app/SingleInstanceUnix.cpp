@@ -2,6 +2,7 @@
 // process that holds it, and no file is left behind. Anyone on the machine may connect to such a
 // name, so both ends check that the other runs as the same user.
 #include "app/SingleInstance.h"
+#include "store/FileDescriptor.h"
 
 #include <QSocketNotifier>
 #include <algorithm>
@@ -21,29 +22,6 @@ namespace {
 constexpr int kAnswerWaitMs = 3000;
 // A request longer than this is not ours.
 constexpr std::size_t kMaxRequest = 64;
-
-// A file descriptor closed with its owner.
-class Fd
-{
-public:
-    explicit Fd(int fd = -1)
-        : m_fd(fd)
-    { }
-    ~Fd()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-
-    int get() const { return m_fd; }
-    bool valid() const { return m_fd >= 0; }
-    int release() { return std::exchange(m_fd, -1); }
-
-private:
-    int m_fd;
-};
 
 // The address of `name` in the abstract namespace: a leading zero byte, then the name, unterminated.
 socklen_t AbstractAddress(const QString& name, sockaddr_un& address)
@@ -114,7 +92,7 @@ private:
         deleteLater();
     }
 
-    Fd m_fd;
+    store::FileDescriptor m_fd;
     QSocketNotifier m_notifier;
     QByteArray m_request;
     SingleInstance& m_owner;
@@ -147,7 +125,7 @@ private:
         }
     }
 
-    Fd m_fd;
+    store::FileDescriptor m_fd;
     QSocketNotifier m_notifier;
     SingleInstance& m_owner;
 };
@@ -161,7 +139,7 @@ bool SingleInstance::listen()
 {
     sockaddr_un address {};
     const socklen_t length = AbstractAddress(m_name, address);
-    Fd fd(NewSocket());
+    store::FileDescriptor fd(NewSocket());
     if (!fd.valid() || ::bind(fd.get(), reinterpret_cast<const sockaddr*>(&address), length) != 0
         || ::listen(fd.get(), SOMAXCONN) != 0)
         return false;
@@ -173,7 +151,7 @@ bool SingleInstance::askRunningToShow()
 {
     sockaddr_un address {};
     const socklen_t length = AbstractAddress(m_name, address);
-    Fd fd(NewSocket());
+    store::FileDescriptor fd(NewSocket());
     if (!fd.valid())
         return false;
     if (::connect(fd.get(), reinterpret_cast<const sockaddr*>(&address), length) != 0

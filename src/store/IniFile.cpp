@@ -1,5 +1,7 @@
 #include "store/IniFile.h"
 
+#include "store/FileDescriptor.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -14,40 +16,6 @@
 namespace lanvex::store {
 
 namespace {
-
-class FileDescriptor
-{
-public:
-    explicit FileDescriptor(int fd = -1)
-        : fd_(fd)
-    { }
-    ~FileDescriptor() { reset(); }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    FileDescriptor(FileDescriptor&& other) noexcept
-        : fd_(std::exchange(other.fd_, -1))
-    { }
-    FileDescriptor& operator=(FileDescriptor&& other) noexcept
-    {
-        if (this != &other) {
-            reset();
-            fd_ = std::exchange(other.fd_, -1);
-        }
-        return *this;
-    }
-    int get() const { return fd_; }
-    int release() { return std::exchange(fd_, -1); }
-    bool valid() const { return fd_ >= 0; }
-    void reset()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = -1;
-    }
-
-private:
-    int fd_;
-};
 
 // Why a read or write failed: a text for the log and message, and the errno value behind it.
 struct Failure

@@ -19,6 +19,8 @@
 #ifdef _WIN32
 #include "store/WindowsFiles.h"
 #else
+#include "store/FileDescriptor.h"
+
 #include <csignal>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -115,32 +117,7 @@ Stamp stampOf(const struct stat& info)
     return { info.st_dev, info.st_ino, info.st_size, info.st_mtim, info.st_ctim };
 }
 
-class Fd
-{
-public:
-    explicit Fd(int fd = -1)
-        : fd_(fd)
-    { }
-    ~Fd()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-    int release() { return std::exchange(fd_, -1); }
-    void reset(int fd)
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = fd;
-    }
-
-private:
-    int fd_;
-};
+using store::FileDescriptor;
 
 // Reads the open file whole; only a regular file of a sane size is read, so a FIFO or a device
 // given as the file ends with an error instead of a hang or an endless read.
@@ -180,7 +157,7 @@ json parseText(const std::string& text)
 // The whole file as JSON; null when it cannot be read or parsed.
 json readDocument(const std::string& path, Stamp* stamp = nullptr)
 {
-    const Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     std::string text;
     if (!fd.valid() || !readText(fd.get(), text, stamp))
         return json();
@@ -241,7 +218,7 @@ bool writeAtomically(const std::string& path, const std::string& text)
     std::string temp = (std::filesystem::path(folder) / prefix).string();
     temp += std::to_string(::getpid());
     temp += ".XXXXXX";
-    Fd fd(::mkostemp(temp.data(), O_CLOEXEC));
+    FileDescriptor fd(::mkostemp(temp.data(), O_CLOEXEC));
     if (!fd.valid())
         return false;
     struct stat original = {};
@@ -400,9 +377,9 @@ struct Document
         // Windows: the file as it stands, changed and replaced whole; no lock across processes.
         return changeAndWrite(readDocument(path), change);
 #else
-        Fd locked;
+        FileDescriptor locked;
         for (int attempt = 0; attempt < 100 && !locked.valid(); ++attempt) {
-            Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+            FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
             if (!fd.valid() || !lockWithin(fd.get()))
                 return false;
             // A writer before us may have replaced the file: lock the one the name leads to now.
