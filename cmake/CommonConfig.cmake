@@ -15,3 +15,21 @@ if(LANVEX_SANITIZE)
                                                  -fno-omit-frame-pointer)
   target_link_options(lanvex_common INTERFACE -fsanitize=address,undefined)
 endif()
+
+# What differs between Linux and Windows: an interface Foo.h in a folder, and its two halves
+# unix/FooUnix.cpp and windows/FooWindows.cpp beside it. Files in unix/ build only for Linux, files
+# in windows/ only for Windows.
+if(WIN32)
+  set(LANVEX_OS windows)
+  set(LANVEX_OS_SUFFIX Windows)
+else()
+  set(LANVEX_OS unix)
+  set(LANVEX_OS_SUFFIX Unix)
+endif()
+
+# lanvex_os_sources(target Foo Bar ...) adds this OS's half of each interface to the target.
+function(lanvex_os_sources target)
+  foreach(name IN LISTS ARGN)
+    target_sources(${target} PRIVATE "${CMAKE_CURRENT_SOURCE_DIR}/${LANVEX_OS}/${name}${LANVEX_OS_SUFFIX}.cpp")
+  endforeach()
+endfunction()

@@ -242,7 +242,7 @@
     </message>
 </context>
 <context>
-    <name>lanvex::app::MainWindow</name>
+    <name>lanvex::gui::MainWindow</name>
     <message>
         <source>IP设置</source>
         <translation>IP settings</translation>
@@ -321,7 +321,7 @@
     </message>
 </context>
 <context>
-    <name>lanvex::app::SiteListMenu</name>
+    <name>lanvex::gui::SiteListMenu</name>
     <message>
         <source>导入...</source>
         <translation>Import...</translation>
@@ -348,7 +348,7 @@
     </message>
 </context>
 <context>
-    <name>lanvex::app::SiteTray</name>
+    <name>lanvex::gui::SiteTray</name>
     <message>
         <source>……另有 %1 个办公位置，请在主窗口中选择</source>
         <translation>... %1 more sites: choose them in the main window</translation>

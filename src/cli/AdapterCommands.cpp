@@ -1,17 +1,20 @@
-#include "app/AdapterCommands.h"
+#include "cli/AdapterCommands.h"
 
-#include "app/ProfileJson.h"
-#include "app/Translate.h"
+#include "i18n/Translate.h"
 #include "net/IPInfo.h"
 #include "store/IniFile.h"
 #include "store/IniModule.h"
 #include "store/SiteStore.h"
+#include "transfer/SiteJson.h"
 
 #include <algorithm>
 #include <charconv>
 #include <ostream>
 
-namespace lanvex::app {
+namespace lanvex::cli {
+
+using i18n::Translate;
+using i18n::TranslateLines;
 
 namespace {
 
@@ -74,7 +77,7 @@ std::optional<std::int32_t> findAdapterByName(const std::vector<net::AdapterEntr
 nlohmann::ordered_json adapterRecord(std::size_t position, const net::AdapterEntry& adapter)
 {
     nlohmann::ordered_json record = { { "position", position }, { "Index", adapter.Index } };
-    nlohmann::ordered_json fields = ProfileJson(adapter.Info);
+    nlohmann::ordered_json fields = transfer::ProfileJson(adapter.Info);
     fields.erase("Name"); // the caller names the current-settings entry, not the adapter
     record.update(fields);
     if (!adapter.InterfaceName.empty())
@@ -97,11 +100,11 @@ void printLines(std::ostream& out, const std::string& text)
 
 } // namespace
 
-int RunAdaptersCommand(Platform& platform, std::ostream& out, std::ostream& err)
+int RunAdaptersCommand(platform::Services& services, std::ostream& out, std::ostream& err)
 {
     std::vector<net::AdapterEntry> adapters;
     try {
-        adapters = net::QueryAdapters(*platform.connector, *platform.printers);
+        adapters = net::QueryAdapters(*services.connector, *services.printers);
     } catch (const net::ServiceError& error) {
         err << "lanvex: cannot read the adapters: " << error.what() << '\n';
         return 1;
@@ -109,12 +112,12 @@ int RunAdaptersCommand(Platform& platform, std::ostream& out, std::ostream& err)
     nlohmann::ordered_json list = nlohmann::ordered_json::array();
     for (std::size_t position = 0; position < adapters.size(); ++position)
         list.push_back(adapterRecord(position, adapters[position]));
-    out << JsonText(list, 2) << '\n';
+    out << transfer::JsonText(list, 2) << '\n';
     return out ? 0 : 1;
 }
 
-int RunApplyCommand(Platform& platform, const std::string& siteName, const std::optional<std::string>& adapterText,
-                    std::ostream& out, std::ostream& err)
+int RunApplyCommand(platform::Services& services, const std::string& siteName,
+                    const std::optional<std::string>& adapterText, std::ostream& out, std::ostream& err)
 {
     const AdapterChoice choice = adapterText ? parseAdapterChoice(*adapterText) : AdapterChoice {};
     if (choice.kind == AdapterChoice::Kind::NotPositive) {
@@ -145,7 +148,7 @@ int RunApplyCommand(Platform& platform, const std::string& siteName, const std::
     if (choice.kind == AdapterChoice::Kind::Name) {
         std::vector<net::AdapterEntry> adapters;
         try {
-            adapters = net::QueryAdapters(*platform.connector, *platform.printers);
+            adapters = net::QueryAdapters(*services.connector, *services.printers);
         } catch (const net::ServiceError&) {
             printLines(out, TranslateLines("net", net::ApplySummary(net::kServiceUnavailable, *site)));
             return 1;
@@ -160,10 +163,10 @@ int RunApplyCommand(Platform& platform, const std::string& siteName, const std::
 
     // Progress goes to stderr, so stdout holds only the summary.
     const std::int32_t result
-        = net::ApplyIPSettings(*platform.connector, adapterNumber, *site,
+        = net::ApplyIPSettings(*services.connector, adapterNumber, *site,
                                [&err](const std::string& text) { err << Translate("net", text.c_str()) << '\n'; });
     printLines(out, TranslateLines("net", net::ApplySummary(result, *site)));
     return result == net::kApplyOk || result == net::kAlreadyDhcp ? 0 : 1;
 }
 
-} // namespace lanvex::app
+} // namespace lanvex::cli

@@ -1,8 +1,8 @@
-#include "app/CommandLine.h"
+#include "cli/CommandLine.h"
 
 #include <set>
 
-namespace lanvex::app {
+namespace lanvex::cli {
 
 namespace {
 
@@ -140,4 +140,4 @@ std::string UsageText()
            "Exit codes of --import: 0 all added, 1 some skipped or FILE unreadable (nothing changed), 2 bad usage.\n";
 }
 
-} // namespace lanvex::app
+} // namespace lanvex::cli

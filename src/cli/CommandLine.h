@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace lanvex::app {
+namespace lanvex::cli {
 
 // What the program was asked to do on its command line.
 struct CommandLine
@@ -38,4 +38,4 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args);
 // The --help text.
 std::string UsageText();
 
-} // namespace lanvex::app
+} // namespace lanvex::cli

@@ -1,13 +1,13 @@
-#include "app/ConsoleCommands.h"
+#include "cli/ConsoleCommands.h"
 
-#include "app/AdapterCommands.h"
-#include "app/ListCommand.h"
-#include "app/Platform.h"
-#include "app/SiteTransfer.h"
+#include "cli/AdapterCommands.h"
+#include "cli/ListCommand.h"
+#include "cli/TransferCommands.h"
+#include "platform/Services.h"
 
 #include <ostream>
 
-namespace lanvex::app {
+namespace lanvex::cli {
 
 int RunConsoleCommand(const CommandLine& line, const store::SettingsLocation& settings, std::ostream& out,
                       std::ostream& err, const std::function<void()>& beforeService)
@@ -31,10 +31,10 @@ int RunConsoleCommand(const CommandLine& line, const store::SettingsLocation& se
         return RunExportCommand(line.transferFile, out, err);
     if (line.mode == CommandLine::Mode::Import)
         return RunImportCommand(line.transferFile, line.replace, out, err);
-    Platform platform = MakePlatform(line.simulateFile);
+    platform::Services services = platform::MakeServices(line.simulateFile);
     if (line.mode == CommandLine::Mode::Adapters)
-        return RunAdaptersCommand(platform, out, err);
-    return RunApplyCommand(platform, line.siteName, line.adapterText, out, err);
+        return RunAdaptersCommand(services, out, err);
+    return RunApplyCommand(services, line.siteName, line.adapterText, out, err);
 }
 
-} // namespace lanvex::app
+} // namespace lanvex::cli

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "app/CommandLine.h"
+#include "cli/CommandLine.h"
 #include "store/SettingsLocation.h"
 
 #include <functional>
 #include <iosfwd>
 
-namespace lanvex::app {
+namespace lanvex::cli {
 
 // Runs a command-line call other than the window: --version, --help, --list, --export, --import,
 // --adapters or --apply, and returns its exit code. `beforeService` runs first for the calls that
@@ -15,4 +15,4 @@ namespace lanvex::app {
 int RunConsoleCommand(const CommandLine& line, const store::SettingsLocation& settings, std::ostream& out,
                       std::ostream& err, const std::function<void()>& beforeService = {});
 
-} // namespace lanvex::app
+} // namespace lanvex::cli

@@ -1,10 +1,10 @@
-#include "app/StandardStreams.h"
+#include "cli/StandardStreams.h"
 
 #include <cstdio>
 #include <ostream>
 #include <streambuf>
 
-namespace lanvex::app {
+namespace lanvex::cli {
 
 namespace {
 
@@ -63,4 +63,4 @@ std::ostream& StandardError()
     return stream;
 }
 
-} // namespace lanvex::app
+} // namespace lanvex::cli

@@ -2,7 +2,7 @@
 
 #include <iosfwd>
 
-namespace lanvex::app {
+namespace lanvex::cli {
 
 // The program's standard output and error as C++ streams, made when first used. <iostream> would
 // set up all eight standard streams, and the C++ locale with them, at every start, the window's
@@ -10,4 +10,4 @@ namespace lanvex::app {
 std::ostream& StandardOutput();
 std::ostream& StandardError();
 
-} // namespace lanvex::app
+} // namespace lanvex::cli

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Translatable.h"
+#include "i18n/Translatable.h"
 
 #include <optional>
 #include <string>

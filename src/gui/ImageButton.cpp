@@ -1,7 +1,7 @@
-#include "app/ImageButton.h"
+#include "gui/ImageButton.h"
 
 #include "Artwork.h"
-#include "app/Twips.h"
+#include "gui/Twips.h"
 
 #include <QIcon>
 #include <QMouseEvent>
@@ -9,7 +9,7 @@
 #include <QPixmap>
 #include <memory>
 
-namespace lanvex::app {
+namespace lanvex::gui {
 
 namespace {
 
@@ -82,4 +82,4 @@ void ImageButton::mouseDoubleClickEvent(QMouseEvent* event)
     event->accept();
 }
 
-} // namespace lanvex::app
+} // namespace lanvex::gui

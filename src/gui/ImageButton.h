@@ -13,7 +13,7 @@ namespace lanvex::resources {
 class Artwork;
 }
 
-namespace lanvex::app {
+namespace lanvex::gui {
 
 // A picture from the program's resources (see resources/Artwork.h), drawn to fill the control
 // from the size of it that suits the screen's pixel ratio.
@@ -64,4 +64,4 @@ private:
 // The picture at each of the square sizes (logical pixel ratio 1), read from the resource once.
 QIcon RenderIcon(const QString& resourcePath, std::initializer_list<int> sizes);
 
-} // namespace lanvex::app
+} // namespace lanvex::gui

@@ -1,18 +1,18 @@
-#include "app/MainWindow.h"
+#include "gui/MainWindow.h"
 
 #include "LanvexResources.h"
-#include "app/ImageButton.h"
-#include "app/MessageSink.h"
-#include "app/ServiceWorker.h"
-#include "app/SettingsWatcher.h"
-#include "app/SiteCommands.h"
-#include "app/SiteListMenu.h"
-#include "app/StatusLine.h"
-#include "app/TabLabel.h"
-#include "app/Translate.h"
-#include "app/Twips.h"
-#include "app/WindowFont.h"
 #include "editor/SiteEditor.h"
+#include "gui/ImageButton.h"
+#include "gui/MessageSink.h"
+#include "gui/ServiceWorker.h"
+#include "gui/SettingsWatcher.h"
+#include "gui/SiteCommands.h"
+#include "gui/SiteListMenu.h"
+#include "gui/StatusLine.h"
+#include "gui/TabLabel.h"
+#include "gui/Twips.h"
+#include "gui/WindowFont.h"
+#include "i18n/Translate.h"
 #include "listview/SiteListView.h"
 #include "net/IPInfo.h"
 #include "printer/PrinterSource.h"
@@ -37,7 +37,10 @@
 #include <exception>
 #include <optional>
 
-namespace lanvex::app {
+namespace lanvex::gui {
+
+using i18n::Translate;
+using i18n::TranslateLines;
 
 namespace {
 
@@ -405,7 +408,7 @@ void MainWindow::SettingsFileChanged()
         return;
     }
     if (SettingsChanged(*m_siteCommands))
-        app::ReloadSites(*m_siteCommands);
+        gui::ReloadSites(*m_siteCommands);
 }
 
 void MainWindow::RefreshSiteList()
@@ -657,4 +660,4 @@ void MainWindow::changeEvent(QEvent* event)
         repaint();
 }
 
-} // namespace lanvex::app
+} // namespace lanvex::gui

@@ -31,7 +31,7 @@ namespace lanvex::editor {
 class SiteEditor;
 }
 
-namespace lanvex::app {
+namespace lanvex::gui {
 
 class ImageButton;
 class MessageSink;
@@ -179,4 +179,4 @@ private:
 // The window's name in the layout.
 using frmMain = MainWindow;
 
-} // namespace lanvex::app
+} // namespace lanvex::gui

@@ -1,10 +1,10 @@
-#include "app/MessageSink.h"
+#include "gui/MessageSink.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QMessageBox>
 
-namespace lanvex::app {
+namespace lanvex::gui {
 
 void QtMessageSink::Information(QWidget* parent, const QString& title, const QString& text)
 {
@@ -16,4 +16,4 @@ void QtMessageSink::Information(QWidget* parent, const QString& title, const QSt
     box.exec();
 }
 
-} // namespace lanvex::app
+} // namespace lanvex::gui

@@ -4,7 +4,7 @@
 
 class QWidget;
 
-namespace lanvex::app {
+namespace lanvex::gui {
 
 // Every message box of the program goes through here, so tests can read and answer them.
 class MessageSink
@@ -22,4 +22,4 @@ public:
     void Information(QWidget* parent, const QString& title, const QString& text) override;
 };
 
-} // namespace lanvex::app
+} // namespace lanvex::gui

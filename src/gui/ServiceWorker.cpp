@@ -1,8 +1,8 @@
-#include "app/ServiceWorker.h"
+#include "gui/ServiceWorker.h"
 
 #include <QMetaObject>
 
-namespace lanvex::app {
+namespace lanvex::gui {
 
 ServiceWorker::ServiceWorker()
     : m_context(new QObject)
@@ -26,4 +26,4 @@ void ServiceWorker::Post(std::function<void()> job)
     QMetaObject::invokeMethod(m_context, std::move(job), Qt::QueuedConnection);
 }
 
-} // namespace lanvex::app
+} // namespace lanvex::gui

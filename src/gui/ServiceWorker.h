@@ -3,7 +3,7 @@
 #include <QThread>
 #include <functional>
 
-namespace lanvex::app {
+namespace lanvex::gui {
 
 // Runs the window's network-service work on a thread of its own, one job after another in the order
 // posted, so the window keeps painting and answering while the service is slow or waits for the
@@ -24,4 +24,4 @@ private:
     QObject* m_context; // lives in m_thread; the jobs run in its event loop
 };
 
-} // namespace lanvex::app
+} // namespace lanvex::gui

@@ -1,9 +1,9 @@
-#include "app/SettingsWatcher.h"
+#include "gui/SettingsWatcher.h"
 
 #include <QFileInfo>
 #include <QStringList>
 
-namespace lanvex::app {
+namespace lanvex::gui {
 
 namespace {
 
@@ -58,4 +58,4 @@ void SettingsWatcher::Watch()
     }
 }
 
-} // namespace lanvex::app
+} // namespace lanvex::gui

@@ -5,7 +5,7 @@
 #include <QString>
 #include <QTimer>
 
-namespace lanvex::app {
+namespace lanvex::gui {
 
 // Tells when the settings file may have changed on disk. A save replaces the file, so the folder
 // is watched as well as the file; a burst of changes (a writer's temporary file, the rename) is
@@ -32,4 +32,4 @@ private:
     QTimer m_settle;
 };
 
-} // namespace lanvex::app
+} // namespace lanvex::gui

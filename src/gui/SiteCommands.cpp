@@ -1,8 +1,8 @@
-#include "app/SiteCommands.h"
+#include "gui/SiteCommands.h"
 
-#include "app/MessageSink.h"
 #include "editor/EditorRules.h"
 #include "editor/SiteEditor.h"
+#include "gui/MessageSink.h"
 #include "listview/SiteListView.h"
 #include "store/IniFile.h"
 #include "store/IniModule.h"
@@ -14,7 +14,7 @@
 #include <algorithm>
 #include <cerrno>
 
-namespace lanvex::app {
+namespace lanvex::gui {
 
 namespace {
 
@@ -453,4 +453,4 @@ void ReloadSites(SiteCommandContext& context)
         context.list.DrawSiteList();
 }
 
-} // namespace lanvex::app
+} // namespace lanvex::gui

@@ -16,7 +16,7 @@ namespace lanvex::editor {
 class SiteEditor;
 }
 
-namespace lanvex::app {
+namespace lanvex::gui {
 
 class MessageSink;
 
@@ -55,4 +55,4 @@ bool SettingsChanged(const SiteCommandContext& context);
 // the selected site itself changed.
 void ReloadSites(SiteCommandContext& context);
 
-} // namespace lanvex::app
+} // namespace lanvex::gui

@@ -1,13 +1,13 @@
-#include "app/SiteListMenu.h"
+#include "gui/SiteListMenu.h"
 
-#include "app/MessageSink.h"
-#include "app/SiteTransfer.h"
+#include "gui/MessageSink.h"
 #include "store/IniModule.h"
+#include "transfer/SiteTransfer.h"
 
 #include <QFileDialog>
 #include <QMenu>
 
-namespace lanvex::app {
+namespace lanvex::gui {
 
 namespace {
 
@@ -59,7 +59,7 @@ void SiteListMenu::ImportSites()
     const QString file = askForFile(false);
     if (file.isEmpty())
         return;
-    const TransferReport report = app::ImportSites(store::IniFileName, file.toStdString(), false);
+    const transfer::TransferReport report = transfer::ImportSites(store::IniFileName, file.toStdString(), false);
     if (!report.added.empty() || !report.replaced.empty())
         m_reloadSites();
     m_messages.Information(m_list->window(), tr("温馨提示"), JoinLines(ImportReportLines(report, kMaxReportedSites)));
@@ -70,9 +70,9 @@ void SiteListMenu::ExportSites()
     const QString file = askForFile(true);
     if (file.isEmpty())
         return;
-    const TransferReport report = app::ExportSites(store::IniFileName, file.toStdString());
+    const transfer::TransferReport report = transfer::ExportSites(store::IniFileName, file.toStdString());
     m_messages.Information(m_list->window(), tr("温馨提示"),
                            QString::fromStdString(ExportReportText(report, file.toStdString())));
 }
 
-} // namespace lanvex::app
+} // namespace lanvex::gui

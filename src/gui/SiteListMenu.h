@@ -7,7 +7,7 @@
 class QMenu;
 class QWidget;
 
-namespace lanvex::app {
+namespace lanvex::gui {
 
 class MessageSink;
 
@@ -36,4 +36,4 @@ private:
     QMenu* m_menu;
 };
 
-} // namespace lanvex::app
+} // namespace lanvex::gui

@@ -1,17 +1,16 @@
-#include "app/SiteTray.h"
+#include "gui/SiteTray.h"
 
-#include "app/MainWindow.h"
-#include "app/SingleInstance.h"
-#include "app/StandardStreams.h"
+#include "gui/MainWindow.h"
 #include "net/IPInfo.h"
+#include "platform/SingleInstance.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMenu>
 #include <QSystemTrayIcon>
-#include <ostream>
+#include <cstdio>
 
-namespace lanvex::app {
+namespace lanvex::gui {
 
 namespace {
 
@@ -137,13 +136,13 @@ bool SiteTray::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
-void StartWindowAndTray(MainWindow& window, SingleInstance& instance, bool trayOnly)
+void StartWindowAndTray(MainWindow& window, platform::SingleInstance& instance, bool trayOnly)
 {
     const auto startTray = [&window, &instance, trayOnly] {
         auto* tray = new SiteTray(window); // owned by the window
-        QObject::connect(&instance, &SingleInstance::activationRequested, tray, &SiteTray::OpenWindow);
+        QObject::connect(&instance, &platform::SingleInstance::activationRequested, tray, &SiteTray::OpenWindow);
         if (!tray->Start(trayOnly))
-            StandardError() << "lanvex: the desktop has no system tray, so the window opens instead\n";
+            std::fputs("lanvex: the desktop has no system tray, so the window opens instead\n", stderr);
     };
     if (trayOnly) {
         window.FinishStartUp();
@@ -155,4 +154,4 @@ void StartWindowAndTray(MainWindow& window, SingleInstance& instance, bool trayO
     window.show();
 }
 
-} // namespace lanvex::app
+} // namespace lanvex::gui

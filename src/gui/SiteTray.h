@@ -4,15 +4,17 @@
 #include <QObject>
 #include <QString>
 #include <functional>
-#include <iosfwd>
 
 class QMenu;
 class QSystemTrayIcon;
 
-namespace lanvex::app {
+namespace lanvex::platform {
+class SingleInstance;
+}
+
+namespace lanvex::gui {
 
 class MainWindow;
-class SingleInstance;
 
 // The tray icon: its tooltip tells the chosen adapter's address and the site last applied to it,
 // its menu applies a saved site, opens the window or ends the program.
@@ -59,6 +61,6 @@ private:
 // Opens the program's window, or with `trayOnly` only its tray icon, and makes a later start's
 // request bring the window to the front. Without a tray the window opens and standard error says
 // why.
-void StartWindowAndTray(MainWindow& window, SingleInstance& instance, bool trayOnly);
+void StartWindowAndTray(MainWindow& window, platform::SingleInstance& instance, bool trayOnly);
 
-} // namespace lanvex::app
+} // namespace lanvex::gui

@@ -1,12 +1,12 @@
-#include "app/StatusLine.h"
+#include "gui/StatusLine.h"
 
-#include "app/Twips.h"
+#include "gui/Twips.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPalette>
 
-namespace lanvex::app {
+namespace lanvex::gui {
 
 StatusLine::StatusLine(const QWidget* fontSource, QWidget* parent)
     : QWidget(parent)
@@ -38,4 +38,4 @@ void StatusLine::paintEvent(QPaintEvent*)
     painter.drawText(QPointF(Px(30), m_textTop + metrics.ascent()), m_text);
 }
 
-} // namespace lanvex::app
+} // namespace lanvex::gui

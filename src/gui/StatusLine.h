@@ -3,7 +3,7 @@
 #include <QString>
 #include <QWidget>
 
-namespace lanvex::app {
+namespace lanvex::gui {
 
 // picStatus: the one-line status strip shown while an apply runs.
 class StatusLine : public QWidget
@@ -27,4 +27,4 @@ private:
     qreal m_textTop = 0;
 };
 
-} // namespace lanvex::app
+} // namespace lanvex::gui

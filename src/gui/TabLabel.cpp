@@ -1,11 +1,11 @@
-#include "app/TabLabel.h"
+#include "gui/TabLabel.h"
 
-#include "app/WindowFont.h"
+#include "gui/WindowFont.h"
 
 #include <QMouseEvent>
 #include <QPalette>
 
-namespace lanvex::app {
+namespace lanvex::gui {
 
 TabLabel::TabLabel(const QString& caption, QWidget* parent)
     : QLabel(caption, parent)
@@ -37,4 +37,4 @@ void TabLabel::mouseReleaseEvent(QMouseEvent* event)
         Q_EMIT clicked();
 }
 
-} // namespace lanvex::app
+} // namespace lanvex::gui

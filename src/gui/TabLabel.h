@@ -2,7 +2,7 @@
 
 #include <QLabel>
 
-namespace lanvex::app {
+namespace lanvex::gui {
 
 // A tab of the window: a caption label with two looks (chosen or not) that reports clicks.
 class TabLabel : public QLabel
@@ -25,4 +25,4 @@ private:
     bool m_chosen = false;
 };
 
-} // namespace lanvex::app
+} // namespace lanvex::gui

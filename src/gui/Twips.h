@@ -3,7 +3,7 @@
 #include <QPoint>
 #include <QRect>
 
-namespace lanvex::app {
+namespace lanvex::gui {
 
 // The window's layout is measured in twips; 15 twips make one logical pixel, and Qt's high-DPI
 // scaling maps logical pixels to the screen. Values are rounded to the nearest pixel.
@@ -22,4 +22,4 @@ constexpr QRect TwipRect(int left, int top, int width, int height)
     return QRect(Px(left), Px(top), Px(width), Px(height));
 }
 
-} // namespace lanvex::app
+} // namespace lanvex::gui

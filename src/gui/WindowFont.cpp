@@ -1,8 +1,8 @@
-#include "app/WindowFont.h"
+#include "gui/WindowFont.h"
 
 #include <QStringList>
 
-namespace lanvex::app {
+namespace lanvex::gui {
 
 QFont WindowFont(int pointSize)
 {
@@ -14,4 +14,4 @@ QFont WindowFont(int pointSize)
     return face;
 }
 
-} // namespace lanvex::app
+} // namespace lanvex::gui

@@ -2,7 +2,7 @@
 
 #include <QFont>
 
-namespace lanvex::app {
+namespace lanvex::gui {
 
 // The window's face: the desktop's Chinese user-interface face, 宋体. Where it is not installed,
 // one CJK face stands in for it everywhere, so Latin and Chinese characters come from one font, the
@@ -11,4 +11,4 @@ inline constexpr int kWindowPointSize = 9;
 
 QFont WindowFont(int pointSize);
 
-} // namespace lanvex::app
+} // namespace lanvex::gui

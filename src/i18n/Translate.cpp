@@ -1,6 +1,6 @@
-#include "app/Translate.h"
+#include "i18n/Translate.h"
 
-namespace lanvex::app {
+namespace lanvex::i18n {
 
 namespace {
 
@@ -54,4 +54,4 @@ std::string Arg(std::string_view text, std::initializer_list<std::string_view> v
     return result;
 }
 
-} // namespace lanvex::app
+} // namespace lanvex::i18n

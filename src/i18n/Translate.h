@@ -1,13 +1,13 @@
 #pragma once
 
-#include "Translatable.h"
+#include "i18n/Translatable.h"
 
 #include <functional>
 #include <initializer_list>
 #include <string>
 #include <string_view>
 
-namespace lanvex::app {
+namespace lanvex::i18n {
 
 // Every text the user reads passes through Translate. The source texts are the Chinese ones;
 // without an installed translator (the console without Qt) they are shown as they are.
@@ -21,4 +21,4 @@ std::string TranslateLines(const char* context, const std::string& text);
 // holds "%2" stays as it is.
 std::string Arg(std::string_view text, std::initializer_list<std::string_view> values);
 
-} // namespace lanvex::app
+} // namespace lanvex::i18n

@@ -1,13 +1,12 @@
-#include "app/Translations.h"
+#include "i18n/Translations.h"
 
-#include "app/Translate.h"
+#include "i18n/Translate.h"
 
 #include <QCoreApplication>
-#include <QLocale>
 #include <QStringList>
 #include <QTranslator>
 
-namespace lanvex::app {
+namespace lanvex::i18n {
 
 namespace {
 
@@ -54,17 +53,11 @@ QString TranslationLanguage(const std::function<QString(const char* variable)>& 
     return {};
 }
 
-bool InstallTranslations(QCoreApplication& application)
+bool InstallTranslations(QCoreApplication& application, const std::function<QString(const char* variable)>& environment)
 {
-    const QString language = TranslationLanguage([](const char* variable) {
-        QString value = qEnvironmentVariable(variable);
-#ifdef Q_OS_WIN
-        // Windows sets no locale variables: the user's interface language stands for LANG.
-        if (value.isEmpty() && qstrcmp(variable, "LANG") == 0)
-            value = QLocale::system().uiLanguages().value(0).replace(QLatin1Char('-'), QLatin1Char('_'));
-#endif
-        return value;
-    });
+    const QString language = environment
+        ? TranslationLanguage(environment)
+        : TranslationLanguage([](const char* variable) { return qEnvironmentVariable(variable); });
     if (language.isEmpty())
         return false;
     // Beside bin/ in the build tree and in the installed tree; in the program's own folder in a
@@ -84,4 +77,4 @@ bool InstallTranslations(QCoreApplication& application)
     return true;
 }
 
-} // namespace lanvex::app
+} // namespace lanvex::i18n

@@ -1,15 +1,13 @@
-#include "app/WindowEntry.h"
+#include "main/WindowEntry.h"
 
 #include <iostream>
 
-namespace lanvex::app {
+namespace lanvex::entry {
 
-int RunWindow(const CommandLine&)
+int RunWindow(const cli::CommandLine&)
 {
-    std::cerr << "lanvex: this build has no window; give a command\n\n" << UsageText();
+    std::cerr << "lanvex: this build has no window; give a command\n\n" << cli::UsageText();
     return 2;
 }
 
-void AttachParentConsole() { }
-
-} // namespace lanvex::app
+} // namespace lanvex::entry

@@ -1,21 +1,20 @@
 // lanvex.exe: the command-line calls, and the window when no command is given (see WindowEntry).
-#include "app/CommandLine.h"
-#include "app/ConsoleCommands.h"
-#include "app/WindowEntry.h"
+#include "cli/CommandLine.h"
+#include "cli/ConsoleCommands.h"
+#include "main/WindowEntry.h"
+#include "platform/Process.h"
 #include "store/IniModule.h"
 #include "store/SettingsLocation.h"
-#include "store/WindowsText.h"
+#include "store/windows/WindowsText.h"
 
-#include <fcntl.h>
-#include <io.h>
 #include <iostream>
 #include <string>
 #include <vector>
-#include <windows.h>
 
 namespace {
 
-using lanvex::app::CommandLine;
+using namespace lanvex;
+using cli::CommandLine;
 
 // The arguments as UTF-8. They come as UTF-16 (wmain): the narrow argv holds only what the ANSI
 // code page can represent.
@@ -23,21 +22,8 @@ std::vector<std::string> arguments(int argc, wchar_t** argv)
 {
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i)
-        args.push_back(lanvex::store::windows::Narrow(argv[i]));
+        args.push_back(store::windows::Narrow(argv[i]));
     return args;
-}
-
-std::string programPath()
-{
-    return lanvex::store::windows::ProgramPath();
-}
-
-// Output is UTF-8 bytes, in a console as in a pipe.
-void prepareOutput()
-{
-    SetConsoleOutputCP(CP_UTF8);
-    _setmode(_fileno(stdout), _O_BINARY);
-    _setmode(_fileno(stderr), _O_BINARY);
 }
 
 } // namespace
@@ -46,23 +32,23 @@ int wmain(int argc, wchar_t** argv)
 {
     CommandLine line;
     try {
-        line = lanvex::app::ParseCommandLine(arguments(argc, argv));
+        line = cli::ParseCommandLine(arguments(argc, argv));
     } catch (const std::exception&) {
         return 1;
     }
     if (line.mode != CommandLine::Mode::Window)
-        lanvex::app::AttachParentConsole();
-    prepareOutput();
+        platform::AttachParentConsole();
+    platform::PrepareConsoleOutput();
     try {
         if (line.mode == CommandLine::Mode::Invalid) {
-            std::cerr << "lanvex: " << line.error << "\n\n" << lanvex::app::UsageText();
+            std::cerr << "lanvex: " << line.error << "\n\n" << cli::UsageText();
             return 2;
         }
-        const auto settings = lanvex::store::FindSettingsLocation(line.configFile, programPath());
-        lanvex::store::UseSettingsLocation(settings);
+        const auto settings = store::FindSettingsLocation(line.configFile, platform::ProgramPath(nullptr));
+        store::UseSettingsLocation(settings);
         if (line.mode == CommandLine::Mode::Window)
-            return lanvex::app::RunWindow(line);
-        return lanvex::app::RunConsoleCommand(line, settings, std::cout, std::cerr);
+            return entry::RunWindow(line);
+        return cli::RunConsoleCommand(line, settings, std::cout, std::cerr);
     } catch (const std::exception& error) {
         std::cerr << "lanvex: " << error.what() << '\n';
         return 1;

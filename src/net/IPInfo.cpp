@@ -1,6 +1,6 @@
 #include "net/IPInfo.h"
 
-#include "Translatable.h"
+#include "i18n/Translatable.h"
 #include "net/AdapterConfiguration.h"
 #include "printer/PrinterSource.h"
 

@@ -7,16 +7,19 @@
 #include <optional>
 #include <string>
 
-namespace lanvex::app {
+namespace lanvex::platform {
 
 // The outside world the program talks to: the network management service and the printers.
-struct Platform
+struct Services
 {
     std::unique_ptr<net::ServiceConnector> connector;
     std::unique_ptr<printer::PrinterSource> printers;
 };
 
-// The simulated service of `simulateFile` when given, else the platform's real services.
-Platform MakePlatform(const std::optional<std::string>& simulateFile);
+// The simulated service of `simulateFile` when given, else the system's own (MakeSystemServices).
+Services MakeServices(const std::optional<std::string>& simulateFile);
 
-} // namespace lanvex::app
+// The system's own services: NetworkManager and CUPS on Linux, WMI and winspool on Windows.
+Services MakeSystemServices();
+
+} // namespace lanvex::platform

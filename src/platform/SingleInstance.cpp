@@ -1,34 +1,9 @@
-#include "app/SingleInstance.h"
+#include "platform/SingleInstance.h"
 
 #include <QCryptographicHash>
 #include <QFileInfo>
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <unistd.h>
-#endif
 
-namespace lanvex::app {
-
-namespace {
-
-// The user the name belongs to: Windows' pipe names are shared by all the machine's sessions.
-QString UserId()
-{
-#ifdef _WIN32
-    wchar_t name[257] = {};
-    DWORD size = 257;
-    if (!GetUserNameW(name, &size))
-        return QString();
-    const QByteArray hash
-        = QCryptographicHash::hash(QString::fromWCharArray(name).toUtf8(), QCryptographicHash::Sha256);
-    return QString::fromLatin1(hash.toHex().left(12));
-#else
-    return QString::number(::getuid());
-#endif
-}
-
-} // namespace
+namespace lanvex::platform {
 
 SingleInstance::SingleInstance(const QString& settingsPath, QObject* parent)
     : QObject(parent)
@@ -59,4 +34,4 @@ bool SingleInstance::Claim()
     return true;
 }
 
-} // namespace lanvex::app
+} // namespace lanvex::platform

@@ -4,7 +4,7 @@
 #include <QString>
 #include <memory>
 
-namespace lanvex::app {
+namespace lanvex::platform {
 
 // One window per user and settings file. The first window listens on a local socket named after
 // both; a later start finds it there, asks it to come to the front and ends.
@@ -36,6 +36,8 @@ private:
 
     bool listen();
     bool askRunningToShow();
+    // The user the name belongs to: Windows' pipe names are shared by all the machine's sessions.
+    static QString UserId();
 
     QString m_name;
     std::unique_ptr<Listener, ListenerDeleter> m_listener;
@@ -45,4 +47,4 @@ private:
 inline constexpr char kShowRequest[] = "show\n";
 inline constexpr char kShowAnswer[] = "ok\n";
 
-} // namespace lanvex::app
+} // namespace lanvex::platform

@@ -1,4 +1,4 @@
-#include "store/SiteTransfer.h"
+#include "store/TransferFiles.h"
 
 #include "store/SiteStore.h"
 #include "store/Utf8Path.h"

@@ -1,6 +1,9 @@
-#include "app/ProfileJson.h"
+#include "transfer/SiteJson.h"
 
-namespace lanvex::app {
+#include <ostream>
+#include <utility>
+
+namespace lanvex::transfer {
 
 nlohmann::ordered_json ProfileJson(const store::SiteProfile& profile)
 {
@@ -62,4 +65,63 @@ std::string JsonText(const nlohmann::ordered_json& json, int indent)
     return escaped;
 }
 
-} // namespace lanvex::app
+void WriteSiteListJson(const store::SiteListModel& model, std::ostream& out)
+{
+    // One site per line, written as it is built, so a long list never sits in memory twice.
+    out << '[';
+    for (std::size_t i = 1; i < model.SiteProfiles.size(); ++i) {
+        nlohmann::ordered_json site = ProfileJson(model.SiteProfiles[i]);
+        site.erase("MACAddress"); // an adapter's field, never stored with a site
+        out << (i > 1 ? ",\n" : "\n") << JsonText(site, -1);
+    }
+    out << (model.SiteProfiles.size() > 1 ? "\n]\n" : "]\n");
+}
+
+std::optional<store::SiteProfile> SiteFromJson(const nlohmann::json& item)
+{
+    if (!item.is_object())
+        return std::nullopt;
+    store::SiteProfile site;
+    const std::pair<const char*, std::string store::SiteProfile::*> texts[] = {
+        { "Name", &store::SiteProfile::Name },
+        { "IP", &store::SiteProfile::IP },
+        { "SubNetMask", &store::SiteProfile::SubNetMask },
+        { "DefaultGateway", &store::SiteProfile::DefaultGateway },
+        { "DNS", &store::SiteProfile::DNS },
+        { "AuxDNS", &store::SiteProfile::AuxDNS },
+        { "WINS", &store::SiteProfile::WINS },
+        { "AuxWINS", &store::SiteProfile::AuxWINS },
+        { "PrinterName", &store::SiteProfile::PrinterName },
+    };
+    const std::pair<const char*, bool store::SiteProfile::*> flags[] = {
+        { "DHCPEnabled", &store::SiteProfile::DHCPEnabled },
+        { "ChangeDNS", &store::SiteProfile::ChangeDNS },
+        { "ChangeWINS", &store::SiteProfile::ChangeWINS },
+        { "ChangePrinter", &store::SiteProfile::ChangePrinter },
+    };
+    const auto name = item.find("Name");
+    if (name == item.end() || !name->is_string())
+        return std::nullopt;
+    for (const auto& [key, field] : texts) {
+        const auto value = item.find(key);
+        if (value == item.end() || value->is_null())
+            continue;
+        if (!value->is_string())
+            return std::nullopt;
+        site.*field = value->get<std::string>();
+    }
+    for (const auto& [key, field] : flags) {
+        const auto value = item.find(key);
+        if (value == item.end() || value->is_null())
+            continue;
+        if (value->is_boolean())
+            site.*field = value->get<bool>();
+        else if (value->is_number())
+            site.*field = value->get<double>() > 0;
+        else
+            return std::nullopt;
+    }
+    return site;
+}
+
+} // namespace lanvex::transfer

@@ -1,14 +1,14 @@
-#include "app/SiteTransfer.h"
+#include "transfer/SiteTransfer.h"
 
-#include "app/ListCommand.h"
-#include "app/Translate.h"
 #include "editor/EditorRules.h"
+#include "i18n/Translate.h"
 #include "store/IniDocument.h"
 #include "store/IniFile.h"
 #include "store/IniModule.h"
 #include "store/SiteStore.h"
-#include "store/SiteTransfer.h"
+#include "store/TransferFiles.h"
 #include "store/Utf8Path.h"
+#include "transfer/SiteJson.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -19,7 +19,10 @@
 #include <unordered_map>
 #include <unordered_set>
 
-namespace lanvex::app {
+namespace lanvex::transfer {
+
+using i18n::Arg;
+using i18n::Translate;
 
 namespace {
 
@@ -49,55 +52,6 @@ std::vector<store::SiteProfile> SavedSites(store::SiteListModel model)
         return {};
     return { std::make_move_iterator(model.SiteProfiles.begin() + 1),
              std::make_move_iterator(model.SiteProfiles.end()) };
-}
-
-// A site record of the --list JSON: the texts as strings, the switches as booleans (or numbers,
-// true above 0). Fields that are missing stay empty; a field of another type spoils the record.
-std::optional<store::SiteProfile> SiteFromJson(const nlohmann::json& item)
-{
-    if (!item.is_object())
-        return std::nullopt;
-    store::SiteProfile site;
-    const std::pair<const char*, std::string store::SiteProfile::*> texts[] = {
-        { "Name", &store::SiteProfile::Name },
-        { "IP", &store::SiteProfile::IP },
-        { "SubNetMask", &store::SiteProfile::SubNetMask },
-        { "DefaultGateway", &store::SiteProfile::DefaultGateway },
-        { "DNS", &store::SiteProfile::DNS },
-        { "AuxDNS", &store::SiteProfile::AuxDNS },
-        { "WINS", &store::SiteProfile::WINS },
-        { "AuxWINS", &store::SiteProfile::AuxWINS },
-        { "PrinterName", &store::SiteProfile::PrinterName },
-    };
-    const std::pair<const char*, bool store::SiteProfile::*> flags[] = {
-        { "DHCPEnabled", &store::SiteProfile::DHCPEnabled },
-        { "ChangeDNS", &store::SiteProfile::ChangeDNS },
-        { "ChangeWINS", &store::SiteProfile::ChangeWINS },
-        { "ChangePrinter", &store::SiteProfile::ChangePrinter },
-    };
-    const auto name = item.find("Name");
-    if (name == item.end() || !name->is_string())
-        return std::nullopt;
-    for (const auto& [key, field] : texts) {
-        const auto value = item.find(key);
-        if (value == item.end() || value->is_null())
-            continue;
-        if (!value->is_string())
-            return std::nullopt;
-        site.*field = value->get<std::string>();
-    }
-    for (const auto& [key, field] : flags) {
-        const auto value = item.find(key);
-        if (value == item.end() || value->is_null())
-            continue;
-        if (value->is_boolean())
-            site.*field = value->get<bool>();
-        else if (value->is_number())
-            site.*field = value->get<double>() > 0;
-        else
-            return std::nullopt;
-    }
-    return site;
 }
 
 // The sites of an import file: a JSON array as --list prints it, or a settings file with its
@@ -294,19 +248,4 @@ std::string ExportReportText(const TransferReport& report, const std::string& ex
                { std::to_string(report.exported), exportPath });
 }
 
-int RunExportCommand(const std::string& exportPath, std::ostream& out, std::ostream& err)
-{
-    const TransferReport report = ExportSites(store::IniFileName, exportPath);
-    (report.failed ? err : out) << ExportReportText(report, exportPath) << '\n';
-    return report.ExitCode();
-}
-
-int RunImportCommand(const std::string& importPath, bool replace, std::ostream& out, std::ostream& err)
-{
-    const TransferReport report = ImportSites(store::IniFileName, importPath, replace);
-    for (const std::string& line : ImportReportLines(report))
-        (report.failed ? err : out) << line << '\n';
-    return report.ExitCode();
-}
-
-} // namespace lanvex::app
+} // namespace lanvex::transfer

@@ -1,11 +1,10 @@
 #pragma once
 
 #include <cstddef>
-#include <iosfwd>
 #include <string>
 #include <vector>
 
-namespace lanvex::app {
+namespace lanvex::transfer {
 
 // What an import or export did, for the console and the window alike.
 struct TransferReport
@@ -40,8 +39,4 @@ TransferReport ImportSites(const std::string& settingsPath, const std::string& i
 std::vector<std::string> ImportReportLines(const TransferReport& report, std::size_t maxSiteLines = 0);
 std::string ExportReportText(const TransferReport& report, const std::string& exportPath);
 
-// --export FILE and --import FILE [--replace]: the report on stdout, a failure on stderr.
-int RunExportCommand(const std::string& exportPath, std::ostream& out, std::ostream& err);
-int RunImportCommand(const std::string& importPath, bool replace, std::ostream& out, std::ostream& err);
-
-} // namespace lanvex::app
+} // namespace lanvex::transfer

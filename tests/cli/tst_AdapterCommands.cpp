@@ -1,7 +1,7 @@
 // --adapters and --apply over the shipped sample network and a settings file in a temporary folder:
 // what each command prints, where, and with which exit code. Which summary belongs to which result
 // is tested with the apply itself.
-#include "app/AdapterCommands.h"
+#include "cli/AdapterCommands.h"
 #include "net/IPInfo.h"
 #include "net/sim/SimulatedService.h"
 #include "store/IniModule.h"
@@ -59,9 +59,9 @@ public:
         store::IniFileName = dir_.filePath("lanvex.ini").toStdString();
     }
     QString network() const { return dir_.filePath("network.json"); }
-    app::Platform platform() const
+    platform::Services platform() const
     {
-        app::Platform p;
+        platform::Services p;
         p.connector = std::make_unique<net::sim::SimulatedConnector>(network().toStdString());
         p.printers = std::make_unique<net::sim::SimulatedPrinters>(network().toStdString());
         return p;
@@ -94,10 +94,10 @@ private Q_SLOTS:
     void adapters()
     {
         Fixture fixture;
-        app::Platform platform = fixture.platform();
+        platform::Services platform = fixture.platform();
         std::ostringstream out;
         std::ostringstream err;
-        QCOMPARE(app::RunAdaptersCommand(platform, out, err), 0);
+        QCOMPARE(cli::RunAdaptersCommand(platform, out, err), 0);
         QCOMPARE(err.str(), std::string());
         const auto list = nlohmann::ordered_json::parse(out.str());
         QCOMPARE(list.size(), std::size_t(2));
@@ -118,10 +118,10 @@ private Q_SLOTS:
     void adaptersOfAnUnreachableService()
     {
         Fixture fixture(/*unavailable=*/true);
-        app::Platform platform = fixture.platform();
+        platform::Services platform = fixture.platform();
         std::ostringstream out;
         std::ostringstream err;
-        QCOMPARE(app::RunAdaptersCommand(platform, out, err), 1);
+        QCOMPARE(cli::RunAdaptersCommand(platform, out, err), 1);
         QCOMPARE(out.str(), std::string());
         QVERIFY(!err.str().empty());
     }
@@ -161,11 +161,11 @@ private Q_SLOTS:
         QFETCH(int, exitCode);
         QFETCH(int, index);
         Fixture fixture(unavailable);
-        app::Platform platform = fixture.platform();
+        platform::Services platform = fixture.platform();
         std::ostringstream out;
         std::ostringstream err;
         const auto adapterText = adapter.isEmpty() ? std::nullopt : std::optional(adapter.toStdString());
-        QCOMPARE(app::RunApplyCommand(platform, site.toStdString(), adapterText, out, err), exitCode);
+        QCOMPARE(cli::RunApplyCommand(platform, site.toStdString(), adapterText, out, err), exitCode);
         const nlohmann::json calls = fixture.calls();
         if (result < 0) {
             QCOMPARE(out.str(), std::string());

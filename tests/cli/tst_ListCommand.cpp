@@ -1,4 +1,4 @@
-#include "app/ListCommand.h"
+#include "cli/ListCommand.h"
 #include "store/IniModule.h"
 
 #include <QFile>
@@ -29,7 +29,7 @@ void TestListCommand::printsTheSavedSitesAsJson()
     lanvex::store::IniFileName = path.toStdString();
 
     std::ostringstream out;
-    QCOMPARE(lanvex::app::RunListCommand(out, out), 0);
+    QCOMPARE(lanvex::cli::RunListCommand(out, out), 0);
     // Every control character is escaped, DEL included.
     QVERIFY(out.str().find('\x7F') == std::string::npos);
     QVERIFY(out.str().find("\\u007f") != std::string::npos);
@@ -64,13 +64,13 @@ void TestListCommand::printsAnEmptyArrayWithoutSettings()
     QTemporaryDir dir;
     lanvex::store::IniFileName = dir.filePath("missing.ini").toStdString();
     std::ostringstream out;
-    QCOMPARE(lanvex::app::RunListCommand(out, out), 0);
+    QCOMPARE(lanvex::cli::RunListCommand(out, out), 0);
     QVERIFY(nlohmann::json::parse(out.str()) == nlohmann::json::array());
 
     // A settings file that is there but cannot be read is no empty list.
     lanvex::store::IniFileName = dir.path().toStdString();
     std::ostringstream none, err;
-    QCOMPARE(lanvex::app::RunListCommand(none, err), 1);
+    QCOMPARE(lanvex::cli::RunListCommand(none, err), 1);
     QCOMPARE(none.str(), std::string());
     QVERIFY(err.str().find(dir.path().toStdString()) != std::string::npos);
 }

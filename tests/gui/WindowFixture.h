@@ -1,12 +1,12 @@
 #pragma once
 
-#include "AppTestSupport.h"
-#include "app/MainWindow.h"
+#include "WindowTestSupport.h"
+#include "gui/MainWindow.h"
 #include "net/sim/SimulatedService.h"
 
 #include <memory>
 
-namespace lanvex::app::test {
+namespace lanvex::gui::test {
 
 // The window over a simulated network, with its sites written to a settings file of its own.
 struct WindowFixture
@@ -37,4 +37,4 @@ private:
     }
 };
 
-} // namespace lanvex::app::test
+} // namespace lanvex::gui::test

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/MessageSink.h"
+#include "gui/MessageSink.h"
 #include "store/IniFile.h"
 #include "store/IniModule.h"
 #include "store/SiteStore.h"
@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-namespace lanvex::app::test {
+namespace lanvex::gui::test {
 
 // Keeps every message box the window would have shown.
 class RecordingMessages : public MessageSink
@@ -121,4 +121,4 @@ inline QJsonObject Network(const QJsonArray& adapters)
                          { "calls", QJsonArray {} } };
 }
 
-} // namespace lanvex::app::test
+} // namespace lanvex::gui::test

@@ -1,7 +1,7 @@
 // The apply command end to end over the simulated service: status line, summary, entry 0.
-#include "AppTestSupport.h"
-#include "app/MainWindow.h"
-#include "app/StatusLine.h"
+#include "WindowTestSupport.h"
+#include "gui/MainWindow.h"
+#include "gui/StatusLine.h"
 #include "listview/SiteListView.h"
 #include "net/sim/SimulatedService.h"
 
@@ -13,7 +13,7 @@
 #include <memory>
 
 using namespace lanvex;
-using app::test::TestFolder;
+using gui::test::TestFolder;
 
 namespace {
 
@@ -80,7 +80,7 @@ private:
 class PaintRecorder : public QObject
 {
 public:
-    explicit PaintRecorder(app::StatusLine* strip)
+    explicit PaintRecorder(gui::StatusLine* strip)
         : m_strip(strip)
     {
         strip->installEventFilter(this);
@@ -107,7 +107,7 @@ public:
     }
 
 private:
-    app::StatusLine* m_strip;
+    gui::StatusLine* m_strip;
     mutable QMutex m_mutex;
     QStringList m_painted;
 };
@@ -134,7 +134,7 @@ private:
 
 store::SiteProfile Office()
 {
-    store::SiteProfile site = app::test::StaticSite("Office", "10.1.2.3");
+    store::SiteProfile site = gui::test::StaticSite("Office", "10.1.2.3");
     site.ChangeDNS = true;
     site.DNS = "10.1.2.53";
     site.ChangeWINS = true;
@@ -152,7 +152,7 @@ store::SiteProfile Home()
 
 QJsonObject DhcpAdapter()
 {
-    QJsonObject adapter = app::test::StaticAdapter("Wireless", "172.16.0.9");
+    QJsonObject adapter = gui::test::StaticAdapter("Wireless", "172.16.0.9");
     adapter["DHCPEnabled"] = true;
     return adapter;
 }
@@ -190,16 +190,16 @@ private Q_SLOTS:
         QFETCH(QString, summary);
         TestFolder folder;
         folder.WriteSites({ Office(), Home() });
-        QJsonObject wired = app::test::StaticAdapter("Wired", "192.168.9.10");
+        QJsonObject wired = gui::test::StaticAdapter("Wired", "192.168.9.10");
         wired["results"] = results;
-        const std::string path = folder.WriteNetwork(app::test::Network({ wired, DhcpAdapter() }));
+        const std::string path = folder.WriteNetwork(gui::test::Network({ wired, DhcpAdapter() }));
         ObservedConnector connector(path, [] {});
         net::sim::SimulatedPrinters printers(path);
-        app::test::RecordingMessages messages;
-        app::MainWindow window(connector, printers, messages);
-        QVERIFY(app::test::WaitForService(window));
+        gui::test::RecordingMessages messages;
+        gui::MainWindow window(connector, printers, messages);
+        QVERIFY(gui::test::WaitForService(window));
         window.findChild<QComboBox*>("cboNIC")->setCurrentIndex(adapterPosition);
-        QVERIFY(app::test::WaitForService(window));
+        QVERIFY(gui::test::WaitForService(window));
         if (unavailable) {
             QJsonObject network = folder.ReadNetwork();
             network["unavailable"] = true;
@@ -208,7 +208,7 @@ private Q_SLOTS:
         window.findChild<listview::SiteListView*>("picList")->setSelIndex(entry);
 
         window.imgApply_Click();
-        QVERIFY(app::test::WaitForService(window));
+        QVERIFY(gui::test::WaitForService(window));
         QCOMPARE(messages.shown.size(), std::size_t(1));
         QCOMPARE(messages.shown[0].title, QStringLiteral("温馨提示"));
         QCOMPARE(messages.shown[0].text, summary);
@@ -221,17 +221,17 @@ private Q_SLOTS:
         TestFolder folder;
         folder.WriteSites({ Office() });
         const std::string path
-            = folder.WriteNetwork(app::test::Network({ app::test::StaticAdapter("Wired", "192.168.9.10") }));
+            = folder.WriteNetwork(gui::test::Network({ gui::test::StaticAdapter("Wired", "192.168.9.10") }));
         ObservedConnector connector(path, [] {});
         net::sim::SimulatedPrinters printers(path);
-        app::test::RecordingMessages messages;
-        app::MainWindow window(connector, printers, messages);
-        QVERIFY(app::test::WaitForService(window));
+        gui::test::RecordingMessages messages;
+        gui::MainWindow window(connector, printers, messages);
+        QVERIFY(gui::test::WaitForService(window));
         QCOMPARE(window.Model().SiteProfiles[0].IP, std::string("192.168.9.10"));
         window.findChild<listview::SiteListView*>("picList")->setSelIndex(1);
 
         window.imgApply_Click();
-        QVERIFY(app::test::WaitForService(window));
+        QVERIFY(gui::test::WaitForService(window));
         const store::SiteProfile& current = window.Model().SiteProfiles[0];
         QCOMPARE(current.Name, std::string("本机当前设置"));
         QCOMPARE(current.IP, std::string("10.1.2.3"));
@@ -256,14 +256,14 @@ private Q_SLOTS:
         TestFolder folder;
         folder.WriteSites({ Office() });
         const std::string path
-            = folder.WriteNetwork(app::test::Network({ app::test::StaticAdapter("Wired", "192.168.9.10") }));
+            = folder.WriteNetwork(gui::test::Network({ gui::test::StaticAdapter("Wired", "192.168.9.10") }));
         bool called = false;
         ObservedConnector connector(path, [&called] { called = true; });
         net::sim::SimulatedPrinters printers(path);
-        app::test::RecordingMessages messages;
-        app::MainWindow window(connector, printers, messages);
+        gui::test::RecordingMessages messages;
+        gui::MainWindow window(connector, printers, messages);
         window.show();
-        QVERIFY(app::test::WaitForService(window));
+        QVERIFY(gui::test::WaitForService(window));
         window.findChild<listview::SiteListView*>("picList")->setSelIndex(selection);
         QTest::keyClick(&window, Qt::Key_F4);
         window.imgApply_Click();
@@ -281,22 +281,22 @@ private Q_SLOTS:
         TestFolder folder;
         folder.WriteSites({ Office() });
         const std::string path
-            = folder.WriteNetwork(app::test::Network({ app::test::StaticAdapter("Wired", "192.168.9.10") }));
+            = folder.WriteNetwork(gui::test::Network({ gui::test::StaticAdapter("Wired", "192.168.9.10") }));
         std::unique_ptr<PaintRecorder> recorder;
         QStringList onScreenAtCall;
         ObservedConnector connector(path, [&] { onScreenAtCall << recorder->LastPainted(); });
         net::sim::SimulatedPrinters printers(path);
-        app::test::RecordingMessages messages;
-        app::MainWindow window(connector, printers, messages);
+        gui::test::RecordingMessages messages;
+        gui::MainWindow window(connector, printers, messages);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QVERIFY(app::test::WaitForService(window));
-        recorder = std::make_unique<PaintRecorder>(window.findChild<app::StatusLine*>("picStatus"));
+        QVERIFY(gui::test::WaitForService(window));
+        recorder = std::make_unique<PaintRecorder>(window.findChild<gui::StatusLine*>("picStatus"));
         window.findChild<listview::SiteListView*>("picList")->setSelIndex(1);
 
         window.imgApply_Click();
         QVERIFY(QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor);
-        QVERIFY(app::test::WaitForService(window));
+        QVERIFY(gui::test::WaitForService(window));
         QVERIFY(QApplication::overrideCursor() == nullptr);
         QCOMPARE(onScreenAtCall,
                  (QStringList { "正在设置IP地址及子网掩码，请稍候...", "正在设置IP网关，请稍候...",
@@ -316,14 +316,14 @@ private Q_SLOTS:
     {
         TestFolder folder;
         folder.WriteSites({ Office(), Home() });
-        QJsonObject network = app::test::Network(
-            { app::test::StaticAdapter("Wired", "192.168.9.10"), app::test::StaticAdapter("Other", "192.168.9.20") });
+        QJsonObject network = gui::test::Network(
+            { gui::test::StaticAdapter("Wired", "192.168.9.10"), gui::test::StaticAdapter("Other", "192.168.9.20") });
         network["delayMs"] = 300; // each query and method call
         const std::string path = folder.WriteNetwork(network);
         net::sim::SimulatedConnector connector(path);
         net::sim::SimulatedPrinters printers(path);
-        app::test::RecordingMessages messages;
-        app::MainWindow window(connector, printers, messages);
+        gui::test::RecordingMessages messages;
+        gui::MainWindow window(connector, printers, messages);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         auto* list = window.findChild<listview::SiteListView*>("picList");
@@ -331,7 +331,7 @@ private Q_SLOTS:
         list->setSelIndex(1);
         QVERIFY(window.IsServiceBusy()); // still reading the adapters
         window.imgApply_Click();
-        QVERIFY(app::test::WaitForService(window));
+        QVERIFY(gui::test::WaitForService(window));
         QCOMPARE(nic->count(), 2);
         QVERIFY(messages.shown.empty());
         QCOMPARE(folder.ReadNetwork()["calls"].toArray().size(), 0);
@@ -349,7 +349,7 @@ private Q_SLOTS:
         QVERIFY(!window.findChild<QWidget*>("imgApply")->isEnabled());
         window.imgApply_Click();
         QTest::keyClick(&window, Qt::Key_F4);
-        QVERIFY(app::test::WaitForService(window));
+        QVERIFY(gui::test::WaitForService(window));
 
         QCOMPARE(messages.shown.size(), std::size_t(1));
         QCOMPARE(folder.ReadNetwork()["calls"].toArray().size(), 4); // one apply, four calls

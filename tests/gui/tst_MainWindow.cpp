@@ -1,9 +1,9 @@
 // The main window on the offscreen platform: start-up, layout, keys, tabs and image buttons.
-#include "AppTestSupport.h"
-#include "app/ImageButton.h"
-#include "app/MainWindow.h"
-#include "app/TabLabel.h"
+#include "WindowTestSupport.h"
 #include "editor/SiteEditor.h"
+#include "gui/ImageButton.h"
+#include "gui/MainWindow.h"
+#include "gui/TabLabel.h"
 #include "listview/SiteListView.h"
 #include "net/sim/SimulatedService.h"
 #include "store/SiteStore.h"
@@ -24,8 +24,8 @@
 #include <memory>
 
 using namespace lanvex;
-using app::test::RecordingMessages;
-using app::test::TestFolder;
+using gui::test::RecordingMessages;
+using gui::test::TestFolder;
 
 namespace {
 
@@ -112,15 +112,15 @@ struct Fixture
     {
         std::vector<store::SiteProfile> sites;
         for (int i = 1; i <= siteCount; ++i)
-            sites.push_back(app::test::StaticSite("Site" + std::to_string(i), "10.0.0." + std::to_string(i)));
+            sites.push_back(gui::test::StaticSite("Site" + std::to_string(i), "10.0.0." + std::to_string(i)));
         folder.WriteSites(sites);
         const std::string network
-            = folder.WriteNetwork(app::test::Network({ app::test::StaticAdapter("Wired", "192.168.9.10"),
-                                                       app::test::StaticAdapter("Wireless", "192.168.9.20") }));
+            = folder.WriteNetwork(gui::test::Network({ gui::test::StaticAdapter("Wired", "192.168.9.10"),
+                                                       gui::test::StaticAdapter("Wireless", "192.168.9.20") }));
         connector = std::make_unique<net::sim::SimulatedConnector>(network);
         printers = std::make_unique<net::sim::SimulatedPrinters>(network);
-        window = std::make_unique<app::MainWindow>(*connector, *printers, messages);
-        if (!app::test::WaitForService(*window))
+        window = std::make_unique<gui::MainWindow>(*connector, *printers, messages);
+        if (!gui::test::WaitForService(*window))
             qFatal("the window's start-up query did not end");
     }
     template <typename T> T* find(const QString& name) const
@@ -138,7 +138,7 @@ struct Fixture
     RecordingMessages messages;
     std::unique_ptr<net::ServiceConnector> connector;
     std::unique_ptr<printer::PrinterSource> printers;
-    std::unique_ptr<app::MainWindow> window;
+    std::unique_ptr<gui::MainWindow> window;
 };
 
 } // namespace
@@ -172,7 +172,7 @@ private Q_SLOTS:
         // Entry 0 follows the chosen adapter, in the editor too while it is selected.
         nic->setCurrentIndex(1);
         QCOMPARE(nic->toolTip(), QStringLiteral("Wireless"));
-        QVERIFY(app::test::WaitForService(*f.window));
+        QVERIFY(gui::test::WaitForService(*f.window));
         QCOMPARE(f.window->Model().SiteProfiles[0].IP, std::string("192.168.9.20"));
         QCOMPARE(f.window->Model().SiteProfiles[0].Name, std::string("本机当前设置"));
         QCOMPARE(f.editor()->txtIP->text(), QStringLiteral("192.168.9.20"));
@@ -207,15 +207,15 @@ private Q_SLOTS:
         QFETCH(bool, printersFail);
         QFETCH(QStringList, expectedLog);
         TestFolder folder;
-        folder.WriteSites({ app::test::StaticSite("A", "10.0.0.1") });
+        folder.WriteSites({ gui::test::StaticSite("A", "10.0.0.1") });
         LoggingService service;
         for (int i = 1; i <= adapterCount; ++i)
             service.adapters.push_back(
                 std::make_shared<LoggingService::Adapter>(i, "NIC" + std::to_string(i), "10.9.9." + std::to_string(i)));
         service.printers.failing = printersFail;
         RecordingMessages messages;
-        app::MainWindow window(service, service.printers, messages);
-        QVERIFY(app::test::WaitForService(window));
+        gui::MainWindow window(service, service.printers, messages);
+        QVERIFY(gui::test::WaitForService(window));
         QStringList log;
         for (const std::string& entry : service.log)
             log << QString::fromStdString(entry);
@@ -340,7 +340,7 @@ private Q_SLOTS:
             const bool control = qobject_cast<QLabel*>(widget) || qobject_cast<QLineEdit*>(widget)
                 || qobject_cast<QComboBox*>(widget) || qobject_cast<QAbstractButton*>(widget)
                 || qobject_cast<QScrollBar*>(widget) || qobject_cast<QGroupBox*>(widget)
-                || qobject_cast<app::Picture*>(widget) || qobject_cast<listview::SiteListView*>(widget);
+                || qobject_cast<gui::Picture*>(widget) || qobject_cast<listview::SiteListView*>(widget);
             if (!control || qobject_cast<QComboBox*>(widget->parentWidget()))
                 continue;
             QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
@@ -379,7 +379,7 @@ private Q_SLOTS:
         if (auto* combo = qobject_cast<QComboBox*>(target))
             QVERIFY(!combo->view()->isVisible());
         QTest::keyRelease(target, Qt::Key_F4, modifiers);
-        QVERIFY(app::test::WaitForService(*f.window));
+        QVERIFY(gui::test::WaitForService(*f.window));
         QCOMPARE(f.messages.shown.size(), std::size_t(1));
         QCOMPARE(f.messages.shown[0].title, QStringLiteral("温馨提示"));
         QVERIFY(f.applyCalls() > 0);
@@ -416,7 +416,7 @@ private Q_SLOTS:
 
         // The window's own press and release still act.
         QTest::keyClick(f.editor()->txtName, Qt::Key(key));
-        QVERIFY(app::test::WaitForService(*f.window));
+        QVERIFY(gui::test::WaitForService(*f.window));
         QCOMPARE(f.window->isVisible(), key != Qt::Key_Escape);
         QCOMPARE(f.messages.shown.size(), std::size_t(key == Qt::Key_F4 ? 1 : 0));
     }
@@ -427,8 +427,8 @@ private Q_SLOTS:
         f.window->show();
         f.window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
-        auto* tab0 = f.find<app::TabLabel>("lblTab0");
-        auto* tab1 = f.find<app::TabLabel>("lblTab1");
+        auto* tab0 = f.find<gui::TabLabel>("lblTab0");
+        auto* tab1 = f.find<gui::TabLabel>("lblTab1");
         auto* page0 = f.find<QWidget>("picSetup0");
         auto* page1 = f.find<QWidget>("picSetup1");
         const QColor highlight = f.window->palette().color(QPalette::Highlight);
@@ -483,15 +483,15 @@ private Q_SLOTS:
         QFETCH(QPoint, restTwips);
         Fixture f;
         f.window->show();
-        auto* button = f.find<app::ImageButton>(name);
+        auto* button = f.find<gui::ImageButton>(name);
         const QPoint rest(qRound(restTwips.x() / 15.0), qRound(restTwips.y() / 15.0));
         const QPoint pressed(qRound((restTwips.x() + 50) / 15.0), qRound((restTwips.y() + 50) / 15.0));
         QCOMPARE(button->pos(), rest);
         QCOMPARE(button->size(), QSize(32, 32));
         QVERIFY(!button->toolTip().isEmpty());
         // Only the button's click rule is looked at here; its command stays out of it.
-        QObject::disconnect(button, &app::ImageButton::clicked, f.window.get(), nullptr);
-        QSignalSpy clicks(button, &app::ImageButton::clicked);
+        QObject::disconnect(button, &gui::ImageButton::clicked, f.window.get(), nullptr);
+        QSignalSpy clicks(button, &gui::ImageButton::clicked);
         for (const Qt::MouseButton mouse : { Qt::LeftButton, Qt::RightButton }) {
             QTest::mousePress(button, mouse, {}, QPoint(16, 16));
             QCOMPARE(button->pos(), pressed);
@@ -521,14 +521,14 @@ private Q_SLOTS:
     {
         Fixture f;
         f.window->show();
-        QTest::mouseClick(f.find<app::ImageButton>("imgIP0"), Qt::LeftButton);
+        QTest::mouseClick(f.find<gui::ImageButton>("imgIP0"), Qt::LeftButton);
         QCOMPARE(f.window->Model().SiteCount, 5);
         QCOMPARE(f.window->Model().SiteNames[4], std::string("新位置1"));
         QCOMPARE(f.list()->SelIndex(), 4);
         QCOMPARE(f.editor()->txtName->text(), QStringLiteral("新位置1"));
         QCOMPARE(store::ReadIniString("Common", "Sites", ""), std::string("Site1,Site2,Site3,新位置1"));
 
-        QTest::mouseClick(f.find<app::ImageButton>("imgIP2"), Qt::LeftButton);
+        QTest::mouseClick(f.find<gui::ImageButton>("imgIP2"), Qt::LeftButton);
         QCOMPARE(f.window->Model().SiteCount, 4);
         QCOMPARE(f.list()->SelIndex(), 3);
         QCOMPARE(store::ReadIniString("Common", "Sites", ""), std::string("Site1,Site2,Site3"));
@@ -542,7 +542,7 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(QString::fromStdString(store::IniFileName)));
         LoggingService service;
         RecordingMessages messages;
-        app::MainWindow window(service, service.printers, messages);
+        gui::MainWindow window(service, service.printers, messages);
         QCOMPARE(messages.shown.size(), std::size_t(1));
         QVERIFY(messages.shown[0].text.contains(QString::fromStdString(store::IniFileName)));
         QVERIFY(messages.shown[0].text.contains(QStringLiteral("文件夹")));
@@ -553,16 +553,16 @@ private Q_SLOTS:
     void changeWhileStartingShows()
     {
         TestFolder folder;
-        folder.WriteSites({ app::test::StaticSite("A", "10.0.0.1") });
+        folder.WriteSites({ gui::test::StaticSite("A", "10.0.0.1") });
         const std::string network
-            = folder.WriteNetwork(app::test::Network({ app::test::StaticAdapter("NIC", "10.9.9.1") }));
+            = folder.WriteNetwork(gui::test::Network({ gui::test::StaticAdapter("NIC", "10.9.9.1") }));
         net::sim::SimulatedConnector connector(network);
         net::sim::SimulatedPrinters printers(network);
         RecordingMessages messages;
-        app::MainWindow window(connector, printers, messages);
+        gui::MainWindow window(connector, printers, messages);
         QCOMPARE(window.Model().SiteCount, 2);
-        folder.WriteSites({ app::test::StaticSite("A", "10.0.0.1"), app::test::StaticSite("B", "10.0.0.2") });
-        QVERIFY(app::test::WaitForService(window));
+        folder.WriteSites({ gui::test::StaticSite("A", "10.0.0.1"), gui::test::StaticSite("B", "10.0.0.2") });
+        QVERIFY(gui::test::WaitForService(window));
         QTRY_COMPARE(window.Model().SiteCount, 3);
         QCOMPARE(window.Model().SiteNames[2], std::string("B"));
     }
@@ -573,15 +573,15 @@ private Q_SLOTS:
     {
         Fixture a(4);
         RecordingMessages bMessages;
-        app::MainWindow b(*a.connector, *a.printers, bMessages);
+        gui::MainWindow b(*a.connector, *a.printers, bMessages);
         auto* bList = b.findChild<listview::SiteListView*>("picList");
         auto* bEditor = b.findChild<editor::SiteEditor*>("FrameSite");
-        const auto select = [](app::MainWindow& window, int index) {
+        const auto select = [](gui::MainWindow& window, int index) {
             window.findChild<listview::SiteListView*>("picList")->setSelIndex(index);
             window.SelectSite(index);
         };
-        const auto click = [](app::MainWindow& window, const char* button) {
-            QTest::mouseClick(window.findChild<app::ImageButton*>(button), Qt::LeftButton);
+        const auto click = [](gui::MainWindow& window, const char* button) {
+            QTest::mouseClick(window.findChild<gui::ImageButton*>(button), Qt::LeftButton);
         };
         const auto stored
             = [] { return store::LoadSiteModel(store::IniFile(store::IniFileName).Load(), std::nullopt); };
@@ -644,7 +644,7 @@ private Q_SLOTS:
                        .join(QLatin1Char('|'));
             box->accept();
         });
-        app::QtMessageSink().Information(&parent, QStringLiteral("温馨提示"), QStringLiteral("无法写入 /tmp/<b>x</b>"));
+        gui::QtMessageSink().Information(&parent, QStringLiteral("温馨提示"), QStringLiteral("无法写入 /tmp/<b>x</b>"));
         QCOMPARE(seen,
                  QStringList({ "温馨提示", "无法写入 /tmp/<b>x</b>", QString::number(QMessageBox::Information), "1",
                                "确定", QString::number(Qt::PlainText) })
@@ -655,7 +655,7 @@ private Q_SLOTS:
     {
         Fixture f;
         f.window->show();
-        auto* exitButton = f.find<app::ImageButton>("imgCmd0");
+        auto* exitButton = f.find<gui::ImageButton>("imgCmd0");
         QEventLoop loop;
         QTimer::singleShot(0, exitButton, [exitButton] { QTest::mouseClick(exitButton, Qt::LeftButton); });
         QTimer::singleShot(5000, &loop, [&loop] { loop.exit(99); });

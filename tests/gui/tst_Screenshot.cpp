@@ -1,7 +1,7 @@
 // Renders the whole window offscreen over a known settings file and simulated adapters, saves
 // the picture under the build folder and checks the pixels that prove the list's looks.
-#include "AppTestSupport.h"
-#include "app/MainWindow.h"
+#include "WindowTestSupport.h"
+#include "gui/MainWindow.h"
 #include "listview/SiteListView.h"
 #include "net/sim/SimulatedService.h"
 
@@ -33,24 +33,24 @@ class TestScreenshot : public QObject
 private Q_SLOTS:
     void mainWindow()
     {
-        app::test::TestFolder folder;
-        std::vector<store::SiteProfile> sites { app::test::StaticSite("总部办公室", "10.10.1.20"),
-                                                app::test::StaticSite("上海分公司", "10.20.1.20"),
-                                                app::test::StaticSite("实验室", "192.168.50.7") };
+        gui::test::TestFolder folder;
+        std::vector<store::SiteProfile> sites { gui::test::StaticSite("总部办公室", "10.10.1.20"),
+                                                gui::test::StaticSite("上海分公司", "10.20.1.20"),
+                                                gui::test::StaticSite("实验室", "192.168.50.7") };
         sites.emplace_back().Name = "家里";
         sites.back().DHCPEnabled = true;
         folder.WriteSites(sites);
-        QJsonObject wireless = app::test::StaticAdapter("Realtek RTL8822CE 802.11ac PCIe Adapter", "172.16.4.37");
+        QJsonObject wireless = gui::test::StaticAdapter("Realtek RTL8822CE 802.11ac PCIe Adapter", "172.16.4.37");
         wireless["DHCPEnabled"] = true;
-        const std::string network = folder.WriteNetwork(app::test::Network(
-            { app::test::StaticAdapter("Intel(R) Ethernet Connection I219-LM", "192.168.1.10"), wireless }));
+        const std::string network = folder.WriteNetwork(gui::test::Network(
+            { gui::test::StaticAdapter("Intel(R) Ethernet Connection I219-LM", "192.168.1.10"), wireless }));
         net::sim::SimulatedConnector connector(network);
         net::sim::SimulatedPrinters printers(network);
-        app::test::RecordingMessages messages;
-        app::MainWindow window(connector, printers, messages);
+        gui::test::RecordingMessages messages;
+        gui::MainWindow window(connector, printers, messages);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QVERIFY(app::test::WaitForService(window));
+        QVERIFY(gui::test::WaitForService(window));
 
         // Entry 2 selected with the mouse, the pointer resting over entry 1.
         auto* list = window.findChild<listview::SiteListView*>("picList");

@@ -1,11 +1,11 @@
-#include "app/MessageSink.h"
-#include "app/SiteCommands.h"
-#include "app/SiteTransfer.h"
 #include "editor/SiteEditor.h"
+#include "gui/MessageSink.h"
+#include "gui/SiteCommands.h"
 #include "listview/SiteListView.h"
 #include "store/IniFile.h"
 #include "store/SiteStore.h"
 #include "store/TextCodec.h"
+#include "transfer/SiteTransfer.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -28,7 +28,7 @@ struct Box
     QString text;
 };
 
-class RecordingSink : public app::MessageSink
+class RecordingSink : public gui::MessageSink
 {
 public:
     void Information(QWidget*, const QString& title, const QString& text) override { boxes.push_back({ title, text }); }
@@ -114,8 +114,8 @@ public:
             const int sel = list->SelIndex();
             return sel >= 0 && sel < model.SiteCount ? &model.SiteProfiles[sel] : nullptr;
         });
-        context = std::make_unique<app::SiteCommandContext>(
-            app::SiteCommandContext { model,
+        context = std::make_unique<gui::SiteCommandContext>(
+            gui::SiteCommandContext { model,
                                       *list,
                                       *editor,
                                       messages,
@@ -164,7 +164,7 @@ public:
         SelectSite(index);
     }
 
-    void Run(int command) { app::imgIP_Click(command, *context); }
+    void Run(int command) { gui::imgIP_Click(command, *context); }
 
     QWidget window;
     store::SiteListModel model;
@@ -172,7 +172,7 @@ public:
     QScrollBar* bar = nullptr;
     editor::SiteEditor* editor = nullptr;
     RecordingSink messages;
-    std::unique_ptr<app::SiteCommandContext> context;
+    std::unique_ptr<gui::SiteCommandContext> context;
 };
 
 // Runs a block with the rights of an ordinary user, so that a folder without write permission
@@ -563,7 +563,7 @@ private Q_SLOTS:
         // An import adds its site behind the name as it is stored.
         const std::string incoming = dir->filePath(QStringLiteral("incoming.ini")).toStdString();
         WriteBytes(incoming, "[Common]\r\nSites=Imported\r\n[Imported]\r\nDHCPEnabled=1\r\n");
-        QCOMPARE(app::ImportSites(path, incoming, false).added, std::vector<std::string> { "Imported" });
+        QCOMPARE(transfer::ImportSites(path, incoming, false).added, std::vector<std::string> { "Imported" });
         QCOMPARE(store::IniFile(path).Load().ReadSection("Common").StoredValue("Sites").value_or(""),
                  "Home," + bad + "," + Gbk("新位置1") + ",Imported");
     }

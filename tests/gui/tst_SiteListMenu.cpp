@@ -1,6 +1,6 @@
 // The site list's right-click menu: import and export from the window.
 #include "WindowFixture.h"
-#include "app/SiteListMenu.h"
+#include "gui/SiteListMenu.h"
 #include "listview/SiteListView.h"
 
 #include <QMenu>
@@ -17,10 +17,10 @@ private Q_SLOTS:
     {
         std::vector<store::SiteProfile> sites;
         for (int i = 1; i <= 6; ++i)
-            sites.push_back(app::test::StaticSite("Site " + std::to_string(i), "10.0.0." + std::to_string(i)));
-        app::test::WindowFixture f(sites, { app::test::StaticAdapter("Wired", "192.168.9.10") });
+            sites.push_back(gui::test::StaticSite("Site " + std::to_string(i), "10.0.0." + std::to_string(i)));
+        gui::test::WindowFixture f(sites, { gui::test::StaticAdapter("Wired", "192.168.9.10") });
         f.window.show();
-        auto* menu = f.window.findChild<app::SiteListMenu*>("siteListMenu");
+        auto* menu = f.window.findChild<gui::SiteListMenu*>("siteListMenu");
         QVERIFY(menu);
 
         // Through the window, as the platform delivers a right-click.

@@ -1,7 +1,7 @@
 // The tray icon over the simulated network: its menu, tooltip and applies on the offscreen
 // platform, and, run again under Xvfb with a real tray host, the icon in that tray.
 #include "WindowFixture.h"
-#include "app/SiteTray.h"
+#include "gui/SiteTray.h"
 #include "listview/SiteListView.h"
 
 #include <QApplication>
@@ -15,16 +15,16 @@ using namespace lanvex;
 namespace {
 
 // A window over two adapters and three sites, with its tray; notifications are kept.
-struct TrayFixture : app::test::WindowFixture
+struct TrayFixture : gui::test::WindowFixture
 {
-    app::SiteTray tray { window };
+    gui::SiteTray tray { window };
     QStringList notes;
 
     TrayFixture()
-        : WindowFixture({ app::test::StaticSite("Office", "10.1.2.3"), Dhcp("Home & Garden"),
-                          app::test::StaticSite("Lab", "172.16.0.9") },
-                        { app::test::StaticAdapter("Intel(R) Ethernet", "192.168.9.10"),
-                          app::test::StaticAdapter("Wireless", "10.0.0.23") })
+        : WindowFixture({ gui::test::StaticSite("Office", "10.1.2.3"), Dhcp("Home & Garden"),
+                          gui::test::StaticSite("Lab", "172.16.0.9") },
+                        { gui::test::StaticAdapter("Intel(R) Ethernet", "192.168.9.10"),
+                          gui::test::StaticAdapter("Wireless", "10.0.0.23") })
     {
         tray.notify = [this](const QString& title, const QString& text) { notes << title + ": " + text; };
     }
@@ -63,7 +63,7 @@ private Q_SLOTS:
 
         // With the window hidden the summary is a notification alone; the list keeps its choice.
         QCOMPARE(f.ChooseFromMenu(0), (QStringList { "Office", "Home && Garden", "Lab", "--", "打开主窗口", "退出" }));
-        QVERIFY(app::test::WaitForService(f.window));
+        QVERIFY(gui::test::WaitForService(f.window));
         const QJsonArray calls = f.folder.ReadNetwork()["calls"].toArray();
         QVERIFY(!calls.isEmpty());
         QCOMPARE(calls[0]["method"].toString(), QStringLiteral("EnableStatic"));
@@ -79,7 +79,7 @@ private Q_SLOTS:
         f.ChooseFromMenu(4);
         QVERIFY(f.window.isVisible());
         f.ChooseFromMenu(1);
-        QVERIFY(app::test::WaitForService(f.window));
+        QVERIFY(gui::test::WaitForService(f.window));
         QCOMPARE(f.notes.size(), 2);
         QCOMPARE(f.messages.shown.size(), std::size_t(1));
         QVERIFY(f.notes[1].endsWith(f.messages.shown[0].text));
@@ -88,13 +88,13 @@ private Q_SLOTS:
         // An apply from the window itself is no notification; the tooltip follows it all the same.
         list->setSelIndex(3);
         f.window.imgApply_Click();
-        QVERIFY(app::test::WaitForService(f.window));
+        QVERIFY(gui::test::WaitForService(f.window));
         QCOMPARE(f.notes.size(), 2);
         QVERIFY(f.tray.ToolTip().endsWith(QStringLiteral("已应用：Lab")));
         // Another adapter: its own name, its address once read, and nothing applied to it yet.
         f.window.findChild<QComboBox*>("cboNIC")->setCurrentIndex(1);
         QCOMPARE(f.tray.Icon()->toolTip(), QStringLiteral("Wireless"));
-        QVERIFY(app::test::WaitForService(f.window));
+        QVERIFY(gui::test::WaitForService(f.window));
         QCOMPARE(f.tray.Icon()->toolTip(), QStringLiteral("Wireless\n10.0.0.23"));
 
         // "退出" ends the program's event loop.

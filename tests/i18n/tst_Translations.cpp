@@ -1,11 +1,11 @@
 // The window and the command line in English, and the Chinese source texts everywhere else.
 #include "WindowFixture.h"
-#include "app/ImageButton.h"
-#include "app/SiteListMenu.h"
-#include "app/SiteTray.h"
-#include "app/Translate.h"
-#include "app/Translations.h"
 #include "editor/SiteEditor.h"
+#include "gui/ImageButton.h"
+#include "gui/SiteListMenu.h"
+#include "gui/SiteTray.h"
+#include "i18n/Translate.h"
+#include "i18n/Translations.h"
 #include "listview/SiteListView.h"
 
 #include <QAbstractButton>
@@ -26,7 +26,7 @@ const QRegularExpression kChinese(QStringLiteral("[\\x{3000}-\\x{30ff}\\x{4e00}-
 
 // Every text the window shows or reads out: captions, tooltips, accessible names, titles and the
 // list's menu, the tray's menu and tooltip.
-QStringList WindowTexts(app::MainWindow& window, app::SiteTray& tray)
+QStringList WindowTexts(gui::MainWindow& window, gui::SiteTray& tray)
 {
     QStringList texts { window.windowTitle(), tray.ToolTip() };
     QList<QWidget*> widgets = window.findChildren<QWidget*>();
@@ -58,9 +58,9 @@ struct Run
 // and applies a site, and keeps what the user would have read.
 Run RunWindow()
 {
-    app::test::WindowFixture f({ app::test::StaticSite("Office", "10.1.2.3") },
-                               { app::test::StaticAdapter("Wired", "192.168.9.10") });
-    app::SiteTray tray(f.window);
+    gui::test::WindowFixture f({ gui::test::StaticSite("Office", "10.1.2.3") },
+                               { gui::test::StaticAdapter("Wired", "192.168.9.10") });
+    gui::SiteTray tray(f.window);
     Run run;
     run.entryZero = QString::fromStdString(f.window.Model().SiteNames[0]);
     run.texts = WindowTexts(f.window, tray);
@@ -71,9 +71,9 @@ Run RunWindow()
     f.window.findChild<listview::SiteListView*>("picList")->setSelIndex(1);
     f.window.SelectSite(1);
     f.window.findChild<editor::SiteEditor*>("FrameSite")->txtIP->setText(QStringLiteral("10.1.2"));
-    Q_EMIT f.window.findChild<app::ImageButton*>("imgIP1")->clicked();
+    Q_EMIT f.window.findChild<gui::ImageButton*>("imgIP1")->clicked();
     f.window.imgApply_Click();
-    app::test::WaitForService(f.window); // the summary's message is compared below
+    gui::test::WaitForService(f.window); // the summary's message is compared below
     for (const auto& message : f.messages.shown)
         run.messages << message.title << message.text;
     return run;
@@ -106,7 +106,7 @@ private Q_SLOTS:
         QMap<QString, QString> env;
         for (const QString& variable : variables)
             env.insert(variable.section(QLatin1Char('='), 0, 0), variable.section(QLatin1Char('='), 1));
-        QCOMPARE(app::TranslationLanguage([&env](const char* name) { return env.value(QString::fromLatin1(name)); }),
+        QCOMPARE(i18n::TranslationLanguage([&env](const char* name) { return env.value(QString::fromLatin1(name)); }),
                  language);
     }
 
@@ -142,7 +142,7 @@ private Q_SLOTS:
         // The C locale: no translation, the source texts.
         qputenv("LANG", "C.UTF-8");
         qunsetenv("LANGUAGE");
-        QVERIFY(!app::InstallTranslations(*qApp));
+        QVERIFY(!i18n::InstallTranslations(*qApp));
         const Run chinese = RunWindow();
         QCOMPARE(chinese.entryZero, QStringLiteral("本机当前设置"));
         for (const char* text : { "IP设置", "使用说明", "需要更改设置的网卡：", "不更改WINS服务器设置", "导入...",
@@ -153,7 +153,7 @@ private Q_SLOTS:
                                 "更新IP及子网掩码成功。\r\n更新网关成功。\r\n更新DNS成功。\r\n更新WINS服务器成功。" }));
 
         qputenv("LANG", "en_US.UTF-8");
-        QVERIFY(app::InstallTranslations(*qApp));
+        QVERIFY(i18n::InstallTranslations(*qApp));
         const Run english = RunWindow();
         QCOMPARE(english.entryZero, QStringLiteral("This computer's settings"));
         QCOMPARE(english.texts.size(), chinese.texts.size());
@@ -164,7 +164,7 @@ private Q_SLOTS:
 
         for (QTranslator* translator : qApp->findChildren<QTranslator*>())
             QCoreApplication::removeTranslator(translator);
-        app::SetTranslator(nullptr);
+        i18n::SetTranslator(nullptr);
     }
 
     void theCommandLineSpeaksTheUsersLanguage()

@@ -1,8 +1,8 @@
 // The window over the real NetworkManager with two managed devices: entry 0 follows the adapter
 // chosen in the adapter list.
-#include "AppTestSupport.h"
 #include "NmSandbox.h"
-#include "app/MainWindow.h"
+#include "WindowTestSupport.h"
+#include "gui/MainWindow.h"
 #include "net/IPInfo.h"
 #include "net/nm/NetworkManagerConnector.h"
 #include "printer/PrinterSource.h"
@@ -56,25 +56,25 @@ private Q_SLOTS:
         net::nm::NetworkManagerConnector connector;
         QTRY_COMPARE_WITH_TIMEOUT(net::ListAdapters(connector).size(), std::size_t(2), 15000);
 
-        app::test::TestFolder folder;
-        folder.WriteSites({ app::test::StaticSite("Office", "10.77.0.5") });
+        gui::test::TestFolder folder;
+        folder.WriteSites({ gui::test::StaticSite("Office", "10.77.0.5") });
         NoPrinters printers;
-        app::test::RecordingMessages messages;
-        app::MainWindow window(connector, printers, messages);
-        QVERIFY(app::test::WaitForService(window));
+        gui::test::RecordingMessages messages;
+        gui::MainWindow window(connector, printers, messages);
+        QVERIFY(gui::test::WaitForService(window));
         auto* nic = window.findChild<QComboBox*>(u"cboNIC"_s);
         QCOMPARE(nic->count(), 2);
         QCOMPARE(QString::fromStdString(window.Model().SiteProfiles[0].MACAddress), m_sandbox.macAddress());
 
         nic->setCurrentIndex(1);
-        QVERIFY(app::test::WaitForService(window));
+        QVERIFY(gui::test::WaitForService(window));
         const store::SiteProfile& chosen = window.Model().SiteProfiles[0];
         QCOMPARE(QString::fromStdString(chosen.MACAddress), MacOf(second));
         QVERIFY(QString::fromStdString(chosen.Description).startsWith(second));
         QCOMPARE(chosen.Name, std::string("本机当前设置"));
 
         nic->setCurrentIndex(0);
-        QVERIFY(app::test::WaitForService(window));
+        QVERIFY(gui::test::WaitForService(window));
         QCOMPARE(QString::fromStdString(window.Model().SiteProfiles[0].MACAddress), m_sandbox.macAddress());
         QVERIFY(messages.shown.empty());
     }

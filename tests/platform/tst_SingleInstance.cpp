@@ -1,6 +1,6 @@
 // One window per user and settings file, with the program itself started beside the test, which
 // holds the name a running window would.
-#include "app/SingleInstance.h"
+#include "platform/SingleInstance.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,7 +15,7 @@
 #include <unistd.h>
 #endif
 
-using lanvex::app::SingleInstance;
+using lanvex::platform::SingleInstance;
 
 namespace {
 

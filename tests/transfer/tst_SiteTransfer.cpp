@@ -1,12 +1,12 @@
 // Import and export of sites between settings files and the --list JSON, as the console and the
 // window's list menu run them.
-#include "app/CommandLine.h"
-#include "app/ListCommand.h"
-#include "app/SiteTransfer.h"
+#include "cli/CommandLine.h"
 #include "store/IniFile.h"
 #include "store/IniModule.h"
 #include "store/SiteStore.h"
 #include "store/TextCodec.h"
+#include "transfer/SiteJson.h"
+#include "transfer/SiteTransfer.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -38,7 +38,7 @@ std::string Gbk(const std::string& utf8)
 std::string ListJson(const std::string& settingsPath)
 {
     std::ostringstream out;
-    app::WriteSiteListJson(store::LoadSiteModel(store::IniFile(settingsPath).Load(), std::nullopt), out);
+    transfer::WriteSiteListJson(store::LoadSiteModel(store::IniFile(settingsPath).Load(), std::nullopt), out);
     return out.str();
 }
 
@@ -61,7 +61,7 @@ private Q_SLOTS:
 
     void exportGivesTheWindowsFormAndTheListJson()
     {
-        const app::TransferReport ini = app::ExportSites(path("lanvex.ini"), path("sites.ini"));
+        const transfer::TransferReport ini = transfer::ExportSites(path("lanvex.ini"), path("sites.ini"));
         QVERIFY(!ini.failed);
         QCOMPARE(ini.exported, std::size_t(3));
         const std::string bytes = ReadBytes(path("sites.ini"));
@@ -74,15 +74,15 @@ private Q_SLOTS:
         // Read back, the export holds the same sites as the settings file.
         QCOMPARE(ListJson(path("sites.ini")), ListJson(path("lanvex.ini")));
 
-        QVERIFY(!app::ExportSites(path("lanvex.ini"), path("sites.JSON")).failed);
+        QVERIFY(!transfer::ExportSites(path("lanvex.ini"), path("sites.JSON")).failed);
         QCOMPARE(ReadBytes(path("sites.JSON")), ListJson(path("lanvex.ini")));
 
         // A folder in the way is reported, not claimed as written; the settings file itself is
         // never overwritten by an export.
-        const app::TransferReport blocked = app::ExportSites(path("lanvex.ini"), m_dir.path().toStdString());
+        const transfer::TransferReport blocked = transfer::ExportSites(path("lanvex.ini"), m_dir.path().toStdString());
         QVERIFY(blocked.failed);
         QCOMPARE(blocked.ExitCode(), 1);
-        QVERIFY(app::ExportSites(path("lanvex.ini"), path("lanvex.ini")).failed);
+        QVERIFY(transfer::ExportSites(path("lanvex.ini"), path("lanvex.ini")).failed);
         QCOMPARE(ReadBytes(path("lanvex.ini")), kSettings);
     }
 
@@ -94,7 +94,7 @@ private Q_SLOTS:
                        {"Name":"cafe"}, {"Name":"A,B"}, {"Name":""}, {"Name":"本机当前设置"},
                        {"Name":"Smile 😀"}, {"Name":"Bad value","IP":"1.2.3.4\n[Home]"},
                        {"Name":"Depot","DHCPEnabled":1}])");
-        const app::TransferReport report = app::ImportSites(path("lanvex.ini"), path("in.json"), false);
+        const transfer::TransferReport report = transfer::ImportSites(path("lanvex.ini"), path("in.json"), false);
         QVERIFY(!report.failed);
         QCOMPARE(report.added, (std::vector<std::string> { "Cafe", "Depot" }));
         QVERIFY(report.replaced.empty());
@@ -115,10 +115,10 @@ private Q_SLOTS:
         QVERIFY(model.SiteProfiles[5].DHCPEnabled);
 
         // Into a new settings file, the site list comes first, as a save writes it.
-        QVERIFY(!app::ImportSites(path("new.ini"), path("in.json"), false).failed);
+        QVERIFY(!transfer::ImportSites(path("new.ini"), path("in.json"), false).failed);
         QVERIFY(ReadBytes(path("new.ini")).starts_with("[Common]\r\nSites=home,Cafe,Depot\r\n"));
 
-        const std::vector<std::string> lines = app::ImportReportLines(report, 3);
+        const std::vector<std::string> lines = transfer::ImportReportLines(report, 3);
         QCOMPARE(lines.front(), std::string("已添加：Cafe"));
         QCOMPARE(lines[2], std::string("已跳过：home（已有同名的办公位置）"));
         QCOMPARE(lines[3], std::string("……另有 6 项"));
@@ -130,7 +130,7 @@ private Q_SLOTS:
         // A settings file of the Windows form, as an export on another machine gives it.
         WriteBytes(path("other.ini"),
                    "[Common]\r\nSites=LAB,New\r\n[lab]\r\nDHCPEnabled=1\r\n[New]\r\nIP=10.9.9.9\r\n");
-        const app::TransferReport report = app::ImportSites(path("lanvex.ini"), path("other.ini"), true);
+        const transfer::TransferReport report = transfer::ImportSites(path("lanvex.ini"), path("other.ini"), true);
         QCOMPARE(report.replaced, std::vector<std::string> { "Lab" });
         QCOMPARE(report.added, std::vector<std::string> { "New" });
         QCOMPARE(report.ExitCode(), 0);
@@ -156,8 +156,8 @@ private Q_SLOTS:
         QFETCH(QByteArray, content);
         if (!content.isEmpty())
             WriteBytes(path("bad"), content.toStdString());
-        const app::TransferReport report
-            = app::ImportSites(path("lanvex.ini"), path(content.isEmpty() ? "none" : "bad"), true);
+        const transfer::TransferReport report
+            = transfer::ImportSites(path("lanvex.ini"), path(content.isEmpty() ? "none" : "bad"), true);
         QVERIFY(report.failed);
         QCOMPARE(report.ExitCode(), 1);
         QCOMPARE(ReadBytes(path("lanvex.ini")), kSettings);
@@ -165,13 +165,13 @@ private Q_SLOTS:
 
     void newOptionsBelongToTheirCommand()
     {
-        const auto mode = [](std::vector<std::string> args) { return app::ParseCommandLine(args).mode; };
-        QVERIFY(app::ParseCommandLine({ "--import", "f.ini", "--replace" }).replace);
+        const auto mode = [](std::vector<std::string> args) { return cli::ParseCommandLine(args).mode; };
+        QVERIFY(cli::ParseCommandLine({ "--import", "f.ini", "--replace" }).replace);
         for (const auto& args : std::vector<std::vector<std::string>> { { "--export" },
                                                                         { "--export", "a", "--replace" },
                                                                         { "--tray", "--list" },
                                                                         { "--import", "a", "--export", "b" } })
-            QCOMPARE(mode(args), app::CommandLine::Mode::Invalid);
+            QCOMPARE(mode(args), cli::CommandLine::Mode::Invalid);
     }
 };
 

@@ -1,7 +1,7 @@
 #include "WindowsTestSupport.h"
 
 #include "store/IniModule.h"
-#include "store/WindowsText.h"
+#include "store/windows/WindowsText.h"
 
 #include <filesystem>
 #include <fstream>

@@ -3,7 +3,7 @@
 #include "net/sim/SimulatedService.h"
 #include "store/IniFile.h"
 #include "store/IniModule.h"
-#include "store/WindowsText.h"
+#include "store/windows/WindowsText.h"
 
 #include <cerrno>
 #include <doctest/doctest.h>

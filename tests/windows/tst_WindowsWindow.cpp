@@ -1,10 +1,10 @@
 // The window as Windows shows it, under Wine on an X display: the native window's title and client
 // area, its pixels as they reach the screen, and mouse and keys sent as Windows messages.
-#include "../app/AppTestSupport.h"
+#include "../gui/WindowTestSupport.h"
 #include "LanvexResources.h"
-#include "app/ImageButton.h"
-#include "app/MainWindow.h"
 #include "editor/SiteEditor.h"
+#include "gui/ImageButton.h"
+#include "gui/MainWindow.h"
 #include "listview/SiteListView.h"
 #include "net/sim/SimulatedService.h"
 
@@ -22,12 +22,12 @@ struct Fixture
     Fixture()
     {
         folder.WriteSites(
-            { app::test::StaticSite("总部办公室", "10.10.1.20"), app::test::StaticSite("上海分公司", "10.20.1.20") });
+            { gui::test::StaticSite("总部办公室", "10.10.1.20"), gui::test::StaticSite("上海分公司", "10.20.1.20") });
         const std::string network = folder.WriteNetwork(
-            app::test::Network({ app::test::StaticAdapter("Intel(R) Ethernet Connection I219-LM", "192.168.1.10") }));
+            gui::test::Network({ gui::test::StaticAdapter("Intel(R) Ethernet Connection I219-LM", "192.168.1.10") }));
         connector = std::make_unique<net::sim::SimulatedConnector>(network);
         printers = std::make_unique<net::sim::SimulatedPrinters>(network);
-        window = std::make_unique<app::MainWindow>(*connector, *printers, messages);
+        window = std::make_unique<gui::MainWindow>(*connector, *printers, messages);
         window->show();
         if (!QTest::qWaitForWindowExposed(window.get()))
             qFatal("the window did not appear");
@@ -54,11 +54,11 @@ struct Fixture
         QTest::qWait(200);
     }
 
-    app::test::TestFolder folder;
-    app::test::RecordingMessages messages;
+    gui::test::TestFolder folder;
+    gui::test::RecordingMessages messages;
     std::unique_ptr<net::ServiceConnector> connector;
     std::unique_ptr<printer::PrinterSource> printers;
-    std::unique_ptr<app::MainWindow> window;
+    std::unique_ptr<gui::MainWindow> window;
 };
 
 bool Near(QRgb a, QRgb b)
@@ -139,7 +139,7 @@ private Q_SLOTS:
 
         editor->txtIP->selectAll();
         QTest::keyClicks(editor->txtIP, QStringLiteral("10.10.1.99"));
-        f.click(f.find<app::ImageButton>("imgIP1"), QPoint(16, 16));
+        f.click(f.find<gui::ImageButton>("imgIP1"), QPoint(16, 16));
         QCOMPARE(store::ReadIniString("总部办公室", "IP", ""), std::string("10.10.1.99"));
         QCOMPARE(store::ReadIniString("上海分公司", "IP", ""), std::string("10.20.1.20"));
         QCOMPARE(f.messages.shown.size(), std::size_t(1));

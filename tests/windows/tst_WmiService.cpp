@@ -1,7 +1,7 @@
 #include "net/IPInfo.h"
 #include "net/wmi/WmiConnector.h"
 #include "printer/WinspoolPrinterSource.h"
-#include "store/WindowsText.h"
+#include "store/windows/WindowsText.h"
 
 #include <doctest/doctest.h>
 #include <objbase.h>

@@ -17,7 +17,7 @@
 #include <utility>
 
 #ifdef _WIN32
-#include "store/WindowsFiles.h"
+#include "store/windows/WindowsFiles.h"
 #else
 #include "store/FileDescriptor.h"
 

@@ -1,7 +1,7 @@
 #include "net/wmi/WmiConnector.h"
 
 #include "net/wmi/WmiValue.h"
-#include "store/WindowsText.h"
+#include "store/windows/WindowsText.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,6 +1,6 @@
 #include "net/wmi/WmiValue.h"
 
-#include "store/WindowsText.h"
+#include "store/windows/WindowsText.h"
 
 #include <oleauto.h>
 

@@ -1,7 +1,7 @@
 // The one-window rule over a socket in Linux's abstract namespace: the name vanishes with the
 // process that holds it, and no file is left behind. Anyone on the machine may connect to such a
 // name, so both ends check that the other runs as the same user.
-#include "app/SingleInstance.h"
+#include "platform/SingleInstance.h"
 #include "store/FileDescriptor.h"
 
 #include <QSocketNotifier>
@@ -15,7 +15,7 @@
 #include <unistd.h>
 #include <utility>
 
-namespace lanvex::app {
+namespace lanvex::platform {
 
 namespace {
 
@@ -170,4 +170,9 @@ bool SingleInstance::askRunningToShow()
         && std::strcmp(answer, kShowAnswer) == 0;
 }
 
-} // namespace lanvex::app
+QString SingleInstance::UserId()
+{
+    return QString::number(::getuid());
+}
+
+} // namespace lanvex::platform

@@ -1,10 +1,12 @@
 // The one-window rule over a named pipe (QLocalServer).
-#include "app/SingleInstance.h"
+#include "platform/SingleInstance.h"
 
+#include <QCryptographicHash>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <windows.h>
 
-namespace lanvex::app {
+namespace lanvex::platform {
 
 namespace {
 
@@ -69,4 +71,15 @@ bool SingleInstance::askRunningToShow()
     return socket.waitForReadyRead(kAnswerWaitMs) && socket.readAll().startsWith("ok");
 }
 
-} // namespace lanvex::app
+QString SingleInstance::UserId()
+{
+    wchar_t name[257] = {};
+    DWORD size = 257;
+    if (!GetUserNameW(name, &size))
+        return QString();
+    const QByteArray hash
+        = QCryptographicHash::hash(QString::fromWCharArray(name).toUtf8(), QCryptographicHash::Sha256);
+    return QString::fromLatin1(hash.toHex().left(12));
+}
+
+} // namespace lanvex::platform

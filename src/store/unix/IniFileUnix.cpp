@@ -1,6 +1,5 @@
-#include "store/IniFile.h"
-
 #include "store/FileDescriptor.h"
+#include "store/IniFile.h"
 
 #include <cerrno>
 #include <csignal>

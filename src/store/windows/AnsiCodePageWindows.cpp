@@ -1,5 +1,5 @@
 #include "store/AnsiCodePage.h"
-#include "store/WindowsText.h"
+#include "store/windows/WindowsText.h"
 
 #include <windows.h>
 

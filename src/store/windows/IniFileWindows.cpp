@@ -1,6 +1,6 @@
 #include "store/IniFile.h"
 #include "store/Utf8Path.h"
-#include "store/WindowsFiles.h"
+#include "store/windows/WindowsFiles.h"
 
 #include <cerrno>
 #include <filesystem>

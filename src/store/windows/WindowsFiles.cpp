@@ -1,6 +1,6 @@
-#include "store/WindowsFiles.h"
+#include "store/windows/WindowsFiles.h"
 
-#include "store/WindowsText.h"
+#include "store/windows/WindowsText.h"
 
 #include <atomic>
 #include <cerrno>

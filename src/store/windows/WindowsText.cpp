@@ -1,4 +1,4 @@
-#include "store/WindowsText.h"
+#include "store/windows/WindowsText.h"
 
 #include <algorithm>
 #include <windows.h>

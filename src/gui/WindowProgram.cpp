@@ -1,0 +1,21 @@
+#include "gui/WindowProgram.h"
+
+#include "gui/MainWindow.h"
+#include "gui/MessageSink.h"
+#include "gui/SiteTray.h"
+#include "platform/Services.h"
+
+#include <QApplication>
+
+namespace lanvex::gui {
+
+int RunMainWindow(platform::SingleInstance& instance, const std::optional<std::string>& simulateFile, bool trayOnly)
+{
+    platform::Services services = platform::MakeServices(simulateFile);
+    QtMessageSink messages;
+    MainWindow window(*services.connector, *services.printers, messages);
+    StartWindowAndTray(window, instance, trayOnly);
+    return QApplication::exec();
+}
+
+} // namespace lanvex::gui

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+namespace lanvex::platform {
+
+// The full path of the running program; `argv0` where the system cannot tell.
+std::string ProgramPath(const char* argv0);
+
+// A program built as a window program (Windows) has no console of its own: its command-line output
+// goes to the console of the program that started it, if any. Output already redirected stays
+// so. Elsewhere a program always has its parent's terminal, and this does nothing.
+void AttachParentConsole();
+
+// Standard output and error carry the program's UTF-8 bytes unchanged, in a console as in a pipe.
+void PrepareConsoleOutput();
+
+} // namespace lanvex::platform

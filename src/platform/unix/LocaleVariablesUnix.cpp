@@ -1,0 +1,10 @@
+#include "platform/LocaleVariables.h"
+
+namespace lanvex::platform {
+
+QString LocaleVariable(const char* name)
+{
+    return qEnvironmentVariable(name);
+}
+
+} // namespace lanvex::platform

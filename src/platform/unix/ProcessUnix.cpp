@@ -1,0 +1,19 @@
+#include "platform/Process.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace lanvex::platform {
+
+std::string ProgramPath(const char* argv0)
+{
+    std::error_code error;
+    const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::string(argv0) : self.string();
+}
+
+void AttachParentConsole() { }
+
+void PrepareConsoleOutput() { }
+
+} // namespace lanvex::platform

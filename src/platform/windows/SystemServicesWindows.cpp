@@ -1,0 +1,12 @@
+#include "net/wmi/WmiConnector.h"
+#include "platform/Services.h"
+#include "printer/WinspoolPrinterSource.h"
+
+namespace lanvex::platform {
+
+Services MakeSystemServices()
+{
+    return { std::make_unique<net::wmi::WmiConnector>(), std::make_unique<printer::WinspoolPrinterSource>() };
+}
+
+} // namespace lanvex::platform
