@@ -1,32 +1,15 @@
 #include "net/sim/SimulatedService.h"
 
 #include "net/AdapterConfiguration.h"
+#include "net/sim/SimulationFile.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <functional>
-#include <iterator>
 #include <nlohmann/json.hpp>
 #include <optional>
-#include <sstream>
 #include <thread>
 #include <utility>
-
-#ifdef _WIN32
-#include "store/windows/WindowsFiles.h"
-#else
-#include "store/FileDescriptor.h"
-
-#include <csignal>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace lanvex::net::sim {
 
@@ -62,90 +45,6 @@ bool nestingWithinLimit(const std::string& text)
     return true;
 }
 
-#ifdef _WIN32
-// Windows: no change stamp, so every connection reads the file afresh.
-struct Stamp
-{
-    bool operator==(const Stamp&) const { return false; }
-};
-
-json parseText(const std::string& text)
-{
-    if (!nestingWithinLimit(text))
-        return json();
-    json doc = json::parse(text, nullptr, /*allow_exceptions=*/false);
-    return doc.is_discarded() ? json() : doc;
-}
-
-// UTF-16 paths, and replacement through ReplaceFileW (a rename cannot replace a file).
-json readDocument(const std::string& path, Stamp* = nullptr)
-{
-    std::string text;
-    store::WriteResult error;
-    if (store::windows::ReadWholeFile(path, text, error) != store::windows::ReadStatus::Ok)
-        return json();
-    return parseText(text);
-}
-
-bool writeAtomically(const std::string& path, const std::string& text)
-{
-    return store::windows::ReplaceFileContents(path, text).ok;
-}
-#else
-// A simulated network file larger than this is not one; reading it could exhaust memory.
-constexpr off_t kMaxFileBytes = off_t(64) << 20;
-constexpr auto kLockWait = std::chrono::seconds(5);
-
-// What the file system says about the file, to tell whether it changed since it was read.
-struct Stamp
-{
-    dev_t device = 0;
-    ino_t file = 0;
-    off_t size = -1;
-    timespec modified {};
-    timespec changed {};
-    bool operator==(const Stamp& o) const
-    {
-        return device == o.device && file == o.file && size == o.size && modified.tv_sec == o.modified.tv_sec
-            && modified.tv_nsec == o.modified.tv_nsec && changed.tv_sec == o.changed.tv_sec
-            && changed.tv_nsec == o.changed.tv_nsec;
-    }
-};
-
-Stamp stampOf(const struct stat& info)
-{
-    return { info.st_dev, info.st_ino, info.st_size, info.st_mtim, info.st_ctim };
-}
-
-using store::FileDescriptor;
-
-// Reads the open file whole; only a regular file of a sane size is read, so a FIFO or a device
-// given as the file ends with an error instead of a hang or an endless read.
-bool readText(int fd, std::string& text, Stamp* stamp = nullptr)
-{
-    struct stat info = {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxFileBytes)
-        return false;
-    if (stamp)
-        *stamp = stampOf(info);
-    text.assign(static_cast<std::size_t>(info.st_size) + 1, '\0');
-    std::size_t filled = 0;
-    for (;;) {
-        if (filled == text.size())
-            return false; // grew while it was read
-        const ssize_t n = ::read(fd, text.data() + filled, text.size() - filled);
-        if (n == 0)
-            break;
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return false;
-        filled += static_cast<std::size_t>(n);
-    }
-    text.resize(filled);
-    return true;
-}
-
 json parseText(const std::string& text)
 {
     if (!nestingWithinLimit(text))
@@ -155,95 +54,11 @@ json parseText(const std::string& text)
 }
 
 // The whole file as JSON; null when it cannot be read or parsed.
-json readDocument(const std::string& path, Stamp* stamp = nullptr)
+json readDocument(const SimulationFile& file, SimulationFile::Stamp* stamp = nullptr)
 {
-    const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    std::string text;
-    if (!fd.valid() || !readText(fd.get(), text, stamp))
-        return json();
-    return parseText(text);
+    const std::optional<std::string> text = file.Read(stamp);
+    return text ? parseText(*text) : json();
 }
-
-bool lockWithin(int fd)
-{
-    const auto deadline = std::chrono::steady_clock::now() + kLockWait;
-    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() >= deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
-
-// The temporary files of the write-back: ".NAME.tmp.PID.XXXXXX" beside the file.
-std::string temporaryPrefix(const std::string& path)
-{
-    std::string prefix(1, '.');
-    prefix += std::filesystem::path(path).filename().string();
-    prefix += ".tmp.";
-    return prefix;
-}
-
-// Removes temporary files that writers killed before their rename left behind: only names of
-// our pattern whose writer is gone, plain files of this user. Called under the file's lock.
-void removeLeftovers(const std::string& folder, const std::string& prefix)
-{
-    std::error_code ec;
-    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (name.compare(0, prefix.size(), prefix) != 0)
-            continue;
-        const std::string rest = name.substr(prefix.size());
-        const std::size_t dot = rest.find('.');
-        if (dot == 0 || dot == std::string::npos || dot > 9 || rest.size() != dot + 7
-            || rest.find_first_not_of("0123456789") != dot)
-            continue;
-        struct stat info = {};
-        if (::lstat(it->path().c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid())
-            continue;
-        const auto writer = static_cast<pid_t>(std::stol(rest.substr(0, dot)));
-        if (::kill(writer, 0) != 0 && errno == ESRCH)
-            ::unlink(it->path().c_str());
-    }
-}
-
-// Writes the text beside the target and renames it into place, so a reader sees either the old
-// file or the new one, never a part. Called under the file's lock.
-bool writeAtomically(const std::string& path, const std::string& text)
-{
-    const std::filesystem::path target(path);
-    const std::string folder = target.has_parent_path() ? target.parent_path().string() : std::string(".");
-    const std::string prefix = temporaryPrefix(path);
-    removeLeftovers(folder, prefix);
-    std::string temp = (std::filesystem::path(folder) / prefix).string();
-    temp += std::to_string(::getpid());
-    temp += ".XXXXXX";
-    FileDescriptor fd(::mkostemp(temp.data(), O_CLOEXEC));
-    if (!fd.valid())
-        return false;
-    struct stat original = {};
-    if (::stat(path.c_str(), &original) == 0)
-        ::fchmod(fd.get(), original.st_mode & 07777);
-    std::size_t written = 0;
-    bool ok = true;
-    while (written < text.size()) {
-        const ssize_t n = ::write(fd.get(), text.data() + written, text.size() - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            ok = false;
-            break;
-        }
-        written += static_cast<std::size_t>(n);
-    }
-    ok = ok && ::fsync(fd.get()) == 0;
-    ok = ::close(fd.release()) == 0 && ok;
-    if (ok && std::rename(temp.c_str(), path.c_str()) == 0)
-        return true;
-    std::remove(temp.c_str());
-    return false;
-}
-#endif
 
 // A member of an object by name, ignoring letter case like the real service's property names.
 const json* findMember(const json& object, std::string_view name)
@@ -334,7 +149,11 @@ std::chrono::milliseconds delayOf(const json& doc)
 // The loaded file, shared by the connections and the objects they hand out while it is unchanged.
 struct Document
 {
-    std::string path;
+    explicit Document(SimulationFile file)
+        : file(std::move(file))
+    { }
+
+    SimulationFile file;
     json doc;
     std::chrono::milliseconds delay { 0 };
 
@@ -373,37 +192,19 @@ struct Document
     // it and writes it back. False, with the file unchanged, when any step fails.
     bool lockedUpdate(const std::function<bool()>& change)
     {
-#ifdef _WIN32
-        // Windows: the file as it stands, changed and replaced whole; no lock across processes.
-        return changeAndWrite(readDocument(path), change);
-#else
-        FileDescriptor locked;
-        for (int attempt = 0; attempt < 100 && !locked.valid(); ++attempt) {
-            FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-            if (!fd.valid() || !lockWithin(fd.get()))
-                return false;
-            // A writer before us may have replaced the file: lock the one the name leads to now.
-            struct stat mine = {}, named = {};
-            if (::fstat(fd.get(), &mine) == 0 && ::stat(path.c_str(), &named) == 0 && mine.st_dev == named.st_dev
-                && mine.st_ino == named.st_ino)
-                locked.reset(fd.release());
-        }
-        std::string text;
-        if (!locked.valid() || !readText(locked.get(), text))
-            return false;
-        return changeAndWrite(parseText(text), change);
-#endif
+        return file.Update([&](const std::string& text) { return changeAndDump(text, change); });
     }
 
-    // Takes `fresh` as the file's content, lets `change` work on it and writes it back.
-    bool changeAndWrite(json fresh, const std::function<bool()>& change)
+    // Takes `text` as the file's content, lets `change` work on it and gives the text to write back.
+    std::optional<std::string> changeAndDump(const std::string& text, const std::function<bool()>& change)
     {
+        json fresh = parseText(text);
         if (!fresh.is_object())
-            return false;
+            return std::nullopt;
         replace(std::move(fresh));
         if (!change())
-            return false;
-        return writeAtomically(path, doc.dump(2, ' ', false, json::error_handler_t::replace) + "\n");
+            return std::nullopt;
+        return doc.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
     }
 
     void log(std::int64_t index, const std::string& method, const std::vector<Value>& args, std::uint32_t result)
@@ -647,19 +448,16 @@ private:
 // The last read of the file, kept while the file is unchanged.
 struct SimulatedConnector::Cache
 {
-    Stamp stamp;
+    SimulationFile::Stamp stamp;
     std::shared_ptr<Document> document;
 
     std::shared_ptr<Document> load(const std::string& path)
     {
-#ifndef _WIN32
-        struct stat info = {};
-        if (document && ::stat(path.c_str(), &info) == 0 && stampOf(info) == stamp)
+        const SimulationFile file(path);
+        if (document && file.Unchanged(stamp))
             return document;
-#endif
-        auto fresh = std::make_shared<Document>();
-        fresh->path = path;
-        fresh->doc = readDocument(path, &stamp);
+        auto fresh = std::make_shared<Document>(file);
+        fresh->doc = readDocument(file, &stamp);
         fresh->delay = delayOf(fresh->doc);
         document = fresh;
         return fresh;
