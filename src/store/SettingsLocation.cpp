@@ -7,24 +7,6 @@
 #include <cstdlib>
 #include <filesystem>
 
-#if !defined(_WIN32)
-#include <pwd.h>
-#include <unistd.h>
-#endif
-
-// Set by the build from the install layout; a build without them never counts as installed. A
-// Windows program always keeps its file beside itself, as the Windows tool does.
-#if defined(_WIN32)
-#undef LANVEX_INSTALL_FULL_BINDIR
-#undef LANVEX_DESKTOP_ENTRY_FROM_BIN
-#endif
-#ifndef LANVEX_INSTALL_FULL_BINDIR
-#define LANVEX_INSTALL_FULL_BINDIR ""
-#endif
-#ifndef LANVEX_DESKTOP_ENTRY_FROM_BIN
-#define LANVEX_DESKTOP_ENTRY_FROM_BIN ""
-#endif
-
 namespace lanvex::store {
 
 namespace fs = std::filesystem;
@@ -43,17 +25,6 @@ std::optional<std::string> environment(const char* name)
 {
     const char* value = std::getenv(name);
     return value ? std::optional<std::string>(value) : std::nullopt;
-}
-
-std::string homeFolder()
-{
-    if (const auto home = environment("HOME"); home && !home->empty())
-        return *home;
-#if !defined(_WIN32)
-    if (const passwd* entry = ::getpwuid(::getuid()); entry && entry->pw_dir)
-        return entry->pw_dir;
-#endif
-    return "/";
 }
 
 bool sameFolder(const fs::path& a, const fs::path& b)
@@ -98,11 +69,9 @@ SettingsLocation FindSettingsLocation(const std::optional<std::string>& configOp
         // Any entry counts, a dangling symbolic link too: the user put it there.
         facts.besideFileExists = fs::symlink_status(Utf8Path(SettingsPathForExecutable(executablePath)), error).type()
             != fs::file_type::not_found;
-        const fs::path folder = Utf8Path(executablePath).parent_path();
-        facts.runsFromInstalledBin
-            = IsInstalledBinFolder(Utf8Text(folder), LANVEX_INSTALL_FULL_BINDIR, LANVEX_DESKTOP_ENTRY_FROM_BIN);
+        facts.runsFromInstalledBin = RunsFromInstalledBin(executablePath);
         facts.xdgConfigHome = environment("XDG_CONFIG_HOME");
-        facts.home = homeFolder();
+        facts.home = UserHomeFolder();
     }
     return ChooseSettingsLocation(facts);
 }

@@ -42,6 +42,12 @@ SettingsLocation ChooseSettingsLocation(const SettingsFacts& facts);
 bool IsInstalledBinFolder(const std::string& programFolder, const std::string& installBinFolder,
                           const std::string& desktopEntryFromBin);
 
+// What only the system tells, one half per OS. Whether the program at `executablePath` runs from
+// the bin folder it was installed to: a Windows program never does, and keeps its file beside
+// itself as the Windows tool does. The user's home folder, for the config folder.
+bool RunsFromInstalledBin(const std::string& executablePath);
+std::string UserHomeFolder();
+
 // Gathers the facts for the running program at `executablePath` and applies the rule.
 SettingsLocation FindSettingsLocation(const std::optional<std::string>& configOption,
                                       const std::string& executablePath);
