@@ -9,7 +9,9 @@
 #include <QComboBox>
 #include <QCursor>
 #include <QMutex>
+#include <QEventLoop>
 #include <QScreen>
+#include <QTimer>
 #include <memory>
 
 using namespace lanvex;
@@ -354,6 +356,117 @@ private Q_SLOTS:
         QCOMPARE(messages.shown.size(), std::size_t(1));
         QCOMPARE(folder.ReadNetwork()["calls"].toArray().size(), 4); // one apply, four calls
         QVERIFY(list->isEnabled() && nic->isEnabled());
+    }
+
+    // The focus is where it was before the apply once the summary has been shown, so the arrow
+    // keys go on moving through the list; a place the user chose during the apply is kept.
+    void focusComesBackAfterTheApply_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("during"); // empty: the user leaves the focus alone
+        QTest::addColumn<QString>("after");
+        QTest::newRow("site list") << "picList" << QString() << "picList";
+        QTest::newRow("adapter list") << "cboNIC" << QString() << "cboNIC";
+        QTest::newRow("moved by the user") << "picList" << "txtGateway" << "txtGateway";
+    }
+    void focusComesBackAfterTheApply()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, during);
+        QFETCH(QString, after);
+        TestFolder folder;
+        folder.WriteSites({ Office(), Home() });
+        QJsonObject network = gui::test::Network({ gui::test::StaticAdapter("Wired", "192.168.9.10") });
+        network["delayMs"] = 100;
+        const std::string path = folder.WriteNetwork(network);
+        net::sim::SimulatedConnector connector(path);
+        net::sim::SimulatedPrinters printers(path);
+        gui::test::RecordingMessages messages;
+        gui::MainWindow window(connector, printers, messages);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QVERIFY(gui::test::WaitForService(window));
+        auto* list = window.findChild<listview::SiteListView*>("picList");
+        list->setSelIndex(1);
+        window.SelectSite(1);
+        window.findChild<QWidget*>(before)->setFocus();
+
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F4);
+        QVERIFY(window.IsServiceBusy());
+        QVERIFY(!list->isEnabled());
+        if (!during.isEmpty())
+            window.findChild<QWidget*>(during)->setFocus();
+        QVERIFY(gui::test::WaitForService(window));
+        QCOMPARE(messages.shown.size(), std::size_t(1));
+        QCOMPARE(QApplication::focusWidget()->objectName(), after);
+        if (after == QLatin1String("picList")) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+            QCOMPARE(list->SelIndex(), 2);
+        }
+    }
+
+    // Esc and the close box during an apply close the window only after the summary.
+    void closingWaitsForTheSummary_data()
+    {
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("Esc") << true;
+        QTest::newRow("close box") << false;
+    }
+    void closingWaitsForTheSummary()
+    {
+        QFETCH(bool, escape);
+        TestFolder folder;
+        folder.WriteSites({ Office() });
+        QJsonObject network = gui::test::Network({ gui::test::StaticAdapter("Wired", "192.168.9.10") });
+        network["delayMs"] = 300;
+        const std::string path = folder.WriteNetwork(network);
+        net::sim::SimulatedConnector connector(path);
+        net::sim::SimulatedPrinters printers(path);
+        gui::test::RecordingMessages messages;
+        gui::MainWindow window(connector, printers, messages);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(gui::test::WaitForService(window));
+        window.findChild<listview::SiteListView*>("picList")->setSelIndex(1);
+        window.imgApply_Click();
+        if (escape)
+            QTest::keyClick(&window, Qt::Key_Escape);
+        else
+            QVERIFY(!window.close());
+        QTest::qWait(100);
+        QVERIFY(window.isVisible());
+        QVERIFY(messages.shown.empty());
+        QVERIFY(gui::test::WaitForService(window));
+        QCOMPARE(messages.shown.size(), std::size_t(1));
+        QVERIFY(!window.isVisible());
+        QCOMPARE(folder.ReadNetwork()["calls"].toArray().size(), 4); // the whole apply ran
+    }
+
+    // The exit button during an apply ends the program after the summary. Last: once the program
+    // has been told to end, no event loop of this process runs again.
+    void exitWaitsForTheSummary()
+    {
+        TestFolder folder;
+        folder.WriteSites({ Office() });
+        QJsonObject network = gui::test::Network({ gui::test::StaticAdapter("Wired", "192.168.9.10") });
+        network["delayMs"] = 300;
+        const std::string path = folder.WriteNetwork(network);
+        net::sim::SimulatedConnector connector(path);
+        net::sim::SimulatedPrinters printers(path);
+        gui::test::RecordingMessages messages;
+        gui::MainWindow window(connector, printers, messages);
+        window.show();
+        QVERIFY(gui::test::WaitForService(window));
+        window.findChild<listview::SiteListView*>("picList")->setSelIndex(1);
+        auto* exitButton = window.findChild<QWidget*>("imgCmd0");
+        window.imgApply_Click();
+        QEventLoop loop;
+        QTimer::singleShot(0, exitButton, [exitButton] { QTest::mouseClick(exitButton, Qt::LeftButton); });
+        QTimer::singleShot(10000, &loop, [&loop] { loop.exit(99); });
+        QCOMPARE(loop.exec(), 0);
+        // The program was told to end after the summary, not at the click.
+        QCOMPARE(messages.shown.size(), std::size_t(1));
+        QVERIFY(!window.IsServiceBusy());
     }
 };
 

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QEventLoop>
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -124,6 +125,25 @@ private Q_SLOTS:
         QVERIFY(!f.window.close());
         QVERIFY(!f.window.isVisible());
         QVERIFY(!QApplication::quitOnLastWindowClosed());
+    }
+
+    // The tray's exit during an apply ends the program after the summary. Last: once the program
+    // has been told to end, no event loop of this process runs again.
+    void exitWaitsForTheSummary()
+    {
+        TrayFixture f;
+        QJsonObject network = f.folder.ReadNetwork();
+        network["delayMs"] = 300;
+        f.folder.WriteNetwork(network);
+        f.window.show();
+        QVERIFY(gui::test::WaitForService(f.window));
+        f.ChooseFromMenu(0); // applies Office
+        QVERIFY(f.window.IsServiceBusy());
+        QEventLoop loop;
+        QTimer::singleShot(0, &loop, [&f] { f.ChooseFromMenu(f.tray.Menu()->actions().size() - 1); });
+        QTimer::singleShot(10000, &loop, [&loop] { loop.exit(99); });
+        QCOMPARE(loop.exec(), 0);
+        QCOMPARE(f.messages.shown.size(), std::size_t(1)); // the summary, before the end
     }
 };
 
