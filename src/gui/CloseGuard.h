@@ -35,7 +35,12 @@ protected:
 private:
     void SessionEnding(QSessionManager& manager);
 
-    enum class Request { None, Close, Quit };
+    enum class Request
+    {
+        None,
+        Close,
+        Quit
+    };
     QWidget& m_window;
     bool m_holding = false;
     Request m_request = Request::None;

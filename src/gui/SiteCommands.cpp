@@ -295,26 +295,29 @@ void SaveAsNewSite(SiteCommandContext& context, const store::SiteProfile& site)
     std::optional<std::string> problem;
     std::size_t position = 0;
     store::IniDocument settings;
-    const store::WriteResult written = store::IniFile(SettingsPath(context)).Update(
-        [&](store::IniDocument& doc) {
-            store::StoredSiteList list = store::StoredSiteList::Read(doc);
-            if (list.size() >= store::kMaxSites) {
-                full = true;
-                return false;
-            }
-            std::vector<std::string> names = list.EntryNames(doc);
-            names.push_back(site.Name);
-            problem = NameProblem(site.Name, names, static_cast<int>(names.size()) - 1, false);
-            if (problem)
-                return false;
-            std::optional<std::string> stored = doc.Encode(site.Name);
-            if (!stored)
-                return false;
-            position = list.size();
-            list.Append(*stored);
-            return list.Write(doc) && store::WriteSiteKeys(doc, store::IniDocument::FileBytes { *stored }, site);
-        },
-        &settings);
+    const store::WriteResult written
+        = store::IniFile(SettingsPath(context))
+              .Update(
+                  [&](store::IniDocument& doc) {
+                      store::StoredSiteList list = store::StoredSiteList::Read(doc);
+                      if (list.size() >= store::kMaxSites) {
+                          full = true;
+                          return false;
+                      }
+                      std::vector<std::string> names = list.EntryNames(doc);
+                      names.push_back(site.Name);
+                      problem = NameProblem(site.Name, names, static_cast<int>(names.size()) - 1, false);
+                      if (problem)
+                          return false;
+                      std::optional<std::string> stored = doc.Encode(site.Name);
+                      if (!stored)
+                          return false;
+                      position = list.size();
+                      list.Append(*stored);
+                      return list.Write(doc)
+                          && store::WriteSiteKeys(doc, store::IniDocument::FileBytes { *stored }, site);
+                  },
+                  &settings);
     if (full) {
         context.messages.Information(context.window, NoticeTitle(),
                                      QCoreApplication::translate("SiteCommands", "保存失败：办公位置的数量已达上限。"));
@@ -350,7 +353,8 @@ bool AskSaveAgain(SiteCommandContext& context, const std::string& site)
 {
     return context.messages.Question(
         context.window, NoticeTitle(),
-        QCoreApplication::translate("SiteCommands", "“%1”已被其他程序删除或改名。要把编辑器中的内容另存为新的办公位置吗？")
+        QCoreApplication::translate("SiteCommands",
+                                    "“%1”已被其他程序删除或改名。要把编辑器中的内容另存为新的办公位置吗？")
             .arg(QString::fromStdString(site)));
 }
 
@@ -517,8 +521,8 @@ void TellKeptEdits(SiteCommandContext& context, SiteCommandContext::KeptEdits::T
     context.keptEdits.editorLoad = load;
     const QString name = QString::fromStdString(site);
     const QString text = now == SiteCommandContext::KeptEdits::Told::Changed
-        ? QCoreApplication::translate("SiteCommands",
-                                      "“%1”已被其他程序修改。编辑器中保留着您尚未保存的内容，保存时将写入您看到的内容。")
+        ? QCoreApplication::translate(
+            "SiteCommands", "“%1”已被其他程序修改。编辑器中保留着您尚未保存的内容，保存时将写入您看到的内容。")
         : QCoreApplication::translate(
             "SiteCommands",
             "“%1”已被其他程序删除或改名。编辑器中保留着您尚未保存的内容，保存时可以把它另存为新的办公位置。");

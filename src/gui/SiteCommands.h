@@ -38,7 +38,14 @@ struct SiteCommandContext
     // Unsaved changes in the editor to a site another program changed or deleted since.
     struct KeptEdits
     {
-        enum class Told { None, Changed, Gone } told = Told::None; // said once for each turn for the worse
+        // What the window has said: once for each turn for the worse.
+        enum class Told
+        {
+            None,
+            Changed,
+            Gone
+        };
+        Told told = Told::None;
         int editorLoad = 0; // the editor's LoadCount() when `told` was last said
         // The site another program deleted (or renamed) while the editor held changes to it; the
         // list then has no selection, and a save offers to store the changes again.

@@ -366,7 +366,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("after");
         QTest::newRow("site list") << "picList" << QString() << "picList";
         QTest::newRow("adapter list") << "cboNIC" << QString() << "cboNIC";
-        QTest::newRow("moved by the user") << "picList" << "txtGateway" << "txtGateway";
+        QTest::newRow("moved by the user") << "picList"
+                                           << "txtGateway"
+                                           << "txtGateway";
     }
     void focusComesBackAfterTheApply()
     {

@@ -647,7 +647,8 @@ private Q_SLOTS:
                 return message.text.contains(QString::fromUtf8(text));
             });
         };
-        const auto stored = [] { return store::LoadSiteModel(store::IniFile(store::IniFileName).Load(), std::nullopt); };
+        const auto stored
+            = [] { return store::LoadSiteModel(store::IniFile(store::IniFileName).Load(), std::nullopt); };
 
         select(2);
         f.editor()->txtIP->setText(QStringLiteral("10.20.0.98"));
@@ -688,7 +689,8 @@ private Q_SLOTS:
         QTest::mouseClick(f.find<gui::ImageButton>("imgIP1"), Qt::LeftButton);
         QCOMPARE(told("另存为新的办公位置吗"), 2);
         const store::SiteListModel file = stored();
-        QCOMPARE(file.SiteNames, (std::vector<std::string> { store::kCurrentSettingsName, "Site1", "Site2", "Site4", "Site3" }));
+        QCOMPARE(file.SiteNames,
+                 (std::vector<std::string> { store::kCurrentSettingsName, "Site1", "Site2", "Site4", "Site3" }));
         QCOMPARE(file.SiteProfiles[4].IP, std::string("10.30.0.33"));
         QCOMPARE(f.list()->SelIndex(), 4);
         QVERIFY(!f.editor()->HasUnsavedChanges());

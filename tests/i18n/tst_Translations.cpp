@@ -11,13 +11,13 @@
 #include <QAbstractButton>
 #include <QDir>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTranslator>
 #include <QXmlStreamReader>
 
@@ -212,14 +212,16 @@ private Q_SLOTS:
                            QFileInfo(QStringLiteral(LANVEX_EXE)).absolutePath() + QDir::listSeparator()
                                + environment.value(QStringLiteral("PATH")));
         lanvex.setProcessEnvironment(environment);
-        lanvex.start(exe, { QStringLiteral("--simulate"), network, QStringLiteral("--config"), settings.fileName(),
-                            QStringLiteral("--apply"), QStringLiteral("Office") });
+        lanvex.start(exe,
+                     { QStringLiteral("--simulate"), network, QStringLiteral("--config"), settings.fileName(),
+                       QStringLiteral("--apply"), QStringLiteral("Office") });
         QVERIFY(lanvex.waitForFinished(60000));
         QCOMPARE(lanvex.exitStatus(), QProcess::NormalExit);
         QCOMPARE(lanvex.exitCode(), 0);
         QCOMPARE(QString::fromUtf8(lanvex.readAllStandardOutput()).section(QLatin1Char('\n'), 0, 0),
                  QStringLiteral("IP address and subnet mask updated."));
-        QCOMPARE(QDir(portable.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList { QFileInfo(exe).fileName() });
+        QCOMPARE(QDir(portable.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                 QStringList { QFileInfo(exe).fileName() });
     }
 };
 

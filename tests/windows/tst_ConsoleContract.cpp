@@ -129,8 +129,8 @@ DWORD Detached(const std::vector<std::string>& arguments)
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process {};
     std::wstring line = CommandLine(arguments);
-    REQUIRE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr, nullptr,
-                           &startup, &process));
+    REQUIRE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr, nullptr, &startup,
+                           &process));
     return Finish(process);
 }
 
