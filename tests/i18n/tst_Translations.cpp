@@ -142,9 +142,10 @@ private Q_SLOTS:
 
     void theWindowSpeaksEnglishOrTheExactSourceTexts()
     {
-        // The C locale: no translation, the source texts.
+        // The C locale: no translation, the source texts. (Under Wine LC_ALL sets the code page.)
+        for (const char* variable : { "LANGUAGE", "LC_ALL", "LC_MESSAGES" })
+            qunsetenv(variable);
         qputenv("LANG", "C.UTF-8");
-        qunsetenv("LANGUAGE");
         QVERIFY(!i18n::InstallTranslations(*qApp));
         const Run chinese = RunWindow();
         QCOMPARE(chinese.entryZero, QStringLiteral("本机当前设置"));
@@ -209,8 +210,8 @@ private Q_SLOTS:
         environment.insert(QStringLiteral("LANG"), QStringLiteral("en_US.UTF-8"));
         // Where Qt itself is a set of DLLs, the system finds them on the path, as for an installed Qt.
         environment.insert(QStringLiteral("PATH"),
-                           QFileInfo(QStringLiteral(LANVEX_EXE)).absolutePath() + QDir::listSeparator()
-                               + environment.value(QStringLiteral("PATH")));
+                           QDir::toNativeSeparators(QFileInfo(QStringLiteral(LANVEX_EXE)).absolutePath())
+                               + QDir::listSeparator() + environment.value(QStringLiteral("PATH")));
         lanvex.setProcessEnvironment(environment);
         lanvex.start(exe,
                      { QStringLiteral("--simulate"), network, QStringLiteral("--config"), settings.fileName(),
