@@ -1,5 +1,5 @@
 // The apply command end to end over the simulated service: status line, summary, entry 0.
-#include "WindowTestSupport.h"
+#include "WindowFixture.h"
 #include "gui/MainWindow.h"
 #include "gui/StatusLine.h"
 #include "listview/SiteListView.h"
@@ -157,6 +157,23 @@ QJsonObject DhcpAdapter()
     adapter["DHCPEnabled"] = true;
     return adapter;
 }
+
+// The window shown over one adapter whose every query and call takes `delayMs`, with Office (entry
+// 1, selected) and Home saved.
+struct SlowWindow : gui::test::WindowFixture
+{
+    explicit SlowWindow(int delayMs)
+        : WindowFixture({ Office(), Home() }, { gui::test::StaticAdapter("Wired", "192.168.9.10") })
+    {
+        QJsonObject slow = folder.ReadNetwork();
+        slow["delayMs"] = delayMs;
+        folder.WriteNetwork(slow);
+        window.findChild<listview::SiteListView*>("picList")->setSelIndex(1);
+        window.show();
+        if (!QTest::qWaitForWindowExposed(&window))
+            qFatal("the window was not shown");
+    }
+};
 
 } // namespace
 
@@ -375,30 +392,19 @@ private Q_SLOTS:
         QFETCH(QString, before);
         QFETCH(QString, during);
         QFETCH(QString, after);
-        TestFolder folder;
-        folder.WriteSites({ Office(), Home() });
-        QJsonObject network = gui::test::Network({ gui::test::StaticAdapter("Wired", "192.168.9.10") });
-        network["delayMs"] = 100;
-        const std::string path = folder.WriteNetwork(network);
-        net::sim::SimulatedConnector connector(path);
-        net::sim::SimulatedPrinters printers(path);
-        gui::test::RecordingMessages messages;
-        gui::MainWindow window(connector, printers, messages);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-        QVERIFY(gui::test::WaitForService(window));
-        auto* list = window.findChild<listview::SiteListView*>("picList");
-        list->setSelIndex(1);
-        window.SelectSite(1);
-        window.findChild<QWidget*>(before)->setFocus();
+        SlowWindow f(100);
+        QVERIFY(QTest::qWaitForWindowActive(&f.window));
+        auto* list = f.window.findChild<listview::SiteListView*>("picList");
+        f.window.SelectSite(1);
+        f.window.findChild<QWidget*>(before)->setFocus();
 
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_F4);
-        QVERIFY(window.IsServiceBusy());
+        QVERIFY(f.window.IsServiceBusy());
         QVERIFY(!list->isEnabled());
         if (!during.isEmpty())
-            window.findChild<QWidget*>(during)->setFocus();
-        QVERIFY(gui::test::WaitForService(window));
-        QCOMPARE(messages.shown.size(), std::size_t(1));
+            f.window.findChild<QWidget*>(during)->setFocus();
+        QVERIFY(gui::test::WaitForService(f.window));
+        QCOMPARE(f.messages.shown.size(), std::size_t(1));
         QCOMPARE(QApplication::focusWidget()->objectName(), after);
         if (after == QLatin1String("picList")) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
@@ -416,57 +422,34 @@ private Q_SLOTS:
     void closingWaitsForTheSummary()
     {
         QFETCH(bool, escape);
-        TestFolder folder;
-        folder.WriteSites({ Office() });
-        QJsonObject network = gui::test::Network({ gui::test::StaticAdapter("Wired", "192.168.9.10") });
-        network["delayMs"] = 300;
-        const std::string path = folder.WriteNetwork(network);
-        net::sim::SimulatedConnector connector(path);
-        net::sim::SimulatedPrinters printers(path);
-        gui::test::RecordingMessages messages;
-        gui::MainWindow window(connector, printers, messages);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QVERIFY(gui::test::WaitForService(window));
-        window.findChild<listview::SiteListView*>("picList")->setSelIndex(1);
-        window.imgApply_Click();
+        SlowWindow f(300);
+        f.window.imgApply_Click();
         if (escape)
-            QTest::keyClick(&window, Qt::Key_Escape);
+            QTest::keyClick(&f.window, Qt::Key_Escape);
         else
-            QVERIFY(!window.close());
+            QVERIFY(!f.window.close());
         QTest::qWait(100);
-        QVERIFY(window.isVisible());
-        QVERIFY(messages.shown.empty());
-        QVERIFY(gui::test::WaitForService(window));
-        QCOMPARE(messages.shown.size(), std::size_t(1));
-        QVERIFY(!window.isVisible());
-        QCOMPARE(folder.ReadNetwork()["calls"].toArray().size(), 4); // the whole apply ran
+        QVERIFY(f.window.isVisible());
+        QVERIFY(f.messages.shown.empty());
+        QVERIFY(gui::test::WaitForService(f.window));
+        QCOMPARE(f.messages.shown.size(), std::size_t(1));
+        QVERIFY(!f.window.isVisible());
+        QCOMPARE(f.folder.ReadNetwork()["calls"].toArray().size(), 4); // the whole apply ran
     }
 
     // The exit button during an apply ends the program after the summary.
     void exitWaitsForTheSummary()
     {
-        TestFolder folder;
-        folder.WriteSites({ Office() });
-        QJsonObject network = gui::test::Network({ gui::test::StaticAdapter("Wired", "192.168.9.10") });
-        network["delayMs"] = 300;
-        const std::string path = folder.WriteNetwork(network);
-        net::sim::SimulatedConnector connector(path);
-        net::sim::SimulatedPrinters printers(path);
-        gui::test::RecordingMessages messages;
-        gui::MainWindow window(connector, printers, messages);
-        window.show();
-        QVERIFY(gui::test::WaitForService(window));
-        window.findChild<listview::SiteListView*>("picList")->setSelIndex(1);
-        auto* exitButton = window.findChild<QWidget*>("imgCmd0");
-        window.imgApply_Click();
+        SlowWindow f(300);
+        auto* exitButton = f.window.findChild<QWidget*>("imgCmd0");
+        f.window.imgApply_Click();
         // The application's own loop, which an earlier test's end of the program does not stop.
         QTimer::singleShot(0, exitButton, [exitButton] { QTest::mouseClick(exitButton, Qt::LeftButton); });
-        QTimer::singleShot(10000, &window, [] { QCoreApplication::exit(99); });
+        QTimer::singleShot(10000, &f.window, [] { QCoreApplication::exit(99); });
         QCOMPARE(QApplication::exec(), 0);
         // The program was told to end after the summary, not at the click.
-        QCOMPARE(messages.shown.size(), std::size_t(1));
-        QVERIFY(!window.IsServiceBusy());
+        QCOMPARE(f.messages.shown.size(), std::size_t(1));
+        QVERIFY(!f.window.IsServiceBusy());
     }
 };
 

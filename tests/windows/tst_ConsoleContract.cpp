@@ -58,7 +58,25 @@ DWORD Finish(const PROCESS_INFORMATION& process)
     return code;
 }
 
-// Output and errors in pipes, no console of its own, standard input closed.
+// Starts lanvex.exe with these standard handles (none at all when both are null), standard input
+// closed, and the creation flags.
+bool Start(const std::vector<std::string>& arguments, HANDLE out, HANDLE err, DWORD flags, PROCESS_INFORMATION& process)
+{
+    STARTUPINFOW startup {};
+    startup.cb = sizeof startup;
+    const bool handles = out != nullptr || err != nullptr;
+    if (handles) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = nullptr;
+        startup.hStdOutput = out;
+        startup.hStdError = err;
+    }
+    std::wstring line = CommandLine(arguments);
+    return CreateProcessW(nullptr, line.data(), nullptr, nullptr, handles ? TRUE : FALSE, flags, nullptr, nullptr,
+                          &startup, &process);
+}
+
+// Output and errors in pipes, no console of its own.
 Run WithPipes(const std::vector<std::string>& arguments)
 {
     SECURITY_ATTRIBUTES inherit { sizeof inherit, nullptr, TRUE };
@@ -67,16 +85,8 @@ Run WithPipes(const std::vector<std::string>& arguments)
     REQUIRE(CreatePipe(&errRead, &errWrite, &inherit, 0));
     SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
     SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW startup {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = nullptr;
-    startup.hStdOutput = outWrite;
-    startup.hStdError = errWrite;
     PROCESS_INFORMATION process {};
-    std::wstring line = CommandLine(arguments);
-    const BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                                        nullptr, &startup, &process);
+    const bool started = Start(arguments, outWrite, errWrite, CREATE_NO_WINDOW, process);
     CloseHandle(outWrite);
     CloseHandle(errWrite);
     Run run;
@@ -101,16 +111,8 @@ Run WithFiles(const std::vector<std::string>& arguments, const ChineseFolder& fo
     HANDLE err = CreateFileW(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
     REQUIRE(out != INVALID_HANDLE_VALUE);
     REQUIRE(err != INVALID_HANDLE_VALUE);
-    STARTUPINFOW startup {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = nullptr;
-    startup.hStdOutput = out;
-    startup.hStdError = err;
     PROCESS_INFORMATION process {};
-    std::wstring line = CommandLine(arguments);
-    const BOOL started
-        = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
+    const bool started = Start(arguments, out, err, 0, process);
     Run run;
     if (started)
         run.code = Finish(process);
@@ -125,12 +127,8 @@ Run WithFiles(const std::vector<std::string>& arguments, const ChineseFolder& fo
 // No console and no standard handles at all: only the exit code comes back.
 DWORD Detached(const std::vector<std::string>& arguments)
 {
-    STARTUPINFOW startup {};
-    startup.cb = sizeof startup;
     PROCESS_INFORMATION process {};
-    std::wstring line = CommandLine(arguments);
-    REQUIRE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr, nullptr, &startup,
-                           &process));
+    REQUIRE(Start(arguments, nullptr, nullptr, DETACHED_PROCESS, process));
     return Finish(process);
 }
 
