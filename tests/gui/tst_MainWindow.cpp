@@ -721,6 +721,42 @@ private Q_SLOTS:
                      .join(QLatin1Char('|')));
     }
 
+    // The real question box: its two buttons in the window's language; the answer is the one clicked.
+    void questionBox_data()
+    {
+        QTest::addColumn<QString>("click");
+        QTest::addColumn<bool>("answer");
+        QTest::newRow("yes") << "是" << true;
+        QTest::newRow("no") << "否" << false;
+    }
+    void questionBox()
+    {
+        QFETCH(QString, click);
+        QFETCH(bool, answer);
+        QWidget parent;
+        parent.show();
+        QStringList captions;
+        QTimer::singleShot(0, &parent, [&captions, click] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr)
+                return;
+            QAbstractButton* chosen = nullptr;
+            for (QAbstractButton* button : box->buttons()) {
+                captions << button->text();
+                if (button->text() == click)
+                    chosen = button;
+            }
+            captions << QString::number(box->icon());
+            if (chosen != nullptr)
+                chosen->click();
+        });
+        QCOMPARE(gui::QtMessageSink().Question(&parent, QStringLiteral("温馨提示"),
+                                               QStringLiteral("另存为新的办公位置吗？")),
+                 answer);
+        captions.sort();
+        QCOMPARE(captions, (QStringList { QString::number(QMessageBox::Question), "否", "是" }));
+    }
+
     void exitEndsTheProgramAtOnce()
     {
         Fixture f;
