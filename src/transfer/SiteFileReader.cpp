@@ -1,0 +1,176 @@
+#include "transfer/SiteFileReader.h"
+
+#include "store/IniDocument.h"
+#include "store/SiteListModel.h"
+#include "store/SiteStore.h"
+#include "transfer/SiteJson.h"
+
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <utility>
+
+namespace lanvex::transfer {
+
+namespace {
+
+using Json = nlohmann::json;
+using Problem = SitesOfFile::Problem;
+
+// A record holds a few dozen values; far more is no record, and would cost memory unbounded.
+constexpr std::size_t kMaxRecordValues = 1000;
+
+// Takes the JSON's events: the top level must be an array, each of its items an object, built
+// alone and turned into a site before the next one starts.
+class SiteArrayReader final : public nlohmann::json_sax<Json>
+{
+public:
+    Problem problem = Problem::None;
+    bool parseFailed = false;
+    std::vector<store::SiteProfile> sites;
+
+    bool null() override { return value(nullptr); }
+    bool boolean(bool on) override { return value(on); }
+    bool number_integer(number_integer_t number) override { return value(number); }
+    bool number_unsigned(number_unsigned_t number) override { return value(number); }
+    bool number_float(number_float_t number, const string_t&) override { return value(number); }
+    bool string(string_t& text) override { return value(std::move(text)); }
+    bool binary(binary_t&) override { return refuse(Problem::NotARecord); }
+    bool key(string_t& name) override
+    {
+        key_ = std::move(name);
+        return true;
+    }
+    bool start_object(std::size_t) override
+    {
+        if (!inList_)
+            return refuse(Problem::NotAList);
+        if (open_.empty()) {
+            record_ = Json::object();
+            values_ = 0;
+            open_.push_back(&record_);
+            return true;
+        }
+        return open(Json::object());
+    }
+    bool start_array(std::size_t) override
+    {
+        if (!inList_ && !ended_) {
+            inList_ = true;
+            return true;
+        }
+        return open_.empty() ? refuse(Problem::NotARecord) : open(Json::array());
+    }
+    bool end_object() override { return close(); }
+    bool end_array() override
+    {
+        if (open_.empty()) {
+            inList_ = false;
+            ended_ = true;
+            return true;
+        }
+        return close();
+    }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override
+    {
+        parseFailed = true;
+        return false;
+    }
+
+private:
+    bool refuse(Problem why)
+    {
+        problem = why;
+        return false;
+    }
+
+    // Places a value in the record being built; a value outside a record is none.
+    template <typename Value> Json* place(Value&& given)
+    {
+        if (open_.empty() || ++values_ > kMaxRecordValues)
+            return nullptr;
+        Json& parent = *open_.back();
+        if (parent.is_object()) {
+            Json& slot = parent[key_];
+            slot = std::forward<Value>(given);
+            return &slot;
+        }
+        parent.push_back(std::forward<Value>(given));
+        return &parent.back();
+    }
+
+    template <typename Value> bool value(Value&& given)
+    {
+        if (!inList_)
+            return refuse(Problem::NotAList);
+        return place(std::forward<Value>(given)) != nullptr || refuse(Problem::NotARecord);
+    }
+
+    bool open(Json&& container)
+    {
+        Json* placed = place(std::move(container));
+        if (!placed)
+            return refuse(Problem::NotARecord);
+        open_.push_back(placed);
+        return true;
+    }
+
+    bool close()
+    {
+        open_.pop_back();
+        if (!open_.empty())
+            return true;
+        std::optional<store::SiteProfile> site = SiteFromJson(record_);
+        record_ = Json();
+        if (!site)
+            return refuse(Problem::NotARecord);
+        if (!store::SiteListHasRoom(sites.size()))
+            return refuse(Problem::TooMany);
+        sites.push_back(std::move(*site));
+        return true;
+    }
+
+    bool inList_ = false;
+    bool ended_ = false;
+    Json record_;
+    std::vector<Json*> open_;
+    std::string key_;
+    std::size_t values_ = 0;
+};
+
+SitesOfFile sitesOfSettingsFile(std::string bytes)
+{
+    SitesOfFile result;
+    const store::IniDocument settings = store::IniDocument::ParseOwned(std::move(bytes));
+    if (!settings.Value("Common", "Sites")) {
+        result.problem = Problem::NotAList;
+        return result;
+    }
+    store::SiteListModel model = store::LoadSiteModel(settings, std::nullopt);
+    if (model.UnlistedSites) {
+        result.problem = Problem::TooMany;
+        return result;
+    }
+    result.sites.assign(std::make_move_iterator(model.SiteProfiles.begin() + 1),
+                        std::make_move_iterator(model.SiteProfiles.end()));
+    return result;
+}
+
+} // namespace
+
+SitesOfFile ReadSitesOfFile(std::string bytes)
+{
+    SiteArrayReader reader;
+    const bool parsed = Json::sax_parse(bytes, &reader);
+    if (parsed || !reader.parseFailed) {
+        SitesOfFile result;
+        result.problem = reader.problem;
+        if (parsed)
+            result.sites = std::move(reader.sites);
+        return result;
+    }
+    // Not JSON: a settings file. A "[" opens both, so only the parse tells them apart.
+    std::vector<store::SiteProfile>().swap(reader.sites);
+    return sitesOfSettingsFile(std::move(bytes));
+}
+
+} // namespace lanvex::transfer
