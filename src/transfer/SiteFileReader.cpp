@@ -7,6 +7,7 @@
 
 #include <nlohmann/json.hpp>
 #include <optional>
+#include <string_view>
 #include <utility>
 
 namespace lanvex::transfer {
@@ -137,9 +138,34 @@ private:
     std::size_t values_ = 0;
 };
 
+// More sections than this are no site list: the file would hold far more sites than the list
+// takes, and each section costs the parsed file's index more memory than its header's few bytes.
+constexpr std::size_t kMaxSections = 2 * store::kMaxSites + 64;
+
+// Whether `text` has more lines that may head a section (a "[" first after blanks) than that.
+bool tooManySections(std::string_view text)
+{
+    std::size_t headers = 0;
+    bool lineStart = true;
+    for (const char c : text) {
+        if (c == '\r' || c == '\n') {
+            lineStart = true;
+        } else if (lineStart && c != ' ' && c != '\t') {
+            lineStart = false;
+            if (c == '[' && ++headers > kMaxSections)
+                return true;
+        }
+    }
+    return false;
+}
+
 SitesOfFile sitesOfSettingsFile(std::string bytes)
 {
     SitesOfFile result;
+    if (tooManySections(bytes)) {
+        result.problem = Problem::TooMany;
+        return result;
+    }
     const store::IniDocument settings = store::IniDocument::ParseOwned(std::move(bytes));
     if (!settings.Value("Common", "Sites")) {
         result.problem = Problem::NotAList;

@@ -444,6 +444,22 @@ bool unchangedSinceRead(const LockedTarget& locked, const std::string& target, c
         && onDisk.st_dev == now.st_dev && onDisk.st_ino == now.st_ino;
 }
 
+// An editor that saves in place may be caught between its truncate and its write, or between two
+// writes: then the file is empty or cut short of its final line end, and changed a moment ago.
+// Such a file is given a moment to be finished before it is edited; a file this program writes
+// always ends with a line end.
+constexpr int kMaxPauses = 20;
+constexpr std::chrono::milliseconds kPause { 10 };
+constexpr std::chrono::milliseconds kRecentChange { 100 };
+
+bool midRewrite(const std::string& bytes, const FileStamp& stamp)
+{
+    const bool cut = bytes.empty() || (bytes.back() != '\n' && bytes.back() != '\r');
+    const auto changed = std::chrono::system_clock::time_point(
+        std::chrono::duration_cast<std::chrono::system_clock::duration>(std::chrono::nanoseconds(stamp.changedNs)));
+    return cut && std::chrono::system_clock::now() - changed < kRecentChange;
+}
+
 // Where a change writes: the link's target, with the folder a first save makes.
 bool prepareTarget(const std::string& path, std::string& target, std::string& folder, Failure& error)
 {
@@ -530,7 +546,9 @@ WriteResult IniFile::Update(const std::function<bool(IniDocument&)>& edit, IniDo
     Failure error;
     if (!prepareTarget(path_, target, folder, error))
         return failed(error);
-    for (int round = 0; round <= kMaxRereads; ++round) {
+    int rereads = 0;
+    int pauses = 0;
+    for (;;) {
         LockedTarget locked;
         if (!lockTarget(target, folder, lockWait_, locked, error) || !replaceable(locked, target, error))
             return failed(error);
@@ -538,6 +556,10 @@ WriteResult IniFile::Update(const std::function<bool(IniDocument&)>& edit, IniDo
         FileStamp before;
         if (locked.exists && readAll(locked.fd.get(), target, bytes, error, &before) != ReadStatus::Ok)
             return failed(error);
+        if (locked.exists && midRewrite(bytes, before) && pauses++ < kMaxPauses) {
+            std::this_thread::sleep_for(kPause);
+            continue;
+        }
         const std::size_t read = bytes.size();
         IniDocument doc = IniDocument::ParseOwned(std::move(bytes));
         if (!edit(doc))
@@ -550,15 +572,18 @@ WriteResult IniFile::Update(const std::function<bool(IniDocument&)>& edit, IniDo
         Replacement replacement(target, folder);
         if (!unchanged && !replacement.Write(updated, locked, error))
             return failed(error);
-        if (!unchangedSinceRead(locked, target, before, read))
-            continue; // rewritten meanwhile: the edit starts again from what it holds now
+        if (!unchangedSinceRead(locked, target, before, read)) {
+            // Rewritten meanwhile: the edit starts again from what the file holds now.
+            if (++rereads > kMaxRereads)
+                return failed({ "the settings file " + target + " keeps changing", EBUSY });
+            continue;
+        }
         if (!unchanged && !replacement.Rename(error))
             return failed(error);
         if (written)
             *written = IniDocument::ParseOwned(std::move(updated));
         return succeeded(target);
     }
-    return failed({ "the settings file " + target + " keeps changing", EBUSY });
 }
 
 FileBytes ReadFileBytes(const std::string& path)
