@@ -230,6 +230,15 @@ private Q_SLOTS:
         const QByteArray socketPath = runtime.filePath(name).toUtf8();
         QVERIFY(QFileInfo::exists(QString::fromUtf8(socketPath)));
 
+        // A stray caller there is turned away as on the abstract name. Handled before the descriptors
+        // run out, it also spares the sanitizers' type checks, which need a descriptor of their own.
+        const int stray = ConnectToPath(socketPath);
+        QVERIFY(stray >= 0);
+        QCOMPARE(::write(stray, "raise\n", 6), 6);
+        char answer[4] = {};
+        QTRY_COMPARE(::recv(stray, answer, sizeof answer, MSG_DONTWAIT), ssize_t(0));
+        ::close(stray);
+
         // 400 callers that say nothing, against a limit of 256 descriptors.
         const pid_t flood = RunInChild([&socketPath] {
             for (int i = 0; i < 400; ++i)
@@ -238,6 +247,7 @@ private Q_SLOTS:
             return true;
         });
         QVERIFY(flood > 0);
+        const auto endFlood = qScopeGuard([flood] { EndChild(flood); });
         rlimit limit {};
         QCOMPARE(::getrlimit(RLIMIT_NOFILE, &limit), 0);
         rlimit low = limit;
@@ -247,7 +257,7 @@ private Q_SLOTS:
         QTest::qWait(1500);
         const double busy = ProcessorSeconds() - before;
         QCOMPARE(::setrlimit(RLIMIT_NOFILE, &limit), 0);
-        QVERIFY2(busy < 0.5, qPrintable(QStringLiteral("%1 s of processor time in 1.5 s").arg(busy)));
+        QVERIFY2(busy < 0.3, qPrintable(QStringLiteral("%1 s of processor time in 1.5 s").arg(busy)));
 
         // The silent ones are dropped in time, and a real start raises the window.
         QProcess second;
@@ -255,7 +265,6 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(second.state(), QProcess::NotRunning, 30000);
         QCOMPARE(second.exitCode(), 0);
         QCOMPARE(raised.count(), 1);
-        EndChild(flood);
     }
 #endif
 };
