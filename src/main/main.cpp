@@ -25,6 +25,8 @@ namespace {
 using namespace lanvex;
 using cli::CommandLine;
 
+constexpr const char* kOutOfMemory = LANVEX_TR_NOOP("main", "内存不足，操作没有完成。");
+
 int runWindow(int argc, char** argv, const CommandLine& line)
 {
     QApplication application(argc, argv);
