@@ -19,6 +19,10 @@ using Problem = SitesOfFile::Problem;
 
 // A record holds a few dozen values; far more is no record, and would cost memory unbounded.
 constexpr std::size_t kMaxRecordValues = 1000;
+// The longest text of a record: the program reads at most 143 bytes of a value, and a name is a
+// line of the list. A longer one is no site's, and each copy the merge makes of it would cost its
+// whole length again.
+constexpr std::size_t kMaxTextBytes = 4096;
 
 // Takes the JSON's events: the top level must be an array, each of its items an object, built
 // alone and turned into a site before the next one starts.
@@ -34,10 +38,15 @@ public:
     bool number_integer(number_integer_t number) override { return value(number); }
     bool number_unsigned(number_unsigned_t number) override { return value(number); }
     bool number_float(number_float_t number, const string_t&) override { return value(number); }
-    bool string(string_t& text) override { return value(std::move(text)); }
+    bool string(string_t& text) override
+    {
+        return text.size() <= kMaxTextBytes ? value(std::move(text)) : refuse(Problem::NotARecord);
+    }
     bool binary(binary_t&) override { return refuse(Problem::NotARecord); }
     bool key(string_t& name) override
     {
+        if (name.size() > kMaxTextBytes)
+            return refuse(Problem::NotARecord);
         key_ = std::move(name);
         return true;
     }
@@ -175,6 +184,12 @@ SitesOfFile sitesOfSettingsFile(std::string bytes)
     if (model.UnlistedSites) {
         result.problem = Problem::TooMany;
         return result;
+    }
+    for (const std::string& name : model.SiteNames) {
+        if (name.size() > kMaxTextBytes) {
+            result.problem = Problem::NotARecord;
+            return result;
+        }
     }
     result.sites.assign(std::make_move_iterator(model.SiteProfiles.begin() + 1),
                         std::make_move_iterator(model.SiteProfiles.end()));

@@ -186,6 +186,8 @@ private Q_SLOTS:
         QTest::newRow("more records than the list holds") << records(store::kMaxSites + 1, 0) << "" << full;
         // With the three saved, the list would pass the limit by one.
         QTest::newRow("list full with the saved sites") << records(store::kMaxSites - 2, 0) << "" << full;
+        QTest::newRow("a text no site has") << "[{\"Name\":\"" + QByteArray(5000, 'x') + "\"}]"
+                                            << "" << QStringLiteral("文件中有一项不是办公位置记录。");
         QTest::newRow("nothing but section headers") << QByteArray("[]\n").repeated(300000) << "" << full;
         // 40 MiB of sites into a settings file of 30 MiB: more than the program reads.
         const QByteArray printer(1 << 20, 'p');
