@@ -423,9 +423,7 @@ void TestIniFile::rewriteInPlaceDuringASaveIsReadAgain()
             const int fd = ::open(name.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
             if (fd < 0)
                 continue;
-            std::this_thread::yield();
             [[maybe_unused]] auto first = ::write(fd, original.constData(), 20);
-            std::this_thread::yield();
             [[maybe_unused]] auto rest = ::write(fd, original.constData() + 20, original.size() - 20);
             ::close(fd);
             std::this_thread::sleep_for(std::chrono::milliseconds(1));

@@ -184,15 +184,15 @@ private Q_SLOTS:
         };
         const QString full = QStringLiteral("办公位置列表最多容纳 100000 个办公位置。");
         QTest::newRow("more records than the list holds") << records(store::kMaxSites + 1, 0) << "" << full;
-        // With the three saved, the list would pass the limit by one.
-        QTest::newRow("list full with the saved sites") << records(store::kMaxSites - 2, 0) << "" << full;
+        // With the saved ones, the list would pass the limit by one.
+        QTest::newRow("list full with the saved sites") << records(2, 0) << "many saved" << full;
         QTest::newRow("a text no site has") << "[{\"Name\":\"" + QByteArray(5000, 'x') + "\"}]"
                                             << "" << QStringLiteral("文件中有一项不是办公位置记录。");
         QTest::newRow("nothing but section headers") << QByteArray("[]\n").repeated(300000) << "" << full;
-        // 40 MiB of sites into a settings file of 30 MiB: more than the program reads.
-        const QByteArray printer(1 << 20, 'p');
+        // 8 MB of sites into a settings file of 60 MiB: more than the program reads.
+        const QByteArray printer(4000, 'p');
         QByteArray large = "[";
-        for (int i = 0; i < 40; ++i)
+        for (int i = 0; i < 2000; ++i)
             large += (i ? ",{\"Name\":\"p" : "{\"Name\":\"p") + QByteArray::number(i) + "\",\"PrinterName\":\""
                 + printer + "\"}";
         QTest::newRow("settings file past the size limit")
@@ -213,7 +213,13 @@ private Q_SLOTS:
         std::string incoming = path("in.json");
         std::string settings = kSettings;
         if (special == "big") {
-            settings += "[Big]\r\nIP=" + std::string(30 << 20, 'x') + "\r\n";
+            settings += "[Big]\r\nIP=" + std::string(60 << 20, 'x') + "\r\n";
+            WriteBytes(path("lanvex.ini"), settings);
+        } else if (special == "many saved") {
+            settings = "[Common]\r\nSites=saved0";
+            for (std::size_t i = 1; i < store::kMaxSites - 1; ++i)
+                settings += ",saved" + std::to_string(i);
+            settings += "\r\n";
             WriteBytes(path("lanvex.ini"), settings);
         } else if (special == "fifo") {
             QCOMPARE(::mkfifo(incoming.c_str(), 0600), 0);

@@ -448,9 +448,9 @@ bool unchangedSinceRead(const LockedTarget& locked, const std::string& target, c
 // writes: then the file is empty or cut short of its final line end, and changed a moment ago.
 // Such a file is given a moment to be finished before it is edited; a file this program writes
 // always ends with a line end.
-constexpr int kMaxPauses = 20;
+constexpr int kMaxPauses = 50;
 constexpr std::chrono::milliseconds kPause { 10 };
-constexpr std::chrono::milliseconds kRecentChange { 100 };
+constexpr std::chrono::milliseconds kRecentChange { 1000 };
 
 bool midRewrite(const std::string& bytes, const FileStamp& stamp)
 {
