@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <string_view>
 
 namespace lanvex::store {
 
@@ -45,16 +44,6 @@ struct ReadResult
     FileStamp stamp; // the file as it was read
 };
 
-// A file the user named, read whole, or why it could not be read.
-struct FileBytes
-{
-    bool ok = false;
-    bool missing = false; // there is no such file
-    std::string bytes;
-    std::string error; // with the path and the system's reason
-    int errorCode = 0; // as ReadResult's
-};
-
 // The settings file on disk. Every change takes an exclusive lock, re-reads the file, applies the
 // edit and replaces the file atomically (temporary file in the same folder, flushed, renamed), so
 // the file is never half-written and two running copies never lose each other's keys.
@@ -89,16 +78,6 @@ private:
     std::string path_;
     std::chrono::milliseconds lockWait_;
 };
-
-// Reads a file the user named (an import, the settings file of an export) by the settings file's
-// rules: a regular file of at most IniFile::kMaxFileBytes, never waited on when it is a FIFO.
-FileBytes ReadFileBytes(const std::string& path);
-
-// Replaces the file at `path` by `bytes` by the settings file's rules: through a symbolic link, under
-// the lock, keeping the owner and permissions, flushed before the rename; a read-only file or one
-// with other names is refused. A FIFO or a character device (/dev/stdout) is written as a stream.
-WriteResult ReplaceFile(const std::string& path, std::string_view bytes,
-                        std::chrono::milliseconds lockWait = IniFile::kDefaultLockWait);
 
 // The one folder a save makes, with the folders above it, when it is missing: the user's config
 // folder of an installed program. Set once at start-up; any other missing folder fails the save.

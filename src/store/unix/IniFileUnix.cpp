@@ -1,5 +1,6 @@
 #include "store/FileDescriptor.h"
 #include "store/IniFile.h"
+#include "store/TransferFiles.h"
 
 #include <cerrno>
 #include <csignal>

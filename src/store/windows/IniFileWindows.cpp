@@ -1,4 +1,5 @@
 #include "store/IniFile.h"
+#include "store/TransferFiles.h"
 #include "store/Utf8Path.h"
 #include "store/windows/WindowsFiles.h"
 
