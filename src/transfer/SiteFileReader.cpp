@@ -168,6 +168,33 @@ bool tooManySections(std::string_view text)
     return false;
 }
 
+// Whether the JSON text quotes a string so long that it cannot decode to a text a record holds
+// (an escape of six bytes gives one byte at least). Checked before the parse, whose reader would
+// first gather the whole string, growing its buffer to twice its length.
+bool quotesOverlongText(std::string_view text)
+{
+    constexpr std::size_t kMaxQuoted = 6 * kMaxTextBytes;
+    for (std::size_t pos = text.find('"'); pos != std::string_view::npos;) {
+        std::size_t end = pos + 1;
+        while (end < text.size() && text[end] != '"')
+            end += text[end] == '\\' ? 2 : 1;
+        if (end - pos - 1 > kMaxQuoted)
+            return true;
+        pos = end < text.size() ? text.find('"', end + 1) : std::string_view::npos;
+    }
+    return false;
+}
+
+// Whether the text opens as a JSON list of records, "[" then "{", which no settings file does.
+bool opensAsRecordList(std::string_view text)
+{
+    const std::size_t open = text.find_first_not_of(" \t\r\n");
+    if (open == std::string_view::npos || text[open] != '[')
+        return false;
+    const std::size_t next = text.find_first_not_of(" \t\r\n", open + 1);
+    return next != std::string_view::npos && text[next] == '{';
+}
+
 SitesOfFile sitesOfSettingsFile(std::string bytes)
 {
     SitesOfFile result;
@@ -200,6 +227,11 @@ SitesOfFile sitesOfSettingsFile(std::string bytes)
 
 SitesOfFile ReadSitesOfFile(std::string bytes)
 {
+    if (opensAsRecordList(bytes) && quotesOverlongText(bytes)) {
+        SitesOfFile refused;
+        refused.problem = Problem::NotARecord;
+        return refused;
+    }
     SiteArrayReader reader;
     const bool parsed = Json::sax_parse(bytes, &reader);
     if (parsed || !reader.parseFailed) {

@@ -204,8 +204,10 @@ private Q_SLOTS:
         QTest::newRow("more records than the list holds") << records(store::kMaxSites + 1, 0) << "" << full;
         // With the saved ones, the list would pass the limit by one.
         QTest::newRow("list full with the saved sites") << records(2, 0) << "many saved" << full;
-        QTest::newRow("a text no site has") << "[{\"Name\":\"" + QByteArray(5000, 'x') + "\"}]"
-                                            << "" << QStringLiteral("文件中有一项不是办公位置记录。");
+        // Refused as read, and before the parse gathers a string of any length.
+        for (const int length : { 5000, 100000 })
+            QTest::addRow("a text of %d bytes", length) << "[{\"Name\":\"" + QByteArray(length, 'x') + "\"}]"
+                                                        << "" << QStringLiteral("文件中有一项不是办公位置记录。");
         QTest::newRow("nothing but section headers") << QByteArray("[]\n").repeated(300000) << "" << full;
         // 8 MB of sites into a settings file of 60 MiB: more than the program reads.
         const QByteArray printer(4000, 'p');
