@@ -4,6 +4,7 @@
 #include "editor/SiteEditor.h"
 #include "gui/MessageSink.h"
 #include "listview/SiteListView.h"
+#include "store/FileFailure.h"
 #include "store/IniFile.h"
 #include "store/IniModule.h"
 #include "store/SiteStore.h"
@@ -67,7 +68,7 @@ QString FailureReason(const store::WriteResult& written)
     case ELOOP:
         return QCoreApplication::translate("SiteCommands", "配置文件是一个无法解析的符号链接。");
     default:
-        return QString::fromStdString(written.error);
+        return QString::fromStdString(store::FileFailureText(written.errorCode));
     }
 }
 
@@ -239,7 +240,7 @@ void NewSite(SiteCommandContext& context)
     const store::WriteResult written = store::IniFile(path).Update(
         [&](store::IniDocument& doc) {
             store::StoredSiteList list = store::StoredSiteList::Read(doc);
-            if (list.size() >= store::kMaxSites) {
+            if (!store::SiteListHasRoom(list.size())) {
                 full = true;
                 return false;
             }
@@ -495,7 +496,7 @@ QString SettingsReadFailure(const std::string& path, const store::ReadResult& re
                     .arg(store::IniFile::kMaxFileBytes >> 20);
         break;
     default:
-        cause = QString::fromStdString(read.error);
+        cause = QString::fromStdString(store::FileFailureText(read.errorCode));
         break;
     }
     return QCoreApplication::translate("SiteCommands", "无法读取配置文件 ") + QString::fromStdString(path)

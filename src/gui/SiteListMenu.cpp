@@ -1,11 +1,14 @@
 #include "gui/SiteListMenu.h"
 
 #include "gui/MessageSink.h"
+#include "gui/ServiceWorker.h"
 #include "store/IniModule.h"
 #include "transfer/SiteTransfer.h"
 
+#include <QAction>
 #include <QFileDialog>
 #include <QMenu>
+#include <QMetaObject>
 
 namespace lanvex::gui {
 
@@ -30,6 +33,7 @@ SiteListMenu::SiteListMenu(QWidget* list, MessageSink& messages, std::function<v
     , m_messages(messages)
     , m_reloadSites(std::move(reloadSites))
     , m_menu(new QMenu(list))
+    , m_worker(std::make_unique<ServiceWorker>())
 {
     setObjectName(QStringLiteral("siteListMenu"));
     m_menu->setObjectName(QStringLiteral("mnuSiteList"));
@@ -54,15 +58,18 @@ QString SiteListMenu::askForFile(bool forSaving) const
                      : QFileDialog::getOpenFileName(m_list->window(), tr("导入"), QString(), filter);
 }
 
+SiteListMenu::~SiteListMenu() = default;
+
 void SiteListMenu::ImportSites()
 {
     const QString file = askForFile(false);
     if (file.isEmpty())
         return;
-    const transfer::TransferReport report = transfer::ImportSites(store::IniFileName, file.toStdString(), false);
-    if (!report.added.empty() || !report.replaced.empty())
-        m_reloadSites();
-    m_messages.Information(m_list->window(), tr("温馨提示"), JoinLines(ImportReportLines(report, kMaxReportedSites)));
+    runTransfer([file] {
+        const transfer::TransferReport report = transfer::ImportSites(store::IniFileName, file.toStdString(), false);
+        return Outcome { JoinLines(ImportReportLines(report, kMaxReportedSites)),
+                         !report.added.empty() || !report.replaced.empty() };
+    });
 }
 
 void SiteListMenu::ExportSites()
@@ -70,9 +77,35 @@ void SiteListMenu::ExportSites()
     const QString file = askForFile(true);
     if (file.isEmpty())
         return;
-    const transfer::TransferReport report = transfer::ExportSites(store::IniFileName, file.toStdString());
-    m_messages.Information(m_list->window(), tr("温馨提示"),
-                           QString::fromStdString(ExportReportText(report, file.toStdString())));
+    runTransfer([file] {
+        const transfer::TransferReport report = transfer::ExportSites(store::IniFileName, file.toStdString());
+        return Outcome { QString::fromStdString(ExportReportText(report, file.toStdString())), false };
+    });
+}
+
+void SiteListMenu::runTransfer(std::function<Outcome()> transfer)
+{
+    setActionsEnabled(false);
+    m_worker->Post([this, transfer = std::move(transfer)] {
+        Outcome outcome = transfer();
+        // Queued to the menu: dropped if the window closed meanwhile.
+        QMetaObject::invokeMethod(
+            this, [this, outcome = std::move(outcome)] { finishTransfer(outcome); }, Qt::QueuedConnection);
+    });
+}
+
+void SiteListMenu::finishTransfer(const Outcome& outcome)
+{
+    setActionsEnabled(true);
+    if (outcome.sitesChanged)
+        m_reloadSites();
+    m_messages.Information(m_list->window(), tr("温馨提示"), outcome.text);
+}
+
+void SiteListMenu::setActionsEnabled(bool enabled)
+{
+    for (QAction* action : m_menu->actions())
+        action->setEnabled(enabled);
 }
 
 } // namespace lanvex::gui

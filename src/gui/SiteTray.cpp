@@ -95,6 +95,9 @@ QString SiteTray::ToolTip() const
     const auto applied = m_lastApplied.constFind(m_window.AdapterPosition());
     if (applied != m_lastApplied.cend())
         lines << tr("已应用：%1").arg(applied.value());
+    // Some tray hosts render the tooltip as rich text: a name is shown as written, never as markup.
+    for (QString& line : lines)
+        line = line.toHtmlEscaped();
     return lines.join(QLatin1Char('\n'));
 }
 

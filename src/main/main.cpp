@@ -4,6 +4,7 @@
 #include "cli/StandardStreams.h"
 #include "gui/WindowFont.h"
 #include "gui/WindowProgram.h"
+#include "i18n/Translate.h"
 #include "i18n/Translations.h"
 #include "platform/LocaleVariables.h"
 #include "platform/Process.h"
@@ -13,6 +14,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <new>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -22,6 +24,8 @@ namespace {
 
 using namespace lanvex;
 using cli::CommandLine;
+
+constexpr const char* kOutOfMemory = LANVEX_TR_NOOP("main", "内存不足，操作没有完成。");
 
 int runWindow(int argc, char** argv, const CommandLine& line)
 {
@@ -58,6 +62,10 @@ int main(int argc, char** argv)
             application.emplace(argc, argv);
             i18n::InstallTranslations(*application, platform::LocaleVariable);
         });
+    } catch (const std::bad_alloc&) {
+        cli::StandardError() << "lanvex: "
+                             << i18n::Translate("main", LANVEX_TR_NOOP("main", "内存不足，操作没有完成。")) << '\n';
+        return 1;
     } catch (...) {
         // A failure of start-up itself ends the program without a message.
         return 1;

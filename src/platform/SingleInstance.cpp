@@ -2,6 +2,7 @@
 
 #include <QCryptographicHash>
 #include <QFileInfo>
+#include <QThread>
 
 namespace lanvex::platform {
 
@@ -23,12 +24,14 @@ bool SingleInstance::Claim()
 {
     // The name is held exactly as long as its process lives, so a crashed window leaves nothing
     // behind, and of two windows starting together only one can take it.
-    for (int attempt = 0; attempt < 2; ++attempt) {
+    for (int attempt = 0; attempt < 4; ++attempt) {
         if (listen())
             return true;
         if (askRunningToShow())
             return false;
-        // The other window ended between our attempts; try to take its place.
+        // The other window ended between our attempts, or is still starting: a moment later it
+        // has gone or answers.
+        QThread::msleep(50);
     }
     // Neither listening nor reaching the other: open the window rather than nothing.
     return true;

@@ -53,8 +53,12 @@ class IniFile
 public:
     // The longest a change waits for another program's lock before it gives up.
     static constexpr std::chrono::milliseconds kDefaultLockWait { 3000 };
-    // Larger files are refused: reading one costs memory in proportion to its size.
+    // Larger files are refused: reading one costs memory in proportion to its size. No write
+    // makes a file larger than this, so the program never shuts itself out of its own file.
     static constexpr std::int64_t kMaxFileBytes = std::int64_t(64) << 20;
+    // How often a change reads the file again when another program rewrote it in place (without
+    // the lock) while the change was being made, before it gives up.
+    static constexpr int kMaxRereads = 8;
 
     explicit IniFile(std::string path, std::chrono::milliseconds lockWait = kDefaultLockWait);
 

@@ -28,6 +28,11 @@ struct SiteListModel
 // The most sites the list holds. A hand-made site list longer than this (millions of commas)
 // would otherwise cost gigabytes of memory; the names beyond it are kept, not shown.
 inline constexpr std::size_t kMaxSites = 100000;
+// Whether a list of `savedSites` sites takes one more: new sites and imports alike stop here.
+inline constexpr bool SiteListHasRoom(std::size_t savedSites)
+{
+    return savedSites < kMaxSites;
+}
 
 // Name of the current-settings entry.
 inline constexpr const char* kCurrentSettingsName = LANVEX_TR_NOOP("store", "本机当前设置");

@@ -2,15 +2,18 @@
 
 #include "editor/EditorRules.h"
 #include "i18n/Translate.h"
+#include "store/FileFailure.h"
 #include "store/IniDocument.h"
 #include "store/IniFile.h"
 #include "store/IniModule.h"
 #include "store/SiteStore.h"
 #include "store/TransferFiles.h"
 #include "store/Utf8Path.h"
+#include "transfer/SiteFileReader.h"
 #include "transfer/SiteJson.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -38,12 +41,43 @@ bool EndsWithJson(const std::string& path)
         [](char a, char b) { return a == (b >= 'A' && b <= 'Z' ? static_cast<char>(b - 'A' + 'a') : b); });
 }
 
-TransferReport Failure(const char* what, const std::string& detail)
+TransferReport Failure(const char* what, std::initializer_list<std::string_view> values)
 {
     TransferReport report;
     report.failed = true;
-    report.error = Arg(Translate(kContext, what), { detail });
+    report.error = Arg(Translate(kContext, what), values);
     return report;
+}
+
+std::string ListCapacityText()
+{
+    return Arg(Translate(kContext, LANVEX_TR_NOOP("SiteTransfer", "办公位置列表最多容纳 %1 个办公位置。")),
+               { std::to_string(store::kMaxSites) });
+}
+
+// Why an import file holds no sites to add.
+std::string ProblemText(SitesOfFile::Problem problem)
+{
+    switch (problem) {
+    case SitesOfFile::Problem::NotAList:
+        return Translate(kContext, LANVEX_TR_NOOP("SiteTransfer", "文件不是办公位置列表。"));
+    case SitesOfFile::Problem::NotARecord:
+        return Translate(kContext, LANVEX_TR_NOOP("SiteTransfer", "文件中有一项不是办公位置记录。"));
+    case SitesOfFile::Problem::TooMany:
+    case SitesOfFile::Problem::None:
+        break;
+    }
+    return ListCapacityText();
+}
+
+// Why the settings file was not written: a result too large to read again is named as such.
+std::string WriteFailureText(const store::WriteResult& written)
+{
+    if (written.errorCode != EFBIG)
+        return store::FileFailureText(written.errorCode);
+    return Arg(
+        Translate(kContext, LANVEX_TR_NOOP("SiteTransfer", "导入后配置文件将超过 %1 MiB，本程序将无法再读取它。")),
+        { std::to_string(store::IniFile::kMaxFileBytes >> 20) });
 }
 
 std::vector<store::SiteProfile> SavedSites(store::SiteListModel model)
@@ -54,41 +88,11 @@ std::vector<store::SiteProfile> SavedSites(store::SiteListModel model)
              std::make_move_iterator(model.SiteProfiles.end()) };
 }
 
-// The sites of an import file: a JSON array as --list prints it, or a settings file with its
-// site list. Nothing when the file is neither; `error` then says why.
-std::optional<std::vector<store::SiteProfile>> SitesOfFile(const std::string& bytes, std::string& error)
-{
-    const nlohmann::json json = nlohmann::json::parse(bytes, nullptr, false);
-    if (!json.is_discarded()) {
-        if (!json.is_array()) {
-            error = Translate("SiteTransfer", "文件不是办公位置列表。");
-            return std::nullopt;
-        }
-        std::vector<store::SiteProfile> sites;
-        sites.reserve(json.size());
-        for (const nlohmann::json& item : json) {
-            std::optional<store::SiteProfile> site = SiteFromJson(item);
-            if (!site) {
-                error = Translate("SiteTransfer", "文件中有一项不是办公位置记录。");
-                return std::nullopt;
-            }
-            sites.push_back(std::move(*site));
-        }
-        return sites;
-    }
-    const store::IniDocument settings = store::IniDocument::Parse(bytes);
-    if (!settings.Value("Common", "Sites")) {
-        error = Translate("SiteTransfer", "文件中没有办公位置列表。");
-        return std::nullopt;
-    }
-    return SavedSites(store::LoadSiteModel(settings, std::nullopt));
-}
-
 // Adds (or, with `replace`, overwrites) the incoming sites in an open settings document and
 // records what happened to each. Names are matched through a table, so a long list costs one
 // pass over each side.
 bool MergeSites(store::IniDocument& settings, const std::vector<store::SiteProfile>& incoming, bool replace,
-                TransferReport& report)
+                TransferReport& report, bool& full)
 {
     const store::SiteListModel current = store::LoadSiteModel(settings, std::nullopt);
     // A new file gets its site list first, as a save writes it, so the sections follow it.
@@ -137,6 +141,11 @@ bool MergeSites(store::IniDocument& settings, const std::vector<store::SiteProfi
             report.replaced.push_back(site.Name);
             continue;
         }
+        // Refused whole: a report of sites the list then leaves out would be false.
+        if (!store::SiteListHasRoom(names.size() - 1)) {
+            full = true;
+            return false;
+        }
         if (!store::WriteSiteKeys(settings, site))
             return false;
         saved.emplace(key, names.size());
@@ -164,11 +173,13 @@ TransferReport ExportSites(const std::string& settingsPath, const std::string& e
     // The settings file changes only under its lock, through the store.
     std::error_code ec;
     if (std::filesystem::equivalent(store::Utf8Path(settingsPath), store::Utf8Path(exportPath), ec))
-        return Failure(LANVEX_TR_NOOP("SiteTransfer", "不能导出到配置文件本身：%1"), exportPath);
-    const store::FileBytes read = store::ReadFileBytes(settingsPath);
+        return Failure(LANVEX_TR_NOOP("SiteTransfer", "不能导出到配置文件本身：%1"), { exportPath });
+    store::FileBytes read = store::ReadFileBytes(settingsPath);
     if (!read.ok && !read.missing)
-        return Failure(LANVEX_TR_NOOP("SiteTransfer", "无法读取配置文件：%1"), read.error);
-    const store::SiteListModel model = store::LoadSiteModel(store::IniDocument::Parse(read.bytes), std::nullopt);
+        return Failure(LANVEX_TR_NOOP("SiteTransfer", "无法读取配置文件 %1：%2"),
+                       { settingsPath, store::FileFailureText(read.errorCode) });
+    const store::SiteListModel model
+        = store::LoadSiteModel(store::IniDocument::ParseOwned(std::move(read.bytes)), std::nullopt);
 
     std::string bytes;
     if (EndsWithJson(exportPath)) {
@@ -179,12 +190,13 @@ TransferReport ExportSites(const std::string& settingsPath, const std::string& e
         std::string unstorable;
         std::optional<std::string> text = store::SettingsFileText(SavedSites(model), unstorable);
         if (!text)
-            return Failure(LANVEX_TR_NOOP("SiteTransfer", "办公位置“%1”含有代码页936无法保存的字符。"), unstorable);
+            return Failure(LANVEX_TR_NOOP("SiteTransfer", "办公位置“%1”含有代码页936无法保存的字符。"), { unstorable });
         bytes = std::move(*text);
     }
     const store::WriteResult written = store::ReplaceFile(exportPath, bytes);
     if (!written)
-        return Failure(LANVEX_TR_NOOP("SiteTransfer", "无法写入文件：%1"), written.error);
+        return Failure(LANVEX_TR_NOOP("SiteTransfer", "无法写入文件 %1：%2"),
+                       { exportPath, store::FileFailureText(written.errorCode) });
     TransferReport report;
     report.exported = model.SiteProfiles.empty() ? 0 : model.SiteProfiles.size() - 1;
     return report;
@@ -192,21 +204,27 @@ TransferReport ExportSites(const std::string& settingsPath, const std::string& e
 
 TransferReport ImportSites(const std::string& settingsPath, const std::string& importPath, bool replace)
 {
-    const store::FileBytes read = store::ReadFileBytes(importPath);
+    store::FileBytes read = store::ReadFileBytes(importPath);
     if (!read.ok)
-        return Failure(LANVEX_TR_NOOP("SiteTransfer", "无法读取文件：%1"), read.error);
-    std::string error;
-    const std::optional<std::vector<store::SiteProfile>> incoming = SitesOfFile(read.bytes, error);
-    if (!incoming)
-        return Failure(LANVEX_TR_NOOP("SiteTransfer", "无法导入文件：%1"), importPath + " (" + error + ")");
+        return Failure(LANVEX_TR_NOOP("SiteTransfer", "无法读取文件 %1：%2"),
+                       { importPath, store::FileFailureText(read.errorCode) });
+    const SitesOfFile incoming = ReadSitesOfFile(std::move(read.bytes));
+    if (incoming.problem != SitesOfFile::Problem::None)
+        return Failure(LANVEX_TR_NOOP("SiteTransfer", "无法导入文件 %1：%2"),
+                       { importPath, ProblemText(incoming.problem) });
 
     TransferReport report;
+    bool full = false;
     const store::WriteResult written = store::IniFile(settingsPath).Update([&](store::IniDocument& settings) {
         report = TransferReport {};
-        return MergeSites(settings, *incoming, replace, report);
+        full = false;
+        return MergeSites(settings, incoming.sites, replace, report, full);
     });
+    if (full)
+        return Failure(LANVEX_TR_NOOP("SiteTransfer", "无法导入文件 %1：%2"), { importPath, ListCapacityText() });
     if (!written)
-        return Failure(LANVEX_TR_NOOP("SiteTransfer", "无法写入配置文件：%1"), written.error);
+        return Failure(LANVEX_TR_NOOP("SiteTransfer", "无法写入配置文件 %1：%2"),
+                       { settingsPath, WriteFailureText(written) });
     return report;
 }
 

@@ -40,7 +40,9 @@ private Q_SLOTS:
         json.close();
         QString chosen = file;
         menu->chooseFile = [&chosen](bool) { return chosen; };
+        // The file is read off the window's thread; the report follows.
         menu->Menu()->actions().at(0)->trigger();
+        QTRY_COMPARE(f.messages.shown.size(), std::size_t(1));
         QCOMPARE(f.window.Model().SiteNames.back(), std::string("Cafe"));
         QVERIFY(f.window.findChild<QScrollBar*>("VScroll")->isVisible());
         QCOMPARE(f.messages.shown.back().text,
@@ -49,6 +51,7 @@ private Q_SLOTS:
 
         chosen = file + ".ini";
         menu->Menu()->actions().at(1)->trigger();
+        QTRY_COMPARE(f.messages.shown.size(), std::size_t(2));
         QCOMPARE(f.messages.shown.back().text, QStringLiteral("已导出 7 个办公位置到 %1。").arg(chosen));
         // A cancelled dialog does nothing.
         chosen.clear();

@@ -84,7 +84,7 @@ private Q_SLOTS:
         QCOMPARE(f.notes.size(), 2);
         QCOMPARE(f.messages.shown.size(), std::size_t(1));
         QVERIFY(f.notes[1].endsWith(f.messages.shown[0].text));
-        QCOMPARE(f.tray.ToolTip(), QStringLiteral("Intel(R) Ethernet\nDHCP\n已应用：Home & Garden"));
+        QCOMPARE(f.tray.ToolTip(), QStringLiteral("Intel(R) Ethernet\nDHCP\n已应用：Home &amp; Garden"));
 
         // An apply from the window itself is no notification; the tooltip follows it all the same.
         list->setSelIndex(3);

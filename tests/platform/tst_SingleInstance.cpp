@@ -4,15 +4,21 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #ifndef _WIN32
+#include <csignal>
 #include <cstring>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 #endif
 
 using lanvex::platform::SingleInstance;
@@ -58,6 +64,60 @@ int ConnectTo(const QString& name)
         return -1;
     }
     return fd;
+}
+
+// A socket on the path of the user's runtime folder, as a later start reaches the window there.
+int ConnectToPath(const QByteArray& bytes)
+{
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd >= 0 && ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// Runs `body` in a child process that then waits to be killed; returns once `body` is done.
+template <typename Body> pid_t RunInChild(Body body)
+{
+    int ready[2];
+    if (::pipe(ready) != 0)
+        return -1;
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(ready[0]);
+        const char ok = body() ? 1 : 0;
+        [[maybe_unused]] const auto written = ::write(ready[1], &ok, 1);
+        ::pause();
+        ::_exit(0);
+    }
+    ::close(ready[1]);
+    char ok = 0;
+    const bool done = pid > 0 && ::read(ready[0], &ok, 1) == 1 && ok == 1;
+    ::close(ready[0]);
+    if (!done && pid > 0) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+        return -1;
+    }
+    return pid;
+}
+
+void EndChild(pid_t pid)
+{
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+}
+
+double ProcessorSeconds()
+{
+    rusage usage {};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 #endif
 
@@ -125,6 +185,86 @@ private Q_SLOTS:
         QCOMPARE(::read(wrong, answer, sizeof answer), 0);
         ::close(wrong);
         ::close(silent);
+    }
+
+    // In the user's runtime folder, the name is out of other users' reach: one who holds the
+    // abstract name first changes nothing. Silent callers beyond the descriptor limit neither
+    // keep the window busy nor keep a real start out for good.
+    void theNameIsTheUsersAndSilentCallersPass()
+    {
+        QTemporaryDir runtime;
+        QVERIFY(QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+        const auto restore = qScopeGuard([&] {
+            if (oldRuntime.isEmpty())
+                qunsetenv("XDG_RUNTIME_DIR");
+            else
+                qputenv("XDG_RUNTIME_DIR", oldRuntime);
+        });
+
+        QTemporaryDir dir;
+        const QString exe = InstallProgram(dir.path());
+        QVERIFY(!exe.isEmpty());
+        const QString settings = dir.filePath(QStringLiteral("lanvex.ini"));
+        const QString name = SingleInstance::ServerName(settings);
+        // Another user where the test may be one (as root), else another listener of this user.
+        // The child only makes system calls: the test's threads may hold locks it would wait for.
+        const QByteArray bytes = name.toUtf8();
+        const pid_t squatter = RunInChild([&bytes] {
+            if (::geteuid() == 0 && ::setuid(65534) != 0)
+                return false;
+            sockaddr_un address {};
+            address.sun_family = AF_UNIX;
+            std::memcpy(address.sun_path + 1, bytes.constData(), static_cast<std::size_t>(bytes.size()));
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + bytes.size());
+            return ::bind(fd, reinterpret_cast<const sockaddr*>(&address), length) == 0 && ::listen(fd, 4) == 0;
+        });
+        QVERIFY(squatter > 0);
+        const auto endSquatter = qScopeGuard([squatter] { EndChild(squatter); });
+
+        SingleInstance running(settings);
+        QVERIFY(running.Claim());
+        QSignalSpy raised(&running, &SingleInstance::activationRequested);
+        const QByteArray socketPath = runtime.filePath(name).toUtf8();
+        QVERIFY(QFileInfo::exists(QString::fromUtf8(socketPath)));
+
+        // A stray caller there is turned away as on the abstract name. Handled before the descriptors
+        // run out, it also spares the sanitizers' type checks, which need a descriptor of their own.
+        const int stray = ConnectToPath(socketPath);
+        QVERIFY(stray >= 0);
+        QCOMPARE(::write(stray, "raise\n", 6), 6);
+        char answer[4] = {};
+        QTRY_COMPARE(::recv(stray, answer, sizeof answer, MSG_DONTWAIT), ssize_t(0));
+        ::close(stray);
+
+        // 400 callers that say nothing, against a limit of 256 descriptors.
+        const pid_t flood = RunInChild([&socketPath] {
+            for (int i = 0; i < 400; ++i)
+                if (ConnectToPath(socketPath) < 0)
+                    return false;
+            return true;
+        });
+        QVERIFY(flood > 0);
+        const auto endFlood = qScopeGuard([flood] { EndChild(flood); });
+        rlimit limit {};
+        QCOMPARE(::getrlimit(RLIMIT_NOFILE, &limit), 0);
+        rlimit low = limit;
+        low.rlim_cur = 256;
+        QCOMPARE(::setrlimit(RLIMIT_NOFILE, &low), 0);
+        const double before = ProcessorSeconds();
+        QTest::qWait(1500);
+        const double busy = ProcessorSeconds() - before;
+        QCOMPARE(::setrlimit(RLIMIT_NOFILE, &limit), 0);
+        QVERIFY2(busy < 0.3, qPrintable(QStringLiteral("%1 s of processor time in 1.5 s").arg(busy)));
+
+        // The silent ones are dropped in time, and a real start raises the window.
+        QProcess second;
+        Start(second, exe, { QStringLiteral("--simulate"), dir.filePath(QStringLiteral("network.json")) });
+        QTRY_COMPARE_WITH_TIMEOUT(second.state(), QProcess::NotRunning, 30000);
+        QCOMPARE(second.exitCode(), 0);
+        QCOMPARE(raised.count(), 1);
     }
 #endif
 };

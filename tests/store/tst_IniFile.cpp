@@ -6,14 +6,17 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <optional>
 #include <string>
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 using lanvex::store::IniDocument;
@@ -85,6 +88,7 @@ private Q_SLOTS:
     void writeThatRunsOutOfSpaceIsReported();
     void killedWriterLeavesTheFileWhole();
     void concurrentWritersKeepEachOthersKeys();
+    void rewriteInPlaceDuringASaveIsReadAgain();
     void heldLockMakesASaveGiveUp();
     void savesRespectLinksOwnersAndOthersFiles();
     void settingsPathFollowsTheProgramName_data();
@@ -137,8 +141,20 @@ void TestIniFile::updateCreatesTheFileAndKeepsItsPermissions()
     QTemporaryDir dir;
     const QString path = dir.filePath("lanvex.ini");
     IniFile file(str(path));
-    QVERIFY(file.Update([](IniDocument& doc) { return doc.WriteString("Section", "key", "value"); }).ok);
+    // The file comes into being whole, by the rename: a kill during the first save leaves none.
+    bool absentWhileEditing = false;
+    QVERIFY(file.Update([&](IniDocument& doc) {
+                    absentWhileEditing = !QFile::exists(path);
+                    return doc.WriteString("Section", "key", "value");
+                })
+                .ok);
+    QVERIFY(absentWhileEditing);
     QCOMPARE(readFile(path), QByteArray("[Section]\r\nkey=value\r\n"));
+    const mode_t umask = ::umask(0);
+    ::umask(umask);
+    struct stat created = {};
+    QCOMPARE(::stat(path.toLocal8Bit().constData(), &created), 0);
+    QCOMPARE(int(created.st_mode & 07777), int(0666 & ~umask));
 
     QCOMPARE(::chmod(path.toLocal8Bit().constData(), 0604), 0);
     QVERIFY(file.Update([](IniDocument& doc) { return doc.WriteString("Section", "other", "2"); }).ok);
@@ -153,14 +169,17 @@ void TestIniFile::updateCreatesTheFileAndKeepsItsPermissions()
 void TestIniFile::updateReportsWhyItFailed_data()
 {
     QTest::addColumn<QString>("kind");
-    QTest::newRow("path is a folder") << "folder";
-    QTest::newRow("folder does not exist") << "nofolder";
-    QTest::newRow("parent is a file") << "parentfile";
+    QTest::addColumn<int>("errorCode");
+    // A folder has several links too: it is named as a folder, not as a file with other names.
+    QTest::newRow("path is a folder") << "folder" << EISDIR;
+    QTest::newRow("folder does not exist") << "nofolder" << ENOENT;
+    QTest::newRow("parent is a file") << "parentfile" << ENOTDIR;
 }
 
 void TestIniFile::updateReportsWhyItFailed()
 {
     QFETCH(QString, kind);
+    QFETCH(int, errorCode);
     QTemporaryDir dir;
     QString path;
     if (kind == "folder") {
@@ -176,6 +195,7 @@ void TestIniFile::updateReportsWhyItFailed()
     QVERIFY(!result.ok);
     QVERIFY(!result.error.empty());
     QVERIFY2(result.error.find(str(path)) != std::string::npos, result.error.c_str());
+    QCOMPARE(result.errorCode, errorCode);
 
     lanvex::store::IniFileName = str(path);
     QVERIFY(!lanvex::store::WriteIniString("s", "k", "v"));
@@ -385,6 +405,49 @@ void TestIniFile::concurrentWritersKeepEachOthersKeys()
         for (int i = 0; i < perWriter; ++i)
             QCOMPARE(int(doc.ReadInt(prefix, prefix + std::to_string(i), -1)), i);
     }
+}
+
+void TestIniFile::rewriteInPlaceDuringASaveIsReadAgain()
+{
+    // A text editor saves in place, without the lock: truncate, then write, so a save may find the
+    // file empty or cut short.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("lanvex.ini");
+    const QByteArray original
+        = "[Common]\r\nSites=Office,Home\r\n[Office]\r\nIP=10.0.0.5\r\n[Home]\r\nDHCPEnabled=1\r\n";
+    writeFile(path, original);
+    std::atomic<bool> stop { false };
+    std::thread editor([&] {
+        const std::string name = str(path);
+        while (!stop) {
+            const int fd = ::open(name.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+            if (fd < 0)
+                continue;
+            [[maybe_unused]] auto first = ::write(fd, original.constData(), 20);
+            [[maybe_unused]] auto rest = ::write(fd, original.constData() + 20, original.size() - 20);
+            ::close(fd);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    });
+    IniFile file(str(path));
+    int saved = 0;
+    int lost = 0;
+    for (int i = 0; i < 100; ++i) {
+        IniDocument written;
+        const auto result = file.Update(
+            [&](IniDocument& doc) { return doc.WriteString("Common", "Count", std::to_string(i)); }, &written);
+        if (!result.ok) {
+            QCOMPARE(result.errorCode, EBUSY); // rewritten again and again: said so, nothing lost
+            continue;
+        }
+        ++saved;
+        // What was written holds the editor's sites, never an edit of an empty or cut file.
+        lost += written.Value("Office", "IP") != std::optional<std::string>("10.0.0.5") ? 1 : 0;
+    }
+    stop = true;
+    editor.join();
+    QCOMPARE(lost, 0);
+    QVERIFY(saved > 0);
 }
 
 void TestIniFile::heldLockMakesASaveGiveUp()

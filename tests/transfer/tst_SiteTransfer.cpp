@@ -8,10 +8,18 @@
 #include "transfer/SiteJson.h"
 #include "transfer/SiteTransfer.h"
 
+#include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 using namespace lanvex;
 
@@ -46,6 +54,21 @@ const std::string kSettings = "[Common]\r\nSites=" + Gbk("办公室") + ",Home,L
     + "]\r\nDHCPEnabled=0\r\nIP=10.1.1.5\r\nSubNetMask=255.255.0.0\r\nDefaultGateway=10.1.1.1\r\nChangeDNS=1\r\n"
       "DNS=10.1.1.53\r\nChangePrinter=1\r\nPrinterName=Front Desk\r\n"
       "[Home]\r\nDHCPEnabled=1\r\n[Lab]\r\nIP=172.16.0.9\r\n";
+
+#ifdef _WIN32
+constexpr bool kSpecialFiles = false;
+bool MakeFifo(const std::string&)
+{
+    return false;
+}
+#else
+// FIFOs and devices, which Windows has not as files.
+constexpr bool kSpecialFiles = true;
+bool MakeFifo(const std::string& path)
+{
+    return ::mkfifo(path.c_str(), 0600) == 0;
+}
+#endif
 
 } // namespace
 
@@ -162,6 +185,150 @@ private Q_SLOTS:
         QCOMPARE(report.ExitCode(), 1);
         QCOMPARE(ReadBytes(path("lanvex.ini")), kSettings);
     }
+
+    // Refused whole, with the reason in the program's words, and the settings file left as it was:
+    // nothing that the program could not read back, no site reported that it did not keep, and no
+    // file that is not one.
+    void importRefusesWhatTheProgramCouldNotKeep_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("special");
+        QTest::addColumn<QString>("reason");
+        const auto records = [](std::size_t count, std::size_t from) {
+            std::string json = "[";
+            for (std::size_t i = 0; i < count; ++i)
+                json += (i ? ",{\"Name\":\"s" : "{\"Name\":\"s") + std::to_string(from + i) + "\"}";
+            return QByteArray::fromStdString(json + "]");
+        };
+        const QString full = QStringLiteral("办公位置列表最多容纳 100000 个办公位置。");
+        QTest::newRow("more records than the list holds") << records(store::kMaxSites + 1, 0) << "" << full;
+        // With the saved ones, the list would pass the limit by one.
+        QTest::newRow("list full with the saved sites") << records(2, 0) << "many saved" << full;
+        // Refused as read, and before the parse gathers a string of any length.
+        for (const int length : { 5000, 100000 })
+            QTest::addRow("a text of %d bytes", length) << "[{\"Name\":\"" + QByteArray(length, 'x') + "\"}]"
+                                                        << "" << QStringLiteral("文件中有一项不是办公位置记录。");
+        QTest::newRow("nothing but section headers") << QByteArray("[]\n").repeated(300000) << "" << full;
+        // 8 MB of sites into a settings file of 60 MiB: more than the program reads.
+        const QByteArray printer(4000, 'p');
+        QByteArray large = "[";
+        for (int i = 0; i < 2000; ++i)
+            large += (i ? ",{\"Name\":\"p" : "{\"Name\":\"p") + QByteArray::number(i) + "\",\"PrinterName\":\""
+                + printer + "\"}";
+        QTest::newRow("settings file past the size limit")
+            << large + "]"
+            << "big" << QStringLiteral("导入后配置文件将超过 64 MiB，本程序将无法再读取它。");
+        if (kSpecialFiles) {
+            QTest::newRow("FIFO") << QByteArray() << "fifo" << QStringLiteral("它不是一个普通文件。");
+            QTest::newRow("/dev/zero") << QByteArray() << "/dev/zero" << QStringLiteral("它不是一个普通文件。");
+        }
+        QTest::newRow("folder") << QByteArray() << "folder" << QStringLiteral("这个位置上是一个文件夹。");
+        QTest::newRow("file past the size limit")
+            << QByteArray() << "sparse" << QStringLiteral("文件超过了本程序的上限（64 MiB）。");
+    }
+
+    void importRefusesWhatTheProgramCouldNotKeep()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, special);
+        QFETCH(QString, reason);
+        std::string incoming = path("in.json");
+        std::string settings = kSettings;
+        if (special == "big") {
+            settings += "[Big]\r\nIP=" + std::string(60 << 20, 'x') + "\r\n";
+            WriteBytes(path("lanvex.ini"), settings);
+        } else if (special == "many saved") {
+            settings = "[Common]\r\nSites=saved0";
+            for (std::size_t i = 1; i < store::kMaxSites - 1; ++i)
+                settings += ",saved" + std::to_string(i);
+            settings += "\r\n";
+            WriteBytes(path("lanvex.ini"), settings);
+        } else if (special == "fifo") {
+            QVERIFY(MakeFifo(incoming));
+        } else if (special == "folder") {
+            incoming = m_dir.path().toStdString();
+        } else if (special == "sparse") {
+            WriteBytes(incoming, "[");
+            std::filesystem::resize_file(incoming, (64 << 20) + 1);
+        } else if (special.startsWith('/')) {
+            incoming = special.toStdString();
+        }
+        if (!content.isEmpty())
+            WriteBytes(incoming, content.toStdString());
+
+        const transfer::TransferReport report = transfer::ImportSites(path("lanvex.ini"), incoming, false);
+        std::filesystem::remove(path("in.json"));
+        QVERIFY(report.failed);
+        QVERIFY(report.added.empty());
+        QVERIFY2(QString::fromStdString(report.error).endsWith(reason), report.error.c_str());
+        QVERIFY(ReadBytes(path("lanvex.ini")) == settings);
+    }
+
+#ifndef _WIN32
+    // The target of an export is treated as the settings file is: written through a link, with
+    // its permissions kept, refused when read-only or linked twice, streamed into a FIFO or a device.
+    void exportWritesAsTheSettingsFileIsWritten()
+    {
+        const std::string settings = path("lanvex.ini");
+        const std::string expected = ListJson(settings);
+        WriteBytes(path("real.json"), "old");
+        QCOMPARE(::chmod(path("real.json").c_str(), 0600), 0);
+        QCOMPARE(::symlink("real.json", path("link.json").c_str()), 0);
+        QVERIFY(!transfer::ExportSites(settings, path("link.json")).failed);
+        QVERIFY(QFileInfo(QString::fromStdString(path("link.json"))).isSymLink());
+        QCOMPARE(ReadBytes(path("real.json")), expected);
+        struct stat info = {};
+        QCOMPARE(::stat(path("real.json").c_str(), &info), 0);
+        QCOMPARE(int(info.st_mode & 07777), 0600);
+
+        WriteBytes(path("locked.json"), "old");
+        QCOMPARE(::chmod(path("locked.json").c_str(), 0444), 0);
+        QVERIFY(QString::fromStdString(transfer::ExportSites(settings, path("locked.json")).error)
+                    .endsWith(QStringLiteral("没有权限，或者文件是只读的。")));
+        QCOMPARE(ReadBytes(path("locked.json")), std::string("old"));
+
+        WriteBytes(path("twice.json"), "old");
+        QCOMPARE(::link(path("twice.json").c_str(), path("second.json").c_str()), 0);
+        QVERIFY(QString::fromStdString(transfer::ExportSites(settings, path("twice.json")).error)
+                    .endsWith(QStringLiteral("文件还有其他硬链接，替换它会使它们与它分离。")));
+        QCOMPARE(ReadBytes(path("second.json")), std::string("old"));
+
+        // A FIFO nobody reads is reported at once; one that another program reads gets the list.
+        const std::string fifo = path("pipe.json");
+        QCOMPARE(::mkfifo(fifo.c_str(), 0600), 0);
+        QVERIFY(QString::fromStdString(transfer::ExportSites(settings, fifo).error)
+                    .endsWith(QStringLiteral("没有程序在读取这个管道。")));
+        QProcess reader;
+        reader.start(QStringLiteral("cat"), { QString::fromStdString(fifo) });
+        QVERIFY(reader.waitForStarted());
+        // Until the reader has opened the FIFO, there is nobody to write to.
+        transfer::TransferReport toFifo;
+        for (int i = 0; i < 100 && (i == 0 || toFifo.failed); ++i) {
+            if (i > 0)
+                QTest::qWait(50);
+            toFifo = transfer::ExportSites(settings, fifo);
+        }
+        QVERIFY2(!toFifo.failed, toFifo.error.c_str());
+        QVERIFY(reader.waitForFinished());
+        QCOMPARE(reader.readAllStandardOutput().toStdString(), expected);
+
+        // Standard output, here a pipe of the test's own.
+        int pipeEnds[2];
+        QCOMPARE(::pipe(pipeEnds), 0);
+        std::fflush(stdout);
+        const int savedOut = ::dup(STDOUT_FILENO);
+        QVERIFY(::dup2(pipeEnds[1], STDOUT_FILENO) >= 0);
+        const transfer::TransferReport toStdout = transfer::ExportSites(settings, "/dev/stdout");
+        ::dup2(savedOut, STDOUT_FILENO);
+        ::close(savedOut);
+        ::close(pipeEnds[1]);
+        std::string streamed(4096, '\0');
+        streamed.resize(static_cast<std::size_t>(std::max<ssize_t>(0, ::read(pipeEnds[0], streamed.data(), 4096))));
+        ::close(pipeEnds[0]);
+        QVERIFY2(!toStdout.failed, toStdout.error.c_str());
+        QVERIFY(streamed.starts_with("[Common]\r\nSites="));
+    }
+#endif
 
     void newOptionsBelongToTheirCommand()
     {

@@ -1,16 +1,26 @@
-// The one-window rule over a socket in Linux's abstract namespace: the name vanishes with the
-// process that holds it, and no file is left behind. Anyone on the machine may connect to such a
-// name, so both ends check that the other runs as the same user.
+// The one-window rule over a Unix socket in the user's runtime folder ($XDG_RUNTIME_DIR), which
+// only that user may write in, so no one else can take the name first. The window holds a lock
+// beside the socket for as long as it runs: a socket file left by a crashed window is replaced by
+// the next one to take the lock. Without such a folder the name lives in Linux's abstract
+// namespace, where it vanishes with its process but anyone on the machine may take or reach it;
+// both ends check that the other runs as the same user.
 #include "platform/SingleInstance.h"
 #include "store/FileDescriptor.h"
 
 #include <QSocketNotifier>
+#include <QTimer>
 #include <algorithm>
 #include <cerrno>
 #include <cstddef>
+#include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <optional>
 #include <poll.h>
+#include <string>
+#include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 #include <utility>
@@ -22,17 +32,53 @@ namespace {
 constexpr int kAnswerWaitMs = 3000;
 // A request longer than this is not ours.
 constexpr std::size_t kMaxRequest = 64;
+// A caller that has not sent its request by then is dropped, so silent ones cannot pile up.
+constexpr int kCallerWaitMs = 2000;
+// When accepting fails (no descriptors left), the listener rests this long before it tries again.
+constexpr int kAcceptPauseMs = 200;
 
-// The address of `name` in the abstract namespace: a leading zero byte, then the name, unterminated.
-socklen_t AbstractAddress(const QString& name, sockaddr_un& address)
+// The socket file for `name` in the user's runtime folder, when there is one that belongs to the
+// user alone and the path fits a socket address.
+std::optional<std::string> RuntimeSocketPath(const QString& name)
 {
-    const QByteArray bytes = name.toUtf8();
+    const char* folder = std::getenv("XDG_RUNTIME_DIR");
+    struct stat info = {};
+    if (!folder || folder[0] != '/' || ::stat(folder, &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::getuid()
+        || (info.st_mode & 077) != 0)
+        return std::nullopt;
+    std::string path = std::string(folder) + "/" + name.toStdString();
+    if (path.size() + 1 > sizeof(sockaddr_un {}.sun_path))
+        return std::nullopt;
+    return path;
+}
+
+// The socket's address: the file in the runtime folder, else `name` in the abstract namespace (a
+// leading zero byte, then the name, unterminated).
+socklen_t SocketAddress(const QString& name, sockaddr_un& address)
+{
     std::memset(&address, 0, sizeof address);
     address.sun_family = AF_UNIX;
+    if (const std::optional<std::string> path = RuntimeSocketPath(name)) {
+        std::memcpy(address.sun_path, path->c_str(), path->size() + 1);
+        return static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + path->size() + 1);
+    }
+    const QByteArray bytes = name.toUtf8();
     const std::size_t length
         = std::min<std::size_t>(static_cast<std::size_t>(bytes.size()), sizeof address.sun_path - 1);
     std::memcpy(address.sun_path + 1, bytes.constData(), length);
     return static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + length);
+}
+
+// Takes the lock that makes this process the one window, where the name is a file: then the socket
+// file at `path` is ours to replace. Invalid when another window holds it.
+store::FileDescriptor LockRuntimeName(const std::string& path)
+{
+    const std::string lockPath = path + ".lock";
+    store::FileDescriptor lock(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (!lock.valid() || ::flock(lock.get(), LOCK_EX | LOCK_NB) != 0)
+        return store::FileDescriptor();
+    ::unlink(path.c_str()); // left by a window that ended without removing it
+    return lock;
 }
 
 bool PeerIsThisUser(int fd)
@@ -70,6 +116,10 @@ public:
         , m_owner(owner)
     {
         connect(&m_notifier, &QSocketNotifier::activated, this, &Caller::read);
+        QTimer::singleShot(kCallerWaitMs, this, [this] {
+            m_notifier.setEnabled(false);
+            deleteLater();
+        });
     }
 
 private:
@@ -103,21 +153,34 @@ private:
 class SingleInstance::Listener
 {
 public:
-    Listener(int fd, SingleInstance& owner)
+    Listener(int fd, SingleInstance& owner, std::string path, store::FileDescriptor lock)
         : m_fd(fd)
         , m_notifier(fd, QSocketNotifier::Read)
         , m_owner(owner)
+        , m_path(std::move(path))
+        , m_lock(std::move(lock))
     {
         QObject::connect(&m_notifier, &QSocketNotifier::activated, &owner, [this] { acceptCallers(); });
     }
+    ~Listener()
+    {
+        // Removed while the lock is still held: no later window has put its own socket there yet.
+        if (!m_path.empty())
+            ::unlink(m_path.c_str());
+    }
+    Listener(const Listener&) = delete;
+    Listener& operator=(const Listener&) = delete;
 
 private:
     void acceptCallers()
     {
         for (;;) {
             const int caller = ::accept4(m_fd.get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-            if (caller < 0)
+            if (caller < 0) {
+                if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR && errno != ECONNABORTED)
+                    restAWhile();
                 return;
+            }
             if (PeerIsThisUser(caller))
                 new Caller(caller, m_owner);
             else
@@ -125,9 +188,19 @@ private:
         }
     }
 
+    // Out of descriptors or memory: the pending callers stay queued until some are freed, and the
+    // window does not spin on a socket that keeps saying it is ready.
+    void restAWhile()
+    {
+        m_notifier.setEnabled(false);
+        QTimer::singleShot(kAcceptPauseMs, &m_owner, [this] { m_notifier.setEnabled(true); });
+    }
+
     store::FileDescriptor m_fd;
     QSocketNotifier m_notifier;
     SingleInstance& m_owner;
+    std::string m_path; // the socket file, when the name is one
+    store::FileDescriptor m_lock;
 };
 
 void SingleInstance::ListenerDeleter::operator()(Listener* listener) const
@@ -137,20 +210,27 @@ void SingleInstance::ListenerDeleter::operator()(Listener* listener) const
 
 bool SingleInstance::listen()
 {
+    const std::optional<std::string> path = RuntimeSocketPath(m_name);
+    store::FileDescriptor lock;
+    if (path) {
+        lock = LockRuntimeName(*path);
+        if (!lock.valid())
+            return false;
+    }
     sockaddr_un address {};
-    const socklen_t length = AbstractAddress(m_name, address);
+    const socklen_t length = SocketAddress(m_name, address);
     store::FileDescriptor fd(NewSocket());
     if (!fd.valid() || ::bind(fd.get(), reinterpret_cast<const sockaddr*>(&address), length) != 0
         || ::listen(fd.get(), SOMAXCONN) != 0)
         return false;
-    m_listener.reset(new Listener(fd.release(), *this));
+    m_listener.reset(new Listener(fd.release(), *this, path.value_or(std::string()), std::move(lock)));
     return true;
 }
 
 bool SingleInstance::askRunningToShow()
 {
     sockaddr_un address {};
-    const socklen_t length = AbstractAddress(m_name, address);
+    const socklen_t length = SocketAddress(m_name, address);
     store::FileDescriptor fd(NewSocket());
     if (!fd.valid())
         return false;

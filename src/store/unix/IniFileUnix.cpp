@@ -1,11 +1,13 @@
 #include "store/FileDescriptor.h"
 #include "store/IniFile.h"
+#include "store/TransferFiles.h"
 
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <random>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <thread>
@@ -94,6 +96,17 @@ ReadStatus readAll(int fd, const std::string& path, std::string& bytes, Failure&
         }
         filled += static_cast<std::size_t>(n);
     }
+}
+
+// Reads the file at `path` whole. Non-blocking open: a FIFO in its place must not hang the program.
+ReadStatus readFile(const std::string& path, std::string& bytes, Failure& error, FileStamp* stamp = nullptr)
+{
+    const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!fd.valid()) {
+        error = describe("cannot read", path, errno);
+        return error.code == ENOENT ? ReadStatus::Missing : ReadStatus::Failed;
+    }
+    return readAll(fd.get(), path, bytes, error, stamp);
 }
 
 bool writeAll(int fd, std::string_view bytes)
@@ -234,6 +247,269 @@ int makeFolder(const std::string& folder)
     return ::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST ? 0 : errno;
 }
 
+// A name for a new temporary file: the prefix, the writer's process id and six random letters.
+std::string temporaryName(const std::string& folder, const std::string& prefix)
+{
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    thread_local std::mt19937 random { std::random_device {}() };
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
+    std::string name = folder + "/" + prefix + std::to_string(::getpid()) + ".";
+    for (int i = 0; i < 6; ++i)
+        name += kLetters[pick(random)];
+    return name;
+}
+
+// The file a change holds: locked, or, while it does not exist yet, its folder locked instead, so
+// that the file is only ever created whole, by the rename.
+struct LockedTarget
+{
+    FileDescriptor fd; // the file, or its folder while the file is missing
+    bool exists = false;
+    struct stat info = {};
+};
+
+bool notRegular(const struct stat& info, const std::string& target, Failure& error)
+{
+    if (S_ISDIR(info.st_mode)) {
+        error = { "the settings file " + target + " is a folder", EISDIR };
+        return true;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        error = { "the settings file " + target + " is not a regular file", EINVAL };
+        return true;
+    }
+    return false;
+}
+
+// Locks the file at `target` or, while there is none, its folder. A writer that waited may find
+// the name already replaced (or created) by the writer before it; then it locks anew, so every
+// change starts from the last.
+bool lockTarget(const std::string& target, const std::string& folder, std::chrono::milliseconds wait,
+                LockedTarget& locked, Failure& error)
+{
+    for (int attempt = 0; attempt <= 1000; ++attempt) {
+        FileDescriptor fd(::open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+        const bool exists = fd.valid();
+        if (!exists && errno != ENOENT) {
+            error = describe("cannot open", target, errno);
+            return false;
+        }
+        if (!exists)
+            fd = FileDescriptor(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (!fd.valid()) {
+            error = describe("cannot write", target, errno);
+            return false;
+        }
+        // The kind of file first: a folder has several links too, and a FIFO cannot be replaced.
+        struct stat info = {};
+        if (::fstat(fd.get(), &info) != 0) {
+            error = describe("cannot read", target, errno);
+            return false;
+        }
+        if (exists && notRegular(info, target, error))
+            return false;
+        if (!lockWithin(fd.get(), wait)) {
+            error = errno == EWOULDBLOCK
+                ? Failure { "the settings file " + target + " is locked by another program", EWOULDBLOCK }
+                : describe("cannot lock", target, errno);
+            return false;
+        }
+        struct stat onDisk = {};
+        const bool existsNow = ::stat(target.c_str(), &onDisk) == 0;
+        if (exists ? existsNow && onDisk.st_dev == info.st_dev && onDisk.st_ino == info.st_ino
+                   : !existsNow && errno == ENOENT) {
+            locked.fd = std::move(fd);
+            locked.exists = exists;
+            locked.info = info;
+            return true;
+        }
+    }
+    error = { "the settings file " + target + " keeps changing", EBUSY };
+    return false;
+}
+
+// Refuses a file the replacement must not touch. The replacement goes through the folder, which
+// would bypass the file's own permission: a file the user may not write, or has made read-only,
+// stays as it is. And it would part the file from its other names, which would keep the old content.
+bool replaceable(const LockedTarget& locked, const std::string& target, Failure& error)
+{
+    if (!locked.exists)
+        return true;
+    if ((locked.info.st_mode & 0222) == 0 || ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
+        error = describe("cannot write", target, (locked.info.st_mode & 0222) == 0 ? EACCES : errno);
+        return false;
+    }
+    if (locked.info.st_nlink > 1) {
+        error = { "the settings file " + target + " has other names (hard links) that a save would part from it",
+                  EMLINK };
+        return false;
+    }
+    return true;
+}
+
+// A temporary file beside the target, holding `bytes`, with the target's owner and permissions
+// (a new file gets the usual ones under the user's umask), flushed to disk.
+class Replacement
+{
+public:
+    Replacement(const std::string& target, const std::string& folder)
+        : target_(target)
+        , folder_(folder)
+    { }
+    ~Replacement()
+    {
+        if (!name_.empty())
+            ::unlink(name_.c_str());
+    }
+    Replacement(const Replacement&) = delete;
+    Replacement& operator=(const Replacement&) = delete;
+
+    bool Write(std::string_view bytes, const LockedTarget& locked, Failure& error)
+    {
+        const std::string prefix = temporaryPrefix(target_);
+        removeLeftovers(folder_, prefix);
+        FileDescriptor out;
+        for (int attempt = 0; attempt < 100 && !out.valid(); ++attempt) {
+            name_ = temporaryName(folder_, prefix);
+            out.reset(::open(name_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+            if (!out.valid() && errno != EEXIST)
+                break;
+        }
+        if (!out.valid()) {
+            const int code = errno;
+            name_.clear();
+            return failed(describe("cannot write in the folder", folder_, code), error);
+        }
+        // Held while it is written: a locked temporary file is never taken for a leftover.
+        ::flock(out.get(), LOCK_EX | LOCK_NB);
+        if (!writeAll(out.get(), bytes))
+            return failed(describe("cannot write", target_, errno), error);
+        if (locked.exists && !keepOwnerAndMode(out.get(), locked.info, error))
+            return false;
+        if (::fsync(out.get()) != 0)
+            return failed(describe("cannot flush", target_, errno), error);
+        if (::close(out.release()) != 0)
+            return failed(describe("cannot write", target_, errno), error);
+        return true;
+    }
+
+    // Puts the temporary file in the target's place, and makes the new name itself durable.
+    bool Rename(Failure& error)
+    {
+        if (::rename(name_.c_str(), target_.c_str()) != 0)
+            return failed(describe("cannot replace", target_, errno), error);
+        name_.clear();
+        const FileDescriptor dir(::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (dir.valid())
+            ::fsync(dir.get());
+        return true;
+    }
+
+private:
+    static bool failed(Failure reason, Failure& error)
+    {
+        error = std::move(reason);
+        return false;
+    }
+
+    // The new file keeps the old one's owner where the system allows it (always for root), else at
+    // least its group, and its permissions.
+    bool keepOwnerAndMode(int fd, const struct stat& old, Failure& error)
+    {
+        if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
+            if (::geteuid() == 0)
+                return failed(describe("cannot set the owner of", target_, errno), error);
+            [[maybe_unused]] const int groupKept = ::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+        }
+        if (::fchmod(fd, old.st_mode & 07777) != 0)
+            return failed(describe("cannot set the permissions of", target_, errno), error);
+        return true;
+    }
+
+    std::string target_;
+    std::string folder_;
+    std::string name_;
+};
+
+// Whether the file is still the one that was read, `read` bytes long: an editor that saves in place
+// (truncate, then write) ignores the lock, and its content must not be lost under ours.
+bool unchangedSinceRead(const LockedTarget& locked, const std::string& target, const FileStamp& before,
+                        std::size_t read)
+{
+    struct stat onDisk = {};
+    if (!locked.exists)
+        return ::lstat(target.c_str(), &onDisk) != 0 && errno == ENOENT;
+    struct stat now = {};
+    return ::fstat(locked.fd.get(), &now) == 0 && stampOf(now) == before
+        && static_cast<std::int64_t>(read) == before.size && ::stat(target.c_str(), &onDisk) == 0
+        && onDisk.st_dev == now.st_dev && onDisk.st_ino == now.st_ino;
+}
+
+// An editor that saves in place may be caught between its truncate and its write, or between two
+// writes: then the file is empty or cut short of its final line end, and changed a moment ago.
+// Such a file is given a moment to be finished before it is edited; a file this program writes
+// always ends with a line end.
+constexpr int kMaxPauses = 50;
+constexpr std::chrono::milliseconds kPause { 10 };
+constexpr std::chrono::milliseconds kRecentChange { 1000 };
+
+bool midRewrite(const std::string& bytes, const FileStamp& stamp)
+{
+    const bool cut = bytes.empty() || (bytes.back() != '\n' && bytes.back() != '\r');
+    const auto changed = std::chrono::system_clock::time_point(
+        std::chrono::duration_cast<std::chrono::system_clock::duration>(std::chrono::nanoseconds(stamp.changedNs)));
+    return cut && std::chrono::system_clock::now() - changed < kRecentChange;
+}
+
+// Where a change writes: the link's target, with the folder a first save makes.
+bool prepareTarget(const std::string& path, std::string& target, std::string& folder, Failure& error)
+{
+    if (!resolveTarget(path, target, error))
+        return false;
+    folder = folderOf(target);
+    if (folder == FolderMadeOnFirstSave()) {
+        if (const int code = makeFolder(folder); code != 0) {
+            error = describe("cannot make the folder", folder, code);
+            return false;
+        }
+    }
+    return true;
+}
+
+WriteResult failed(Failure reason)
+{
+    return WriteResult { false, std::move(reason.text), reason.code, {} };
+}
+
+WriteResult succeeded(const std::string& target)
+{
+    WriteResult result;
+    struct stat now = {};
+    if (::stat(target.c_str(), &now) == 0)
+        result.stamp = stampOf(now);
+    return result;
+}
+
+// Writes `bytes` into a FIFO or a character device as a stream. A FIFO that nobody reads is
+// reported, not waited for.
+WriteResult streamTo(const std::string& path, std::string_view bytes)
+{
+    FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!fd.valid())
+        return failed(errno == ENXIO ? Failure { "no program reads from " + path, ENXIO }
+                                     : describe("cannot write", path, errno));
+    const int flags = ::fcntl(fd.get(), F_GETFL);
+    if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0 || !writeAll(fd.get(), bytes))
+        return failed(describe("cannot write", path, errno));
+    return {};
+}
+
+bool isStream(const std::string& path)
+{
+    struct stat info = {};
+    return ::stat(path.c_str(), &info) == 0 && (S_ISFIFO(info.st_mode) || S_ISCHR(info.st_mode));
+}
+
 } // namespace
 
 IniFile::IniFile(std::string path, std::chrono::milliseconds lockWait)
@@ -244,20 +520,10 @@ IniFile::IniFile(std::string path, std::chrono::milliseconds lockWait)
 ReadResult IniFile::Read() const
 {
     ReadResult result;
-    // Non-blocking open: a FIFO in place of the file must not hang the start-up.
-    FileDescriptor fd(::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (!fd.valid()) {
-        if (errno != ENOENT) {
-            const Failure failure = describe("cannot read", path_, errno);
-            result.ok = false;
-            result.error = failure.text;
-            result.errorCode = failure.code;
-        }
-        return result;
-    }
     std::string bytes;
     Failure error;
-    if (readAll(fd.get(), path_, bytes, error, &result.stamp) != ReadStatus::Ok) {
+    const ReadStatus status = readFile(path_, bytes, error, &result.stamp);
+    if (status == ReadStatus::Failed) {
         result.ok = false;
         result.error = error.text;
         result.errorCode = error.code;
@@ -276,126 +542,82 @@ FileStamp IniFile::Stamp() const
 
 WriteResult IniFile::Update(const std::function<bool(IniDocument&)>& edit, IniDocument* written)
 {
-    const auto fail = [](Failure reason) { return WriteResult { false, std::move(reason.text), reason.code, {} }; };
     std::string target;
-    Failure unresolved;
-    if (!resolveTarget(path_, target, unresolved))
-        return fail(unresolved);
-    const std::string folder = folderOf(target);
-    if (folder == FolderMadeOnFirstSave()) {
-        if (const int error = makeFolder(folder); error != 0)
-            return fail(describe("cannot make the folder", folder, error));
-    }
-
-    // Lock the file itself. A writer that waited may find the name already replaced by the
-    // writer before it; then it locks the new file instead, so every change starts from the last.
-    FileDescriptor locked;
-    struct stat lockedInfo = {};
-    bool created = false;
-    for (int attempt = 0;; ++attempt) {
-        if (attempt > 1000)
-            return fail({ "the settings file " + target + " keeps changing", EBUSY });
-        created = false;
-        FileDescriptor fd(::open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-        if (!fd.valid() && errno == ENOENT) {
-            fd = FileDescriptor(::open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_CREAT | O_EXCL, 0666));
-            created = fd.valid();
-            if (!fd.valid() && errno == EEXIST)
-                continue; // another copy created it just now
-        }
-        if (!fd.valid())
-            return fail(describe("cannot open", target, errno));
-        if (!lockWithin(fd.get(), lockWait_)) {
-            const int error = errno;
-            if (created)
-                ::unlink(target.c_str());
-            if (error == EWOULDBLOCK)
-                return fail({ "the settings file " + target + " is locked by another program", EWOULDBLOCK });
-            return fail(describe("cannot lock", target, error));
-        }
-        struct stat onDisk = {};
-        if (::fstat(fd.get(), &lockedInfo) != 0)
-            return fail(describe("cannot read", target, errno));
-        if (::stat(target.c_str(), &onDisk) == 0 && onDisk.st_dev == lockedInfo.st_dev
-            && onDisk.st_ino == lockedInfo.st_ino) {
-            locked = std::move(fd);
-            break;
-        }
-    }
-    // A file this call created only to lock it goes again when nothing is written into it.
-    const auto failLocked = [&](Failure reason) {
-        if (created)
-            ::unlink(target.c_str());
-        return fail(std::move(reason));
-    };
-
-    // The replacement goes through the folder, which would bypass the file's own permission: a
-    // file the user may not write, or has made read-only, stays as it is.
-    if (!created && ((lockedInfo.st_mode & 0222) == 0 || ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0))
-        return fail(describe("cannot write", target, (lockedInfo.st_mode & 0222) == 0 ? EACCES : errno));
-    // A replacement would part the file from its other names, which would keep the old content.
-    if (lockedInfo.st_nlink > 1)
-        return fail(
-            { "the settings file " + target + " has other names (hard links) that a save would part from it", EMLINK });
-
-    std::string bytes;
+    std::string folder;
     Failure error;
-    if (readAll(locked.get(), target, bytes, error) != ReadStatus::Ok)
-        return failLocked(error);
-    IniDocument doc = IniDocument::ParseOwned(std::move(bytes));
-    if (!edit(doc))
-        return failLocked({ "the text cannot be stored in the settings file", EILSEQ });
-    std::string updated = doc.Serialize();
-    const auto finish = [&](WriteResult result) {
-        struct stat now = {};
-        if (::stat(target.c_str(), &now) == 0)
-            result.stamp = stampOf(now);
+    if (!prepareTarget(path_, target, folder, error))
+        return failed(error);
+    int rereads = 0;
+    int pauses = 0;
+    for (;;) {
+        LockedTarget locked;
+        if (!lockTarget(target, folder, lockWait_, locked, error) || !replaceable(locked, target, error))
+            return failed(error);
+        std::string bytes;
+        FileStamp before;
+        if (locked.exists && readAll(locked.fd.get(), target, bytes, error, &before) != ReadStatus::Ok)
+            return failed(error);
+        if (locked.exists && midRewrite(bytes, before) && pauses++ < kMaxPauses) {
+            std::this_thread::sleep_for(kPause);
+            continue;
+        }
+        const std::size_t read = bytes.size();
+        IniDocument doc = IniDocument::ParseOwned(std::move(bytes));
+        if (!edit(doc))
+            return failed({ "the text cannot be stored in the settings file", EILSEQ });
+        std::string updated = doc.Serialize();
+        const bool unchanged = updated == doc.ParsedBytes();
+        doc = IniDocument(); // its bytes are no longer needed
+        if (static_cast<std::int64_t>(updated.size()) > kMaxFileBytes)
+            return failed({ "the settings file " + target + " would become too large", EFBIG });
+        Replacement replacement(target, folder);
+        if (!unchanged && !replacement.Write(updated, locked, error))
+            return failed(error);
+        if (!unchangedSinceRead(locked, target, before, read)) {
+            // Rewritten meanwhile: the edit starts again from what the file holds now.
+            if (++rereads > kMaxRereads)
+                return failed({ "the settings file " + target + " keeps changing", EBUSY });
+            continue;
+        }
+        if (!unchanged && !replacement.Rename(error))
+            return failed(error);
         if (written)
             *written = IniDocument::ParseOwned(std::move(updated));
-        return result;
-    };
-    if (updated == doc.ParsedBytes()) {
-        if (created)
-            ::unlink(target.c_str());
-        return finish({});
+        return succeeded(target);
     }
-    doc = IniDocument(); // its bytes are no longer needed
+}
 
-    const std::string prefix = temporaryPrefix(target);
-    removeLeftovers(folder, prefix);
-    std::string temporary = folder + "/" + prefix + std::to_string(::getpid()) + ".XXXXXX";
-    FileDescriptor out(::mkostemp(temporary.data(), O_CLOEXEC));
-    if (!out.valid())
-        return failLocked(describe("cannot write in the folder", folder, errno));
-    // Held while it is written: a locked temporary file is never taken for a leftover.
-    ::flock(out.get(), LOCK_EX | LOCK_NB);
-    const auto abandon = [&](const std::string& what, int error) {
-        out.reset();
-        ::unlink(temporary.c_str());
-        return failLocked(describe(what, target, error));
-    };
-    if (!writeAll(out.get(), updated))
-        return abandon("cannot write", errno);
-    // The new file keeps the old one's owner where the system allows it (always for root), else
-    // at least its group, and its permissions.
-    if (::fchown(out.get(), lockedInfo.st_uid, lockedInfo.st_gid) != 0) {
-        if (::geteuid() == 0)
-            return abandon("cannot set the owner of", errno);
-        [[maybe_unused]] const int groupKept = ::fchown(out.get(), static_cast<uid_t>(-1), lockedInfo.st_gid);
+FileBytes ReadFileBytes(const std::string& path)
+{
+    FileBytes result;
+    Failure error;
+    const ReadStatus status = readFile(path, result.bytes, error);
+    result.ok = status == ReadStatus::Ok;
+    result.missing = status == ReadStatus::Missing;
+    if (!result.ok) {
+        result.bytes.clear();
+        result.error = error.text;
+        result.errorCode = error.code;
     }
-    if (::fchmod(out.get(), lockedInfo.st_mode & 07777) != 0)
-        return abandon("cannot set the permissions of", errno);
-    if (::fsync(out.get()) != 0)
-        return abandon("cannot flush", errno);
-    if (::close(out.release()) != 0)
-        return abandon("cannot write", errno);
-    if (::rename(temporary.c_str(), target.c_str()) != 0)
-        return abandon("cannot replace", errno);
-    // Make the new name itself durable.
-    const FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.valid())
-        ::fsync(dir.get());
-    return finish({});
+    return result;
+}
+
+WriteResult ReplaceFile(const std::string& path, std::string_view bytes, std::chrono::milliseconds lockWait)
+{
+    // Followed by the kernel, not by name: /dev/stdout leads to a descriptor, not always a path.
+    if (isStream(path))
+        return streamTo(path, bytes);
+    std::string target;
+    std::string folder;
+    Failure error;
+    LockedTarget locked;
+    if (!prepareTarget(path, target, folder, error) || !lockTarget(target, folder, lockWait, locked, error)
+        || !replaceable(locked, target, error))
+        return failed(error);
+    Replacement replacement(target, folder);
+    if (!replacement.Write(bytes, locked, error) || !replacement.Rename(error))
+        return failed(error);
+    return succeeded(target);
 }
 
 } // namespace lanvex::store

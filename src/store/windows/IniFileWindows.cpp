@@ -1,4 +1,5 @@
 #include "store/IniFile.h"
+#include "store/TransferFiles.h"
 #include "store/Utf8Path.h"
 #include "store/windows/WindowsFiles.h"
 
@@ -78,21 +79,63 @@ WriteResult IniFile::Update(const std::function<bool(IniDocument&)>& edit, IniDo
     if (WriteResult writable = windows::CheckWritable(path_); !writable)
         return writable;
 
-    std::string bytes;
-    WriteResult error;
-    if (windows::ReadWholeFile(path_, bytes, error) == windows::ReadStatus::Failed)
-        return error;
-    IniDocument doc = IniDocument::Parse(bytes);
-    if (!edit(doc))
-        return failure("the text cannot be stored in the settings file", EILSEQ);
-    std::string updated = doc.Serialize();
-    WriteResult result = updated == bytes ? WriteResult {} : windows::ReplaceFileContents(path_, updated);
-    if (!result)
+    for (int round = 0; round <= kMaxRereads; ++round) {
+        const FileStamp before = Stamp();
+        std::string bytes;
+        WriteResult error;
+        if (windows::ReadWholeFile(path_, bytes, error) == windows::ReadStatus::Failed)
+            return error;
+        IniDocument doc = IniDocument::Parse(bytes);
+        if (!edit(doc))
+            return failure("the text cannot be stored in the settings file", EILSEQ);
+        std::string updated = doc.Serialize();
+        if (static_cast<std::int64_t>(updated.size()) > kMaxFileBytes)
+            return failure("the settings file " + path_ + " would become too large", EFBIG);
+        // Another program that rewrote the file in place meanwhile ignored the lock; the edit
+        // starts again from what the file holds now.
+        if (Stamp() != before || (before.exists && static_cast<std::int64_t>(bytes.size()) != before.size))
+            continue;
+        WriteResult result = updated == bytes ? WriteResult {} : windows::ReplaceFileContents(path_, updated);
+        if (!result)
+            return result;
+        result.stamp = Stamp();
+        if (written)
+            *written = IniDocument::ParseOwned(std::move(updated));
         return result;
-    result.stamp = Stamp();
-    if (written)
-        *written = IniDocument::ParseOwned(std::move(updated));
+    }
+    return failure("the settings file " + path_ + " keeps changing", EBUSY);
+}
+
+FileBytes ReadFileBytes(const std::string& path)
+{
+    FileBytes result;
+    WriteResult error;
+    switch (windows::ReadWholeFile(path, result.bytes, error)) {
+    case windows::ReadStatus::Missing:
+        result.missing = true;
+        result.error = "cannot read " + path + ": no such file";
+        result.errorCode = ENOENT;
+        break;
+    case windows::ReadStatus::Failed:
+        result.bytes.clear();
+        result.error = error.error;
+        result.errorCode = error.errorCode;
+        break;
+    case windows::ReadStatus::Ok:
+        result.ok = true;
+        break;
+    }
     return result;
+}
+
+WriteResult ReplaceFile(const std::string& path, std::string_view bytes, std::chrono::milliseconds lockWait)
+{
+    const windows::PathLock lock(path, lockWait);
+    if (!lock.Status())
+        return lock.Status();
+    if (WriteResult writable = windows::CheckWritable(path); !writable)
+        return writable;
+    return windows::ReplaceFileContents(path, bytes);
 }
 
 } // namespace lanvex::store

@@ -1,0 +1,249 @@
+#include "transfer/SiteFileReader.h"
+
+#include "store/IniDocument.h"
+#include "store/SiteListModel.h"
+#include "store/SiteStore.h"
+#include "transfer/SiteJson.h"
+
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string_view>
+#include <utility>
+
+namespace lanvex::transfer {
+
+namespace {
+
+using Json = nlohmann::json;
+using Problem = SitesOfFile::Problem;
+
+// A record holds a few dozen values; far more is no record, and would cost memory unbounded.
+constexpr std::size_t kMaxRecordValues = 1000;
+// The longest text of a record: the program reads at most 143 bytes of a value, and a name is a
+// line of the list. A longer one is no site's, and each copy the merge makes of it would cost its
+// whole length again.
+constexpr std::size_t kMaxTextBytes = 4096;
+
+// Takes the JSON's events: the top level must be an array, each of its items an object, built
+// alone and turned into a site before the next one starts.
+class SiteArrayReader final : public nlohmann::json_sax<Json>
+{
+public:
+    Problem problem = Problem::None;
+    bool parseFailed = false;
+    std::vector<store::SiteProfile> sites;
+
+    bool null() override { return value(nullptr); }
+    bool boolean(bool on) override { return value(on); }
+    bool number_integer(number_integer_t number) override { return value(number); }
+    bool number_unsigned(number_unsigned_t number) override { return value(number); }
+    bool number_float(number_float_t number, const string_t&) override { return value(number); }
+    bool string(string_t& text) override
+    {
+        return text.size() <= kMaxTextBytes ? value(std::move(text)) : refuse(Problem::NotARecord);
+    }
+    bool binary(binary_t&) override { return refuse(Problem::NotARecord); }
+    bool key(string_t& name) override
+    {
+        if (name.size() > kMaxTextBytes)
+            return refuse(Problem::NotARecord);
+        key_ = std::move(name);
+        return true;
+    }
+    bool start_object(std::size_t) override
+    {
+        if (!inList_)
+            return refuse(Problem::NotAList);
+        if (open_.empty()) {
+            record_ = Json::object();
+            values_ = 0;
+            open_.push_back(&record_);
+            return true;
+        }
+        return open(Json::object());
+    }
+    bool start_array(std::size_t) override
+    {
+        if (!inList_ && !ended_) {
+            inList_ = true;
+            return true;
+        }
+        return open_.empty() ? refuse(Problem::NotARecord) : open(Json::array());
+    }
+    bool end_object() override { return close(); }
+    bool end_array() override
+    {
+        if (open_.empty()) {
+            inList_ = false;
+            ended_ = true;
+            return true;
+        }
+        return close();
+    }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override
+    {
+        parseFailed = true;
+        return false;
+    }
+
+private:
+    bool refuse(Problem why)
+    {
+        problem = why;
+        return false;
+    }
+
+    // Places a value in the record being built; a value outside a record is none.
+    template <typename Value> Json* place(Value&& given)
+    {
+        if (open_.empty() || ++values_ > kMaxRecordValues)
+            return nullptr;
+        Json& parent = *open_.back();
+        if (parent.is_object()) {
+            Json& slot = parent[key_];
+            slot = std::forward<Value>(given);
+            return &slot;
+        }
+        parent.push_back(std::forward<Value>(given));
+        return &parent.back();
+    }
+
+    template <typename Value> bool value(Value&& given)
+    {
+        if (!inList_)
+            return refuse(Problem::NotAList);
+        return place(std::forward<Value>(given)) != nullptr || refuse(Problem::NotARecord);
+    }
+
+    bool open(Json&& container)
+    {
+        Json* placed = place(std::move(container));
+        if (!placed)
+            return refuse(Problem::NotARecord);
+        open_.push_back(placed);
+        return true;
+    }
+
+    bool close()
+    {
+        open_.pop_back();
+        if (!open_.empty())
+            return true;
+        std::optional<store::SiteProfile> site = SiteFromJson(record_);
+        record_ = Json();
+        if (!site)
+            return refuse(Problem::NotARecord);
+        if (!store::SiteListHasRoom(sites.size()))
+            return refuse(Problem::TooMany);
+        sites.push_back(std::move(*site));
+        return true;
+    }
+
+    bool inList_ = false;
+    bool ended_ = false;
+    Json record_;
+    std::vector<Json*> open_;
+    std::string key_;
+    std::size_t values_ = 0;
+};
+
+// More sections than this are no site list: the file would hold far more sites than the list
+// takes, and each section costs the parsed file's index more memory than its header's few bytes.
+constexpr std::size_t kMaxSections = 2 * store::kMaxSites + 64;
+
+// Whether `text` has more lines that may head a section (a "[" first after blanks) than that.
+bool tooManySections(std::string_view text)
+{
+    std::size_t headers = 0;
+    bool lineStart = true;
+    for (const char c : text) {
+        if (c == '\r' || c == '\n') {
+            lineStart = true;
+        } else if (lineStart && c != ' ' && c != '\t') {
+            lineStart = false;
+            if (c == '[' && ++headers > kMaxSections)
+                return true;
+        }
+    }
+    return false;
+}
+
+// Whether the JSON text quotes a string so long that it cannot decode to a text a record holds
+// (an escape of six bytes gives one byte at least). Checked before the parse, whose reader would
+// first gather the whole string, growing its buffer to twice its length.
+bool quotesOverlongText(std::string_view text)
+{
+    constexpr std::size_t kMaxQuoted = 6 * kMaxTextBytes;
+    for (std::size_t pos = text.find('"'); pos != std::string_view::npos;) {
+        std::size_t end = pos + 1;
+        while (end < text.size() && text[end] != '"')
+            end += text[end] == '\\' ? 2 : 1;
+        if (end - pos - 1 > kMaxQuoted)
+            return true;
+        pos = end < text.size() ? text.find('"', end + 1) : std::string_view::npos;
+    }
+    return false;
+}
+
+// Whether the text opens as a JSON list of records, "[" then "{", which no settings file does.
+bool opensAsRecordList(std::string_view text)
+{
+    const std::size_t open = text.find_first_not_of(" \t\r\n");
+    if (open == std::string_view::npos || text[open] != '[')
+        return false;
+    const std::size_t next = text.find_first_not_of(" \t\r\n", open + 1);
+    return next != std::string_view::npos && text[next] == '{';
+}
+
+SitesOfFile sitesOfSettingsFile(std::string bytes)
+{
+    SitesOfFile result;
+    if (tooManySections(bytes)) {
+        result.problem = Problem::TooMany;
+        return result;
+    }
+    const store::IniDocument settings = store::IniDocument::ParseOwned(std::move(bytes));
+    if (!settings.Value("Common", "Sites")) {
+        result.problem = Problem::NotAList;
+        return result;
+    }
+    store::SiteListModel model = store::LoadSiteModel(settings, std::nullopt);
+    if (model.UnlistedSites) {
+        result.problem = Problem::TooMany;
+        return result;
+    }
+    for (const std::string& name : model.SiteNames) {
+        if (name.size() > kMaxTextBytes) {
+            result.problem = Problem::NotARecord;
+            return result;
+        }
+    }
+    result.sites.assign(std::make_move_iterator(model.SiteProfiles.begin() + 1),
+                        std::make_move_iterator(model.SiteProfiles.end()));
+    return result;
+}
+
+} // namespace
+
+SitesOfFile ReadSitesOfFile(std::string bytes)
+{
+    if (opensAsRecordList(bytes) && quotesOverlongText(bytes)) {
+        SitesOfFile refused;
+        refused.problem = Problem::NotARecord;
+        return refused;
+    }
+    SiteArrayReader reader;
+    const bool parsed = Json::sax_parse(bytes, &reader);
+    if (parsed || !reader.parseFailed) {
+        SitesOfFile result;
+        result.problem = reader.problem;
+        if (parsed)
+            result.sites = std::move(reader.sites);
+        return result;
+    }
+    // Not JSON: a settings file. A "[" opens both, so only the parse tells them apart.
+    std::vector<store::SiteProfile>().swap(reader.sites);
+    return sitesOfSettingsFile(std::move(bytes));
+}
+
+} // namespace lanvex::transfer
