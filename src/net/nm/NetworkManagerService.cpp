@@ -247,6 +247,13 @@ public:
                 return SetDNSServerSearchOrder(arg(0));
             case AdapterMethod::SetWINSServer:
                 return kNotSupported; // NetworkManager has no setting for static WINS servers
+            case AdapterMethod::SetDNSDomain:
+            case AdapterMethod::DisableIPv6:
+            case AdapterMethod::EnableIPv6:
+            case AdapterMethod::SetIPv6Addresses:
+            case AdapterMethod::SetIPv6Gateway:
+            case AdapterMethod::SetIPv6DNSServers:
+                return kNotSupported;
             }
         } catch (const BusError& error) {
             return MapBusError(error);
