@@ -1,5 +1,4 @@
 #include "gui/AdvancedPage.h"
-
 #include "net/ExtraSettings.h"
 
 #include <QComboBox>
@@ -127,9 +126,11 @@ public:
         : AdvancedPage(parent)
     {
         setObjectName(QStringLiteral("pageAddresses"));
-        addresses_ = new PairTable(QStringLiteral("MoreIP"), QCoreApplication::translate("AdvancedPages", "IP地址"), QCoreApplication::translate("AdvancedPages", "子网掩码"), QLatin1Char('/'), this);
+        addresses_ = new PairTable(QStringLiteral("MoreIP"), QCoreApplication::translate("AdvancedPages", "IP地址"),
+                                   QCoreApplication::translate("AdvancedPages", "子网掩码"), QLatin1Char('/'), this);
         metric_ = makeField("txtGatewayMetric", this);
-        gateways_ = new PairTable(QStringLiteral("MoreGateways"), QCoreApplication::translate("AdvancedPages", "网关"), QCoreApplication::translate("AdvancedPages", "跃点数"), QLatin1Char(':'), this);
+        gateways_ = new PairTable(QStringLiteral("MoreGateways"), QCoreApplication::translate("AdvancedPages", "网关"),
+                                  QCoreApplication::translate("AdvancedPages", "跃点数"), QLatin1Char(':'), this);
         auto* layout = new QVBoxLayout(this);
         layout->addWidget(new QLabel(QCoreApplication::translate("AdvancedPages", "更多IP地址："), this));
         layout->addWidget(addresses_);
@@ -226,7 +227,8 @@ public:
         mode_->addItem(QCoreApplication::translate("AdvancedPages", "静态"), QStringLiteral("static"));
         mode_->addItem(QCoreApplication::translate("AdvancedPages", "关闭"), QStringLiteral("off"));
         addresses_
-            = new PairTable(QStringLiteral("IPv6Address"), QCoreApplication::translate("AdvancedPages", "IPv6地址"), QCoreApplication::translate("AdvancedPages", "前缀长度"), QLatin1Char('/'), this);
+            = new PairTable(QStringLiteral("IPv6Address"), QCoreApplication::translate("AdvancedPages", "IPv6地址"),
+                            QCoreApplication::translate("AdvancedPages", "前缀长度"), QLatin1Char('/'), this);
         gateway_ = makeField("txtIPv6Gateway", this);
         dns_[0] = makeField("txtIPv6DNS", this);
         dns_[1] = makeField("txtIPv6AuxDNS", this);

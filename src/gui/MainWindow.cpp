@@ -27,10 +27,10 @@
 #include <QGroupBox>
 #include <QIcon>
 #include <QKeyEvent>
-#include <QPushButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMetaObject>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSemaphore>

@@ -125,8 +125,9 @@ AdvancedDialog* EditAdvanced(SiteCommandContext& context)
     QObject::connect(dialog, &QDialog::accepted, dialog, [&context, dialog, selected, shown] {
         // The settings go with the site they were made for, never with another one shown meanwhile.
         if (context.list.SelIndex() != selected || context.editor.ReadProfile().Name != shown.Name) {
-            context.messages.Information(context.window, NoticeTitle(),
-                                         QCoreApplication::translate("SiteCommands", "所选的办公位置已改变，高级设置未保存。"));
+            context.messages.Information(
+                context.window, NoticeTitle(),
+                QCoreApplication::translate("SiteCommands", "所选的办公位置已改变，高级设置未保存。"));
             return;
         }
         context.editor.setExtras(dialog->Site().Extras);

@@ -38,7 +38,8 @@ std::optional<std::vector<std::string_view>> splitList(std::string_view text)
 // Plain decimal digits with a value from `low` to `high`.
 std::optional<std::int64_t> parseNumber(std::string_view text, std::int64_t low, std::int64_t high)
 {
-    if (text.empty() || text.size() > 6 || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    if (text.empty() || text.size() > 6
+        || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return std::nullopt;
     std::int64_t value = 0;
     std::from_chars(text.data(), text.data() + text.size(), value);

@@ -284,7 +284,8 @@ void SetStaticMode(ApplyState& state, std::int32_t adapterNumber, const store::S
             continue;
         state.ShowStatus(LANVEX_TR_NOOP("net", "正在设置IP地址及子网掩码，请稍候..."));
         state.BeforeFirstChange();
-        const std::uint32_t staticResult = callSkippingFailure(AdapterItem, "EnableStatic", staticArguments(site, extras));
+        const std::uint32_t staticResult
+            = callSkippingFailure(AdapterItem, "EnableStatic", staticArguments(site, extras));
         if (staticResult != 0) {
             state.ShowStatus(LANVEX_TR_NOOP("net", "设置IP地址及子网掩码失败!"));
             state.ApplyResult = firstChangeOutcome(staticResult).value_or(kStaticFailed | savedFlag(staticResult));
