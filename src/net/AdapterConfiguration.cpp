@@ -18,7 +18,7 @@ constexpr std::array kMethods = {
     std::pair { AdapterMethod::EnableIPv6, std::string_view("MSFT_NetAdapterBindingSettingData.Enable") },
     std::pair { AdapterMethod::SetIPv6Addresses, std::string_view("MSFT_NetIPAddress.Create") },
     std::pair { AdapterMethod::SetIPv6Gateway, std::string_view("MSFT_NetRoute.Create") },
-    std::pair { AdapterMethod::SetIPv6DNSServers, std::string_view("MSFT_DNSClientServerAddress.SetServerAddresses") },
+    std::pair { AdapterMethod::SetIPv6DNSServers, std::string_view("MSFT_DNSClientServerAddress.Put") },
 };
 
 char Lower(char c)

@@ -48,7 +48,8 @@ constexpr std::int64_t kMaxGatewayMetric = 9999;
 // - SetIPv6Addresses (texts "address/prefix"): IPv6 on with exactly these manual addresses and no
 //   automatic configuration.
 // - SetIPv6Gateway (text): the default route's next hop; empty removes the manual default route.
-// - SetIPv6DNSServers (texts): the IPv6 DNS servers; empty removes them.
+// - SetIPv6DNSServers (texts): the IPv6 DNS servers (the instance's ServerAddresses, put back);
+//   empty removes them.
 // The read-back properties beside the class's own are "IPv6Mode" (auto, static or off),
 // "IPv6Address" (texts "address/prefix"), "IPv6Gateway" and "IPv6DNS" (texts).
 enum class AdapterMethod
