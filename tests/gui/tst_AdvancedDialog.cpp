@@ -108,7 +108,7 @@ private Q_SLOTS:
         dialog->findChild<QComboBox*>("cboIPv6Mode")->setCurrentIndex(0);
         dialog->findChild<QTableWidget*>("IPv6AddressTable")->setRowCount(0);
         dialog->findChild<QLineEdit*>("txtIPv6Gateway")->clear();
-        dialog->findChild<QLineEdit*>("txtIPv6AuxDNS")->clear();
+        dialog->findChild<QLineEdit*>("txtIPv6DNS")->clear();
         dialog->Save();
         saved.Extras.MoreIP.clear();
         saved.Extras.IPv6Mode.clear();

@@ -220,12 +220,6 @@ Ip4State ReadIp4State(NmBus& bus, const QString& devicePath)
     return ReadDeviceState(bus, ReadDevice(bus, devicePath));
 }
 
-// The IPv4 method the device runs now: from the applied connection, else from its profile.
-QString LiveMethod(NmBus& bus, const DeviceInfo& device)
-{
-    return LiveSettings(bus, device).value(QStringLiteral("ipv4")).value(QStringLiteral("method")).toString();
-}
-
 // The IPv6 mode as the read-back names it; empty for a method it does not name.
 std::string IPv6ModeOf(const QString& method)
 {
