@@ -93,13 +93,20 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("canonical");
-        QTest::newRow("zeros run") << "2001:0DB8:0000:0000:0000:0000:0000:0005" << "2001:db8::5";
-        QTest::newRow("longest run wins") << "1:0:0:2:0:0:0:3" << "1:0:0:2::3";
-        QTest::newRow("first of equal runs") << "1:0:0:2:3:0:0:4" << "1::2:3:0:0:4";
-        QTest::newRow("single zero kept") << "1:0:2:3:4:5:6:7" << "1:0:2:3:4:5:6:7";
-        QTest::newRow("leading gap") << "::2:3" << "::2:3";
-        QTest::newRow("trailing gap") << "fe80::" << "fe80::";
-        QTest::newRow("dotted tail") << "::ffff:192.0.2.1" << "::ffff:c000:201";
+        QTest::newRow("zeros run") << "2001:0DB8:0000:0000:0000:0000:0000:0005"
+                                   << "2001:db8::5";
+        QTest::newRow("longest run wins") << "1:0:0:2:0:0:0:3"
+                                          << "1:0:0:2::3";
+        QTest::newRow("first of equal runs") << "1:0:0:2:3:0:0:4"
+                                             << "1::2:3:0:0:4";
+        QTest::newRow("single zero kept") << "1:0:2:3:4:5:6:7"
+                                          << "1:0:2:3:4:5:6:7";
+        QTest::newRow("leading gap") << "::2:3"
+                                     << "::2:3";
+        QTest::newRow("trailing gap") << "fe80::"
+                                      << "fe80::";
+        QTest::newRow("dotted tail") << "::ffff:192.0.2.1"
+                                     << "::ffff:c000:201";
     }
 
     void ipv6Text()

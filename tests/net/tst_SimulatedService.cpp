@@ -2,12 +2,12 @@
 #include "net/IPInfo.h"
 #include "net/sim/SimulatedService.h"
 
-#include <algorithm>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <nlohmann/json.hpp>
 #include <sys/stat.h>
 #ifndef Q_OS_WIN
@@ -217,14 +217,13 @@ private Q_SLOTS:
         QTest::addColumn<bool>("unsupported");
         QTest::addColumn<QStringList>("ipv6Calls");
         QTest::addColumn<QString>("liveMode");
-        const QStringList staticCalls = { "MSFT_NetIPAddress.Create", "MSFT_NetRoute.Create",
-                                          "MSFT_DNSClientServerAddress.Put" };
+        const QStringList staticCalls
+            = { "MSFT_NetIPAddress.Create", "MSFT_NetRoute.Create", "MSFT_DNSClientServerAddress.Put" };
         QTest::newRow("keep") << "keep" << false << QStringList() << QString();
         QTest::newRow("auto") << "auto" << false << QStringList { "MSFT_NetAdapterBindingSettingData.Enable" }
                               << "auto";
         QTest::newRow("static") << "static" << false << staticCalls << "static";
-        QTest::newRow("off") << "off" << false << QStringList { "MSFT_NetAdapterBindingSettingData.Disable" }
-                             << "off";
+        QTest::newRow("off") << "off" << false << QStringList { "MSFT_NetAdapterBindingSettingData.Disable" } << "off";
         // Without the IPv6 classes the first IPv6 call fails and the step stops there.
         QTest::newRow("static unsupported") << "static" << true << staticCalls.mid(0, 1) << QString();
     }
@@ -263,8 +262,7 @@ private Q_SLOTS:
         const json after = file.read();
         const json& calls = after["calls"];
         QCOMPARE(calls.size(), std::size_t(3 + ipv6Calls.size()));
-        COMPARE_JSON(calls[0]["args"],
-                     json::parse(R"([["10.1.0.5", "10.1.0.6", "10.2.0.7"],
+        COMPARE_JSON(calls[0]["args"], json::parse(R"([["10.1.0.5", "10.1.0.6", "10.2.0.7"],
                                      ["255.255.255.0", "255.255.255.0", "255.255.0.0"]])"));
         COMPARE_JSON(calls[1]["args"], json::parse(R"([["10.1.0.1", "10.1.0.254"], [5, 20]])"));
         COMPARE_JSON(calls[2]["method"], json("SetDNSDomain"));
@@ -320,14 +318,15 @@ private Q_SLOTS:
         net::sim::SimulatedConnector plainService(plainFile.stdPath()), keptService(keptFile.stdPath());
         const auto plainResult = net::ApplyIPSettings(plainService, 1, plain,
                                                       [&](const std::string& text) { plainShown.push_back(text); });
-        const auto keptResult = net::ApplyIPSettings(keptService, 1, kept,
-                                                     [&](const std::string& text) { keptShown.push_back(text); });
+        const auto keptResult
+            = net::ApplyIPSettings(keptService, 1, kept, [&](const std::string& text) { keptShown.push_back(text); });
         QCOMPARE(plainResult, net::kApplyOk);
         QCOMPARE(keptResult, plainResult);
         QCOMPARE(keptShown, plainShown);
         QCOMPARE(keptFile.read().dump(), plainFile.read().dump());
         COMPARE_JSON(plainFile.read()["calls"][1]["args"], json::parse(R"([["10.1.0.1"], [1]])"));
-        const std::string expected = "更新IP及子网掩码成功。\r\n更新网关成功。\r\n更新DNS成功。\r\n更新WINS服务器成功。";
+        const std::string expected
+            = "更新IP及子网掩码成功。\r\n更新网关成功。\r\n更新DNS成功。\r\n更新WINS服务器成功。";
         QCOMPARE(net::ApplySummary(plainResult, plain), expected);
         QCOMPARE(net::ApplySummary(keptResult, kept), expected);
 
@@ -343,7 +342,8 @@ private Q_SLOTS:
         const json calls = badFile.read()["calls"];
         QCOMPARE(calls.size(), std::size_t(3)); // no IPv6 call at all
         COMPARE_JSON(calls[0]["args"], json::parse(R"([["10.1.0.5"], ["255.255.255.0"]])"));
-        QCOMPARE(net::ApplySummary(badResult, bad), expected + "\r\n更多IP地址有误，未应用。\r\nIPv6设置有误，未应用。");
+        QCOMPARE(net::ApplySummary(badResult, bad),
+                 expected + "\r\n更多IP地址有误，未应用。\r\nIPv6设置有误，未应用。");
     }
 
     // A change the file cannot record is undone and reported as a failure.

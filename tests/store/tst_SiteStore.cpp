@@ -223,8 +223,7 @@ void TestSiteStore::optionalKeysFollowTheTwelveOnlyWithAValue()
                                                      "IPv6Mode=off\r\n[y]\r\nMoreIP=other site\r\n");
     site.Extras = {};
     QVERIFY(WriteSiteKeys(withDuplicate, site));
-    QCOMPARE(withDuplicate.Serialize(),
-             "[Common]\r\nSites=x\r\n[x]\r\n" + twelve + "[y]\r\nMoreIP=other site\r\n");
+    QCOMPARE(withDuplicate.Serialize(), "[Common]\r\nSites=x\r\n[x]\r\n" + twelve + "[y]\r\nMoreIP=other site\r\n");
     QCOMPARE(ReadSite(withDuplicate, "x"), site);
 }
 

@@ -147,8 +147,10 @@ private Q_SLOTS:
     void optionalKeysTravelBothWays()
     {
         // The last section of the file is Lab's.
-        WriteBytes(path("lanvex.ini"), kSettings + "MoreIP=172.16.0.10/255.255.0.0\r\nIPv6Mode=static\r\n"
-                                                   "IPv6Address=2001:db8::9/64\r\n");
+        WriteBytes(path("lanvex.ini"),
+                   kSettings
+                       + "MoreIP=172.16.0.10/255.255.0.0\r\nIPv6Mode=static\r\n"
+                         "IPv6Address=2001:db8::9/64\r\n");
         const std::string list = ListJson(path("lanvex.ini"));
         QVERIFY(list.find(R"("PrinterName":"","MoreIP":"172.16.0.10/255.255.0.0","IPv6Mode":"static",)"
                           R"("IPv6Address":"2001:db8::9/64"})")

@@ -142,7 +142,8 @@ void ReadIp6Config(NmBus& bus, const QString& configPath, Ip4State& state)
     for (const QVariantMap& entry : MapList(config.value(QStringLiteral("AddressData")))) {
         const std::string address = CanonicalIPv6(entry.value(QStringLiteral("address")).toString());
         if (!address.empty() && !IsLinkLocal(address))
-            state.ipv6Addresses.push_back(address + "/" + std::to_string(entry.value(QStringLiteral("prefix")).toUInt()));
+            state.ipv6Addresses.push_back(address + "/"
+                                          + std::to_string(entry.value(QStringLiteral("prefix")).toUInt()));
     }
     state.ipv6Gateway = CanonicalIPv6(config.value(QStringLiteral("Gateway")).toString());
     for (const QByteArray& server : BytesList(config.value(QStringLiteral("Nameservers")))) {
@@ -211,7 +212,8 @@ Ip4State ReadDeviceState(NmBus& bus, const DeviceInfo& device)
 {
     Ip4State state = ReadIp4StateAt(bus, device.ip4Config, device.dhcp4Config);
     ReadIp6Config(bus, device.ip6Config, state);
-    state.ipv6Method = LiveSettings(bus, device).value(QStringLiteral("ipv6")).value(QStringLiteral("method")).toString();
+    state.ipv6Method
+        = LiveSettings(bus, device).value(QStringLiteral("ipv6")).value(QStringLiteral("method")).toString();
     return state;
 }
 
@@ -280,6 +282,29 @@ QList<QVariantMap> ToAddressData(const std::vector<Address>& addresses)
 std::vector<Address> ProfileAddresses(const QVariantMap& ipv4)
 {
     return AddressesOf(MapList(ipv4.value(QStringLiteral("address-data"))));
+}
+
+// Sorts the device's addresses as the profile lists them, so the site's own address comes first;
+// addresses the profile does not hold follow in the device's order.
+void InProfileOrder(std::vector<Address>& addresses, const std::vector<Address>& profile)
+{
+    const auto rank = [&profile](const Address& entry) {
+        return std::find(profile.begin(), profile.end(), entry) - profile.begin();
+    };
+    std::stable_sort(addresses.begin(), addresses.end(),
+                     [&rank](const Address& a, const Address& b) { return rank(a) < rank(b); });
+}
+
+// The profile's routes without its default routes: those are the gateways of a site.
+QList<QVariantMap> WithoutDefaultRoutes(const QVariantMap& ipv4)
+{
+    QList<QVariantMap> routes;
+    for (const QVariantMap& route : MapList(ipv4.value(QStringLiteral("route-data")))) {
+        if (route.value(QStringLiteral("dest")).toString() != QLatin1String("0.0.0.0")
+            || route.value(QStringLiteral("prefix")).toUInt() != 0)
+            routes.append(route);
+    }
+    return routes;
 }
 
 class NmAdapterConfiguration : public ManagementObject
@@ -364,8 +389,10 @@ private:
         bool dhcp = false;
         try {
             const ConnectionSettings live = LiveSettings(*m_bus, m_device);
-            dhcp = live.value(QStringLiteral("ipv4")).value(QStringLiteral("method")).toString() == kMethodAuto;
+            const QVariantMap ipv4 = live.value(QStringLiteral("ipv4"));
+            dhcp = ipv4.value(QStringLiteral("method")).toString() == kMethodAuto;
             state.ipv6Method = live.value(QStringLiteral("ipv6")).value(QStringLiteral("method")).toString();
+            InProfileOrder(state.addresses, ProfileAddresses(ipv4));
         } catch (const BusError&) { }
         std::vector<std::string> addresses;
         std::vector<std::string> masks;
@@ -418,7 +445,8 @@ private:
             { "DNSDomain", searches },
             { "IPv6Mode", IPv6ModeOf(state.ipv6Method) },
             { "IPv6Address", list(state.ipv6Addresses) },
-            { "IPv6Gateway", state.ipv6Gateway.empty() ? Value() : Value(std::vector<std::string> { state.ipv6Gateway }) },
+            { "IPv6Gateway",
+              state.ipv6Gateway.empty() ? Value() : Value(std::vector<std::string> { state.ipv6Gateway }) },
             { "IPv6DNS", list(state.ipv6Dns) },
             { "DNSServerSearchOrder", list(state.dns) },
             { "WINSPrimaryServer", element(state.wins, 0) },
@@ -435,6 +463,10 @@ private:
             ipv4.remove(QStringLiteral("addresses"));
             ipv4.remove(QStringLiteral("address-data"));
             ipv4.remove(QStringLiteral("gateway"));
+            if (ipv4.contains(QStringLiteral("route-data"))) {
+                ipv4.remove(QStringLiteral("routes"));
+                ipv4.insert(QStringLiteral("route-data"), QVariant::fromValue(WithoutDefaultRoutes(ipv4)));
+            }
             return kSuccess;
         };
         // Live once the lease's address is on the device and the old static ones are gone.
@@ -548,12 +580,7 @@ private:
             return kTooManyGateways;
         const Edit edit = [&](QVariantMap& ipv4) -> std::uint32_t {
             // The profile's other default routes were the gateways of an earlier site.
-            QList<QVariantMap> routes;
-            for (const QVariantMap& route : MapList(ipv4.value(QStringLiteral("route-data")))) {
-                if (route.value(QStringLiteral("dest")).toString() != QLatin1String("0.0.0.0")
-                    || route.value(QStringLiteral("prefix")).toUInt() != 0)
-                    routes.append(route);
-            }
+            QList<QVariantMap> routes = WithoutDefaultRoutes(ipv4);
             ipv4.remove(QStringLiteral("routes"));
             if (gateways.empty()) {
                 ipv4.remove(QStringLiteral("gateway"));
@@ -576,11 +603,11 @@ private:
             if (gateways.front().second != 1)
                 ipv4.insert(QStringLiteral("route-metric"), QVariant::fromValue(qlonglong(gateways.front().second)));
             for (std::size_t i = 1; i < gateways.size(); ++i) {
-                routes.append(QVariantMap {
-                    { QStringLiteral("dest"), QStringLiteral("0.0.0.0") },
-                    { QStringLiteral("prefix"), QVariant::fromValue(uint { 0 }) },
-                    { QStringLiteral("next-hop"), QString::fromStdString(FormatIPv4(gateways[i].first)) },
-                    { QStringLiteral("metric"), QVariant::fromValue(uint(gateways[i].second)) } });
+                routes.append(
+                    QVariantMap { { QStringLiteral("dest"), QStringLiteral("0.0.0.0") },
+                                  { QStringLiteral("prefix"), QVariant::fromValue(uint { 0 }) },
+                                  { QStringLiteral("next-hop"), QString::fromStdString(FormatIPv4(gateways[i].first)) },
+                                  { QStringLiteral("metric"), QVariant::fromValue(uint(gateways[i].second)) } });
             }
             ipv4.insert(QStringLiteral("route-data"), QVariant::fromValue(routes));
             return kSuccess;
@@ -592,9 +619,10 @@ private:
             for (std::size_t i = 0; i < gateways.size(); ++i) {
                 const std::string hop = FormatIPv4(gateways[i].first);
                 const bool metricKnown = i > 0 || gateways[i].second != 1;
-                const bool found = std::any_of(state.defaultRoutes.begin(), state.defaultRoutes.end(), [&](const auto& r) {
-                    return r.first == hop && (!metricKnown || r.second == gateways[i].second);
-                });
+                const bool found
+                    = std::any_of(state.defaultRoutes.begin(), state.defaultRoutes.end(), [&](const auto& r) {
+                          return r.first == hop && (!metricKnown || r.second == gateways[i].second);
+                      });
                 if (!found && (i > 0 || metricKnown))
                     return false;
             }
@@ -616,7 +644,8 @@ private:
             return kSuccess;
         };
         const Check live = [&](const Ip4State& state) {
-            return suffix->empty() || std::find(state.searches.begin(), state.searches.end(), *suffix) != state.searches.end();
+            return suffix->empty()
+                || std::find(state.searches.begin(), state.searches.end(), *suffix) != state.searches.end();
         };
         return Change(edit, live, m_limits.staticMs);
     }
@@ -645,7 +674,7 @@ private:
         const Edit edit = [&](QVariantMap& ipv6) {
             stale = ProfileIPv6Addresses(ipv6);
             ipv6.insert(QStringLiteral("method"), method);
-            for (const char* key : { "addresses", "address-data", "gateway", "dns", "routes" })
+            for (const char* key : { "addresses", "address-data", "gateway", "dns", "dns-data", "routes" })
                 ipv6.remove(QString::fromLatin1(key));
             ipv6.insert(QStringLiteral("ignore-auto-dns"), false);
             return kSuccess;
@@ -655,7 +684,8 @@ private:
                 return false;
             if (method == kMethodDisabled && !state.ipv6Addresses.empty())
                 return false;
-            return std::none_of(stale.begin(), stale.end(), [&](const std::string& a) { return Holds(state.ipv6Addresses, a); });
+            return std::none_of(stale.begin(), stale.end(),
+                                [&](const std::string& a) { return Holds(state.ipv6Addresses, a); });
         };
         return ChangeSection(QStringLiteral("ipv6"), edit, live);
     }
@@ -732,6 +762,7 @@ private:
             dns.append(bytes);
         }
         const Edit edit = [&](QVariantMap& ipv6) {
+            ipv6.remove(QStringLiteral("dns-data")); // the newer form of the same list, which would win
             ipv6.insert(QStringLiteral("dns"), QVariant::fromValue(dns));
             ipv6.insert(QStringLiteral("ignore-auto-dns"), !servers.empty());
             return kSuccess;
@@ -837,8 +868,9 @@ private:
     // When NetworkManager stops answering, the device's state decides, once it answers again.
     std::uint32_t Change(const Edit& edit, const Check& live, int timeoutMs)
     {
-        return ChangeSettings([&](ConnectionSettings& settings) { return EditSection(settings, QStringLiteral("ipv4"), edit); },
-                              live, timeoutMs);
+        return ChangeSettings(
+            [&](ConnectionSettings& settings) { return EditSection(settings, QStringLiteral("ipv4"), edit); }, live,
+            timeoutMs);
     }
 
     std::uint32_t ChangeSection(const QString& section, const Edit& edit, const Check& live)
