@@ -29,6 +29,25 @@ std::optional<QString> keyProblem(const store::SiteProfile& site, const char* ke
     return std::nullopt;
 }
 
+struct KeyCheck
+{
+    const char* key;
+    QString value;
+    QWidget* control; // where the focus goes when the value fails
+};
+
+// The first problem among the keys' values, in order, with the focus on its control.
+std::optional<QString> firstProblem(const store::SiteProfile& site, std::initializer_list<KeyCheck> checks)
+{
+    for (const KeyCheck& check : checks) {
+        if (auto problem = keyProblem(site, check.key, check.value)) {
+            check.control->setFocus(Qt::OtherFocusReason);
+            return problem;
+        }
+    }
+    return std::nullopt;
+}
+
 // A list of pairs such as address and mask, stored as "first<separator>second" items joined by ",".
 // Rows are added and removed with the two buttons beside it; a row left empty is no item.
 class PairTable : public QWidget
@@ -61,6 +80,7 @@ public:
         layout->setContentsMargins(0, 0, 0, 0);
         layout->addWidget(table_);
         layout->addLayout(buttons);
+        setFocusProxy(table_);
     }
 
     void Load(const std::string& text)
@@ -97,8 +117,6 @@ public:
         table_->setItem(row, 1, new QTableWidgetItem);
         table_->setCurrentCell(row, 0);
     }
-
-    void FocusTable() { table_->setFocus(Qt::OtherFocusReason); }
 
 private:
     QString cell(int row, int column) const
@@ -159,19 +177,10 @@ public:
 
     std::optional<QString> Validate(const store::SiteProfile& site) override
     {
-        if (auto problem = keyProblem(site, "MoreIP", addresses_->Text())) {
-            addresses_->FocusTable();
-            return problem;
-        }
-        if (auto problem = keyProblem(site, "GatewayMetric", metric_->text().trimmed())) {
-            metric_->setFocus(Qt::OtherFocusReason);
-            return problem;
-        }
-        if (auto problem = keyProblem(site, "MoreGateways", gateways_->Text())) {
-            gateways_->FocusTable();
-            return problem;
-        }
-        return std::nullopt;
+        return firstProblem(site,
+                            { { "MoreIP", addresses_->Text(), addresses_ },
+                              { "GatewayMetric", metric_->text().trimmed(), metric_ },
+                              { "MoreGateways", gateways_->Text(), gateways_ } });
     }
 
 private:
@@ -202,10 +211,7 @@ public:
 
     std::optional<QString> Validate(const store::SiteProfile& site) override
     {
-        auto problem = keyProblem(site, "DNSSuffix", suffix_->text().trimmed());
-        if (problem)
-            suffix_->setFocus(Qt::OtherFocusReason);
-        return problem;
+        return firstProblem(site, { { "DNSSuffix", suffix_->text().trimmed(), suffix_ } });
     }
 
 private:
@@ -278,28 +284,16 @@ public:
 
     std::optional<QString> Validate(const store::SiteProfile& site) override
     {
-        if (auto problem = keyProblem(site, "IPv6Mode", mode_->currentData().toString())) {
-            mode_->setFocus(Qt::OtherFocusReason);
-            return problem;
-        }
-        const bool isStatic = mode_->currentData().toString() == QLatin1String("static");
-        if (isStatic && addresses_->Text().isEmpty()) {
-            addresses_->FocusTable();
+        if (mode_->currentData().toString() == QLatin1String("static") && addresses_->Text().isEmpty()) {
+            addresses_->setFocus(Qt::OtherFocusReason);
             return QCoreApplication::translate("AdvancedPages", "静态IPv6方式至少需要一个IPv6地址。");
         }
-        if (auto problem = keyProblem(site, "IPv6Address", addresses_->Text())) {
-            addresses_->FocusTable();
-            return problem;
-        }
-        if (auto problem = keyProblem(site, "IPv6Gateway", gateway_->text().trimmed())) {
-            gateway_->setFocus(Qt::OtherFocusReason);
-            return problem;
-        }
-        if (auto problem = keyProblem(site, "IPv6DNS", servers())) {
-            dns_[dns_[0]->text().trimmed().isEmpty() ? 0 : 1]->setFocus(Qt::OtherFocusReason);
-            return problem;
-        }
-        return std::nullopt;
+        QLineEdit* serverField = dns_[dns_[0]->text().trimmed().isEmpty() ? 0 : 1];
+        return firstProblem(site,
+                            { { "IPv6Mode", mode_->currentData().toString(), mode_ },
+                              { "IPv6Address", addresses_->Text(), addresses_ },
+                              { "IPv6Gateway", gateway_->text().trimmed(), gateway_ },
+                              { "IPv6DNS", servers(), serverField } });
     }
 
 private:

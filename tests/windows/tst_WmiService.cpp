@@ -122,9 +122,10 @@ TEST_SUITE("wmi")
         using Texts = std::vector<std::string>;
         // Every argument shape goes through COM without raising; Wine implements none of these,
         // and its answer is a failure, never a success.
-        CHECK(adapter->ExecMethod("EnableStatic", { Texts { "192.168.8.20", "192.168.9.20" },
-                                                    Texts { "255.255.255.0", "255.255.0.0" } })
-              != 0);
+        CHECK(
+            adapter->ExecMethod("EnableStatic",
+                                { Texts { "192.168.8.20", "192.168.9.20" }, Texts { "255.255.255.0", "255.255.0.0" } })
+            != 0);
         CHECK(adapter->ExecMethod("SetGateways",
                                   { Texts { "192.168.8.1", "192.168.9.1" }, std::vector<std::int64_t> { 5, 20 } })
               != 0);

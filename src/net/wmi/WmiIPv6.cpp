@@ -126,8 +126,8 @@ template <typename Keep> std::uint32_t deleteFound(IWbemServices* services, cons
     for (const auto& object : found) {
         if (keep(object.Get()))
             continue;
-        if (const HRESULT hr = services->DeleteInstance(Bstr(std::wstring_view(pathOf(object.Get()))).get(), 0,
-                                                        nullptr, nullptr);
+        if (const HRESULT hr
+            = services->DeleteInstance(Bstr(std::wstring_view(pathOf(object.Get()))).get(), 0, nullptr, nullptr);
             FAILED(hr))
             return static_cast<std::uint32_t>(hr);
     }
