@@ -204,7 +204,7 @@ void MainWindow::CreateControls()
     // In the free space under the editor's buttons.
     cmdAdvanced = new QPushButton(tr("高级..."), FrameSite);
     cmdAdvanced->setObjectName(QStringLiteral("cmdAdvanced"));
-    cmdAdvanced->setGeometry(TwipRect(3300, 2700, 960, 360));
+    cmdAdvanced->setGeometry(TwipRect(3300, 2700, 1110, 360));
     connect(cmdAdvanced, &QPushButton::clicked, this, [this] { EditAdvanced(*m_siteCommands); });
     m_siteCommands.reset(new SiteCommandContext { m_model,
                                                   *picList,
