@@ -152,7 +152,8 @@ struct AddressList
     std::vector<std::string> addresses, masks;
 };
 
-std::optional<AddressList> parseMoreIP(std::string_view text)
+// The site's own address may not come again.
+std::optional<AddressList> parseMoreIP(std::string_view text, const std::string& own)
 {
     const auto items = splitList(text);
     if (!items)
@@ -165,7 +166,7 @@ std::optional<AddressList> parseMoreIP(std::string_view text)
         if (!prefix || !address || !IsHostAddress(*address, *prefix))
             return std::nullopt;
         const std::string shown(pair->first);
-        if (std::find(list.addresses.begin(), list.addresses.end(), shown) != list.addresses.end())
+        if (shown == own || std::find(list.addresses.begin(), list.addresses.end(), shown) != list.addresses.end())
             return std::nullopt;
         list.addresses.push_back(shown);
         list.masks.emplace_back(pair->second);
@@ -326,7 +327,7 @@ std::optional<const char*> ExtraValueProblem(const store::SiteProfile& site, std
 {
     if (value.empty())
         return std::nullopt;
-    if (key == "MoreIP" && !parseMoreIP(value))
+    if (key == "MoreIP" && !parseMoreIP(value, site.IP))
         return LANVEX_TR_NOOP("net", "更多IP地址有误：每项应为“IP地址/子网掩码”，各项以逗号分隔，且不能重复。");
     if (key == "GatewayMetric" && !parseNumber(value, kMinGatewayMetric, kMaxGatewayMetric))
         return LANVEX_TR_NOOP("net", "网关跃点数应为1到9999之间的整数。");
@@ -351,7 +352,7 @@ void readIPv4Extras(const store::SiteProfile& site, ExtraSettings& settings)
 {
     const store::SiteExtras& extras = site.Extras;
     if (!extras.MoreIP.empty()) {
-        if (auto list = parseMoreIP(extras.MoreIP)) {
+        if (auto list = parseMoreIP(extras.MoreIP, site.IP)) {
             settings.MoreAddresses = std::move(list->addresses);
             settings.MoreMasks = std::move(list->masks);
         } else {

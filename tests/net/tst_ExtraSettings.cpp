@@ -28,6 +28,7 @@ private Q_SLOTS:
         row("MoreIP", "10.1.0.6/255.255.255.0,", false); // an empty item
         row("MoreIP", "10.1.0.6/255.255.255.0,10.1.0.6/255.255.0.0", false); // twice
         row("MoreIP", "10.1.0.6/255.255.255.0/1", false);
+        row("MoreIP", "10.0.0.5/255.255.255.0", false); // the site's own address
         row("GatewayMetric", "1", true);
         row("GatewayMetric", "9999", true);
         row("GatewayMetric", "0", false);
@@ -84,6 +85,7 @@ private Q_SLOTS:
         QFETCH(QString, value);
         QFETCH(bool, valid);
         store::SiteProfile site;
+        site.IP = "10.0.0.5";
         site.DefaultGateway = "10.0.0.1";
         const auto problem = net::ExtraValueProblem(site, key.toStdString(), value.toStdString());
         QCOMPARE(!problem, valid);
