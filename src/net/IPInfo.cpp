@@ -353,25 +353,52 @@ std::vector<std::int64_t> integersOf(const Value& value)
     return {};
 }
 
-// Every address of one configuration. The class lists IPv6 addresses among the IPv4 ones; those
-// are left out here, and the IPv6 properties give them.
+// A global or unique-local IPv6 address in the canonical form; nothing for link-local ones, which
+// every interface has, and for anything else.
+std::optional<std::string> routableIPv6(const std::string& text)
+{
+    const auto address = ParseIPv6(text);
+    if (!address || ((*address)[0] & 0xFFC0) == 0xFE80)
+        return std::nullopt;
+    return FormatIPv6(*address);
+}
+
+// Every address of one configuration. The adapter configuration class lists IPv6 addresses and
+// gateways among the IPv4 ones; they go to the IPv6 lists unless the service gives those itself.
 AdapterAddresses readAddresses(const ManagementObject& item)
 {
     AdapterAddresses addresses;
+    const Value ownIPv6 = readProperty(item, "IPv6Address");
+    const Value ownIPv6Gateway = readProperty(item, "IPv6Gateway");
     const std::vector<std::string> all = textsOf(readProperty(item, "IPAddress"));
     const std::vector<std::string> subnets = textsOf(readProperty(item, "IPSubnet"));
     for (std::size_t i = 0; i < all.size(); ++i) {
-        if (!ParseIPv4(all[i]))
-            continue;
-        addresses.IPAddress.push_back(all[i]);
-        addresses.IPSubnet.push_back(i < subnets.size() ? subnets[i] : std::string());
+        const std::string subnet = i < subnets.size() ? subnets[i] : std::string();
+        if (ParseIPv4(all[i])) {
+            addresses.IPAddress.push_back(all[i]);
+            addresses.IPSubnet.push_back(subnet);
+        } else if (const auto ipv6 = routableIPv6(all[i]); ipv6 && std::holds_alternative<std::monostate>(ownIPv6)) {
+            addresses.IPv6Address.push_back(*ipv6 + "/" + subnet);
+        }
     }
-    addresses.DefaultIPGateway = textsOf(readProperty(item, "DefaultIPGateway"));
-    addresses.GatewayCostMetric = integersOf(readProperty(item, "GatewayCostMetric"));
+    const std::vector<std::string> gateways = textsOf(readProperty(item, "DefaultIPGateway"));
+    const std::vector<std::int64_t> metrics = integersOf(readProperty(item, "GatewayCostMetric"));
+    for (std::size_t i = 0; i < gateways.size(); ++i) {
+        if (ParseIPv4(gateways[i])) {
+            addresses.DefaultIPGateway.push_back(gateways[i]);
+            if (i < metrics.size())
+                addresses.GatewayCostMetric.push_back(metrics[i]);
+        } else if (const auto ipv6 = ParseIPv6(gateways[i]);
+                   ipv6 && std::holds_alternative<std::monostate>(ownIPv6Gateway)) {
+            addresses.IPv6Gateway.push_back(FormatIPv6(*ipv6));
+        }
+    }
     readText(item, "DNSDomain", addresses.DNSDomain);
     readText(item, "IPv6Mode", addresses.IPv6Mode);
-    addresses.IPv6Address = textsOf(readProperty(item, "IPv6Address"));
-    addresses.IPv6Gateway = textsOf(readProperty(item, "IPv6Gateway"));
+    if (!std::holds_alternative<std::monostate>(ownIPv6))
+        addresses.IPv6Address = textsOf(ownIPv6);
+    if (!std::holds_alternative<std::monostate>(ownIPv6Gateway))
+        addresses.IPv6Gateway = textsOf(ownIPv6Gateway);
     addresses.IPv6DNS = textsOf(readProperty(item, "IPv6DNS"));
     return addresses;
 }

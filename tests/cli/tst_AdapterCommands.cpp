@@ -96,18 +96,18 @@ class TestAdapterCommands : public QObject
 
 private Q_SLOTS:
     // One record per adapter: its position and Index first, then its settings as a site record
-    // without a name, then every address as lists. IPv6 addresses among the IPv4 ones, as the
-    // Windows class lists them, are left to the IPv6 list.
+    // without a name, then every address as lists. IPv6 addresses and gateways among the IPv4
+    // ones, as the Windows class lists them, go to the IPv6 lists (link-local addresses left out).
     void adapters()
     {
         Fixture fixture;
         nlohmann::json doc = fixture.document();
-        doc["adapters"][0]["IPAddress"] = { "192.168.1.10", "fe80::5", "192.168.2.10" };
-        doc["adapters"][0]["IPSubnet"] = { "255.255.255.0", "64", "255.255.0.0" };
-        doc["adapters"][0]["GatewayCostMetric"] = { 5 };
+        doc["adapters"][0]["IPAddress"] = { "192.168.1.10", "fe80::5", "192.168.2.10", "2001:DB8::5" };
+        doc["adapters"][0]["IPSubnet"] = { "255.255.255.0", "64", "255.255.0.0", "64" };
+        doc["adapters"][0]["DefaultIPGateway"] = { "192.168.1.1", "fe80::1" };
+        doc["adapters"][0]["GatewayCostMetric"] = { 5, 256 };
         doc["adapters"][0]["DNSDomain"] = "corp.example.com";
         doc["adapters"][0]["IPv6Mode"] = "static";
-        doc["adapters"][0]["IPv6Address"] = { "2001:db8::5/64" };
         fixture.write(fixture.network(), doc.dump());
         platform::Services platform = fixture.platform();
         std::ostringstream out;
@@ -124,7 +124,7 @@ private Q_SLOTS:
             "InterfaceName": "enp0s31f6", "IPAddress": ["192.168.1.10", "192.168.2.10"],
             "IPSubnet": ["255.255.255.0", "255.255.0.0"], "DefaultIPGateway": ["192.168.1.1"],
             "GatewayCostMetric": [5], "DNSDomain": "corp.example.com", "IPv6Mode": "static",
-            "IPv6Address": ["2001:db8::5/64"], "IPv6Gateway": [], "IPv6DNS": []})");
+            "IPv6Address": ["2001:db8::5/64"], "IPv6Gateway": ["fe80::1"], "IPv6DNS": []})");
         QCOMPARE(list[0].dump(), wired.dump());
         QCOMPARE(list[1]["position"].get<int>(), 1);
         QCOMPARE(list[1]["Index"].get<int>(), 2);
