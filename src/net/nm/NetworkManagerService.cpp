@@ -211,9 +211,18 @@ Ip4State ReadIp4StateAt(NmBus& bus, const QString& configPath, const QString& dh
 Ip4State ReadDeviceState(NmBus& bus, const DeviceInfo& device)
 {
     Ip4State state = ReadIp4StateAt(bus, device.ip4Config, device.dhcp4Config);
-    ReadIp6Config(bus, device.ip6Config, state);
-    state.ipv6Method
-        = LiveSettings(bus, device).value(QStringLiteral("ipv6")).value(QStringLiteral("method")).toString();
+    // IPv6 that cannot be read leaves the IPv6 part empty, and no method known, so no change that
+    // sets IPv6 counts as live on it; the IPv4 changes do not depend on it.
+    try {
+        ReadIp6Config(bus, device.ip6Config, state);
+        state.ipv6Method
+            = LiveSettings(bus, device).value(QStringLiteral("ipv6")).value(QStringLiteral("method")).toString();
+    } catch (const BusError&) {
+        state.ipv6Addresses.clear();
+        state.ipv6Gateway.clear();
+        state.ipv6Dns.clear();
+        state.ipv6Method.clear();
+    }
     return state;
 }
 
