@@ -157,6 +157,14 @@
         <source>确定</source>
         <translation>OK</translation>
     </message>
+    <message>
+        <source>是</source>
+        <translation>Yes</translation>
+    </message>
+    <message>
+        <source>否</source>
+        <translation>No</translation>
+    </message>
 </context>
 <context>
     <name>SiteCommands</name>
@@ -251,6 +259,22 @@
     <message>
         <source>在问题解决之前，不会写入这个文件。</source>
         <translation>The file will not be written until this is resolved.</translation>
+    </message>
+    <message>
+        <source>保存失败：办公位置的数量已达上限。</source>
+        <translation>Could not save: the list holds the most sites it can.</translation>
+    </message>
+    <message>
+        <source>“%1”已被其他程序删除或改名。要把编辑器中的内容另存为新的办公位置吗？</source>
+        <translation>Another program has deleted or renamed “%1”. Save what the editor shows as a new site?</translation>
+    </message>
+    <message>
+        <source>“%1”已被其他程序修改。编辑器中保留着您尚未保存的内容，保存时将写入您看到的内容。</source>
+        <translation>Another program has changed “%1”. The editor keeps your unsaved changes; a save writes what you see.</translation>
+    </message>
+    <message>
+        <source>“%1”已被其他程序删除或改名。编辑器中保留着您尚未保存的内容，保存时可以把它另存为新的办公位置。</source>
+        <translation>Another program has deleted or renamed “%1”. The editor keeps your unsaved changes; a save can store them as a new site.</translation>
     </message>
     <message>
         <source>所选的办公位置已改变，高级设置未保存。</source>

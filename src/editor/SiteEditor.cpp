@@ -411,6 +411,8 @@ void SiteEditor::LoadProfile(const store::SiteProfile& p)
     shownPrinter_ = QString::fromStdString(p.PrinterName);
     choosePrinter(shownPrinter_);
     extras_ = p.Extras;
+    loaded_ = ShownProfile();
+    ++loads_;
 }
 
 void SiteEditor::choosePrinter(const QString& name)
@@ -461,7 +463,21 @@ void SiteEditor::ShowBlank()
     shownPrinter_.clear();
     choosePrinter(shownPrinter_);
     extras_ = {};
+    loaded_ = ShownProfile();
+    ++loads_;
     txtName->setFocus();
+}
+
+store::SiteProfile SiteEditor::ShownProfile() const
+{
+    store::SiteProfile p = ReadProfile();
+    p.PrinterName = shownPrinter_.toStdString();
+    return p;
+}
+
+bool SiteEditor::HasUnsavedChanges() const
+{
+    return ShownProfile() != loaded_;
 }
 
 void SiteEditor::setPrinters(const std::vector<std::string>& names)

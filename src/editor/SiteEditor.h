@@ -126,6 +126,10 @@ public:
     void setExtras(const store::SiteExtras& extras) { extras_ = extras; }
     // The blank state of the first tab; leaves the caption alone and focuses txtName.
     void ShowBlank();
+    // Whether the user changed anything since the editor was last loaded or blanked.
+    bool HasUnsavedChanges() const;
+    // Counts the loads and blankings: tells one spell of editing from the next.
+    int LoadCount() const { return loads_; }
     // Fills the printer list: an empty first line, then the names. The printer of the entry shown
     // (or the one the user chose since) is chosen again when the new list has it. Until the list
     // is first filled it holds only the empty line, and the entry shown keeps its printer.
@@ -151,6 +155,8 @@ public:
 
 private:
     void ApplyEnabling();
+    // ReadProfile with the printer the user chose, whether or not the list holds it yet.
+    store::SiteProfile ShownProfile() const;
     // Chooses the printer line of exactly that name, or the first line.
     void choosePrinter(const QString& name);
 
@@ -158,6 +164,8 @@ private:
     store::SiteExtras extras_; // not shown here: kept so that a save writes them back
     QString shownPrinter_; // the printer the entry shown names, or the one the user chose
     bool printersListed_ = false;
+    store::SiteProfile loaded_; // ShownProfile() as loaded, before any typing
+    int loads_ = 0;
 };
 
 } // namespace lanvex::editor
