@@ -114,6 +114,44 @@ TEST_SUITE("wmi")
         CHECK(ApplyIPSettings(connector, beyond, site, [](const std::string&) {}) == kAdapterNotFound);
     }
 
+    TEST_CASE("the optional keys' calls: arrays to the class's methods, IPv6 to root\\StandardCimv2")
+    {
+        wmi::WmiConnector connector;
+        const auto service = connector.Connect("winmgmts:\\\\.\\root\\cimv2");
+        const ObjectRef adapter = service->Get("Win32_NetworkAdapterConfiguration.Index=1", 0);
+        using Texts = std::vector<std::string>;
+        // Every argument shape goes through COM without raising; Wine implements none of these,
+        // and its answer is a failure, never a success.
+        CHECK(
+            adapter->ExecMethod("EnableStatic",
+                                { Texts { "192.168.8.20", "192.168.9.20" }, Texts { "255.255.255.0", "255.255.0.0" } })
+            != 0);
+        CHECK(adapter->ExecMethod("SetGateways",
+                                  { Texts { "192.168.8.1", "192.168.9.1" }, std::vector<std::int64_t> { 5, 20 } })
+              != 0);
+        CHECK(adapter->ExecMethod("SetDNSDomain", { std::string("corp.example.com") }) != 0);
+        // They need the namespace and the interface's index, which Wine may not give.
+        try {
+            connector.Connect("winmgmts:\\\\.\\root\\StandardCimv2");
+            MESSAGE("root\\StandardCimv2 connects");
+        } catch (const ServiceError& error) {
+            MESSAGE((std::string("root\\StandardCimv2: ") + error.what()));
+        }
+        MESSAGE((std::string("InterfaceIndex holds alternative ")
+                 + std::to_string(adapter->Property("InterfaceIndex").index())));
+        const std::pair<const char*, std::vector<Value>> ipv6Calls[] = {
+            { "MSFT_NetAdapterBindingSettingData.Disable", {} },
+            { "MSFT_NetIPAddress.Create", { Texts { "2001:db8::5/64" } } },
+            { "MSFT_NetRoute.Create", { std::string("fe80::1") } },
+            { "MSFT_DNSClientServerAddress.Put", { Texts { "2001:db8::53" } } },
+        };
+        for (const auto& [method, args] : ipv6Calls) {
+            const std::uint32_t result = adapter->ExecMethod(method, args);
+            MESSAGE((std::string(method) + " answered " + std::to_string(result))); // what this system's WMI says
+            CHECK(result != 0);
+        }
+    }
+
     TEST_CASE("monikers, and COM on another thread")
     {
         CHECK(wmi::NamespaceOfMoniker("winmgmts:") == std::wstring(L"\\\\.\\root\\cimv2"));
