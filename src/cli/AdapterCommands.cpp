@@ -1,5 +1,7 @@
 #include "cli/AdapterCommands.h"
 
+#include "cli/ListCommand.h"
+
 #include "i18n/Translate.h"
 #include "net/IPInfo.h"
 #include "store/IniFile.h"
@@ -125,7 +127,8 @@ int RunApplyCommand(platform::Services& services, const std::string& siteName,
         return 2;
     }
 
-    const store::SiteListModel model = store::LoadSiteModel(store::IniFile(store::IniFileName).Load(), std::nullopt);
+    const store::SiteListModel model
+        = store::LoadSiteModel(store::IniFile(store::IniFileName).Load(), std::nullopt, ReadManagedSitesFor(err));
     const store::SiteProfile* site = nullptr;
     for (std::int32_t i = 1; i < model.SiteCount && static_cast<std::size_t>(i) < model.SiteNames.size()
          && static_cast<std::size_t>(i) < model.SiteProfiles.size();

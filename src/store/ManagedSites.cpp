@@ -1,6 +1,7 @@
 #include "store/ManagedSites.h"
 
 #include "store/IniFile.h"
+#include "store/SettingsLocation.h"
 #include "store/SiteStore.h"
 
 #include <cerrno>
@@ -23,6 +24,16 @@ std::shared_ptr<const ManagedSites> ReadManagedSites(const std::string& path)
     managed->sites.assign(std::make_move_iterator(model.SiteProfiles.begin() + 1),
                           std::make_move_iterator(model.SiteProfiles.end()));
     return managed;
+}
+
+std::shared_ptr<const ManagedSites> ReadManagedSites()
+{
+    return ReadManagedSites(ManagedSettingsPath());
+}
+
+std::string DescribeManagedSettings(const std::string& path)
+{
+    return "Sites handed out by the organisation (read-only): " + path + "\n";
 }
 
 } // namespace lanvex::store

@@ -22,4 +22,10 @@ struct ManagedSites
 // one that can't be read gives no sites and the reason. Never null.
 std::shared_ptr<const ManagedSites> ReadManagedSites(const std::string& path);
 
+// The organisation's file where this system keeps it (ManagedSettingsPath).
+std::shared_ptr<const ManagedSites> ReadManagedSites();
+
+// One line for --help: the organisation's file.
+std::string DescribeManagedSettings(const std::string& path);
+
 } // namespace lanvex::store

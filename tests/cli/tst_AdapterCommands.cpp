@@ -6,6 +6,7 @@
 #include "net/sim/SimulatedService.h"
 #include "store/IniModule.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -72,7 +73,6 @@ public:
         return file.open(QIODevice::ReadOnly) ? nlohmann::json::parse(file.readAll().toStdString())["calls"] : nullptr;
     }
 
-private:
     static void write(const QString& path, const std::string& text)
     {
         QFile file(path);
@@ -124,6 +124,28 @@ private Q_SLOTS:
         QCOMPARE(cli::RunAdaptersCommand(platform, out, err), 1);
         QCOMPARE(out.str(), std::string());
         QVERIFY(!err.str().empty());
+    }
+
+    // The organisation's sites apply like the own ones; an own site of the same name wins.
+    void applyTakesTheOrganisationsSites()
+    {
+        Fixture fixture;
+        QTemporaryDir managed;
+        QVERIFY(QDir(managed.path()).mkpath("lanvex"));
+        Fixture::write(managed.filePath("lanvex/lanvex.ini"), "[Common]\r\nSites=Lab,Office\r\n"
+                                                     "[Lab]\r\nIP=10.9.0.7\r\nSubNetMask=255.255.0.0\r\n"
+                                                     "DefaultGateway=10.9.0.1\r\n[Office]\r\nIP=10.9.0.8\r\n");
+        qputenv("XDG_CONFIG_DIRS", managed.path().toUtf8());
+        platform::Services platform = fixture.platform();
+        std::ostringstream out, err;
+        QCOMPARE(cli::RunApplyCommand(platform, "Lab", std::nullopt, out, err), 0);
+        QCOMPARE(cli::RunApplyCommand(platform, "Office", std::nullopt, out, err), 0);
+        qunsetenv("XDG_CONFIG_DIRS");
+        const nlohmann::json calls = fixture.calls();
+        QVERIFY(calls[0]["method"] == "EnableStatic");
+        QVERIFY(calls[0]["args"][0] == nlohmann::json { "10.9.0.7" });
+        QVERIFY(calls[2]["method"] == "EnableStatic");
+        QVERIFY(calls[2]["args"][0] == nlohmann::json { "172.20.0.9" });
     }
 
     void apply_data()
