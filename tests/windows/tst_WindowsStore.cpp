@@ -162,7 +162,9 @@ TEST_SUITE("store")
         REQUIRE(!programFiles.empty());
         REQUIRE(!appData.empty());
 
-        const SettingsLocation installed = FindSettingsLocation(std::nullopt, programFiles + "\\Lanvex\\lanvex.exe");
+        // A folder of its own: an installer check may leave a lanvex.ini in Program Files\\Lanvex.
+        const std::string folder = programFiles + "\\Lanvex test " + std::to_string(GetCurrentProcessId());
+        const SettingsLocation installed = FindSettingsLocation(std::nullopt, folder + "\\lanvex.exe");
         CHECK(installed.source == SettingsSource::UserConfigFolder);
         CHECK(installed.path == appData + "\\lanvex\\lanvex.ini");
 
