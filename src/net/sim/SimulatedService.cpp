@@ -515,4 +515,27 @@ std::vector<std::string> SimulatedPrinters::InstalledPrinters() const
     return names;
 }
 
+printer::DefaultPrinterChange SimulatedPrinters::SetDefaultPrinter(const std::string& name)
+{
+    // What SetDefaultPrinterW's GetLastError says of a printer that isn't there.
+    constexpr std::uint32_t kInvalidPrinterName = 1801;
+    const std::shared_ptr<Document> document = cache_->load(jsonPath_);
+    document->Wait();
+    std::uint32_t result = kInvalidPrinterName;
+    const bool written = document->lockedUpdate([&] {
+        const json* printers = findMember(document->doc, "printers");
+        const bool installed = printers && printers->is_array()
+            && std::find(printers->begin(), printers->end(), json(name)) != printers->end();
+        if (installed) {
+            document->doc[memberKey(document->doc, "defaultPrinter")] = name + ",winspool,Ne00:";
+            result = 0;
+        }
+        document->log(0, "SetDefaultPrinter", { Value(name) }, result);
+        return true;
+    });
+    if (!written)
+        return printer::DefaultPrinterChange::Failed;
+    return result == 0 ? printer::DefaultPrinterChange::Done : printer::DefaultPrinterChange::NotInstalled;
+}
+
 } // namespace lanvex::net::sim

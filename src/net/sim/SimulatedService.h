@@ -47,6 +47,9 @@ public:
     ~SimulatedPrinters() override;
     std::string DefaultPrinterEntry() const override;
     std::vector<std::string> InstalledPrinters() const override;
+    // Sets "defaultPrinter" to the named printer of "printers" and logs the call as
+    // {"Index": 0, "method": "SetDefaultPrinter", "args": [name], "result"}: 0, or 1801 (no such printer).
+    printer::DefaultPrinterChange SetDefaultPrinter(const std::string& name) override;
 
 private:
     std::string jsonPath_;
