@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <winspool.h>
 
+#undef SetDefaultPrinter // winspool's, not the source's
+
 namespace lanvex::printer {
 
 namespace {

@@ -515,6 +515,31 @@ std::vector<std::string> SimulatedPrinters::InstalledPrinters() const
     return names;
 }
 
+SimulatedProxy::SimulatedProxy(std::string jsonPath)
+    : jsonPath_(std::move(jsonPath))
+    , cache_(std::make_shared<SimulatedConnector::Cache>())
+{ }
+
+SimulatedProxy::~SimulatedProxy() = default;
+
+ProxyChange SimulatedProxy::SetProxy(const ProxySettings& settings)
+{
+    const std::shared_ptr<Document> document = cache_->load(jsonPath_);
+    document->Wait();
+    std::string bypass;
+    for (const std::string& host : settings.bypass)
+        bypass += (bypass.empty() ? "" : ",") + host;
+    const std::string mode(ProxyModeName(settings.mode));
+    const std::string server = settings.mode == ProxyMode::Manual ? settings.Server() : std::string();
+    const bool written = document->lockedUpdate([&] {
+        document->doc[memberKey(document->doc, "proxy")]
+            = { { "mode", mode }, { "server", server }, { "bypass", settings.bypass }, { "pac", settings.pacUrl } };
+        document->log(0, "SetProxy", { Value(mode), Value(server), Value(bypass), Value(settings.pacUrl) }, 0);
+        return true;
+    });
+    return written ? ProxyChange::Done : ProxyChange::Failed;
+}
+
 printer::DefaultPrinterChange SimulatedPrinters::SetDefaultPrinter(const std::string& name)
 {
     // What SetDefaultPrinterW's GetLastError says of a printer that isn't there.
