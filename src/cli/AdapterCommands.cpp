@@ -1,7 +1,6 @@
 #include "cli/AdapterCommands.h"
 
 #include "cli/ListCommand.h"
-
 #include "i18n/Translate.h"
 #include "net/IPInfo.h"
 #include "store/IniFile.h"

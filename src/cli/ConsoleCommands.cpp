@@ -19,7 +19,8 @@ int RunConsoleCommand(const CommandLine& line, const store::SettingsLocation& se
             << '\n';
         return 0;
     case CommandLine::Mode::Help:
-        out << UsageText() << '\n' << store::DescribeSettingsLocation(settings)
+        out << UsageText() << '\n'
+            << store::DescribeSettingsLocation(settings)
             << store::DescribeManagedSettings(store::ManagedSettingsPath());
         return 0;
     case CommandLine::Mode::List:

@@ -310,7 +310,8 @@ void SiteListView::paintItem(QPainter& painter, int index)
     const QPointF iconTopLeft(toPixels(kIconLeft), toPixels(y0));
     painter.drawPixmap(iconTopLeft, icon(index == m_model->CurSiteIndex));
     if (store::IsManagedEntry(*m_model, index))
-        painter.drawPixmap(iconTopLeft + QPointF(kIconPixels - kBadgePixels, kIconPixels - kBadgePixels), managedBadge());
+        painter.drawPixmap(iconTopLeft + QPointF(kIconPixels - kBadgePixels, kIconPixels - kBadgePixels),
+                           managedBadge());
 
     if (static_cast<std::size_t>(index) >= m_model->SiteNames.size())
         return;

@@ -62,7 +62,8 @@ std::optional<std::vector<std::string>> parseBypass(std::string_view text)
 
 bool isPacUrl(std::string_view url)
 {
-    const bool knownScheme = url.rfind("http://", 0) == 0 || url.rfind("https://", 0) == 0 || url.rfind("file://", 0) == 0;
+    const bool knownScheme
+        = url.rfind("http://", 0) == 0 || url.rfind("https://", 0) == 0 || url.rfind("file://", 0) == 0;
     return knownScheme && url.size() > 8 && url.size() <= 2048 && !hasBlankOrControl(url);
 }
 

@@ -58,7 +58,10 @@ public:
     cups_dest_t* end() { return m_dests == nullptr ? nullptr : m_dests + m_count; }
 
     // Writes the list back as the user's own destinations; false when CUPS refuses.
-    bool Save() const { return Cups().setDests != nullptr && Cups().setDests(CUPS_HTTP_DEFAULT, m_count, m_dests) == 0; }
+    bool Save() const
+    {
+        return Cups().setDests != nullptr && Cups().setDests(CUPS_HTTP_DEFAULT, m_count, m_dests) == 0;
+    }
 
 private:
     cups_dest_t* m_dests = nullptr;

@@ -1,7 +1,6 @@
 #include "printer/WinspoolPrinterSource.h"
 
 #include <algorithm>
-
 #include <windows.h>
 #include <winspool.h>
 

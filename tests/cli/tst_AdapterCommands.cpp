@@ -132,9 +132,10 @@ private Q_SLOTS:
         Fixture fixture;
         QTemporaryDir managed;
         QVERIFY(QDir(managed.path()).mkpath("lanvex"));
-        Fixture::write(managed.filePath("lanvex/lanvex.ini"), "[Common]\r\nSites=Lab,Office\r\n"
-                                                     "[Lab]\r\nIP=10.9.0.7\r\nSubNetMask=255.255.0.0\r\n"
-                                                     "DefaultGateway=10.9.0.1\r\n[Office]\r\nIP=10.9.0.8\r\n");
+        Fixture::write(managed.filePath("lanvex/lanvex.ini"),
+                       "[Common]\r\nSites=Lab,Office\r\n"
+                       "[Lab]\r\nIP=10.9.0.7\r\nSubNetMask=255.255.0.0\r\n"
+                       "DefaultGateway=10.9.0.1\r\n[Office]\r\nIP=10.9.0.8\r\n");
         qputenv("XDG_CONFIG_DIRS", managed.path().toUtf8());
         platform::Services platform = fixture.platform();
         std::ostringstream out, err;

@@ -105,8 +105,9 @@ private Q_SLOTS:
         QCOMPARE(printer::GetDefaultPrinter(net::sim::SimulatedPrinters(file.stdPath())), std::string("Front Desk"));
         const json calls = file.read()["calls"];
         QCOMPARE(calls.size(), std::size_t(2));
-        QVERIFY(calls[1] == json({ { "Index", 0 }, { "method", "SetDefaultPrinter" }, { "args", { "Gone" } },
-                                   { "result", 1801 } }));
+        QVERIFY(
+            calls[1]
+            == json({ { "Index", 0 }, { "method", "SetDefaultPrinter" }, { "args", { "Gone" } }, { "result", 1801 } }));
     }
 
     void inputChecks_data()

@@ -1,5 +1,4 @@
 #include "platform/DesktopProxy.h"
-
 #include "platform/unix/GnomeProxyStore.h"
 #include "platform/unix/KdeProxyStore.h"
 

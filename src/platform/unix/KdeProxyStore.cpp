@@ -123,10 +123,10 @@ net::ProxyChange KdeProxyStore::SetProxy(const net::ProxySettings& settings)
     if (!file.open(QIODevice::WriteOnly) || file.write(WithProxy(text, settings).toUtf8()) < 0 || !file.commit())
         return net::ProxyChange::Failed;
     // KIO's programs read the file again when they hear this.
-    QDBusConnection::sessionBus().send(QDBusMessage::createSignal(
-        QStringLiteral("/KIO/Scheduler"), QStringLiteral("org.kde.KIO.Scheduler"),
-        QStringLiteral("reparseSlaveConfiguration"))
-                                           << QString());
+    QDBusConnection::sessionBus().send(QDBusMessage::createSignal(QStringLiteral("/KIO/Scheduler"),
+                                                                  QStringLiteral("org.kde.KIO.Scheduler"),
+                                                                  QStringLiteral("reparseSlaveConfiguration"))
+                                       << QString());
     return net::ProxyChange::Done;
 }
 

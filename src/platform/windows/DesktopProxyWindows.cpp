@@ -1,5 +1,4 @@
 #include "platform/DesktopProxy.h"
-
 #include "platform/windows/WinInetProxyStore.h"
 
 namespace lanvex::platform {

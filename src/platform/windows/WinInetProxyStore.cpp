@@ -4,9 +4,7 @@
 
 #include <string>
 #include <vector>
-
 #include <windows.h>
-
 #include <wininet.h>
 
 namespace lanvex::platform {

@@ -3,11 +3,9 @@
 #include "store/windows/WindowsText.h"
 
 #include <filesystem>
-
-#include <windows.h>
-
 #include <knownfolders.h>
 #include <shlobj.h>
+#include <windows.h>
 
 namespace lanvex::store {
 
