@@ -3,9 +3,10 @@
 #include "store/windows/WindowsText.h"
 
 #include <filesystem>
+#include <windows.h>
+// The shell's headers need windows.h first.
 #include <knownfolders.h>
 #include <shlobj.h>
-#include <windows.h>
 
 namespace lanvex::store {
 
