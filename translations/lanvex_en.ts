@@ -58,6 +58,14 @@
         <source>确定</source>
         <translation>OK</translation>
     </message>
+    <message>
+        <source>是</source>
+        <translation>Yes</translation>
+    </message>
+    <message>
+        <source>否</source>
+        <translation>No</translation>
+    </message>
 </context>
 <context>
     <name>SiteCommands</name>
@@ -143,7 +151,7 @@
     </message>
     <message>
         <source>文件太大（超过 %1 MiB），不是本程序的配置文件。</source>
-        <translation>It is too large (over %1 MiB) to be this program's settings file.</translation>
+        <translation>It is too large (over %1 MiB) to be this program&apos;s settings file.</translation>
     </message>
     <message>
         <source>无法读取配置文件 </source>
@@ -152,6 +160,22 @@
     <message>
         <source>在问题解决之前，不会写入这个文件。</source>
         <translation>The file will not be written until this is resolved.</translation>
+    </message>
+    <message>
+        <source>保存失败：办公位置的数量已达上限。</source>
+        <translation>Could not save: the list holds the most sites it can.</translation>
+    </message>
+    <message>
+        <source>“%1”已被其他程序删除或改名。要把编辑器中的内容另存为新的办公位置吗？</source>
+        <translation>Another program has deleted or renamed “%1”. Save what the editor shows as a new site?</translation>
+    </message>
+    <message>
+        <source>“%1”已被其他程序修改。编辑器中保留着您尚未保存的内容，保存时将写入您看到的内容。</source>
+        <translation>Another program has changed “%1”. The editor keeps your unsaved changes; a save writes what you see.</translation>
+    </message>
+    <message>
+        <source>“%1”已被其他程序删除或改名。编辑器中保留着您尚未保存的内容，保存时可以把它另存为新的办公位置。</source>
+        <translation>Another program has deleted or renamed “%1”. The editor keeps your unsaved changes; a save can store them as a new site.</translation>
     </message>
 </context>
 <context>
@@ -239,6 +263,69 @@
     <message>
         <source>不能导出到配置文件本身：%1</source>
         <translation>Cannot export onto the settings file itself: %1</translation>
+    </message>
+</context>
+<context>
+    <name>lanvex::editor::SiteEditor</name>
+    <message>
+        <source>名    称：</source>
+        <translation>Name:</translation>
+    </message>
+    <message>
+        <source>静态IP</source>
+        <translation>Static IP</translation>
+    </message>
+    <message>
+        <source>自动获得IP(DHCP)</source>
+        <translation>Obtain IP (DHCP)</translation>
+    </message>
+    <message>
+        <source> IP 地址：</source>
+        <translation>IP address:</translation>
+    </message>
+    <message>
+        <source>子网掩码：</source>
+        <translation>Mask:</translation>
+    </message>
+    <message>
+        <source>默认网关：</source>
+        <translation>Gateway:</translation>
+    </message>
+    <message>
+        <source>不更改DNS设置</source>
+        <translation>Keep DNS</translation>
+    </message>
+    <message>
+        <source>默认 DNS：</source>
+        <translation>DNS:</translation>
+    </message>
+    <message>
+        <source>备用 DNS：</source>
+        <translation>Alt. DNS:</translation>
+    </message>
+    <message>
+        <source>不更改WINS服务器设置</source>
+        <translation>Keep WINS servers</translation>
+    </message>
+    <message>
+        <source>主 WINS ：</source>
+        <translation>WINS:</translation>
+    </message>
+    <message>
+        <source>从 WINS ：</source>
+        <translation>Alt. WINS:</translation>
+    </message>
+    <message>
+        <source>不更改打印机设置</source>
+        <translation>Keep printer</translation>
+    </message>
+    <message>
+        <source>打 印 机：</source>
+        <translation>Printer:</translation>
+    </message>
+    <message>
+        <source>当前办公位置：</source>
+        <translation>Current site: </translation>
     </message>
 </context>
 <context>
@@ -372,69 +459,6 @@
     <message>
         <source>温馨提示</source>
         <translation>Note</translation>
-    </message>
-</context>
-<context>
-    <name>lanvex::editor::SiteEditor</name>
-    <message>
-        <source>名    称：</source>
-        <translation>Name:</translation>
-    </message>
-    <message>
-        <source>静态IP</source>
-        <translation>Static IP</translation>
-    </message>
-    <message>
-        <source>自动获得IP(DHCP)</source>
-        <translation>Obtain IP (DHCP)</translation>
-    </message>
-    <message>
-        <source> IP 地址：</source>
-        <translation>IP address:</translation>
-    </message>
-    <message>
-        <source>子网掩码：</source>
-        <translation>Mask:</translation>
-    </message>
-    <message>
-        <source>默认网关：</source>
-        <translation>Gateway:</translation>
-    </message>
-    <message>
-        <source>不更改DNS设置</source>
-        <translation>Keep DNS</translation>
-    </message>
-    <message>
-        <source>默认 DNS：</source>
-        <translation>DNS:</translation>
-    </message>
-    <message>
-        <source>备用 DNS：</source>
-        <translation>Alt. DNS:</translation>
-    </message>
-    <message>
-        <source>不更改WINS服务器设置</source>
-        <translation>Keep WINS servers</translation>
-    </message>
-    <message>
-        <source>主 WINS ：</source>
-        <translation>WINS:</translation>
-    </message>
-    <message>
-        <source>从 WINS ：</source>
-        <translation>Alt. WINS:</translation>
-    </message>
-    <message>
-        <source>不更改打印机设置</source>
-        <translation>Keep printer</translation>
-    </message>
-    <message>
-        <source>打 印 机：</source>
-        <translation>Printer:</translation>
-    </message>
-    <message>
-        <source>当前办公位置：</source>
-        <translation>Current site: </translation>
     </message>
 </context>
 <context>

@@ -410,6 +410,8 @@ void SiteEditor::LoadProfile(const store::SiteProfile& p)
     SetBoxValue(chkPrinter, BoxValueForSwitch(p.ChangePrinter));
     shownPrinter_ = QString::fromStdString(p.PrinterName);
     choosePrinter(shownPrinter_);
+    loaded_ = ShownProfile();
+    ++loads_;
 }
 
 void SiteEditor::choosePrinter(const QString& name)
@@ -458,7 +460,21 @@ void SiteEditor::ShowBlank()
     SetBoxValue(chkPrinter, 0);
     shownPrinter_.clear();
     choosePrinter(shownPrinter_);
+    loaded_ = ShownProfile();
+    ++loads_;
     txtName->setFocus();
+}
+
+store::SiteProfile SiteEditor::ShownProfile() const
+{
+    store::SiteProfile p = ReadProfile();
+    p.PrinterName = shownPrinter_.toStdString();
+    return p;
+}
+
+bool SiteEditor::HasUnsavedChanges() const
+{
+    return ShownProfile() != loaded_;
 }
 
 void SiteEditor::setPrinters(const std::vector<std::string>& names)

@@ -123,6 +123,10 @@ public:
     store::SiteProfile ReadProfile() const;
     // The blank state of the first tab; leaves the caption alone and focuses txtName.
     void ShowBlank();
+    // Whether the user changed anything since the editor was last loaded or blanked.
+    bool HasUnsavedChanges() const;
+    // Counts the loads and blankings: tells one spell of editing from the next.
+    int LoadCount() const { return loads_; }
     // Fills the printer list: an empty first line, then the names. The printer of the entry shown
     // (or the one the user chose since) is chosen again when the new list has it. Until the list
     // is first filled it holds only the empty line, and the entry shown keeps its printer.
@@ -148,12 +152,16 @@ public:
 
 private:
     void ApplyEnabling();
+    // ReadProfile with the printer the user chose, whether or not the list holds it yet.
+    store::SiteProfile ShownProfile() const;
     // Chooses the printer line of exactly that name, or the first line.
     void choosePrinter(const QString& name);
 
     std::function<const store::SiteProfile*()> storedSite_;
     QString shownPrinter_; // the printer the entry shown names, or the one the user chose
     bool printersListed_ = false;
+    store::SiteProfile loaded_; // ShownProfile() as loaded, before any typing
+    int loads_ = 0;
 };
 
 } // namespace lanvex::editor

@@ -2,6 +2,8 @@
 
 #include "LanvexResources.h"
 #include "editor/SiteEditor.h"
+#include "gui/CloseGuard.h"
+#include "gui/FocusKeeper.h"
 #include "gui/ImageButton.h"
 #include "gui/MessageSink.h"
 #include "gui/ServiceWorker.h"
@@ -101,6 +103,8 @@ MainWindow::MainWindow(net::ServiceConnector& connector, const printer::PrinterS
         move(screen->availableGeometry().center() - rect().center());
 
     m_worker = std::make_unique<ServiceWorker>();
+    m_focusKeeper = std::make_unique<FocusKeeper>(*this);
+    m_closeGuard = new CloseGuard(*this);
     CreateControls();
     // F4 and Esc belong to the window whichever control has the focus, so the key releases are
     // taken before any control sees them.
@@ -209,6 +213,7 @@ void MainWindow::CreateControls()
                                                   [this] { RefreshSiteList(); },
                                                   {},
                                                   0,
+                                                  {},
                                                   {} });
 
     // Page 1: the help text.
@@ -288,6 +293,11 @@ void MainWindow::NameEntryZero()
 
 void MainWindow::ReloadSites()
 {
+    // Unsaved typing in the editor stays; the list and the other sites follow the file.
+    if (FrameSite->HasUnsavedChanges()) {
+        gui::ReloadSites(*m_siteCommands);
+        return;
+    }
     std::optional<store::SiteProfile> current;
     if (m_model.CurSiteIndex == 0 && !m_model.SiteProfiles.empty())
         current = m_model.SiteProfiles[0];
@@ -457,6 +467,8 @@ void MainWindow::imgApply_Click()
     const int adapterPosition = AdapterPosition();
     const bool summaryInBox = m_summaryInBox;
     m_applying = true;
+    // From here to the summary the window stays; a request to close it waits for the summary.
+    m_closeGuard->Hold();
     HoldInput(true);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     ShowStatus(tr("正在应用当前设置，请稍候..."));
@@ -515,16 +527,23 @@ void MainWindow::FinishApply(const AppliedSite& applied, const std::optional<sto
     Q_EMIT siteApplied(applied.adapterPosition, FromUtf8(applied.site.Name), applied.result, summary);
     if (applied.summaryInBox)
         m_messages.Information(this, tr("温馨提示"), summary);
+    m_closeGuard->Release();
 }
 
 void MainWindow::HoldInput(bool held)
 {
+    if (held)
+        m_focusKeeper->Hold();
     picList->setEnabled(!held);
     VScroll->setEnabled(!held);
     cboNIC->setEnabled(!held);
     imgApply->setEnabled(!held);
     for (ImageButton* button : imgIP)
         button->setEnabled(!held);
+    if (held)
+        m_focusKeeper->Moved();
+    else
+        m_focusKeeper->Release();
 }
 
 void MainWindow::ApplySite(int index)
@@ -561,7 +580,7 @@ void MainWindow::lblTab_Click(int index)
 void MainWindow::imgCmd_Click(int index)
 {
     if (index == 0)
-        QCoreApplication::exit(0);
+        m_closeGuard->Quit();
 }
 
 void MainWindow::cboNIC_Click()

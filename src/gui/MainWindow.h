@@ -33,6 +33,8 @@ class SiteEditor;
 
 namespace lanvex::gui {
 
+class CloseGuard;
+class FocusKeeper;
 class ImageButton;
 class MessageSink;
 class ServiceWorker;
@@ -159,6 +161,9 @@ private:
     int m_editorEntry = -1; // the entry SelectSite last loaded into the editor; -1 when blank
     std::atomic<bool> m_closing { false };
     std::unique_ptr<ServiceWorker> m_worker;
+    // While input is held the focus waits to go back, and closing waits for the summary.
+    std::unique_ptr<FocusKeeper> m_focusKeeper;
+    CloseGuard* m_closeGuard = nullptr;
 
     Picture* m_banner = nullptr;
     QWidget* picOption = nullptr;

@@ -6,6 +6,11 @@
 
 namespace lanvex::gui {
 
+bool MessageSink::Question(QWidget*, const QString&, const QString&)
+{
+    return false;
+}
+
 void QtMessageSink::Information(QWidget* parent, const QString& title, const QString& text)
 {
     QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok, parent);
@@ -14,6 +19,16 @@ void QtMessageSink::Information(QWidget* parent, const QString& title, const QSt
     // The window speaks Chinese; the button does too, as on a Chinese desktop.
     box.button(QMessageBox::Ok)->setText(QCoreApplication::translate("MessageSink", "确定"));
     box.exec();
+}
+
+bool QtMessageSink::Question(QWidget* parent, const QString& title, const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.button(QMessageBox::Yes)->setText(QCoreApplication::translate("MessageSink", "是"));
+    box.button(QMessageBox::No)->setText(QCoreApplication::translate("MessageSink", "否"));
+    return box.exec() == QMessageBox::Yes;
 }
 
 } // namespace lanvex::gui

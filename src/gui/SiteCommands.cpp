@@ -180,6 +180,8 @@ void ReportGone(SiteCommandContext& context, const QString& what)
     context.messages.Information(
         context.window, NoticeTitle(),
         what + QCoreApplication::translate("SiteCommands", "：该办公位置已被其他程序删除或改名，列表已重新读取。"));
+    context.keptEdits.told = SiteCommandContext::KeptEdits::Told::Gone; // just said
+    context.keptEdits.editorLoad = context.editor.LoadCount();
     ReloadSites(context);
     FinishWithSelection(context);
 }
@@ -283,9 +285,86 @@ void NewSite(SiteCommandContext& context)
     FinishWithSelection(context);
 }
 
+namespace {
+
+// Stores `site` as a new entry at the end of the list, under the lock and in the file as it
+// stands: the save of a site another program deleted (or renamed) while the editor held it.
+void SaveAsNewSite(SiteCommandContext& context, const store::SiteProfile& site)
+{
+    bool full = false;
+    std::optional<std::string> problem;
+    std::size_t position = 0;
+    store::IniDocument settings;
+    const store::WriteResult written
+        = store::IniFile(SettingsPath(context))
+              .Update(
+                  [&](store::IniDocument& doc) {
+                      store::StoredSiteList list = store::StoredSiteList::Read(doc);
+                      if (list.size() >= store::kMaxSites) {
+                          full = true;
+                          return false;
+                      }
+                      std::vector<std::string> names = list.EntryNames(doc);
+                      names.push_back(site.Name);
+                      problem = NameProblem(site.Name, names, static_cast<int>(names.size()) - 1, false);
+                      if (problem)
+                          return false;
+                      std::optional<std::string> stored = doc.Encode(site.Name);
+                      if (!stored)
+                          return false;
+                      position = list.size();
+                      list.Append(*stored);
+                      return list.Write(doc)
+                          && store::WriteSiteKeys(doc, store::IniDocument::FileBytes { *stored }, site);
+                  },
+                  &settings);
+    if (full) {
+        context.messages.Information(context.window, NoticeTitle(),
+                                     QCoreApplication::translate("SiteCommands", "保存失败：办公位置的数量已达上限。"));
+        return;
+    }
+    if (problem) {
+        context.messages.Information(context.window, NoticeTitle(),
+                                     QCoreApplication::translate("EditorRules", problem->c_str()));
+        context.editor.txtName->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    if (!written) {
+        ReportWriteFailure(context, QT_TRANSLATE_NOOP("SiteCommands", "保存失败"), SettingsPath(context), written);
+        return;
+    }
+    context.keptEdits.goneSite.reset();
+    AdoptSites(context, settings, written.stamp);
+    const int entry = static_cast<int>(position) + 1;
+    context.list.setSelIndex(entry < context.model.SiteCount ? entry : 0);
+    FitScrollBar(context);
+    if (QScrollBar* bar = context.list.scrollBar(); bar != nullptr && !bar->isHidden()) {
+        bar->setValue(bar->maximum()); // the new entry stands in the last row
+        context.list.setTopIndex(bar->value() - 1);
+    }
+    context.messages.Information(context.window, QCoreApplication::translate("SiteCommands", "系统提示"),
+                                 QCoreApplication::translate("SiteCommands", "保存成功!"));
+    FinishWithSelection(context);
+}
+
+// Asks whether the editor's changes to `site`, which another program deleted or renamed, are to
+// be saved again as a new site.
+bool AskSaveAgain(SiteCommandContext& context, const std::string& site)
+{
+    return context.messages.Question(
+        context.window, NoticeTitle(),
+        QCoreApplication::translate("SiteCommands",
+                                    "“%1”已被其他程序删除或改名。要把编辑器中的内容另存为新的办公位置吗？")
+            .arg(QString::fromStdString(site)));
+}
+
+} // namespace
+
 void SaveSite(SiteCommandContext& context)
 {
-    if (!SelectionIsSavedSite(context))
+    // After another program deleted the site the editor holds, the list has no selection.
+    const bool gone = context.list.SelIndex() < 0 && context.keptEdits.goneSite;
+    if (!gone && !SelectionIsSavedSite(context))
         return;
     editor::SiteEditor& editor = context.editor;
     const bool addressesOk = editor.CheckSiteAddresses(
@@ -301,6 +380,12 @@ void SaveSite(SiteCommandContext& context)
     site.Name = name;
     site.Description.clear();
     site.MACAddress.clear();
+
+    if (gone) {
+        if (AskSaveAgain(context, *context.keptEdits.goneSite))
+            SaveAsNewSite(context, site);
+        return;
+    }
 
     // The list entry and all twelve keys in one replacement of the file: never half a save.
     std::optional<std::string> problem;
@@ -322,7 +407,14 @@ void SaveSite(SiteCommandContext& context)
             return list.Write(doc) && store::WriteSiteKeys(doc, store::IniDocument::FileBytes { *stored }, site);
         });
     if (saved.gone) {
-        ReportGone(context, QCoreApplication::translate("SiteCommands", "保存失败"));
+        // Deleted or renamed meanwhile, before the window noticed: the list follows the file and
+        // the editor keeps the changes, which may go in again as a new site.
+        const std::string goneName = context.model.SiteNames[static_cast<std::size_t>(context.list.SelIndex())];
+        context.keptEdits.told = SiteCommandContext::KeptEdits::Told::Gone; // asked below: not told as well
+        context.keptEdits.editorLoad = editor.LoadCount();
+        ReloadSites(context);
+        if (AskSaveAgain(context, goneName))
+            SaveAsNewSite(context, site);
         return;
     }
     if (problem) {
@@ -416,6 +508,29 @@ bool SettingsChanged(const SiteCommandContext& context)
     return store::IniFile(SettingsPath(context)).Stamp() != context.settingsStamp;
 }
 
+namespace {
+
+// Tells the user, once for each turn for the worse, that the editor keeps unsaved changes to a
+// site another program changed or deleted.
+void TellKeptEdits(SiteCommandContext& context, SiteCommandContext::KeptEdits::Told now, const std::string& site)
+{
+    const int load = context.editor.LoadCount();
+    if (load == context.keptEdits.editorLoad && now <= context.keptEdits.told)
+        return;
+    context.keptEdits.told = now;
+    context.keptEdits.editorLoad = load;
+    const QString name = QString::fromStdString(site);
+    const QString text = now == SiteCommandContext::KeptEdits::Told::Changed
+        ? QCoreApplication::translate(
+            "SiteCommands", "“%1”已被其他程序修改。编辑器中保留着您尚未保存的内容，保存时将写入您看到的内容。")
+        : QCoreApplication::translate(
+            "SiteCommands",
+            "“%1”已被其他程序删除或改名。编辑器中保留着您尚未保存的内容，保存时可以把它另存为新的办公位置。");
+    context.messages.Information(context.window, NoticeTitle(), text.arg(name));
+}
+
+} // namespace
+
 void ReloadSites(SiteCommandContext& context)
 {
     const store::ReadResult read = store::IniFile(SettingsPath(context)).Read();
@@ -427,6 +542,9 @@ void ReloadSites(SiteCommandContext& context)
     store::SiteListModel& model = context.model;
     const int sel = context.list.SelIndex();
     const bool siteSelected = sel >= 1 && sel < model.SiteCount;
+    const bool keepEditor = context.editor.HasUnsavedChanges();
+    if (!keepEditor)
+        context.keptEdits.goneSite.reset();
     std::string selectedName;
     std::size_t occurrence = 0;
     store::SiteProfile selectedRecord;
@@ -444,13 +562,27 @@ void ReloadSites(SiteCommandContext& context)
             break;
         }
     }
-    FitScrollBar(context);
-    context.list.setSelIndex(next);
     const bool sameSite = siteSelected && next != 0;
-    if (siteSelected && (!sameSite || model.SiteProfiles[static_cast<std::size_t>(next)] != selectedRecord))
-        FinishWithSelection(context); // the editor shows the entry as it now stands
-    else
+    const bool siteChanged = sameSite && model.SiteProfiles[static_cast<std::size_t>(next)] != selectedRecord;
+    FitScrollBar(context);
+    if (keepEditor && siteSelected && !sameSite) {
+        // Nothing in the list is what the editor shows now.
+        context.keptEdits.goneSite = selectedName;
+        context.list.setSelIndex(-1);
         context.list.DrawSiteList();
+        TellKeptEdits(context, SiteCommandContext::KeptEdits::Told::Gone, selectedName);
+        return;
+    }
+    context.list.setSelIndex(next);
+    if (keepEditor) {
+        context.list.DrawSiteList();
+        if (siteChanged)
+            TellKeptEdits(context, SiteCommandContext::KeptEdits::Told::Changed, selectedName);
+    } else if (siteSelected && (!sameSite || siteChanged)) {
+        FinishWithSelection(context); // the editor shows the entry as it now stands
+    } else {
+        context.list.DrawSiteList();
+    }
 }
 
 } // namespace lanvex::gui

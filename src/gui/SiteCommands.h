@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <functional>
+#include <optional>
 #include <string>
 
 class QWidget;
@@ -34,6 +35,22 @@ struct SiteCommandContext
     std::string settingsPath; // empty: store::IniFileName
     int NewSiteCounter = 0; // names of new sites; never lowered
     store::FileStamp settingsStamp; // the settings file as the window last read or wrote it
+    // Unsaved changes in the editor to a site another program changed or deleted since.
+    struct KeptEdits
+    {
+        // What the window has said: once for each turn for the worse.
+        enum class Told
+        {
+            None,
+            Changed,
+            Gone
+        };
+        Told told = Told::None;
+        int editorLoad = 0; // the editor's LoadCount() when `told` was last said
+        // The site another program deleted (or renamed) while the editor held changes to it; the
+        // list then has no selection, and a save offers to store the changes again.
+        std::optional<std::string> goneSite;
+    } keptEdits;
 };
 
 // The click handler of the editor buttons imgIP(0..2): 0 new site, 1 save, 2 delete.
@@ -52,7 +69,9 @@ QString SettingsReadFailure(const std::string& path, const store::ReadResult& re
 bool SettingsChanged(const SiteCommandContext& context);
 // Reads the settings file again after someone else changed it. The selection stays on the same
 // site, found by name, where it still exists (else entry 0); the editor keeps what it shows unless
-// the selected site itself changed.
+// the selected site itself changed. Unsaved changes in the editor are never dropped: the list and
+// the other sites follow the file, the editor stays as the user left it, and the window says once
+// that the site changed or went; a site that went leaves the list without a selection.
 void ReloadSites(SiteCommandContext& context);
 
 } // namespace lanvex::gui

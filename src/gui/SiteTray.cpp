@@ -75,7 +75,8 @@ void SiteTray::RebuildMenu()
     if (sites > 0)
         m_menu->addSeparator();
     connect(m_menu->addAction(tr("打开主窗口")), &QAction::triggered, this, &SiteTray::OpenWindow);
-    connect(m_menu->addAction(tr("退出")), &QAction::triggered, qApp, [] { QCoreApplication::exit(0); });
+    // As the window's exit button: during an apply, after its summary.
+    connect(m_menu->addAction(tr("退出")), &QAction::triggered, &m_window, [this] { m_window.imgCmd_Click(0); });
 }
 
 QString SiteTray::ToolTip() const

@@ -60,13 +60,9 @@ bool InstallTranslations(QCoreApplication& application, const std::function<QStr
         : TranslationLanguage([](const char* variable) { return qEnvironmentVariable(variable); });
     if (language.isEmpty())
         return false;
-    // Beside bin/ in the build tree and in the installed tree; in the program's own folder in a
-    // Windows copy, where the program has no bin/.
-    const QString programFolder = QCoreApplication::applicationDirPath();
+    // Compiled into the program (translations/CMakeLists.txt), so a copy of the program alone has it.
     auto* translator = new QTranslator(&application);
-    const QString name = QStringLiteral("lanvex_") + language;
-    if (!translator->load(name, programFolder + QStringLiteral("/../share/lanvex/translations"))
-        && !translator->load(name, programFolder + QStringLiteral("/share/lanvex/translations"))) {
+    if (!translator->load(QStringLiteral("lanvex_") + language, QStringLiteral(":/i18n"))) {
         delete translator;
         return false;
     }

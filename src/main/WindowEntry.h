@@ -9,4 +9,8 @@ namespace lanvex::entry {
 // Runs the window until it closes and returns the exit code, or reports that the build has none.
 int RunWindow(const cli::CommandLine& line);
 
+// Readies a console command's service calls: with Qt, the application object and the catalogue of
+// the user's language, so the command line speaks it as on Linux; nothing in the console build.
+void PrepareConsoleCommand();
+
 } // namespace lanvex::entry

@@ -10,4 +10,6 @@ int RunWindow(const cli::CommandLine&)
     return 2;
 }
 
+void PrepareConsoleCommand() { }
+
 } // namespace lanvex::entry

@@ -7,6 +7,7 @@
 #include "store/IniModule.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 
 namespace lanvex::entry {
 
@@ -25,6 +26,16 @@ int RunWindow(const cli::CommandLine& line)
     if (line.tray)
         platform::AttachParentConsole(); // for the tray's own messages
     return gui::RunMainWindow(instance, line.simulateFile, line.tray);
+}
+
+void PrepareConsoleCommand()
+{
+    // Made once and kept to the end of the program; Qt's options are not read from the arguments.
+    static int argc = 1;
+    static char name[] = "lanvex";
+    static char* argv[] = { name, nullptr };
+    static QCoreApplication application(argc, argv);
+    i18n::InstallTranslations(application, platform::LocaleVariable);
 }
 
 } // namespace lanvex::entry

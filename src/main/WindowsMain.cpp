@@ -48,7 +48,7 @@ int wmain(int argc, wchar_t** argv)
         store::UseSettingsLocation(settings);
         if (line.mode == CommandLine::Mode::Window)
             return entry::RunWindow(line);
-        return cli::RunConsoleCommand(line, settings, std::cout, std::cerr);
+        return cli::RunConsoleCommand(line, settings, std::cout, std::cerr, entry::PrepareConsoleCommand);
     } catch (const std::exception& error) {
         std::cerr << "lanvex: " << error.what() << '\n';
         return 1;

@@ -8,8 +8,9 @@ namespace lanvex::platform {
 std::string ProgramPath(const char* argv0);
 
 // A program built as a window program (Windows) has no console of its own: its command-line output
-// goes to the console of the program that started it, if any. Output already redirected stays
-// so. Elsewhere a program always has its parent's terminal, and this does nothing.
+// goes to the console of the program that started it, if any, and is thrown away when there is
+// none. Output already redirected stays so. Elsewhere a program always has its parent's terminal,
+// and this does nothing.
 void AttachParentConsole();
 
 // Standard output and error carry the program's UTF-8 bytes unchanged, in a console as in a pipe.

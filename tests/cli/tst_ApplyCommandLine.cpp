@@ -2,7 +2,9 @@
 // with its own settings file beside it. What only the program as a whole decides is checked here:
 // which command an argument list runs, where the settings come from, and the exit code and output
 // that reach the caller.
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -19,9 +21,15 @@ class TestApplyCommandLine : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        m_exe = m_dir.filePath(u"lanvex"_s);
+        // The program's own file name (lanvex.exe on Windows, where a name without .exe is not
+        // started), and the libraries a Windows build keeps beside it: without them the system
+        // cannot load the copy at all.
+        const QFileInfo program(QStringLiteral(LANVEX_EXE));
+        m_exe = m_dir.filePath(program.fileName());
         QVERIFY(QFile::copy(LANVEX_EXE, m_exe));
         QVERIFY(QFile::setPermissions(m_exe, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        for (const QFileInfo& library : program.dir().entryInfoList({ u"*.dll"_s }, QDir::Files))
+            QVERIFY(QFile::copy(library.filePath(), m_dir.filePath(library.fileName())));
         const QString network = m_dir.filePath(u"network.json"_s);
         QVERIFY(QFile::copy(LANVEX_SOURCE_DIR "/examples/simulated-network.json", network));
         QVERIFY(QFile::setPermissions(network, QFile::ReadOwner | QFile::WriteOwner));

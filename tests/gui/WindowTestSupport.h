@@ -26,7 +26,14 @@ public:
         QString text;
     };
     void Information(QWidget*, const QString& title, const QString& text) override { shown.push_back({ title, text }); }
+    // A question is kept with the messages and answered with `answer`.
+    bool Question(QWidget*, const QString& title, const QString& text) override
+    {
+        shown.push_back({ title, text });
+        return answer;
+    }
     std::vector<Message> shown;
+    bool answer = false;
 };
 
 // A settings file and a simulated network in a temporary folder; the settings file becomes the

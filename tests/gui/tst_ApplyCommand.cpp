@@ -1,5 +1,5 @@
 // The apply command end to end over the simulated service: status line, summary, entry 0.
-#include "WindowTestSupport.h"
+#include "WindowFixture.h"
 #include "gui/MainWindow.h"
 #include "gui/StatusLine.h"
 #include "listview/SiteListView.h"
@@ -10,6 +10,7 @@
 #include <QCursor>
 #include <QMutex>
 #include <QScreen>
+#include <QTimer>
 #include <memory>
 
 using namespace lanvex;
@@ -156,6 +157,23 @@ QJsonObject DhcpAdapter()
     adapter["DHCPEnabled"] = true;
     return adapter;
 }
+
+// The window shown over one adapter whose every query and call takes `delayMs`, with Office (entry
+// 1, selected) and Home saved.
+struct SlowWindow : gui::test::WindowFixture
+{
+    explicit SlowWindow(int delayMs)
+        : WindowFixture({ Office(), Home() }, { gui::test::StaticAdapter("Wired", "192.168.9.10") })
+    {
+        QJsonObject slow = folder.ReadNetwork();
+        slow["delayMs"] = delayMs;
+        folder.WriteNetwork(slow);
+        window.findChild<listview::SiteListView*>("picList")->setSelIndex(1);
+        window.show();
+        if (!QTest::qWaitForWindowExposed(&window))
+            qFatal("the window was not shown");
+    }
+};
 
 } // namespace
 
@@ -354,6 +372,84 @@ private Q_SLOTS:
         QCOMPARE(messages.shown.size(), std::size_t(1));
         QCOMPARE(folder.ReadNetwork()["calls"].toArray().size(), 4); // one apply, four calls
         QVERIFY(list->isEnabled() && nic->isEnabled());
+    }
+
+    // The focus is where it was before the apply once the summary has been shown, so the arrow
+    // keys go on moving through the list; a place the user chose during the apply is kept.
+    void focusComesBackAfterTheApply_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("during"); // empty: the user leaves the focus alone
+        QTest::addColumn<QString>("after");
+        QTest::newRow("site list") << "picList" << QString() << "picList";
+        QTest::newRow("adapter list") << "cboNIC" << QString() << "cboNIC";
+        QTest::newRow("moved by the user") << "picList"
+                                           << "txtGateway"
+                                           << "txtGateway";
+    }
+    void focusComesBackAfterTheApply()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, during);
+        QFETCH(QString, after);
+        SlowWindow f(100);
+        QVERIFY(QTest::qWaitForWindowActive(&f.window));
+        auto* list = f.window.findChild<listview::SiteListView*>("picList");
+        f.window.SelectSite(1);
+        f.window.findChild<QWidget*>(before)->setFocus();
+
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F4);
+        QVERIFY(f.window.IsServiceBusy());
+        QVERIFY(!list->isEnabled());
+        if (!during.isEmpty())
+            f.window.findChild<QWidget*>(during)->setFocus();
+        QVERIFY(gui::test::WaitForService(f.window));
+        QCOMPARE(f.messages.shown.size(), std::size_t(1));
+        QCOMPARE(QApplication::focusWidget()->objectName(), after);
+        if (after == QLatin1String("picList")) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+            QCOMPARE(list->SelIndex(), 2);
+        }
+    }
+
+    // Esc and the close box during an apply close the window only after the summary.
+    void closingWaitsForTheSummary_data()
+    {
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("Esc") << true;
+        QTest::newRow("close box") << false;
+    }
+    void closingWaitsForTheSummary()
+    {
+        QFETCH(bool, escape);
+        SlowWindow f(300);
+        f.window.imgApply_Click();
+        if (escape)
+            QTest::keyClick(&f.window, Qt::Key_Escape);
+        else
+            QVERIFY(!f.window.close());
+        QTest::qWait(100);
+        QVERIFY(f.window.isVisible());
+        QVERIFY(f.messages.shown.empty());
+        QVERIFY(gui::test::WaitForService(f.window));
+        QCOMPARE(f.messages.shown.size(), std::size_t(1));
+        QVERIFY(!f.window.isVisible());
+        QCOMPARE(f.folder.ReadNetwork()["calls"].toArray().size(), 4); // the whole apply ran
+    }
+
+    // The exit button during an apply ends the program after the summary.
+    void exitWaitsForTheSummary()
+    {
+        SlowWindow f(300);
+        auto* exitButton = f.window.findChild<QWidget*>("imgCmd0");
+        f.window.imgApply_Click();
+        // The application's own loop, which an earlier test's end of the program does not stop.
+        QTimer::singleShot(0, exitButton, [exitButton] { QTest::mouseClick(exitButton, Qt::LeftButton); });
+        QTimer::singleShot(10000, &f.window, [] { QCoreApplication::exit(99); });
+        QCOMPARE(QApplication::exec(), 0);
+        // The program was told to end after the summary, not at the click.
+        QCOMPARE(f.messages.shown.size(), std::size_t(1));
+        QVERIFY(!f.window.IsServiceBusy());
     }
 };
 

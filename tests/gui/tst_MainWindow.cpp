@@ -21,6 +21,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTimer>
+#include <algorithm>
 #include <memory>
 
 using namespace lanvex;
@@ -627,6 +628,75 @@ private Q_SLOTS:
         QCOMPARE(bEditor->title(), QStringLiteral("当前办公位置：Site4"));
     }
 
+    // Typing not yet saved survives another program's change to the file: the list and the other
+    // sites follow the file, the editor keeps the typing, the window says so once, and a save
+    // writes what the editor shows; a site deleted elsewhere is saved again as a new one on request.
+    void unsavedTypingSurvivesChangesOnDisk()
+    {
+        Fixture f(3);
+        f.window->FinishStartUp(); // the settings file is watched
+        std::vector<store::SiteProfile> sites;
+        for (int i = 1; i <= 3; ++i)
+            sites.push_back(f.window->Model().SiteProfiles[static_cast<std::size_t>(i)]);
+        const auto select = [&f](int index) {
+            f.list()->setSelIndex(index);
+            f.window->SelectSite(index);
+        };
+        const auto told = [&f](const char* text) {
+            return std::count_if(f.messages.shown.begin(), f.messages.shown.end(), [text](const auto& message) {
+                return message.text.contains(QString::fromUtf8(text));
+            });
+        };
+        const auto stored
+            = [] { return store::LoadSiteModel(store::IniFile(store::IniFileName).Load(), std::nullopt); };
+
+        select(2);
+        f.editor()->txtIP->setText(QStringLiteral("10.20.0.98"));
+        sites[1].AuxWINS = "10.0.0.250"; // the site in the editor
+        sites[0].IP = "10.0.0.111"; // another site
+        f.folder.WriteSites(sites);
+        QTRY_COMPARE(f.window->Model().SiteProfiles[1].IP, std::string("10.0.0.111"));
+        QCOMPARE(f.window->Model().SiteProfiles[2].AuxWINS, std::string("10.0.0.250"));
+        QCOMPARE(f.editor()->txtIP->text(), QStringLiteral("10.20.0.98"));
+        QCOMPARE(f.editor()->txtAuxWINS->text(), QString());
+        QCOMPARE(f.list()->SelIndex(), 2);
+        QCOMPARE(told("已被其他程序修改"), 1);
+        sites[1].AuxWINS = "10.0.0.251";
+        sites.push_back(gui::test::StaticSite("Site4", "10.0.0.4"));
+        f.folder.WriteSites(sites);
+        QTRY_COMPARE(f.window->Model().SiteCount, 5);
+        QCOMPARE(told("已被其他程序修改"), 1); // once
+        QTest::mouseClick(f.find<gui::ImageButton>("imgIP1"), Qt::LeftButton);
+        QCOMPARE(stored().SiteProfiles[2].IP, std::string("10.20.0.98"));
+        QCOMPARE(stored().SiteProfiles[2].AuxWINS, std::string());
+        QCOMPARE(stored().SiteProfiles[1].IP, std::string("10.0.0.111"));
+
+        // Site3 is deleted elsewhere while the editor holds changes to it.
+        select(3);
+        f.editor()->txtIP->setText(QStringLiteral("10.30.0.33"));
+        f.folder.WriteSites({ sites[0], sites[1], sites[3] });
+        QTRY_COMPARE(f.window->Model().SiteCount, 4);
+        QCOMPARE(f.list()->SelIndex(), -1);
+        QCOMPARE(f.editor()->txtIP->text(), QStringLiteral("10.30.0.33"));
+        QCOMPARE(f.editor()->txtName->text(), QStringLiteral("Site3"));
+        QCOMPARE(told("已被其他程序删除或改名"), 1);
+        // No: nothing is written and the editor stays; yes: the site is back, with the typing.
+        QTest::mouseClick(f.find<gui::ImageButton>("imgIP1"), Qt::LeftButton);
+        QCOMPARE(told("另存为新的办公位置吗"), 1);
+        QCOMPARE(stored().SiteCount, 4);
+        QCOMPARE(f.editor()->txtIP->text(), QStringLiteral("10.30.0.33"));
+        f.messages.answer = true;
+        QTest::mouseClick(f.find<gui::ImageButton>("imgIP1"), Qt::LeftButton);
+        QCOMPARE(told("另存为新的办公位置吗"), 2);
+        const store::SiteListModel file = stored();
+        QCOMPARE(file.SiteNames,
+                 (std::vector<std::string> { store::kCurrentSettingsName, "Site1", "Site2", "Site4", "Site3" }));
+        QCOMPARE(file.SiteProfiles[4].IP, std::string("10.30.0.33"));
+        QCOMPARE(f.list()->SelIndex(), 4);
+        QVERIFY(!f.editor()->HasUnsavedChanges());
+        QCOMPARE(f.messages.shown.back().text, QStringLiteral("保存成功!"));
+    }
+
     // The real message box: information icon, one button in the window's language, plain text.
     void messageBox()
     {
@@ -649,6 +719,42 @@ private Q_SLOTS:
                  QStringList({ "温馨提示", "无法写入 /tmp/<b>x</b>", QString::number(QMessageBox::Information), "1",
                                "确定", QString::number(Qt::PlainText) })
                      .join(QLatin1Char('|')));
+    }
+
+    // The real question box: its two buttons in the window's language; the answer is the one clicked.
+    void questionBox_data()
+    {
+        QTest::addColumn<QString>("click");
+        QTest::addColumn<bool>("answer");
+        QTest::newRow("yes") << "是" << true;
+        QTest::newRow("no") << "否" << false;
+    }
+    void questionBox()
+    {
+        QFETCH(QString, click);
+        QFETCH(bool, answer);
+        QWidget parent;
+        parent.show();
+        QStringList captions;
+        QTimer::singleShot(0, &parent, [&captions, click] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr)
+                return;
+            QAbstractButton* chosen = nullptr;
+            for (QAbstractButton* button : box->buttons()) {
+                captions << button->text();
+                if (button->text() == click)
+                    chosen = button;
+            }
+            captions << QString::number(box->icon());
+            if (chosen != nullptr)
+                chosen->click();
+        });
+        QCOMPARE(gui::QtMessageSink().Question(&parent, QStringLiteral("温馨提示"),
+                                               QStringLiteral("另存为新的办公位置吗？")),
+                 answer);
+        captions.sort();
+        QCOMPARE(captions, (QStringList { QString::number(QMessageBox::Question), "否", "是" }));
     }
 
     void exitEndsTheProgramAtOnce()

@@ -124,6 +124,7 @@ public:
                                       [this] { RefreshSiteList(); },
                                       settingsPath,
                                       0,
+                                      {},
                                       {} });
 
         store::SiteProfile current;

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QEventLoop>
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -124,6 +125,24 @@ private Q_SLOTS:
         QVERIFY(!f.window.close());
         QVERIFY(!f.window.isVisible());
         QVERIFY(!QApplication::quitOnLastWindowClosed());
+    }
+
+    // The tray's exit during an apply ends the program after the summary.
+    void exitWaitsForTheSummary()
+    {
+        TrayFixture f;
+        QJsonObject network = f.folder.ReadNetwork();
+        network["delayMs"] = 300;
+        f.folder.WriteNetwork(network);
+        f.window.show();
+        QVERIFY(gui::test::WaitForService(f.window));
+        f.ChooseFromMenu(0); // applies Office
+        QVERIFY(f.window.IsServiceBusy());
+        // The application's own loop, which an earlier test's end of the program does not stop.
+        QTimer::singleShot(0, &f.window, [&f] { f.ChooseFromMenu(f.tray.Menu()->actions().size() - 1); });
+        QTimer::singleShot(10000, &f.window, [] { QCoreApplication::exit(99); });
+        QCOMPARE(QApplication::exec(), 0);
+        QCOMPARE(f.messages.shown.size(), std::size_t(1)); // the summary, before the end
     }
 };
 

@@ -9,12 +9,15 @@
 #include "listview/SiteListView.h"
 
 #include <QAbstractButton>
+#include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTranslator>
 #include <QXmlStreamReader>
 
@@ -139,9 +142,10 @@ private Q_SLOTS:
 
     void theWindowSpeaksEnglishOrTheExactSourceTexts()
     {
-        // The C locale: no translation, the source texts.
+        // The C locale: no translation, the source texts. (Under Wine LC_ALL sets the code page.)
+        for (const char* variable : { "LANGUAGE", "LC_ALL", "LC_MESSAGES" })
+            qunsetenv(variable);
         qputenv("LANG", "C.UTF-8");
-        qunsetenv("LANGUAGE");
         QVERIFY(!i18n::InstallTranslations(*qApp));
         const Run chinese = RunWindow();
         QCOMPARE(chinese.entryZero, QStringLiteral("本机当前设置"));
@@ -180,6 +184,45 @@ private Q_SLOTS:
                         .endsWith(language[0] == 'C' ? QStringLiteral("配置文件没有改变。\n")
                                                      : QStringLiteral("The settings file has not been changed.\n")));
         }
+    }
+
+    // The program copied alone into an empty folder carries its English: a portable copy.
+    void aCopyOfTheProgramAloneSpeaksEnglish()
+    {
+        QTemporaryDir portable;
+        QTemporaryDir data;
+        const QString exe = portable.filePath(QFileInfo(QStringLiteral(LANVEX_EXE)).fileName());
+        QVERIFY(QFile::copy(QStringLiteral(LANVEX_EXE), exe));
+        QVERIFY(QFile::setPermissions(exe, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        const QString network = data.filePath(QStringLiteral("network.json"));
+        QVERIFY(QFile::copy(QStringLiteral(LANVEX_SOURCE_DIR "/examples/simulated-network.json"), network));
+        QVERIFY(QFile::setPermissions(network, QFile::ReadOwner | QFile::WriteOwner));
+        QFile settings(data.filePath(QStringLiteral("lanvex.ini")));
+        QVERIFY(settings.open(QIODevice::WriteOnly));
+        settings.write("[Common]\r\nSites=Office\r\n[Office]\r\nIP=172.20.0.9\r\nSubNetMask=255.255.0.0\r\n"
+                       "DefaultGateway=172.20.0.1\r\n");
+        settings.close();
+
+        QProcess lanvex;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* variable : { "LANGUAGE", "LC_ALL", "LC_MESSAGES" })
+            environment.remove(QString::fromLatin1(variable));
+        environment.insert(QStringLiteral("LANG"), QStringLiteral("en_US.UTF-8"));
+        // Where Qt itself is a set of DLLs, the system finds them on the path, as for an installed Qt.
+        environment.insert(QStringLiteral("PATH"),
+                           QDir::toNativeSeparators(QFileInfo(QStringLiteral(LANVEX_EXE)).absolutePath())
+                               + QDir::listSeparator() + environment.value(QStringLiteral("PATH")));
+        lanvex.setProcessEnvironment(environment);
+        lanvex.start(exe,
+                     { QStringLiteral("--simulate"), network, QStringLiteral("--config"), settings.fileName(),
+                       QStringLiteral("--apply"), QStringLiteral("Office") });
+        QVERIFY(lanvex.waitForFinished(60000));
+        QCOMPARE(lanvex.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(lanvex.exitCode(), 0);
+        QCOMPARE(QString::fromUtf8(lanvex.readAllStandardOutput()).section(QLatin1Char('\n'), 0, 0),
+                 QStringLiteral("IP address and subnet mask updated."));
+        QCOMPARE(QDir(portable.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                 QStringList { QFileInfo(exe).fileName() });
     }
 };
 

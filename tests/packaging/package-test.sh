@@ -13,12 +13,13 @@ id=org.lanvex.lanvex
 contents=$(dpkg-deb --contents "$deb")
 for path in ./usr/bin/lanvex "./usr/share/applications/$id.desktop" "./usr/share/metainfo/$id.metainfo.xml" \
             "./usr/share/icons/hicolor/scalable/apps/$id.svg" "./usr/share/icons/hicolor/48x48/apps/$id.png" \
-            ./usr/share/man/man1/lanvex.1.gz ./usr/share/doc/lanvex/copyright ./usr/share/doc/lanvex/changelog.gz \
-            ./usr/share/lanvex/translations/lanvex_en.qm; do
+            ./usr/share/man/man1/lanvex.1.gz ./usr/share/doc/lanvex/copyright ./usr/share/doc/lanvex/changelog.gz; do
   grep -qE " $path\$" <<<"$contents" || fail "the package lacks $path"
 done
 ! grep -vE '^[-dl]\S+ root/root ' <<<"$contents" || fail "files not owned by root"
 ! grep -vE ' \./usr(/|$)' <<<"$contents" || fail "files outside /usr"
+# The English catalogue travels inside the program.
+! grep -q 'lanvex_en\.qm' <<<"$contents" || fail "the package carries a separate lanvex_en.qm"
 grep -qE '^-rwxr-xr-x .* \./usr/bin/lanvex$' <<<"$contents" || fail "usr/bin/lanvex is not an executable"
 
 # The libraries the program links, Qt's among them, are found by dpkg-shlibdeps with versions.

@@ -2,8 +2,10 @@
 #include "store/windows/WindowsText.h"
 
 #include <cstdio>
+#include <ext/stdio_filebuf.h>
 #include <fcntl.h>
 #include <io.h>
+#include <iostream>
 #include <windows.h>
 
 namespace lanvex::platform {
@@ -13,6 +15,18 @@ namespace {
 bool IsOpen(HANDLE handle)
 {
     return handle != nullptr && handle != INVALID_HANDLE_VALUE;
+}
+
+// Points a standard stream that has no handle at `target`, the console or NUL. The C runtime
+// reopens such a stream in place; one that will not (Wine's refuses a stream that was never open)
+// leaves the C++ stream a buffer of its own on the target. That buffer lives to the end of the
+// program, past the final flush of std::cout.
+void Reopen(std::FILE* file, std::ostream& stream, const char* target)
+{
+    if (std::freopen(target, "wb", file) != nullptr)
+        return;
+    if (std::FILE* own = std::fopen(target, "wb"))
+        stream.rdbuf(new __gnu_cxx::stdio_filebuf<char>(own, std::ios::out));
 }
 
 } // namespace
@@ -29,19 +43,24 @@ void AttachParentConsole()
     const bool errorsOpen = IsOpen(GetStdHandle(STD_ERROR_HANDLE));
     if (outputOpen && errorsOpen)
         return;
-    if (!AttachConsole(ATTACH_PARENT_PROCESS))
-        return;
+    // With no console to attach to either (started detached, or by a program without a console
+    // that gave no handles), the output is thrown away as on NUL: a command then ends as it would
+    // with its output seen, rather than failing on a stream that cannot be written.
+    const char* target = AttachConsole(ATTACH_PARENT_PROCESS) ? "CONOUT$" : "NUL";
     if (!outputOpen)
-        std::freopen("CONOUT$", "w", stdout);
+        Reopen(stdout, std::cout, target);
     if (!errorsOpen)
-        std::freopen("CONOUT$", "w", stderr);
+        Reopen(stderr, std::cerr, target);
 }
 
 void PrepareConsoleOutput()
 {
     SetConsoleOutputCP(CP_UTF8);
-    _setmode(_fileno(stdout), _O_BINARY);
-    _setmode(_fileno(stderr), _O_BINARY);
+    // A stream without a handle (a window started without a console) is left alone.
+    for (std::FILE* stream : { stdout, stderr }) {
+        if (_fileno(stream) >= 0)
+            _setmode(_fileno(stream), _O_BINARY);
+    }
 }
 
 } // namespace lanvex::platform
