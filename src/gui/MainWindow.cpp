@@ -20,6 +20,7 @@
 #include "printer/PrinterSource.h"
 #include "store/IniFile.h"
 #include "store/IniModule.h"
+#include "store/ManagedSites.h"
 #include "store/SiteStore.h"
 
 #include <QApplication>
@@ -272,13 +273,27 @@ void MainWindow::LoadSites()
     m_siteCommands->settingsStamp = read.stamp;
     if (!read.ok)
         m_messages.Information(this, tr("温馨提示"), SettingsReadFailure(store::IniFileName, read));
+    LoadManagedSites();
     const store::IniDocument& settings = read.document;
     const std::int32_t curSiteIndex = m_model.CurSiteIndex;
-    m_model = store::LoadSiteModel(settings, m_currentSettings);
+    m_model = store::LoadSiteModel(settings, m_currentSettings, m_managed);
     NameEntryZero();
     if (!m_currentSettings)
         m_model.CurSiteIndex = curSiteIndex;
     RefreshSiteList();
+}
+
+// The organisation's file is read once, and a file that can't be read is said once; the user's
+// own sites work as ever.
+void MainWindow::LoadManagedSites()
+{
+    if (m_managed)
+        return;
+    m_managed = store::ReadManagedSites();
+    if (!m_managed->problem.empty())
+        m_messages.Information(this, tr("温馨提示"),
+                               tr("单位下发的办公位置未能读取，列表中只有您自己的办公位置。\n%1")
+                                   .arg(QString::fromStdString(m_managed->problem)));
 }
 
 // Entry 0 is named in the window's language; the name is never stored.
@@ -302,7 +317,7 @@ void MainWindow::ReloadSites()
     if (m_model.CurSiteIndex == 0 && !m_model.SiteProfiles.empty())
         current = m_model.SiteProfiles[0];
     const std::int32_t curSiteIndex = m_model.CurSiteIndex;
-    m_model = store::LoadSiteModel(store::IniFile(store::IniFileName).Load(), current);
+    m_model = store::LoadSiteModel(store::IniFile(store::IniFileName).Load(), current, m_managed);
     NameEntryZero();
     m_model.CurSiteIndex = curSiteIndex;
     picList->setSelIndex(0);

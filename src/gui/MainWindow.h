@@ -108,6 +108,7 @@ private:
     void CreateControls();
     void Form_Load();
     void LoadSites();
+    void LoadManagedSites();
     void NameEntryZero();
     void WatchSettingsFile();
     void SettingsFileChanged();
@@ -140,6 +141,8 @@ private:
     MessageSink& m_messages;
 
     store::SiteListModel m_model;
+    // The organisation's sites, read once at start-up.
+    std::shared_ptr<const store::ManagedSites> m_managed;
     // What the new, save and delete buttons work on; it also keeps the new-site counter.
     std::unique_ptr<SiteCommandContext> m_siteCommands;
     // Another copy of the program, or an import, may change the settings file while it runs.

@@ -146,6 +146,18 @@ void FitScrollBar(SiteCommandContext& context)
     context.list.setTopIndex(value - 1);
 }
 
+// Fits the scroll bar and scrolls so that `entry` stands in the last of the seven rows.
+void ShowInLastRow(SiteCommandContext& context, int entry)
+{
+    FitScrollBar(context);
+    QScrollBar* bar = context.list.scrollBar();
+    if (bar == nullptr || bar->isHidden())
+        return;
+    // The bar's value is the first visible row plus one.
+    bar->setValue(std::clamp(entry - 5, bar->minimum(), bar->maximum()));
+    context.list.setTopIndex(bar->value() - 1);
+}
+
 // The replacement character that stands for bytes the file's code page cannot decode.
 const std::string kUndecodable = "\xEF\xBF\xBD";
 
@@ -266,7 +278,13 @@ void NewSite(SiteCommandContext& context)
     context.editor.optIPType[0]->setChecked(true);
     const bool barShown = ScrollBarShown(context);
     AdoptSites(context, settings, written.stamp);
-    context.list.setSelIndex(model.SiteCount - 1);
+    // The new site ends the user's own; the organisation's may follow it.
+    context.list.setSelIndex(store::OwnEntryCount(model) - 1);
+    if (model.ManagedCount > 0) {
+        ShowInLastRow(context, context.list.SelIndex());
+        FinishWithSelection(context);
+        return;
+    }
 
     // Scroll to the end so the new entry stands in the last row.
     const store::ScrollRange range = store::ScrollRangeFor(model.SiteCount);
@@ -337,11 +355,7 @@ void SaveAsNewSite(SiteCommandContext& context, const store::SiteProfile& site)
     AdoptSites(context, settings, written.stamp);
     const int entry = static_cast<int>(position) + 1;
     context.list.setSelIndex(entry < context.model.SiteCount ? entry : 0);
-    FitScrollBar(context);
-    if (QScrollBar* bar = context.list.scrollBar(); bar != nullptr && !bar->isHidden()) {
-        bar->setValue(bar->maximum()); // the new entry stands in the last row
-        context.list.setTopIndex(bar->value() - 1);
-    }
+    ShowInLastRow(context, context.list.SelIndex()); // the new entry stands in the last row
     context.messages.Information(context.window, QCoreApplication::translate("SiteCommands", "系统提示"),
                                  QCoreApplication::translate("SiteCommands", "保存成功!"));
     FinishWithSelection(context);
@@ -384,6 +398,11 @@ void SaveSite(SiteCommandContext& context)
     if (gone) {
         if (AskSaveAgain(context, *context.keptEdits.goneSite))
             SaveAsNewSite(context, site);
+        return;
+    }
+    // The organisation's sites are read-only: a save keeps the user's own copy, which hides theirs.
+    if (store::IsManagedEntry(context.model, context.list.SelIndex())) {
+        SaveAsNewSite(context, site);
         return;
     }
 
@@ -442,6 +461,12 @@ void DeleteSite(SiteCommandContext& context)
 {
     if (!SelectionIsSavedSite(context))
         return;
+    if (store::IsManagedEntry(context.model, context.list.SelIndex())) {
+        context.messages.Information(
+            context.window, NoticeTitle(),
+            QCoreApplication::translate("SiteCommands", "删除失败：这是单位统一下发的办公位置，不能删除。"));
+        return;
+    }
     store::IniDocument settings;
     const SelectedSiteChange deleted = ChangeSelectedSite(
         context, settings, [](store::IniDocument& doc, store::StoredSiteList& list, std::size_t position) {
