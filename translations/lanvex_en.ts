@@ -177,6 +177,10 @@
         <source>“%1”已被其他程序删除或改名。编辑器中保留着您尚未保存的内容，保存时可以把它另存为新的办公位置。</source>
         <translation>Another program has deleted or renamed “%1”. The editor keeps your unsaved changes; a save can store them as a new site.</translation>
     </message>
+    <message>
+        <source>删除失败：这是单位统一下发的办公位置，不能删除。</source>
+        <translation>Could not delete: this site is handed out by your organisation and cannot be deleted.</translation>
+    </message>
 </context>
 <context>
     <name>SiteTransfer</name>
@@ -405,6 +409,12 @@
     <message>
         <source>温馨提示</source>
         <translation>Note</translation>
+    </message>
+    <message>
+        <source>单位下发的办公位置未能读取，列表中只有您自己的办公位置。
+%1</source>
+        <translation>The sites handed out by your organisation could not be read; the list holds only your own sites.
+%1</translation>
     </message>
 </context>
 <context>
