@@ -80,9 +80,22 @@ nlohmann::ordered_json adapterRecord(std::size_t position, const net::AdapterEnt
     nlohmann::ordered_json record = { { "position", position }, { "Index", adapter.Index } };
     nlohmann::ordered_json fields = transfer::ProfileJson(adapter.Info);
     fields.erase("Name"); // the caller names the current-settings entry, not the adapter
+    for (const store::ExtraKey& key : store::kExtraKeys)
+        fields.erase(key.name); // the lists below hold them whole
     record.update(fields);
     if (!adapter.InterfaceName.empty())
         record["InterfaceName"] = adapter.InterfaceName;
+    // Every address, beside the record's first ones.
+    const net::AdapterAddresses& all = adapter.Addresses;
+    record["IPAddress"] = all.IPAddress;
+    record["IPSubnet"] = all.IPSubnet;
+    record["DefaultIPGateway"] = all.DefaultIPGateway;
+    record["GatewayCostMetric"] = all.GatewayCostMetric;
+    record["DNSDomain"] = all.DNSDomain;
+    record["IPv6Mode"] = all.IPv6Mode;
+    record["IPv6Address"] = all.IPv6Address;
+    record["IPv6Gateway"] = all.IPv6Gateway;
+    record["IPv6DNS"] = all.IPv6DNS;
     return record;
 }
 

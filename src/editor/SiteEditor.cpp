@@ -410,6 +410,7 @@ void SiteEditor::LoadProfile(const store::SiteProfile& p)
     SetBoxValue(chkPrinter, BoxValueForSwitch(p.ChangePrinter));
     shownPrinter_ = QString::fromStdString(p.PrinterName);
     choosePrinter(shownPrinter_);
+    extras_ = p.Extras;
     loaded_ = ShownProfile();
     ++loads_;
 }
@@ -441,6 +442,7 @@ store::SiteProfile SiteEditor::ReadProfile() const
     p.ChangePrinter = BoxValue(chkPrinter) == 0;
     // Before the printers are listed the entry's own printer stands, unseen.
     p.PrinterName = (printersListed_ ? cboPrinter->currentText() : shownPrinter_).toStdString();
+    p.Extras = extras_;
     return p;
 }
 
@@ -460,6 +462,7 @@ void SiteEditor::ShowBlank()
     SetBoxValue(chkPrinter, 0);
     shownPrinter_.clear();
     choosePrinter(shownPrinter_);
+    extras_ = {};
     loaded_ = ShownProfile();
     ++loads_;
     txtName->setFocus();

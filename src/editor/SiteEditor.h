@@ -119,8 +119,11 @@ public:
     void setCaption(const QString& siteName);
     // Loads an entry: caption, fields, option, boxes and the printer line.
     void LoadProfile(const store::SiteProfile& p);
-    // What a save stores: the fields and switches, the name as typed (untrimmed).
+    // What a save stores: the fields and switches, the name as typed (untrimmed), and the optional
+    // keys of the entry loaded last or as the advanced editor changed them.
     store::SiteProfile ReadProfile() const;
+    // The optional keys the next save stores with the fields.
+    void setExtras(const store::SiteExtras& extras) { extras_ = extras; }
     // The blank state of the first tab; leaves the caption alone and focuses txtName.
     void ShowBlank();
     // Whether the user changed anything since the editor was last loaded or blanked.
@@ -158,6 +161,7 @@ private:
     void choosePrinter(const QString& name);
 
     std::function<const store::SiteProfile*()> storedSite_;
+    store::SiteExtras extras_; // not shown here: kept so that a save writes them back
     QString shownPrinter_; // the printer the entry shown names, or the one the user chose
     bool printersListed_ = false;
     store::SiteProfile loaded_; // ShownProfile() as loaded, before any typing

@@ -33,6 +33,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMetaObject>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSemaphore>
@@ -205,6 +206,11 @@ void MainWindow::CreateControls()
         imgIP[i]->setObjectName(QStringLiteral("imgIP%1").arg(i));
         connect(imgIP[i], &ImageButton::clicked, this, [this, i] { imgIP_Click(i, *m_siteCommands); });
     }
+    // In the free space under the editor's buttons.
+    cmdAdvanced = new QPushButton(tr("高级..."), FrameSite);
+    cmdAdvanced->setObjectName(QStringLiteral("cmdAdvanced"));
+    cmdAdvanced->setGeometry(TwipRect(3300, 2700, 1110, 360));
+    connect(cmdAdvanced, &QPushButton::clicked, this, [this] { EditAdvanced(*m_siteCommands); });
     m_siteCommands.reset(new SiteCommandContext { m_model,
                                                   *picList,
                                                   *FrameSite,
@@ -555,6 +561,7 @@ void MainWindow::HoldInput(bool held)
     imgApply->setEnabled(!held);
     for (ImageButton* button : imgIP)
         button->setEnabled(!held);
+    cmdAdvanced->setEnabled(!held);
     if (held)
         m_focusKeeper->Moved();
     else

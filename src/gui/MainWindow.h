@@ -14,6 +14,7 @@
 #include <vector>
 
 class QComboBox;
+class QPushButton;
 class QGroupBox;
 class QLabel;
 class QScrollBar;
@@ -176,6 +177,7 @@ private:
     ImageButton* imgCmd[1] = { nullptr };
     ImageButton* imgApply = nullptr;
     ImageButton* imgIP[3] = { nullptr, nullptr, nullptr };
+    QPushButton* cmdAdvanced = nullptr; // opens the advanced editor for the entry shown
     listview::SiteListView* picList = nullptr;
     QScrollBar* VScroll = nullptr;
     QComboBox* cboNIC = nullptr;

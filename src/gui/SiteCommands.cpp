@@ -2,6 +2,7 @@
 
 #include "editor/EditorRules.h"
 #include "editor/SiteEditor.h"
+#include "gui/AdvancedDialog.h"
 #include "gui/MessageSink.h"
 #include "listview/SiteListView.h"
 #include "store/IniFile.h"
@@ -112,6 +113,28 @@ void imgIP_Click(int index, SiteCommandContext& context)
     default:
         break;
     }
+}
+
+AdvancedDialog* EditAdvanced(SiteCommandContext& context)
+{
+    // The main editor's values as typed: the dialog's checks depend on them (the gateway count).
+    const store::SiteProfile shown = context.editor.ReadProfile();
+    const int selected = context.list.SelIndex();
+    auto* dialog = new AdvancedDialog(shown, SelectionIsSavedSite(context), context.messages, context.window);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(dialog, &QDialog::accepted, dialog, [&context, dialog, selected, shown] {
+        // The settings go with the site they were made for, never with another one shown meanwhile.
+        if (context.list.SelIndex() != selected || context.editor.ReadProfile().Name != shown.Name) {
+            context.messages.Information(
+                context.window, NoticeTitle(),
+                QCoreApplication::translate("SiteCommands", "所选的办公位置已改变，高级设置未保存。"));
+            return;
+        }
+        context.editor.setExtras(dialog->Site().Extras);
+        SaveSite(context);
+    });
+    dialog->open();
+    return dialog;
 }
 
 namespace {

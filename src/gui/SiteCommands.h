@@ -19,6 +19,7 @@ class SiteEditor;
 
 namespace lanvex::gui {
 
+class AdvancedDialog;
 class MessageSink;
 
 // The window's pieces the new, save and delete commands work on. The window keeps one of these
@@ -55,6 +56,10 @@ struct SiteCommandContext
 
 // The click handler of the editor buttons imgIP(0..2): 0 new site, 1 save, 2 delete.
 void imgIP_Click(int index, SiteCommandContext& context);
+
+// Opens the advanced editor for the entry shown (read-only for entry 0). Its save button saves the
+// entry with the editor's fields and the dialog's settings, as the save button beside the editor does.
+AdvancedDialog* EditAdvanced(SiteCommandContext& context);
 
 // Each command changes its one site in the settings file as it stands under the file's lock, so
 // two running copies never undo each other's changes; the window then shows the file's list.

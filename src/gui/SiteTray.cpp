@@ -119,7 +119,7 @@ void SiteTray::OpenWindow()
 void SiteTray::siteApplied(int adapterPosition, const QString& siteName, int result, const QString& summary)
 {
     // The address went in, whatever became of the gateway, DNS and WINS steps.
-    if (result < net::kStaticFailed || result == net::kAlreadyDhcp)
+    if (net::AddressApplied(result))
         m_lastApplied.insert(adapterPosition, siteName);
     UpdateToolTip();
     if (m_applying && notify)

@@ -13,6 +13,12 @@ constexpr std::array kMethods = {
     std::pair { AdapterMethod::SetGateways, std::string_view("SetGateways") },
     std::pair { AdapterMethod::SetDNSServerSearchOrder, std::string_view("SetDNSServerSearchOrder") },
     std::pair { AdapterMethod::SetWINSServer, std::string_view("SetWINSServer") },
+    std::pair { AdapterMethod::SetDNSDomain, std::string_view("SetDNSDomain") },
+    std::pair { AdapterMethod::DisableIPv6, std::string_view("MSFT_NetAdapterBindingSettingData.Disable") },
+    std::pair { AdapterMethod::EnableIPv6, std::string_view("MSFT_NetAdapterBindingSettingData.Enable") },
+    std::pair { AdapterMethod::SetIPv6Addresses, std::string_view("MSFT_NetIPAddress.Create") },
+    std::pair { AdapterMethod::SetIPv6Gateway, std::string_view("MSFT_NetRoute.Create") },
+    std::pair { AdapterMethod::SetIPv6DNSServers, std::string_view("MSFT_DNSClientServerAddress.Put") },
 };
 
 char Lower(char c)

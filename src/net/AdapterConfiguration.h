@@ -40,7 +40,18 @@ constexpr std::size_t kMaxGateways = 5;
 constexpr std::int64_t kMinGatewayMetric = 1;
 constexpr std::int64_t kMaxGatewayMetric = 9999;
 
-// The methods the adapter configuration class offers.
+// The methods the adapter configuration class offers, and the IPv6 ones, which the adapter object
+// takes under the names of the classes that do them on Windows (namespace root/StandardCimv2):
+// - DisableIPv6 (): IPv6 off on the adapter.
+// - EnableIPv6 (): IPv6 on and configured automatically (router advertisements, DHCPv6); manual
+//   addresses, the manual default route and manual DNS servers removed.
+// - SetIPv6Addresses (texts "address/prefix"): IPv6 on with exactly these manual addresses and no
+//   automatic configuration.
+// - SetIPv6Gateway (text): the default route's next hop; empty removes the manual default route.
+// - SetIPv6DNSServers (texts): the IPv6 DNS servers (the instance's ServerAddresses, put back);
+//   empty removes them.
+// The read-back properties beside the class's own are "IPv6Mode" (auto, static or off),
+// "IPv6Address" (texts "address/prefix"), "IPv6Gateway" and "IPv6DNS" (texts).
 enum class AdapterMethod
 {
     EnableDHCP,
@@ -48,6 +59,12 @@ enum class AdapterMethod
     SetGateways,
     SetDNSServerSearchOrder,
     SetWINSServer,
+    SetDNSDomain,
+    DisableIPv6,
+    EnableIPv6,
+    SetIPv6Addresses,
+    SetIPv6Gateway,
+    SetIPv6DNSServers,
 };
 
 // The method a name calls, letter case ignored as the service ignores it; nothing for other names.

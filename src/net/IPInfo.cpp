@@ -2,8 +2,10 @@
 
 #include "i18n/Translatable.h"
 #include "net/AdapterConfiguration.h"
+#include "net/ExtraSettings.h"
 #include "printer/PrinterSource.h"
 
+#include <algorithm>
 #include <exception>
 #include <functional>
 #include <optional>
@@ -107,6 +109,7 @@ struct ApplyState
     const StatusSink& showStatus;
     bool authorizationNeeded = false;
     std::int32_t ApplyResult = kApplyOk;
+    bool changeStarted = false;
 
     void ShowStatus(const std::string& text) const
     {
@@ -115,10 +118,11 @@ struct ApplyState
     }
 
     // The first change opens the system's authorization prompt; the user is told what the wait is for.
-    void BeforeFirstChange() const
+    void BeforeFirstChange()
     {
-        if (authorizationNeeded)
+        if (authorizationNeeded && !changeStarted)
             ShowStatus(LANVEX_TR_NOOP("net", "正在等待系统授权..."));
+        changeStarted = true;
     }
 };
 
@@ -154,6 +158,96 @@ std::uint32_t callSkippingFailure(const ObjectRef& object, std::string_view meth
     }
 }
 
+// EnableStatic's arguments: the site's address and mask, then those of MoreIP, all in one change.
+std::vector<Value> staticArguments(const store::SiteProfile& site, const ExtraSettings& extras)
+{
+    std::vector<std::string> addresses { site.IP }, masks { site.SubNetMask };
+    addresses.insert(addresses.end(), extras.MoreAddresses.begin(), extras.MoreAddresses.end());
+    masks.insert(masks.end(), extras.MoreMasks.begin(), extras.MoreMasks.end());
+    return { std::move(addresses), std::move(masks) };
+}
+
+// SetGateways' arguments: DefaultGateway with its metric, then MoreGateways. A site without a
+// default gateway but with more gateways sends those alone, as an empty text is no gateway.
+std::vector<Value> gatewayArguments(const store::SiteProfile& site, const ExtraSettings& extras)
+{
+    std::vector<std::string> gateways;
+    std::vector<std::int64_t> metrics;
+    if (!site.DefaultGateway.empty() || extras.MoreGateways.empty()) {
+        gateways.push_back(site.DefaultGateway);
+        metrics.push_back(extras.GatewayMetric);
+    }
+    gateways.insert(gateways.end(), extras.MoreGateways.begin(), extras.MoreGateways.end());
+    metrics.insert(metrics.end(), extras.MoreMetrics.begin(), extras.MoreMetrics.end());
+    return { std::move(gateways), std::move(metrics) };
+}
+
+// Whether the IPv4 steps left the adapter in a state the later steps build on.
+bool ReachedExtraSteps(std::int32_t ipv4Result)
+{
+    const std::int32_t result = ipv4Result & ~kSavedNotLive;
+    return result == kApplyOk || result == kAlreadyDhcp || (result > kApplyOk && result < kStaticFailed);
+}
+
+// The IPv6 calls of a mode, in order; the step stops at the first that fails.
+std::vector<std::pair<AdapterMethod, std::vector<Value>>> ipv6Calls(const ExtraSettings& extras)
+{
+    switch (extras.Mode) {
+    case IPv6Mode::Off:
+        return { { AdapterMethod::DisableIPv6, {} } };
+    case IPv6Mode::Auto:
+        return { { AdapterMethod::EnableIPv6, {} } };
+    case IPv6Mode::Static:
+        return { { AdapterMethod::SetIPv6Addresses, { extras.IPv6Addresses } },
+                 { AdapterMethod::SetIPv6Gateway, { extras.IPv6Gateway } },
+                 { AdapterMethod::SetIPv6DNSServers, { extras.IPv6DNS } } };
+    case IPv6Mode::Keep:
+        break;
+    }
+    return {};
+}
+
+// The steps of the optional keys, after the IPv4 ones: the DNS suffix, then IPv6. A site without
+// the keys takes none of them.
+void SetExtraSteps(ApplyState& state, const ObjectRef& adapter, const ExtraSettings& extras)
+{
+    if (!extras.InvalidKeys.empty())
+        state.ApplyResult |= kExtraValueSkipped;
+    std::uint32_t suffixResult = 0;
+    if (!extras.DNSSuffix.empty()) {
+        state.ShowStatus(LANVEX_TR_NOOP("net", "正在设置DNS后缀，请稍候..."));
+        state.BeforeFirstChange();
+        suffixResult = callSkippingFailure(adapter, MethodName(AdapterMethod::SetDNSDomain), { extras.DNSSuffix });
+    }
+    std::uint32_t ipv6Result = 0;
+    if (extras.Mode != IPv6Mode::Keep) {
+        state.ShowStatus(LANVEX_TR_NOOP("net", "正在设置IPv6，请稍候..."));
+        state.BeforeFirstChange();
+        for (const auto& [method, args] : ipv6Calls(extras)) {
+            ipv6Result = callSkippingFailure(adapter, MethodName(method), args);
+            if (ipv6Result != 0)
+                break;
+        }
+    }
+    if (suffixResult == kResultUnknown || ipv6Result == kResultUnknown) {
+        state.ApplyResult = kOutcomeUnknown;
+        return;
+    }
+    state.ApplyResult |= savedFlag(suffixResult) | savedFlag(ipv6Result);
+    if (suffixResult != 0)
+        state.ApplyResult |= kDnsSuffixFailed;
+    if (ipv6Result != 0)
+        state.ApplyResult |= kIPv6Failed;
+}
+
+ObjectRef findAdapter(const std::vector<ObjectRef>& adapters, std::int32_t adapterNumber)
+{
+    for (const ObjectRef& adapter : adapters)
+        if (adapter && hasIndex(*adapter, adapterNumber))
+            return adapter;
+    return nullptr;
+}
+
 // Failures raised here are not caught: they end the apply, which reports them on its own.
 void SetDHCPMode(ApplyState& state, std::int32_t adapterNumber)
 {
@@ -182,16 +276,16 @@ void SetDHCPMode(ApplyState& state, std::int32_t adapterNumber)
 }
 
 // Every step is attempted; one that raises is skipped and counts as failed.
-void SetStaticMode(ApplyState& state, std::int32_t adapterNumber, const store::SiteProfile& site)
+void SetStaticMode(ApplyState& state, std::int32_t adapterNumber, const store::SiteProfile& site,
+                   const ExtraSettings& extras)
 {
     for (const ObjectRef& AdapterItem : state.AdapterSet) {
         if (!AdapterItem || !hasIndex(*AdapterItem, adapterNumber))
             continue;
         state.ShowStatus(LANVEX_TR_NOOP("net", "正在设置IP地址及子网掩码，请稍候..."));
         state.BeforeFirstChange();
-        const std::uint32_t staticResult = callSkippingFailure(
-            AdapterItem, "EnableStatic",
-            { std::vector<std::string> { site.IP }, std::vector<std::string> { site.SubNetMask } });
+        const std::uint32_t staticResult
+            = callSkippingFailure(AdapterItem, "EnableStatic", staticArguments(site, extras));
         if (staticResult != 0) {
             state.ShowStatus(LANVEX_TR_NOOP("net", "设置IP地址及子网掩码失败!"));
             state.ApplyResult = firstChangeOutcome(staticResult).value_or(kStaticFailed | savedFlag(staticResult));
@@ -208,9 +302,8 @@ void SetStaticMode(ApplyState& state, std::int32_t adapterNumber, const store::S
                 AdapterByPath.reset();
             }
         }
-        const std::uint32_t gatewayResult = callSkippingFailure(
-            AdapterByPath, "SetGateways",
-            { std::vector<std::string> { site.DefaultGateway }, std::vector<std::int64_t> { 1 } });
+        const std::uint32_t gatewayResult
+            = callSkippingFailure(AdapterByPath, "SetGateways", gatewayArguments(site, extras));
 
         std::uint32_t dnsResult = 0;
         if (site.ChangeDNS) {
@@ -242,6 +335,80 @@ void SetStaticMode(ApplyState& state, std::int32_t adapterNumber, const store::S
     state.ApplyResult = kAdapterNotFound;
 }
 
+std::vector<std::string> textsOf(const Value& value)
+{
+    if (const auto* texts = std::get_if<std::vector<std::string>>(&value))
+        return *texts;
+    if (const auto text = elementOf(value, 0))
+        return { *text };
+    return {};
+}
+
+std::vector<std::int64_t> integersOf(const Value& value)
+{
+    if (const auto* numbers = std::get_if<std::vector<std::int64_t>>(&value))
+        return *numbers;
+    if (const auto number = integerOf(value))
+        return { *number };
+    return {};
+}
+
+// Every address of one configuration. The class lists IPv6 addresses among the IPv4 ones; those
+// are left out here, and the IPv6 properties give them.
+AdapterAddresses readAddresses(const ManagementObject& item)
+{
+    AdapterAddresses addresses;
+    const std::vector<std::string> all = textsOf(readProperty(item, "IPAddress"));
+    const std::vector<std::string> subnets = textsOf(readProperty(item, "IPSubnet"));
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        if (!ParseIPv4(all[i]))
+            continue;
+        addresses.IPAddress.push_back(all[i]);
+        addresses.IPSubnet.push_back(i < subnets.size() ? subnets[i] : std::string());
+    }
+    addresses.DefaultIPGateway = textsOf(readProperty(item, "DefaultIPGateway"));
+    addresses.GatewayCostMetric = integersOf(readProperty(item, "GatewayCostMetric"));
+    readText(item, "DNSDomain", addresses.DNSDomain);
+    readText(item, "IPv6Mode", addresses.IPv6Mode);
+    addresses.IPv6Address = textsOf(readProperty(item, "IPv6Address"));
+    addresses.IPv6Gateway = textsOf(readProperty(item, "IPv6Gateway"));
+    addresses.IPv6DNS = textsOf(readProperty(item, "IPv6DNS"));
+    return addresses;
+}
+
+std::string joined(const std::vector<std::string>& items, std::size_t from = 0)
+{
+    std::string text;
+    for (std::size_t i = from; i < items.size(); ++i)
+        text.append(i > from ? "," : "").append(items[i]);
+    return text;
+}
+
+// The optional keys of the current-settings entry: what the site's own fields leave out. The
+// first address and gateway are the record's own; a metric of 1 is the default and not shown.
+store::SiteExtras extrasOf(const AdapterAddresses& live, bool dhcp)
+{
+    store::SiteExtras extras;
+    if (!dhcp) {
+        for (std::size_t i = 1; i < live.IPAddress.size(); ++i)
+            extras.MoreIP.append(i > 1 ? "," : "").append(live.IPAddress[i] + "/" + live.IPSubnet[i]);
+        const auto metric = [&live](std::size_t i) {
+            return i < live.GatewayCostMetric.size() ? live.GatewayCostMetric[i] : std::int64_t(1);
+        };
+        if (!live.DefaultIPGateway.empty() && metric(0) != 1)
+            extras.GatewayMetric = std::to_string(metric(0));
+        for (std::size_t i = 1; i < live.DefaultIPGateway.size(); ++i)
+            extras.MoreGateways.append(i > 1 ? "," : "")
+                .append(live.DefaultIPGateway[i] + ":" + std::to_string(metric(i)));
+        extras.DNSSuffix = live.DNSDomain;
+    }
+    extras.IPv6Mode = live.IPv6Mode;
+    extras.IPv6Address = joined(live.IPv6Address);
+    extras.IPv6Gateway = live.IPv6Gateway.empty() ? std::string() : live.IPv6Gateway.front();
+    extras.IPv6DNS = joined(live.IPv6DNS);
+    return extras;
+}
+
 // The record GetAdapterInfo gives for one configuration; `defaultPrinter` reads the printer's name.
 store::SiteProfile readAdapterInfo(const ManagementObject& item, const std::function<std::string()>& defaultPrinter)
 {
@@ -249,6 +416,7 @@ store::SiteProfile readAdapterInfo(const ManagementObject& item, const std::func
     readText(item, "Description", info.Description);
     if (const auto dhcp = booleanOf(readProperty(item, "DHCPEnabled")))
         info.DHCPEnabled = *dhcp;
+    info.Extras = extrasOf(readAddresses(item), info.DHCPEnabled);
     if (info.DHCPEnabled) {
         readElement(item, "MACAddress", 0, info.MACAddress);
         return info;
@@ -330,6 +498,7 @@ std::vector<AdapterEntry> QueryAdapters(ServiceConnector& connector, const print
         if (const auto found = byIndex.find(entry.Index); found != byIndex.end()) {
             readText(*found->second, "InterfaceName", entry.InterfaceName);
             entry.Info = readAdapterInfo(*found->second, defaultPrinter);
+            entry.Addresses = readAddresses(*found->second);
         }
         entries.push_back(std::move(entry));
     }
@@ -379,6 +548,7 @@ std::int32_t ApplyIPSettings(ServiceConnector& connector, std::int32_t adapterNu
         return kNotPermitted;
 
     ApplyState state { *WmiService, AdapterSet, showStatus, permission == ChangePermission::NeedsAuthorization };
+    const ExtraSettings extras = ReadExtraSettings(site);
     if (site.DHCPEnabled) {
         state.ShowStatus(LANVEX_TR_NOOP("net", "正在准备设置DHCP工作方式，请稍候..."));
         try {
@@ -388,17 +558,63 @@ std::int32_t ApplyIPSettings(ServiceConnector& connector, std::int32_t adapterNu
         }
     } else {
         state.ShowStatus(LANVEX_TR_NOOP("net", "正在准备设置静态IP，请稍候..."));
-        SetStaticMode(state, adapterNumber, site);
+        SetStaticMode(state, adapterNumber, site, extras);
     }
+    if (ReachedExtraSteps(state.ApplyResult))
+        SetExtraSteps(state, findAdapter(AdapterSet, adapterNumber), extras);
     return state.ApplyResult;
 }
 
-std::string ApplySummary(std::int32_t applyResult, const store::SiteProfile& site)
+namespace {
+
+// The lines of the optional keys' steps that ran, after those of the IPv4 steps.
+std::string extraSummaryLines(std::int32_t applyResult, const store::SiteProfile& site)
 {
-    if ((applyResult & kSavedNotLive) != 0 && applyResult != kSavedNotLive) {
-        const std::string failed = ApplySummary(applyResult & ~kSavedNotLive, site);
-        return failed.empty() ? failed : failed + "\r\n" + LANVEX_TR_NOOP("net", "新设置已保存，网卡接通网络后生效。");
-    }
+    const ExtraSettings extras = ReadExtraSettings(site);
+    std::string lines;
+    const auto line = [&lines](const char* text) { lines.append("\r\n").append(text); };
+    if (!extras.DNSSuffix.empty())
+        line((applyResult & kDnsSuffixFailed) != 0 ? LANVEX_TR_NOOP("net", "更新DNS后缀失败。")
+                                                   : LANVEX_TR_NOOP("net", "更新DNS后缀成功。"));
+    if (extras.Mode != IPv6Mode::Keep)
+        line((applyResult & kIPv6Failed) != 0 ? LANVEX_TR_NOOP("net", "更新IPv6设置失败。")
+                                              : LANVEX_TR_NOOP("net", "更新IPv6设置成功。"));
+    if ((applyResult & kExtraValueSkipped) == 0)
+        return lines;
+    struct Skipped
+    {
+        const char* key;
+        const char* text;
+    };
+    static constexpr Skipped kSkipped[] = {
+        { "MoreIP", LANVEX_TR_NOOP("net", "更多IP地址有误，未应用。") },
+        { "GatewayMetric", LANVEX_TR_NOOP("net", "网关跃点数有误，未应用。") },
+        { "MoreGateways", LANVEX_TR_NOOP("net", "更多网关有误，未应用。") },
+        { "DNSSuffix", LANVEX_TR_NOOP("net", "DNS后缀有误，未应用。") },
+    };
+    const auto invalid = [&extras](std::string_view key) {
+        return std::find(extras.InvalidKeys.begin(), extras.InvalidKeys.end(), key) != extras.InvalidKeys.end();
+    };
+    for (const Skipped& skipped : kSkipped)
+        if (invalid(skipped.key))
+            line(skipped.text);
+    if (invalid("IPv6Mode") || invalid("IPv6Address") || invalid("IPv6Gateway") || invalid("IPv6DNS"))
+        line(LANVEX_TR_NOOP("net", "IPv6设置有误，未应用。"));
+    return lines;
+}
+
+} // namespace
+
+bool AddressApplied(std::int32_t applyResult)
+{
+    const std::int32_t ipv4Result = applyResult & ~(kExtraStepBits | kSavedNotLive);
+    return ipv4Result < kStaticFailed || ipv4Result == kAlreadyDhcp;
+}
+
+namespace {
+
+std::string ipv4Summary(std::int32_t applyResult, const store::SiteProfile& site)
+{
     switch (applyResult) {
     case kStaticFailed:
         return LANVEX_TR_NOOP("net", "更新IP及子网掩码失败。");
@@ -443,6 +659,21 @@ std::string ApplySummary(std::int32_t applyResult, const store::SiteProfile& sit
         if ((applyResult & step.bit) != 0)
             summary.append("\r\n").append(step.failed);
     return summary;
+}
+
+} // namespace
+
+std::string ApplySummary(std::int32_t applyResult, const store::SiteProfile& site)
+{
+    if ((applyResult & kSavedNotLive) != 0 && applyResult != kSavedNotLive) {
+        const std::string failed = ApplySummary(applyResult & ~kSavedNotLive, site);
+        return failed.empty() ? failed : failed + "\r\n" + LANVEX_TR_NOOP("net", "新设置已保存，网卡接通网络后生效。");
+    }
+    const std::int32_t ipv4Result = applyResult & ~kExtraStepBits;
+    const std::string summary = ipv4Summary(ipv4Result, site);
+    if (summary.empty() || !ReachedExtraSteps(ipv4Result))
+        return summary;
+    return summary + extraSummaryLines(applyResult, site);
 }
 
 } // namespace lanvex::net

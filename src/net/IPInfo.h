@@ -38,6 +38,31 @@ enum ApplyResultCode : std::int32_t
     kOutcomeUnknown = 1024,
     // Added to a failure: the failed change is saved and takes effect later, when it can.
     kSavedNotLive = 2048,
+    // The steps of the optional keys, after the IPv4 ones; each runs only for a site that has its key.
+    kDnsSuffixFailed = 4096,
+    kIPv6Failed = 8192,
+    // An optional key held a value that cannot be used; it was skipped, the rest applied.
+    kExtraValueSkipped = 16384,
+};
+
+// The bits the optional keys' steps add to the result of the IPv4 steps.
+constexpr std::int32_t kExtraStepBits = kDnsSuffixFailed | kIPv6Failed | kExtraValueSkipped;
+
+// Whether the adapter took the site's IPv4 address or DHCP, whatever became of the later steps.
+bool AddressApplied(std::int32_t applyResult);
+
+// Every address of an adapter, as the service lists them: what the site record's single fields
+// and optional keys give in short.
+struct AdapterAddresses
+{
+    std::vector<std::string> IPAddress, IPSubnet; // IPv4 only, in the service's order
+    std::vector<std::string> DefaultIPGateway;
+    std::vector<std::int64_t> GatewayCostMetric;
+    std::string DNSDomain;
+    std::string IPv6Mode; // auto, static, off, or empty where the service does not say
+    std::vector<std::string> IPv6Address; // "address/prefix"
+    std::vector<std::string> IPv6Gateway;
+    std::vector<std::string> IPv6DNS;
 };
 
 // One line of the adapter list with the live configuration of its adapter.
@@ -46,6 +71,7 @@ struct AdapterEntry
     std::int32_t Index = 0; // the adapter number: position in the list plus one
     std::string InterfaceName; // the system's name for the adapter, where the service knows one
     store::SiteProfile Info; // as GetAdapterInfo gives it
+    AdapterAddresses Addresses;
 };
 
 // Descriptions of the IP-enabled adapter configurations, in the service's order.

@@ -638,6 +638,32 @@ bool IniDocument::DeleteSection(std::string_view section)
     return DeleteSection(FileBytes { *encoded });
 }
 
+bool IniDocument::DeleteKey(std::string_view section, std::string_view key)
+{
+    const auto encoded = EncodeFileText(trimBlanks(section), utf8_);
+    if (!encoded)
+        return true; // a name the file cannot hold names no section in it
+    return DeleteKey(FileBytes { *encoded }, key);
+}
+
+bool IniDocument::DeleteKey(FileBytes section, std::string_view key)
+{
+    const std::size_t found = findSection(fold(trimBlanks(section.bytes)));
+    const auto encodedKey = EncodeFileText(trimBlanks(key), utf8_);
+    if (found == 0 || !encodedKey || !findKey(found, key))
+        return true;
+    materialize(found);
+    // Every line of the key goes: removing only the first would bring a later one to light.
+    const std::string foldedKey = fold(*encodedKey);
+    for (std::size_t i = sectionEnd(found); i-- > sectionStart_[found] + 1;) {
+        if (lines_[i].kind != LineKind::Key || !sameFolded(name(lines_[i]), foldedKey))
+            continue;
+        lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(i));
+        shiftSectionsAfter(found, -1);
+    }
+    return true;
+}
+
 bool IniDocument::SameSectionName(std::string_view a, std::string_view b) const
 {
     return sameFolded(trimBlanks(a), fold(trimBlanks(b)));

@@ -77,6 +77,9 @@ public:
     bool WriteInt(FileBytes section, std::string_view key, std::int32_t value);
     // Sets key to a value given as the file's bytes, written as they are.
     bool WriteStoredValue(std::string_view section, std::string_view key, FileBytes value);
+    // Removes every line of the key from the first section of that name; true also when there was none.
+    bool DeleteKey(std::string_view section, std::string_view key);
+    bool DeleteKey(FileBytes section, std::string_view key);
     // Removes the first section of that name with its lines; true also when there was none.
     bool DeleteSection(std::string_view section);
     bool DeleteSection(FileBytes section);

@@ -4,6 +4,40 @@
 
 namespace lanvex::store {
 
+// Settings beyond the twelve keys of the Windows tool, each as the text its key holds. Empty means
+// the key is absent: a site without them reads, saves and applies as it always did. The texts are
+// kept as written, so a value the apply refuses is still saved back unchanged.
+struct SiteExtras
+{
+    std::string MoreIP; // "address/mask,address/mask"
+    std::string GatewayMetric; // the metric of DefaultGateway
+    std::string MoreGateways; // "gateway:metric,gateway:metric"
+    std::string DNSSuffix;
+    std::string IPv6Mode; // keep, auto, static or off
+    std::string IPv6Address; // "address/prefix,address/prefix"
+    std::string IPv6Gateway;
+    std::string IPv6DNS; // up to two, joined by ","
+
+    bool operator==(const SiteExtras&) const = default;
+};
+
+// The optional keys in the order they follow the twelve, named as in the file and in JSON.
+struct ExtraKey
+{
+    const char* name;
+    std::string SiteExtras::*member;
+};
+inline constexpr ExtraKey kExtraKeys[] = {
+    { "MoreIP", &SiteExtras::MoreIP },
+    { "GatewayMetric", &SiteExtras::GatewayMetric },
+    { "MoreGateways", &SiteExtras::MoreGateways },
+    { "DNSSuffix", &SiteExtras::DNSSuffix },
+    { "IPv6Mode", &SiteExtras::IPv6Mode },
+    { "IPv6Address", &SiteExtras::IPv6Address },
+    { "IPv6Gateway", &SiteExtras::IPv6Gateway },
+    { "IPv6DNS", &SiteExtras::IPv6DNS },
+};
+
 // One site's settings. The same record carries an adapter's live configuration (the
 // current-settings entry); Description and MACAddress are filled only there and never stored.
 // All texts are UTF-8 in memory; the settings file holds them in code page 936.
@@ -24,6 +58,7 @@ struct SiteProfile
     bool ChangePrinter = false;
     std::string PrinterName;
     std::string MACAddress;
+    SiteExtras Extras;
 
     bool operator==(const SiteProfile&) const = default;
 };

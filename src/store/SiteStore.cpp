@@ -57,6 +57,9 @@ SiteProfile readSite(const IniDocument::SectionReader& section, const std::strin
     site.AuxWINS = section.ReadString("AuxWINS", "");
     site.ChangePrinter = section.ReadInt("ChangePrinter", 0) > 0;
     site.PrinterName = section.ReadString("PrinterName", "");
+    // The optional keys are read whole: the 143-byte cut belongs to the twelve.
+    for (const ExtraKey& key : kExtraKeys)
+        site.Extras.*key.member = section.Value(key.name).value_or(std::string());
     return site;
 }
 
@@ -86,6 +89,17 @@ std::string_view storedSiteList(const IniDocument& settings)
     return settings.ReadSection(kCommonSection).StoredView(kSitesKey).value_or(std::string_view());
 }
 
+// The optional keys after the twelve, each only when it holds a value; an emptied one is removed.
+template <typename Section> bool writeExtraKeys(IniDocument& settings, const Section& name, const SiteExtras& extras)
+{
+    for (const ExtraKey& key : kExtraKeys) {
+        const std::string& value = extras.*key.member;
+        if (!(value.empty() ? settings.DeleteKey(name, key.name) : settings.WriteString(name, key.name, value)))
+            return false;
+    }
+    return true;
+}
+
 template <typename Section> bool writeSiteKeys(IniDocument& settings, const Section& name, const SiteProfile& site)
 {
     const auto flag = [](bool on) { return on ? 1 : 0; };
@@ -97,7 +111,7 @@ template <typename Section> bool writeSiteKeys(IniDocument& settings, const Sect
         && settings.WriteInt(name, "ChangeWINS", flag(site.ChangeWINS)) && settings.WriteString(name, "WINS", site.WINS)
         && settings.WriteString(name, "AuxWINS", site.AuxWINS)
         && settings.WriteInt(name, "ChangePrinter", flag(site.ChangePrinter))
-        && settings.WriteString(name, "PrinterName", site.PrinterName);
+        && settings.WriteString(name, "PrinterName", site.PrinterName) && writeExtraKeys(settings, name, site.Extras);
 }
 
 } // namespace

@@ -55,7 +55,7 @@ std::size_t OccurrenceOf(const std::vector<std::string>& siteNames, std::size_t 
 SiteListModel LoadSiteModel(const IniDocument& settings, const std::optional<SiteProfile>& currentSettings,
                             std::shared_ptr<const ManagedSites> managed = nullptr);
 
-// Reads one site's twelve keys from its section.
+// Reads one site's twelve keys, and the optional keys after them, from its section.
 SiteProfile ReadSite(const IniDocument& settings, const std::string& name);
 // The same for a section named by its stored bytes; the record's Name is `name`.
 SiteProfile ReadSite(const IniDocument& settings, IniDocument::FileBytes section, const std::string& name);
@@ -64,11 +64,12 @@ SiteProfile ReadSite(const IniDocument& settings, IniDocument::FileBytes section
 // CurSiteIndex and the organisation's sites.
 void ReplaceSites(SiteListModel& model, const IniDocument& settings);
 
-// Writes Sites and then the site's twelve keys, in the stored order, into `settings`.
+// Writes Sites and then the site's keys, the twelve in the stored order and then the optional ones
+// that hold a value, into `settings`.
 bool WriteSite(IniDocument& settings, const std::string& siteListText, const SiteProfile& site);
-// The site's twelve keys alone, for callers that write the list once after many sites.
+// The site's keys alone, for callers that write the list once after many sites.
 bool WriteSiteKeys(IniDocument& settings, const SiteProfile& site);
-// Writes the twelve keys into the section named by its stored bytes.
+// Writes the keys into the section named by its stored bytes.
 bool WriteSiteKeys(IniDocument& settings, IniDocument::FileBytes section, const SiteProfile& site);
 
 // The scroll bar of the list for a given entry count (shown only above seven entries).

@@ -1,5 +1,6 @@
 #include "transfer/SiteJson.h"
 
+#include <iterator>
 #include <ostream>
 #include <utility>
 
@@ -10,7 +11,7 @@ nlohmann::ordered_json ProfileJson(const store::SiteProfile& profile)
     nlohmann::ordered_json json = nlohmann::ordered_json::object();
     // The field names are distinct, so the members go straight into the ordered object's storage.
     auto& members = json.get_ref<nlohmann::ordered_json::object_t&>();
-    members.reserve(15);
+    members.reserve(15 + std::size(store::kExtraKeys));
     const auto text = [&members](const char* key, const std::string& value) { members.emplace_back(key, value); };
     const auto flag = [&members](const char* key, bool value) { members.emplace_back(key, value); };
     text("Name", profile.Name);
@@ -28,6 +29,10 @@ nlohmann::ordered_json ProfileJson(const store::SiteProfile& profile)
     flag("ChangePrinter", profile.ChangePrinter);
     text("PrinterName", profile.PrinterName);
     text("MACAddress", profile.MACAddress);
+    // The optional keys only where they hold a value, so a site without them prints as it always did.
+    for (const store::ExtraKey& key : store::kExtraKeys)
+        if (const std::string& value = profile.Extras.*key.member; !value.empty())
+            text(key.name, value);
     return json;
 }
 
@@ -111,6 +116,14 @@ std::optional<store::SiteProfile> SiteFromJson(const nlohmann::json& item)
         if (!value->is_string())
             return std::nullopt;
         site.*field = value->get<std::string>();
+    }
+    for (const store::ExtraKey& key : store::kExtraKeys) {
+        const auto value = item.find(key.name);
+        if (value == item.end() || value->is_null())
+            continue;
+        if (!value->is_string())
+            return std::nullopt;
+        site.Extras.*key.member = value->get<std::string>();
     }
     for (const auto& [key, field] : flags) {
         const auto value = item.find(key);

@@ -73,12 +73,19 @@ public:
         return file.open(QIODevice::ReadOnly) ? nlohmann::json::parse(file.readAll().toStdString())["calls"] : nullptr;
     }
 
+    nlohmann::json document() const
+    {
+        QFile file(network());
+        return file.open(QIODevice::ReadOnly) ? nlohmann::json::parse(file.readAll().toStdString()) : nullptr;
+    }
     static void write(const QString& path, const std::string& text)
     {
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(text.c_str());
     }
+
+private:
     QTemporaryDir dir_;
 };
 
@@ -90,10 +97,19 @@ class TestAdapterCommands : public QObject
 
 private Q_SLOTS:
     // One record per adapter: its position and Index first, then its settings as a site record
-    // without a name.
+    // without a name, then every address as lists. IPv6 addresses among the IPv4 ones, as the
+    // Windows class lists them, are left to the IPv6 list.
     void adapters()
     {
         Fixture fixture;
+        nlohmann::json doc = fixture.document();
+        doc["adapters"][0]["IPAddress"] = { "192.168.1.10", "fe80::5", "192.168.2.10" };
+        doc["adapters"][0]["IPSubnet"] = { "255.255.255.0", "64", "255.255.0.0" };
+        doc["adapters"][0]["GatewayCostMetric"] = { 5 };
+        doc["adapters"][0]["DNSDomain"] = "corp.example.com";
+        doc["adapters"][0]["IPv6Mode"] = "static";
+        doc["adapters"][0]["IPv6Address"] = { "2001:db8::5/64" };
+        fixture.write(fixture.network(), doc.dump());
         platform::Services platform = fixture.platform();
         std::ostringstream out;
         std::ostringstream err;
@@ -106,7 +122,10 @@ private Q_SLOTS:
             "SubNetMask": "255.255.255.0", "DefaultGateway": "192.168.1.1", "ChangeDNS": false,
             "DNS": "192.168.1.53", "AuxDNS": "8.8.8.8", "ChangeWINS": false, "WINS": "192.168.1.5", "AuxWINS": "",
             "ChangePrinter": false, "PrinterName": "Office Laser", "MACAddress": "00:1A:2B:3C:4D:5E",
-            "InterfaceName": "enp0s31f6"})");
+            "InterfaceName": "enp0s31f6", "IPAddress": ["192.168.1.10", "192.168.2.10"],
+            "IPSubnet": ["255.255.255.0", "255.255.0.0"], "DefaultIPGateway": ["192.168.1.1"],
+            "GatewayCostMetric": [5], "DNSDomain": "corp.example.com", "IPv6Mode": "static",
+            "IPv6Address": ["2001:db8::5/64"], "IPv6Gateway": [], "IPv6DNS": []})");
         QCOMPARE(list[0].dump(), wired.dump());
         QCOMPARE(list[1]["position"].get<int>(), 1);
         QCOMPARE(list[1]["Index"].get<int>(), 2);

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <nlohmann/json.hpp>
 #include <sys/stat.h>
 #ifndef Q_OS_WIN
@@ -216,6 +217,144 @@ private Q_SLOTS:
         COMPARE_JSON(file.read()["adapters"][2].value("DefaultIPGateway", json()), json());
         // The write-back leaves no temporary file behind.
         QCOMPARE(QDir(QFileInfo(file.path()).path()).entryList(QDir::Files), QStringList { "network.json" });
+    }
+
+    // The optional keys: all addresses in one EnableStatic, all gateways with their metrics in one
+    // SetGateways, then the suffix and the IPv6 mode's calls, each with a status text, a summary
+    // line and a result bit; the adapter then reads back every value.
+    void optionalKeysApply_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<bool>("unsupported");
+        QTest::addColumn<QStringList>("ipv6Calls");
+        QTest::addColumn<QString>("liveMode");
+        const QStringList staticCalls
+            = { "MSFT_NetIPAddress.Create", "MSFT_NetRoute.Create", "MSFT_DNSClientServerAddress.Put" };
+        QTest::newRow("keep") << "keep" << false << QStringList() << QString();
+        QTest::newRow("auto") << "auto" << false << QStringList { "MSFT_NetAdapterBindingSettingData.Enable" }
+                              << "auto";
+        QTest::newRow("static") << "static" << false << staticCalls << "static";
+        QTest::newRow("off") << "off" << false << QStringList { "MSFT_NetAdapterBindingSettingData.Disable" } << "off";
+        // Without the IPv6 classes the first IPv6 call fails and the step stops there.
+        QTest::newRow("static unsupported") << "static" << true << staticCalls.mid(0, 1) << QString();
+    }
+
+    void optionalKeysApply()
+    {
+        QFETCH(QString, mode);
+        QFETCH(bool, unsupported);
+        QFETCH(QStringList, ipv6Calls);
+        QFETCH(QString, liveMode);
+        json network = sampleNetwork();
+        network["adapters"][1]["IPv6Unsupported"] = unsupported;
+        network["adapters"][1]["DHCPLease"]["IPv6Address"] = { "2001:db8:1::77/64" };
+        SimFile file(network);
+        net::sim::SimulatedConnector connector(file.stdPath());
+        store::SiteProfile site;
+        site.IP = "10.1.0.5";
+        site.SubNetMask = "255.255.255.0";
+        site.DefaultGateway = "10.1.0.1";
+        site.Extras.MoreIP = "10.1.0.6/255.255.255.0,10.2.0.7/255.255.0.0";
+        site.Extras.GatewayMetric = "5";
+        site.Extras.MoreGateways = "10.1.0.254:20";
+        site.Extras.DNSSuffix = "corp.example.com";
+        site.Extras.IPv6Mode = mode.toStdString();
+        site.Extras.IPv6Address = "2001:DB8::5/64";
+        site.Extras.IPv6Gateway = "fe80::1";
+        site.Extras.IPv6DNS = "2001:db8::53";
+        std::vector<std::string> shown;
+        const std::int32_t result
+            = net::ApplyIPSettings(connector, 1, site, [&shown](const std::string& text) { shown.push_back(text); });
+        QCOMPARE(result, unsupported ? net::kIPv6Failed : net::kApplyOk);
+        QCOMPARE(std::count(shown.begin(), shown.end(), std::string("正在设置DNS后缀，请稍候...")), 1);
+        QCOMPARE(std::count(shown.begin(), shown.end(), std::string("正在设置IPv6，请稍候...")),
+                 ipv6Calls.isEmpty() ? 0 : 1);
+
+        const json after = file.read();
+        const json& calls = after["calls"];
+        QCOMPARE(calls.size(), std::size_t(3 + ipv6Calls.size()));
+        COMPARE_JSON(calls[0]["args"], json::parse(R"([["10.1.0.5", "10.1.0.6", "10.2.0.7"],
+                                     ["255.255.255.0", "255.255.255.0", "255.255.0.0"]])"));
+        COMPARE_JSON(calls[1]["args"], json::parse(R"([["10.1.0.1", "10.1.0.254"], [5, 20]])"));
+        COMPARE_JSON(calls[2]["method"], json("SetDNSDomain"));
+        COMPARE_JSON(calls[2]["args"], json::parse(R"(["corp.example.com"])"));
+        for (qsizetype i = 0; i < ipv6Calls.size(); ++i)
+            COMPARE_JSON(calls[std::size_t(3 + i)]["method"], json(ipv6Calls[i].toStdString()));
+
+        const json& wired = after["adapters"][1];
+        COMPARE_JSON(wired["IPAddress"], json(Texts { "10.1.0.5", "10.1.0.6", "10.2.0.7" }));
+        COMPARE_JSON(wired["GatewayCostMetric"], json::parse("[5, 20]"));
+        COMPARE_JSON(wired["DNSDomain"], json("corp.example.com"));
+        COMPARE_JSON(wired.value("IPv6Mode", json()), liveMode.isEmpty() ? json() : json(liveMode.toStdString()));
+        if (mode == "static" && !unsupported) {
+            // Sent in the canonical form.
+            COMPARE_JSON(wired["IPv6Address"], json(Texts { "2001:db8::5/64" }));
+            COMPARE_JSON(wired["IPv6Gateway"], json(Texts { "fe80::1" }));
+            COMPARE_JSON(wired["IPv6DNS"], json(Texts { "2001:db8::53" }));
+        }
+        if (mode == "auto")
+            COMPARE_JSON(wired["IPv6Address"], json(Texts { "2001:db8:1::77/64" }));
+
+        // The current-settings entry reads the rest back as the optional keys.
+        net::sim::SimulatedPrinters printers(file.stdPath());
+        const store::SiteProfile live = net::GetAdapterInfo(connector, printers, 1);
+        QCOMPARE(live.IP, std::string("10.1.0.5"));
+        QCOMPARE(live.Extras.MoreIP, site.Extras.MoreIP);
+        QCOMPARE(live.Extras.GatewayMetric, std::string("5"));
+        QCOMPARE(live.Extras.MoreGateways, site.Extras.MoreGateways);
+        QCOMPARE(live.Extras.IPv6Mode, liveMode.toStdString());
+
+        const std::string summary = net::ApplySummary(result, site);
+        QVERIFY(summary.find("更新DNS后缀成功。") != std::string::npos);
+        const bool ipv6Line = summary.find("更新IPv6设置") != std::string::npos;
+        QCOMPARE(ipv6Line, mode != "keep");
+        QCOMPARE(summary.find("更新IPv6设置失败。") != std::string::npos, unsupported);
+    }
+
+    // A site without the optional keys (or with IPv6 kept) calls and sums up as before; a bad value
+    // is skipped, named in the summary and fails the result, while the rest applies.
+    void optionalKeysAbsentOrBad()
+    {
+        SimFile plainFile(sampleNetwork()), keptFile(sampleNetwork()), badFile(sampleNetwork());
+        store::SiteProfile plain;
+        plain.IP = "10.1.0.5";
+        plain.SubNetMask = "255.255.255.0";
+        plain.DefaultGateway = "10.1.0.1";
+        plain.ChangeDNS = true;
+        plain.DNS = "10.1.0.53";
+        store::SiteProfile kept = plain;
+        kept.Extras.IPv6Mode = "keep";
+        kept.Extras.IPv6Address = "2001:db8::5/64"; // unused without the static mode
+        std::vector<std::string> plainShown, keptShown;
+        net::sim::SimulatedConnector plainService(plainFile.stdPath()), keptService(keptFile.stdPath());
+        const auto plainResult = net::ApplyIPSettings(plainService, 1, plain,
+                                                      [&](const std::string& text) { plainShown.push_back(text); });
+        const auto keptResult
+            = net::ApplyIPSettings(keptService, 1, kept, [&](const std::string& text) { keptShown.push_back(text); });
+        QCOMPARE(plainResult, net::kApplyOk);
+        QCOMPARE(keptResult, plainResult);
+        QCOMPARE(keptShown, plainShown);
+        QCOMPARE(keptFile.read().dump(), plainFile.read().dump());
+        COMPARE_JSON(plainFile.read()["calls"][1]["args"], json::parse(R"([["10.1.0.1"], [1]])"));
+        const std::string expected
+            = "更新IP及子网掩码成功。\r\n更新网关成功。\r\n更新DNS成功。\r\n更新WINS服务器成功。";
+        QCOMPARE(net::ApplySummary(plainResult, plain), expected);
+        QCOMPARE(net::ApplySummary(keptResult, kept), expected);
+
+        store::SiteProfile bad = plain;
+        bad.Extras.MoreIP = "10.1.0.6/255.255.255.0,10.1.0.7";
+        bad.Extras.IPv6Mode = "static";
+        bad.Extras.IPv6Address = "2001:db8::5/64";
+        bad.Extras.IPv6DNS = "not an address";
+        net::sim::SimulatedConnector badService(badFile.stdPath());
+        const auto badResult = net::ApplyIPSettings(badService, 1, bad, {});
+        QCOMPARE(badResult, net::kExtraValueSkipped);
+        QVERIFY(net::AddressApplied(badResult));
+        const json calls = badFile.read()["calls"];
+        QCOMPARE(calls.size(), std::size_t(3)); // no IPv6 call at all
+        COMPARE_JSON(calls[0]["args"], json::parse(R"([["10.1.0.5"], ["255.255.255.0"]])"));
+        QCOMPARE(net::ApplySummary(badResult, bad),
+                 expected + "\r\n更多IP地址有误，未应用。\r\nIPv6设置有误，未应用。");
     }
 
     // A change the file cannot record is undone and reported as a failure.

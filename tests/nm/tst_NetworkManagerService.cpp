@@ -361,8 +361,11 @@ private Q_SLOTS:
         QTest::newRow("gateway off subnet") << "SetGateways" << QStringList { "10.99.0.1" } << QStringList {} << 71u;
         QTest::newRow("gateway is own address")
             << "SetGateways" << QStringList { "10.77.0.9" } << QStringList {} << 71u;
-        QTest::newRow("two gateways") << "SetGateways" << QStringList { "10.77.0.1", "10.77.0.2" } << QStringList {}
-                                      << 64u;
+        QTest::newRow("second gateway off subnet")
+            << "SetGateways" << QStringList { "10.77.0.1", "10.99.0.2" } << QStringList {} << 71u;
+        QTest::newRow("six gateways") << "SetGateways" << QStringList { "10.77.0.1", "10.77.0.2", "10.77.0.3",
+                                                                        "10.77.0.4", "10.77.0.6", "10.77.0.7" }
+                                      << QStringList {} << 69u;
         QTest::newRow("bad second DNS") << "SetDNSServerSearchOrder" << QStringList { "10.77.0.53", "10.77.0.5x" }
                                         << QStringList {} << 70u;
         QTest::newRow("WINS") << "SetWINSServer" << QStringList { "10.77.0.44" } << QStringList { "10.77.0.45" } << 64u;
@@ -393,6 +396,63 @@ private Q_SLOTS:
         QCOMPARE(m_sandbox.ipv4Addresses(), addressesBefore);
         QCOMPARE(m_sandbox.defaultRoute(), routeBefore);
         QCOMPARE(m_sandbox.savedProfiles(), savedBefore);
+    }
+
+    // The optional keys: every address and gateway live in the kernel, the suffix in the
+    // device's search list, IPv6 static and then off; the current-settings entry reads them back.
+    void appliesOptionalKeys()
+    {
+        store::SiteProfile site = StaticSite();
+        site.Extras.MoreIP = "10.77.0.6/255.255.255.0,10.78.0.6/255.255.0.0";
+        site.Extras.GatewayMetric = "20";
+        site.Extras.MoreGateways = "10.78.0.1:30";
+        site.Extras.DNSSuffix = "corp.example.com";
+        site.Extras.IPv6Mode = "static";
+        site.Extras.IPv6Address = "fd00:77::5/64";
+        site.Extras.IPv6Gateway = "fd00:77::1";
+        site.Extras.IPv6DNS = "fd00:77::53";
+        QCOMPARE(Apply(site), std::int32_t(net::kApplyOk));
+
+        const QString addresses = m_sandbox.ipv4Addresses();
+        for (const QString& address : { u"inet 10.77.0.5/24"_s, u"inet 10.77.0.6/24"_s, u"inet 10.78.0.6/16"_s })
+            QVERIFY2(addresses.contains(address), qPrintable(addresses));
+        const QString routes = m_sandbox.defaultRoute();
+        QVERIFY2(routes.contains(QRegularExpression(u"default via 10.77.0.1 dev \\S+ .*metric 20"_s)),
+                 qPrintable(routes));
+        QVERIFY2(routes.contains(QRegularExpression(u"default via 10.78.0.1 dev \\S+ .*metric 30"_s)),
+                 qPrintable(routes));
+        const QString ipv6 = m_sandbox.ip({ u"-6"_s, u"-o"_s, u"addr"_s, u"show"_s, u"dev"_s, m_sandbox.device() });
+        QVERIFY2(ipv6.contains(u"inet6 fd00:77::5/64"_s), qPrintable(ipv6));
+        const QString ipv6Route = m_sandbox.ip({ u"-6"_s, u"route"_s, u"show"_s, u"default"_s });
+        QVERIFY2(ipv6Route.contains(u"default via fd00:77::1"_s), qPrintable(ipv6Route));
+        const QString saved = m_sandbox.savedProfiles();
+        QVERIFY2(saved.contains(u"dns-search=corp.example.com;"_s), qPrintable(saved));
+        QVERIFY2(saved.contains(u"fd00:77::53"_s), qPrintable(saved));
+
+        store::SiteProfile entry = Entry0();
+        QCOMPARE(entry.IP, std::string("10.77.0.5"));
+        QCOMPARE(entry.Extras.MoreIP, site.Extras.MoreIP);
+        QCOMPARE(entry.Extras.GatewayMetric, std::string("20"));
+        QCOMPARE(entry.Extras.MoreGateways, site.Extras.MoreGateways);
+        QCOMPARE(entry.Extras.DNSSuffix, site.Extras.DNSSuffix);
+        QCOMPARE(entry.Extras.IPv6Mode, std::string("static"));
+        QCOMPARE(entry.Extras.IPv6Address, site.Extras.IPv6Address);
+        QCOMPARE(entry.Extras.IPv6Gateway, site.Extras.IPv6Gateway);
+        QCOMPARE(entry.Extras.IPv6DNS, site.Extras.IPv6DNS);
+
+        site.Extras.IPv6Mode = "off";
+        QCOMPARE(Apply(site), std::int32_t(net::kApplyOk));
+        const QString off = m_sandbox.ip({ u"-6"_s, u"-o"_s, u"addr"_s, u"show"_s, u"dev"_s, m_sandbox.device() });
+        QVERIFY2(!off.contains(u"fd00:77::5"_s), qPrintable(off));
+        QCOMPARE(Entry0().Extras.IPv6Mode, std::string("off"));
+
+        // A site without the keys takes the extra gateway away again; IPv6 back to automatic.
+        store::SiteProfile plain = StaticSite();
+        plain.Extras.IPv6Mode = "auto";
+        QCOMPARE(Apply(plain), std::int32_t(net::kApplyOk));
+        QVERIFY2(!m_sandbox.defaultRoute().contains(u"10.78.0.1"_s), qPrintable(m_sandbox.defaultRoute()));
+        QVERIFY2(!m_sandbox.ipv4Addresses().contains(u"10.77.0.6/"_s), qPrintable(m_sandbox.ipv4Addresses()));
+        QCOMPARE(Entry0().Extras.IPv6Mode, std::string("auto"));
     }
 
     void appliesDhcpSite()

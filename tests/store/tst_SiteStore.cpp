@@ -49,6 +49,7 @@ private Q_SLOTS:
     void siteSectionsReadAsStored();
     void writeSiteStoresTheKeysInTheirOrder();
     void savedSitesLoadBackUnchanged();
+    void optionalKeysFollowTheTwelveOnlyWithAValue();
     void writeSiteRefusesNamesTheFileCannotHold();
     void managedSitesFollowTheOwnUnlessANameHidesThem();
     void anUnreadableManagedFileGivesNoSitesAndOneReason();
@@ -251,6 +252,36 @@ void TestSiteStore::savedSitesLoadBackUnchanged()
         expected.PrinterName = " 打印机 " + std::to_string(i);
         QVERIFY2(loaded.SiteProfiles[i] == expected, model.SiteNames[i].c_str());
     }
+}
+
+void TestSiteStore::optionalKeysFollowTheTwelveOnlyWithAValue()
+{
+    SiteProfile site = sampleSite("x");
+    // Longer than the 143 bytes the twelve keys are cut at: read whole.
+    for (int i = 10; i < 30; ++i)
+        site.Extras.MoreIP += (i > 10 ? "," : "") + std::string("10.1.0.") + std::to_string(i) + "/255.255.255.0";
+    site.Extras.DNSSuffix = "corp.example.com";
+    site.Extras.IPv6Mode = "off";
+    IniDocument doc = IniDocument::Parse("[Common]\r\nSites=x\r\n[x]\r\nCustom=kept\r\n[y]\r\nIP=2.2.2.2\r\n");
+    QVERIFY(WriteSite(doc, "x,y", site));
+    const std::string twelve = "DHCPEnabled=0\r\nIP=192.168.1.10\r\nSubNetMask=255.255.255.0\r\n"
+                               "DefaultGateway=192.168.1.1\r\nChangeDNS=1\r\nDNS=192.168.1.53\r\n"
+                               "AuxDNS=8.8.8.8\r\nChangeWINS=0\r\nWINS=\r\nAuxWINS=10.0.0.2\r\n"
+                               "ChangePrinter=1\r\nPrinterName=\xC7\xB0\xCC\xA8\xB4\xF2\xD3\xA1\xBB\xFA\r\n";
+    QCOMPARE(doc.Serialize(),
+             "[Common]\r\nSites=x,y\r\n[x]\r\nCustom=kept\r\n" + twelve + "MoreIP=" + site.Extras.MoreIP
+                 + "\r\nDNSSuffix=corp.example.com\r\nIPv6Mode=off\r\n[y]\r\nIP=2.2.2.2\r\n");
+    QVERIFY(site.Extras.MoreIP.size() > IniDocument::kMaxReadBytes);
+    QCOMPARE(ReadSite(IniDocument::Parse(doc.Serialize()), "x"), site);
+
+    // An emptied key leaves the file, every line of it; the other sections stay as they were.
+    IniDocument withDuplicate = IniDocument::Parse("[Common]\r\nSites=x\r\n[x]\r\n" + twelve
+                                                   + "MoreIP=1.1.1.1/255.0.0.0\r\nmoreip=2.2.2.2/255.0.0.0\r\n"
+                                                     "IPv6Mode=off\r\n[y]\r\nMoreIP=other site\r\n");
+    site.Extras = {};
+    QVERIFY(WriteSiteKeys(withDuplicate, site));
+    QCOMPARE(withDuplicate.Serialize(), "[Common]\r\nSites=x\r\n[x]\r\n" + twelve + "[y]\r\nMoreIP=other site\r\n");
+    QCOMPARE(ReadSite(withDuplicate, "x"), site);
 }
 
 void TestSiteStore::aHugeSiteListIsCappedAndWrittenBackWhole_data()

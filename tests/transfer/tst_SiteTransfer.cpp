@@ -142,6 +142,37 @@ private Q_SLOTS:
         QCOMPARE(model.SiteProfiles[4].IP, std::string("10.9.9.9"));
     }
 
+    // The optional keys go out and come back in both forms; a site without them shows none, and a
+    // replaced site keeps none of its old ones.
+    void optionalKeysTravelBothWays()
+    {
+        // The last section of the file is Lab's.
+        WriteBytes(path("lanvex.ini"),
+                   kSettings
+                       + "MoreIP=172.16.0.10/255.255.0.0\r\nIPv6Mode=static\r\n"
+                         "IPv6Address=2001:db8::9/64\r\n");
+        const std::string list = ListJson(path("lanvex.ini"));
+        QVERIFY(list.find(R"("PrinterName":"","MoreIP":"172.16.0.10/255.255.0.0","IPv6Mode":"static",)"
+                          R"("IPv6Address":"2001:db8::9/64"})")
+                != std::string::npos);
+        for (const auto& site : nlohmann::json::parse(list)) // no optional key in the other sites
+            QCOMPARE(site.size(), std::size_t(site["Name"] == "Lab" ? 17 : 14));
+        for (const char* form : { "out.json", "out.ini" }) {
+            QVERIFY(!transfer::ExportSites(path("lanvex.ini"), path(form)).failed);
+            const std::string target = std::string("from-") + form + ".ini";
+            QVERIFY(!transfer::ImportSites(path(target.c_str()), path(form), false).failed);
+            QCOMPARE(ListJson(path(target.c_str())), list);
+        }
+        // A key of the wrong type spoils its record, and the file with it.
+        WriteBytes(path("typed.json"), R"([{"Name":"lab","IP":"172.16.0.11","IPv6Mode":6}])");
+        QVERIFY(transfer::ImportSites(path("lanvex.ini"), path("typed.json"), true).failed);
+        QCOMPARE(ListJson(path("lanvex.ini")), list);
+        WriteBytes(path("plain.json"), R"([{"Name":"lab","IP":"172.16.0.11"}])");
+        const transfer::TransferReport report = transfer::ImportSites(path("lanvex.ini"), path("plain.json"), true);
+        QCOMPARE(report.replaced, std::vector<std::string> { "Lab" });
+        QCOMPARE(ListJson(path("lanvex.ini")).find("MoreIP"), std::string::npos);
+    }
+
     void anUnreadableImportChangesNothing_data()
     {
         QTest::addColumn<QByteArray>("content");

@@ -4,6 +4,7 @@
 #include "store/windows/WindowsText.h"
 
 #include <doctest/doctest.h>
+#include <ios>
 #include <objbase.h>
 #include <thread>
 #include <wbemidl.h>
@@ -112,6 +113,35 @@ TEST_SUITE("wmi")
         CHECK(shown.back() == "设置IP地址及子网掩码失败!");
         const auto beyond = static_cast<std::int32_t>(descriptions.size() + 1);
         CHECK(ApplyIPSettings(connector, beyond, site, [](const std::string&) {}) == kAdapterNotFound);
+    }
+
+    TEST_CASE("the optional keys' calls: arrays to the class's methods, IPv6 to root\\StandardCimv2")
+    {
+        wmi::WmiConnector connector;
+        const auto service = connector.Connect("winmgmts:\\\\.\\root\\cimv2");
+        const ObjectRef adapter = service->Get("Win32_NetworkAdapterConfiguration.Index=1", 0);
+        using Texts = std::vector<std::string>;
+        // Every argument shape goes through COM without raising; Wine implements none of these,
+        // and its answer is a failure, never a success.
+        CHECK(
+            adapter->ExecMethod("EnableStatic",
+                                { Texts { "192.168.8.20", "192.168.9.20" }, Texts { "255.255.255.0", "255.255.0.0" } })
+            != 0);
+        CHECK(adapter->ExecMethod("SetGateways",
+                                  { Texts { "192.168.8.1", "192.168.9.1" }, std::vector<std::int64_t> { 5, 20 } })
+              != 0);
+        CHECK(adapter->ExecMethod("SetDNSDomain", { std::string("corp.example.com") }) != 0);
+        const std::pair<const char*, std::vector<Value>> ipv6Calls[] = {
+            { "MSFT_NetAdapterBindingSettingData.Disable", {} },
+            { "MSFT_NetIPAddress.Create", { Texts { "2001:db8::5/64" } } },
+            { "MSFT_NetRoute.Create", { std::string("fe80::1") } },
+            { "MSFT_DNSClientServerAddress.Put", { Texts { "2001:db8::53" } } },
+        };
+        for (const auto& [method, args] : ipv6Calls) {
+            const std::uint32_t result = adapter->ExecMethod(method, args);
+            MESSAGE(method << " answered 0x" << std::hex << result); // what this system's WMI says
+            CHECK(result != 0);
+        }
     }
 
     TEST_CASE("monikers, and COM on another thread")

@@ -1,6 +1,7 @@
 #include "net/nm/NetworkManagerService.h"
 
 #include "net/AdapterConfiguration.h"
+#include "net/ExtraSettings.h"
 #include "net/nm/DeviceProduct.h"
 
 #include <QDBusArgument>
@@ -26,6 +27,8 @@ constexpr uint kConnectionFlagExternal = 0x8;
 
 const QString kMethodAuto = QStringLiteral("auto");
 const QString kMethodManual = QStringLiteral("manual");
+const QString kMethodDisabled = QStringLiteral("disabled");
+const QString kMethodIgnore = QStringLiteral("ignore");
 
 // One IPv4 address with its prefix length, as NetworkManager stores it.
 struct Address
@@ -44,6 +47,14 @@ struct Ip4State
     std::vector<std::string> wins;
     std::string leaseAddress; // the address of the current DHCP lease, if any
     std::vector<std::string> leaseDns;
+    std::vector<std::pair<std::string, std::int64_t>> defaultRoutes; // next hop and metric
+    std::vector<std::string> searches; // DNS search domains
+    // IPv6: the method the device runs, its addresses other than link-local ("address/prefix",
+    // canonical), the gateway and the name servers (canonical).
+    QString ipv6Method;
+    std::vector<std::string> ipv6Addresses;
+    std::string ipv6Gateway;
+    std::vector<std::string> ipv6Dns;
 };
 
 struct DeviceInfo
@@ -58,6 +69,7 @@ struct DeviceInfo
     QString activeConnection;
     QString ip4Config;
     QString dhcp4Config;
+    QString ip6Config;
 };
 
 int PathNumber(const QString& path)
@@ -105,7 +117,63 @@ DeviceInfo ReadDevice(NmBus& bus, const QString& path)
     device.activeConnection = ObjectPath(properties.value(QStringLiteral("ActiveConnection")));
     device.ip4Config = ObjectPath(properties.value(QStringLiteral("Ip4Config")));
     device.dhcp4Config = ObjectPath(properties.value(QStringLiteral("Dhcp4Config")));
+    device.ip6Config = ObjectPath(properties.value(QStringLiteral("Ip6Config")));
     return device;
+}
+
+// An IPv6 text in the canonical form, or empty when it is none.
+std::string CanonicalIPv6(const QString& text)
+{
+    const auto address = ParseIPv6(text.toStdString());
+    return address ? FormatIPv6(*address) : std::string();
+}
+
+bool IsLinkLocal(const std::string& canonical)
+{
+    const auto address = ParseIPv6(canonical);
+    return address && ((*address)[0] & 0xFFC0) == 0xFE80;
+}
+
+void ReadIp6Config(NmBus& bus, const QString& configPath, Ip4State& state)
+{
+    if (IsNoObject(configPath))
+        return;
+    const QVariantMap config = bus.Properties(configPath, kIp6ConfigInterface);
+    for (const QVariantMap& entry : MapList(config.value(QStringLiteral("AddressData")))) {
+        const std::string address = CanonicalIPv6(entry.value(QStringLiteral("address")).toString());
+        if (!address.empty() && !IsLinkLocal(address))
+            state.ipv6Addresses.push_back(address + "/"
+                                          + std::to_string(entry.value(QStringLiteral("prefix")).toUInt()));
+    }
+    state.ipv6Gateway = CanonicalIPv6(config.value(QStringLiteral("Gateway")).toString());
+    for (const QByteArray& server : BytesList(config.value(QStringLiteral("Nameservers")))) {
+        if (server.size() != 16)
+            continue;
+        IPv6Groups groups {};
+        for (std::size_t i = 0; i < groups.size(); ++i)
+            groups[i] = static_cast<std::uint16_t>((static_cast<unsigned char>(server[int(2 * i)]) << 8)
+                                                   | static_cast<unsigned char>(server[int(2 * i + 1)]));
+        state.ipv6Dns.push_back(FormatIPv6(groups));
+    }
+}
+
+// The connection the device runs: the applied one, else its saved profile; empty without one.
+ConnectionSettings LiveSettings(NmBus& bus, const DeviceInfo& device)
+{
+    if (IsNoObject(device.activeConnection))
+        return {};
+    try {
+        const QVariantList reply = bus.Call(device.path, kDeviceInterface, QStringLiteral("GetAppliedConnection"),
+                                            { QVariant::fromValue(uint { 0 }) });
+        if (!reply.isEmpty())
+            return ToSettings(reply.front());
+    } catch (const BusError&) {
+        // fall through to the saved profile
+    }
+    const QString profile
+        = ObjectPath(bus.Property(device.activeConnection, kActiveInterface, QStringLiteral("Connection")));
+    const QVariantList reply = bus.Call(profile, kConnectionInterface, QStringLiteral("GetSettings"));
+    return reply.isEmpty() ? ConnectionSettings() : ToSettings(reply.front());
 }
 
 // The state behind the device's configuration objects, given their paths.
@@ -120,6 +188,14 @@ Ip4State ReadIp4StateAt(NmBus& bus, const QString& configPath, const QString& dh
             state.dns.push_back(entry.value(QStringLiteral("address")).toString().toStdString());
         for (const QString& server : TextList(config.value(QStringLiteral("WinsServerData"))))
             state.wins.push_back(server.toStdString());
+        for (const QVariantMap& route : MapList(config.value(QStringLiteral("RouteData")))) {
+            if (route.value(QStringLiteral("dest")).toString() == QLatin1String("0.0.0.0")
+                && route.value(QStringLiteral("prefix")).toUInt() == 0)
+                state.defaultRoutes.emplace_back(route.value(QStringLiteral("next-hop")).toString().toStdString(),
+                                                 route.value(QStringLiteral("metric")).toLongLong());
+        }
+        for (const QString& domain : TextList(config.value(QStringLiteral("Searches"))))
+            state.searches.push_back(domain.toStdString());
     }
     if (!IsNoObject(dhcpPath)) {
         const QVariantMap options = ToMap(bus.Property(dhcpPath, kDhcp4ConfigInterface, QStringLiteral("Options")));
@@ -131,31 +207,31 @@ Ip4State ReadIp4StateAt(NmBus& bus, const QString& configPath, const QString& dh
     return state;
 }
 
-Ip4State ReadIp4State(NmBus& bus, const QString& devicePath)
+// The device's whole state: IPv4, and IPv6 with the method it runs.
+Ip4State ReadDeviceState(NmBus& bus, const DeviceInfo& device)
 {
-    const DeviceInfo device = ReadDevice(bus, devicePath);
-    return ReadIp4StateAt(bus, device.ip4Config, device.dhcp4Config);
+    Ip4State state = ReadIp4StateAt(bus, device.ip4Config, device.dhcp4Config);
+    ReadIp6Config(bus, device.ip6Config, state);
+    state.ipv6Method
+        = LiveSettings(bus, device).value(QStringLiteral("ipv6")).value(QStringLiteral("method")).toString();
+    return state;
 }
 
-// The IPv4 method the device runs now: from the applied connection, else from its profile.
-QString LiveMethod(NmBus& bus, const DeviceInfo& device)
+Ip4State ReadIp4State(NmBus& bus, const QString& devicePath)
 {
-    if (IsNoObject(device.activeConnection))
-        return {};
-    try {
-        const QVariantList reply = bus.Call(device.path, kDeviceInterface, QStringLiteral("GetAppliedConnection"),
-                                            { QVariant::fromValue(uint { 0 }) });
-        if (!reply.isEmpty())
-            return ToSettings(reply.front()).value(QStringLiteral("ipv4")).value(QStringLiteral("method")).toString();
-    } catch (const BusError&) {
-        // fall through to the saved profile
-    }
-    const QString profile
-        = ObjectPath(bus.Property(device.activeConnection, kActiveInterface, QStringLiteral("Connection")));
-    const QVariantList reply = bus.Call(profile, kConnectionInterface, QStringLiteral("GetSettings"));
-    return reply.isEmpty()
-        ? QString()
-        : ToSettings(reply.front()).value(QStringLiteral("ipv4")).value(QStringLiteral("method")).toString();
+    return ReadDeviceState(bus, ReadDevice(bus, devicePath));
+}
+
+// The IPv6 mode as the read-back names it; empty for a method it does not name.
+std::string IPv6ModeOf(const QString& method)
+{
+    if (method == kMethodAuto || method == QLatin1String("dhcp"))
+        return "auto";
+    if (method == kMethodManual)
+        return "static";
+    if (method == kMethodDisabled || method == kMethodIgnore)
+        return "off";
+    return {};
 }
 
 std::uint32_t MapBusError(const BusError& error)
@@ -208,6 +284,29 @@ std::vector<Address> ProfileAddresses(const QVariantMap& ipv4)
     return AddressesOf(MapList(ipv4.value(QStringLiteral("address-data"))));
 }
 
+// Sorts the device's addresses as the profile lists them, so the site's own address comes first;
+// addresses the profile does not hold follow in the device's order.
+void InProfileOrder(std::vector<Address>& addresses, const std::vector<Address>& profile)
+{
+    const auto rank = [&profile](const Address& entry) {
+        return std::find(profile.begin(), profile.end(), entry) - profile.begin();
+    };
+    std::stable_sort(addresses.begin(), addresses.end(),
+                     [&rank](const Address& a, const Address& b) { return rank(a) < rank(b); });
+}
+
+// The profile's routes without its default routes: those are the gateways of a site.
+QList<QVariantMap> WithoutDefaultRoutes(const QVariantMap& ipv4)
+{
+    QList<QVariantMap> routes;
+    for (const QVariantMap& route : MapList(ipv4.value(QStringLiteral("route-data")))) {
+        if (route.value(QStringLiteral("dest")).toString() != QLatin1String("0.0.0.0")
+            || route.value(QStringLiteral("prefix")).toUInt() != 0)
+            routes.append(route);
+    }
+    return routes;
+}
+
 class NmAdapterConfiguration : public ManagementObject
 {
 public:
@@ -247,6 +346,18 @@ public:
                 return SetDNSServerSearchOrder(arg(0));
             case AdapterMethod::SetWINSServer:
                 return kNotSupported; // NetworkManager has no setting for static WINS servers
+            case AdapterMethod::SetDNSDomain:
+                return SetDNSDomain(arg(0));
+            case AdapterMethod::DisableIPv6:
+                return SetIPv6Method(kMethodDisabled);
+            case AdapterMethod::EnableIPv6:
+                return SetIPv6Method(kMethodAuto);
+            case AdapterMethod::SetIPv6Addresses:
+                return SetIPv6Addresses(arg(0));
+            case AdapterMethod::SetIPv6Gateway:
+                return SetIPv6Gateway(arg(0));
+            case AdapterMethod::SetIPv6DNSServers:
+                return SetIPv6DNSServers(arg(0));
             }
         } catch (const BusError& error) {
             return MapBusError(error);
@@ -256,6 +367,7 @@ public:
 
 private:
     using Edit = std::function<std::uint32_t(QVariantMap& ipv4)>;
+    using SettingsEdit = std::function<std::uint32_t(ConnectionSettings& settings)>;
     using Check = std::function<bool(const Ip4State&)>;
 
     void ReadProperties(std::int64_t index)
@@ -272,10 +384,15 @@ private:
         Ip4State state;
         try {
             state = ReadIp4StateAt(*m_bus, m_device.ip4Config, m_device.dhcp4Config);
+            ReadIp6Config(*m_bus, m_device.ip6Config, state);
         } catch (const BusError&) { }
         bool dhcp = false;
         try {
-            dhcp = LiveMethod(*m_bus, m_device) == kMethodAuto;
+            const ConnectionSettings live = LiveSettings(*m_bus, m_device);
+            const QVariantMap ipv4 = live.value(QStringLiteral("ipv4"));
+            dhcp = ipv4.value(QStringLiteral("method")).toString() == kMethodAuto;
+            state.ipv6Method = live.value(QStringLiteral("ipv6")).value(QStringLiteral("method")).toString();
+            InProfileOrder(state.addresses, ProfileAddresses(ipv4));
         } catch (const BusError&) { }
         std::vector<std::string> addresses;
         std::vector<std::string> masks;
@@ -293,6 +410,24 @@ private:
                 return texts[i];
             return {};
         };
+        // The default gateway first, then the other default routes, each with its metric.
+        std::vector<std::string> gateways;
+        std::vector<std::int64_t> metrics;
+        if (!state.gateway.empty()) {
+            gateways.push_back(state.gateway);
+            const auto own = std::find_if(state.defaultRoutes.begin(), state.defaultRoutes.end(),
+                                          [&](const auto& route) { return route.first == state.gateway; });
+            metrics.push_back(own == state.defaultRoutes.end() ? 0 : own->second);
+        }
+        for (const auto& [nextHop, metric] : state.defaultRoutes) {
+            if (nextHop == state.gateway || nextHop.empty())
+                continue;
+            gateways.push_back(nextHop);
+            metrics.push_back(metric);
+        }
+        std::string searches;
+        for (const std::string& domain : state.searches)
+            searches += (searches.empty() ? "" : ",") + domain;
         const auto mac = FormatMACAddress(m_device.hardwareAddress.toStdString());
         m_properties = {
             { "Index", index },
@@ -305,7 +440,14 @@ private:
             { "DHCPEnabled", dhcp },
             { "IPAddress", list(addresses) },
             { "IPSubnet", list(masks) },
-            { "DefaultIPGateway", state.gateway.empty() ? Value() : Value(std::vector<std::string> { state.gateway }) },
+            { "DefaultIPGateway", list(gateways) },
+            { "GatewayCostMetric", metrics.empty() ? Value() : Value(metrics) },
+            { "DNSDomain", searches },
+            { "IPv6Mode", IPv6ModeOf(state.ipv6Method) },
+            { "IPv6Address", list(state.ipv6Addresses) },
+            { "IPv6Gateway",
+              state.ipv6Gateway.empty() ? Value() : Value(std::vector<std::string> { state.ipv6Gateway }) },
+            { "IPv6DNS", list(state.ipv6Dns) },
             { "DNSServerSearchOrder", list(state.dns) },
             { "WINSPrimaryServer", element(state.wins, 0) },
             { "WINSSecondaryServer", element(state.wins, 1) },
@@ -321,6 +463,10 @@ private:
             ipv4.remove(QStringLiteral("addresses"));
             ipv4.remove(QStringLiteral("address-data"));
             ipv4.remove(QStringLiteral("gateway"));
+            if (ipv4.contains(QStringLiteral("route-data"))) {
+                ipv4.remove(QStringLiteral("routes"));
+                ipv4.insert(QStringLiteral("route-data"), QVariant::fromValue(WithoutDefaultRoutes(ipv4)));
+            }
             return kSuccess;
         };
         // Live once the lease's address is on the device and the old static ones are gone.
@@ -401,49 +547,228 @@ private:
         return Change(edit, live, m_limits.staticMs);
     }
 
+    // The first gateway is the profile's own, with its metric as the profile's route metric where
+    // the site gives one (1 leaves the profile's as it is); the others are default routes of their
+    // own, with their metrics.
     std::uint32_t SetGateways(const Value& gatewayArg, const Value& metricArg)
     {
         const auto texts = TextsOf(gatewayArg);
         if (!texts)
             return kInvalidParameter;
-        if (const auto* metrics = std::get_if<std::vector<std::int64_t>>(&metricArg)) {
-            for (const std::int64_t metric : *metrics) {
+        std::vector<std::int64_t> metrics(texts->size(), 1);
+        if (const auto* given = std::get_if<std::vector<std::int64_t>>(&metricArg)) {
+            if (given->size() != texts->size())
+                return kInvalidParameter;
+            for (const std::int64_t metric : *given) {
                 if (metric < kMinGatewayMetric || metric > kMaxGatewayMetric)
                     return kInvalidParameter;
             }
+            metrics = *given;
         } else if (!std::holds_alternative<std::monostate>(metricArg)) {
             return kInvalidParameter;
         }
-        const std::vector<std::string> gateways = WithoutEmpty(*texts);
-        if (gateways.size() > 1)
-            return kNotSupported; // a profile holds one default gateway
-        std::optional<std::uint32_t> gateway;
-        if (!gateways.empty()) {
-            gateway = ParseIPv4(gateways.front());
+        std::vector<std::pair<std::uint32_t, std::int64_t>> gateways;
+        for (std::size_t i = 0; i < texts->size(); ++i) {
+            if ((*texts)[i].find_first_not_of(" \t") == std::string::npos)
+                continue;
+            const auto gateway = ParseIPv4((*texts)[i]);
             if (!gateway || !IsHostAddress(*gateway, 32))
                 return kInvalidGateway;
+            gateways.emplace_back(*gateway, metrics[i]);
         }
+        if (gateways.size() > kMaxGateways)
+            return kTooManyGateways;
         const Edit edit = [&](QVariantMap& ipv4) -> std::uint32_t {
-            if (!gateway) {
+            // The profile's other default routes were the gateways of an earlier site.
+            QList<QVariantMap> routes = WithoutDefaultRoutes(ipv4);
+            ipv4.remove(QStringLiteral("routes"));
+            if (gateways.empty()) {
                 ipv4.remove(QStringLiteral("gateway"));
+                ipv4.insert(QStringLiteral("route-data"), QVariant::fromValue(routes));
                 return kSuccess;
             }
             // With static addresses the gateway must sit in one of their subnets, else no route reaches it.
             if (ipv4.value(QStringLiteral("method")).toString() == kMethodManual) {
                 const std::vector<Address> own = ProfileAddresses(ipv4);
-                const bool reachable = std::any_of(own.begin(), own.end(), [&](const Address& a) {
-                    return SameSubnet(a.address, *gateway, a.prefix) && a.address != *gateway
-                        && IsHostAddress(*gateway, a.prefix);
-                });
-                if (!reachable)
-                    return kInvalidGateway;
+                for (const auto& [gateway, metric] : gateways) {
+                    const bool reachable = std::any_of(own.begin(), own.end(), [&](const Address& a) {
+                        return SameSubnet(a.address, gateway, a.prefix) && a.address != gateway
+                            && IsHostAddress(gateway, a.prefix);
+                    });
+                    if (!reachable)
+                        return kInvalidGateway;
+                }
             }
-            ipv4.insert(QStringLiteral("gateway"), QString::fromStdString(FormatIPv4(*gateway)));
+            ipv4.insert(QStringLiteral("gateway"), QString::fromStdString(FormatIPv4(gateways.front().first)));
+            if (gateways.front().second != 1)
+                ipv4.insert(QStringLiteral("route-metric"), QVariant::fromValue(qlonglong(gateways.front().second)));
+            for (std::size_t i = 1; i < gateways.size(); ++i) {
+                routes.append(
+                    QVariantMap { { QStringLiteral("dest"), QStringLiteral("0.0.0.0") },
+                                  { QStringLiteral("prefix"), QVariant::fromValue(uint { 0 }) },
+                                  { QStringLiteral("next-hop"), QString::fromStdString(FormatIPv4(gateways[i].first)) },
+                                  { QStringLiteral("metric"), QVariant::fromValue(uint(gateways[i].second)) } });
+            }
+            ipv4.insert(QStringLiteral("route-data"), QVariant::fromValue(routes));
             return kSuccess;
         };
-        const std::string expected = gateway ? FormatIPv4(*gateway) : std::string();
-        const Check live = [&](const Ip4State& state) { return state.gateway == expected; };
+        const std::string expected = gateways.empty() ? std::string() : FormatIPv4(gateways.front().first);
+        const Check live = [&](const Ip4State& state) {
+            if (state.gateway != expected)
+                return false;
+            for (std::size_t i = 0; i < gateways.size(); ++i) {
+                const std::string hop = FormatIPv4(gateways[i].first);
+                const bool metricKnown = i > 0 || gateways[i].second != 1;
+                const bool found
+                    = std::any_of(state.defaultRoutes.begin(), state.defaultRoutes.end(), [&](const auto& r) {
+                          return r.first == hop && (!metricKnown || r.second == gateways[i].second);
+                      });
+                if (!found && (i > 0 || metricKnown))
+                    return false;
+            }
+            return true;
+        };
         return Change(edit, live, m_limits.staticMs);
+    }
+
+    std::uint32_t SetDNSDomain(const Value& suffixArg)
+    {
+        const auto* suffix = std::get_if<std::string>(&suffixArg);
+        if (!suffix || ExtraValueProblem({}, "DNSSuffix", *suffix))
+            return kInvalidParameter;
+        const Edit edit = [&](QVariantMap& ipv4) {
+            if (suffix->empty())
+                ipv4.remove(QStringLiteral("dns-search"));
+            else
+                ipv4.insert(QStringLiteral("dns-search"), QStringList { QString::fromStdString(*suffix) });
+            return kSuccess;
+        };
+        const Check live = [&](const Ip4State& state) {
+            return suffix->empty()
+                || std::find(state.searches.begin(), state.searches.end(), *suffix) != state.searches.end();
+        };
+        return Change(edit, live, m_limits.staticMs);
+    }
+
+    // The profile's manual IPv6 addresses, canonical, with their prefixes.
+    static std::vector<std::string> ProfileIPv6Addresses(const QVariantMap& ipv6)
+    {
+        std::vector<std::string> addresses;
+        for (const QVariantMap& entry : MapList(ipv6.value(QStringLiteral("address-data")))) {
+            const std::string address = CanonicalIPv6(entry.value(QStringLiteral("address")).toString());
+            if (!address.empty())
+                addresses.push_back(address + "/" + std::to_string(entry.value(QStringLiteral("prefix")).toUInt()));
+        }
+        return addresses;
+    }
+
+    static bool Holds(const std::vector<std::string>& list, const std::string& item)
+    {
+        return std::find(list.begin(), list.end(), item) != list.end();
+    }
+
+    // IPv6 off (disabled) or automatic: the manual addresses, gateway and servers go.
+    std::uint32_t SetIPv6Method(const QString& method)
+    {
+        std::vector<std::string> stale;
+        const Edit edit = [&](QVariantMap& ipv6) {
+            stale = ProfileIPv6Addresses(ipv6);
+            ipv6.insert(QStringLiteral("method"), method);
+            for (const char* key : { "addresses", "address-data", "gateway", "dns", "dns-data", "routes" })
+                ipv6.remove(QString::fromLatin1(key));
+            ipv6.insert(QStringLiteral("ignore-auto-dns"), false);
+            return kSuccess;
+        };
+        const Check live = [&](const Ip4State& state) {
+            if (state.ipv6Method != method)
+                return false;
+            if (method == kMethodDisabled && !state.ipv6Addresses.empty())
+                return false;
+            return std::none_of(stale.begin(), stale.end(),
+                                [&](const std::string& a) { return Holds(state.ipv6Addresses, a); });
+        };
+        return ChangeSection(QStringLiteral("ipv6"), edit, live);
+    }
+
+    std::uint32_t SetIPv6Addresses(const Value& addressArg)
+    {
+        const auto texts = TextsOf(addressArg);
+        if (!texts || texts->empty())
+            return kInvalidParameter;
+        std::vector<std::string> wanted;
+        QList<QVariantMap> data;
+        for (const std::string& text : *texts) {
+            const std::size_t slash = text.find('/');
+            if (slash == std::string::npos || ExtraValueProblem({}, "IPv6Address", text))
+                return kInvalidAddress;
+            const std::string address = FormatIPv6(*ParseIPv6(text.substr(0, slash)));
+            const uint prefix = static_cast<uint>(std::stoul(text.substr(slash + 1)));
+            wanted.push_back(address + "/" + std::to_string(prefix));
+            data.append(QVariantMap { { QStringLiteral("address"), QString::fromStdString(address) },
+                                      { QStringLiteral("prefix"), QVariant::fromValue(prefix) } });
+        }
+        std::vector<std::string> stale;
+        const Edit edit = [&](QVariantMap& ipv6) {
+            for (const std::string& before : ProfileIPv6Addresses(ipv6))
+                if (!Holds(wanted, before))
+                    stale.push_back(before);
+            ipv6.insert(QStringLiteral("method"), kMethodManual);
+            ipv6.remove(QStringLiteral("addresses"));
+            ipv6.insert(QStringLiteral("address-data"), QVariant::fromValue(data));
+            return kSuccess;
+        };
+        const Check live = [&](const Ip4State& state) {
+            const auto present = [&](const std::string& a) { return Holds(state.ipv6Addresses, a); };
+            return state.ipv6Method == kMethodManual && std::all_of(wanted.begin(), wanted.end(), present)
+                && std::none_of(stale.begin(), stale.end(), present);
+        };
+        return ChangeSection(QStringLiteral("ipv6"), edit, live);
+    }
+
+    std::uint32_t SetIPv6Gateway(const Value& gatewayArg)
+    {
+        const auto* text = std::get_if<std::string>(&gatewayArg);
+        if (!text || ExtraValueProblem({}, "IPv6Gateway", *text))
+            return kInvalidGateway;
+        const std::string gateway = text->empty() ? std::string() : FormatIPv6(*ParseIPv6(*text));
+        const Edit edit = [&](QVariantMap& ipv6) {
+            if (gateway.empty())
+                ipv6.remove(QStringLiteral("gateway"));
+            else
+                ipv6.insert(QStringLiteral("gateway"), QString::fromStdString(gateway));
+            return kSuccess;
+        };
+        const Check live = [&](const Ip4State& state) { return state.ipv6Gateway == gateway; };
+        return ChangeSection(QStringLiteral("ipv6"), edit, live);
+    }
+
+    std::uint32_t SetIPv6DNSServers(const Value& serverArg)
+    {
+        const auto texts = TextsOf(serverArg);
+        if (!texts || texts->size() > 2)
+            return kInvalidParameter;
+        std::vector<std::string> servers;
+        QList<QByteArray> dns;
+        for (const std::string& text : *texts) {
+            const auto address = ParseIPv6(text);
+            if (!address || ExtraValueProblem({}, "IPv6DNS", text))
+                return kInvalidAddress;
+            servers.push_back(FormatIPv6(*address));
+            QByteArray bytes;
+            for (const std::uint16_t group : *address) {
+                bytes.append(static_cast<char>(group >> 8));
+                bytes.append(static_cast<char>(group & 0xFF));
+            }
+            dns.append(bytes);
+        }
+        const Edit edit = [&](QVariantMap& ipv6) {
+            ipv6.remove(QStringLiteral("dns-data")); // the newer form of the same list, which would win
+            ipv6.insert(QStringLiteral("dns"), QVariant::fromValue(dns));
+            ipv6.insert(QStringLiteral("ignore-auto-dns"), !servers.empty());
+            return kSuccess;
+        };
+        const Check live = [&](const Ip4State& state) { return servers.empty() || state.ipv6Dns == servers; };
+        return ChangeSection(QStringLiteral("ipv6"), edit, live);
     }
 
     std::uint32_t SetDNSServerSearchOrder(const Value& serverArg)
@@ -543,6 +868,32 @@ private:
     // When NetworkManager stops answering, the device's state decides, once it answers again.
     std::uint32_t Change(const Edit& edit, const Check& live, int timeoutMs)
     {
+        return ChangeSettings(
+            [&](ConnectionSettings& settings) { return EditSection(settings, QStringLiteral("ipv4"), edit); }, live,
+            timeoutMs);
+    }
+
+    std::uint32_t ChangeSection(const QString& section, const Edit& edit, const Check& live)
+    {
+        return ChangeSettings([&](ConnectionSettings& settings) { return EditSection(settings, section, edit); }, live,
+                              m_limits.staticMs);
+    }
+
+    static std::uint32_t EditSection(ConnectionSettings& settings, const QString& name, const Edit& edit)
+    {
+        QVariantMap section = settings.value(name);
+        // NetworkManager prefers the legacy "addresses" key (which also carries a gateway) over
+        // "address-data" and "gateway" when both come in, so it must not go back.
+        if (section.contains(QStringLiteral("address-data")))
+            section.remove(QStringLiteral("addresses"));
+        if (const std::uint32_t refused = edit(section); refused != kSuccess)
+            return refused;
+        settings.insert(name, section);
+        return kSuccess;
+    }
+
+    std::uint32_t ChangeSettings(const SettingsEdit& edit, const Check& live, int timeoutMs)
+    {
         const DeviceInfo device = ReadDevice(*m_bus, m_device.path);
         bool active = false;
         QString profile = ChooseProfile(device, active);
@@ -561,14 +912,8 @@ private:
         } else {
             settings = NewProfile(device);
         }
-        QVariantMap ipv4 = settings.value(QStringLiteral("ipv4"));
-        // NetworkManager prefers the legacy "addresses" key (which also carries a gateway) over
-        // "address-data" and "gateway" when both come in, so it must not go back.
-        if (ipv4.contains(QStringLiteral("address-data")))
-            ipv4.remove(QStringLiteral("addresses"));
-        if (const std::uint32_t refused = edit(ipv4); refused != kSuccess)
+        if (const std::uint32_t refused = edit(settings); refused != kSuccess)
             return refused;
-        settings.insert(QStringLiteral("ipv4"), ipv4);
 
         const bool created = profile.isEmpty();
         if (created) {

@@ -83,6 +83,7 @@ void RegisterNmTypes()
         qDBusRegisterMetaType<ConnectionSettings>();
         qDBusRegisterMetaType<QList<QVariantMap>>();
         qDBusRegisterMetaType<QList<uint>>();
+        qDBusRegisterMetaType<QList<QByteArray>>();
         qDBusRegisterMetaType<QList<QDBusObjectPath>>();
         return true;
     }();
@@ -134,6 +135,11 @@ QStringList TextList(const QVariant& value)
     if (value.userType() == QMetaType::QStringList)
         return value.toStringList();
     return Demarshal<QStringList>(value);
+}
+
+QList<QByteArray> BytesList(const QVariant& value)
+{
+    return Demarshal<QList<QByteArray>>(value);
 }
 
 QVariantMap ToMap(const QVariant& value)

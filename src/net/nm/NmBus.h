@@ -21,6 +21,7 @@ inline const QString kNmInterface = QStringLiteral("org.freedesktop.NetworkManag
 inline const QString kDeviceInterface = QStringLiteral("org.freedesktop.NetworkManager.Device");
 inline const QString kIp4ConfigInterface = QStringLiteral("org.freedesktop.NetworkManager.IP4Config");
 inline const QString kDhcp4ConfigInterface = QStringLiteral("org.freedesktop.NetworkManager.DHCP4Config");
+inline const QString kIp6ConfigInterface = QStringLiteral("org.freedesktop.NetworkManager.IP6Config");
 inline const QString kActiveInterface = QStringLiteral("org.freedesktop.NetworkManager.Connection.Active");
 inline const QString kSettingsInterface = QStringLiteral("org.freedesktop.NetworkManager.Settings");
 inline const QString kConnectionInterface = QStringLiteral("org.freedesktop.NetworkManager.Settings.Connection");
@@ -76,6 +77,8 @@ QString ObjectPath(const QVariant& value);
 QList<QString> ObjectPaths(const QVariant& value);
 QList<QVariantMap> MapList(const QVariant& value);
 QStringList TextList(const QVariant& value);
+// A list of byte arrays ("aay", as IPv6 name servers come); empty for a value of another type.
+QList<QByteArray> BytesList(const QVariant& value);
 QVariantMap ToMap(const QVariant& value);
 ConnectionSettings ToSettings(const QVariant& value);
 

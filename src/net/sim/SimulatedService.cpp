@@ -1,6 +1,7 @@
 #include "net/sim/SimulatedService.h"
 
 #include "net/AdapterConfiguration.h"
+#include "net/ExtraSettings.h"
 #include "net/sim/SimulationFile.h"
 
 #include <algorithm>
@@ -299,8 +300,103 @@ private:
             return setDnsServers(args);
         case AdapterMethod::SetWINSServer:
             return setWinsServers(args);
+        case AdapterMethod::SetDNSDomain:
+            return setDnsDomain(args);
+        case AdapterMethod::DisableIPv6:
+        case AdapterMethod::EnableIPv6:
+        case AdapterMethod::SetIPv6Addresses:
+        case AdapterMethod::SetIPv6Gateway:
+        case AdapterMethod::SetIPv6DNSServers:
+            return runIPv6(method, args);
         }
         return kInvalidParameter;
+    }
+
+    std::uint32_t setDnsDomain(const std::vector<Value>& args) const
+    {
+        const auto* suffix = text(args, 0);
+        if (args.size() != 1 || !suffix || ExtraValueProblem({}, "DNSSuffix", *suffix))
+            return kInvalidParameter;
+        set("DNSDomain", *suffix);
+        return 0;
+    }
+
+    // An adapter marked "IPv6Unsupported" stands for a system without the IPv6 classes.
+    std::uint32_t runIPv6(AdapterMethod method, const std::vector<Value>& args) const
+    {
+        const json* unsupported = findMember(adapter(), "IPv6Unsupported");
+        if (unsupported && unsupported->is_boolean() && unsupported->get<bool>())
+            return kNotSupported;
+        switch (method) {
+        case AdapterMethod::DisableIPv6:
+            return args.empty() ? setIPv6("off", json::array(), json::array(), json::array()) : kInvalidParameter;
+        case AdapterMethod::EnableIPv6:
+            return args.empty() ? enableIPv6() : kInvalidParameter;
+        case AdapterMethod::SetIPv6Addresses:
+            return setIPv6Addresses(args);
+        case AdapterMethod::SetIPv6Gateway:
+            return setIPv6Gateway(args);
+        case AdapterMethod::SetIPv6DNSServers:
+            return setIPv6DnsServers(args);
+        default:
+            return kInvalidParameter;
+        }
+    }
+
+    std::uint32_t setIPv6(const char* mode, json addresses, json gateways, json servers) const
+    {
+        set("IPv6Mode", mode);
+        set("IPv6Address", std::move(addresses));
+        set("IPv6Gateway", std::move(gateways));
+        set("IPv6DNS", std::move(servers));
+        return 0;
+    }
+
+    // Automatic configuration takes what the lease offers ("DHCPLease": "IPv6Address", ...).
+    std::uint32_t enableIPv6() const
+    {
+        const json* lease = findMember(adapter(), "DHCPLease");
+        const auto leased = [lease](const char* property) {
+            const json* value = lease ? findMember(*lease, property) : nullptr;
+            return value && value->is_array() ? *value : json::array();
+        };
+        return setIPv6("auto", leased("IPv6Address"), leased("IPv6Gateway"), leased("IPv6DNS"));
+    }
+
+    std::uint32_t setIPv6Addresses(const std::vector<Value>& args) const
+    {
+        const auto* addresses = textArray(args, 0);
+        if (args.size() != 1 || !addresses || addresses->empty())
+            return kInvalidParameter;
+        for (const std::string& address : *addresses)
+            if (ExtraValueProblem({}, "IPv6Address", address))
+                return kInvalidAddress;
+        set("IPv6Mode", "static");
+        set("IPv6Address", *addresses);
+        return 0;
+    }
+
+    std::uint32_t setIPv6Gateway(const std::vector<Value>& args) const
+    {
+        const auto* gateway = text(args, 0);
+        if (args.size() != 1 || !gateway)
+            return kInvalidParameter;
+        if (ExtraValueProblem({}, "IPv6Gateway", *gateway))
+            return kInvalidGateway;
+        set("IPv6Gateway", gateway->empty() ? json::array() : json::array({ *gateway }));
+        return 0;
+    }
+
+    std::uint32_t setIPv6DnsServers(const std::vector<Value>& args) const
+    {
+        const auto* servers = textArray(args, 0);
+        if (args.size() != 1 || !servers)
+            return kInvalidParameter;
+        for (const std::string& server : *servers)
+            if (server.empty() || ExtraValueProblem({}, "IPv6DNS", server))
+                return kInvalidAddress;
+        set("IPv6DNS", *servers);
+        return 0;
     }
 
     std::uint32_t enableDhcp(const std::vector<Value>& args) const

@@ -1,5 +1,6 @@
 #include "net/wmi/WmiConnector.h"
 
+#include "net/wmi/WmiIPv6.h"
 #include "net/wmi/WmiValue.h"
 #include "store/windows/WindowsText.h"
 
@@ -140,6 +141,19 @@ Value valueIn(const Snapshot& properties, std::wstring_view name)
     return *it->second;
 }
 
+// A connection to a namespace, with the security the calls need.
+HRESULT connectNamespace(const std::wstring& name, ComPtr<IWbemServices>& services)
+{
+    ComPtr<IWbemLocator> locator;
+    HRESULT hr = CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&locator));
+    if (SUCCEEDED(hr))
+        hr = locator->ConnectServer(Bstr(name).get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr, &services);
+    if (SUCCEEDED(hr))
+        hr = CoSetProxyBlanket(services.Get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr, RPC_C_AUTHN_LEVEL_CALL,
+                               RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
+    return hr;
+}
+
 // The connection, shared by the objects it returned.
 class Connection
 {
@@ -252,6 +266,8 @@ public:
 
     std::uint32_t ExecMethod(std::string_view method, const std::vector<Value>& args) override
     {
+        if (const auto known = FindAdapterMethod(method); known && isAdapter() && isIPv6Method(*known))
+            return execIPv6(*known, args);
         const Bstr methodName { method };
         const Value path = valueIn(properties_, L"__PATH");
         const Value className = valueIn(properties_, L"__CLASS");
@@ -278,6 +294,28 @@ public:
     }
 
 private:
+    static bool isIPv6Method(AdapterMethod method)
+    {
+        return method == AdapterMethod::DisableIPv6 || method == AdapterMethod::EnableIPv6
+            || method == AdapterMethod::SetIPv6Addresses || method == AdapterMethod::SetIPv6Gateway
+            || method == AdapterMethod::SetIPv6DNSServers;
+    }
+
+    // The IPv6 methods go to the classes of root\StandardCimv2; a system without them (older
+    // Windows, Wine) fails the step with the connection's HRESULT.
+    std::uint32_t execIPv6(AdapterMethod method, const std::vector<Value>& args) const
+    {
+        const Value index = valueIn(properties_, L"InterfaceIndex");
+        const Value description = valueIn(properties_, L"Description");
+        if (!std::holds_alternative<std::int64_t>(index) || !std::holds_alternative<std::string>(description))
+            return kNotSupported;
+        ComPtr<IWbemServices> standard;
+        if (const HRESULT hr = connectNamespace(L"\\\\.\\root\\StandardCimv2", standard); FAILED(hr))
+            return static_cast<std::uint32_t>(hr);
+        return RunIPv6Method(standard.Get(), method, args,
+                             { std::get<std::int64_t>(index), Widen(std::get<std::string>(description)) });
+    }
+
     bool isAdapter() const
     {
         const Value className = valueIn(properties_, L"__CLASS");
@@ -395,15 +433,8 @@ std::unique_ptr<ManagementService> WmiConnector::Connect(std::string_view monike
     if (!name)
         throw ServiceError("not a WMI moniker: " + std::string(moniker));
     enterCom();
-    ComPtr<IWbemLocator> locator;
-    check(CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&locator)),
-          "creating the WMI locator");
     ComPtr<IWbemServices> services;
-    check(locator->ConnectServer(Bstr(*name).get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr, &services),
-          "connecting to WMI");
-    check(CoSetProxyBlanket(services.Get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr, RPC_C_AUTHN_LEVEL_CALL,
-                            RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE),
-          "setting the WMI security");
+    check(connectNamespace(*name, services), "connecting to WMI");
     return std::make_unique<WmiService>(std::move(services));
 }
 

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "gui/AdvancedPage.h"
+#include "store/SiteProfile.h"
+
+#include <QDialog>
+#include <vector>
+
+class QTabWidget;
+class QPushButton;
+
+namespace lanvex::gui {
+
+class MessageSink;
+
+// The advanced site editor: the optional settings of the site shown, one page per subject. Its
+// save button hands the edited site on (accepted()); it is disabled for the current-settings entry,
+// which only shows the adapter's live values.
+class AdvancedDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    AdvancedDialog(const store::SiteProfile& site, bool canSave, MessageSink& messages, QWidget* parent);
+
+    // The site with the pages' values; valid once accepted.
+    const store::SiteProfile& Site() const { return site_; }
+
+    // Checks every page and, when all pass, takes their values and accepts; otherwise shows the
+    // first page's message and that page.
+    void Save();
+
+private:
+    store::SiteProfile site_;
+    MessageSink& messages_;
+    QTabWidget* tabs_ = nullptr;
+    std::vector<AdvancedPage*> pages_;
+};
+
+} // namespace lanvex::gui

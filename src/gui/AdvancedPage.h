@@ -1,0 +1,34 @@
+#pragma once
+
+#include "store/SiteProfile.h"
+
+#include <QString>
+#include <QWidget>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace lanvex::gui {
+
+// One page of the advanced site editor: the settings of one subject beyond the main editor's.
+class AdvancedPage : public QWidget
+{
+    Q_OBJECT
+public:
+    using QWidget::QWidget;
+
+    // The tab's caption.
+    virtual QString Title() const = 0;
+    // Shows the site's values.
+    virtual void Load(const store::SiteProfile& site) = 0;
+    // Puts the page's values into `site`, leaving what the page does not show as it is.
+    virtual void Store(store::SiteProfile& site) const = 0;
+    // Why the page's values cannot be saved for `site`, with the focus on the control at fault;
+    // nothing when they can.
+    virtual std::optional<QString> Validate(const store::SiteProfile& site) = 0;
+};
+
+// The pages of the advanced editor in their order. A new page is a class of its own, added here.
+std::vector<AdvancedPage*> MakeAdvancedPages(QWidget* parent);
+
+} // namespace lanvex::gui

@@ -1,0 +1,142 @@
+// The advanced site editor: opened from the window for the site shown, its pages round-trip the
+// optional keys through the settings file, a bad value keeps it open, and entry 0 only shows.
+#include "WindowFixture.h"
+#include "editor/SiteEditor.h"
+#include "gui/AdvancedDialog.h"
+#include "listview/SiteListView.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableWidget>
+
+using namespace lanvex;
+
+namespace {
+
+gui::AdvancedDialog* openDialog(gui::MainWindow& window, int index)
+{
+    window.findChild<listview::SiteListView*>("picList")->setSelIndex(index);
+    window.SelectSite(index);
+    auto* button = window.findChild<QPushButton*>("cmdAdvanced");
+    if (!button)
+        return nullptr;
+    QTest::mouseClick(button, Qt::LeftButton);
+    return window.findChild<gui::AdvancedDialog*>("AdvancedDialog");
+}
+
+void setCell(QTableWidget* table, int row, const QString& first, const QString& second)
+{
+    table->item(row, 0)->setText(first);
+    table->item(row, 1)->setText(second);
+}
+
+} // namespace
+
+class TestAdvancedDialog : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void roundTripThroughTheFile()
+    {
+        store::SiteProfile office = gui::test::StaticSite("Office", "10.1.0.5");
+        office.Extras.MoreIP = "10.1.0.6/255.255.255.0";
+        office.Extras.IPv6Mode = "static";
+        office.Extras.IPv6Address = "2001:db8::5/64";
+        const store::SiteProfile home = gui::test::StaticSite("Home", "192.168.7.5");
+        gui::test::WindowFixture f({ office, home }, { gui::test::StaticAdapter("Wired", "192.168.9.10") });
+        f.window.show();
+
+        // The button sits in free space: over none of the editor's controls.
+        auto* button = f.window.findChild<QPushButton*>("cmdAdvanced");
+        QVERIFY(button);
+        for (const QWidget* other : button->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            QVERIFY2(other == button || !other->isVisible() || !other->geometry().intersects(button->geometry()),
+                     qPrintable(other->objectName()));
+
+        gui::AdvancedDialog* dialog = openDialog(f.window, 1);
+        QVERIFY(dialog);
+        QTRY_VERIFY(dialog->isVisible());
+        auto* addresses = dialog->findChild<QTableWidget*>("MoreIPTable");
+        QCOMPARE(addresses->rowCount(), 1);
+        QCOMPARE(addresses->item(0, 0)->text(), QStringLiteral("10.1.0.6"));
+        QCOMPARE(dialog->findChild<QComboBox*>("cboIPv6Mode")->currentData().toString(), QStringLiteral("static"));
+
+        // Edit every page; an unchanged main editor goes along with the save.
+        QTest::mouseClick(dialog->findChild<QPushButton*>("MoreIPAdd"), Qt::LeftButton);
+        setCell(addresses, 1, "10.2.0.7", "255.255.0.0");
+        dialog->findChild<QLineEdit*>("txtGatewayMetric")->setText("5");
+        QTest::mouseClick(dialog->findChild<QPushButton*>("MoreGatewaysAdd"), Qt::LeftButton);
+        setCell(dialog->findChild<QTableWidget*>("MoreGatewaysTable"), 0, "10.1.0.254", "20");
+        dialog->findChild<QLineEdit*>("txtDNSSuffix")->setText("corp.example.com");
+        dialog->findChild<QLineEdit*>("txtIPv6AuxDNS")->setText("2001:db8::54");
+
+        // A bad value is named and keeps the dialog, and the file, as they were.
+        dialog->findChild<QLineEdit*>("txtIPv6Gateway")->setText("10.1.0.1");
+        QTest::mouseClick(dialog->findChild<QPushButton*>("cmdSave"), Qt::LeftButton);
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(f.messages.shown.back().text, QStringLiteral("IPv6网关不是有效的IPv6地址。"));
+        QCOMPARE(dialog->findChild<QTabWidget*>("tabAdvanced")->currentWidget()->objectName(),
+                 QStringLiteral("pageIPv6"));
+        QCOMPARE(store::ReadSite(store::IniFile(store::IniFileName).Load(), "Office"), office);
+
+        dialog->findChild<QLineEdit*>("txtIPv6Gateway")->setText("fe80::1");
+        QTest::mouseClick(dialog->findChild<QPushButton*>("cmdSave"), Qt::LeftButton);
+        QTRY_VERIFY(!f.window.findChild<gui::AdvancedDialog*>("AdvancedDialog"));
+
+        store::SiteProfile saved = office;
+        saved.Extras.MoreIP = "10.1.0.6/255.255.255.0,10.2.0.7/255.255.0.0";
+        saved.Extras.GatewayMetric = "5";
+        saved.Extras.MoreGateways = "10.1.0.254:20";
+        saved.Extras.DNSSuffix = "corp.example.com";
+        saved.Extras.IPv6Gateway = "fe80::1";
+        saved.Extras.IPv6DNS = "2001:db8::54";
+        const store::IniDocument file = store::IniFile(store::IniFileName).Load();
+        QCOMPARE(store::ReadSite(file, "Office"), saved);
+        QCOMPARE(store::ReadSite(file, "Home"), home); // the other site keeps none of them
+        QCOMPARE(f.window.Model().SiteProfiles[1], saved);
+
+        // The main editor's save keeps them; emptied in the dialog, they leave the file.
+        QTest::mouseClick(f.window.findChild<QWidget*>("imgIP1"), Qt::LeftButton);
+        QCOMPARE(store::ReadSite(store::IniFile(store::IniFileName).Load(), "Office"), saved);
+        dialog = openDialog(f.window, 1);
+        QVERIFY(dialog);
+        QCOMPARE(dialog->findChild<QTableWidget*>("MoreIPTable")->rowCount(), 2);
+        dialog->findChild<QTableWidget*>("MoreIPTable")->setRowCount(0);
+        dialog->findChild<QComboBox*>("cboIPv6Mode")->setCurrentIndex(0);
+        dialog->findChild<QTableWidget*>("IPv6AddressTable")->setRowCount(0);
+        dialog->findChild<QLineEdit*>("txtIPv6Gateway")->clear();
+        dialog->findChild<QLineEdit*>("txtIPv6DNS")->clear();
+        dialog->Save();
+        saved.Extras.MoreIP.clear();
+        saved.Extras.IPv6Mode.clear();
+        saved.Extras.IPv6Address.clear();
+        saved.Extras.IPv6Gateway.clear();
+        saved.Extras.IPv6DNS.clear();
+        QCOMPARE(store::ReadSite(store::IniFile(store::IniFileName).Load(), "Office"), saved);
+        QTRY_VERIFY(!f.window.findChild<gui::AdvancedDialog*>("AdvancedDialog"));
+    }
+
+    // Entry 0 shows the adapter's addresses beyond the first, and saves nothing.
+    void currentSettingsOnlyShow()
+    {
+        QJsonObject adapter = gui::test::StaticAdapter("Wired", "192.168.9.10");
+        adapter["IPAddress"] = QJsonArray { "192.168.9.10", "192.168.9.11" };
+        adapter["IPSubnet"] = QJsonArray { "255.255.255.0", "255.255.255.0" };
+        gui::test::WindowFixture f({ gui::test::StaticSite("Office", "10.1.0.5") }, { adapter });
+        f.window.show();
+        gui::AdvancedDialog* dialog = openDialog(f.window, 0);
+        QVERIFY(dialog);
+        auto* addresses = dialog->findChild<QTableWidget*>("MoreIPTable");
+        QCOMPARE(addresses->rowCount(), 1);
+        QCOMPARE(addresses->item(0, 1)->text(), QStringLiteral("255.255.255.0"));
+        QVERIFY(!dialog->findChild<QPushButton*>("cmdSave")->isEnabled());
+        QCOMPARE(f.window.findChild<editor::SiteEditor*>("FrameSite")->txtIP->text(), QStringLiteral("192.168.9.10"));
+        dialog->reject();
+    }
+};
+
+QTEST_MAIN(TestAdvancedDialog)
+#include "tst_AdvancedDialog.moc"
