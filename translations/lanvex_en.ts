@@ -2,6 +2,105 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="zh_CN">
 <context>
+    <name>AdvancedPages</name>
+    <message>
+        <source>添加</source>
+        <translation>Add</translation>
+    </message>
+    <message>
+        <source>删除</source>
+        <translation>Remove</translation>
+    </message>
+    <message>
+        <source>IP地址</source>
+        <translation>IP address</translation>
+    </message>
+    <message>
+        <source>子网掩码</source>
+        <translation>Subnet mask</translation>
+    </message>
+    <message>
+        <source>网关</source>
+        <translation>Gateway</translation>
+    </message>
+    <message>
+        <source>跃点数</source>
+        <translation>Metric</translation>
+    </message>
+    <message>
+        <source>更多IP地址：</source>
+        <translation>More IP addresses:</translation>
+    </message>
+    <message>
+        <source>默认网关跃点数：</source>
+        <translation>Default gateway metric:</translation>
+    </message>
+    <message>
+        <source>更多网关：</source>
+        <translation>More gateways:</translation>
+    </message>
+    <message>
+        <source>地址和网关</source>
+        <translation>Addresses and gateways</translation>
+    </message>
+    <message>
+        <source>DNS后缀：</source>
+        <translation>DNS suffix:</translation>
+    </message>
+    <message>
+        <source>DNS</source>
+        <translation>DNS</translation>
+    </message>
+    <message>
+        <source>不更改</source>
+        <translation>Leave as it is</translation>
+    </message>
+    <message>
+        <source>自动获取</source>
+        <translation>Automatic</translation>
+    </message>
+    <message>
+        <source>静态</source>
+        <translation>Static</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>IPv6地址</source>
+        <translation>IPv6 address</translation>
+    </message>
+    <message>
+        <source>前缀长度</source>
+        <translation>Prefix length</translation>
+    </message>
+    <message>
+        <source>IPv6工作方式：</source>
+        <translation>IPv6 mode:</translation>
+    </message>
+    <message>
+        <source>IPv6网关：</source>
+        <translation>IPv6 gateway:</translation>
+    </message>
+    <message>
+        <source>默认 DNS：</source>
+        <translation>DNS:</translation>
+    </message>
+    <message>
+        <source>备用 DNS：</source>
+        <translation>Alt. DNS:</translation>
+    </message>
+    <message>
+        <source>IPv6</source>
+        <translation>IPv6</translation>
+    </message>
+    <message>
+        <source>静态IPv6方式至少需要一个IPv6地址。</source>
+        <translation>The static IPv6 mode needs at least one IPv6 address.</translation>
+    </message>
+</context>
+<context>
     <name>EditorRules</name>
     <message>
         <source>新位置</source>
@@ -181,6 +280,10 @@
         <source>删除失败：这是单位统一下发的办公位置，不能删除。</source>
         <translation>Could not delete: this site is handed out by your organisation and cannot be deleted.</translation>
     </message>
+    <message>
+        <source>所选的办公位置已改变，高级设置未保存。</source>
+        <translation>The chosen site has changed; the advanced settings were not saved.</translation>
+    </message>
 </context>
 <context>
     <name>SiteTransfer</name>
@@ -333,6 +436,25 @@
     </message>
 </context>
 <context>
+    <name>lanvex::gui::AdvancedDialog</name>
+    <message>
+        <source>高级设置 - %1</source>
+        <translation>Advanced settings - %1</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>温馨提示</source>
+        <translation>Note</translation>
+    </message>
+</context>
+<context>
     <name>lanvex::gui::MainWindow</name>
     <message>
         <source>IP设置</source>
@@ -415,6 +537,10 @@
 %1</source>
         <translation>The sites handed out by your organisation could not be read; the list holds only your own sites.
 %1</translation>
+    </message>
+    <message>
+        <source>高级...</source>
+        <translation>Advanced...</translation>
     </message>
 </context>
 <context>
@@ -591,6 +717,82 @@
     <message>
         <source>网络管理服务没有及时回应，无法确定设置是否已生效。</source>
         <translation>The network management service stopped answering; whether the settings took effect is not known.</translation>
+    </message>
+    <message>
+        <source>更多IP地址有误：每项应为“IP地址/子网掩码”，各项以逗号分隔，且不能重复。</source>
+        <translation>More IP addresses: each item must be “IP address/subnet mask”, separated by commas, none twice.</translation>
+    </message>
+    <message>
+        <source>网关跃点数应为1到9999之间的整数。</source>
+        <translation>The gateway metric must be a whole number from 1 to 9999.</translation>
+    </message>
+    <message>
+        <source>更多网关有误：每项应为“网关:跃点数”，各项以逗号分隔，连同默认网关最多5个。</source>
+        <translation>More gateways: each item must be “gateway:metric”, separated by commas, at most 5 with the default gateway.</translation>
+    </message>
+    <message>
+        <source>DNS后缀不是有效的域名。</source>
+        <translation>The DNS suffix is not a valid domain name.</translation>
+    </message>
+    <message>
+        <source>IPv6方式应为keep、auto、static或off。</source>
+        <translation>The IPv6 mode must be keep, auto, static or off.</translation>
+    </message>
+    <message>
+        <source>IPv6地址有误：每项应为“IPv6地址/前缀长度”，各项以逗号分隔，且不能重复。</source>
+        <translation>IPv6 addresses: each item must be “IPv6 address/prefix length”, separated by commas, none twice.</translation>
+    </message>
+    <message>
+        <source>IPv6网关不是有效的IPv6地址。</source>
+        <translation>The IPv6 gateway is not a valid IPv6 address.</translation>
+    </message>
+    <message>
+        <source>IPv6 DNS服务器有误：最多两个IPv6地址，以逗号分隔。</source>
+        <translation>IPv6 DNS servers: at most two IPv6 addresses, separated by commas.</translation>
+    </message>
+    <message>
+        <source>正在设置DNS后缀，请稍候...</source>
+        <translation>Setting the DNS suffix, please wait...</translation>
+    </message>
+    <message>
+        <source>正在设置IPv6，请稍候...</source>
+        <translation>Setting IPv6, please wait...</translation>
+    </message>
+    <message>
+        <source>更新DNS后缀失败。</source>
+        <translation>Updating the DNS suffix failed.</translation>
+    </message>
+    <message>
+        <source>更新DNS后缀成功。</source>
+        <translation>DNS suffix updated.</translation>
+    </message>
+    <message>
+        <source>更新IPv6设置失败。</source>
+        <translation>Updating IPv6 failed.</translation>
+    </message>
+    <message>
+        <source>更新IPv6设置成功。</source>
+        <translation>IPv6 updated.</translation>
+    </message>
+    <message>
+        <source>更多IP地址有误，未应用。</source>
+        <translation>More IP addresses are not valid and were not applied.</translation>
+    </message>
+    <message>
+        <source>网关跃点数有误，未应用。</source>
+        <translation>The gateway metric is not valid and was not applied.</translation>
+    </message>
+    <message>
+        <source>更多网关有误，未应用。</source>
+        <translation>More gateways are not valid and were not applied.</translation>
+    </message>
+    <message>
+        <source>DNS后缀有误，未应用。</source>
+        <translation>The DNS suffix is not valid and was not applied.</translation>
+    </message>
+    <message>
+        <source>IPv6设置有误，未应用。</source>
+        <translation>The IPv6 settings are not valid and were not applied.</translation>
     </message>
 </context>
 <context>
