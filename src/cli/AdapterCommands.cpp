@@ -2,6 +2,7 @@
 
 #include "cli/ListCommand.h"
 #include "i18n/Translate.h"
+#include "net/DesktopSteps.h"
 #include "net/IPInfo.h"
 #include "store/IniFile.h"
 #include "store/IniModule.h"
@@ -177,11 +178,12 @@ int RunApplyCommand(platform::Services& services, const std::string& siteName,
     }
 
     // Progress goes to stderr, so stdout holds only the summary.
+    const net::DesktopTargets desktop { services.printers.get(), services.proxy.get(), model.ApplyPrinter };
     const std::int32_t result
-        = net::ApplyIPSettings(*services.connector, adapterNumber, *site,
-                               [&err](const std::string& text) { err << Translate("net", text.c_str()) << '\n'; });
+        = net::ApplySite(*services.connector, desktop, adapterNumber, *site,
+                         [&err](const std::string& text) { err << Translate("net", text.c_str()) << '\n'; });
     printLines(out, TranslateLines("net", net::ApplySummary(result, *site)));
-    return result == net::kApplyOk || result == net::kAlreadyDhcp ? 0 : 1;
+    return net::ApplySucceeded(result) ? 0 : 1;
 }
 
 } // namespace lanvex::cli

@@ -16,6 +16,7 @@
 #include "gui/WindowFont.h"
 #include "i18n/Translate.h"
 #include "listview/SiteListView.h"
+#include "net/DesktopSteps.h"
 #include "net/IPInfo.h"
 #include "printer/PrinterSource.h"
 #include "store/IniFile.h"
@@ -487,6 +488,7 @@ void MainWindow::imgApply_Click()
     const store::SiteProfile site = m_model.SiteProfiles[static_cast<std::size_t>(selected)];
     const int adapterPosition = AdapterPosition();
     const bool summaryInBox = m_summaryInBox;
+    const net::DesktopTargets desktop { &m_printers, m_proxy, m_model.ApplyPrinter };
     m_applying = true;
     // From here to the summary the window stays; a request to close it waits for the summary.
     m_closeGuard->Hold();
@@ -495,11 +497,11 @@ void MainWindow::imgApply_Click()
     ShowStatus(tr("正在应用当前设置，请稍候..."));
     picStatus->show();
     picStatus->repaint();
-    PostServiceJob([this, site, adapterPosition, summaryInBox] {
+    PostServiceJob([this, site, adapterPosition, summaryInBox, desktop] {
         std::int32_t result = net::kServiceUnavailable;
         ResumeNext([&] {
-            result = net::ApplyIPSettings(m_connector, adapterPosition + 1, site,
-                                          [this](const std::string& text) { ShowStatusFromService(text); });
+            result = net::ApplySite(m_connector, desktop, adapterPosition + 1, site,
+                                    [this](const std::string& text) { ShowStatusFromService(text); });
         });
         // Entry 0 is read again for the adapter the apply went to, which the held input kept chosen.
         std::optional<store::SiteProfile> current;

@@ -20,6 +20,7 @@ class QLabel;
 class QScrollBar;
 
 namespace lanvex::net {
+class ProxyStore;
 class ServiceConnector;
 }
 namespace lanvex::printer {
@@ -58,6 +59,9 @@ public:
     ~MainWindow() override;
 
     const store::SiteListModel& Model() const { return m_model; }
+    // The user's proxy store for the sites that set a proxy; without one, the summary says that
+    // none was found. Not owned.
+    void SetProxyStore(net::ProxyStore* proxy) { m_proxy = proxy; }
     // True until the start-up query has ended and while a query or an apply runs on the service
     // thread; the window shows its result when it ends.
     bool IsServiceBusy() const { return m_adaptersPending || m_pendingJobs > 0; }
@@ -139,6 +143,7 @@ private:
 
     net::ServiceConnector& m_connector;
     const printer::PrinterSource& m_printers;
+    net::ProxyStore* m_proxy = nullptr;
     MessageSink& m_messages;
 
     store::SiteListModel m_model;

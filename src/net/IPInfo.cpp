@@ -1,5 +1,7 @@
 #include "net/IPInfo.h"
 
+#include "net/DesktopSteps.h"
+
 #include "i18n/Translatable.h"
 #include "net/AdapterConfiguration.h"
 #include "net/ExtraSettings.h"
@@ -605,6 +607,12 @@ std::string extraSummaryLines(std::int32_t applyResult, const store::SiteProfile
 
 } // namespace
 
+bool ApplySucceeded(std::int32_t applyResult)
+{
+    const std::int32_t result = applyResult & ~kPrinterSet;
+    return result == kApplyOk || result == kAlreadyDhcp;
+}
+
 bool AddressApplied(std::int32_t applyResult)
 {
     const std::int32_t ipv4Result = applyResult & ~(kExtraStepBits | kSavedNotLive);
@@ -673,7 +681,7 @@ std::string ApplySummary(std::int32_t applyResult, const store::SiteProfile& sit
     const std::string summary = ipv4Summary(ipv4Result, site);
     if (summary.empty() || !ReachedExtraSteps(ipv4Result))
         return summary;
-    return summary + extraSummaryLines(applyResult, site);
+    return summary + extraSummaryLines(applyResult, site) + DesktopSummaryLines(applyResult, site);
 }
 
 } // namespace lanvex::net

@@ -43,10 +43,20 @@ enum ApplyResultCode : std::int32_t
     kIPv6Failed = 8192,
     // An optional key held a value that cannot be used; it was skipped, the rest applied.
     kExtraValueSkipped = 16384,
+    // The desktop's steps, last (DesktopSteps.h): the proxy, then the default printer.
+    kProxyFailed = 32768,
+    kProxyNoStore = 65536, // no desktop proxy store was found: the proxy is as it was
+    kPrinterFailed = 131072, // not installed, or the system refused
+    // Not a failure: the default printer step ran and the site's printer is the default now.
+    kPrinterSet = 262144,
 };
 
-// The bits the optional keys' steps add to the result of the IPv4 steps.
-constexpr std::int32_t kExtraStepBits = kDnsSuffixFailed | kIPv6Failed | kExtraValueSkipped;
+// The bits the optional keys' and the desktop's steps add to the result of the IPv4 steps.
+constexpr std::int32_t kExtraStepBits
+    = kDnsSuffixFailed | kIPv6Failed | kExtraValueSkipped | kProxyFailed | kProxyNoStore | kPrinterFailed | kPrinterSet;
+
+// Whether every step of the apply worked (or the adapter already had DHCP).
+bool ApplySucceeded(std::int32_t applyResult);
 
 // Whether the adapter took the site's IPv4 address or DHCP, whatever became of the later steps.
 bool AddressApplied(std::int32_t applyResult);

@@ -79,7 +79,7 @@ std::string DestinationName(const cups_dest_t& dest)
 
 } // namespace
 
-DefaultPrinterChange CupsPrinterSource::SetDefaultPrinter(const std::string& name)
+DefaultPrinterChange CupsPrinterSource::SetDefaultPrinter(const std::string& name) const
 {
     if (!Cups().IsLoaded())
         return DefaultPrinterChange::Failed;

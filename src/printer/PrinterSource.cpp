@@ -2,7 +2,7 @@
 
 namespace lanvex::printer {
 
-DefaultPrinterChange PrinterSource::SetDefaultPrinter(const std::string&)
+DefaultPrinterChange PrinterSource::SetDefaultPrinter(const std::string&) const
 {
     return DefaultPrinterChange::Failed;
 }

@@ -23,7 +23,7 @@ public:
     // Installed printer names, in the platform's order.
     virtual std::vector<std::string> InstalledPrinters() const = 0;
     // Makes the installed printer `name` the user's default. A source that only reads fails.
-    virtual DefaultPrinterChange SetDefaultPrinter(const std::string& name);
+    virtual DefaultPrinterChange SetDefaultPrinter(const std::string& name) const;
 };
 
 // The default printer's name: the profile entry up to its first comma.

@@ -31,7 +31,7 @@ std::wstring wide(const std::string& utf8)
 
 } // namespace
 
-DefaultPrinterChange WinspoolPrinterSource::SetDefaultPrinter(const std::string& name)
+DefaultPrinterChange WinspoolPrinterSource::SetDefaultPrinter(const std::string& name) const
 {
     const std::vector<std::string> installed = InstalledPrinters();
     if (name.empty() || std::find(installed.begin(), installed.end(), name) == installed.end())

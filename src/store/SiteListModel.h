@@ -30,6 +30,8 @@ struct SiteListModel
     // site hides by its name are the last ManagedCount entries.
     std::shared_ptr<const ManagedSites> Managed;
     std::int32_t ManagedCount = 0;
+    // [Common] ApplyPrinter: an apply makes a site's printer the user's default (off by default).
+    bool ApplyPrinter = false;
 };
 
 // Whether `index` is one of the organisation's sites, which the user can apply but not change.

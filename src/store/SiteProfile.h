@@ -17,6 +17,10 @@ struct SiteExtras
     std::string IPv6Address; // "address/prefix,address/prefix"
     std::string IPv6Gateway;
     std::string IPv6DNS; // up to two, joined by ","
+    std::string ProxyMode; // keep, none, manual or auto
+    std::string ProxyServer; // "host:port", for every protocol
+    std::string ProxyBypass; // hosts joined by ","
+    std::string ProxyPAC; // the auto-configuration script's URL
 
     bool operator==(const SiteExtras&) const = default;
 };
@@ -36,6 +40,10 @@ inline constexpr ExtraKey kExtraKeys[] = {
     { "IPv6Address", &SiteExtras::IPv6Address },
     { "IPv6Gateway", &SiteExtras::IPv6Gateway },
     { "IPv6DNS", &SiteExtras::IPv6DNS },
+    { "ProxyMode", &SiteExtras::ProxyMode },
+    { "ProxyServer", &SiteExtras::ProxyServer },
+    { "ProxyBypass", &SiteExtras::ProxyBypass },
+    { "ProxyPAC", &SiteExtras::ProxyPAC },
 };
 
 // One site's settings. The same record carries an adapter's live configuration (the

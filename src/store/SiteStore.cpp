@@ -201,7 +201,14 @@ SiteListModel LoadSiteModel(const IniDocument& settings, const std::optional<Sit
         }
     }
     appendManagedSites(model, std::move(managed));
+    model.ApplyPrinter = settings.ReadInt(kCommonSection, "ApplyPrinter", 0) > 0;
     return model;
+}
+
+bool WriteApplyPrinter(IniDocument& settings, bool on)
+{
+    return on ? settings.WriteString(kCommonSection, "ApplyPrinter", "1")
+              : settings.DeleteKey(kCommonSection, "ApplyPrinter");
 }
 
 void ReplaceSites(SiteListModel& model, const IniDocument& settings)

@@ -64,6 +64,10 @@ SiteProfile ReadSite(const IniDocument& settings, IniDocument::FileBytes section
 // CurSiteIndex and the organisation's sites.
 void ReplaceSites(SiteListModel& model, const IniDocument& settings);
 
+// [Common] ApplyPrinter: written as 1 when on, removed when off, so a file that never had it stays
+// as it was.
+bool WriteApplyPrinter(IniDocument& settings, bool on);
+
 // Writes Sites and then the site's keys, the twelve in the stored order and then the optional ones
 // that hold a value, into `settings`.
 bool WriteSite(IniDocument& settings, const std::string& siteListText, const SiteProfile& site);

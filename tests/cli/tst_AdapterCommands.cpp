@@ -65,6 +65,7 @@ public:
         platform::Services p;
         p.connector = std::make_unique<net::sim::SimulatedConnector>(network().toStdString());
         p.printers = std::make_unique<net::sim::SimulatedPrinters>(network().toStdString());
+        p.proxy = std::make_unique<net::sim::SimulatedProxy>(network().toStdString());
         return p;
     }
     nlohmann::json calls() const
@@ -143,6 +144,55 @@ private Q_SLOTS:
         QCOMPARE(cli::RunAdaptersCommand(platform, out, err), 1);
         QCOMPARE(out.str(), std::string());
         QVERIFY(!err.str().empty());
+    }
+
+    // The proxy and the default printer follow the site, last, as steps of their own; the printer
+    // only when the user turned it on, and one that isn't installed fails the apply.
+    void desktopSteps_data()
+    {
+        QTest::addColumn<bool>("applyPrinter");
+        QTest::addColumn<QString>("printer");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QStringList>("methods");
+        QTest::addColumn<QString>("lastLines");
+        const QStringList adapterCalls { "EnableStatic", "SetGateways" };
+        QTest::newRow("printer off") << false << "Front Desk" << 0 << adapterCalls + QStringList { "SetProxy" }
+                                     << "更新代理服务器设置成功。";
+        QTest::newRow("printer on") << true << "Front Desk" << 0
+                                    << adapterCalls + QStringList { "SetProxy", "SetDefaultPrinter" }
+                                    << "更新代理服务器设置成功。\n设置默认打印机成功。";
+        QTest::newRow("printer not installed") << true << "Gone" << 1
+                                               << adapterCalls + QStringList { "SetProxy", "SetDefaultPrinter" }
+                                               << "更新代理服务器设置成功。\n设置默认打印机失败，请确认该打印机已安装。";
+    }
+
+    void desktopSteps()
+    {
+        QFETCH(bool, applyPrinter);
+        QFETCH(QString, printer);
+        QFETCH(int, exitCode);
+        QFETCH(QStringList, methods);
+        QFETCH(QString, lastLines);
+        Fixture fixture;
+        Fixture::write(QString::fromStdString(store::IniFileName),
+                       std::string("[Common]\r\nSites=Branch\r\n") + (applyPrinter ? "ApplyPrinter=1\r\n" : "")
+                           + "[Branch]\r\nIP=10.7.0.5\r\nSubNetMask=255.255.0.0\r\nDefaultGateway=10.7.0.1\r\n"
+                             "ChangePrinter=1\r\nPrinterName="
+                           + printer.toStdString()
+                           + "\r\nProxyMode=manual\r\nProxyServer=proxy.branch:3128\r\nProxyBypass=*.branch\r\n");
+        platform::Services platform = fixture.platform();
+        std::ostringstream out, err;
+        QCOMPARE(cli::RunApplyCommand(platform, "Branch", std::nullopt, out, err), exitCode);
+        QStringList called;
+        for (const auto& call : fixture.calls())
+            called << QString::fromStdString(call["method"].get<std::string>());
+        QCOMPARE(called, methods);
+        QVERIFY2(QString::fromStdString(out.str()).endsWith(lastLines + '\n'), out.str().c_str());
+        const nlohmann::json doc = fixture.document();
+        QVERIFY(doc["proxy"]["server"] == "proxy.branch:3128");
+        QVERIFY(doc["proxy"]["bypass"] == nlohmann::json { "*.branch" });
+        const bool defaultChanged = doc["defaultPrinter"].get<std::string>().rfind("Front Desk,", 0) == 0;
+        QCOMPARE(defaultChanged, applyPrinter && printer == "Front Desk");
     }
 
     // The organisation's sites apply like the own ones; an own site of the same name wins.

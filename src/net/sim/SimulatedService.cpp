@@ -636,7 +636,7 @@ ProxyChange SimulatedProxy::SetProxy(const ProxySettings& settings)
     return written ? ProxyChange::Done : ProxyChange::Failed;
 }
 
-printer::DefaultPrinterChange SimulatedPrinters::SetDefaultPrinter(const std::string& name)
+printer::DefaultPrinterChange SimulatedPrinters::SetDefaultPrinter(const std::string& name) const
 {
     // What SetDefaultPrinterW's GetLastError says of a printer that isn't there.
     constexpr std::uint32_t kInvalidPrinterName = 1801;

@@ -50,7 +50,7 @@ public:
     std::vector<std::string> InstalledPrinters() const override;
     // Sets "defaultPrinter" to the named printer of "printers" and logs the call as
     // {"Index": 0, "method": "SetDefaultPrinter", "args": [name], "result"}: 0, or 1801 (no such printer).
-    printer::DefaultPrinterChange SetDefaultPrinter(const std::string& name) override;
+    printer::DefaultPrinterChange SetDefaultPrinter(const std::string& name) const override;
 
 private:
     std::string jsonPath_;
