@@ -24,6 +24,7 @@
 #include "store/ManagedSites.h"
 #include "store/SiteStore.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -33,6 +34,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMetaObject>
 #include <QPushButton>
 #include <QScreen>
@@ -176,7 +178,14 @@ void MainWindow::CreateControls()
     picList->setScrollBar(VScroll);
     picList->setSelIndex(0);
     connect(picList, &listview::SiteListView::siteSelected, this, &MainWindow::SelectSite);
-    new SiteListMenu(picList, m_messages, [this] { ReloadSites(); });
+    auto* listMenu = new SiteListMenu(picList, m_messages, [this] { ReloadSites(); });
+    listMenu->Menu()->addSeparator();
+    QAction* applyPrinter = MakeApplyPrinterAction(listMenu->Menu());
+    listMenu->Menu()->addAction(applyPrinter);
+    connect(listMenu->Menu(), &QMenu::aboutToShow, applyPrinter, [this, applyPrinter] {
+        applyPrinter->setChecked(m_model.ApplyPrinter);
+        applyPrinter->setEnabled(!m_applying);
+    });
 
     MakeLabel(tr("需要更改设置的网卡："), TwipPoint(120, 4770), page, QStringLiteral("lblNIC"));
     cboNIC = new QComboBox(page);
@@ -330,6 +339,19 @@ void MainWindow::ReloadSites()
     picList->setSelIndex(0);
     RefreshSiteList();
     SelectSite(0);
+}
+
+QAction* MainWindow::MakeApplyPrinterAction(QObject* parent)
+{
+    auto* action = new QAction(tr("应用办公位置时设置默认打印机"), parent);
+    action->setObjectName(QStringLiteral("mnuApplyPrinter"));
+    action->setCheckable(true);
+    action->setChecked(m_model.ApplyPrinter);
+    connect(action, &QAction::triggered, this, [this, action](bool on) {
+        if (!SetApplyPrinter(*m_siteCommands, on))
+            action->setChecked(!on);
+    });
+    return action;
 }
 
 void MainWindow::PostServiceJob(std::function<void()> job)

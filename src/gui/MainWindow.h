@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+class QAction;
 class QComboBox;
 class QPushButton;
 class QGroupBox;
@@ -62,6 +63,9 @@ public:
     // The user's proxy store for the sites that set a proxy; without one, the summary says that
     // none was found. Not owned.
     void SetProxyStore(net::ProxyStore* proxy) { m_proxy = proxy; }
+    // A checkable menu action for [Common] ApplyPrinter, checked as the setting stands now;
+    // toggling it writes the file, and a failed write leaves it as it was.
+    QAction* MakeApplyPrinterAction(QObject* parent);
     // True until the start-up query has ended and while a query or an apply runs on the service
     // thread; the window shows its result when it ends.
     bool IsServiceBusy() const { return m_adaptersPending || m_pendingJobs > 0; }

@@ -115,14 +115,32 @@ void imgIP_Click(int index, SiteCommandContext& context)
     }
 }
 
+bool SetApplyPrinter(SiteCommandContext& context, bool on)
+{
+    const std::string path = SettingsPath(context);
+    const store::WriteResult written = store::IniFile(path).Update(
+        [on](store::IniDocument& doc) { return store::WriteApplyPrinter(doc, on); });
+    if (!written) {
+        ReportWriteFailure(context, QT_TRANSLATE_NOOP("SiteCommands", "保存失败"), path, written);
+        return false;
+    }
+    context.model.ApplyPrinter = on;
+    context.settingsStamp = written.stamp;
+    return true;
+}
+
 AdvancedDialog* EditAdvanced(SiteCommandContext& context)
 {
     // The main editor's values as typed: the dialog's checks depend on them (the gateway count).
     const store::SiteProfile shown = context.editor.ReadProfile();
     const int selected = context.list.SelIndex();
-    auto* dialog = new AdvancedDialog(shown, SelectionIsSavedSite(context), context.messages, context.window);
+    auto* dialog = new AdvancedDialog(shown, SelectionIsSavedSite(context), context.messages, context.window,
+                                      { context.model.ApplyPrinter });
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     QObject::connect(dialog, &QDialog::accepted, dialog, [&context, dialog, selected, shown] {
+        // A setting of the whole program: it holds whichever site is shown.
+        if (dialog->Program().applyPrinter != context.model.ApplyPrinter)
+            SetApplyPrinter(context, dialog->Program().applyPrinter);
         // The settings go with the site they were made for, never with another one shown meanwhile.
         if (context.list.SelIndex() != selected || context.editor.ReadProfile().Name != shown.Name) {
             context.messages.Information(
