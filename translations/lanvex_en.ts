@@ -101,6 +101,73 @@
     </message>
 </context>
 <context>
+    <name>DesktopPages</name>
+    <message>
+        <source>不更改</source>
+        <translation>Leave unchanged</translation>
+    </message>
+    <message>
+        <source>不使用代理</source>
+        <translation>No proxy</translation>
+    </message>
+    <message>
+        <source>手动设置</source>
+        <translation>Manual</translation>
+    </message>
+    <message>
+        <source>自动配置脚本</source>
+        <translation>Automatic configuration script</translation>
+    </message>
+    <message>
+        <source>代理方式：</source>
+        <translation>Proxy:</translation>
+    </message>
+    <message>
+        <source>代理服务器：</source>
+        <translation>Proxy server:</translation>
+    </message>
+    <message>
+        <source>不使用代理的地址：</source>
+        <translation>No proxy for:</translation>
+    </message>
+    <message>
+        <source>自动配置脚本：</source>
+        <translation>Configuration script:</translation>
+    </message>
+    <message>
+        <source>代理</source>
+        <translation>Proxy</translation>
+    </message>
+    <message>
+        <source>自动配置脚本应为以http://、https://或file://开头的地址。</source>
+        <translation>The configuration script must be an address starting with http://, https:// or file://.</translation>
+    </message>
+    <message>
+        <source>不使用代理的地址有误：各项以逗号分隔，不能含空格或引号。</source>
+        <translation>The addresses without proxy are not valid: separate them with commas, without blanks or quotes.</translation>
+    </message>
+    <message>
+        <source>代理服务器应为“主机:端口”，端口为1到65535。</source>
+        <translation>The proxy server must be “host:port”, with a port from 1 to 65535.</translation>
+    </message>
+    <message>
+        <source>应用办公位置时，将其打印机设为默认打印机</source>
+        <translation>When a site is applied, make its printer the default printer</translation>
+    </message>
+    <message>
+        <source>打印机</source>
+        <translation>Printer</translation>
+    </message>
+    <message>
+        <source>此办公位置的打印机：%1</source>
+        <translation>This site's printer: %1</translation>
+    </message>
+    <message>
+        <source>此办公位置不更改打印机设置。</source>
+        <translation>This site does not change the printer settings.</translation>
+    </message>
+</context>
+<context>
     <name>EditorRules</name>
     <message>
         <source>新位置</source>
@@ -542,6 +609,10 @@
         <source>高级...</source>
         <translation>Advanced...</translation>
     </message>
+    <message>
+        <source>应用办公位置时设置默认打印机</source>
+        <translation>Set the default printer when applying a site</translation>
+    </message>
 </context>
 <context>
     <name>lanvex::gui::SiteListMenu</name>
@@ -793,6 +864,38 @@
     <message>
         <source>IPv6设置有误，未应用。</source>
         <translation>The IPv6 settings are not valid and were not applied.</translation>
+    </message>
+    <message>
+        <source>正在设置代理服务器，请稍候...</source>
+        <translation>Setting the proxy server, please wait...</translation>
+    </message>
+    <message>
+        <source>正在设置默认打印机，请稍候...</source>
+        <translation>Setting the default printer, please wait...</translation>
+    </message>
+    <message>
+        <source>代理服务器设置有误，未应用。</source>
+        <translation>The proxy settings are not valid and were not applied.</translation>
+    </message>
+    <message>
+        <source>未找到桌面的代理设置，代理服务器未更改。</source>
+        <translation>No desktop proxy settings were found; the proxy server is unchanged.</translation>
+    </message>
+    <message>
+        <source>更新代理服务器设置失败。</source>
+        <translation>Failed to update the proxy server settings.</translation>
+    </message>
+    <message>
+        <source>更新代理服务器设置成功。</source>
+        <translation>Proxy server settings updated.</translation>
+    </message>
+    <message>
+        <source>设置默认打印机成功。</source>
+        <translation>Default printer set.</translation>
+    </message>
+    <message>
+        <source>设置默认打印机失败，请确认该打印机已安装。</source>
+        <translation>Failed to set the default printer; make sure the printer is installed.</translation>
     </message>
 </context>
 <context>
