@@ -327,8 +327,8 @@ private:
 
 std::vector<AdvancedPage*> MakeAdvancedPages(QWidget* parent, ProgramSettings& program)
 {
-    return { new AddressPage(parent), new DnsPage(parent),          new IPv6Page(parent),
-             MakeProxyPage(parent),   MakePrinterPage(parent, program) };
+    return { new AddressPage(parent), new DnsPage(parent), new IPv6Page(parent), MakeProxyPage(parent),
+             MakePrinterPage(parent, program) };
 }
 
 } // namespace lanvex::gui

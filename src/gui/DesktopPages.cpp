@@ -87,10 +87,10 @@ public:
             return std::nullopt;
         if (mode == QLatin1String("auto")) {
             pac_->setFocus(Qt::OtherFocusReason);
-            return translated(QT_TRANSLATE_NOOP("DesktopPages", "自动配置脚本应为以http://、https://或file://开头的地址。"));
+            return translated(
+                QT_TRANSLATE_NOOP("DesktopPages", "自动配置脚本应为以http://、https://或file://开头的地址。"));
         }
-        const bool serverOk
-            = net::ParseProxySettings({ "manual", server_->text().toStdString(), "", "" }).has_value();
+        const bool serverOk = net::ParseProxySettings({ "manual", server_->text().toStdString(), "", "" }).has_value();
         (serverOk ? bypass_ : server_)->setFocus(Qt::OtherFocusReason);
         return serverOk
             ? translated(QT_TRANSLATE_NOOP("DesktopPages", "不使用代理的地址有误：各项以逗号分隔，不能含空格或引号。"))
@@ -121,8 +121,8 @@ public:
         , program_(program)
     {
         setObjectName(QStringLiteral("pagePrinter"));
-        applyPrinter_ = new QCheckBox(translated(QT_TRANSLATE_NOOP("DesktopPages", "应用办公位置时，将其打印机设为默认打印机")),
-                                      this);
+        applyPrinter_ = new QCheckBox(
+            translated(QT_TRANSLATE_NOOP("DesktopPages", "应用办公位置时，将其打印机设为默认打印机")), this);
         applyPrinter_->setObjectName(QStringLiteral("chkApplyPrinter"));
         printer_ = new QLabel(this);
         printer_->setObjectName(QStringLiteral("lblPrinter"));

@@ -23,7 +23,7 @@ class QScrollBar;
 namespace lanvex::net {
 class ProxyStore;
 class ServiceConnector;
-}
+} // namespace lanvex::net
 namespace lanvex::printer {
 class PrinterSource;
 }

@@ -118,8 +118,8 @@ void imgIP_Click(int index, SiteCommandContext& context)
 bool SetApplyPrinter(SiteCommandContext& context, bool on)
 {
     const std::string path = SettingsPath(context);
-    const store::WriteResult written = store::IniFile(path).Update(
-        [on](store::IniDocument& doc) { return store::WriteApplyPrinter(doc, on); });
+    const store::WriteResult written
+        = store::IniFile(path).Update([on](store::IniDocument& doc) { return store::WriteApplyPrinter(doc, on); });
     if (!written) {
         ReportWriteFailure(context, QT_TRANSLATE_NOOP("SiteCommands", "保存失败"), path, written);
         return false;

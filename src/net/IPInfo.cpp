@@ -1,9 +1,8 @@
 #include "net/IPInfo.h"
 
-#include "net/DesktopSteps.h"
-
 #include "i18n/Translatable.h"
 #include "net/AdapterConfiguration.h"
+#include "net/DesktopSteps.h"
 #include "net/ExtraSettings.h"
 #include "printer/PrinterSource.h"
 

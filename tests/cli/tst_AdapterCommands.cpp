@@ -161,9 +161,9 @@ private Q_SLOTS:
         QTest::newRow("printer on") << true << "Front Desk" << 0
                                     << adapterCalls + QStringList { "SetProxy", "SetDefaultPrinter" }
                                     << "更新代理服务器设置成功。\n设置默认打印机成功。";
-        QTest::newRow("printer not installed") << true << "Gone" << 1
-                                               << adapterCalls + QStringList { "SetProxy", "SetDefaultPrinter" }
-                                               << "更新代理服务器设置成功。\n设置默认打印机失败，请确认该打印机已安装。";
+        QTest::newRow("printer not installed")
+            << true << "Gone" << 1 << adapterCalls + QStringList { "SetProxy", "SetDefaultPrinter" }
+            << "更新代理服务器设置成功。\n设置默认打印机失败，请确认该打印机已安装。";
     }
 
     void desktopSteps()

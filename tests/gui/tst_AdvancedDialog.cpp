@@ -8,8 +8,8 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QMenu>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>

@@ -471,8 +471,9 @@ private Q_SLOTS:
     void organisationsSites()
     {
         const QString managedPath = dir->filePath(QStringLiteral("managed.ini"));
-        WriteBytes(managedPath.toStdString(), "[Common]\r\nSites=HQ,Depot\r\n[HQ]\r\nDHCPEnabled=0\r\nIP=10.8.0.5\r\n"
-                                              "SubNetMask=255.255.0.0\r\nDefaultGateway=10.8.0.1\r\n[Depot]\r\nDHCPEnabled=1\r\n");
+        WriteBytes(managedPath.toStdString(),
+                   "[Common]\r\nSites=HQ,Depot\r\n[HQ]\r\nDHCPEnabled=0\r\nIP=10.8.0.5\r\n"
+                   "SubNetMask=255.255.0.0\r\nDefaultGateway=10.8.0.1\r\n[Depot]\r\nDHCPEnabled=1\r\n");
         const std::string managedBytes = ReadBytes(managedPath.toStdString());
         auto h = Open(kBaseFile);
         h->model = store::LoadSiteModel(store::IniFile(path).Load(), std::nullopt,

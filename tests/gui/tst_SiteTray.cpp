@@ -63,7 +63,9 @@ private Q_SLOTS:
         QCOMPARE(f.tray.ToolTip(), QStringLiteral("Intel(R) Ethernet\n192.168.9.10"));
 
         // With the window hidden the summary is a notification alone; the list keeps its choice.
-        QCOMPARE(f.ChooseFromMenu(0), (QStringList { "Office", "Home && Garden", "Lab", "--", "打开主窗口", "退出" }));
+        QCOMPARE(f.ChooseFromMenu(0),
+                 (QStringList { "Office", "Home && Garden", "Lab", "--", "应用办公位置时设置默认打印机", "打开主窗口",
+                                "退出" }));
         QVERIFY(gui::test::WaitForService(f.window));
         const QJsonArray calls = f.folder.ReadNetwork()["calls"].toArray();
         QVERIFY(!calls.isEmpty());
