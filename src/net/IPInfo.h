@@ -76,10 +76,24 @@ struct AdapterAddresses
 };
 
 // One line of the adapter list with the live configuration of its adapter.
+// What tells the network an adapter is on: its default gateway's address, that gateway's MAC address
+// (from the neighbour table), the Wi-Fi network's name and the DNS domain DHCP gave. Empty where
+// not known.
+struct NetworkFingerprint
+{
+    std::string Gateway;
+    std::string GatewayMAC;
+    std::string SSID;
+    std::string DNSDomain;
+    bool operator==(const NetworkFingerprint&) const = default;
+};
+
 struct AdapterEntry
 {
     std::int32_t Index = 0; // the adapter number: position in the list plus one
     std::string InterfaceName; // the system's name for the adapter, where the service knows one
+    std::string SettingID; // Windows' GUID of the adapter, where the service knows one
+    NetworkFingerprint Network;
     store::SiteProfile Info; // as GetAdapterInfo gives it
     AdapterAddresses Addresses;
 };

@@ -9,6 +9,12 @@ namespace lanvex::store {
 // kept as written, so a value the apply refuses is still saved back unchanged.
 struct SiteExtras
 {
+    std::string Adapter; // the adapter the site is for: a MAC address, an interface name or a GUID
+    std::string MatchGateway; // the network the site is for: its default gateway's address,
+    std::string MatchGatewayMAC; // that gateway's MAC address,
+    std::string MatchSSID; // the Wi-Fi network's name,
+    std::string MatchDNSDomain; // the DNS domain DHCP gives
+    std::string AutoApply; // "1": applied by itself when its network is recognised
     std::string MoreIP; // "address/mask,address/mask"
     std::string GatewayMetric; // the metric of DefaultGateway
     std::string MoreGateways; // "gateway:metric,gateway:metric"
@@ -32,6 +38,12 @@ struct ExtraKey
     std::string SiteExtras::*member;
 };
 inline constexpr ExtraKey kExtraKeys[] = {
+    { "Adapter", &SiteExtras::Adapter },
+    { "MatchGateway", &SiteExtras::MatchGateway },
+    { "MatchGatewayMAC", &SiteExtras::MatchGatewayMAC },
+    { "MatchSSID", &SiteExtras::MatchSSID },
+    { "MatchDNSDomain", &SiteExtras::MatchDNSDomain },
+    { "AutoApply", &SiteExtras::AutoApply },
     { "MoreIP", &SiteExtras::MoreIP },
     { "GatewayMetric", &SiteExtras::GatewayMetric },
     { "MoreGateways", &SiteExtras::MoreGateways },
