@@ -4,6 +4,7 @@
 #include "i18n/Translate.h"
 #include "net/DesktopSteps.h"
 #include "net/IPInfo.h"
+#include "net/NetworkMatch.h"
 #include "store/IniFile.h"
 #include "store/IniModule.h"
 #include "store/SiteStore.h"
@@ -131,6 +132,42 @@ int RunAdaptersCommand(platform::Services& services, std::ostream& out, std::ost
     return out ? 0 : 1;
 }
 
+int RunDetectCommand(platform::Services& services, std::ostream& out, std::ostream& err)
+{
+    std::vector<net::AdapterEntry> adapters;
+    try {
+        adapters = net::QueryAdapters(*services.connector, *services.printers);
+    } catch (const net::ServiceError& error) {
+        err << "lanvex: cannot read the adapters: " << error.what() << '\n';
+        return 1;
+    }
+    const store::SiteListModel model
+        = store::LoadSiteModel(store::IniFile(store::IniFileName).Load(), std::nullopt, ReadManagedSitesFor(err));
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (const net::AdapterEntry& adapter : adapters) {
+        const net::NetworkFingerprint& network = adapter.Network;
+        nlohmann::ordered_json matches = nlohmann::ordered_json::array();
+        nlohmann::ordered_json live = nullptr;
+        for (std::size_t i = 1; i < model.SiteProfiles.size(); ++i) {
+            const store::SiteProfile& site = model.SiteProfiles[i];
+            if (net::SiteMatches(site, network))
+                matches.push_back(site.Name);
+            if (live.is_null() && net::SiteIsLive(site, adapter.Info))
+                live = site.Name;
+        }
+        list.push_back({ { "Index", adapter.Index },
+                         { "InterfaceName", adapter.InterfaceName },
+                         { "Gateway", network.Gateway },
+                         { "GatewayMAC", network.GatewayMAC },
+                         { "SSID", network.SSID },
+                         { "DNSDomain", network.DNSDomain },
+                         { "Matches", std::move(matches) },
+                         { "Live", std::move(live) } });
+    }
+    out << transfer::JsonText(list, 2) << '\n';
+    return out ? 0 : 1;
+}
+
 int RunApplyCommand(platform::Services& services, const std::string& siteName,
                     const std::optional<std::string>& adapterText, std::ostream& out, std::ostream& err)
 {
@@ -157,6 +194,26 @@ int RunApplyCommand(platform::Services& services, const std::string& siteName,
     }
 
     std::int32_t adapterNumber = choice.number;
+    const std::string& binding = site->Extras.Adapter;
+    if (!adapterText && !binding.empty()) {
+        // The site's own adapter, wherever the system lists it now.
+        std::vector<net::AdapterEntry> adapters;
+        try {
+            adapters = net::QueryAdapters(*services.connector, *services.printers);
+        } catch (const net::ServiceError&) {
+            printLines(out, TranslateLines("net", net::ApplySummary(net::kServiceUnavailable, *site)));
+            return 1;
+        }
+        const auto bound = std::find_if(adapters.begin(), adapters.end(), [&](const net::AdapterEntry& adapter) {
+            return net::NamesAdapter(binding, adapter);
+        });
+        if (bound == adapters.end()) {
+            err << "lanvex: the site " << siteName << " is for the adapter " << binding
+                << ", which is not present; nothing was changed\n";
+            return 1;
+        }
+        adapterNumber = bound->Index;
+    }
     if (choice.kind == AdapterChoice::Kind::NoSuchNumber) {
         printLines(out, TranslateLines("net", net::ApplySummary(net::kAdapterNotFound, *site)));
         return 1;

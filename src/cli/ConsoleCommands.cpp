@@ -37,6 +37,8 @@ int RunConsoleCommand(const CommandLine& line, const store::SettingsLocation& se
     platform::Services services = platform::MakeServices(line.simulateFile);
     if (line.mode == CommandLine::Mode::Adapters)
         return RunAdaptersCommand(services, out, err);
+    if (line.mode == CommandLine::Mode::Detect)
+        return RunDetectCommand(services, out, err);
     return RunApplyCommand(services, line.siteName, line.adapterText, out, err);
 }
 
