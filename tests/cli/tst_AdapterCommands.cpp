@@ -255,6 +255,9 @@ private Q_SLOTS:
     // The organisation's sites apply like the own ones; an own site of the same name wins.
     void applyTakesTheOrganisationsSites()
     {
+#ifdef Q_OS_WIN
+        QSKIP("the organisation's file is found through XDG_CONFIG_DIRS on Linux only; windows_store checks its place");
+#endif
         Fixture fixture;
         QTemporaryDir managed;
         QVERIFY(QDir(managed.path()).mkpath("lanvex"));

@@ -79,6 +79,9 @@ void TestListCommand::printsAnEmptyArrayWithoutSettings()
 
 void TestListCommand::theOrganisationsSitesFollowMarked()
 {
+#ifdef Q_OS_WIN
+    QSKIP("the organisation's file is found through XDG_CONFIG_DIRS on Linux only; windows_store checks its place");
+#endif
     QTemporaryDir dir;
     QVERIFY(QDir(dir.path()).mkpath("managed/lanvex"));
     QFile managed(dir.filePath("managed/lanvex/lanvex.ini"));
