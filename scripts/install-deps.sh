@@ -15,7 +15,7 @@ windows_packages=(cmake make g++-mingw-w64-x86-64-posix wine wine64 nlohmann-jso
                   # the window: host moc/rcc, the art as PNG, the installer, and an X display for Wine
                   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
                   librsvg2-bin imagemagick nsis xvfb xauth fonts-noto-cjk)
-test_packages=(clang libclang-rt-14-dev cups cups-client cups-bsd network-manager dnsmasq-base iproute2 dbus
+test_packages=(clang gsettings-desktop-schemas libclang-rt-14-dev cups cups-client cups-bsd network-manager dnsmasq-base iproute2 dbus
                procps xvfb xauth x11-utils trayer desktop-file-utils appstream man-db dpkg-dev lintian
                systemd polkitd)
 

@@ -101,6 +101,73 @@
     </message>
 </context>
 <context>
+    <name>DesktopPages</name>
+    <message>
+        <source>不更改</source>
+        <translation>Leave unchanged</translation>
+    </message>
+    <message>
+        <source>不使用代理</source>
+        <translation>No proxy</translation>
+    </message>
+    <message>
+        <source>手动设置</source>
+        <translation>Manual</translation>
+    </message>
+    <message>
+        <source>自动配置脚本</source>
+        <translation>Automatic configuration script</translation>
+    </message>
+    <message>
+        <source>代理方式：</source>
+        <translation>Proxy:</translation>
+    </message>
+    <message>
+        <source>代理服务器：</source>
+        <translation>Proxy server:</translation>
+    </message>
+    <message>
+        <source>不使用代理的地址：</source>
+        <translation>No proxy for:</translation>
+    </message>
+    <message>
+        <source>自动配置脚本：</source>
+        <translation>Configuration script:</translation>
+    </message>
+    <message>
+        <source>代理</source>
+        <translation>Proxy</translation>
+    </message>
+    <message>
+        <source>自动配置脚本应为以http://、https://或file://开头的地址。</source>
+        <translation>The configuration script must be an address starting with http://, https:// or file://.</translation>
+    </message>
+    <message>
+        <source>不使用代理的地址有误：各项以逗号分隔，不能含空格或引号。</source>
+        <translation>The addresses without proxy are not valid: separate them with commas, without blanks or quotes.</translation>
+    </message>
+    <message>
+        <source>代理服务器应为“主机:端口”，端口为1到65535。</source>
+        <translation>The proxy server must be “host:port”, with a port from 1 to 65535.</translation>
+    </message>
+    <message>
+        <source>应用办公位置时，将其打印机设为默认打印机</source>
+        <translation>When a site is applied, make its printer the default printer</translation>
+    </message>
+    <message>
+        <source>打印机</source>
+        <translation>Printer</translation>
+    </message>
+    <message>
+        <source>此办公位置的打印机：%1</source>
+        <translation>This site's printer: %1</translation>
+    </message>
+    <message>
+        <source>此办公位置不更改打印机设置。</source>
+        <translation>This site does not change the printer settings.</translation>
+    </message>
+</context>
+<context>
     <name>EditorRules</name>
     <message>
         <source>新位置</source>
@@ -149,61 +216,6 @@
     <message>
         <source>已有同名的办公位置!</source>
         <translation>A site with this name already exists!</translation>
-    </message>
-</context>
-<context>
-    <name>FileFailure</name>
-    <message>
-        <source>文件或它所在的文件夹不存在。</source>
-        <translation>The file or its folder does not exist.</translation>
-    </message>
-    <message>
-        <source>没有权限，或者文件是只读的。</source>
-        <translation>Permission denied, or the file is read-only.</translation>
-    </message>
-    <message>
-        <source>这个位置上是一个文件夹。</source>
-        <translation>There is a folder at this location.</translation>
-    </message>
-    <message>
-        <source>它不是一个普通文件。</source>
-        <translation>It is not a regular file.</translation>
-    </message>
-    <message>
-        <source>磁盘空间不足。</source>
-        <translation>The disk is full.</translation>
-    </message>
-    <message>
-        <source>文件还有其他硬链接，替换它会使它们与它分离。</source>
-        <translation>The file has other hard links, which replacing it would separate from it.</translation>
-    </message>
-    <message>
-        <source>文件正被其他程序锁定，请稍后再试。</source>
-        <translation>The file is locked by another program. Please try again later.</translation>
-    </message>
-    <message>
-        <source>文件正在被其他程序不断修改，请稍后再试。</source>
-        <translation>Another program keeps changing the file. Please try again later.</translation>
-    </message>
-    <message>
-        <source>文件是一个无法解析的符号链接。</source>
-        <translation>The file is a symbolic link that cannot be resolved.</translation>
-    </message>
-    <message>
-        <source>没有程序在读取这个管道。</source>
-        <translation>No program is reading from this pipe.</translation>
-    </message>
-    <message>
-        <source>内容中含有文件无法保存的字符。</source>
-        <translation>The content has characters that the file cannot store.</translation>
-    </message>
-    <message>
-        <source>文件超过了本程序的上限（%1 MiB）。</source>
-        <translation>The file is larger than this program&apos;s limit (%1 MiB).</translation>
-    </message>
-    <message>
-        <source>系统错误（代码 %1）。</source>
-        <translation>System error (code %1).</translation>
     </message>
 </context>
 <context>
@@ -332,6 +344,10 @@
         <translation>Another program has deleted or renamed “%1”. The editor keeps your unsaved changes; a save can store them as a new site.</translation>
     </message>
     <message>
+        <source>删除失败：这是单位统一下发的办公位置，不能删除。</source>
+        <translation>Could not delete: this site is handed out by your organisation and cannot be deleted.</translation>
+    </message>
+    <message>
         <source>所选的办公位置已改变，高级设置未保存。</source>
         <translation>The chosen site has changed; the advanced settings were not saved.</translation>
     </message>
@@ -347,6 +363,10 @@
         <translation>an entry of the file is not a site record.</translation>
     </message>
     <message>
+        <source>文件中没有办公位置列表。</source>
+        <translation>the file holds no site list.</translation>
+    </message>
+    <message>
         <source>文件中已有同名的办公位置</source>
         <translation>the file already has a site of this name</translation>
     </message>
@@ -359,8 +379,28 @@
         <translation>holds characters the settings file cannot store</translation>
     </message>
     <message>
+        <source>无法读取配置文件：%1</source>
+        <translation>Cannot read the settings file: %1</translation>
+    </message>
+    <message>
         <source>办公位置“%1”含有代码页936无法保存的字符。</source>
         <translation>The site “%1” holds characters that code page 936 cannot store.</translation>
+    </message>
+    <message>
+        <source>无法写入文件：%1</source>
+        <translation>Cannot write the file: %1</translation>
+    </message>
+    <message>
+        <source>无法读取文件：%1</source>
+        <translation>Cannot read the file: %1</translation>
+    </message>
+    <message>
+        <source>无法导入文件：%1</source>
+        <translation>Cannot import the file: %1</translation>
+    </message>
+    <message>
+        <source>无法写入配置文件：%1</source>
+        <translation>Cannot write the settings file: %1</translation>
     </message>
     <message>
         <source>配置文件没有改变。</source>
@@ -397,97 +437,6 @@
     <message>
         <source>不能导出到配置文件本身：%1</source>
         <translation>Cannot export onto the settings file itself: %1</translation>
-    </message>
-    <message>
-        <source>办公位置列表最多容纳 %1 个办公位置。</source>
-        <translation>The site list holds at most %1 sites.</translation>
-    </message>
-    <message>
-        <source>导入后配置文件将超过 %1 MiB，本程序将无法再读取它。</source>
-        <translation>After the import the settings file would be larger than %1 MiB, and this program could no longer read it.</translation>
-    </message>
-    <message>
-        <source>无法读取配置文件 %1：%2</source>
-        <translation>Cannot read the settings file %1: %2</translation>
-    </message>
-    <message>
-        <source>无法写入文件 %1：%2</source>
-        <translation>Cannot write the file %1: %2</translation>
-    </message>
-    <message>
-        <source>无法读取文件 %1：%2</source>
-        <translation>Cannot read the file %1: %2</translation>
-    </message>
-    <message>
-        <source>无法导入文件 %1：%2</source>
-        <translation>Cannot import the file %1: %2</translation>
-    </message>
-    <message>
-        <source>无法写入配置文件 %1：%2</source>
-        <translation>Cannot write the settings file %1: %2</translation>
-    </message>
-</context>
-<context>
-    <name>lanvex::editor::SiteEditor</name>
-    <message>
-        <source>名    称：</source>
-        <translation>Name:</translation>
-    </message>
-    <message>
-        <source>静态IP</source>
-        <translation>Static IP</translation>
-    </message>
-    <message>
-        <source>自动获得IP(DHCP)</source>
-        <translation>Obtain IP (DHCP)</translation>
-    </message>
-    <message>
-        <source> IP 地址：</source>
-        <translation>IP address:</translation>
-    </message>
-    <message>
-        <source>子网掩码：</source>
-        <translation>Mask:</translation>
-    </message>
-    <message>
-        <source>默认网关：</source>
-        <translation>Gateway:</translation>
-    </message>
-    <message>
-        <source>不更改DNS设置</source>
-        <translation>Keep DNS</translation>
-    </message>
-    <message>
-        <source>默认 DNS：</source>
-        <translation>DNS:</translation>
-    </message>
-    <message>
-        <source>备用 DNS：</source>
-        <translation>Alt. DNS:</translation>
-    </message>
-    <message>
-        <source>不更改WINS服务器设置</source>
-        <translation>Keep WINS servers</translation>
-    </message>
-    <message>
-        <source>主 WINS ：</source>
-        <translation>WINS:</translation>
-    </message>
-    <message>
-        <source>从 WINS ：</source>
-        <translation>Alt. WINS:</translation>
-    </message>
-    <message>
-        <source>不更改打印机设置</source>
-        <translation>Keep printer</translation>
-    </message>
-    <message>
-        <source>打 印 机：</source>
-        <translation>Printer:</translation>
-    </message>
-    <message>
-        <source>当前办公位置：</source>
-        <translation>Current site: </translation>
     </message>
 </context>
 <context>
@@ -651,8 +600,18 @@
         <translation>Note</translation>
     </message>
     <message>
+        <source>单位下发的办公位置未能读取，列表中只有您自己的办公位置。
+%1</source>
+        <translation>The sites handed out by your organisation could not be read; the list holds only your own sites.
+%1</translation>
+    </message>
+    <message>
         <source>高级...</source>
         <translation>Advanced...</translation>
+    </message>
+    <message>
+        <source>应用办公位置时设置默认打印机</source>
+        <translation>Set the default printer when applying a site</translation>
     </message>
 </context>
 <context>
@@ -714,13 +673,6 @@
     <message>
         <source>IP设置列表</source>
         <translation>Sites</translation>
-    </message>
-</context>
-<context>
-    <name>main</name>
-    <message>
-        <source>内存不足，操作没有完成。</source>
-        <translation>Out of memory; the operation was not completed.</translation>
     </message>
 </context>
 <context>
@@ -912,6 +864,38 @@
     <message>
         <source>IPv6设置有误，未应用。</source>
         <translation>The IPv6 settings are not valid and were not applied.</translation>
+    </message>
+    <message>
+        <source>正在设置代理服务器，请稍候...</source>
+        <translation>Setting the proxy server, please wait...</translation>
+    </message>
+    <message>
+        <source>正在设置默认打印机，请稍候...</source>
+        <translation>Setting the default printer, please wait...</translation>
+    </message>
+    <message>
+        <source>代理服务器设置有误，未应用。</source>
+        <translation>The proxy settings are not valid and were not applied.</translation>
+    </message>
+    <message>
+        <source>未找到桌面的代理设置，代理服务器未更改。</source>
+        <translation>No desktop proxy settings were found; the proxy server is unchanged.</translation>
+    </message>
+    <message>
+        <source>更新代理服务器设置失败。</source>
+        <translation>Failed to update the proxy server settings.</translation>
+    </message>
+    <message>
+        <source>更新代理服务器设置成功。</source>
+        <translation>Proxy server settings updated.</translation>
+    </message>
+    <message>
+        <source>设置默认打印机成功。</source>
+        <translation>Default printer set.</translation>
+    </message>
+    <message>
+        <source>设置默认打印机失败，请确认该打印机已安装。</source>
+        <translation>Failed to set the default printer; make sure the printer is installed.</translation>
     </message>
 </context>
 <context>

@@ -1,7 +1,10 @@
 #include "cli/AdapterCommands.h"
 
+#include "cli/ListCommand.h"
 #include "i18n/Translate.h"
+#include "net/DesktopSteps.h"
 #include "net/IPInfo.h"
+#include "net/NetworkMatch.h"
 #include "store/IniFile.h"
 #include "store/IniModule.h"
 #include "store/SiteStore.h"
@@ -129,6 +132,42 @@ int RunAdaptersCommand(platform::Services& services, std::ostream& out, std::ost
     return out ? 0 : 1;
 }
 
+int RunDetectCommand(platform::Services& services, std::ostream& out, std::ostream& err)
+{
+    std::vector<net::AdapterEntry> adapters;
+    try {
+        adapters = net::QueryAdapters(*services.connector, *services.printers);
+    } catch (const net::ServiceError& error) {
+        err << "lanvex: cannot read the adapters: " << error.what() << '\n';
+        return 1;
+    }
+    const store::SiteListModel model
+        = store::LoadSiteModel(store::IniFile(store::IniFileName).Load(), std::nullopt, ReadManagedSitesFor(err));
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (const net::AdapterEntry& adapter : adapters) {
+        const net::NetworkFingerprint& network = adapter.Network;
+        nlohmann::ordered_json matches = nlohmann::ordered_json::array();
+        nlohmann::ordered_json live = nullptr;
+        for (std::size_t i = 1; i < model.SiteProfiles.size(); ++i) {
+            const store::SiteProfile& site = model.SiteProfiles[i];
+            if (net::SiteMatches(site, network))
+                matches.push_back(site.Name);
+            if (live.is_null() && net::SiteIsLive(site, adapter.Info))
+                live = site.Name;
+        }
+        list.push_back({ { "Index", adapter.Index },
+                         { "InterfaceName", adapter.InterfaceName },
+                         { "Gateway", network.Gateway },
+                         { "GatewayMAC", network.GatewayMAC },
+                         { "SSID", network.SSID },
+                         { "DNSDomain", network.DNSDomain },
+                         { "Matches", std::move(matches) },
+                         { "Live", std::move(live) } });
+    }
+    out << transfer::JsonText(list, 2) << '\n';
+    return out ? 0 : 1;
+}
+
 int RunApplyCommand(platform::Services& services, const std::string& siteName,
                     const std::optional<std::string>& adapterText, std::ostream& out, std::ostream& err)
 {
@@ -138,7 +177,8 @@ int RunApplyCommand(platform::Services& services, const std::string& siteName,
         return 2;
     }
 
-    const store::SiteListModel model = store::LoadSiteModel(store::IniFile(store::IniFileName).Load(), std::nullopt);
+    const store::SiteListModel model
+        = store::LoadSiteModel(store::IniFile(store::IniFileName).Load(), std::nullopt, ReadManagedSitesFor(err));
     const store::SiteProfile* site = nullptr;
     for (std::int32_t i = 1; i < model.SiteCount && static_cast<std::size_t>(i) < model.SiteNames.size()
          && static_cast<std::size_t>(i) < model.SiteProfiles.size();
@@ -154,6 +194,26 @@ int RunApplyCommand(platform::Services& services, const std::string& siteName,
     }
 
     std::int32_t adapterNumber = choice.number;
+    const std::string& binding = site->Extras.Adapter;
+    if (!adapterText && !binding.empty()) {
+        // The site's own adapter, wherever the system lists it now.
+        std::vector<net::AdapterEntry> adapters;
+        try {
+            adapters = net::QueryAdapters(*services.connector, *services.printers);
+        } catch (const net::ServiceError&) {
+            printLines(out, TranslateLines("net", net::ApplySummary(net::kServiceUnavailable, *site)));
+            return 1;
+        }
+        const auto bound = std::find_if(adapters.begin(), adapters.end(), [&](const net::AdapterEntry& adapter) {
+            return net::NamesAdapter(binding, adapter);
+        });
+        if (bound == adapters.end()) {
+            err << "lanvex: the site " << siteName << " is for the adapter " << binding
+                << ", which is not present; nothing was changed\n";
+            return 1;
+        }
+        adapterNumber = bound->Index;
+    }
     if (choice.kind == AdapterChoice::Kind::NoSuchNumber) {
         printLines(out, TranslateLines("net", net::ApplySummary(net::kAdapterNotFound, *site)));
         return 1;
@@ -175,11 +235,12 @@ int RunApplyCommand(platform::Services& services, const std::string& siteName,
     }
 
     // Progress goes to stderr, so stdout holds only the summary.
+    const net::DesktopTargets desktop { services.printers.get(), services.proxy.get(), model.ApplyPrinter };
     const std::int32_t result
-        = net::ApplyIPSettings(*services.connector, adapterNumber, *site,
-                               [&err](const std::string& text) { err << Translate("net", text.c_str()) << '\n'; });
+        = net::ApplySite(*services.connector, desktop, adapterNumber, *site,
+                         [&err](const std::string& text) { err << Translate("net", text.c_str()) << '\n'; });
     printLines(out, TranslateLines("net", net::ApplySummary(result, *site)));
-    return result == net::kApplyOk || result == net::kAlreadyDhcp ? 0 : 1;
+    return net::ApplySucceeded(result) ? 0 : 1;
 }
 
 } // namespace lanvex::cli

@@ -12,8 +12,15 @@ namespace lanvex::cli {
 // A service that cannot be reached is an error (stderr, exit code 1), not an empty list.
 int RunAdaptersCommand(platform::Services& services, std::ostream& out, std::ostream& err);
 
+// --detect: per adapter, its network (Gateway, GatewayMAC, SSID, DNSDomain), the sites that match
+// it (Matches, in list order) and the site its settings are (Live, or null), as JSON. A service that
+// cannot be reached is an error (stderr, exit code 1).
+int RunDetectCommand(platform::Services& services, std::ostream& out, std::ostream& err);
+
 // --apply NAME [--adapter N]: applies a saved site and prints the summary lines. N is the adapter's
 // number, counted from 1, or its interface name or MAC address; an unknown name is bad usage.
+// Without N, a site bound to an adapter (its Adapter key) goes to that adapter; when it is absent,
+// nothing changes, stderr says why and the exit code is 1.
 // Exit code 0 for result 0 or 32, 1 for any other result, 2 for bad usage.
 int RunApplyCommand(platform::Services& services, const std::string& siteName,
                     const std::optional<std::string>& adapterText, std::ostream& out, std::ostream& err);

@@ -9,7 +9,8 @@ namespace {
 bool setMode(CommandLine& line, CommandLine::Mode mode)
 {
     if (line.mode != CommandLine::Mode::Window) {
-        line.error = "only one of --list, --adapters, --apply, --export, --import, --version and --help may be given";
+        line.error = "only one of --list, --adapters, --detect, --apply, --export, --import, --version and --help may "
+                     "be given";
         return false;
     }
     line.mode = mode;
@@ -34,6 +35,8 @@ bool parseArgument(const std::vector<std::string>& args, std::size_t& i, Command
         return setMode(line, CommandLine::Mode::List);
     if (arg == "--adapters")
         return setMode(line, CommandLine::Mode::Adapters);
+    if (arg == "--detect")
+        return setMode(line, CommandLine::Mode::Detect);
     if (arg == "--version")
         return setMode(line, CommandLine::Mode::Version);
     if (arg == "--help" || arg == "-h")
@@ -114,7 +117,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
 std::string UsageText()
 {
     return "Usage: lanvex [--config FILE] [--simulate FILE]\n"
-           "              [--tray | --list | --adapters | --apply NAME [--adapter N]\n"
+           "              [--tray | --list | --adapters | --detect | --apply NAME [--adapter N]\n"
            "              | --export FILE | --import FILE [--replace] | --version | --help]\n"
            "\n"
            "Switches a network adapter between saved sites. Without a command it opens the window.\n"
@@ -123,9 +126,12 @@ std::string UsageText()
            "  --simulate FILE     use the simulated network service described by FILE (JSON)\n"
            "  --list              print the saved sites as JSON\n"
            "  --adapters          print the adapters and their current settings as JSON\n"
+           "  --detect            print each adapter's network (gateway, its MAC address, Wi-Fi name,\n"
+           "                      DNS domain), the sites that match it and the site it holds, as JSON\n"
            "  --apply NAME        apply the saved site NAME and print the summary\n"
-           "  --adapter N         the adapter to apply to: its number counted from 1 (default 1),\n"
-           "                      its interface name or its MAC address\n"
+           "  --adapter N         the adapter to apply to: its number counted from 1, its interface\n"
+           "                      name or its MAC address; without it, the site's own adapter (its\n"
+           "                      Adapter key), else adapter 1\n"
            "  --export FILE       write every saved site to FILE: JSON when it ends in .json, else a\n"
            "                      settings file in the Windows form (code page 936, CRLF)\n"
            "  --import FILE       add the sites of FILE (either form); a saved name is skipped\n"

@@ -14,6 +14,7 @@ struct CommandLine
         Window,
         List,
         Adapters,
+        Detect,
         Apply,
         Export,
         Import,

@@ -4,6 +4,7 @@
 #include "cli/ListCommand.h"
 #include "cli/TransferCommands.h"
 #include "platform/Services.h"
+#include "store/ManagedSites.h"
 
 #include <ostream>
 
@@ -18,7 +19,9 @@ int RunConsoleCommand(const CommandLine& line, const store::SettingsLocation& se
             << '\n';
         return 0;
     case CommandLine::Mode::Help:
-        out << UsageText() << '\n' << store::DescribeSettingsLocation(settings);
+        out << UsageText() << '\n'
+            << store::DescribeSettingsLocation(settings)
+            << store::DescribeManagedSettings(store::ManagedSettingsPath());
         return 0;
     case CommandLine::Mode::List:
         return RunListCommand(out, err);
@@ -34,6 +37,8 @@ int RunConsoleCommand(const CommandLine& line, const store::SettingsLocation& se
     platform::Services services = platform::MakeServices(line.simulateFile);
     if (line.mode == CommandLine::Mode::Adapters)
         return RunAdaptersCommand(services, out, err);
+    if (line.mode == CommandLine::Mode::Detect)
+        return RunDetectCommand(services, out, err);
     return RunApplyCommand(services, line.siteName, line.adapterText, out, err);
 }
 

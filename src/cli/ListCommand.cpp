@@ -2,6 +2,7 @@
 
 #include "store/IniFile.h"
 #include "store/IniModule.h"
+#include "store/ManagedSites.h"
 #include "store/SiteStore.h"
 #include "transfer/SiteJson.h"
 
@@ -11,6 +12,14 @@
 
 namespace lanvex::cli {
 
+std::shared_ptr<const store::ManagedSites> ReadManagedSitesFor(std::ostream& err)
+{
+    std::shared_ptr<const store::ManagedSites> managed = store::ReadManagedSites();
+    if (!managed->problem.empty())
+        err << "lanvex: the organisation's sites are left out: " << managed->problem << '\n';
+    return managed;
+}
+
 int RunListCommand(std::ostream& out, std::ostream& err)
 {
     const store::ReadResult read = store::IniFile(store::IniFileName).Read();
@@ -19,7 +28,7 @@ int RunListCommand(std::ostream& out, std::ostream& err)
         return 1;
     }
     // The same read as the window's start-up, without an adapter for entry 0.
-    const store::SiteListModel model = store::LoadSiteModel(read.document, std::nullopt);
+    const store::SiteListModel model = store::LoadSiteModel(read.document, std::nullopt, ReadManagedSitesFor(err));
     transfer::WriteSiteListJson(model, out);
     return out ? 0 : 1;
 }

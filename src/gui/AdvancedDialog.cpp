@@ -9,9 +9,11 @@
 
 namespace lanvex::gui {
 
-AdvancedDialog::AdvancedDialog(const store::SiteProfile& site, bool canSave, MessageSink& messages, QWidget* parent)
+AdvancedDialog::AdvancedDialog(const store::SiteProfile& site, bool canSave, MessageSink& messages, QWidget* parent,
+                               ProgramSettings program)
     : QDialog(parent)
     , site_(site)
+    , program_(program)
     , messages_(messages)
 {
     setObjectName(QStringLiteral("AdvancedDialog"));
@@ -20,7 +22,7 @@ AdvancedDialog::AdvancedDialog(const store::SiteProfile& site, bool canSave, Mes
     tabs_ = new QTabWidget(this);
     tabs_->setObjectName(QStringLiteral("tabAdvanced"));
     layout->addWidget(tabs_);
-    for (AdvancedPage* page : MakeAdvancedPages(tabs_)) {
+    for (AdvancedPage* page : MakeAdvancedPages(tabs_, program_)) {
         page->Load(site);
         tabs_->addTab(page, page->Title());
         pages_.push_back(page);

@@ -20,10 +20,13 @@ class AdvancedDialog : public QDialog
 {
     Q_OBJECT
 public:
-    AdvancedDialog(const store::SiteProfile& site, bool canSave, MessageSink& messages, QWidget* parent);
+    AdvancedDialog(const store::SiteProfile& site, bool canSave, MessageSink& messages, QWidget* parent,
+                   ProgramSettings program = {});
 
     // The site with the pages' values; valid once accepted.
     const store::SiteProfile& Site() const { return site_; }
+    // The program's settings with the pages' values; valid once accepted.
+    const ProgramSettings& Program() const { return program_; }
 
     // Checks every page and, when all pass, takes their values and accepts; otherwise shows the
     // first page's message and that page.
@@ -31,6 +34,7 @@ public:
 
 private:
     store::SiteProfile site_;
+    ProgramSettings program_;
     MessageSink& messages_;
     QTabWidget* tabs_ = nullptr;
     std::vector<AdvancedPage*> pages_;

@@ -28,7 +28,14 @@ public:
     virtual std::optional<QString> Validate(const store::SiteProfile& site) = 0;
 };
 
+// Settings of the whole program that a page shows beside the site's own; a page's Store() puts its
+// value here.
+struct ProgramSettings
+{
+    bool applyPrinter = false; // [Common] ApplyPrinter
+};
+
 // The pages of the advanced editor in their order. A new page is a class of its own, added here.
-std::vector<AdvancedPage*> MakeAdvancedPages(QWidget* parent);
+std::vector<AdvancedPage*> MakeAdvancedPages(QWidget* parent, ProgramSettings& program);
 
 } // namespace lanvex::gui

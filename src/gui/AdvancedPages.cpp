@@ -1,4 +1,5 @@
 #include "gui/AdvancedPage.h"
+#include "gui/DesktopPages.h"
 #include "net/ExtraSettings.h"
 
 #include <QComboBox>
@@ -324,9 +325,10 @@ private:
 
 } // namespace
 
-std::vector<AdvancedPage*> MakeAdvancedPages(QWidget* parent)
+std::vector<AdvancedPage*> MakeAdvancedPages(QWidget* parent, ProgramSettings& program)
 {
-    return { new AddressPage(parent), new DnsPage(parent), new IPv6Page(parent) };
+    return { new AddressPage(parent), new DnsPage(parent), new IPv6Page(parent), MakeProxyPage(parent),
+             MakePrinterPage(parent, program) };
 }
 
 } // namespace lanvex::gui

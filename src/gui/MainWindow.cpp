@@ -16,12 +16,15 @@
 #include "gui/WindowFont.h"
 #include "i18n/Translate.h"
 #include "listview/SiteListView.h"
+#include "net/DesktopSteps.h"
 #include "net/IPInfo.h"
 #include "printer/PrinterSource.h"
 #include "store/IniFile.h"
 #include "store/IniModule.h"
+#include "store/ManagedSites.h"
 #include "store/SiteStore.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -31,6 +34,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMetaObject>
 #include <QPushButton>
 #include <QScreen>
@@ -174,7 +178,14 @@ void MainWindow::CreateControls()
     picList->setScrollBar(VScroll);
     picList->setSelIndex(0);
     connect(picList, &listview::SiteListView::siteSelected, this, &MainWindow::SelectSite);
-    new SiteListMenu(picList, m_messages, [this] { ReloadSites(); });
+    auto* listMenu = new SiteListMenu(picList, m_messages, [this] { ReloadSites(); });
+    listMenu->Menu()->addSeparator();
+    QAction* applyPrinter = MakeApplyPrinterAction(listMenu->Menu());
+    listMenu->Menu()->addAction(applyPrinter);
+    connect(listMenu->Menu(), &QMenu::aboutToShow, applyPrinter, [this, applyPrinter] {
+        applyPrinter->setChecked(m_model.ApplyPrinter);
+        applyPrinter->setEnabled(!m_applying);
+    });
 
     MakeLabel(tr("需要更改设置的网卡："), TwipPoint(120, 4770), page, QStringLiteral("lblNIC"));
     cboNIC = new QComboBox(page);
@@ -278,13 +289,27 @@ void MainWindow::LoadSites()
     m_siteCommands->settingsStamp = read.stamp;
     if (!read.ok)
         m_messages.Information(this, tr("温馨提示"), SettingsReadFailure(store::IniFileName, read));
+    LoadManagedSites();
     const store::IniDocument& settings = read.document;
     const std::int32_t curSiteIndex = m_model.CurSiteIndex;
-    m_model = store::LoadSiteModel(settings, m_currentSettings);
+    m_model = store::LoadSiteModel(settings, m_currentSettings, m_managed);
     NameEntryZero();
     if (!m_currentSettings)
         m_model.CurSiteIndex = curSiteIndex;
     RefreshSiteList();
+}
+
+// The organisation's file is read once, and a file that can't be read is said once; the user's
+// own sites work as ever.
+void MainWindow::LoadManagedSites()
+{
+    if (m_managed)
+        return;
+    m_managed = store::ReadManagedSites();
+    if (!m_managed->problem.empty())
+        m_messages.Information(this, tr("温馨提示"),
+                               tr("单位下发的办公位置未能读取，列表中只有您自己的办公位置。\n%1")
+                                   .arg(QString::fromStdString(m_managed->problem)));
 }
 
 // Entry 0 is named in the window's language; the name is never stored.
@@ -308,12 +333,25 @@ void MainWindow::ReloadSites()
     if (m_model.CurSiteIndex == 0 && !m_model.SiteProfiles.empty())
         current = m_model.SiteProfiles[0];
     const std::int32_t curSiteIndex = m_model.CurSiteIndex;
-    m_model = store::LoadSiteModel(store::IniFile(store::IniFileName).Load(), current);
+    m_model = store::LoadSiteModel(store::IniFile(store::IniFileName).Load(), current, m_managed);
     NameEntryZero();
     m_model.CurSiteIndex = curSiteIndex;
     picList->setSelIndex(0);
     RefreshSiteList();
     SelectSite(0);
+}
+
+QAction* MainWindow::MakeApplyPrinterAction(QObject* parent)
+{
+    auto* action = new QAction(tr("应用办公位置时设置默认打印机"), parent);
+    action->setObjectName(QStringLiteral("mnuApplyPrinter"));
+    action->setCheckable(true);
+    action->setChecked(m_model.ApplyPrinter);
+    connect(action, &QAction::triggered, this, [this, action](bool on) {
+        if (!SetApplyPrinter(*m_siteCommands, on))
+            action->setChecked(!on);
+    });
+    return action;
 }
 
 void MainWindow::PostServiceJob(std::function<void()> job)
@@ -472,6 +510,7 @@ void MainWindow::imgApply_Click()
     const store::SiteProfile site = m_model.SiteProfiles[static_cast<std::size_t>(selected)];
     const int adapterPosition = AdapterPosition();
     const bool summaryInBox = m_summaryInBox;
+    const net::DesktopTargets desktop { &m_printers, m_proxy, m_model.ApplyPrinter };
     m_applying = true;
     // From here to the summary the window stays; a request to close it waits for the summary.
     m_closeGuard->Hold();
@@ -480,11 +519,11 @@ void MainWindow::imgApply_Click()
     ShowStatus(tr("正在应用当前设置，请稍候..."));
     picStatus->show();
     picStatus->repaint();
-    PostServiceJob([this, site, adapterPosition, summaryInBox] {
+    PostServiceJob([this, site, adapterPosition, summaryInBox, desktop] {
         std::int32_t result = net::kServiceUnavailable;
         ResumeNext([&] {
-            result = net::ApplyIPSettings(m_connector, adapterPosition + 1, site,
-                                          [this](const std::string& text) { ShowStatusFromService(text); });
+            result = net::ApplySite(m_connector, desktop, adapterPosition + 1, site,
+                                    [this](const std::string& text) { ShowStatusFromService(text); });
         });
         // Entry 0 is read again for the adapter the apply went to, which the held input kept chosen.
         std::optional<store::SiteProfile> current;

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+class QAction;
 class QComboBox;
 class QPushButton;
 class QGroupBox;
@@ -20,8 +21,9 @@ class QLabel;
 class QScrollBar;
 
 namespace lanvex::net {
+class ProxyStore;
 class ServiceConnector;
-}
+} // namespace lanvex::net
 namespace lanvex::printer {
 class PrinterSource;
 }
@@ -58,6 +60,12 @@ public:
     ~MainWindow() override;
 
     const store::SiteListModel& Model() const { return m_model; }
+    // The user's proxy store for the sites that set a proxy; without one, the summary says that
+    // none was found. Not owned.
+    void SetProxyStore(net::ProxyStore* proxy) { m_proxy = proxy; }
+    // A checkable menu action for [Common] ApplyPrinter, checked as the setting stands now;
+    // toggling it writes the file, and a failed write leaves it as it was.
+    QAction* MakeApplyPrinterAction(QObject* parent);
     // True until the start-up query has ended and while a query or an apply runs on the service
     // thread; the window shows its result when it ends.
     bool IsServiceBusy() const { return m_adaptersPending || m_pendingJobs > 0; }
@@ -109,6 +117,7 @@ private:
     void CreateControls();
     void Form_Load();
     void LoadSites();
+    void LoadManagedSites();
     void NameEntryZero();
     void WatchSettingsFile();
     void SettingsFileChanged();
@@ -138,9 +147,12 @@ private:
 
     net::ServiceConnector& m_connector;
     const printer::PrinterSource& m_printers;
+    net::ProxyStore* m_proxy = nullptr;
     MessageSink& m_messages;
 
     store::SiteListModel m_model;
+    // The organisation's sites, read once at start-up.
+    std::shared_ptr<const store::ManagedSites> m_managed;
     // What the new, save and delete buttons work on; it also keeps the new-site counter.
     std::unique_ptr<SiteCommandContext> m_siteCommands;
     // Another copy of the program, or an import, may change the settings file while it runs.

@@ -116,14 +116,32 @@ void imgIP_Click(int index, SiteCommandContext& context)
     }
 }
 
+bool SetApplyPrinter(SiteCommandContext& context, bool on)
+{
+    const std::string path = SettingsPath(context);
+    const store::WriteResult written
+        = store::IniFile(path).Update([on](store::IniDocument& doc) { return store::WriteApplyPrinter(doc, on); });
+    if (!written) {
+        ReportWriteFailure(context, QT_TRANSLATE_NOOP("SiteCommands", "保存失败"), path, written);
+        return false;
+    }
+    context.model.ApplyPrinter = on;
+    context.settingsStamp = written.stamp;
+    return true;
+}
+
 AdvancedDialog* EditAdvanced(SiteCommandContext& context)
 {
     // The main editor's values as typed: the dialog's checks depend on them (the gateway count).
     const store::SiteProfile shown = context.editor.ReadProfile();
     const int selected = context.list.SelIndex();
-    auto* dialog = new AdvancedDialog(shown, SelectionIsSavedSite(context), context.messages, context.window);
+    auto* dialog = new AdvancedDialog(shown, SelectionIsSavedSite(context), context.messages, context.window,
+                                      { context.model.ApplyPrinter });
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     QObject::connect(dialog, &QDialog::accepted, dialog, [&context, dialog, selected, shown] {
+        // A setting of the whole program: it holds whichever site is shown.
+        if (dialog->Program().applyPrinter != context.model.ApplyPrinter)
+            SetApplyPrinter(context, dialog->Program().applyPrinter);
         // The settings go with the site they were made for, never with another one shown meanwhile.
         if (context.list.SelIndex() != selected || context.editor.ReadProfile().Name != shown.Name) {
             context.messages.Information(
@@ -168,6 +186,18 @@ void FitScrollBar(SiteCommandContext& context)
     bar->show();
     bar->setValue(value);
     context.list.setTopIndex(value - 1);
+}
+
+// Fits the scroll bar and scrolls so that `entry` stands in the last of the seven rows.
+void ShowInLastRow(SiteCommandContext& context, int entry)
+{
+    FitScrollBar(context);
+    QScrollBar* bar = context.list.scrollBar();
+    if (bar == nullptr || bar->isHidden())
+        return;
+    // The bar's value is the first visible row plus one.
+    bar->setValue(std::clamp(entry - 5, bar->minimum(), bar->maximum()));
+    context.list.setTopIndex(bar->value() - 1);
 }
 
 // The replacement character that stands for bytes the file's code page cannot decode.
@@ -290,7 +320,13 @@ void NewSite(SiteCommandContext& context)
     context.editor.optIPType[0]->setChecked(true);
     const bool barShown = ScrollBarShown(context);
     AdoptSites(context, settings, written.stamp);
-    context.list.setSelIndex(model.SiteCount - 1);
+    // The new site ends the user's own; the organisation's may follow it.
+    context.list.setSelIndex(store::OwnEntryCount(model) - 1);
+    if (model.ManagedCount > 0) {
+        ShowInLastRow(context, context.list.SelIndex());
+        FinishWithSelection(context);
+        return;
+    }
 
     // Scroll to the end so the new entry stands in the last row.
     const store::ScrollRange range = store::ScrollRangeFor(model.SiteCount);
@@ -361,11 +397,7 @@ void SaveAsNewSite(SiteCommandContext& context, const store::SiteProfile& site)
     AdoptSites(context, settings, written.stamp);
     const int entry = static_cast<int>(position) + 1;
     context.list.setSelIndex(entry < context.model.SiteCount ? entry : 0);
-    FitScrollBar(context);
-    if (QScrollBar* bar = context.list.scrollBar(); bar != nullptr && !bar->isHidden()) {
-        bar->setValue(bar->maximum()); // the new entry stands in the last row
-        context.list.setTopIndex(bar->value() - 1);
-    }
+    ShowInLastRow(context, context.list.SelIndex()); // the new entry stands in the last row
     context.messages.Information(context.window, QCoreApplication::translate("SiteCommands", "系统提示"),
                                  QCoreApplication::translate("SiteCommands", "保存成功!"));
     FinishWithSelection(context);
@@ -408,6 +440,11 @@ void SaveSite(SiteCommandContext& context)
     if (gone) {
         if (AskSaveAgain(context, *context.keptEdits.goneSite))
             SaveAsNewSite(context, site);
+        return;
+    }
+    // The organisation's sites are read-only: a save keeps the user's own copy, which hides theirs.
+    if (store::IsManagedEntry(context.model, context.list.SelIndex())) {
+        SaveAsNewSite(context, site);
         return;
     }
 
@@ -466,6 +503,12 @@ void DeleteSite(SiteCommandContext& context)
 {
     if (!SelectionIsSavedSite(context))
         return;
+    if (store::IsManagedEntry(context.model, context.list.SelIndex())) {
+        context.messages.Information(
+            context.window, NoticeTitle(),
+            QCoreApplication::translate("SiteCommands", "删除失败：这是单位统一下发的办公位置，不能删除。"));
+        return;
+    }
     store::IniDocument settings;
     const SelectedSiteChange deleted = ChangeSelectedSite(
         context, settings, [](store::IniDocument& doc, store::StoredSiteList& list, std::size_t position) {

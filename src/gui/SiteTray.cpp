@@ -74,6 +74,7 @@ void SiteTray::RebuildMenu()
         m_menu->addAction(tr("……另有 %1 个办公位置，请在主窗口中选择").arg(sites - kMaxMenuSites))->setEnabled(false);
     if (sites > 0)
         m_menu->addSeparator();
+    m_menu->addAction(m_window.MakeApplyPrinterAction(m_menu));
     connect(m_menu->addAction(tr("打开主窗口")), &QAction::triggered, this, &SiteTray::OpenWindow);
     // As the window's exit button: during an apply, after its summary.
     connect(m_menu->addAction(tr("退出")), &QAction::triggered, &m_window, [this] { m_window.imgCmd_Click(0); });

@@ -14,6 +14,7 @@ int RunMainWindow(platform::SingleInstance& instance, const std::optional<std::s
     platform::Services services = platform::MakeServices(simulateFile);
     QtMessageSink messages;
     MainWindow window(*services.connector, *services.printers, messages);
+    window.SetProxyStore(services.proxy.get());
     StartWindowAndTray(window, instance, trayOnly);
     return QApplication::exec();
 }

@@ -17,6 +17,20 @@ namespace lanvex::listview {
 namespace {
 
 constexpr int kIconPixels = 32; // the icons' natural size
+constexpr int kBadgePixels = 14; // a mark drawn over the icon's lower right corner
+
+// Draws `artwork` once at the widget's pixel ratio into `drawn`, or keeps what is there.
+const QPixmap& drawnOnce(QPixmap& drawn, const char* artwork, int pixels, qreal ratio)
+{
+    if (drawn.isNull() || drawn.devicePixelRatio() != ratio) {
+        drawn = QPixmap(QSize(pixels, pixels) * ratio);
+        drawn.setDevicePixelRatio(ratio);
+        drawn.fill(Qt::transparent);
+        QPainter painter(&drawn);
+        resources::Artwork(QString::fromLatin1(artwork)).Render(painter, QRectF(0, 0, pixels, pixels));
+    }
+    return drawn;
+}
 
 constexpr double toPixels(double twips)
 {
@@ -293,7 +307,11 @@ void SiteListView::paintItem(QPainter& painter, int index)
     painter.fillRect(box, outline);
     painter.fillRect(box.adjusted(1, 1, -1, -1), interior);
 
-    painter.drawPixmap(QPointF(toPixels(kIconLeft), toPixels(y0)), icon(index == m_model->CurSiteIndex));
+    const QPointF iconTopLeft(toPixels(kIconLeft), toPixels(y0));
+    painter.drawPixmap(iconTopLeft, icon(index == m_model->CurSiteIndex));
+    if (store::IsManagedEntry(*m_model, index))
+        painter.drawPixmap(iconTopLeft + QPointF(kIconPixels - kBadgePixels, kIconPixels - kBadgePixels),
+                           managedBadge());
 
     if (static_cast<std::size_t>(index) >= m_model->SiteNames.size())
         return;
@@ -308,17 +326,13 @@ void SiteListView::paintItem(QPainter& painter, int index)
 
 const QPixmap& SiteListView::icon(bool current)
 {
-    QPixmap& drawn = m_icons[current ? 0 : 1];
-    const qreal ratio = devicePixelRatioF();
-    if (drawn.isNull() || drawn.devicePixelRatio() != ratio) {
-        drawn = QPixmap(QSize(kIconPixels, kIconPixels) * ratio);
-        drawn.setDevicePixelRatio(ratio);
-        drawn.fill(Qt::transparent);
-        QPainter painter(&drawn);
-        resources::Artwork(QString::fromLatin1(current ? resources::kCurSiteIcon : resources::kSiteIcon))
-            .Render(painter, QRectF(0, 0, kIconPixels, kIconPixels));
-    }
-    return drawn;
+    return drawnOnce(m_icons[current ? 0 : 1], current ? resources::kCurSiteIcon : resources::kSiteIcon, kIconPixels,
+                     devicePixelRatioF());
+}
+
+const QPixmap& SiteListView::managedBadge()
+{
+    return drawnOnce(m_managedBadge, resources::kManagedBadge, kBadgePixels, devicePixelRatioF());
 }
 
 void SiteListView::mousePressEvent(QMouseEvent* event)

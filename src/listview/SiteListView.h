@@ -97,6 +97,7 @@ private:
     QRect rowRect(int index) const;
     void paintItem(QPainter& painter, int index);
     const QPixmap& icon(bool current);
+    const QPixmap& managedBadge();
     void select(int index);
 
     const store::SiteListModel* m_model = nullptr;
@@ -105,6 +106,7 @@ private:
     QMetaObject::Connection m_sliderConnection;
     // "CURSITE" and "SITE", drawn once for the screen's pixel ratio and copied into every row.
     QPixmap m_icons[2];
+    QPixmap m_managedBadge; // the padlock over the icon of an organisation's site
     int m_topIndex = 0;
     int m_selIndex = 0;
     int m_hoverIndex = -1;

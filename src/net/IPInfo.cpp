@@ -2,6 +2,7 @@
 
 #include "i18n/Translatable.h"
 #include "net/AdapterConfiguration.h"
+#include "net/DesktopSteps.h"
 #include "net/ExtraSettings.h"
 #include "printer/PrinterSource.h"
 
@@ -403,6 +404,23 @@ AdapterAddresses readAddresses(const ManagementObject& item)
     return addresses;
 }
 
+// The network the configuration is on: the first IPv4 default gateway, and what the service adds
+// beside the class's own properties ("GatewayMAC", "SSID").
+NetworkFingerprint readFingerprint(const ManagementObject& item, const AdapterAddresses& addresses)
+{
+    NetworkFingerprint network;
+    for (const std::string& gateway : addresses.DefaultIPGateway) {
+        if (ParseIPv4(gateway)) {
+            network.Gateway = gateway;
+            break;
+        }
+    }
+    readText(item, "GatewayMAC", network.GatewayMAC);
+    readText(item, "SSID", network.SSID);
+    network.DNSDomain = addresses.DNSDomain;
+    return network;
+}
+
 std::string joined(const std::vector<std::string>& items, std::size_t from = 0)
 {
     std::string text;
@@ -524,8 +542,10 @@ std::vector<AdapterEntry> QueryAdapters(ServiceConnector& connector, const print
         entry.Index = static_cast<std::int32_t>(entries.size() + 1);
         if (const auto found = byIndex.find(entry.Index); found != byIndex.end()) {
             readText(*found->second, "InterfaceName", entry.InterfaceName);
+            readText(*found->second, "SettingID", entry.SettingID);
             entry.Info = readAdapterInfo(*found->second, defaultPrinter);
             entry.Addresses = readAddresses(*found->second);
+            entry.Network = readFingerprint(*found->second, entry.Addresses);
         }
         entries.push_back(std::move(entry));
     }
@@ -632,6 +652,12 @@ std::string extraSummaryLines(std::int32_t applyResult, const store::SiteProfile
 
 } // namespace
 
+bool ApplySucceeded(std::int32_t applyResult)
+{
+    const std::int32_t result = applyResult & ~kPrinterSet;
+    return result == kApplyOk || result == kAlreadyDhcp;
+}
+
 bool AddressApplied(std::int32_t applyResult)
 {
     const std::int32_t ipv4Result = applyResult & ~(kExtraStepBits | kSavedNotLive);
@@ -700,7 +726,7 @@ std::string ApplySummary(std::int32_t applyResult, const store::SiteProfile& sit
     const std::string summary = ipv4Summary(ipv4Result, site);
     if (summary.empty() || !ReachedExtraSteps(ipv4Result))
         return summary;
-    return summary + extraSummaryLines(applyResult, site);
+    return summary + extraSummaryLines(applyResult, site) + DesktopSummaryLines(applyResult, site);
 }
 
 } // namespace lanvex::net

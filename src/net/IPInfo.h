@@ -43,10 +43,20 @@ enum ApplyResultCode : std::int32_t
     kIPv6Failed = 8192,
     // An optional key held a value that cannot be used; it was skipped, the rest applied.
     kExtraValueSkipped = 16384,
+    // The desktop's steps, last (DesktopSteps.h): the proxy, then the default printer.
+    kProxyFailed = 32768,
+    kProxyNoStore = 65536, // no desktop proxy store was found: the proxy is as it was
+    kPrinterFailed = 131072, // not installed, or the system refused
+    // Not a failure: the default printer step ran and the site's printer is the default now.
+    kPrinterSet = 262144,
 };
 
-// The bits the optional keys' steps add to the result of the IPv4 steps.
-constexpr std::int32_t kExtraStepBits = kDnsSuffixFailed | kIPv6Failed | kExtraValueSkipped;
+// The bits the optional keys' and the desktop's steps add to the result of the IPv4 steps.
+constexpr std::int32_t kExtraStepBits
+    = kDnsSuffixFailed | kIPv6Failed | kExtraValueSkipped | kProxyFailed | kProxyNoStore | kPrinterFailed | kPrinterSet;
+
+// Whether every step of the apply worked (or the adapter already had DHCP).
+bool ApplySucceeded(std::int32_t applyResult);
 
 // Whether the adapter took the site's IPv4 address or DHCP, whatever became of the later steps.
 bool AddressApplied(std::int32_t applyResult);
@@ -66,10 +76,24 @@ struct AdapterAddresses
 };
 
 // One line of the adapter list with the live configuration of its adapter.
+// What tells the network an adapter is on: its default gateway's address, that gateway's MAC address
+// (from the neighbour table), the Wi-Fi network's name and the DNS domain DHCP gave. Empty where
+// not known.
+struct NetworkFingerprint
+{
+    std::string Gateway;
+    std::string GatewayMAC;
+    std::string SSID;
+    std::string DNSDomain;
+    bool operator==(const NetworkFingerprint&) const = default;
+};
+
 struct AdapterEntry
 {
     std::int32_t Index = 0; // the adapter number: position in the list plus one
     std::string InterfaceName; // the system's name for the adapter, where the service knows one
+    std::string SettingID; // Windows' GUID of the adapter, where the service knows one
+    NetworkFingerprint Network;
     store::SiteProfile Info; // as GetAdapterInfo gives it
     AdapterAddresses Addresses;
 };

@@ -9,7 +9,8 @@ Services MakeServices(const std::optional<std::string>& simulateFile)
     if (!simulateFile)
         return MakeSystemServices();
     return { std::make_unique<net::sim::SimulatedConnector>(*simulateFile),
-             std::make_unique<net::sim::SimulatedPrinters>(*simulateFile) };
+             std::make_unique<net::sim::SimulatedPrinters>(*simulateFile),
+             std::make_unique<net::sim::SimulatedProxy>(*simulateFile) };
 }
 
 } // namespace lanvex::platform

@@ -14,6 +14,7 @@ struct CupsLibrary
 {
     decltype(&cupsGetDests2) getDests = nullptr;
     decltype(&cupsFreeDests) freeDests = nullptr;
+    decltype(&cupsSetDests2) setDests = nullptr;
 
     bool IsLoaded() const { return getDests != nullptr && freeDests != nullptr; }
 };
@@ -27,6 +28,7 @@ const CupsLibrary& Cups()
         if (library.load()) {
             loaded.getDests = reinterpret_cast<decltype(&cupsGetDests2)>(library.resolve("cupsGetDests2"));
             loaded.freeDests = reinterpret_cast<decltype(&cupsFreeDests)>(library.resolve("cupsFreeDests"));
+            loaded.setDests = reinterpret_cast<decltype(&cupsSetDests2)>(library.resolve("cupsSetDests2"));
         }
         return loaded;
     }();
@@ -52,6 +54,14 @@ public:
 
     const cups_dest_t* begin() const { return m_dests; }
     const cups_dest_t* end() const { return m_dests == nullptr ? nullptr : m_dests + m_count; }
+    cups_dest_t* begin() { return m_dests; }
+    cups_dest_t* end() { return m_dests == nullptr ? nullptr : m_dests + m_count; }
+
+    // Writes the list back as the user's own destinations; false when CUPS refuses.
+    bool Save() const
+    {
+        return Cups().setDests != nullptr && Cups().setDests(CUPS_HTTP_DEFAULT, m_count, m_dests) == 0;
+    }
 
 private:
     cups_dest_t* m_dests = nullptr;
@@ -68,6 +78,21 @@ std::string DestinationName(const cups_dest_t& dest)
 }
 
 } // namespace
+
+DefaultPrinterChange CupsPrinterSource::SetDefaultPrinter(const std::string& name) const
+{
+    if (!Cups().IsLoaded())
+        return DefaultPrinterChange::Failed;
+    Destinations dests;
+    bool found = false;
+    for (cups_dest_t& dest : dests) {
+        dest.is_default = DestinationName(dest) == name && !found;
+        found = found || dest.is_default;
+    }
+    if (!found)
+        return DefaultPrinterChange::NotInstalled;
+    return dests.Save() ? DefaultPrinterChange::Done : DefaultPrinterChange::Failed;
+}
 
 std::string CupsPrinterSource::DefaultPrinterEntry() const
 {

@@ -2,6 +2,11 @@
 
 namespace lanvex::printer {
 
+DefaultPrinterChange PrinterSource::SetDefaultPrinter(const std::string&) const
+{
+    return DefaultPrinterChange::Failed;
+}
+
 std::string GetDefaultPrinter(const PrinterSource& source)
 {
     const std::string entry = source.DefaultPrinterEntry();

@@ -1,7 +1,10 @@
 #include "printer/WinspoolPrinterSource.h"
 
+#include <algorithm>
 #include <windows.h>
 #include <winspool.h>
+
+#undef SetDefaultPrinter // winspool's, not the source's
 
 namespace lanvex::printer {
 
@@ -18,7 +21,23 @@ std::string utf8(const wchar_t* wide)
     return text;
 }
 
+std::wstring wide(const std::string& utf8)
+{
+    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring text(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(), length);
+    return text;
+}
+
 } // namespace
+
+DefaultPrinterChange WinspoolPrinterSource::SetDefaultPrinter(const std::string& name) const
+{
+    const std::vector<std::string> installed = InstalledPrinters();
+    if (name.empty() || std::find(installed.begin(), installed.end(), name) == installed.end())
+        return DefaultPrinterChange::NotInstalled;
+    return SetDefaultPrinterW(wide(name).c_str()) ? DefaultPrinterChange::Done : DefaultPrinterChange::Failed;
+}
 
 std::string WinspoolPrinterSource::DefaultPrinterEntry() const
 {

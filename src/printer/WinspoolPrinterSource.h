@@ -11,6 +11,7 @@ class WinspoolPrinterSource : public PrinterSource
 public:
     std::string DefaultPrinterEntry() const override;
     std::vector<std::string> InstalledPrinters() const override;
+    DefaultPrinterChange SetDefaultPrinter(const std::string& name) const override;
 };
 
 } // namespace lanvex::printer

@@ -4,7 +4,6 @@
 #include "store/IniModule.h"
 #include "store/Utf8Path.h"
 
-#include <cstdlib>
 #include <filesystem>
 
 namespace lanvex::store {
@@ -16,15 +15,9 @@ namespace {
 // The XDG rules ignore a relative or empty $XDG_CONFIG_HOME.
 fs::path userConfigFolder(const SettingsFacts& facts)
 {
-    if (facts.xdgConfigHome && fs::path(*facts.xdgConfigHome).is_absolute())
-        return fs::path(*facts.xdgConfigHome);
-    return fs::path(facts.home) / ".config";
-}
-
-std::optional<std::string> environment(const char* name)
-{
-    const char* value = std::getenv(name);
-    return value ? std::optional<std::string>(value) : std::nullopt;
+    if (facts.xdgConfigHome && Utf8Path(*facts.xdgConfigHome).is_absolute())
+        return Utf8Path(*facts.xdgConfigHome);
+    return Utf8Path(facts.home) / ".config";
 }
 
 bool sameFolder(const fs::path& a, const fs::path& b)
@@ -47,7 +40,7 @@ SettingsLocation ChooseSettingsLocation(const SettingsFacts& facts)
         return { beside, SettingsSource::BesideProgramExisting };
     if (!facts.runsFromInstalledBin)
         return { beside, SettingsSource::BesideProgramPortable };
-    return { (userConfigFolder(facts) / "lanvex" / "lanvex.ini").string(), SettingsSource::UserConfigFolder };
+    return { Utf8Text(userConfigFolder(facts) / "lanvex" / "lanvex.ini"), SettingsSource::UserConfigFolder };
 }
 
 bool IsInstalledBinFolder(const std::string& programFolder, const std::string& installBinFolder,
@@ -70,10 +63,21 @@ SettingsLocation FindSettingsLocation(const std::optional<std::string>& configOp
         facts.besideFileExists = fs::symlink_status(Utf8Path(SettingsPathForExecutable(executablePath)), error).type()
             != fs::file_type::not_found;
         facts.runsFromInstalledBin = RunsFromInstalledBin(executablePath);
-        facts.xdgConfigHome = environment("XDG_CONFIG_HOME");
+        facts.xdgConfigHome = UserConfigFolderSetting();
         facts.home = UserHomeFolder();
     }
     return ChooseSettingsLocation(facts);
+}
+
+std::string ManagedSettingsPath()
+{
+    const std::vector<std::string> candidates = ManagedSettingsCandidates();
+    for (const std::string& candidate : candidates) {
+        std::error_code error;
+        if (fs::symlink_status(Utf8Path(candidate), error).type() != fs::file_type::not_found)
+            return candidate;
+    }
+    return candidates.empty() ? std::string() : candidates.front();
 }
 
 void UseSettingsLocation(const SettingsLocation& location)

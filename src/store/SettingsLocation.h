@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace lanvex::store {
 
@@ -27,7 +28,7 @@ struct SettingsFacts
     std::string executablePath; // the running program, symbolic links resolved
     bool besideFileExists = false; // the file named after the program exists beside it
     bool runsFromInstalledBin = false; // the program sits in the bin folder it was installed to
-    std::optional<std::string> xdgConfigHome; // $XDG_CONFIG_HOME
+    std::optional<std::string> xdgConfigHome; // UserConfigFolderSetting(): $XDG_CONFIG_HOME on Linux
     std::string home; // the user's home folder
 };
 
@@ -43,10 +44,19 @@ bool IsInstalledBinFolder(const std::string& programFolder, const std::string& i
                           const std::string& desktopEntryFromBin);
 
 // What only the system tells, one half per OS. Whether the program at `executablePath` runs from
-// the bin folder it was installed to: a Windows program never does, and keeps its file beside
-// itself as the Windows tool does. The user's home folder, for the config folder.
+// the bin folder it was installed to: on Windows, an install for all users under Program Files; a
+// per-user or portable Windows program keeps its file beside itself, as the Windows tool does.
+// The user's home folder, and the config folder the system names (on Linux $XDG_CONFIG_HOME, on
+// Windows the roaming application-data folder), for the user's own file.
 bool RunsFromInstalledBin(const std::string& executablePath);
 std::string UserHomeFolder();
+std::optional<std::string> UserConfigFolderSetting();
+
+// The organisation's read-only site list, in order of precedence: on Linux lanvex/lanvex.ini in
+// each folder of $XDG_CONFIG_DIRS (default /etc/xdg), on Windows %ProgramData%\Lanvex\lanvex.ini.
+std::vector<std::string> ManagedSettingsCandidates();
+// The first candidate that exists, else the first (the one --help names).
+std::string ManagedSettingsPath();
 
 // Gathers the facts for the running program at `executablePath` and applies the rule.
 SettingsLocation FindSettingsLocation(const std::optional<std::string>& configOption,

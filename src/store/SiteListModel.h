@@ -5,11 +5,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace lanvex::store {
+
+struct ManagedSites;
 
 // The in-memory site list: entry 0 is the current-settings entry, entries 1..N the saved sites
 // in the order of the settings file's site list.
@@ -23,7 +26,25 @@ struct SiteListModel
     // Names past the most the list holds (kMaxSites), kept as stored text so that every write of
     // the site list puts them back unchanged.
     std::optional<std::string> UnlistedSites;
+    // The organisation's read-only sites, shared by every model built over them; the ones no own
+    // site hides by its name are the last ManagedCount entries.
+    std::shared_ptr<const ManagedSites> Managed;
+    std::int32_t ManagedCount = 0;
+    // [Common] ApplyPrinter: an apply makes a site's printer the user's default (off by default).
+    bool ApplyPrinter = false;
 };
+
+// Whether `index` is one of the organisation's sites, which the user can apply but not change.
+inline bool IsManagedEntry(const SiteListModel& model, std::int32_t index)
+{
+    return index >= model.SiteCount - model.ManagedCount && index < model.SiteCount;
+}
+
+// The entries that come from the user's own file: entry 0 and the own sites.
+inline std::int32_t OwnEntryCount(const SiteListModel& model)
+{
+    return model.SiteCount - model.ManagedCount;
+}
 
 // The most sites the list holds. A hand-made site list longer than this (millions of commas)
 // would otherwise cost gigabytes of memory; the names beyond it are kept, not shown.

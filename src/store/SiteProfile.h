@@ -9,6 +9,12 @@ namespace lanvex::store {
 // kept as written, so a value the apply refuses is still saved back unchanged.
 struct SiteExtras
 {
+    std::string Adapter; // the adapter the site is for: a MAC address, an interface name or a GUID
+    std::string MatchGateway; // the network the site is for: its default gateway's address,
+    std::string MatchGatewayMAC; // that gateway's MAC address,
+    std::string MatchSSID; // the Wi-Fi network's name,
+    std::string MatchDNSDomain; // the DNS domain DHCP gives
+    std::string AutoApply; // "1": applied by itself when its network is recognised
     std::string MoreIP; // "address/mask,address/mask"
     std::string GatewayMetric; // the metric of DefaultGateway
     std::string MoreGateways; // "gateway:metric,gateway:metric"
@@ -17,6 +23,10 @@ struct SiteExtras
     std::string IPv6Address; // "address/prefix,address/prefix"
     std::string IPv6Gateway;
     std::string IPv6DNS; // up to two, joined by ","
+    std::string ProxyMode; // keep, none, manual or auto
+    std::string ProxyServer; // "host:port", for every protocol
+    std::string ProxyBypass; // hosts joined by ","
+    std::string ProxyPAC; // the auto-configuration script's URL
 
     bool operator==(const SiteExtras&) const = default;
 };
@@ -28,6 +38,12 @@ struct ExtraKey
     std::string SiteExtras::*member;
 };
 inline constexpr ExtraKey kExtraKeys[] = {
+    { "Adapter", &SiteExtras::Adapter },
+    { "MatchGateway", &SiteExtras::MatchGateway },
+    { "MatchGatewayMAC", &SiteExtras::MatchGatewayMAC },
+    { "MatchSSID", &SiteExtras::MatchSSID },
+    { "MatchDNSDomain", &SiteExtras::MatchDNSDomain },
+    { "AutoApply", &SiteExtras::AutoApply },
     { "MoreIP", &SiteExtras::MoreIP },
     { "GatewayMetric", &SiteExtras::GatewayMetric },
     { "MoreGateways", &SiteExtras::MoreGateways },
@@ -36,6 +52,10 @@ inline constexpr ExtraKey kExtraKeys[] = {
     { "IPv6Address", &SiteExtras::IPv6Address },
     { "IPv6Gateway", &SiteExtras::IPv6Gateway },
     { "IPv6DNS", &SiteExtras::IPv6DNS },
+    { "ProxyMode", &SiteExtras::ProxyMode },
+    { "ProxyServer", &SiteExtras::ProxyServer },
+    { "ProxyBypass", &SiteExtras::ProxyBypass },
+    { "ProxyPAC", &SiteExtras::ProxyPAC },
 };
 
 // One site's settings. The same record carries an adapter's live configuration (the

@@ -1,6 +1,9 @@
 #include "store/SiteStore.h"
 
+#include "store/ManagedSites.h"
+
 #include <unordered_map>
+#include <unordered_set>
 
 namespace lanvex::store {
 
@@ -29,7 +32,11 @@ std::string SiteListText(const std::vector<std::string>& siteNames, const std::o
 
 std::string SiteListText(const SiteListModel& model)
 {
-    return SiteListText(model.SiteNames, model.UnlistedSites);
+    // The organisation's sites never enter the user's list.
+    if (model.ManagedCount == 0)
+        return SiteListText(model.SiteNames, model.UnlistedSites);
+    const auto own = model.SiteNames.end() - model.ManagedCount;
+    return SiteListText(std::vector<std::string>(model.SiteNames.begin(), own), model.UnlistedSites);
 }
 
 namespace {
@@ -119,7 +126,40 @@ SiteProfile ReadSite(const IniDocument& settings, IniDocument::FileBytes section
     return readSite(settings.ReadSection(section), name);
 }
 
-SiteListModel LoadSiteModel(const IniDocument& settings, const std::optional<SiteProfile>& currentSettings)
+namespace {
+
+std::string sectionKey(std::string name)
+{
+    for (char& c : name) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return name;
+}
+
+// Appends the organisation's sites that no own site hides. Their own list holds kMaxSites at most.
+void appendManagedSites(SiteListModel& model, std::shared_ptr<const ManagedSites> managed)
+{
+    model.Managed = std::move(managed);
+    if (!model.Managed)
+        return;
+    std::unordered_set<std::string> ownNames;
+    for (std::size_t i = 1; i < model.SiteNames.size(); ++i)
+        ownNames.insert(sectionKey(model.SiteNames[i]));
+    for (const SiteProfile& site : model.Managed->sites) {
+        if (ownNames.count(sectionKey(site.Name)) > 0)
+            continue;
+        model.SiteNames.push_back(site.Name);
+        model.SiteProfiles.push_back(site);
+        ++model.ManagedCount;
+    }
+    model.SiteCount = static_cast<std::int32_t>(model.SiteNames.size());
+}
+
+} // namespace
+
+SiteListModel LoadSiteModel(const IniDocument& settings, const std::optional<SiteProfile>& currentSettings,
+                            std::shared_ptr<const ManagedSites> managed)
 {
     SiteListModel model;
     model.SiteNames.emplace_back(kCurrentSettingsName);
@@ -160,12 +200,20 @@ SiteListModel LoadSiteModel(const IniDocument& settings, const std::optional<Sit
             model.SiteProfiles.push_back(std::move(same));
         }
     }
+    appendManagedSites(model, std::move(managed));
+    model.ApplyPrinter = settings.ReadInt(kCommonSection, "ApplyPrinter", 0) > 0;
     return model;
+}
+
+bool WriteApplyPrinter(IniDocument& settings, bool on)
+{
+    return on ? settings.WriteString(kCommonSection, "ApplyPrinter", "1")
+              : settings.DeleteKey(kCommonSection, "ApplyPrinter");
 }
 
 void ReplaceSites(SiteListModel& model, const IniDocument& settings)
 {
-    SiteListModel fresh = LoadSiteModel(settings, std::nullopt);
+    SiteListModel fresh = LoadSiteModel(settings, std::nullopt, model.Managed);
     if (!model.SiteProfiles.empty())
         fresh.SiteProfiles.front() = std::move(model.SiteProfiles.front());
     if (!model.SiteNames.empty())

@@ -49,17 +49,24 @@ private:
 std::size_t OccurrenceOf(const std::vector<std::string>& siteNames, std::size_t index);
 
 // Builds the model from a parsed settings file in one pass. Entry 0 takes `currentSettings`
-// (named "本机当前设置", CurSiteIndex 0) when an adapter was selected, else stays empty.
-SiteListModel LoadSiteModel(const IniDocument& settings, const std::optional<SiteProfile>& currentSettings);
+// (named "本机当前设置", CurSiteIndex 0) when an adapter was selected, else stays empty. The
+// organisation's sites in `managed` follow the own ones, except those an own site's name hides
+// (letter case ignored, as sections are found).
+SiteListModel LoadSiteModel(const IniDocument& settings, const std::optional<SiteProfile>& currentSettings,
+                            std::shared_ptr<const ManagedSites> managed = nullptr);
 
 // Reads one site's twelve keys, and the optional keys after them, from its section.
 SiteProfile ReadSite(const IniDocument& settings, const std::string& name);
 // The same for a section named by its stored bytes; the record's Name is `name`.
 SiteProfile ReadSite(const IniDocument& settings, IniDocument::FileBytes section, const std::string& name);
 
-// Takes the saved sites (entries 1..N) from `settings`, keeping entry 0 (its name too) and
-// CurSiteIndex.
+// Takes the saved sites (entries 1..N) from `settings`, keeping entry 0 (its name too),
+// CurSiteIndex and the organisation's sites.
 void ReplaceSites(SiteListModel& model, const IniDocument& settings);
+
+// [Common] ApplyPrinter: written as 1 when on, removed when off, so a file that never had it stays
+// as it was.
+bool WriteApplyPrinter(IniDocument& settings, bool on);
 
 // Writes Sites and then the site's keys, the twelve in the stored order and then the optional ones
 // that hold a value, into `settings`.

@@ -77,6 +77,8 @@ void WriteSiteListJson(const store::SiteListModel& model, std::ostream& out)
     for (std::size_t i = 1; i < model.SiteProfiles.size(); ++i) {
         nlohmann::ordered_json site = ProfileJson(model.SiteProfiles[i]);
         site.erase("MACAddress"); // an adapter's field, never stored with a site
+        if (store::IsManagedEntry(model, static_cast<std::int32_t>(i)))
+            site["Managed"] = true;
         out << (i > 1 ? ",\n" : "\n") << JsonText(site, -1);
     }
     out << (model.SiteProfiles.size() > 1 ? "\n]\n" : "]\n");

@@ -6,6 +6,7 @@
 #include "net/sim/SimulatedService.h"
 #include "store/IniModule.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -54,6 +55,9 @@ public:
         nlohmann::json doc = nlohmann::json::parse(sample.readAll().toStdString());
         doc["unavailable"] = unavailable;
         doc["adapters"][0]["InterfaceName"] = "enp0s31f6";
+        doc["adapters"][1]["GatewayMAC"] = "0A:0B:0C:0D:0E:0F";
+        doc["adapters"][1]["SSID"] = "Branch-WiFi";
+        doc["adapters"][1]["DNSDomain"] = "branch.example.com";
         write(network(), doc.dump());
         write(dir_.filePath("lanvex.ini"), kSettings);
         store::IniFileName = dir_.filePath("lanvex.ini").toStdString();
@@ -64,6 +68,7 @@ public:
         platform::Services p;
         p.connector = std::make_unique<net::sim::SimulatedConnector>(network().toStdString());
         p.printers = std::make_unique<net::sim::SimulatedPrinters>(network().toStdString());
+        p.proxy = std::make_unique<net::sim::SimulatedProxy>(network().toStdString());
         return p;
     }
     nlohmann::json calls() const
@@ -142,6 +147,135 @@ private Q_SLOTS:
         QCOMPARE(cli::RunAdaptersCommand(platform, out, err), 1);
         QCOMPARE(out.str(), std::string());
         QVERIFY(!err.str().empty());
+    }
+
+    // The proxy and the default printer follow the site, last, as steps of their own; the printer
+    // only when the user turned it on, and one that isn't installed fails the apply.
+    void desktopSteps_data()
+    {
+        QTest::addColumn<bool>("applyPrinter");
+        QTest::addColumn<QString>("printer");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QStringList>("methods");
+        QTest::addColumn<QString>("lastLines");
+        const QStringList adapterCalls { "EnableStatic", "SetGateways" };
+        QTest::newRow("printer off") << false << "Front Desk" << 0 << adapterCalls + QStringList { "SetProxy" }
+                                     << "更新代理服务器设置成功。";
+        QTest::newRow("printer on") << true << "Front Desk" << 0
+                                    << adapterCalls + QStringList { "SetProxy", "SetDefaultPrinter" }
+                                    << "更新代理服务器设置成功。\n设置默认打印机成功。";
+        QTest::newRow("printer not installed")
+            << true << "Gone" << 1 << adapterCalls + QStringList { "SetProxy", "SetDefaultPrinter" }
+            << "更新代理服务器设置成功。\n设置默认打印机失败，请确认该打印机已安装。";
+    }
+
+    void desktopSteps()
+    {
+        QFETCH(bool, applyPrinter);
+        QFETCH(QString, printer);
+        QFETCH(int, exitCode);
+        QFETCH(QStringList, methods);
+        QFETCH(QString, lastLines);
+        Fixture fixture;
+        Fixture::write(QString::fromStdString(store::IniFileName),
+                       std::string("[Common]\r\nSites=Branch\r\n") + (applyPrinter ? "ApplyPrinter=1\r\n" : "")
+                           + "[Branch]\r\nIP=10.7.0.5\r\nSubNetMask=255.255.0.0\r\nDefaultGateway=10.7.0.1\r\n"
+                             "ChangePrinter=1\r\nPrinterName="
+                           + printer.toStdString()
+                           + "\r\nProxyMode=manual\r\nProxyServer=proxy.branch:3128\r\nProxyBypass=*.branch\r\n");
+        platform::Services platform = fixture.platform();
+        std::ostringstream out, err;
+        QCOMPARE(cli::RunApplyCommand(platform, "Branch", std::nullopt, out, err), exitCode);
+        QStringList called;
+        for (const auto& call : fixture.calls())
+            called << QString::fromStdString(call["method"].get<std::string>());
+        QCOMPARE(called, methods);
+        QVERIFY2(QString::fromStdString(out.str()).endsWith(lastLines + '\n'), out.str().c_str());
+        const nlohmann::json doc = fixture.document();
+        QVERIFY(doc["proxy"]["server"] == "proxy.branch:3128");
+        QVERIFY(doc["proxy"]["bypass"] == nlohmann::json { "*.branch" });
+        const bool defaultChanged = doc["defaultPrinter"].get<std::string>().rfind("Front Desk,", 0) == 0;
+        QCOMPARE(defaultChanged, applyPrinter && printer == "Front Desk");
+    }
+
+    // Each adapter's network, the sites that match it in list order, and the site it holds now.
+    void detect()
+    {
+        Fixture fixture;
+        Fixture::write(QString::fromStdString(store::IniFileName),
+                       "[Common]\r\nSites=Wired,Branch,Branch Wi-Fi,Elsewhere\r\n"
+                       "[Wired]\r\nIP=192.168.1.10\r\nSubNetMask=255.255.255.0\r\nDefaultGateway=192.168.1.1\r\n"
+                       "[Branch]\r\nDHCPEnabled=1\r\nMatchGatewayMAC=0a-0b-0c-0d-0e-0f\r\n"
+                       "[Branch Wi-Fi]\r\nDHCPEnabled=1\r\nMatchSSID=Branch-WiFi\r\nMatchGateway=172.16.4.1\r\n"
+                       "[Elsewhere]\r\nMatchSSID=Branch-WiFi\r\nMatchDNSDomain=other.example.com\r\n");
+        platform::Services platform = fixture.platform();
+        std::ostringstream out, err;
+        QCOMPARE(cli::RunDetectCommand(platform, out, err), 0);
+        const nlohmann::json adapters = nlohmann::json::parse(out.str());
+        QCOMPARE(adapters.size(), std::size_t(2));
+        QVERIFY(adapters[0] == nlohmann::json::parse(R"({"Index": 1, "InterfaceName": "enp0s31f6",
+            "Gateway": "192.168.1.1", "GatewayMAC": "", "SSID": "", "DNSDomain": "", "Matches": [], "Live": "Wired"})"));
+        QVERIFY(adapters[1]["SSID"] == "Branch-WiFi");
+        QVERIFY(adapters[1]["Matches"] == nlohmann::json({ "Branch", "Branch Wi-Fi" }));
+        QVERIFY(adapters[1]["Live"] == "Branch"); // the first of the DHCP sites
+
+        Fixture unreachable(true);
+        platform::Services none = unreachable.platform();
+        std::ostringstream nothing, said;
+        QCOMPARE(cli::RunDetectCommand(none, nothing, said), 1);
+        QVERIFY(nothing.str().empty() && !said.str().empty());
+    }
+
+    // A site bound to an adapter goes there without --adapter; an absent one changes nothing.
+    void applyToTheBoundAdapter()
+    {
+        Fixture fixture;
+        Fixture::write(QString::fromStdString(store::IniFileName),
+                       "[Common]\r\nSites=Wireless,Gone\r\n"
+                       "[Wireless]\r\nIP=172.16.4.50\r\nSubNetMask=255.255.252.0\r\nDefaultGateway=172.16.4.1\r\n"
+                       "Adapter=00-e0-4c-68-01-02\r\n[Gone]\r\nDHCPEnabled=1\r\nAdapter=wlp2s0\r\n");
+        platform::Services platform = fixture.platform();
+        std::ostringstream out, err;
+        QCOMPARE(cli::RunApplyCommand(platform, "Wireless", std::nullopt, out, err), 0);
+        for (const auto& call : fixture.calls())
+            QCOMPARE(call["Index"].get<int>(), 2);
+        const std::size_t callsBefore = fixture.calls().size();
+        QVERIFY(callsBefore > 0);
+        // An explicit --adapter still wins.
+        QCOMPARE(cli::RunApplyCommand(platform, "Wireless", std::optional<std::string>("1"), out, err), 0);
+        QCOMPARE(fixture.calls().back()["Index"].get<int>(), 1);
+        const std::size_t callsAfter = fixture.calls().size();
+
+        std::ostringstream gone, why;
+        QCOMPARE(cli::RunApplyCommand(platform, "Gone", std::nullopt, gone, why), 1);
+        QCOMPARE(fixture.calls().size(), callsAfter);
+        QVERIFY(why.str().find("wlp2s0") != std::string::npos);
+    }
+
+    // The organisation's sites apply like the own ones; an own site of the same name wins.
+    void applyTakesTheOrganisationsSites()
+    {
+#ifdef Q_OS_WIN
+        QSKIP("the organisation's file is found through XDG_CONFIG_DIRS on Linux only; windows_store checks its place");
+#endif
+        Fixture fixture;
+        QTemporaryDir managed;
+        QVERIFY(QDir(managed.path()).mkpath("lanvex"));
+        Fixture::write(managed.filePath("lanvex/lanvex.ini"),
+                       "[Common]\r\nSites=Lab,Office\r\n"
+                       "[Lab]\r\nIP=10.9.0.7\r\nSubNetMask=255.255.0.0\r\n"
+                       "DefaultGateway=10.9.0.1\r\n[Office]\r\nIP=10.9.0.8\r\n");
+        qputenv("XDG_CONFIG_DIRS", managed.path().toUtf8());
+        platform::Services platform = fixture.platform();
+        std::ostringstream out, err;
+        QCOMPARE(cli::RunApplyCommand(platform, "Lab", std::nullopt, out, err), 0);
+        QCOMPARE(cli::RunApplyCommand(platform, "Office", std::nullopt, out, err), 0);
+        qunsetenv("XDG_CONFIG_DIRS");
+        const nlohmann::json calls = fixture.calls();
+        QVERIFY(calls[0]["method"] == "EnableStatic");
+        QVERIFY(calls[0]["args"][0] == nlohmann::json { "10.9.0.7" });
+        QVERIFY(calls[2]["method"] == "EnableStatic");
+        QVERIFY(calls[2]["args"][0] == nlohmann::json { "172.20.0.9" });
     }
 
     void apply_data()

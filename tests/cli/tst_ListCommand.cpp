@@ -1,6 +1,7 @@
 #include "cli/ListCommand.h"
 #include "store/IniModule.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -14,6 +15,7 @@ class TestListCommand : public QObject
 private Q_SLOTS:
     void printsTheSavedSitesAsJson();
     void printsAnEmptyArrayWithoutSettings();
+    void theOrganisationsSitesFollowMarked();
 };
 
 void TestListCommand::printsTheSavedSitesAsJson()
@@ -73,6 +75,46 @@ void TestListCommand::printsAnEmptyArrayWithoutSettings()
     QCOMPARE(lanvex::cli::RunListCommand(none, err), 1);
     QCOMPARE(none.str(), std::string());
     QVERIFY(err.str().find(dir.path().toStdString()) != std::string::npos);
+}
+
+void TestListCommand::theOrganisationsSitesFollowMarked()
+{
+#ifdef Q_OS_WIN
+    QSKIP("the organisation's file is found through XDG_CONFIG_DIRS on Linux only; windows_store checks its place");
+#endif
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkpath("managed/lanvex"));
+    QFile managed(dir.filePath("managed/lanvex/lanvex.ini"));
+    QVERIFY(managed.open(QIODevice::WriteOnly));
+    managed.write("[Common]\r\nSites=Lab,HOME\r\n[Lab]\r\nIP=10.9.0.1\r\n[HOME]\r\nIP=10.9.0.2\r\n");
+    managed.close();
+    QFile own(dir.filePath("lanvex.ini"));
+    QVERIFY(own.open(QIODevice::WriteOnly));
+    own.write("[Common]\r\nSites=Home\r\n[Home]\r\nDHCPEnabled=1\r\n");
+    own.close();
+    lanvex::store::IniFileName = own.fileName().toStdString();
+    // The first folder has no file: the next one's counts.
+    qputenv("XDG_CONFIG_DIRS", (dir.filePath("none") + ':' + dir.filePath("managed")).toUtf8());
+
+    std::ostringstream out, err;
+    QCOMPARE(lanvex::cli::RunListCommand(out, err), 0);
+    QCOMPARE(err.str(), std::string());
+    const auto sites = nlohmann::json::parse(out.str());
+    QCOMPARE(sites.size(), std::size_t(2)); // the own Home hides the organisation's HOME
+    QVERIFY(sites[0]["Name"] == "Home");
+    QVERIFY(!sites[0].contains("Managed"));
+    QVERIFY(sites[1]["Name"] == "Lab");
+    QVERIFY(sites[1]["IP"] == "10.9.0.1");
+    QVERIFY(sites[1]["Managed"] == true);
+
+    // An organisation's file that can't be read is said, and the own sites still list.
+    QVERIFY(managed.remove());
+    QVERIFY(QDir(dir.path()).mkpath("managed/lanvex/lanvex.ini"));
+    std::ostringstream listed, said;
+    QCOMPARE(lanvex::cli::RunListCommand(listed, said), 0);
+    QCOMPARE(nlohmann::json::parse(listed.str()).size(), std::size_t(1));
+    QVERIFY(said.str().find("managed/lanvex/lanvex.ini") != std::string::npos);
+    qunsetenv("XDG_CONFIG_DIRS");
 }
 
 QTEST_GUILESS_MAIN(TestListCommand)

@@ -5,8 +5,11 @@
 #include "gui/AdvancedDialog.h"
 #include "listview/SiteListView.h"
 
+#include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -117,6 +120,54 @@ private Q_SLOTS:
         saved.Extras.IPv6DNS.clear();
         QCOMPARE(store::ReadSite(store::IniFile(store::IniFileName).Load(), "Office"), saved);
         QTRY_VERIFY(!f.window.findChild<gui::AdvancedDialog*>("AdvancedDialog"));
+    }
+
+    // The proxy page keeps only the keys its mode uses; the printer page and the list's menu turn
+    // ApplyPrinter on and off in [Common], never in a site's section.
+    void proxyAndPrinterPages()
+    {
+        store::SiteProfile office = gui::test::StaticSite("Office", "10.1.0.5");
+        office.ChangePrinter = true;
+        office.PrinterName = "Front Desk";
+        gui::test::WindowFixture f({ office }, { gui::test::StaticAdapter("Wired", "192.168.9.10") });
+        f.window.show();
+        gui::AdvancedDialog* dialog = openDialog(f.window, 1);
+        QVERIFY(dialog);
+        auto* mode = dialog->findChild<QComboBox*>("cboProxyMode");
+        auto* server = dialog->findChild<QLineEdit*>("txtProxyServer");
+        mode->setCurrentIndex(mode->findData(QStringLiteral("manual")));
+        server->setText("proxy corp:80");
+        dialog->findChild<QLineEdit*>("txtProxyPAC")->setText("http://ignored.example/p.pac");
+        QTest::mouseClick(dialog->findChild<QPushButton*>("cmdSave"), Qt::LeftButton);
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(dialog->findChild<QTabWidget*>("tabAdvanced")->currentWidget()->objectName(),
+                 QStringLiteral("pageProxy"));
+        QCOMPARE(f.messages.shown.back().text, QStringLiteral("代理服务器应为“主机:端口”，端口为1到65535。"));
+        server->setText("proxy.corp:8080");
+        dialog->findChild<QLineEdit*>("txtProxyBypass")->setText("localhost,*.corp");
+        dialog->findChild<QCheckBox*>("chkApplyPrinter")->setChecked(true);
+        QTest::mouseClick(dialog->findChild<QPushButton*>("cmdSave"), Qt::LeftButton);
+        QTRY_VERIFY(!f.window.findChild<gui::AdvancedDialog*>("AdvancedDialog"));
+
+        const store::IniDocument file = store::IniFile(store::IniFileName).Load();
+        const store::SiteExtras saved = store::ReadSite(file, "Office").Extras;
+        QCOMPARE(saved.ProxyMode, std::string("manual"));
+        QCOMPARE(saved.ProxyServer, std::string("proxy.corp:8080"));
+        QCOMPARE(saved.ProxyBypass, std::string("localhost,*.corp"));
+        QCOMPARE(saved.ProxyPAC, std::string()); // not the manual mode's
+        QCOMPARE(file.Value("Common", "ApplyPrinter"), std::optional<std::string>("1"));
+        QVERIFY(f.window.Model().ApplyPrinter);
+
+        // Off from the list's menu: the key leaves the file.
+        auto* menu = f.window.findChild<QMenu*>("mnuSiteList");
+        QVERIFY(menu);
+        auto* toggle = menu->findChild<QAction*>("mnuApplyPrinter");
+        QVERIFY(toggle);
+        Q_EMIT menu->aboutToShow();
+        QVERIFY(toggle->isChecked());
+        toggle->trigger();
+        QCOMPARE(store::IniFile(store::IniFileName).Load().Value("Common", "ApplyPrinter"), std::nullopt);
+        QVERIFY(!f.window.Model().ApplyPrinter);
     }
 
     // Entry 0 shows the adapter's addresses beyond the first, and saves nothing.

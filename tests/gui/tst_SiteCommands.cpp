@@ -3,6 +3,7 @@
 #include "gui/SiteCommands.h"
 #include "listview/SiteListView.h"
 #include "store/IniFile.h"
+#include "store/ManagedSites.h"
 #include "store/SiteStore.h"
 #include "store/TextCodec.h"
 #include "transfer/SiteTransfer.h"
@@ -463,6 +464,49 @@ private Q_SLOTS:
         h->Run(2); // entry 0 is never deleted
         QCOMPARE(h->model.SiteCount, 1);
         QCOMPARE(ReadBytes(path), std::string("[Common]\r\nSites=\r\n"));
+    }
+
+    // The organisation's sites follow the own ones and are never written: a save keeps the user's
+    // own copy, which hides theirs; a delete is refused; a new site goes before them.
+    void organisationsSites()
+    {
+        const QString managedPath = dir->filePath(QStringLiteral("managed.ini"));
+        WriteBytes(managedPath.toStdString(),
+                   "[Common]\r\nSites=HQ,Depot\r\n[HQ]\r\nDHCPEnabled=0\r\nIP=10.8.0.5\r\n"
+                   "SubNetMask=255.255.0.0\r\nDefaultGateway=10.8.0.1\r\n[Depot]\r\nDHCPEnabled=1\r\n");
+        const std::string managedBytes = ReadBytes(managedPath.toStdString());
+        auto h = Open(kBaseFile);
+        h->model = store::LoadSiteModel(store::IniFile(path).Load(), std::nullopt,
+                                        store::ReadManagedSites(managedPath.toStdString()));
+        QCOMPARE(h->model.SiteNames,
+                 (std::vector<std::string> { "本机当前设置", "Home", "Office", "Lab", "HQ", "Depot" }));
+
+        h->Select(5); // Depot
+        h->Run(2);
+        QCOMPARE(h->messages.boxes.size(), std::size_t(1));
+        QVERIFY(h->messages.boxes[0].text.contains(QStringLiteral("不能删除")));
+        QCOMPARE(ReadBytes(path), kBaseFile);
+
+        h->Select(4); // HQ, with a gateway of the user's own
+        h->editor->txtGateway->setText(QStringLiteral("10.8.0.254"));
+        h->Run(1);
+        QCOMPARE(h->messages.boxes.back().text, QStringLiteral("保存成功!"));
+        const store::SiteListModel own = store::LoadSiteModel(store::IniFile(path).Load(), std::nullopt);
+        QCOMPARE(own.SiteNames, (std::vector<std::string> { "本机当前设置", "Home", "Office", "Lab", "HQ" }));
+        QCOMPARE(own.SiteProfiles[4].IP, std::string("10.8.0.5"));
+        QCOMPARE(own.SiteProfiles[4].DefaultGateway, std::string("10.8.0.254"));
+        // The own HQ now stands where the organisation's stood, and hides it.
+        QCOMPARE(h->model.SiteNames,
+                 (std::vector<std::string> { "本机当前设置", "Home", "Office", "Lab", "HQ", "Depot" }));
+        QCOMPARE(h->model.ManagedCount, 1);
+        QCOMPARE(h->list->SelIndex(), 4);
+        QVERIFY(!store::IsManagedEntry(h->model, 4));
+
+        h->Run(0);
+        QCOMPARE(h->model.SiteNames[5], std::string("新位置1"));
+        QCOMPARE(h->list->SelIndex(), 5);
+        QCOMPARE(h->model.SiteNames.back(), std::string("Depot"));
+        QCOMPARE(ReadBytes(managedPath.toStdString()), managedBytes);
     }
 
     // A write that fails is reported with the file's name, and nothing is shown as done.

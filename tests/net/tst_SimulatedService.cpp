@@ -98,6 +98,17 @@ private Q_SLOTS:
         net::sim::SimulatedPrinters printers(file.stdPath());
         QCOMPARE(printers.InstalledPrinters(), (Texts { "Office Laser", "Front Desk" }));
         QCOMPARE(printers.DefaultPrinterEntry(), std::string("Office Laser,winspool,Ne01:"));
+
+        // A new default is kept in the file and logged; a printer that isn't there changes nothing.
+        QCOMPARE(printers.SetDefaultPrinter("Front Desk"), printer::DefaultPrinterChange::Done);
+        QCOMPARE(printer::GetDefaultPrinter(printers), std::string("Front Desk"));
+        QCOMPARE(printers.SetDefaultPrinter("Gone"), printer::DefaultPrinterChange::NotInstalled);
+        QCOMPARE(printer::GetDefaultPrinter(net::sim::SimulatedPrinters(file.stdPath())), std::string("Front Desk"));
+        const json calls = file.read()["calls"];
+        QCOMPARE(calls.size(), std::size_t(2));
+        QVERIFY(
+            calls[1]
+            == json({ { "Index", 0 }, { "method", "SetDefaultPrinter" }, { "args", { "Gone" } }, { "result", 1801 } }));
     }
 
     void inputChecks_data()

@@ -64,8 +64,9 @@ CONF
   # In the foreground of its own session, detached from the caller's output, so ctest does not wait.
   setsid /usr/sbin/cupsd -f -c "$dir/cupsd.conf" -s "$dir/cups-files.conf" </dev/null >"$dir/log/cupsd.out" 2>&1 &
   echo $! >"$dir/cupsd.pid"
+  # lpstat -r exits 0 whether or not the scheduler answers: wait for what it says.
   for _ in $(seq 1 100); do
-    lpstat -h "$sock" -r >/dev/null 2>&1 && break
+    [ "$(lpstat -h "$sock" -r 2>/dev/null)" = "scheduler is running" ] && break
     sleep 0.1
   done
   lpstat -h "$sock" -r

@@ -2,6 +2,8 @@
 #include "printer/CupsPrinterSource.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QProcess>
 #include <QTest>
 #include <algorithm>
 #include <unistd.h>
@@ -23,6 +25,25 @@ private Q_SLOTS:
         std::sort(names.begin(), names.end());
         QCOMPARE(names, (std::vector<std::string> { "Lanvex_Front_Desk", "Lanvex_Office" }));
         QVERIFY(source.DefaultPrinterEntry().rfind("Lanvex_Office,", 0) == 0);
+    }
+
+    // The user's default, as lpstat reads it too; a printer that isn't there changes nothing.
+    void setsTheUsersDefault()
+    {
+        if (::geteuid() != 0)
+            QSKIP("the private CUPS server needs root");
+        QVERIFY(QDir().mkpath(qEnvironmentVariable("CUPS_SERVERROOT")));
+        printer::CupsPrinterSource source;
+        QCOMPARE(source.SetDefaultPrinter("Lanvex_Front_Desk"), printer::DefaultPrinterChange::Done);
+        QVERIFY(source.DefaultPrinterEntry().rfind("Lanvex_Front_Desk,", 0) == 0);
+        QProcess lpstat;
+        lpstat.start(QStringLiteral("lpstat"), { QStringLiteral("-d") });
+        QVERIFY(lpstat.waitForFinished());
+        QVERIFY2(lpstat.readAllStandardOutput().contains("Lanvex_Front_Desk"), "lpstat -d names another printer");
+
+        QCOMPARE(source.SetDefaultPrinter("Lanvex_Gone"), printer::DefaultPrinterChange::NotInstalled);
+        QVERIFY(source.DefaultPrinterEntry().rfind("Lanvex_Front_Desk,", 0) == 0);
+        QCOMPARE(source.SetDefaultPrinter("Lanvex_Office"), printer::DefaultPrinterChange::Done);
     }
 };
 

@@ -1,5 +1,9 @@
+#include "store/ManagedSites.h"
 #include "store/SiteStore.h"
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace lanvex::store;
@@ -47,6 +51,8 @@ private Q_SLOTS:
     void savedSitesLoadBackUnchanged();
     void optionalKeysFollowTheTwelveOnlyWithAValue();
     void writeSiteRefusesNamesTheFileCannotHold();
+    void managedSitesFollowTheOwnUnlessANameHidesThem();
+    void anUnreadableManagedFileGivesNoSitesAndOneReason();
     void aHugeSiteListIsCappedAndWrittenBackWhole_data();
     void aHugeSiteListIsCappedAndWrittenBackWhole();
     void scrollRange_data();
@@ -116,6 +122,57 @@ void TestSiteStore::entryZeroTakesTheCurrentSettings()
     QCOMPARE(without.CurSiteIndex, -1);
     QCOMPARE(without.SiteNames[0], std::string(kCurrentSettingsName));
     QVERIFY(without.SiteProfiles[0] == SiteProfile {});
+}
+
+void TestSiteStore::managedSitesFollowTheOwnUnlessANameHidesThem()
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("managed.ini"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    // GBK: 总部 (headquarters) and 分部 (branch), the forms the organisation's file is written in.
+    file.write("[Common]\r\nSites=\xD7\xDC\xB2\xBF,Lab,\xB7\xD6\xB2\xBF\r\n"
+               "[\xD7\xDC\xB2\xBF]\r\nIP=10.0.0.1\r\n[Lab]\r\nIP=10.0.0.2\r\n[\xB7\xD6\xB2\xBF]\r\nIP=10.0.0.3\r\n");
+    file.close();
+    const auto managed = ReadManagedSites(path.toStdString());
+    QVERIFY(managed->problem.empty());
+    QCOMPARE(managed->sites.size(), std::size_t(3));
+
+    // The own "lab" hides the organisation's "Lab", as one section would hold both.
+    const IniDocument own = IniDocument::Parse("[Common]\r\nSites=lab,Home\r\n[lab]\r\nIP=192.168.0.2\r\n");
+    SiteListModel model = LoadSiteModel(own, std::nullopt, managed);
+    QCOMPARE(model.SiteNames, (std::vector<std::string> { kCurrentSettingsName, "lab", "Home", "总部", "分部" }));
+    QCOMPARE(model.SiteCount, 5);
+    QCOMPARE(model.ManagedCount, 2);
+    QCOMPARE(model.SiteProfiles[1].IP, std::string("192.168.0.2"));
+    QCOMPARE(model.SiteProfiles[4].IP, std::string("10.0.0.3"));
+    QVERIFY(!IsManagedEntry(model, 2) && IsManagedEntry(model, 3) && IsManagedEntry(model, 4));
+    // The organisation's names never reach the user's own list.
+    QCOMPARE(SiteListText(model), std::string("lab,Home"));
+
+    // After a save, the model is rebuilt from the user's file and keeps the organisation's sites;
+    // an own site named like one of them now hides it.
+    const IniDocument saved = IniDocument::Parse("[Common]\r\nSites=lab,Home,\xB7\xD6\xB2\xBF\r\n");
+    ReplaceSites(model, saved);
+    QCOMPARE(model.SiteNames, (std::vector<std::string> { kCurrentSettingsName, "lab", "Home", "分部", "总部" }));
+    QCOMPARE(model.ManagedCount, 1);
+}
+
+void TestSiteStore::anUnreadableManagedFileGivesNoSitesAndOneReason()
+{
+    QTemporaryDir folder;
+    const auto absent = ReadManagedSites(folder.filePath(QStringLiteral("none.ini")).toStdString());
+    QVERIFY(absent->sites.empty());
+    QVERIFY(absent->problem.empty());
+
+    QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("folder.ini")));
+    const auto broken = ReadManagedSites(folder.filePath(QStringLiteral("folder.ini")).toStdString());
+    QVERIFY(broken->sites.empty());
+    QVERIFY(!broken->problem.empty());
+    // The user's own sites load as ever.
+    const SiteListModel model = LoadSiteModel(IniDocument::Parse("[Common]\r\nSites=a\r\n"), std::nullopt, broken);
+    QCOMPARE(model.SiteCount, 2);
+    QCOMPARE(model.ManagedCount, 0);
 }
 
 void TestSiteStore::siteSectionsReadAsStored()

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Runs the NSIS installer under Wine, silently, for the current user, into a folder that already
-# holds a lanvex.ini, and checks what it leaves: the runnable folder, the Start-menu entry, the
-# uninstall entry, the settings file untouched, a working lanvex.exe. Then the uninstaller must take
-# all of it away except the settings file.
+# Runs the NSIS installer under Wine silently, once for the current user and once for all users
+# (/AllUsers), each time into a folder that already holds a lanvex.ini, and checks what it leaves:
+# the runnable folder, the Start-menu entry, the uninstall entry under HKCU or HKLM, the settings
+# file untouched, a working lanvex.exe. Then the uninstaller, started as the uninstall entry says,
+# must take all of it away except the settings file.
 # Usage: check-installer.sh INSTALLER WINE_LOADER   (WINEPREFIX set)
 set -euo pipefail
 installer=$1 wine=$2
@@ -16,31 +17,56 @@ fail() {
 user_dir=$(ls -d "$WINEPREFIX"/drive_c/users/*/AppData/Local | grep -v /Public/ | head -n 1)
 [ -d "$user_dir" ] || fail "no user profile in $WINEPREFIX"
 profile=${user_dir%/AppData/Local}
-target=$user_dir/Programs/Lanvex
-menu=$profile/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs/Lanvex
+key='Software\Microsoft\Windows\CurrentVersion\Uninstall\Lanvex'
 
-rm -rf "$target" "$menu"
-mkdir -p "$target"
-printf '[Common]\r\nSites=keep me\r\n' >"$target/lanvex.ini"
-cp "$target/lanvex.ini" "$target/../lanvex.ini.before"
+# The value of NAME under the uninstall key in ROOT, as `reg query` prints it.
+uninstall_value() {
+  "$wine" reg query "$1\\$key" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_SZ *//p"
+}
 
-"$wine" "$installer" /S
-for file in lanvex.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll Qt6Network.dll platforms/qwindows.dll styles/qwindowsvistastyle.dll \
-            libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll Uninstall.exe; do
-  [ -f "$target/$file" ] || fail "$file is missing from $target"
-done
-cmp "$target/lanvex.ini" "$target/../lanvex.ini.before" || fail "the installer changed lanvex.ini"
-[ -f "$menu/Lanvex.lnk" ] || fail "no Start-menu entry"
-uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Lanvex'
-"$wine" reg query "$uninstall_key" /v UninstallString >/dev/null 2>&1 || fail "no uninstall entry for the current user"
-version=$(cd "$target" && "$wine" lanvex.exe --version)
-[[ "$version" == "lanvex "[0-9]* ]] || fail "the installed lanvex.exe prints '$version'"
+# check_round MODE TARGET MENU ROOT [INSTALLER ARGUMENTS...]
+check_round() {
+  local mode=$1 target=$2 menu=$3 root=$4 other=HKLM
+  shift 4
+  [ "$root" = HKCU ] || other=HKCU
+  rm -rf "$target" "$menu"
+  "$wine" reg delete "HKCU\\$key" /f >/dev/null 2>&1 || true
+  "$wine" reg delete "HKLM\\$key" /f >/dev/null 2>&1 || true
+  mkdir -p "$target"
+  printf '[Common]\r\nSites=keep me\r\n' >"$target/lanvex.ini"
+  cp "$target/lanvex.ini" "$target/../lanvex.ini.before"
 
-# _?= keeps the uninstaller in the folder and makes it finish before returning.
-"$wine" "$target/Uninstall.exe" /S "_?=$("$wine" winepath -w "$target" 2>/dev/null)"
-[ ! -e "$target/lanvex.exe" ] && [ ! -e "$target/platforms" ] || fail "the uninstaller left the program behind"
-[ ! -e "$menu/Lanvex.lnk" ] || fail "the uninstaller left the Start-menu entry"
-! "$wine" reg query "$uninstall_key" >/dev/null 2>&1 || fail "the uninstaller left its entry"
-cmp "$target/lanvex.ini" "$target/../lanvex.ini.before" || fail "the uninstaller changed lanvex.ini"
-rm -f "$target/../lanvex.ini.before"
-echo "installer check: installed for the current user, lanvex.ini kept, uninstalled ($version)"
+  "$wine" "$installer" /S "$@"
+  for file in lanvex.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll Qt6Network.dll platforms/qwindows.dll \
+              styles/qwindowsvistastyle.dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll Uninstall.exe; do
+    [ -f "$target/$file" ] || fail "$mode: $file is missing from $target"
+  done
+  cmp "$target/lanvex.ini" "$target/../lanvex.ini.before" || fail "$mode: the installer changed lanvex.ini"
+  [ -f "$menu/Lanvex.lnk" ] || fail "$mode: no Start-menu entry in $menu"
+  local uninstall quiet
+  uninstall=$(uninstall_value "$root" UninstallString)
+  quiet=$(uninstall_value "$root" QuietUninstallString)
+  [ -n "$uninstall" ] || fail "$mode: no uninstall entry under $root"
+  [ -z "$(uninstall_value "$other" UninstallString)" ] || fail "$mode: an uninstall entry under $other too"
+  version=$(cd "$target" && "$wine" lanvex.exe --version)
+  [[ "$version" == "lanvex "[0-9]* ]] || fail "$mode: the installed lanvex.exe prints '$version'"
+
+  # The quiet uninstall string is what deployment tools run; its arguments carry the mode.
+  # _?= keeps the uninstaller in the folder and makes it finish before returning; it must come last
+  # and unquoted, so it gets the short form of the folder, which has no spaces.
+  local arguments=() folder
+  read -r -a arguments <<<"${quiet#*Uninstall.exe\" }"
+  folder=$("$wine" winepath -s "$("$wine" winepath -w "$target" 2>/dev/null)" 2>/dev/null)
+  "$wine" "$target/Uninstall.exe" "${arguments[@]}" "_?=$folder"
+  [ ! -e "$target/lanvex.exe" ] && [ ! -e "$target/platforms" ] || fail "$mode: the uninstaller left the program behind"
+  [ ! -e "$menu/Lanvex.lnk" ] || fail "$mode: the uninstaller left the Start-menu entry"
+  [ -z "$(uninstall_value "$root" UninstallString)" ] || fail "$mode: the uninstaller left its entry"
+  cmp "$target/lanvex.ini" "$target/../lanvex.ini.before" || fail "$mode: the uninstaller changed lanvex.ini"
+  rm -f "$target/../lanvex.ini.before"
+  echo "installer check: $mode: installed, lanvex.ini kept, uninstalled with '${arguments[*]}' ($version)"
+}
+
+check_round "current user" "$user_dir/Programs/Lanvex" \
+  "$profile/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Lanvex" HKCU
+check_round "all users" "$WINEPREFIX/drive_c/Program Files/Lanvex" \
+  "$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Lanvex" HKLM /AllUsers

@@ -3,6 +3,7 @@
 #include "net/sim/SimulatedService.h"
 #include "store/IniFile.h"
 #include "store/IniModule.h"
+#include "store/SettingsLocation.h"
 #include "store/windows/WindowsText.h"
 
 #include <cerrno>
@@ -151,5 +152,27 @@ TEST_SUITE("store")
         CHECK(written["adapters"][1]["DHCPEnabled"] == false);
         CHECK(written["adapters"][0]["DHCPEnabled"] == true);
         CHECK(test::CountFiles(folder.Path()) == 1);
+    }
+
+    TEST_CASE("a program installed for all users keeps each user's file in the user's folder")
+    {
+        const std::string programFiles = windows::Narrow(_wgetenv(L"ProgramFiles"));
+        const std::string appData = windows::Narrow(_wgetenv(L"APPDATA"));
+        const std::string programData = windows::Narrow(_wgetenv(L"ProgramData"));
+        REQUIRE(!programFiles.empty());
+        REQUIRE(!appData.empty());
+
+        // A folder of its own: an installer check may leave a lanvex.ini in Program Files\\Lanvex.
+        const std::string folder = programFiles + "\\Lanvex test " + std::to_string(GetCurrentProcessId());
+        const SettingsLocation installed = FindSettingsLocation(std::nullopt, folder + "\\lanvex.exe");
+        CHECK(installed.source == SettingsSource::UserConfigFolder);
+        CHECK(installed.path == appData + "\\lanvex\\lanvex.ini");
+
+        const ChineseFolder portable;
+        const SettingsLocation beside = FindSettingsLocation(std::nullopt, portable / "lanvex.exe");
+        CHECK(beside.source == SettingsSource::BesideProgramPortable);
+        CHECK(beside.path == portable / "lanvex.ini");
+
+        CHECK(ManagedSettingsPath() == programData + "\\Lanvex\\lanvex.ini");
     }
 }

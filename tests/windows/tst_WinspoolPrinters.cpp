@@ -6,11 +6,28 @@
 #include <winspool.h>
 
 #undef GetDefaultPrinter // winspool's, not the program's
+#undef SetDefaultPrinter
 
 using lanvex::printer::WinspoolPrinterSource;
 
 TEST_SUITE("printers")
 {
+    TEST_CASE("a default printer must be installed; an installed one becomes the default")
+    {
+        WinspoolPrinterSource source;
+        const std::string before = lanvex::printer::GetDefaultPrinter(source);
+        CHECK(source.SetDefaultPrinter("没有这台打印机") == lanvex::printer::DefaultPrinterChange::NotInstalled);
+        CHECK(lanvex::printer::GetDefaultPrinter(source) == before);
+        // Wine lists the printers of the host's CUPS, when it has any.
+        const std::vector<std::string> installed = source.InstalledPrinters();
+        if (installed.empty())
+            return;
+        CHECK(source.SetDefaultPrinter(installed.back()) == lanvex::printer::DefaultPrinterChange::Done);
+        CHECK(lanvex::printer::GetDefaultPrinter(source) == installed.back());
+        if (!before.empty())
+            source.SetDefaultPrinter(before);
+    }
+
     TEST_CASE("the default printer comes from the profile entry, Chinese names included")
     {
         wchar_t saved[1024] = {};

@@ -611,4 +611,52 @@ std::vector<std::string> SimulatedPrinters::InstalledPrinters() const
     return names;
 }
 
+SimulatedProxy::SimulatedProxy(std::string jsonPath)
+    : jsonPath_(std::move(jsonPath))
+    , cache_(std::make_shared<SimulatedConnector::Cache>())
+{ }
+
+SimulatedProxy::~SimulatedProxy() = default;
+
+ProxyChange SimulatedProxy::SetProxy(const ProxySettings& settings)
+{
+    const std::shared_ptr<Document> document = cache_->load(jsonPath_);
+    document->Wait();
+    std::string bypass;
+    for (const std::string& host : settings.bypass)
+        bypass += (bypass.empty() ? "" : ",") + host;
+    const std::string mode(ProxyModeName(settings.mode));
+    const std::string server = settings.mode == ProxyMode::Manual ? settings.Server() : std::string();
+    const bool written = document->lockedUpdate([&] {
+        document->doc[memberKey(document->doc, "proxy")]
+            = { { "mode", mode }, { "server", server }, { "bypass", settings.bypass }, { "pac", settings.pacUrl } };
+        document->log(0, "SetProxy", { Value(mode), Value(server), Value(bypass), Value(settings.pacUrl) }, 0);
+        return true;
+    });
+    return written ? ProxyChange::Done : ProxyChange::Failed;
+}
+
+printer::DefaultPrinterChange SimulatedPrinters::SetDefaultPrinter(const std::string& name) const
+{
+    // What SetDefaultPrinterW's GetLastError says of a printer that isn't there.
+    constexpr std::uint32_t kInvalidPrinterName = 1801;
+    const std::shared_ptr<Document> document = cache_->load(jsonPath_);
+    document->Wait();
+    std::uint32_t result = kInvalidPrinterName;
+    const bool written = document->lockedUpdate([&] {
+        const json* printers = findMember(document->doc, "printers");
+        const bool installed = printers && printers->is_array()
+            && std::find(printers->begin(), printers->end(), json(name)) != printers->end();
+        if (installed) {
+            document->doc[memberKey(document->doc, "defaultPrinter")] = name + ",winspool,Ne00:";
+            result = 0;
+        }
+        document->log(0, "SetDefaultPrinter", { Value(name) }, result);
+        return true;
+    });
+    if (!written)
+        return printer::DefaultPrinterChange::Failed;
+    return result == 0 ? printer::DefaultPrinterChange::Done : printer::DefaultPrinterChange::NotInstalled;
+}
+
 } // namespace lanvex::net::sim

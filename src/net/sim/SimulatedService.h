@@ -1,6 +1,7 @@
 #pragma once
 
 #include "net/ManagementService.h"
+#include "net/ProxyStore.h"
 #include "printer/PrinterSource.h"
 
 #include <memory>
@@ -47,6 +48,24 @@ public:
     ~SimulatedPrinters() override;
     std::string DefaultPrinterEntry() const override;
     std::vector<std::string> InstalledPrinters() const override;
+    // Sets "defaultPrinter" to the named printer of "printers" and logs the call as
+    // {"Index": 0, "method": "SetDefaultPrinter", "args": [name], "result"}: 0, or 1801 (no such printer).
+    printer::DefaultPrinterChange SetDefaultPrinter(const std::string& name) const override;
+
+private:
+    std::string jsonPath_;
+    std::shared_ptr<SimulatedConnector::Cache> cache_;
+};
+
+// The user's proxy in the same file: "proxy" holds {"mode", "server", "bypass" (a list), "pac"} as
+// the last change left it, and each change is logged as {"Index": 0, "method": "SetProxy",
+// "args": [mode, server, bypass joined by ",", pac], "result": 0}.
+class SimulatedProxy : public ProxyStore
+{
+public:
+    explicit SimulatedProxy(std::string jsonPath);
+    ~SimulatedProxy() override;
+    ProxyChange SetProxy(const ProxySettings& settings) override;
 
 private:
     std::string jsonPath_;

@@ -1,4 +1,5 @@
 #include "net/nm/NetworkManagerConnector.h"
+#include "platform/DesktopProxy.h"
 #include "platform/Services.h"
 #include "printer/CupsPrinterSource.h"
 
@@ -6,7 +7,8 @@ namespace lanvex::platform {
 
 Services MakeSystemServices()
 {
-    return { std::make_unique<net::nm::NetworkManagerConnector>(), std::make_unique<printer::CupsPrinterSource>() };
+    return { std::make_unique<net::nm::NetworkManagerConnector>(), std::make_unique<printer::CupsPrinterSource>(),
+             MakeDesktopProxyStore() };
 }
 
 } // namespace lanvex::platform

@@ -1,4 +1,5 @@
 #include "net/wmi/WmiConnector.h"
+#include "platform/DesktopProxy.h"
 #include "platform/Services.h"
 #include "printer/WinspoolPrinterSource.h"
 
@@ -6,7 +7,8 @@ namespace lanvex::platform {
 
 Services MakeSystemServices()
 {
-    return { std::make_unique<net::wmi::WmiConnector>(), std::make_unique<printer::WinspoolPrinterSource>() };
+    return { std::make_unique<net::wmi::WmiConnector>(), std::make_unique<printer::WinspoolPrinterSource>(),
+             MakeDesktopProxyStore() };
 }
 
 } // namespace lanvex::platform
