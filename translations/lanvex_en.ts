@@ -160,7 +160,7 @@
     </message>
     <message>
         <source>此办公位置的打印机：%1</source>
-        <translation>This site's printer: %1</translation>
+        <translation>This site&apos;s printer: %1</translation>
     </message>
     <message>
         <source>此办公位置不更改打印机设置。</source>
@@ -216,6 +216,61 @@
     <message>
         <source>已有同名的办公位置!</source>
         <translation>A site with this name already exists!</translation>
+    </message>
+</context>
+<context>
+    <name>FileFailure</name>
+    <message>
+        <source>文件或它所在的文件夹不存在。</source>
+        <translation>The file or its folder does not exist.</translation>
+    </message>
+    <message>
+        <source>没有权限，或者文件是只读的。</source>
+        <translation>Permission denied, or the file is read-only.</translation>
+    </message>
+    <message>
+        <source>这个位置上是一个文件夹。</source>
+        <translation>There is a folder at this location.</translation>
+    </message>
+    <message>
+        <source>它不是一个普通文件。</source>
+        <translation>It is not a regular file.</translation>
+    </message>
+    <message>
+        <source>磁盘空间不足。</source>
+        <translation>The disk is full.</translation>
+    </message>
+    <message>
+        <source>文件还有其他硬链接，替换它会使它们与它分离。</source>
+        <translation>The file has other hard links, which replacing it would separate from it.</translation>
+    </message>
+    <message>
+        <source>文件正被其他程序锁定，请稍后再试。</source>
+        <translation>The file is locked by another program. Please try again later.</translation>
+    </message>
+    <message>
+        <source>文件正在被其他程序不断修改，请稍后再试。</source>
+        <translation>Another program keeps changing the file. Please try again later.</translation>
+    </message>
+    <message>
+        <source>文件是一个无法解析的符号链接。</source>
+        <translation>The file is a symbolic link that cannot be resolved.</translation>
+    </message>
+    <message>
+        <source>没有程序在读取这个管道。</source>
+        <translation>No program is reading from this pipe.</translation>
+    </message>
+    <message>
+        <source>内容中含有文件无法保存的字符。</source>
+        <translation>The content has characters that the file cannot store.</translation>
+    </message>
+    <message>
+        <source>文件超过了本程序的上限（%1 MiB）。</source>
+        <translation>The file is larger than this program&apos;s limit (%1 MiB).</translation>
+    </message>
+    <message>
+        <source>系统错误（代码 %1）。</source>
+        <translation>System error (code %1).</translation>
     </message>
 </context>
 <context>
@@ -363,10 +418,6 @@
         <translation>an entry of the file is not a site record.</translation>
     </message>
     <message>
-        <source>文件中没有办公位置列表。</source>
-        <translation>the file holds no site list.</translation>
-    </message>
-    <message>
         <source>文件中已有同名的办公位置</source>
         <translation>the file already has a site of this name</translation>
     </message>
@@ -379,28 +430,8 @@
         <translation>holds characters the settings file cannot store</translation>
     </message>
     <message>
-        <source>无法读取配置文件：%1</source>
-        <translation>Cannot read the settings file: %1</translation>
-    </message>
-    <message>
         <source>办公位置“%1”含有代码页936无法保存的字符。</source>
         <translation>The site “%1” holds characters that code page 936 cannot store.</translation>
-    </message>
-    <message>
-        <source>无法写入文件：%1</source>
-        <translation>Cannot write the file: %1</translation>
-    </message>
-    <message>
-        <source>无法读取文件：%1</source>
-        <translation>Cannot read the file: %1</translation>
-    </message>
-    <message>
-        <source>无法导入文件：%1</source>
-        <translation>Cannot import the file: %1</translation>
-    </message>
-    <message>
-        <source>无法写入配置文件：%1</source>
-        <translation>Cannot write the settings file: %1</translation>
     </message>
     <message>
         <source>配置文件没有改变。</source>
@@ -437,6 +468,34 @@
     <message>
         <source>不能导出到配置文件本身：%1</source>
         <translation>Cannot export onto the settings file itself: %1</translation>
+    </message>
+    <message>
+        <source>办公位置列表最多容纳 %1 个办公位置。</source>
+        <translation>The site list holds at most %1 sites.</translation>
+    </message>
+    <message>
+        <source>导入后配置文件将超过 %1 MiB，本程序将无法再读取它。</source>
+        <translation>After the import the settings file would be larger than %1 MiB, and this program could no longer read it.</translation>
+    </message>
+    <message>
+        <source>无法读取配置文件 %1：%2</source>
+        <translation>Cannot read the settings file %1: %2</translation>
+    </message>
+    <message>
+        <source>无法写入文件 %1：%2</source>
+        <translation>Cannot write the file %1: %2</translation>
+    </message>
+    <message>
+        <source>无法读取文件 %1：%2</source>
+        <translation>Cannot read the file %1: %2</translation>
+    </message>
+    <message>
+        <source>无法导入文件 %1：%2</source>
+        <translation>Cannot import the file %1: %2</translation>
+    </message>
+    <message>
+        <source>无法写入配置文件 %1：%2</source>
+        <translation>Cannot write the settings file %1: %2</translation>
     </message>
 </context>
 <context>
@@ -673,6 +732,13 @@
     <message>
         <source>IP设置列表</source>
         <translation>Sites</translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <source>内存不足，操作没有完成。</source>
+        <translation>Out of memory; the operation was not completed.</translation>
     </message>
 </context>
 <context>
