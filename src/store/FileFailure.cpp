@@ -39,6 +39,8 @@ const char* reasonFor(int errorCode)
         return LANVEX_TR_NOOP("FileFailure", "没有程序在读取这个管道。");
     case EILSEQ:
         return LANVEX_TR_NOOP("FileFailure", "内容中含有文件无法保存的字符。");
+    case E2BIG:
+        return LANVEX_TR_NOOP("FileFailure", "文件中的节（[...]）太多，不是本程序能读取的配置文件。");
     default:
         return nullptr;
     }

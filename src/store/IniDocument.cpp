@@ -218,6 +218,22 @@ void IniDocument::shiftSectionsAfter(std::size_t section, std::ptrdiff_t lines)
         sectionStart_[s] = static_cast<std::uint32_t>(static_cast<std::ptrdiff_t>(sectionStart_[s]) + lines);
 }
 
+bool IniDocument::HasTooManySections(std::string_view fileBytes)
+{
+    std::size_t headers = 0;
+    bool lineStart = true;
+    for (const char c : fileBytes) {
+        if (c == '\r' || c == '\n') {
+            lineStart = true;
+        } else if (lineStart && c != ' ' && c != '\t') {
+            lineStart = false;
+            if (c == '[' && ++headers > kMaxSections)
+                return true;
+        }
+    }
+    return false;
+}
+
 IniDocument IniDocument::Parse(std::string_view fileBytes)
 {
     return ParseOwned(std::string(fileBytes));

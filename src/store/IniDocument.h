@@ -23,6 +23,14 @@ public:
     // Longest value a read returns, in bytes of code page 936.
     static constexpr std::size_t kMaxReadBytes = 143;
 
+    // The most lines that may head a section ("[" first after blanks) in a file the program reads:
+    // twice the most sites the list holds and room for other sections. Every section costs the
+    // parsed file's index tens of bytes however short its header, so a file of nothing but headers
+    // would otherwise cost ten times its size.
+    static constexpr std::size_t kMaxSections = 200064;
+    // Whether `fileBytes` has more such lines than kMaxSections; counted without parsing.
+    static bool HasTooManySections(std::string_view fileBytes);
+
     static IniDocument Parse(std::string_view fileBytes);
     // The same, taking the bytes over instead of copying them.
     static IniDocument ParseOwned(std::string fileBytes);

@@ -147,27 +147,6 @@ private:
     std::size_t values_ = 0;
 };
 
-// More sections than this are no site list: the file would hold far more sites than the list
-// takes, and each section costs the parsed file's index more memory than its header's few bytes.
-constexpr std::size_t kMaxSections = 2 * store::kMaxSites + 64;
-
-// Whether `text` has more lines that may head a section (a "[" first after blanks) than that.
-bool tooManySections(std::string_view text)
-{
-    std::size_t headers = 0;
-    bool lineStart = true;
-    for (const char c : text) {
-        if (c == '\r' || c == '\n') {
-            lineStart = true;
-        } else if (lineStart && c != ' ' && c != '\t') {
-            lineStart = false;
-            if (c == '[' && ++headers > kMaxSections)
-                return true;
-        }
-    }
-    return false;
-}
-
 // Whether the JSON text quotes a string so long that it cannot decode to a text a record holds
 // (an escape of six bytes gives one byte at least). Checked before the parse, whose reader would
 // first gather the whole string, growing its buffer to twice its length.
@@ -198,7 +177,7 @@ bool opensAsRecordList(std::string_view text)
 SitesOfFile sitesOfSettingsFile(std::string bytes)
 {
     SitesOfFile result;
-    if (tooManySections(bytes)) {
+    if (store::IniDocument::HasTooManySections(bytes)) {
         result.problem = Problem::TooMany;
         return result;
     }

@@ -79,6 +79,7 @@ private Q_SLOTS:
     void loadStartsWithWhateverItCanRead_data();
     void loadStartsWithWhateverItCanRead();
     void updateCreatesTheFileAndKeepsItsPermissions();
+    void tooManySectionsAreNeitherReadNorWritten();
     void updateReportsWhyItFailed_data();
     void updateReportsWhyItFailed();
     void refusedEditLeavesTheFileAlone();
@@ -164,6 +165,32 @@ void TestIniFile::updateCreatesTheFileAndKeepsItsPermissions()
     QCOMPARE(int(info.st_mode & 07777), 0604);
     // No temporary files are left beside it.
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList { "lanvex.ini" });
+}
+
+// A file of nothing but section headers would cost ten times its size to parse: past the most
+// sections a settings file holds, it is refused before the parse, and no save makes one.
+void TestIniFile::tooManySectionsAreNeitherReadNorWritten()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("lanvex.ini");
+    QByteArray headers;
+    for (std::size_t i = 0; i < IniDocument::kMaxSections; ++i)
+        headers += "[]\r\n";
+    writeFile(path, headers);
+    IniFile file(str(path));
+    QVERIFY(file.Read().ok);
+    // One more section, by a save: refused, the file as it was.
+    const auto added = file.Update([](IniDocument& doc) { return doc.WriteString("one more", "k", "v"); });
+    QVERIFY(!added.ok);
+    QCOMPARE(added.errorCode, E2BIG);
+    QCOMPARE(readFile(path), headers);
+
+    writeFile(path, headers + "  [x]\n");
+    const auto read = file.Read();
+    QVERIFY(!read.ok);
+    QCOMPARE(read.errorCode, E2BIG);
+    QVERIFY(read.error.find(str(path)) != std::string::npos);
+    QCOMPARE(file.Update([](IniDocument&) { return true; }).errorCode, E2BIG);
 }
 
 void TestIniFile::updateReportsWhyItFailed_data()

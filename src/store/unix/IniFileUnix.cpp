@@ -530,6 +530,12 @@ ReadResult IniFile::Read() const
         result.stamp = Stamp();
         return result;
     }
+    if (IniDocument::HasTooManySections(bytes)) {
+        result.ok = false;
+        result.error = "the settings file " + path_ + " has too many sections";
+        result.errorCode = E2BIG;
+        return result;
+    }
     result.document = IniDocument::ParseOwned(std::move(bytes));
     return result;
 }
@@ -561,6 +567,8 @@ WriteResult IniFile::Update(const std::function<bool(IniDocument&)>& edit, IniDo
             std::this_thread::sleep_for(kPause);
             continue;
         }
+        if (IniDocument::HasTooManySections(bytes))
+            return failed({ "the settings file " + target + " has too many sections", E2BIG });
         const std::size_t read = bytes.size();
         IniDocument doc = IniDocument::ParseOwned(std::move(bytes));
         if (!edit(doc))
@@ -570,6 +578,8 @@ WriteResult IniFile::Update(const std::function<bool(IniDocument&)>& edit, IniDo
         doc = IniDocument(); // its bytes are no longer needed
         if (static_cast<std::int64_t>(updated.size()) > kMaxFileBytes)
             return failed({ "the settings file " + target + " would become too large", EFBIG });
+        if (IniDocument::HasTooManySections(updated))
+            return failed({ "the settings file " + target + " would have too many sections", E2BIG });
         Replacement replacement(target, folder);
         if (!unchanged && !replacement.Write(updated, locked, error))
             return failed(error);

@@ -40,6 +40,12 @@ ReadResult IniFile::Read() const
     case windows::ReadStatus::Ok:
         break;
     }
+    if (IniDocument::HasTooManySections(bytes)) {
+        result.ok = false;
+        result.error = "the settings file " + path_ + " has too many sections";
+        result.errorCode = E2BIG;
+        return result;
+    }
     result.document = IniDocument::ParseOwned(std::move(bytes));
     return result;
 }
@@ -85,12 +91,16 @@ WriteResult IniFile::Update(const std::function<bool(IniDocument&)>& edit, IniDo
         WriteResult error;
         if (windows::ReadWholeFile(path_, bytes, error) == windows::ReadStatus::Failed)
             return error;
+        if (IniDocument::HasTooManySections(bytes))
+            return failure("the settings file " + path_ + " has too many sections", E2BIG);
         IniDocument doc = IniDocument::Parse(bytes);
         if (!edit(doc))
             return failure("the text cannot be stored in the settings file", EILSEQ);
         std::string updated = doc.Serialize();
         if (static_cast<std::int64_t>(updated.size()) > kMaxFileBytes)
             return failure("the settings file " + path_ + " would become too large", EFBIG);
+        if (IniDocument::HasTooManySections(updated))
+            return failure("the settings file " + path_ + " would have too many sections", E2BIG);
         // Another program that rewrote the file in place meanwhile ignored the lock; the edit
         // starts again from what the file holds now.
         if (Stamp() != before || (before.exists && static_cast<std::int64_t>(bytes.size()) != before.size))
