@@ -272,6 +272,10 @@
         <source>系统错误（代码 %1）。</source>
         <translation>System error (code %1).</translation>
     </message>
+    <message>
+        <source>文件中的节（[...]）太多，不是本程序能读取的配置文件。</source>
+        <translation>The file has too many sections ([...]) to be a settings file this program can read.</translation>
+    </message>
 </context>
 <context>
     <name>MessageSink</name>
