@@ -114,56 +114,60 @@ void printLines(std::ostream& out, const std::string& text)
     }
 }
 
+// The adapters, or nothing when the service can't be reached, which `err` then says.
+std::optional<std::vector<net::AdapterEntry>> queryAdapters(platform::Services& services, std::ostream& err)
+{
+    try {
+        return net::QueryAdapters(*services.connector, *services.printers);
+    } catch (const net::ServiceError& error) {
+        err << "lanvex: cannot read the adapters: " << error.what() << '\n';
+        return std::nullopt;
+    }
+}
+
+// One adapter's network, the sites that match it in list order and the first site it holds.
+nlohmann::ordered_json detectRecord(const net::AdapterEntry& adapter, const store::SiteListModel& model)
+{
+    const net::NetworkFingerprint& network = adapter.Network;
+    nlohmann::ordered_json matches = nlohmann::ordered_json::array();
+    nlohmann::ordered_json live = nullptr;
+    for (std::size_t i = 1; i < model.SiteProfiles.size(); ++i) {
+        const store::SiteProfile& site = model.SiteProfiles[i];
+        if (net::SiteMatches(site, network))
+            matches.push_back(site.Name);
+        if (live.is_null() && net::SiteIsLive(site, adapter.Info))
+            live = site.Name;
+    }
+    return { { "Index", adapter.Index },        { "InterfaceName", adapter.InterfaceName },
+             { "Gateway", network.Gateway },    { "GatewayMAC", network.GatewayMAC },
+             { "SSID", network.SSID },          { "DNSDomain", network.DNSDomain },
+             { "Matches", std::move(matches) }, { "Live", std::move(live) } };
+}
+
 } // namespace
 
 int RunAdaptersCommand(platform::Services& services, std::ostream& out, std::ostream& err)
 {
-    std::vector<net::AdapterEntry> adapters;
-    try {
-        adapters = net::QueryAdapters(*services.connector, *services.printers);
-    } catch (const net::ServiceError& error) {
-        err << "lanvex: cannot read the adapters: " << error.what() << '\n';
+    const std::optional<std::vector<net::AdapterEntry>> adapters = queryAdapters(services, err);
+    if (!adapters)
         return 1;
-    }
     nlohmann::ordered_json list = nlohmann::ordered_json::array();
-    for (std::size_t position = 0; position < adapters.size(); ++position)
-        list.push_back(adapterRecord(position, adapters[position]));
+    for (std::size_t position = 0; position < adapters->size(); ++position)
+        list.push_back(adapterRecord(position, (*adapters)[position]));
     out << transfer::JsonText(list, 2) << '\n';
     return out ? 0 : 1;
 }
 
 int RunDetectCommand(platform::Services& services, std::ostream& out, std::ostream& err)
 {
-    std::vector<net::AdapterEntry> adapters;
-    try {
-        adapters = net::QueryAdapters(*services.connector, *services.printers);
-    } catch (const net::ServiceError& error) {
-        err << "lanvex: cannot read the adapters: " << error.what() << '\n';
+    const std::optional<std::vector<net::AdapterEntry>> adapters = queryAdapters(services, err);
+    if (!adapters)
         return 1;
-    }
     const store::SiteListModel model
         = store::LoadSiteModel(store::IniFile(store::IniFileName).Load(), std::nullopt, ReadManagedSitesFor(err));
     nlohmann::ordered_json list = nlohmann::ordered_json::array();
-    for (const net::AdapterEntry& adapter : adapters) {
-        const net::NetworkFingerprint& network = adapter.Network;
-        nlohmann::ordered_json matches = nlohmann::ordered_json::array();
-        nlohmann::ordered_json live = nullptr;
-        for (std::size_t i = 1; i < model.SiteProfiles.size(); ++i) {
-            const store::SiteProfile& site = model.SiteProfiles[i];
-            if (net::SiteMatches(site, network))
-                matches.push_back(site.Name);
-            if (live.is_null() && net::SiteIsLive(site, adapter.Info))
-                live = site.Name;
-        }
-        list.push_back({ { "Index", adapter.Index },
-                         { "InterfaceName", adapter.InterfaceName },
-                         { "Gateway", network.Gateway },
-                         { "GatewayMAC", network.GatewayMAC },
-                         { "SSID", network.SSID },
-                         { "DNSDomain", network.DNSDomain },
-                         { "Matches", std::move(matches) },
-                         { "Live", std::move(live) } });
-    }
+    for (const net::AdapterEntry& adapter : *adapters)
+        list.push_back(detectRecord(adapter, model));
     out << transfer::JsonText(list, 2) << '\n';
     return out ? 0 : 1;
 }

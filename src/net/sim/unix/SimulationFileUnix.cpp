@@ -102,7 +102,11 @@ FileDescriptor lockNamedFile(const std::string& path)
 // The temporary files of the write-back: ".NAME.tmp.PID.XXXXXX" beside the file.
 std::string temporaryPrefix(const std::string& path)
 {
-    return "." + std::filesystem::path(path).filename().string() + ".tmp.";
+    // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) about a literal added to a
+    // temporary string at -O3.
+    std::string prefix(1, '.');
+    prefix.append(std::filesystem::path(path).filename().string()).append(".tmp.");
+    return prefix;
 }
 
 // Removes temporary files that writers killed before their rename left behind: only names of
