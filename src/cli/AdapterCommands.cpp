@@ -125,6 +125,19 @@ std::optional<std::vector<net::AdapterEntry>> queryAdapters(platform::Services& 
     }
 }
 
+// The adapters for an apply; when the service can't be reached, the apply's summary says so on
+// `out` and there are none.
+std::optional<std::vector<net::AdapterEntry>> adaptersForApply(platform::Services& services,
+                                                               const store::SiteProfile& site, std::ostream& out)
+{
+    try {
+        return net::QueryAdapters(*services.connector, *services.printers);
+    } catch (const net::ServiceError&) {
+        printLines(out, TranslateLines("net", net::ApplySummary(net::kServiceUnavailable, site)));
+        return std::nullopt;
+    }
+}
+
 // One adapter's network, the sites that match it in list order and the first site it holds.
 nlohmann::ordered_json detectRecord(const net::AdapterEntry& adapter, const store::SiteListModel& model)
 {
@@ -201,17 +214,13 @@ int RunApplyCommand(platform::Services& services, const std::string& siteName,
     const std::string& binding = site->Extras.Adapter;
     if (!adapterText && !binding.empty()) {
         // The site's own adapter, wherever the system lists it now.
-        std::vector<net::AdapterEntry> adapters;
-        try {
-            adapters = net::QueryAdapters(*services.connector, *services.printers);
-        } catch (const net::ServiceError&) {
-            printLines(out, TranslateLines("net", net::ApplySummary(net::kServiceUnavailable, *site)));
+        const std::optional<std::vector<net::AdapterEntry>> adapters = adaptersForApply(services, *site, out);
+        if (!adapters)
             return 1;
-        }
-        const auto bound = std::find_if(adapters.begin(), adapters.end(), [&](const net::AdapterEntry& adapter) {
+        const auto bound = std::find_if(adapters->begin(), adapters->end(), [&](const net::AdapterEntry& adapter) {
             return net::NamesAdapter(binding, adapter);
         });
-        if (bound == adapters.end()) {
+        if (bound == adapters->end()) {
             err << "lanvex: the site " << siteName << " is for the adapter " << binding
                 << ", which is not present; nothing was changed\n";
             return 1;
@@ -223,14 +232,10 @@ int RunApplyCommand(platform::Services& services, const std::string& siteName,
         return 1;
     }
     if (choice.kind == AdapterChoice::Kind::Name) {
-        std::vector<net::AdapterEntry> adapters;
-        try {
-            adapters = net::QueryAdapters(*services.connector, *services.printers);
-        } catch (const net::ServiceError&) {
-            printLines(out, TranslateLines("net", net::ApplySummary(net::kServiceUnavailable, *site)));
+        const std::optional<std::vector<net::AdapterEntry>> adapters = adaptersForApply(services, *site, out);
+        if (!adapters)
             return 1;
-        }
-        const auto found = findAdapterByName(adapters, *adapterText);
+        const auto found = findAdapterByName(*adapters, *adapterText);
         if (!found) {
             err << "lanvex: no adapter has the name or MAC address " << *adapterText << '\n';
             return 2;

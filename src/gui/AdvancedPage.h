@@ -4,6 +4,8 @@
 
 #include <QString>
 #include <QWidget>
+
+class QLineEdit;
 #include <memory>
 #include <optional>
 #include <vector>
@@ -34,6 +36,9 @@ struct ProgramSettings
 {
     bool applyPrinter = false; // [Common] ApplyPrinter
 };
+
+// A line edit for a page, named for the tests that find it.
+QLineEdit* MakeField(const char* name, QWidget* parent);
 
 // The pages of the advanced editor in their order. A new page is a class of its own, added here.
 std::vector<AdvancedPage*> MakeAdvancedPages(QWidget* parent, ProgramSettings& program);

@@ -130,13 +130,6 @@ private:
     QTableWidget* table_ = nullptr;
 };
 
-QLineEdit* makeField(const char* name, QWidget* parent)
-{
-    auto* field = new QLineEdit(parent);
-    field->setObjectName(QString::fromLatin1(name));
-    return field;
-}
-
 // More IPv4 addresses, the default gateway's metric and more gateways.
 class AddressPage : public AdvancedPage
 {
@@ -147,7 +140,7 @@ public:
         setObjectName(QStringLiteral("pageAddresses"));
         addresses_ = new PairTable(QStringLiteral("MoreIP"), QCoreApplication::translate("AdvancedPages", "IP地址"),
                                    QCoreApplication::translate("AdvancedPages", "子网掩码"), QLatin1Char('/'), this);
-        metric_ = makeField("txtGatewayMetric", this);
+        metric_ = MakeField("txtGatewayMetric", this);
         gateways_ = new PairTable(QStringLiteral("MoreGateways"), QCoreApplication::translate("AdvancedPages", "网关"),
                                   QCoreApplication::translate("AdvancedPages", "跃点数"), QLatin1Char(':'), this);
         auto* layout = new QVBoxLayout(this);
@@ -198,7 +191,7 @@ public:
         : AdvancedPage(parent)
     {
         setObjectName(QStringLiteral("pageDNS"));
-        suffix_ = makeField("txtDNSSuffix", this);
+        suffix_ = MakeField("txtDNSSuffix", this);
         auto* layout = new QFormLayout(this);
         layout->addRow(QCoreApplication::translate("AdvancedPages", "DNS后缀："), suffix_);
     }
@@ -236,9 +229,9 @@ public:
         addresses_
             = new PairTable(QStringLiteral("IPv6Address"), QCoreApplication::translate("AdvancedPages", "IPv6地址"),
                             QCoreApplication::translate("AdvancedPages", "前缀长度"), QLatin1Char('/'), this);
-        gateway_ = makeField("txtIPv6Gateway", this);
-        dns_[0] = makeField("txtIPv6DNS", this);
-        dns_[1] = makeField("txtIPv6AuxDNS", this);
+        gateway_ = MakeField("txtIPv6Gateway", this);
+        dns_[0] = MakeField("txtIPv6DNS", this);
+        dns_[1] = MakeField("txtIPv6AuxDNS", this);
         auto* layout = new QVBoxLayout(this);
         auto* top = new QFormLayout;
         top->addRow(QCoreApplication::translate("AdvancedPages", "IPv6工作方式："), mode_);
@@ -324,6 +317,13 @@ private:
 };
 
 } // namespace
+
+QLineEdit* MakeField(const char* name, QWidget* parent)
+{
+    auto* field = new QLineEdit(parent);
+    field->setObjectName(QString::fromLatin1(name));
+    return field;
+}
 
 std::vector<AdvancedPage*> MakeAdvancedPages(QWidget* parent, ProgramSettings& program)
 {

@@ -19,13 +19,6 @@ QString translated(const char* text)
     return QCoreApplication::translate("DesktopPages", text);
 }
 
-QLineEdit* makeField(const char* name, QWidget* parent)
-{
-    auto* field = new QLineEdit(parent);
-    field->setObjectName(QString::fromLatin1(name));
-    return field;
-}
-
 // The proxy mode, and the server and its exceptions or the script that the mode uses.
 class ProxyPage : public AdvancedPage
 {
@@ -41,11 +34,11 @@ public:
         mode_->addItem(translated(QT_TRANSLATE_NOOP("DesktopPages", "不使用代理")), QStringLiteral("none"));
         mode_->addItem(translated(QT_TRANSLATE_NOOP("DesktopPages", "手动设置")), QStringLiteral("manual"));
         mode_->addItem(translated(QT_TRANSLATE_NOOP("DesktopPages", "自动配置脚本")), QStringLiteral("auto"));
-        server_ = makeField("txtProxyServer", this);
+        server_ = MakeField("txtProxyServer", this);
         server_->setPlaceholderText(QStringLiteral("proxy.example.com:8080"));
-        bypass_ = makeField("txtProxyBypass", this);
+        bypass_ = MakeField("txtProxyBypass", this);
         bypass_->setPlaceholderText(QStringLiteral("localhost,*.example.com"));
-        pac_ = makeField("txtProxyPAC", this);
+        pac_ = MakeField("txtProxyPAC", this);
         pac_->setPlaceholderText(QStringLiteral("http://wpad.example.com/proxy.pac"));
         auto* layout = new QFormLayout(this);
         layout->addRow(translated(QT_TRANSLATE_NOOP("DesktopPages", "代理方式：")), mode_);

@@ -79,6 +79,10 @@ private:
     std::chrono::milliseconds lockWait_;
 };
 
+// For the two halves of IniFile::Read: parses the whole file's `bytes` into `result`, or marks the
+// read failed (E2BIG) when the file has more sections than a settings file holds.
+void ParseSettingsBytes(const std::string& path, std::string bytes, ReadResult& result);
+
 // The one folder a save makes, with the folders above it, when it is missing: the user's config
 // folder of an installed program. Set once at start-up; any other missing folder fails the save.
 void MakeFolderOnFirstSave(std::string folder);

@@ -530,13 +530,7 @@ ReadResult IniFile::Read() const
         result.stamp = Stamp();
         return result;
     }
-    if (IniDocument::HasTooManySections(bytes)) {
-        result.ok = false;
-        result.error = "the settings file " + path_ + " has too many sections";
-        result.errorCode = E2BIG;
-        return result;
-    }
-    result.document = IniDocument::ParseOwned(std::move(bytes));
+    ParseSettingsBytes(path_, std::move(bytes), result);
     return result;
 }
 
