@@ -7,7 +7,7 @@
 #include "gui/ImageButton.h"
 #include "gui/MessageSink.h"
 #include "gui/ServiceWorker.h"
-#include "gui/SettingsWatcher.h"
+#include "platform/FileWatcher.h"
 #include "gui/SiteCommands.h"
 #include "gui/SiteListMenu.h"
 #include "gui/StatusLine.h"
@@ -448,8 +448,8 @@ void MainWindow::ShowCurrentSettings(const store::SiteProfile& current)
 
 void MainWindow::WatchSettingsFile()
 {
-    m_settingsWatcher = new SettingsWatcher(QString::fromStdString(store::IniFileName), this);
-    connect(m_settingsWatcher, &SettingsWatcher::changed, this, &MainWindow::SettingsFileChanged);
+    m_settingsWatcher = new platform::FileWatcher(QString::fromStdString(store::IniFileName), this);
+    connect(m_settingsWatcher, &platform::FileWatcher::changed, this, &MainWindow::SettingsFileChanged);
     // A change made since the sites were loaded, before the watch began.
     SettingsFileChanged();
 }

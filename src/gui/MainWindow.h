@@ -33,6 +33,9 @@ class SiteListView;
 namespace lanvex::editor {
 class SiteEditor;
 }
+namespace lanvex::platform {
+class FileWatcher;
+}
 
 namespace lanvex::gui {
 
@@ -42,7 +45,7 @@ class ImageButton;
 class MessageSink;
 class ServiceWorker;
 class Picture;
-class SettingsWatcher;
+
 class StatusLine;
 class TabLabel;
 struct SiteCommandContext;
@@ -156,7 +159,7 @@ private:
     // What the new, save and delete buttons work on; it also keeps the new-site counter.
     std::unique_ptr<SiteCommandContext> m_siteCommands;
     // Another copy of the program, or an import, may change the settings file while it runs.
-    SettingsWatcher* m_settingsWatcher = nullptr;
+    platform::FileWatcher* m_settingsWatcher = nullptr;
     // F4 or Esc while the window holds it down: a release acts only after a press the window saw,
     // so the release of an Esc that closed a message box does not close the window as well.
     int m_keyDown = 0;

@@ -1,9 +1,9 @@
-#include "gui/SettingsWatcher.h"
+#include "platform/FileWatcher.h"
 
 #include <QFileInfo>
 #include <QStringList>
 
-namespace lanvex::gui {
+namespace lanvex::platform {
 
 namespace {
 
@@ -12,7 +12,7 @@ constexpr int kRetryMs = 500;
 
 } // namespace
 
-SettingsWatcher::SettingsWatcher(const QString& path, QObject* parent)
+FileWatcher::FileWatcher(const QString& path, QObject* parent)
     : QObject(parent)
     , m_path(path)
 {
@@ -21,24 +21,24 @@ SettingsWatcher::SettingsWatcher(const QString& path, QObject* parent)
         Watch();
         Q_EMIT changed();
     });
-    connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &SettingsWatcher::Noticed);
-    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &SettingsWatcher::Noticed);
+    connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &FileWatcher::Noticed);
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &FileWatcher::Noticed);
     Watch();
 }
 
-void SettingsWatcher::RetryLater()
+void FileWatcher::RetryLater()
 {
     m_settle.start(kRetryMs);
 }
 
-void SettingsWatcher::Noticed()
+void FileWatcher::Noticed()
 {
     m_settle.start(kSettleMs);
 }
 
 // (Re)adds the file, its folder and, for a link, its target's folder: a replaced or newly
 // created file drops out of the watch and must be added again.
-void SettingsWatcher::Watch()
+void FileWatcher::Watch()
 {
     const QFileInfo file(m_path);
     QStringList wanted { file.absolutePath() };
@@ -58,4 +58,4 @@ void SettingsWatcher::Watch()
     }
 }
 
-} // namespace lanvex::gui
+} // namespace lanvex::platform
