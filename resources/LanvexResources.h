@@ -11,6 +11,8 @@ inline constexpr const char* kCurSiteIcon = LANVEX_ART("icons/cursite"); // "CUR
 inline constexpr const char* kSiteIcon = LANVEX_ART("icons/site"); // "SITE": a saved site
 // Drawn over the site icon of a site handed out by the organisation; 14 x 14.
 inline constexpr const char* kManagedBadge = LANVEX_ART("icons/managed");
+// Drawn over the site icon of a site whose network the chosen adapter is on; 14 x 14.
+inline constexpr const char* kMatchBadge = LANVEX_ART("icons/matched");
 inline constexpr const char* kNewIcon = LANVEX_ART("icons/new");
 inline constexpr const char* kSaveIcon = LANVEX_ART("icons/save");
 inline constexpr const char* kDeleteIcon = LANVEX_ART("icons/delete");

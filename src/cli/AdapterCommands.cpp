@@ -143,14 +143,12 @@ nlohmann::ordered_json detectRecord(const net::AdapterEntry& adapter, const stor
 {
     const net::NetworkFingerprint& network = adapter.Network;
     nlohmann::ordered_json matches = nlohmann::ordered_json::array();
+    const net::SitesOnNetwork found = net::FindSitesOnNetwork(model.SiteProfiles, adapter);
+    for (const std::size_t entry : found.matches)
+        matches.push_back(model.SiteProfiles[entry].Name);
     nlohmann::ordered_json live = nullptr;
-    for (std::size_t i = 1; i < model.SiteProfiles.size(); ++i) {
-        const store::SiteProfile& site = model.SiteProfiles[i];
-        if (net::SiteMatches(site, network))
-            matches.push_back(site.Name);
-        if (live.is_null() && net::SiteIsLive(site, adapter.Info))
-            live = site.Name;
-    }
+    if (found.live)
+        live = model.SiteProfiles[*found.live].Name;
     return { { "Index", adapter.Index },        { "InterfaceName", adapter.InterfaceName },
              { "Gateway", network.Gateway },    { "GatewayMAC", network.GatewayMAC },
              { "SSID", network.SSID },          { "DNSDomain", network.DNSDomain },
@@ -217,15 +215,13 @@ int RunApplyCommand(platform::Services& services, const std::string& siteName,
         const std::optional<std::vector<net::AdapterEntry>> adapters = adaptersForApply(services, *site, out);
         if (!adapters)
             return 1;
-        const auto bound = std::find_if(adapters->begin(), adapters->end(), [&](const net::AdapterEntry& adapter) {
-            return net::NamesAdapter(binding, adapter);
-        });
-        if (bound == adapters->end()) {
+        const auto bound = net::FindAdapter(binding, *adapters);
+        if (!bound) {
             err << "lanvex: the site " << siteName << " is for the adapter " << binding
                 << ", which is not present; nothing was changed\n";
             return 1;
         }
-        adapterNumber = bound->Index;
+        adapterNumber = (*adapters)[*bound].Index;
     }
     if (choice.kind == AdapterChoice::Kind::NoSuchNumber) {
         printLines(out, TranslateLines("net", net::ApplySummary(net::kAdapterNotFound, *site)));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "net/IPInfo.h"
 #include "store/SiteProfile.h"
 
 #include <QString>
@@ -35,6 +36,9 @@ public:
 struct ProgramSettings
 {
     bool applyPrinter = false; // [Common] ApplyPrinter
+    // Not stored: the adapter chosen in the window as last read, for the page that binds a site to
+    // it and takes its network; nothing before the adapters are read.
+    std::optional<net::AdapterEntry> chosenAdapter;
 };
 
 // A line edit for a page, named for the tests that find it.

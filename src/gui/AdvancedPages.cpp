@@ -1,5 +1,6 @@
 #include "gui/AdvancedPage.h"
 #include "gui/DesktopPages.h"
+#include "gui/NetworkPage.h"
 #include "net/ExtraSettings.h"
 
 #include <QComboBox>
@@ -327,8 +328,12 @@ QLineEdit* MakeField(const char* name, QWidget* parent)
 
 std::vector<AdvancedPage*> MakeAdvancedPages(QWidget* parent, ProgramSettings& program)
 {
-    return { new AddressPage(parent), new DnsPage(parent), new IPv6Page(parent), MakeProxyPage(parent),
-             MakePrinterPage(parent, program) };
+    return { new AddressPage(parent),
+             new DnsPage(parent),
+             new IPv6Page(parent),
+             MakeProxyPage(parent),
+             MakePrinterPage(parent, program),
+             MakeNetworkPage(parent, program.chosenAdapter) };
 }
 
 } // namespace lanvex::gui

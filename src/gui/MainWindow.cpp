@@ -7,7 +7,6 @@
 #include "gui/ImageButton.h"
 #include "gui/MessageSink.h"
 #include "gui/ServiceWorker.h"
-#include "platform/FileWatcher.h"
 #include "gui/SiteCommands.h"
 #include "gui/SiteListMenu.h"
 #include "gui/StatusLine.h"
@@ -18,6 +17,9 @@
 #include "listview/SiteListView.h"
 #include "net/DesktopSteps.h"
 #include "net/IPInfo.h"
+#include "net/NetworkMatch.h"
+#include "net/NetworkWatch.h"
+#include "platform/FileWatcher.h"
 #include "printer/PrinterSource.h"
 #include "store/IniFile.h"
 #include "store/IniModule.h"
@@ -177,14 +179,22 @@ void MainWindow::CreateControls()
     picList->setModel(&m_model);
     picList->setScrollBar(VScroll);
     picList->setSelIndex(0);
-    connect(picList, &listview::SiteListView::siteSelected, this, &MainWindow::SelectSite);
+    connect(picList, &listview::SiteListView::siteSelected, this, &MainWindow::SiteChosen);
+    picList->setMatchMark([this](int index) {
+        const net::AdapterEntry* chosen = ChosenAdapter();
+        return chosen != nullptr && index > 0 && index < static_cast<int>(m_model.SiteProfiles.size())
+            && net::SiteMatches(m_model.SiteProfiles[static_cast<std::size_t>(index)], chosen->Network);
+    });
     auto* listMenu = new SiteListMenu(picList, m_messages, [this] { ReloadSites(); });
     listMenu->Menu()->addSeparator();
     QAction* applyPrinter = MakeApplyPrinterAction(listMenu->Menu());
     listMenu->Menu()->addAction(applyPrinter);
-    connect(listMenu->Menu(), &QMenu::aboutToShow, applyPrinter, [this, applyPrinter] {
+    QAction* autoSwitch = MakeAutoSwitchAction(listMenu->Menu());
+    listMenu->Menu()->addAction(autoSwitch);
+    connect(listMenu->Menu(), &QMenu::aboutToShow, applyPrinter, [this, applyPrinter, autoSwitch] {
         applyPrinter->setChecked(m_model.ApplyPrinter);
         applyPrinter->setEnabled(!m_applying);
+        autoSwitch->setChecked(m_model.AutoSwitch);
     });
 
     MakeLabel(tr("需要更改设置的网卡："), TwipPoint(120, 4770), page, QStringLiteral("lblNIC"));
@@ -231,7 +241,12 @@ void MainWindow::CreateControls()
                                                   {},
                                                   0,
                                                   {},
-                                                  {} });
+                                                  {},
+                                                  [this]() -> std::optional<net::AdapterEntry> {
+                                                      if (const net::AdapterEntry* chosen = ChosenAdapter())
+                                                          return *chosen;
+                                                      return std::nullopt;
+                                                  } });
 
     // Page 1: the help text.
     Frame1 = new QGroupBox(tr("使用说明"), picSetup[1]);
@@ -354,6 +369,24 @@ QAction* MainWindow::MakeApplyPrinterAction(QObject* parent)
     return action;
 }
 
+QAction* MainWindow::MakeAutoSwitchAction(QObject* parent)
+{
+    auto* action = new QAction(tr("识别到网络时自动切换办公位置"), parent);
+    action->setObjectName(QStringLiteral("mnuAutoSwitch"));
+    action->setCheckable(true);
+    action->setChecked(m_model.AutoSwitch);
+    connect(action, &QAction::triggered, this, [this, action](bool on) {
+        if (!SetAutoSwitch(on))
+            action->setChecked(!on);
+    });
+    return action;
+}
+
+bool MainWindow::SetAutoSwitch(bool on)
+{
+    return gui::SetAutoSwitch(*m_siteCommands, on);
+}
+
 void MainWindow::PostServiceJob(std::function<void()> job)
 {
     ++m_pendingJobs;
@@ -372,41 +405,130 @@ void MainWindow::QueryAdaptersAtStartUp()
         // window either; entry 0, read last, names the default one.
         std::vector<std::string> printerNames;
         ResumeNext([&] { printerNames = m_printers.InstalledPrinters(); });
-        std::vector<std::string> descriptions;
-        std::optional<store::SiteProfile> current;
-        ResumeNext([&] { descriptions = net::ListAdapters(m_connector); });
-        // Entry 0 comes from the first adapter, the one the list starts on.
-        if (!descriptions.empty())
-            ResumeNext([&] { current = net::GetAdapterInfo(m_connector, m_printers, 1); });
+        std::vector<net::AdapterEntry> adapters;
+        ResumeNext([&] { adapters = net::QueryAdapters(m_connector, m_printers); });
         QMetaObject::invokeMethod(
             this,
-            [this, printerNames, descriptions, current] {
+            [this, printerNames, adapters = std::move(adapters)]() mutable {
                 FinishServiceJob();
                 // The empty first line stays even when the printers cannot be listed.
                 FrameSite->setPrinters(printerNames);
-                ShowAdapters(descriptions, current);
+                ShowAdapters(std::move(adapters));
             },
             Qt::QueuedConnection);
     });
 }
 
-void MainWindow::ShowAdapters(const std::vector<std::string>& descriptions,
-                              const std::optional<store::SiteProfile>& current)
+void MainWindow::ShowAdapters(std::vector<net::AdapterEntry> adapters)
 {
     {
         // Filled and set on the first adapter without raising the click handler: entry 0 for it
         // has just been read.
         const QSignalBlocker quiet(cboNIC);
-        for (const std::string& description : descriptions)
-            cboNIC->addItem(FromUtf8(description));
+        for (const net::AdapterEntry& adapter : adapters)
+            cboNIC->addItem(FromUtf8(adapter.Description));
         cboNIC->setCurrentIndex(cboNIC->count() > 0 ? 0 : -1);
     }
     ShowAdapterToolTip();
     cboNIC->setEnabled(true);
     m_adaptersPending = false;
-    if (current)
-        ShowCurrentSettings(*current);
+    // Entry 0 comes from the first adapter, the one the list starts on.
+    if (!adapters.empty())
+        ShowCurrentSettings(adapters.front().Info);
+    StoreAdapters(std::move(adapters));
     Q_EMIT adapterChosen();
+    StartNetworkWatch();
+}
+
+namespace {
+
+// The live settings of the adapter at `position` as a read of every adapter gave them: an empty
+// record when the read has no such adapter.
+store::SiteProfile SettingsAt(const std::vector<net::AdapterEntry>& adapters, int position)
+{
+    if (position < 0 || static_cast<std::size_t>(position) >= adapters.size())
+        return {};
+    return adapters[static_cast<std::size_t>(position)].Info;
+}
+
+} // namespace
+
+void MainWindow::StoreAdapters(std::vector<net::AdapterEntry> adapters)
+{
+    m_adapters = std::move(adapters);
+    // The marks follow the chosen adapter's network.
+    if (m_model.SiteCount > 0)
+        picList->DrawSiteList();
+    Q_EMIT adaptersRead();
+}
+
+const net::AdapterEntry* MainWindow::ChosenAdapter() const
+{
+    const int position = AdapterPosition();
+    if (position < 0 || static_cast<std::size_t>(position) >= m_adapters.size())
+        return nullptr;
+    return &m_adapters[static_cast<std::size_t>(position)];
+}
+
+int MainWindow::BoundAdapterPosition(const store::SiteProfile& site) const
+{
+    if (site.Extras.Adapter.empty())
+        return -1;
+    const auto found = net::FindAdapter(site.Extras.Adapter, m_adapters);
+    return found && static_cast<int>(*found) < cboNIC->count() ? static_cast<int>(*found) : -1;
+}
+
+void MainWindow::ChooseAdapter(int position)
+{
+    if (position >= 0 && position < cboNIC->count() && position != cboNIC->currentIndex())
+        cboNIC->setCurrentIndex(position); // runs cboNIC_Click
+}
+
+void MainWindow::SiteChosen(int index)
+{
+    SelectSite(index);
+    if (index > 0 && index < m_model.SiteCount && !m_applying)
+        ChooseAdapter(BoundAdapterPosition(m_model.SiteProfiles[static_cast<std::size_t>(index)]));
+}
+
+void MainWindow::WatchNetwork(std::unique_ptr<net::NetworkWatch> watch)
+{
+    m_networkWatch = std::move(watch);
+    if (!m_adaptersPending)
+        StartNetworkWatch();
+}
+
+void MainWindow::StartNetworkWatch()
+{
+    if (m_networkWatch && !m_networkWatchStarted) {
+        m_networkWatchStarted = true;
+        m_networkWatch->Start([this] { RereadAdapters(); });
+    }
+}
+
+void MainWindow::RereadAdapters()
+{
+    if (m_rereadPending || m_applying || m_adaptersPending)
+        return;
+    m_rereadPending = true;
+    PostServiceJob([this] {
+        std::vector<net::AdapterEntry> adapters;
+        ResumeNext([&] { adapters = net::QueryAdapters(m_connector, m_printers); });
+        QMetaObject::invokeMethod(
+            this,
+            [this, adapters = std::move(adapters)]() mutable {
+                FinishServiceJob();
+                m_rereadPending = false;
+                // An apply that began meanwhile reads the adapters again when it ends.
+                if (m_applying)
+                    return;
+                const store::SiteProfile current = SettingsAt(adapters, AdapterPosition());
+                StoreAdapters(std::move(adapters));
+                if (m_currentSettings && current != *m_currentSettings)
+                    ShowCurrentSettings(current);
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 void MainWindow::ReadCurrentSettings()
@@ -416,15 +538,17 @@ void MainWindow::ReadCurrentSettings()
         return;
     const int request = ++m_entryRequest;
     PostServiceJob([this, position, request] {
-        store::SiteProfile current;
-        ResumeNext([&] { current = net::GetAdapterInfo(m_connector, m_printers, position + 1); });
+        std::vector<net::AdapterEntry> adapters;
+        ResumeNext([&] { adapters = net::QueryAdapters(m_connector, m_printers); });
         QMetaObject::invokeMethod(
             this,
-            [this, position, request, current] {
+            [this, position, request, adapters = std::move(adapters)]() mutable {
                 FinishServiceJob();
                 // A read overtaken by another choice of adapter is stale.
-                if (request == m_entryRequest && position == AdapterPosition())
-                    ShowCurrentSettings(current);
+                if (request != m_entryRequest || position != AdapterPosition())
+                    return;
+                ShowCurrentSettings(SettingsAt(adapters, position));
+                StoreAdapters(std::move(adapters));
             },
             Qt::QueuedConnection);
     });
@@ -508,6 +632,8 @@ void MainWindow::imgApply_Click()
         return;
     // A copy: the record must stay whole while the service thread works on it.
     const store::SiteProfile site = m_model.SiteProfiles[static_cast<std::size_t>(selected)];
+    // A site bound to an adapter that is present goes to that adapter, which is chosen for it.
+    ChooseAdapter(BoundAdapterPosition(site));
     const int adapterPosition = AdapterPosition();
     const bool summaryInBox = m_summaryInBox;
     const net::DesktopTargets desktop { &m_printers, m_proxy, m_model.ApplyPrinter };
@@ -526,14 +652,16 @@ void MainWindow::imgApply_Click()
                                     [this](const std::string& text) { ShowStatusFromService(text); });
         });
         // Entry 0 is read again for the adapter the apply went to, which the held input kept chosen.
-        std::optional<store::SiteProfile> current;
-        if (adapterPosition >= 0)
-            ResumeNext([&] { current = net::GetAdapterInfo(m_connector, m_printers, adapterPosition + 1); });
+        std::optional<std::vector<net::AdapterEntry>> adapters;
+        if (adapterPosition >= 0) {
+            adapters.emplace();
+            ResumeNext([&] { *adapters = net::QueryAdapters(m_connector, m_printers); });
+        }
         QMetaObject::invokeMethod(
             this,
-            [this, result, site, adapterPosition, summaryInBox, current] {
+            [this, result, site, adapterPosition, summaryInBox, adapters = std::move(adapters)]() mutable {
                 FinishServiceJob();
-                FinishApply({ result, site, adapterPosition, summaryInBox }, current);
+                FinishApply({ result, site, adapterPosition, summaryInBox }, std::move(adapters));
             },
             Qt::QueuedConnection);
     });
@@ -556,20 +684,24 @@ void MainWindow::ShowStatusFromService(const std::string& text)
     }
 }
 
-void MainWindow::FinishApply(const AppliedSite& applied, const std::optional<store::SiteProfile>& current)
+void MainWindow::FinishApply(const AppliedSite& applied, std::optional<std::vector<net::AdapterEntry>> adapters)
 {
     ShowStatus(tr("应用设置完毕。"));
     picStatus->hide();
     QApplication::restoreOverrideCursor();
     const QString summary = FromUtf8(TranslateLines("net", net::ApplySummary(applied.result, applied.site)));
-    if (current) {
-        m_currentSettings = *current;
-        m_model.SiteProfiles[0] = *current;
+    if (adapters) {
+        const store::SiteProfile current = SettingsAt(*adapters, applied.adapterPosition);
+        m_currentSettings = current;
+        m_model.SiteProfiles[0] = current;
         m_model.SiteProfiles[0].Name = m_model.SiteNames[0];
     }
     m_applying = false;
     HoldInput(false);
     Q_EMIT siteApplied(applied.adapterPosition, FromUtf8(applied.site.Name), applied.result, summary);
+    // After siteApplied: whoever watches the network knows which apply changed it.
+    if (adapters)
+        StoreAdapters(std::move(*adapters));
     if (applied.summaryInBox)
         m_messages.Information(this, tr("温馨提示"), summary);
     m_closeGuard->Release();

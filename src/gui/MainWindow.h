@@ -1,5 +1,6 @@
 #pragma once
 
+#include "net/IPInfo.h"
 #include "store/SiteListModel.h"
 #include "store/SiteProfile.h"
 
@@ -21,6 +22,7 @@ class QLabel;
 class QScrollBar;
 
 namespace lanvex::net {
+class NetworkWatch;
 class ProxyStore;
 class ServiceConnector;
 } // namespace lanvex::net
@@ -69,9 +71,17 @@ public:
     // A checkable menu action for [Common] ApplyPrinter, checked as the setting stands now;
     // toggling it writes the file, and a failed write leaves it as it was.
     QAction* MakeApplyPrinterAction(QObject* parent);
+    // The same for [Common] AutoSwitch.
+    QAction* MakeAutoSwitchAction(QObject* parent);
+    // Turns [Common] AutoSwitch on or off; false, with the reason said, when the file could not
+    // be written.
+    bool SetAutoSwitch(bool on);
+    MessageSink& Messages() const { return m_messages; }
     // True until the start-up query has ended and while a query or an apply runs on the service
     // thread; the window shows its result when it ends.
     bool IsServiceBusy() const { return m_adaptersPending || m_pendingJobs > 0; }
+    // From the click of apply to the summary.
+    bool IsApplying() const { return m_applying; }
 
     // Loads entry `index` into the editor and redraws the list.
     void SelectSite(int index);
@@ -94,6 +104,24 @@ public:
     void ShowAdapterToolTip();
     int AdapterPosition() const;
     QString AdapterDescription() const;
+    // Chooses the adapter at `position` in cboNIC, as the user would.
+    void ChooseAdapter(int position);
+
+    // Every adapter with its network, as last read (at start-up, after each apply, each choice of
+    // adapter and each change of the network); empty before the first read or when the service
+    // failed.
+    const std::vector<net::AdapterEntry>& Adapters() const { return m_adapters; }
+    // The chosen adapter as last read; null when there is none.
+    const net::AdapterEntry* ChosenAdapter() const;
+    // The position in cboNIC of the adapter a site is bound to (its Adapter key); -1 when the site
+    // is not bound or its adapter is absent.
+    int BoundAdapterPosition(const store::SiteProfile& site) const;
+    // Watches the network once the start-up query has ended: each change reads the adapters again
+    // (adaptersRead()). Owned from here on.
+    void WatchNetwork(std::unique_ptr<net::NetworkWatch> watch);
+    // Reads every adapter again off the window's thread; once at a time, and not during an apply,
+    // whose own read follows it.
+    void RereadAdapters();
 
     // What can wait until the window is on the screen (the printer list, the start-up query, the
     // settings file's watch, the window's icon): done after its first painting, at the first turn
@@ -110,6 +138,8 @@ Q_SIGNALS:
     void currentSettingsRead();
     // The window's start-up work is done; see FinishStartUp().
     void startUpFinished();
+    // Adapters() was read again. After an apply it follows siteApplied().
+    void adaptersRead();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -131,7 +161,13 @@ private:
     void FinishServiceJob();
     void FinishStartUpWhenPainted();
     void QueryAdaptersAtStartUp();
-    void ShowAdapters(const std::vector<std::string>& descriptions, const std::optional<store::SiteProfile>& current);
+    void ShowAdapters(std::vector<net::AdapterEntry> adapters);
+    // Keeps what a read of the adapters gave, marks the list's sites of the chosen adapter's
+    // network and tells adaptersRead().
+    void StoreAdapters(std::vector<net::AdapterEntry> adapters);
+    // Loads entry `index` and, for a site bound to an adapter that is present, chooses that adapter.
+    void SiteChosen(int index);
+    void StartNetworkWatch();
     void ReadCurrentSettings();
     void ShowCurrentSettings(const store::SiteProfile& current);
     // What an apply was started with, handed back with its result.
@@ -142,7 +178,7 @@ private:
         int adapterPosition;
         bool summaryInBox;
     };
-    void FinishApply(const AppliedSite& applied, const std::optional<store::SiteProfile>& current);
+    void FinishApply(const AppliedSite& applied, std::optional<std::vector<net::AdapterEntry>> adapters);
     // Shows a status text of the running apply and waits until it is on the screen.
     void ShowStatusFromService(const std::string& text);
     // Holds off input that would start another apply or change the site or the adapter.
@@ -169,6 +205,10 @@ private:
 
     // Entry 0 as last read from the chosen adapter; nothing before the first read.
     std::optional<store::SiteProfile> m_currentSettings;
+    std::vector<net::AdapterEntry> m_adapters;
+    std::unique_ptr<net::NetworkWatch> m_networkWatch;
+    bool m_rereadPending = false;
+    bool m_networkWatchStarted = false;
     int m_pendingJobs = 0;
     bool m_applying = false;
     bool m_adaptersPending = true; // the start-up query has not yet filled the adapter list

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QCoreApplication>
+#include <QInputDialog>
 #include <QMessageBox>
 
 namespace lanvex::gui {
@@ -9,6 +10,11 @@ namespace lanvex::gui {
 bool MessageSink::Question(QWidget*, const QString&, const QString&)
 {
     return false;
+}
+
+int MessageSink::Choose(QWidget*, const QString&, const QString&, const QStringList&)
+{
+    return -1;
 }
 
 void QtMessageSink::Information(QWidget* parent, const QString& title, const QString& text)
@@ -29,6 +35,19 @@ bool QtMessageSink::Question(QWidget* parent, const QString& title, const QStrin
     box.button(QMessageBox::Yes)->setText(QCoreApplication::translate("MessageSink", "是"));
     box.button(QMessageBox::No)->setText(QCoreApplication::translate("MessageSink", "否"));
     return box.exec() == QMessageBox::Yes;
+}
+
+int QtMessageSink::Choose(QWidget* parent, const QString& title, const QString& text, const QStringList& choices)
+{
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(text);
+    dialog.setComboBoxItems(choices);
+    dialog.setOkButtonText(QCoreApplication::translate("MessageSink", "应用"));
+    dialog.setCancelButtonText(QCoreApplication::translate("MessageSink", "取消"));
+    if (dialog.exec() != QDialog::Accepted)
+        return -1;
+    return static_cast<int>(choices.indexOf(dialog.textValue()));
 }
 
 } // namespace lanvex::gui

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -16,6 +17,9 @@ public:
     // A modal box with the question icon and the buttons Yes and No; true for Yes. A sink that
     // cannot ask answers No, which changes nothing.
     virtual bool Question(QWidget* parent, const QString& title, const QString& text);
+    // A small box that asks to pick one of `choices`; the index picked, or -1 when the user
+    // cancels. A sink that cannot ask answers -1.
+    virtual int Choose(QWidget* parent, const QString& title, const QString& text, const QStringList& choices);
 };
 
 // Shows real message boxes.
@@ -24,6 +28,7 @@ class QtMessageSink : public MessageSink
 public:
     void Information(QWidget* parent, const QString& title, const QString& text) override;
     bool Question(QWidget* parent, const QString& title, const QString& text) override;
+    int Choose(QWidget* parent, const QString& title, const QString& text, const QStringList& choices) override;
 };
 
 } // namespace lanvex::gui

@@ -116,18 +116,33 @@ void imgIP_Click(int index, SiteCommandContext& context)
     }
 }
 
-bool SetApplyPrinter(SiteCommandContext& context, bool on)
+namespace {
+
+// Writes a switch of [Common] and, once it is in the file, the model's copy of it.
+bool SetCommonSwitch(SiteCommandContext& context, const char* key, bool store::SiteListModel::*setting, bool on)
 {
     const std::string path = SettingsPath(context);
-    const store::WriteResult written
-        = store::IniFile(path).Update([on](store::IniDocument& doc) { return store::WriteApplyPrinter(doc, on); });
+    const store::WriteResult written = store::IniFile(path).Update(
+        [key, on](store::IniDocument& doc) { return store::WriteCommonSwitch(doc, key, on); });
     if (!written) {
         ReportWriteFailure(context, QT_TRANSLATE_NOOP("SiteCommands", "保存失败"), path, written);
         return false;
     }
-    context.model.ApplyPrinter = on;
+    context.model.*setting = on;
     context.settingsStamp = written.stamp;
     return true;
+}
+
+} // namespace
+
+bool SetApplyPrinter(SiteCommandContext& context, bool on)
+{
+    return SetCommonSwitch(context, "ApplyPrinter", &store::SiteListModel::ApplyPrinter, on);
+}
+
+bool SetAutoSwitch(SiteCommandContext& context, bool on)
+{
+    return SetCommonSwitch(context, "AutoSwitch", &store::SiteListModel::AutoSwitch, on);
 }
 
 AdvancedDialog* EditAdvanced(SiteCommandContext& context)
@@ -135,8 +150,11 @@ AdvancedDialog* EditAdvanced(SiteCommandContext& context)
     // The main editor's values as typed: the dialog's checks depend on them (the gateway count).
     const store::SiteProfile shown = context.editor.ReadProfile();
     const int selected = context.list.SelIndex();
+    ProgramSettings program { context.model.ApplyPrinter, {} };
+    if (context.chosenAdapter)
+        program.chosenAdapter = context.chosenAdapter();
     auto* dialog = new AdvancedDialog(shown, SelectionIsSavedSite(context), context.messages, context.window,
-                                      { context.model.ApplyPrinter });
+                                      std::move(program));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     QObject::connect(dialog, &QDialog::accepted, dialog, [&context, dialog, selected, shown] {
         // A setting of the whole program: it holds whichever site is shown.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "net/IPInfo.h"
 #include "store/IniFile.h"
 #include "store/SiteListModel.h"
 
@@ -52,6 +53,9 @@ struct SiteCommandContext
         // list then has no selection, and a save offers to store the changes again.
         std::optional<std::string> goneSite;
     } keptEdits;
+    // The adapter chosen in the window as last read, for the advanced editor; nothing before the
+    // adapters are read.
+    std::function<std::optional<net::AdapterEntry>()> chosenAdapter;
 };
 
 // The click handler of the editor buttons imgIP(0..2): 0 new site, 1 save, 2 delete.
@@ -64,6 +68,8 @@ AdvancedDialog* EditAdvanced(SiteCommandContext& context);
 // Turns [Common] ApplyPrinter on or off in the file and the model; a failed write is said and
 // changes nothing. The list's menu, the tray and the advanced editor's printer page share it.
 bool SetApplyPrinter(SiteCommandContext& context, bool on);
+// The same for [Common] AutoSwitch, which the list's menu and the tray share.
+bool SetAutoSwitch(SiteCommandContext& context, bool on);
 
 // Each command changes its one site in the settings file as it stands under the file's lock, so
 // two running copies never undo each other's changes; the window then shows the file's list.

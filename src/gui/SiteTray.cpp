@@ -1,14 +1,19 @@
 #include "gui/SiteTray.h"
 
+#include "gui/AutoSwitch.h"
 #include "gui/MainWindow.h"
 #include "net/IPInfo.h"
+#include "net/NetworkMatch.h"
 #include "platform/SingleInstance.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <algorithm>
 #include <cstdio>
+#include <optional>
+#include <vector>
 
 namespace lanvex::gui {
 
@@ -16,6 +21,23 @@ namespace {
 
 // A tray menu is a list to pick from, not to scroll through; the window holds the rest.
 constexpr int kMaxMenuSites = 200;
+
+// What the chosen adapter's network says about the saved sites; nothing before the adapters are read.
+net::SitesOnNetwork sitesOnChosenAdapter(const MainWindow& window)
+{
+    const net::AdapterEntry* chosen = window.ChosenAdapter();
+    return chosen != nullptr ? net::FindSitesOnNetwork(window.Model().SiteProfiles, *chosen) : net::SitesOnNetwork {};
+}
+
+// The one site the chosen adapter's network points to: the only one that matches it or is live on
+// it; nothing when there are none or several.
+std::optional<std::size_t> soleSiteOnNetwork(const net::SitesOnNetwork& found)
+{
+    std::vector<std::size_t> sites = found.matches;
+    if (found.live && std::find(sites.begin(), sites.end(), *found.live) == sites.end())
+        sites.push_back(*found.live);
+    return sites.size() == 1 ? std::optional(sites.front()) : std::nullopt;
+}
 
 } // namespace
 
@@ -41,6 +63,7 @@ SiteTray::SiteTray(MainWindow& window)
     connect(&m_window, &MainWindow::siteApplied, this, &SiteTray::siteApplied);
     connect(&m_window, &MainWindow::adapterChosen, this, &SiteTray::UpdateToolTip);
     connect(&m_window, &MainWindow::currentSettingsRead, this, &SiteTray::UpdateToolTip);
+    connect(&m_window, &MainWindow::adaptersRead, this, &SiteTray::UpdateToolTip);
     m_window.installEventFilter(this);
 }
 
@@ -64,10 +87,14 @@ void SiteTray::RebuildMenu()
     m_menu->clear();
     const store::SiteListModel& model = m_window.Model();
     const int sites = static_cast<int>(model.SiteNames.size()) - 1;
+    // The site live on the chosen adapter carries a check mark.
+    const std::optional<std::size_t> live = sitesOnChosenAdapter(m_window).live;
     for (int i = 1; i <= std::min(sites, kMaxMenuSites); ++i) {
         const std::string& name = model.SiteNames[static_cast<std::size_t>(i)];
         QAction* action
             = m_menu->addAction(QString::fromStdString(name).replace(QLatin1Char('&'), QStringLiteral("&&")));
+        action->setCheckable(true);
+        action->setChecked(live == static_cast<std::size_t>(i));
         connect(action, &QAction::triggered, this, [this, i] { ApplySite(i); });
     }
     if (sites > kMaxMenuSites)
@@ -75,6 +102,7 @@ void SiteTray::RebuildMenu()
     if (sites > 0)
         m_menu->addSeparator();
     m_menu->addAction(m_window.MakeApplyPrinterAction(m_menu));
+    m_menu->addAction(m_window.MakeAutoSwitchAction(m_menu));
     connect(m_menu->addAction(tr("打开主窗口")), &QAction::triggered, this, &SiteTray::OpenWindow);
     // As the window's exit button: during an apply, after its summary.
     connect(m_menu->addAction(tr("退出")), &QAction::triggered, &m_window, [this] { m_window.imgCmd_Click(0); });
@@ -96,6 +124,8 @@ QString SiteTray::ToolTip() const
     const auto applied = m_lastApplied.constFind(m_window.AdapterPosition());
     if (applied != m_lastApplied.cend())
         lines << tr("已应用：%1").arg(applied.value());
+    if (const auto site = soleSiteOnNetwork(sitesOnChosenAdapter(m_window)))
+        lines << tr("所在办公位置：%1").arg(QString::fromStdString(model.SiteProfiles[*site].Name));
     // Some tray hosts render the tooltip as rich text: a name is shown as written, never as markup.
     for (QString& line : lines)
         line = line.toHtmlEscaped();
@@ -146,6 +176,8 @@ void StartWindowAndTray(MainWindow& window, platform::SingleInstance& instance, 
     const auto startTray = [&window, &instance, trayOnly] {
         auto* tray = new SiteTray(window); // owned by the window
         QObject::connect(&instance, &platform::SingleInstance::activationRequested, tray, &SiteTray::OpenWindow);
+        // Owned by the window; it applies as the tray's menu does, so its result is a notification.
+        new AutoSwitcher(window, [tray](int index) { tray->ApplySite(index); });
         if (!tray->Start(trayOnly))
             std::fputs("lanvex: the desktop has no system tray, so the window opens instead\n", stderr);
     };

@@ -3,6 +3,7 @@
 #include "gui/MainWindow.h"
 #include "gui/MessageSink.h"
 #include "gui/SiteTray.h"
+#include "platform/NetworkWatch.h"
 #include "platform/Services.h"
 
 #include <QApplication>
@@ -15,6 +16,7 @@ int RunMainWindow(platform::SingleInstance& instance, const std::optional<std::s
     QtMessageSink messages;
     MainWindow window(*services.connector, *services.printers, messages);
     window.SetProxyStore(services.proxy.get());
+    window.WatchNetwork(platform::MakeNetworkWatch(simulateFile));
     StartWindowAndTray(window, instance, trayOnly);
     return QApplication::exec();
 }

@@ -312,6 +312,8 @@ void SiteListView::paintItem(QPainter& painter, int index)
     if (store::IsManagedEntry(*m_model, index))
         painter.drawPixmap(iconTopLeft + QPointF(kIconPixels - kBadgePixels, kIconPixels - kBadgePixels),
                            managedBadge());
+    if (IsMarkedEntry(index))
+        painter.drawPixmap(iconTopLeft + QPointF(0, kIconPixels - kBadgePixels), matchBadge());
 
     if (static_cast<std::size_t>(index) >= m_model->SiteNames.size())
         return;
@@ -333,6 +335,11 @@ const QPixmap& SiteListView::icon(bool current)
 const QPixmap& SiteListView::managedBadge()
 {
     return drawnOnce(m_managedBadge, resources::kManagedBadge, kBadgePixels, devicePixelRatioF());
+}
+
+const QPixmap& SiteListView::matchBadge()
+{
+    return drawnOnce(m_matchBadge, resources::kMatchBadge, kBadgePixels, devicePixelRatioF());
 }
 
 void SiteListView::mousePressEvent(QMouseEvent* event)

@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QScrollBar>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 namespace lanvex::store {
@@ -57,6 +58,11 @@ public:
     int HoverIndex() const { return m_hoverIndex; }
     void setHoverIndex(int index) { m_hoverIndex = index; }
 
+    // Which entries carry the mark of the chosen adapter's network beside their icon; asked for the
+    // rows being drawn only. Callers redraw when its answers change.
+    void setMatchMark(std::function<bool(int index)> marked) { m_marked = std::move(marked); }
+    bool IsMarkedEntry(int index) const { return m_marked && m_marked(index); }
+
     void DrawSiteList(); // the whole visible window, from scratch
     void DrawSiteItem(int index); // one row
     int EntryAt(int yTwips) const; // hit-test, -1 for none
@@ -98,6 +104,7 @@ private:
     void paintItem(QPainter& painter, int index);
     const QPixmap& icon(bool current);
     const QPixmap& managedBadge();
+    const QPixmap& matchBadge();
     void select(int index);
 
     const store::SiteListModel* m_model = nullptr;
@@ -107,6 +114,8 @@ private:
     // "CURSITE" and "SITE", drawn once for the screen's pixel ratio and copied into every row.
     QPixmap m_icons[2];
     QPixmap m_managedBadge; // the padlock over the icon of an organisation's site
+    QPixmap m_matchBadge; // the tick over the icon of a site of the chosen adapter's network
+    std::function<bool(int)> m_marked;
     int m_topIndex = 0;
     int m_selIndex = 0;
     int m_hoverIndex = -1;

@@ -343,6 +343,10 @@ std::optional<const char*> ExtraValueProblem(const store::SiteProfile& site, std
         return LANVEX_TR_NOOP("net", "IPv6网关不是有效的IPv6地址。");
     if (key == "IPv6DNS" && !parseIPv6Servers(value))
         return LANVEX_TR_NOOP("net", "IPv6 DNS服务器有误：最多两个IPv6地址，以逗号分隔。");
+    if (key == "MatchGateway" && !ParseIPv4(value))
+        return LANVEX_TR_NOOP("net", "用于识别网络的网关不是有效的IPv4地址。");
+    if (key == "MatchGatewayMAC" && !FormatMACAddress(value))
+        return LANVEX_TR_NOOP("net", "用于识别网络的网关MAC地址有误：应为六组两位十六进制数，以“:”或“-”分隔。");
     return std::nullopt;
 }
 

@@ -536,10 +536,12 @@ std::vector<AdapterEntry> QueryAdapters(ServiceConnector& connector, const print
     };
     std::vector<AdapterEntry> entries;
     for (const ObjectRef& AdapterItem : AdapterSet) {
-        if (!AdapterItem || !textOf(readProperty(*AdapterItem, "Description")))
+        std::optional<std::string> description;
+        if (!AdapterItem || !(description = textOf(readProperty(*AdapterItem, "Description"))))
             continue;
         AdapterEntry entry;
         entry.Index = static_cast<std::int32_t>(entries.size() + 1);
+        entry.Description = std::move(*description);
         if (const auto found = byIndex.find(entry.Index); found != byIndex.end()) {
             readText(*found->second, "InterfaceName", entry.InterfaceName);
             readText(*found->second, "SettingID", entry.SettingID);

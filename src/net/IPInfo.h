@@ -91,6 +91,7 @@ struct NetworkFingerprint
 struct AdapterEntry
 {
     std::int32_t Index = 0; // the adapter number: position in the list plus one
+    std::string Description; // the line of the adapter list, as ListAdapters gives it
     std::string InterfaceName; // the system's name for the adapter, where the service knows one
     std::string SettingID; // Windows' GUID of the adapter, where the service knows one
     NetworkFingerprint Network;

@@ -69,4 +69,34 @@ bool NamesAdapter(std::string_view binding, const AdapterEntry& adapter)
     return !adapter.SettingID.empty() && EqualsNoCase(bareGuid(binding), bareGuid(adapter.SettingID));
 }
 
+std::string AdapterBinding(const AdapterEntry& adapter)
+{
+    if (!adapter.SettingID.empty())
+        return adapter.SettingID;
+    if (const auto mac = macOf(adapter.Info.MACAddress))
+        return *mac;
+    return adapter.InterfaceName;
+}
+
+std::optional<std::size_t> FindAdapter(std::string_view binding, const std::vector<AdapterEntry>& adapters)
+{
+    for (std::size_t i = 0; i < adapters.size(); ++i) {
+        if (NamesAdapter(binding, adapters[i]))
+            return i;
+    }
+    return std::nullopt;
+}
+
+SitesOnNetwork FindSitesOnNetwork(const std::vector<store::SiteProfile>& sites, const AdapterEntry& adapter)
+{
+    SitesOnNetwork found;
+    for (std::size_t i = 1; i < sites.size(); ++i) {
+        if (SiteMatches(sites[i], adapter.Network))
+            found.matches.push_back(i);
+        if (!found.live && SiteIsLive(sites[i], adapter.Info))
+            found.live = i;
+    }
+    return found;
+}
+
 } // namespace lanvex::net

@@ -32,6 +32,9 @@ struct SiteListModel
     std::int32_t ManagedCount = 0;
     // [Common] ApplyPrinter: an apply makes a site's printer the user's default (off by default).
     bool ApplyPrinter = false;
+    // [Common] AutoSwitch: the window and the tray switch to the site of a recognised network
+    // (off until the user turns it on).
+    bool AutoSwitch = false;
 };
 
 // Whether `index` is one of the organisation's sites, which the user can apply but not change.

@@ -202,13 +202,13 @@ SiteListModel LoadSiteModel(const IniDocument& settings, const std::optional<Sit
     }
     appendManagedSites(model, std::move(managed));
     model.ApplyPrinter = settings.ReadInt(kCommonSection, "ApplyPrinter", 0) > 0;
+    model.AutoSwitch = settings.ReadInt(kCommonSection, "AutoSwitch", 0) > 0;
     return model;
 }
 
-bool WriteApplyPrinter(IniDocument& settings, bool on)
+bool WriteCommonSwitch(IniDocument& settings, const char* key, bool on)
 {
-    return on ? settings.WriteString(kCommonSection, "ApplyPrinter", "1")
-              : settings.DeleteKey(kCommonSection, "ApplyPrinter");
+    return on ? settings.WriteString(kCommonSection, key, "1") : settings.DeleteKey(kCommonSection, key);
 }
 
 void ReplaceSites(SiteListModel& model, const IniDocument& settings)

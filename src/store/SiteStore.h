@@ -64,9 +64,9 @@ SiteProfile ReadSite(const IniDocument& settings, IniDocument::FileBytes section
 // CurSiteIndex and the organisation's sites.
 void ReplaceSites(SiteListModel& model, const IniDocument& settings);
 
-// [Common] ApplyPrinter: written as 1 when on, removed when off, so a file that never had it stays
-// as it was.
-bool WriteApplyPrinter(IniDocument& settings, bool on);
+// A switch of [Common] such as ApplyPrinter or AutoSwitch: written as 1 when on, removed when off,
+// so a file that never had it stays as it was.
+bool WriteCommonSwitch(IniDocument& settings, const char* key, bool on);
 
 // Writes Sites and then the site's keys, the twelve in the stored order and then the optional ones
 // that hold a value, into `settings`.

@@ -32,8 +32,15 @@ public:
         shown.push_back({ title, text });
         return answer;
     }
+    // A choice is kept with the messages, its choices on lines of their own, and answered with `choice`.
+    int Choose(QWidget*, const QString& title, const QString& text, const QStringList& choices) override
+    {
+        shown.push_back({ title, text + QLatin1Char('\n') + choices.join(QLatin1Char('\n')) });
+        return choice;
+    }
     std::vector<Message> shown;
     bool answer = false;
+    int choice = -1;
 };
 
 // A settings file and a simulated network in a temporary folder; the settings file becomes the

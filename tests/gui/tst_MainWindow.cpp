@@ -195,8 +195,9 @@ private Q_SLOTS:
         QTest::addColumn<int>("adapterCount");
         QTest::addColumn<bool>("printersFail");
         QTest::addColumn<QStringList>("expectedLog");
-        // The printers are read by the window itself; the adapters and entry 0 by the service thread.
-        const QStringList full { "printers", "connect", "query", "connect", "query", "default printer" };
+        // The printers are read by the window itself; every adapter, entry 0 among them, by one query
+        // on the service thread.
+        const QStringList full { "printers", "connect", "query", "default printer" };
         QTest::newRow("two adapters") << 2 << false << full;
         // A failing step of the start-up is passed over; the sites still load.
         QTest::newRow("printer list fails") << 2 << true << full;

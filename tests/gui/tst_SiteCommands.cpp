@@ -126,6 +126,7 @@ public:
                                       settingsPath,
                                       0,
                                       {},
+                                      {},
                                       {} });
 
         store::SiteProfile current;

@@ -64,8 +64,8 @@ private Q_SLOTS:
 
         // With the window hidden the summary is a notification alone; the list keeps its choice.
         QCOMPARE(f.ChooseFromMenu(0),
-                 (QStringList { "Office", "Home && Garden", "Lab", "--", "应用办公位置时设置默认打印机", "打开主窗口",
-                                "退出" }));
+                 (QStringList { "Office", "Home && Garden", "Lab", "--", "应用办公位置时设置默认打印机",
+                                "识别到网络时自动切换办公位置", "打开主窗口", "退出" }));
         QVERIFY(gui::test::WaitForService(f.window));
         const QJsonArray calls = f.folder.ReadNetwork()["calls"].toArray();
         QVERIFY(!calls.isEmpty());

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "net/IPInfo.h"
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <vector>
+
+namespace lanvex::gui {
+
+class MainWindow;
+
+// Switches to the site of the network an adapter is on, when the user has turned [Common]
+// AutoSwitch on. Each time the window reads the adapters, an adapter whose network changed is
+// looked at once:
+// - exactly one saved site matches it and is not live on it: a site with AutoApply=1 is applied
+//   as the tray applies one (the summary a notification, and a box while the window is open);
+//   another is offered with a question, and only a yes applies it;
+// - two or more match: the user is asked to choose one, and none is applied by itself.
+// An apply on the adapter, by hand or by itself, holds the adapter's switching until its network
+// changes again; so does a failed apply, which is not tried again before that.
+class AutoSwitcher : public QObject
+{
+    Q_OBJECT
+public:
+    // `applySite(index)` applies saved entry `index` on the chosen adapter, as the tray's menu does.
+    AutoSwitcher(MainWindow& window, std::function<void(int index)> applySite);
+
+    // A network that differs from `known` in a way that makes it another network: another gateway,
+    // Wi-Fi network or DNS domain, or another gateway MAC where both are known. A gateway MAC that
+    // only becomes known (the neighbour entry appears a little after the link) is the same network.
+    static bool IsOtherNetwork(const net::NetworkFingerprint& known, const net::NetworkFingerprint& now);
+
+private:
+    struct AdapterState
+    {
+        net::NetworkFingerprint network;
+        bool known = false;
+        bool settled = false; // looked at, applied or offered since the network last changed
+        bool adoptNextRead = false; // an apply just ended: its read shows the network it made
+    };
+
+    void AdaptersRead();
+    void SiteApplied(int adapterPosition);
+    // Whether the adapter's network is new to the switcher; keeps it.
+    bool NoteNetwork(AdapterState& state, const net::NetworkFingerprint& network);
+    void SwitchFor(int position, const net::AdapterEntry& adapter);
+    void Offer(int position, const std::vector<std::size_t>& matches);
+    void Apply(int position, std::size_t entry);
+
+    MainWindow& m_window;
+    std::function<void(int)> m_applySite;
+    std::vector<AdapterState> m_states; // by adapter position
+    bool m_asking = false; // a question is open; reads meanwhile wait for its answer
+};
+
+} // namespace lanvex::gui
