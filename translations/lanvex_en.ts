@@ -291,6 +291,77 @@
         <source>否</source>
         <translation>No</translation>
     </message>
+    <message>
+        <source>应用</source>
+        <translation>Apply</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>NetworkPage</name>
+    <message>
+        <source>识别到此网络时自动应用</source>
+        <translation>Apply by itself when this network is recognised</translation>
+    </message>
+    <message>
+        <source>网络识别</source>
+        <translation>Network</translation>
+    </message>
+    <message>
+        <source>所选网卡：%1</source>
+        <translation>Chosen adapter: %1</translation>
+    </message>
+    <message>
+        <source>尚未读到所选网卡的设置。</source>
+        <translation>The chosen adapter's settings have not been read yet.</translation>
+    </message>
+    <message>
+        <source>只用于此网卡</source>
+        <translation>Only for this adapter</translation>
+    </message>
+    <message>
+        <source>绑定到所选网卡</source>
+        <translation>Bind to the chosen adapter</translation>
+    </message>
+    <message>
+        <source>解除绑定</source>
+        <translation>Unbind</translation>
+    </message>
+    <message>
+        <source>网卡：</source>
+        <translation>Adapter:</translation>
+    </message>
+    <message>
+        <source>识别网络（填写的各项全部相符时）</source>
+        <translation>Recognise the network (when every value given matches)</translation>
+    </message>
+    <message>
+        <source>使用当前网络</source>
+        <translation>Use this network</translation>
+    </message>
+    <message>
+        <source>清除</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>网关：</source>
+        <translation>Gateway:</translation>
+    </message>
+    <message>
+        <source>网关MAC地址：</source>
+        <translation>Gateway MAC address:</translation>
+    </message>
+    <message>
+        <source>无线网络(SSID)：</source>
+        <translation>Wi-Fi network (SSID):</translation>
+    </message>
+    <message>
+        <source>DNS域：</source>
+        <translation>DNS domain:</translation>
+    </message>
 </context>
 <context>
     <name>SiteCommands</name>
@@ -585,6 +656,21 @@
     </message>
 </context>
 <context>
+    <name>lanvex::gui::AutoSwitcher</name>
+    <message>
+        <source>温馨提示</source>
+        <translation>Note</translation>
+    </message>
+    <message>
+        <source>检测到办公位置：%1，是否应用？</source>
+        <translation>Site detected: %1. Apply it?</translation>
+    </message>
+    <message>
+        <source>检测到多个办公位置与当前网络相符，请选择要应用的一个：</source>
+        <translation>Several sites match this network. Choose the one to apply:</translation>
+    </message>
+</context>
+<context>
     <name>lanvex::gui::MainWindow</name>
     <message>
         <source>IP设置</source>
@@ -676,6 +762,10 @@
         <source>应用办公位置时设置默认打印机</source>
         <translation>Set the default printer when applying a site</translation>
     </message>
+    <message>
+        <source>识别到网络时自动切换办公位置</source>
+        <translation>Switch sites by themselves when a network is recognised</translation>
+    </message>
 </context>
 <context>
     <name>lanvex::gui::SiteListMenu</name>
@@ -729,6 +819,10 @@
     <message>
         <source>温馨提示</source>
         <translation>Note</translation>
+    </message>
+    <message>
+        <source>所在办公位置：%1</source>
+        <translation>Site here: %1</translation>
     </message>
 </context>
 <context>
@@ -966,6 +1060,14 @@
     <message>
         <source>设置默认打印机失败，请确认该打印机已安装。</source>
         <translation>Failed to set the default printer; make sure the printer is installed.</translation>
+    </message>
+    <message>
+        <source>用于识别网络的网关不是有效的IPv4地址。</source>
+        <translation>The gateway that recognises the network is not a valid IPv4 address.</translation>
+    </message>
+    <message>
+        <source>用于识别网络的网关MAC地址有误：应为六组两位十六进制数，以“:”或“-”分隔。</source>
+        <translation>The gateway MAC address that recognises the network is wrong: it must be six pairs of hex digits separated by “:” or “-”.</translation>
     </message>
 </context>
 <context>

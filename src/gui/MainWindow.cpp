@@ -384,7 +384,12 @@ QAction* MainWindow::MakeAutoSwitchAction(QObject* parent)
 
 bool MainWindow::SetAutoSwitch(bool on)
 {
-    return gui::SetAutoSwitch(*m_siteCommands, on);
+    if (!gui::SetAutoSwitch(*m_siteCommands, on))
+        return false;
+    // Turned on, it looks at the networks as they are now.
+    if (on)
+        RereadAdapters();
+    return true;
 }
 
 void MainWindow::PostServiceJob(std::function<void()> job)

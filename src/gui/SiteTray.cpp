@@ -124,8 +124,12 @@ QString SiteTray::ToolTip() const
     const auto applied = m_lastApplied.constFind(m_window.AdapterPosition());
     if (applied != m_lastApplied.cend())
         lines << tr("已应用：%1").arg(applied.value());
-    if (const auto site = soleSiteOnNetwork(sitesOnChosenAdapter(m_window)))
-        lines << tr("所在办公位置：%1").arg(QString::fromStdString(model.SiteProfiles[*site].Name));
+    // The one site of the network the adapter is on, unless the line above names it already.
+    if (const auto site = soleSiteOnNetwork(sitesOnChosenAdapter(m_window))) {
+        const QString name = QString::fromStdString(model.SiteProfiles[*site].Name);
+        if (applied == m_lastApplied.cend() || applied.value() != name)
+            lines << tr("所在办公位置：%1").arg(name);
+    }
     // Some tray hosts render the tooltip as rich text: a name is shown as written, never as markup.
     for (QString& line : lines)
         line = line.toHtmlEscaped();

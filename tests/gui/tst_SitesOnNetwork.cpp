@@ -1,0 +1,211 @@
+// Sites that know their network, in the window over the simulated service: the bound adapter, the
+// marks of the chosen adapter's network, the tray's check mark and tooltip, the network page of the
+// advanced editor, and switching by itself as the simulation file's network changes.
+#include "WindowFixture.h"
+#include "gui/AdvancedDialog.h"
+#include "gui/AutoSwitch.h"
+#include "gui/SiteTray.h"
+#include "listview/SiteListView.h"
+#include "platform/NetworkWatch.h"
+#include "store/IniFile.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSaveFile>
+
+using namespace lanvex;
+
+namespace {
+
+store::SiteProfile Matching(store::SiteProfile site, const std::string& gatewayMAC, const std::string& ssid,
+                            bool autoApply = false)
+{
+    site.Extras.MatchGatewayMAC = gatewayMAC;
+    site.Extras.MatchSSID = ssid;
+    site.Extras.AutoApply = autoApply ? "1" : "";
+    return site;
+}
+
+QJsonObject AdapterOn(const QString& description, const QString& ip, const QString& mac, const QString& gatewayMAC)
+{
+    QJsonObject adapter = gui::test::StaticAdapter(description, ip);
+    adapter["MACAddress"] = mac;
+    adapter["GatewayMAC"] = gatewayMAC;
+    return adapter;
+}
+
+// A window and its tray over two adapters; the network file is watched as the program watches it.
+struct NetworkFixture : gui::test::WindowFixture
+{
+    gui::SiteTray tray { window };
+    QStringList notes;
+    int reads = 0;
+
+    explicit NetworkFixture(const std::vector<store::SiteProfile>& sites)
+        : WindowFixture(sites,
+                        { AdapterOn("Wired", "192.168.9.10", "00:11:22:33:44:01", "00:00:5e:00:01:99"),
+                          AdapterOn("Dock", "10.0.0.23", "00:11:22:33:44:02", "") })
+    {
+        tray.notify = [this](const QString& title, const QString& text) { notes << title + ": " + text; };
+        new gui::AutoSwitcher(window, [this](int index) { tray.ApplySite(index); });
+        QObject::connect(&window, &gui::MainWindow::adaptersRead, &window, [this] { ++reads; });
+        window.WatchNetwork(platform::MakeNetworkWatch(network));
+    }
+
+    // The network as another program changes it: the whole file replaced at once.
+    void ChangeAdapter(int index, const QJsonObject& changes)
+    {
+        QJsonObject file = folder.ReadNetwork();
+        QJsonArray adapters = file["adapters"].toArray();
+        QJsonObject adapter = adapters[index].toObject();
+        for (auto change = changes.begin(); change != changes.end(); ++change)
+            adapter[change.key()] = change.value();
+        adapters[index] = adapter;
+        file["adapters"] = adapters;
+        QSaveFile out(QString::fromStdString(network));
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(QJsonDocument(file).toJson());
+        QVERIFY(out.commit());
+    }
+
+    // Waits until the window has read the adapters again after a change and what it started has ended.
+    bool WaitForRead(int before)
+    {
+        return QTest::qWaitFor([&] { return reads > before; }, 10000) && gui::test::WaitForService(window)
+            && QTest::qWaitFor([&] { return !window.IsApplying(); }, 10000);
+    }
+
+    // The addresses the adapters were given, in order.
+    QStringList StaticCalls() const
+    {
+        QStringList given;
+        for (const QJsonValue call : folder.ReadNetwork()["calls"].toArray())
+            if (call["method"] == QStringLiteral("EnableStatic"))
+                given << QStringLiteral("%1:%2").arg(call["Index"].toInt()).arg(call["args"][0][0].toString());
+        return given;
+    }
+};
+
+} // namespace
+
+class TestSitesOnNetwork : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    // A bound site goes to its own adapter; the list marks the sites of the chosen adapter's network
+    // and the tray names the one that is there and checks the one that is live.
+    void boundAdapterMarksAndTray()
+    {
+        store::SiteProfile dock = gui::test::StaticSite("Dock", "10.0.0.50");
+        dock.Extras.Adapter = "00-11-22-33-44-02";
+        NetworkFixture f({ Matching(gui::test::StaticSite("Office", "192.168.9.10"), "00:00:5E:00:01:99", ""),
+                           Matching(gui::test::StaticSite("Lab", "172.16.0.9"), "00:00:5e:00:01:98", ""), dock });
+        auto* list = f.window.findChild<listview::SiteListView*>("picList");
+        auto* nic = f.window.findChild<QComboBox*>("cboNIC");
+        QVERIFY(list->IsMarkedEntry(1));
+        QVERIFY(!list->IsMarkedEntry(2) && !list->IsMarkedEntry(3) && !list->IsMarkedEntry(0));
+        QVERIFY(f.tray.ToolTip().endsWith(QStringLiteral("\n所在办公位置：Office")));
+        f.tray.RebuildMenu();
+        QVERIFY(f.tray.Menu()->actions().at(0)->isChecked()); // Office's address is the adapter's
+        QVERIFY(!f.tray.Menu()->actions().at(1)->isChecked());
+
+        Q_EMIT list->siteSelected(3);
+        QCOMPARE(nic->currentIndex(), 1);
+        QVERIFY(gui::test::WaitForService(f.window));
+        // The Dock adapter's network is unknown: no site is marked for it.
+        QVERIFY(!list->IsMarkedEntry(1));
+        // From the tray, with the other adapter chosen, the bound site still goes to its own.
+        nic->setCurrentIndex(0);
+        QVERIFY(gui::test::WaitForService(f.window));
+        f.tray.ApplySite(3);
+        QVERIFY(gui::test::WaitForService(f.window));
+        QCOMPARE(f.StaticCalls(), QStringList { "2:10.0.0.50" });
+        QCOMPARE(nic->currentIndex(), 1);
+    }
+
+    // The network page takes the chosen adapter's binding and network, and refuses a malformed MAC.
+    void networkPage()
+    {
+        NetworkFixture f({ gui::test::StaticSite("Office", "10.1.2.3") });
+        gui::ProgramSettings program;
+        program.chosenAdapter = *f.window.ChosenAdapter();
+        gui::AdvancedDialog dialog(f.window.Model().SiteProfiles[1], true, f.messages, &f.window, program);
+        dialog.findChild<QPushButton*>("cmdBindAdapter")->click();
+        dialog.findChild<QPushButton*>("cmdUseNetwork")->click();
+        dialog.findChild<QCheckBox*>("chkAutoApply")->setChecked(true);
+        dialog.Save();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        const store::SiteExtras& saved = dialog.Site().Extras;
+        QCOMPARE(saved.Adapter, std::string("00:11:22:33:44:01"));
+        QCOMPARE(saved.MatchGateway, std::string("192.168.9.1"));
+        QCOMPARE(saved.MatchGatewayMAC, std::string("00:00:5e:00:01:99"));
+        QCOMPARE(saved.AutoApply, std::string("1"));
+
+        gui::AdvancedDialog again(f.window.Model().SiteProfiles[1], true, f.messages, &f.window, program);
+        again.findChild<QLineEdit*>("txtMatchGatewayMAC")->setText(QStringLiteral("00:00:5e:00:01"));
+        again.Save();
+        QVERIFY(again.result() != int(QDialog::Accepted));
+        QVERIFY(f.messages.shown.back().text.contains(QStringLiteral("MAC")));
+    }
+
+    // As the network changes: a site set to apply by itself is applied once; an apply by hand holds
+    // the switching until the network changes again; two matches and a site without AutoApply are
+    // only offered.
+    void switchesByItself()
+    {
+        NetworkFixture f({ Matching(gui::test::StaticSite("Office", "10.1.2.3"), "aa:bb:cc:00:00:01", "", true),
+                           gui::test::StaticSite("Lab", "172.16.0.9"),
+                           Matching(gui::test::StaticSite("Cafe A", "10.9.0.2"), "", "Cafe"),
+                           Matching(gui::test::StaticSite("Cafe B", "10.9.0.3"), "", "Cafe"),
+                           Matching(gui::test::StaticSite("Home", "10.8.0.2"), "", "HomeNet") });
+        QVERIFY(f.StaticCalls().isEmpty());
+
+        // Off, nothing happens on Office's network; the user applies Lab there by hand.
+        int before = f.reads;
+        f.ChangeAdapter(0, { { "GatewayMAC", "AA:BB:CC:00:00:01" } });
+        QVERIFY(f.WaitForRead(before));
+        f.window.ApplySite(2);
+        QVERIFY(gui::test::WaitForService(f.window));
+        // Turned on, it looks again, and leaves the user's choice alone on this network.
+        before = f.reads;
+        QVERIFY(f.window.SetAutoSwitch(true));
+        QVERIFY(store::IniFile(store::IniFileName).Load().ReadString("Common", "AutoSwitch", "") == "1");
+        QVERIFY(f.WaitForRead(before));
+        QCOMPARE(f.StaticCalls(), QStringList { "1:172.16.0.9" });
+
+        // Away and back: Office applies by itself, once, and the tray tells the result.
+        before = f.reads;
+        f.ChangeAdapter(0, { { "GatewayMAC", "00:00:5e:00:01:99" } });
+        QVERIFY(f.WaitForRead(before));
+        before = f.reads;
+        f.ChangeAdapter(0, { { "GatewayMAC", "aa:bb:cc:00:00:01" } });
+        QVERIFY(f.WaitForRead(before));
+        QTRY_COMPARE(f.StaticCalls(), (QStringList { "1:172.16.0.9", "1:10.1.2.3" }));
+        QTRY_COMPARE(f.notes.size(), 1);
+        QVERIFY(f.notes[0].startsWith(QStringLiteral("温馨提示: ")));
+        before = f.reads;
+        f.ChangeAdapter(1, { { "Description", "Dock" } });
+        QVERIFY(f.WaitForRead(before));
+        QCOMPARE(f.StaticCalls().size(), 2);
+
+        // Two sites for one Wi-Fi network: a choice, which the user cancels.
+        before = f.reads;
+        f.ChangeAdapter(0, { { "GatewayMAC", "" }, { "SSID", "Cafe" } });
+        QVERIFY(f.WaitForRead(before));
+        QTRY_VERIFY(!f.messages.shown.empty());
+        QCOMPARE(f.messages.shown.back().text.split(QLatin1Char('\n')).mid(1), (QStringList { "Cafe A", "Cafe B" }));
+        // One site without AutoApply: a question, answered no.
+        before = f.reads;
+        f.ChangeAdapter(0, { { "SSID", "HomeNet" } });
+        QVERIFY(f.WaitForRead(before));
+        QTRY_COMPARE(f.messages.shown.back().text, QStringLiteral("检测到办公位置：Home，是否应用？"));
+        QCOMPARE(f.StaticCalls().size(), 2);
+    }
+};
+
+QTEST_MAIN(TestSitesOnNetwork)
+#include "tst_SitesOnNetwork.moc"
