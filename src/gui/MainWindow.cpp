@@ -529,7 +529,9 @@ void MainWindow::RereadAdapters()
                     return;
                 const store::SiteProfile current = SettingsAt(adapters, AdapterPosition());
                 StoreAdapters(std::move(adapters));
-                if (m_currentSettings && current != *m_currentSettings)
+                // Entry 0 follows the network, but never over what the user is typing into it.
+                const bool typing = m_editorEntry == 0 && FrameSite->HasUnsavedChanges();
+                if (m_currentSettings && current != *m_currentSettings && !typing)
                     ShowCurrentSettings(current);
             },
             Qt::QueuedConnection);
