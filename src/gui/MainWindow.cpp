@@ -18,6 +18,7 @@
 #include "listview/SiteListView.h"
 #include "net/DesktopSteps.h"
 #include "net/IPInfo.h"
+#include "net/RestorePoint.h"
 #include "printer/PrinterSource.h"
 #include "store/IniFile.h"
 #include "store/IniModule.h"
@@ -186,6 +187,10 @@ void MainWindow::CreateControls()
         applyPrinter->setChecked(m_model.ApplyPrinter);
         applyPrinter->setEnabled(!m_applying);
     });
+    QAction* confirmApply = MakeConfirmApplyAction(listMenu->Menu());
+    listMenu->Menu()->addAction(confirmApply);
+    connect(listMenu->Menu(), &QMenu::aboutToShow, confirmApply,
+            [this, confirmApply] { confirmApply->setChecked(ConfirmApplyOn()); });
 
     MakeLabel(tr("需要更改设置的网卡："), TwipPoint(120, 4770), page, QStringLiteral("lblNIC"));
     cboNIC = new QComboBox(page);
@@ -511,6 +516,7 @@ void MainWindow::imgApply_Click()
     const int adapterPosition = AdapterPosition();
     const bool summaryInBox = m_summaryInBox;
     const net::DesktopTargets desktop { &m_printers, m_proxy, m_model.ApplyPrinter };
+    const int confirmSeconds = ConfirmApplyOn() ? m_confirmSeconds : 0;
     m_applying = true;
     // From here to the summary the window stays; a request to close it waits for the summary.
     m_closeGuard->Hold();
@@ -519,7 +525,13 @@ void MainWindow::imgApply_Click()
     ShowStatus(tr("正在应用当前设置，请稍候..."));
     picStatus->show();
     picStatus->repaint();
-    PostServiceJob([this, site, adapterPosition, summaryInBox, desktop] {
+    PostServiceJob([this, site, adapterPosition, summaryInBox, desktop, confirmSeconds] {
+        std::shared_ptr<net::RestorePoint> restorePoint;
+        if (confirmSeconds > 0)
+            ResumeNext([&] {
+                restorePoint = net::RestorePoint::Take(m_connector, m_printers, adapterPosition + 1,
+                                                       static_cast<std::uint32_t>(confirmSeconds));
+            });
         std::int32_t result = net::kServiceUnavailable;
         ResumeNext([&] {
             result = net::ApplySite(m_connector, desktop, adapterPosition + 1, site,
@@ -531,9 +543,9 @@ void MainWindow::imgApply_Click()
             ResumeNext([&] { current = net::GetAdapterInfo(m_connector, m_printers, adapterPosition + 1); });
         QMetaObject::invokeMethod(
             this,
-            [this, result, site, adapterPosition, summaryInBox, current] {
+            [this, result, site, adapterPosition, summaryInBox, current, restorePoint] {
                 FinishServiceJob();
-                FinishApply({ result, site, adapterPosition, summaryInBox }, current);
+                FinishApply({ result, site, adapterPosition, summaryInBox, restorePoint }, current);
             },
             Qt::QueuedConnection);
     });
@@ -570,6 +582,8 @@ void MainWindow::FinishApply(const AppliedSite& applied, const std::optional<sto
     m_applying = false;
     HoldInput(false);
     Q_EMIT siteApplied(applied.adapterPosition, FromUtf8(applied.site.Name), applied.result, summary);
+    if (FinishConfirmableApply(applied, summary))
+        return; // the change is kept or taken back later; closing waits until then
     if (applied.summaryInBox)
         m_messages.Information(this, tr("温馨提示"), summary);
     m_closeGuard->Release();

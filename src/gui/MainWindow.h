@@ -22,6 +22,7 @@ class QScrollBar;
 
 namespace lanvex::net {
 class ProxyStore;
+class RestorePoint;
 class ServiceConnector;
 } // namespace lanvex::net
 namespace lanvex::printer {
@@ -69,6 +70,12 @@ public:
     // A checkable menu action for [Common] ApplyPrinter, checked as the setting stands now;
     // toggling it writes the file, and a failed write leaves it as it was.
     QAction* MakeApplyPrinterAction(QObject* parent);
+    // The same for [Common] ConfirmApply: an apply waits to be kept, and is taken back otherwise.
+    QAction* MakeConfirmApplyAction(QObject* parent);
+    // Whether an apply waits to be kept: as the user chose, else in a remote session.
+    bool ConfirmApplyOn() const;
+    // How long an apply waits to be kept, in seconds.
+    void SetConfirmSeconds(int seconds) { m_confirmSeconds = seconds; }
     // True until the start-up query has ended and while a query or an apply runs on the service
     // thread; the window shows its result when it ends.
     bool IsServiceBusy() const { return m_adaptersPending || m_pendingJobs > 0; }
@@ -141,8 +148,18 @@ private:
         store::SiteProfile site;
         int adapterPosition;
         bool summaryInBox;
+        // The way back, when the apply is to be confirmed.
+        std::shared_ptr<net::RestorePoint> restorePoint;
     };
     void FinishApply(const AppliedSite& applied, const std::optional<store::SiteProfile>& current);
+    // The end of an apply that is to be confirmed: the countdown box after a success, a restore
+    // after a failure that may have changed something. False when the apply ends as any other.
+    bool FinishConfirmableApply(const AppliedSite& applied, const QString& summary);
+    void AskToKeep(const AppliedSite& applied, const QString& summary);
+    void KeepApplied(const AppliedSite& applied);
+    // Puts the previous settings back off the window's thread; `heading` opens the summary.
+    void RestoreApplied(const AppliedSite& applied, const QString& heading);
+    void EndConfirmableApply(const AppliedSite& applied, const QString& status, const QString& summary);
     // Shows a status text of the running apply and waits until it is on the screen.
     void ShowStatusFromService(const std::string& text);
     // Holds off input that would start another apply or change the site or the adapter.
@@ -166,6 +183,7 @@ private:
     // False while the tray applies a site with the window hidden: the summary is then a
     // notification alone.
     bool m_summaryInBox = true;
+    int m_confirmSeconds = 30;
 
     // Entry 0 as last read from the chosen adapter; nothing before the first read.
     std::optional<store::SiteProfile> m_currentSettings;

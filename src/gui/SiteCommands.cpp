@@ -130,6 +130,20 @@ bool SetApplyPrinter(SiteCommandContext& context, bool on)
     return true;
 }
 
+bool SetConfirmApply(SiteCommandContext& context, bool on)
+{
+    const std::string path = SettingsPath(context);
+    const store::WriteResult written
+        = store::IniFile(path).Update([on](store::IniDocument& doc) { return store::WriteConfirmApply(doc, on); });
+    if (!written) {
+        ReportWriteFailure(context, QT_TRANSLATE_NOOP("SiteCommands", "保存失败"), path, written);
+        return false;
+    }
+    context.model.ConfirmApply = on;
+    context.settingsStamp = written.stamp;
+    return true;
+}
+
 AdvancedDialog* EditAdvanced(SiteCommandContext& context)
 {
     // The main editor's values as typed: the dialog's checks depend on them (the gateway count).

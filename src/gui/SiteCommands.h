@@ -64,6 +64,8 @@ AdvancedDialog* EditAdvanced(SiteCommandContext& context);
 // Turns [Common] ApplyPrinter on or off in the file and the model; a failed write is said and
 // changes nothing. The list's menu, the tray and the advanced editor's printer page share it.
 bool SetApplyPrinter(SiteCommandContext& context, bool on);
+// Sets [Common] ConfirmApply in the file and the model, in the same way.
+bool SetConfirmApply(SiteCommandContext& context, bool on);
 
 // Each command changes its one site in the settings file as it stands under the file's lock, so
 // two running copies never undo each other's changes; the window then shows the file's list.

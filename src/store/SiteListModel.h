@@ -32,6 +32,9 @@ struct SiteListModel
     std::int32_t ManagedCount = 0;
     // [Common] ApplyPrinter: an apply makes a site's printer the user's default (off by default).
     bool ApplyPrinter = false;
+    // [Common] ConfirmApply: a window apply waits to be kept and is taken back otherwise. Nothing
+    // until the user chooses; the window then decides by the session.
+    std::optional<bool> ConfirmApply;
 };
 
 // Whether `index` is one of the organisation's sites, which the user can apply but not change.
