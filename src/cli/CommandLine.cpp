@@ -36,7 +36,8 @@ bool parseRevertSeconds(const std::string& text, CommandLine& line)
     const bool digits
         = !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), seconds);
-    if (!digits || ec != std::errc() || end != text.data() + text.size() || seconds < 1 || seconds > kMaxRevertSeconds) {
+    if (!digits || ec != std::errc() || end != text.data() + text.size() || seconds < 1
+        || seconds > kMaxRevertSeconds) {
         line.error = "--revert-after needs a whole number of seconds from 1 to " + std::to_string(kMaxRevertSeconds)
             + ": " + text;
         return false;

@@ -18,6 +18,12 @@ using i18n::TranslateLines;
 
 namespace {
 
+constexpr const char* kWaitingText
+    = LANVEX_TR_NOOP("cli", "请在%1秒内运行 lanvex --confirm 保留新设置，否则将恢复之前的设置。");
+constexpr const char* kKeptText = LANVEX_TR_NOOP("cli", "已确认，保留新设置。");
+constexpr const char* kTimedOutText = LANVEX_TR_NOOP("cli", "%1秒内没有确认。");
+constexpr const char* kInterruptedText = LANVEX_TR_NOOP("cli", "等待确认时被中断。");
+
 // Puts the settings from before back and prints what was put back; exit code 1.
 int restoreNow(const RevertibleApply& apply, net::RestorePoint& restorePoint, std::ostream& out)
 {
@@ -29,14 +35,13 @@ int restoreNow(const RevertibleApply& apply, net::RestorePoint& restorePoint, st
 
 // The way back for the apply; nothing, with the apply's summary printed, when the adapter can't be
 // read, as the apply itself would then fail.
-std::unique_ptr<net::RestorePoint> takeRestorePoint(const RevertibleApply& apply, std::ostream& out,
-                                                    std::ostream& err)
+std::unique_ptr<net::RestorePoint> takeRestorePoint(const RevertibleApply& apply, std::ostream& out, std::ostream& err)
 {
     std::unique_ptr<net::RestorePoint> restorePoint;
     std::int32_t failure = net::kAdapterNotFound;
     try {
-        restorePoint = net::RestorePoint::Take(*apply.services.connector, *apply.services.printers,
-                                               apply.adapterNumber, apply.seconds);
+        restorePoint = net::RestorePoint::Take(*apply.services.connector, *apply.services.printers, apply.adapterNumber,
+                                               apply.seconds);
     } catch (const net::ServiceError&) {
         failure = net::kServiceUnavailable;
     }
@@ -75,9 +80,7 @@ int RunRevertibleApply(const RevertibleApply& apply, std::ostream& out, std::ost
         return 1;
     }
 
-    err << Arg(Translate("cli", LANVEX_TR_NOOP("cli", "请在%1秒内运行 lanvex --confirm 保留新设置，否则将恢复之前的设置。")),
-               { std::to_string(apply.seconds) })
-        << '\n';
+    err << Arg(Translate("cli", kWaitingText), { std::to_string(apply.seconds) }) << '\n';
     out.flush();
     err.flush();
     bool kept = false;
@@ -88,7 +91,7 @@ int RunRevertibleApply(const RevertibleApply& apply, std::ostream& out, std::ost
     // No confirmation is taken from here on: one that comes now finds no change waiting.
     wait.reset();
     if (outcome == platform::ConfirmWait::Outcome::Confirmed && kept) {
-        out << Translate("cli", LANVEX_TR_NOOP("cli", "已确认，保留新设置。")) << '\n';
+        out << Translate("cli", kKeptText) << '\n';
         return 0;
     }
     if (outcome == platform::ConfirmWait::Outcome::Confirmed) {
@@ -97,8 +100,8 @@ int RunRevertibleApply(const RevertibleApply& apply, std::ostream& out, std::ost
         return 1;
     }
     out << (outcome == platform::ConfirmWait::Outcome::TimedOut
-                ? Arg(Translate("cli", LANVEX_TR_NOOP("cli", "%1秒内没有确认。")), { std::to_string(apply.seconds) })
-                : Translate("cli", LANVEX_TR_NOOP("cli", "等待确认时被中断。")))
+                ? Arg(Translate("cli", kTimedOutText), { std::to_string(apply.seconds) })
+                : Translate("cli", kInterruptedText))
         << '\n';
     return restoreNow(apply, *restorePoint, out);
 }
@@ -107,7 +110,7 @@ int RunConfirmCommand(std::ostream& out, std::ostream& err)
 {
     switch (platform::SendConfirm()) {
     case platform::ConfirmReply::Kept:
-        out << Translate("cli", LANVEX_TR_NOOP("cli", "已确认，保留新设置。")) << '\n';
+        out << Translate("cli", kKeptText) << '\n';
         return 0;
     case platform::ConfirmReply::NotKept:
         err << "lanvex: the change had come to its end; its previous settings are back\n";

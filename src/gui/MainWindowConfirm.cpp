@@ -59,7 +59,8 @@ bool MainWindow::FinishConfirmableApply(const AppliedSite& applied, const QStrin
         try {
             restorePoint->Keep();
         } catch (const std::exception&) { }
-        QMetaObject::invokeMethod(this, [this] { FinishServiceJob(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { FinishServiceJob(); }, Qt::QueuedConnection);
     });
     return false;
 }
@@ -121,7 +122,8 @@ void MainWindow::RestoreApplied(const AppliedSite& applied, const QString& headi
                 FinishServiceJob();
                 const QString status
                     = net::ApplySucceeded(restored.Result) ? tr("已恢复之前的设置。") : tr("恢复之前的设置失败。");
-                const QString text = heading.isEmpty() ? FromUtf8(summary) : heading + QStringLiteral("\r\n") + FromUtf8(summary);
+                const QString text
+                    = heading.isEmpty() ? FromUtf8(summary) : heading + QStringLiteral("\r\n") + FromUtf8(summary);
                 EndConfirmableApply(applied, status, text);
                 ReadCurrentSettings();
             },

@@ -17,17 +17,24 @@ namespace {
 // The checkpoint is asked of the connection the apply itself uses.
 constexpr std::string_view kServiceMoniker = "winmgmts:\\\\.\\root\\cimv2";
 
+constexpr const char* kDhcpText = LANVEX_TR_NOOP("net", "DHCP工作方式");
+constexpr const char* kAddressText = LANVEX_TR_NOOP("net", "IP地址 %1，子网掩码 %2");
+constexpr const char* kGatewayText = LANVEX_TR_NOOP("net", "，网关 %1");
+constexpr const char* kDnsText = LANVEX_TR_NOOP("net", "，DNS %1");
+constexpr const char* kRestoredText = LANVEX_TR_NOOP("net", "已恢复网卡之前的设置：%1");
+constexpr const char* kNotRestoredText = LANVEX_TR_NOOP("net", "未能完全恢复网卡之前的设置：%1");
+
 // What a restore puts back, in one line: DHCP, or the address, mask, gateway and DNS servers.
 std::string settingsText(const store::SiteProfile& info)
 {
     if (info.DHCPEnabled)
-        return Translate("net", LANVEX_TR_NOOP("net", "DHCP工作方式"));
-    std::string text = Arg(Translate("net", LANVEX_TR_NOOP("net", "IP地址 %1，子网掩码 %2")), { info.IP, info.SubNetMask });
+        return Translate("net", kDhcpText);
+    std::string text = Arg(Translate("net", kAddressText), { info.IP, info.SubNetMask });
     if (!info.DefaultGateway.empty())
-        text += Arg(Translate("net", LANVEX_TR_NOOP("net", "，网关 %1")), { info.DefaultGateway });
+        text += Arg(Translate("net", kGatewayText), { info.DefaultGateway });
     const std::string dns = info.AuxDNS.empty() ? info.DNS : info.DNS + "," + info.AuxDNS;
     if (!dns.empty())
-        text += Arg(Translate("net", LANVEX_TR_NOOP("net", "，DNS %1")), { dns });
+        text += Arg(Translate("net", kDnsText), { dns });
     return text;
 }
 
@@ -37,8 +44,9 @@ std::unique_ptr<RestorePoint> RestorePoint::Take(ServiceConnector& connector, co
                                                  std::int32_t adapterNumber, std::uint32_t rollbackSeconds)
 {
     std::vector<AdapterEntry> adapters = QueryAdapters(connector, printers);
-    const auto found = std::find_if(adapters.begin(), adapters.end(),
-                                    [adapterNumber](const AdapterEntry& entry) { return entry.Index == adapterNumber; });
+    const auto found = std::find_if(adapters.begin(), adapters.end(), [adapterNumber](const AdapterEntry& entry) {
+        return entry.Index == adapterNumber;
+    });
     if (found == adapters.end())
         return nullptr;
     std::unique_ptr<Checkpoint> checkpoint;
@@ -121,14 +129,12 @@ bool MayHaveChanged(std::int32_t applyResult)
     return applyResult != kServiceUnavailable && applyResult != kAdapterNotFound && applyResult != kNotPermitted;
 }
 
-std::string RestoreSummary(const RestoreResult& restored, const AdapterEntry& before,
-                           const store::SiteProfile& applied)
+std::string RestoreSummary(const RestoreResult& restored, const AdapterEntry& before, const store::SiteProfile& applied)
 {
     const std::string settings = settingsText(before.Info);
     if (restored.ByCheckpoint)
-        return Arg(Translate("net", LANVEX_TR_NOOP("net", "已恢复网卡之前的设置：%1")), { settings });
-    const char* heading = ApplySucceeded(restored.Result) ? LANVEX_TR_NOOP("net", "已恢复网卡之前的设置：%1")
-                                                          : LANVEX_TR_NOOP("net", "未能完全恢复网卡之前的设置：%1");
+        return Arg(Translate("net", kRestoredText), { settings });
+    const char* heading = ApplySucceeded(restored.Result) ? kRestoredText : kNotRestoredText;
     return Arg(Translate("net", heading), { settings }) + "\r\n"
         + TranslateLines("net", ApplySummary(restored.Result, RestoringSite(before, applied)));
 }

@@ -118,9 +118,10 @@ private Q_SLOTS:
     {
         QDir().mkpath(path(u"run"_s));
         QVERIFY(QFile::setPermissions(path(u"run"_s), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-        writeFile(u"lanvex.ini"_s, "[Common]\r\nSites=Office,Home\r\n[Office]\r\nIP=172.20.0.9\r\n"
-                                   "SubNetMask=255.255.0.0\r\nDefaultGateway=172.20.0.1\r\nChangeDNS=1\r\n"
-                                   "DNS=172.20.0.53\r\n[Home]\r\nDHCPEnabled=1\r\n");
+        writeFile(u"lanvex.ini"_s,
+                  "[Common]\r\nSites=Office,Home\r\n[Office]\r\nIP=172.20.0.9\r\n"
+                  "SubNetMask=255.255.0.0\r\nDefaultGateway=172.20.0.1\r\nChangeDNS=1\r\n"
+                  "DNS=172.20.0.53\r\n[Home]\r\nDHCPEnabled=1\r\n");
         freshNetwork();
     }
 
@@ -133,9 +134,9 @@ private Q_SLOTS:
         QCOMPARE(network.address, u"192.168.1.10"_s);
         QCOMPARE(network.dns, (QStringList { "192.168.1.53", "8.8.8.8" }));
         QCOMPARE(network.calls,
-                 (QStringList { "EnableStatic 172.20.0.9", "SetGateways 172.20.0.1", "SetDNSServerSearchOrder 172.20.0.53",
-                                "EnableStatic 192.168.1.10", "SetGateways 192.168.1.1",
-                                "SetDNSServerSearchOrder 192.168.1.53" }));
+                 (QStringList { "EnableStatic 172.20.0.9", "SetGateways 172.20.0.1",
+                                "SetDNSServerSearchOrder 172.20.0.53", "EnableStatic 192.168.1.10",
+                                "SetGateways 192.168.1.1", "SetDNSServerSearchOrder 192.168.1.53" }));
         QVERIFY2(out.contains(u"1秒内没有确认。\n已恢复网卡之前的设置：IP地址 192.168.1.10"_s), qPrintable(out));
         // The change has ended: nothing waits any more.
         QCOMPARE(run({ "--confirm" }), 1);

@@ -73,7 +73,8 @@ private Q_SLOTS:
 
         f.window.imgApply_Click();
         QTRY_VERIFY(f.Box() != nullptr);
-        QCOMPARE(f.Box()->findChild<QLabel*>("lblCountdown")->text(), u"如果在1秒内没有选择保留，将恢复之前的设置。"_qs);
+        QCOMPARE(f.Box()->findChild<QLabel*>("lblCountdown")->text(),
+                 u"如果在1秒内没有选择保留，将恢复之前的设置。"_qs);
         QVERIFY(f.messages.shown.empty()); // the summary is in the box
         QTRY_VERIFY(f.Box() == nullptr);
         QVERIFY(gui::test::WaitForService(f.window));
@@ -83,8 +84,9 @@ private Q_SLOTS:
                                 "EnableStatic 192.168.9.10", "SetGateways 192.168.9.1",
                                 "SetDNSServerSearchOrder 192.168.9.53" }));
         QCOMPARE(f.messages.shown.size(), std::size_t(1));
-        QVERIFY2(f.messages.shown[0].text.startsWith(u"1秒内没有选择保留。\r\n已恢复网卡之前的设置：IP地址 192.168.9.10"_qs),
-                 qPrintable(f.messages.shown[0].text));
+        QVERIFY2(
+            f.messages.shown[0].text.startsWith(u"1秒内没有选择保留。\r\n已恢复网卡之前的设置：IP地址 192.168.9.10"_qs),
+            qPrintable(f.messages.shown[0].text));
         QCOMPARE(f.window.findChild<gui::StatusLine*>("picStatus")->Text(), u"已恢复之前的设置。"_qs);
         QTRY_COMPARE(f.window.Model().SiteProfiles[0].IP, std::string("192.168.9.10"));
     }

@@ -34,7 +34,8 @@ class TestNetworkManagerRevert : public QObject
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(u"XDG_RUNTIME_DIR"_s, m_dir.filePath(u"run"_s));
         process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(LANVEX_EXECUTABLE), QStringList { "--config", m_dir.filePath(u"lanvex.ini"_s) } + args);
+        process.start(QStringLiteral(LANVEX_EXECUTABLE),
+                      QStringList { "--config", m_dir.filePath(u"lanvex.ini"_s) } + args);
         QVERIFY(process.waitForStarted());
     }
 
@@ -74,10 +75,10 @@ class TestNetworkManagerRevert : public QObject
     // How many checkpoints NetworkManager holds (none may be left behind); -1 when it can't say.
     static int checkpoints()
     {
-        const QString reply = NmSandbox::run(
-            u"dbus-send"_s, { "--system", "--print-reply", "--dest=org.freedesktop.NetworkManager",
-                              "/org/freedesktop/NetworkManager", "org.freedesktop.DBus.Properties.Get",
-                              "string:org.freedesktop.NetworkManager", "string:Checkpoints" });
+        const QString reply = NmSandbox::run(u"dbus-send"_s,
+                                             { "--system", "--print-reply", "--dest=org.freedesktop.NetworkManager",
+                                               "/org/freedesktop/NetworkManager", "org.freedesktop.DBus.Properties.Get",
+                                               "string:org.freedesktop.NetworkManager", "string:Checkpoints" });
         if (!reply.contains(u"array"_s))
             return -1;
         return static_cast<int>(reply.count(u"/org/freedesktop/NetworkManager/Checkpoint/"_s));
@@ -90,7 +91,8 @@ private Q_SLOTS:
             QSKIP(qPrintable(reason));
         QVERIFY(m_dir.isValid());
         QVERIFY(QDir().mkpath(m_dir.filePath(u"run"_s)));
-        QVERIFY(QFile::setPermissions(m_dir.filePath(u"run"_s), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QVERIFY(
+            QFile::setPermissions(m_dir.filePath(u"run"_s), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         QFile settings(m_dir.filePath(u"lanvex.ini"_s));
         QVERIFY(settings.open(QIODevice::WriteOnly));
         settings.write(kSettings);
@@ -139,7 +141,8 @@ private Q_SLOTS:
         QVERIFY2(m_sandbox.ipv4Addresses().contains(addressOf(site)), qPrintable(m_sandbox.ipv4Addresses()));
         ::kill(static_cast<pid_t>(apply.processId()), SIGKILL);
         QVERIFY(apply.waitForFinished(10000));
-        QTRY_VERIFY_WITH_TIMEOUT(m_sandbox.ipv4Addresses().contains(old) && !m_sandbox.ipv4Addresses().contains(addressOf(site)), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            m_sandbox.ipv4Addresses().contains(old) && !m_sandbox.ipv4Addresses().contains(addressOf(site)), 30000);
         QTRY_COMPARE_WITH_TIMEOUT(checkpoints(), 0, 10000);
         QCOMPARE(run({ "--confirm" }), 1); // the killed program's socket answers nobody
     }

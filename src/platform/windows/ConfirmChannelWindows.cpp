@@ -7,10 +7,12 @@
 
 #include <cstring>
 #include <string>
-#include <windows.h>
-
-#include <sddl.h>
 #include <vector>
+#include <windows.h>
+// sddl.h needs the types of windows.h before it.
+// clang-format off
+#include <sddl.h>
+// clang-format on
 
 namespace lanvex::platform {
 
@@ -173,10 +175,9 @@ std::unique_ptr<ConfirmWait> ConfirmWait::Open(std::string& error)
     }
     SECURITY_ATTRIBUTES attributes = { sizeof attributes, descriptor, FALSE };
     auto impl = std::make_unique<Impl>();
-    impl->pipe.reset(CreateNamedPipeW(PipeName(sid).c_str(),
-                                         PIPE_ACCESS_DUPLEX | FILE_FLAG_FIRST_PIPE_INSTANCE | FILE_FLAG_OVERLAPPED,
-                                         PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS,
-                                         1, 64, 64, 0, &attributes));
+    impl->pipe.reset(CreateNamedPipeW(
+        PipeName(sid).c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_FIRST_PIPE_INSTANCE | FILE_FLAG_OVERLAPPED,
+        PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 64, 64, 0, &attributes));
     const DWORD failure = GetLastError();
     LocalFree(descriptor);
     if (!impl->pipe.valid()) {
