@@ -80,6 +80,7 @@ int RunRevertibleApply(const RevertibleApply& apply, std::ostream& out, std::ost
         return 1;
     }
 
+    restorePoint->StartTimeout();
     err << Arg(Translate("cli", kWaitingText), { std::to_string(apply.seconds) }) << '\n';
     out.flush();
     err.flush();

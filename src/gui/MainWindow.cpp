@@ -537,6 +537,8 @@ void MainWindow::imgApply_Click()
             result = net::ApplySite(m_connector, desktop, adapterPosition + 1, site,
                                     [this](const std::string& text) { ShowStatusFromService(text); });
         });
+        if (restorePoint)
+            restorePoint->StartTimeout(); // the countdown starts once the change is made
         // Entry 0 is read again for the adapter the apply went to, which the held input kept chosen.
         std::optional<store::SiteProfile> current;
         if (adapterPosition >= 0)

@@ -53,6 +53,9 @@ public:
     // The change stays: the service forgets the checkpoint. False when the service has rolled back
     // already (or cannot be asked), so the change is gone.
     virtual bool Keep() = 0;
+    // The time until the service rolls back starts again from now: the change itself may have
+    // taken a good part of it.
+    virtual void RestartTimeout() = 0;
     // Back to the checkpoint's state now. Throws ServiceError when the service did not roll back.
     virtual void Rollback() = 0;
 };

@@ -68,6 +68,17 @@ RestorePoint::RestorePoint(AdapterEntry before, std::unique_ptr<Checkpoint> chec
     , m_checkpointRefusal(std::move(checkpointRefusal))
 { }
 
+void RestorePoint::StartTimeout()
+{
+    if (!m_checkpoint)
+        return;
+    try {
+        m_checkpoint->RestartTimeout();
+    } catch (const std::exception&) {
+        // The service's time then runs from before the change: it may roll back a little early.
+    }
+}
+
 bool RestorePoint::Keep()
 {
     if (!m_checkpoint)

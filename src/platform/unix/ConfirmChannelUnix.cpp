@@ -180,6 +180,7 @@ std::unique_ptr<ConfirmWait> ConfirmWait::Open(std::string& error)
     impl->path = *folder + "/" + kSocketName;
     sockaddr_un address {};
     if (!SocketAddress(impl->path, address)) {
+        impl->path.clear(); // not ours to remove
         error = "the runtime folder's path is too long for a socket: " + *folder;
         return nullptr;
     }
