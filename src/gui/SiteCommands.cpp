@@ -116,31 +116,36 @@ void imgIP_Click(int index, SiteCommandContext& context)
     }
 }
 
-bool SetApplyPrinter(SiteCommandContext& context, bool on)
+namespace {
+
+// Writes one [Common] setting; a failed write is said, and the caller leaves its model as it was.
+bool WriteCommonSetting(SiteCommandContext& context, const std::function<bool(store::IniDocument&)>& write)
 {
     const std::string path = SettingsPath(context);
-    const store::WriteResult written
-        = store::IniFile(path).Update([on](store::IniDocument& doc) { return store::WriteApplyPrinter(doc, on); });
+    const store::WriteResult written = store::IniFile(path).Update(write);
     if (!written) {
         ReportWriteFailure(context, QT_TRANSLATE_NOOP("SiteCommands", "保存失败"), path, written);
         return false;
     }
-    context.model.ApplyPrinter = on;
     context.settingsStamp = written.stamp;
+    return true;
+}
+
+} // namespace
+
+bool SetApplyPrinter(SiteCommandContext& context, bool on)
+{
+    if (!WriteCommonSetting(context, [on](store::IniDocument& doc) { return store::WriteApplyPrinter(doc, on); }))
+        return false;
+    context.model.ApplyPrinter = on;
     return true;
 }
 
 bool SetConfirmApply(SiteCommandContext& context, bool on)
 {
-    const std::string path = SettingsPath(context);
-    const store::WriteResult written
-        = store::IniFile(path).Update([on](store::IniDocument& doc) { return store::WriteConfirmApply(doc, on); });
-    if (!written) {
-        ReportWriteFailure(context, QT_TRANSLATE_NOOP("SiteCommands", "保存失败"), path, written);
+    if (!WriteCommonSetting(context, [on](store::IniDocument& doc) { return store::WriteConfirmApply(doc, on); }))
         return false;
-    }
     context.model.ConfirmApply = on;
-    context.settingsStamp = written.stamp;
     return true;
 }
 
