@@ -68,15 +68,20 @@ TEST_SUITE("wmi")
         CHECK(point->Before().Info.IP == live.IP);
         CHECK(point->Before().Info.DHCPEnabled == live.DHCPEnabled);
 
+        // A static adapter to go back to: Wine implements none of the adapter methods, so the
+        // restore's apply fails at its first step, and says so.
+        lanvex::net::AdapterEntry staticBefore = point->Before();
+        staticBefore.Info.DHCPEnabled = false;
+        staticBefore.Info.IP = "192.168.8.30";
+        staticBefore.Info.SubNetMask = "255.255.255.0";
+        lanvex::net::RestorePoint back(staticBefore, nullptr, {});
         lanvex::store::SiteProfile applied;
-        applied.IP = "192.168.8.20";
-        applied.SubNetMask = "255.255.255.0";
-        const lanvex::net::RestoreResult restored = point->Restore(connector, applied, {});
+        applied.DHCPEnabled = true;
+        const lanvex::net::RestoreResult restored = back.Restore(connector, applied, {});
         CHECK_FALSE(restored.ByCheckpoint);
-        // Wine implements none of the adapter methods: the restore's apply fails, and says so.
-        CHECK_FALSE(lanvex::net::ApplySucceeded(restored.Result));
-        const std::string summary = lanvex::net::RestoreSummary(restored, point->Before(), applied);
-        CHECK(summary.rfind("未能完全恢复网卡之前的设置：", 0) == 0);
+        CHECK(restored.Result == lanvex::net::kStaticFailed);
+        const std::string summary = lanvex::net::RestoreSummary(restored, staticBefore, applied);
+        CHECK(summary.rfind("未能完全恢复网卡之前的设置：IP地址 192.168.8.30，子网掩码 255.255.255.0", 0) == 0);
 
         const auto beyond = static_cast<std::int32_t>(lanvex::net::ListAdapters(connector).size() + 1);
         CHECK(lanvex::net::RestorePoint::Take(connector, printers, beyond, 30) == nullptr);
