@@ -574,6 +574,25 @@
     </message>
 </context>
 <context>
+    <name>cli</name>
+    <message>
+        <source>请在%1秒内运行 lanvex --confirm 保留新设置，否则将恢复之前的设置。</source>
+        <translation>Run lanvex --confirm within %1 seconds to keep the new settings; otherwise the previous ones are restored.</translation>
+    </message>
+    <message>
+        <source>已确认，保留新设置。</source>
+        <translation>Confirmed: the new settings are kept.</translation>
+    </message>
+    <message>
+        <source>%1秒内没有确认。</source>
+        <translation>No confirmation within %1 seconds.</translation>
+    </message>
+    <message>
+        <source>等待确认时被中断。</source>
+        <translation>The wait for the confirmation was interrupted.</translation>
+    </message>
+</context>
+<context>
     <name>lanvex::editor::SiteEditor</name>
     <message>
         <source>名    称：</source>
@@ -653,6 +672,25 @@
     <message>
         <source>温馨提示</source>
         <translation>Note</translation>
+    </message>
+</context>
+<context>
+    <name>lanvex::gui::ApplyConfirmation</name>
+    <message>
+        <source>确认网络设置</source>
+        <translation>Confirm the network settings</translation>
+    </message>
+    <message>
+        <source>保留</source>
+        <translation>Keep</translation>
+    </message>
+    <message>
+        <source>立即恢复</source>
+        <translation>Restore now</translation>
+    </message>
+    <message>
+        <source>如果在%1秒内没有选择保留，将恢复之前的设置。</source>
+        <translation>Unless you choose to keep them within %1 seconds, the previous settings are restored.</translation>
     </message>
 </context>
 <context>
@@ -761,6 +799,34 @@
     <message>
         <source>应用办公位置时设置默认打印机</source>
         <translation>Set the default printer when applying a site</translation>
+    </message>
+    <message>
+        <source>应用后确认</source>
+        <translation>Confirm after applying</translation>
+    </message>
+    <message>
+        <source>%1秒内没有选择保留。</source>
+        <translation>The new settings were not kept within %1 seconds.</translation>
+    </message>
+    <message>
+        <source>请确认是否保留新设置。</source>
+        <translation>Keep the new settings?</translation>
+    </message>
+    <message>
+        <source>已保留新设置。</source>
+        <translation>The new settings are kept.</translation>
+    </message>
+    <message>
+        <source>已恢复之前的设置。</source>
+        <translation>The previous settings are restored.</translation>
+    </message>
+    <message>
+        <source>正在恢复之前的设置，请稍候...</source>
+        <translation>Restoring the previous settings, please wait...</translation>
+    </message>
+    <message>
+        <source>恢复之前的设置失败。</source>
+        <translation>Restoring the previous settings failed.</translation>
     </message>
     <message>
         <source>识别到网络时自动切换办公位置</source>
@@ -1060,6 +1126,30 @@
     <message>
         <source>设置默认打印机失败，请确认该打印机已安装。</source>
         <translation>Failed to set the default printer; make sure the printer is installed.</translation>
+    </message>
+    <message>
+        <source>已恢复网卡之前的设置：%1</source>
+        <translation>The adapter&apos;s previous settings are restored: %1</translation>
+    </message>
+    <message>
+        <source>未能完全恢复网卡之前的设置：%1</source>
+        <translation>The adapter&apos;s previous settings could not all be restored: %1</translation>
+    </message>
+    <message>
+        <source>DHCP工作方式</source>
+        <translation>DHCP</translation>
+    </message>
+    <message>
+        <source>IP地址 %1，子网掩码 %2</source>
+        <translation>IP address %1, subnet mask %2</translation>
+    </message>
+    <message>
+        <source>，网关 %1</source>
+        <translation>, gateway %1</translation>
+    </message>
+    <message>
+        <source>，DNS %1</source>
+        <translation>, DNS %1</translation>
     </message>
     <message>
         <source>用于识别网络的网关不是有效的IPv4地址。</source>

@@ -1,6 +1,7 @@
 #include "cli/AdapterCommands.h"
 
 #include "cli/ListCommand.h"
+#include "cli/RevertCommand.h"
 #include "i18n/Translate.h"
 #include "net/DesktopSteps.h"
 #include "net/IPInfo.h"
@@ -101,19 +102,6 @@ nlohmann::ordered_json adapterRecord(std::size_t position, const net::AdapterEnt
     return record;
 }
 
-// The summary as separate output lines: the message box joins them with "\r\n".
-void printLines(std::ostream& out, const std::string& text)
-{
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        const std::size_t end = text.find("\r\n", start);
-        out << text.substr(start, end == std::string::npos ? std::string::npos : end - start) << '\n';
-        if (end == std::string::npos)
-            break;
-        start = end + 2;
-    }
-}
-
 // The adapters, or nothing when the service can't be reached, which `err` then says.
 std::optional<std::vector<net::AdapterEntry>> queryAdapters(platform::Services& services, std::ostream& err)
 {
@@ -133,7 +121,7 @@ std::optional<std::vector<net::AdapterEntry>> adaptersForApply(platform::Service
     try {
         return net::QueryAdapters(*services.connector, *services.printers);
     } catch (const net::ServiceError&) {
-        printLines(out, TranslateLines("net", net::ApplySummary(net::kServiceUnavailable, site)));
+        PrintSummaryLines(out, TranslateLines("net", net::ApplySummary(net::kServiceUnavailable, site)));
         return std::nullopt;
     }
 }
@@ -156,6 +144,18 @@ nlohmann::ordered_json detectRecord(const net::AdapterEntry& adapter, const stor
 }
 
 } // namespace
+
+void PrintSummaryLines(std::ostream& out, const std::string& text)
+{
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t end = text.find("\r\n", start);
+        out << text.substr(start, end == std::string::npos ? std::string::npos : end - start) << '\n';
+        if (end == std::string::npos)
+            break;
+        start = end + 2;
+    }
+}
 
 int RunAdaptersCommand(platform::Services& services, std::ostream& out, std::ostream& err)
 {
@@ -184,7 +184,8 @@ int RunDetectCommand(platform::Services& services, std::ostream& out, std::ostre
 }
 
 int RunApplyCommand(platform::Services& services, const std::string& siteName,
-                    const std::optional<std::string>& adapterText, std::ostream& out, std::ostream& err)
+                    const std::optional<std::string>& adapterText, std::ostream& out, std::ostream& err,
+                    std::optional<std::uint32_t> revertAfter)
 {
     const AdapterChoice choice = adapterText ? parseAdapterChoice(*adapterText) : AdapterChoice {};
     if (choice.kind == AdapterChoice::Kind::NotPositive) {
@@ -224,7 +225,7 @@ int RunApplyCommand(platform::Services& services, const std::string& siteName,
         adapterNumber = (*adapters)[*bound].Index;
     }
     if (choice.kind == AdapterChoice::Kind::NoSuchNumber) {
-        printLines(out, TranslateLines("net", net::ApplySummary(net::kAdapterNotFound, *site)));
+        PrintSummaryLines(out, TranslateLines("net", net::ApplySummary(net::kAdapterNotFound, *site)));
         return 1;
     }
     if (choice.kind == AdapterChoice::Kind::Name) {
@@ -241,10 +242,11 @@ int RunApplyCommand(platform::Services& services, const std::string& siteName,
 
     // Progress goes to stderr, so stdout holds only the summary.
     const net::DesktopTargets desktop { services.printers.get(), services.proxy.get(), model.ApplyPrinter };
-    const std::int32_t result
-        = net::ApplySite(*services.connector, desktop, adapterNumber, *site,
-                         [&err](const std::string& text) { err << Translate("net", text.c_str()) << '\n'; });
-    printLines(out, TranslateLines("net", net::ApplySummary(result, *site)));
+    const net::StatusSink progress = [&err](const std::string& text) { err << Translate("net", text.c_str()) << '\n'; };
+    if (revertAfter)
+        return RunRevertibleApply({ services, desktop, adapterNumber, *site, *revertAfter, progress }, out, err);
+    const std::int32_t result = net::ApplySite(*services.connector, desktop, adapterNumber, *site, progress);
+    PrintSummaryLines(out, TranslateLines("net", net::ApplySummary(result, *site)));
     return net::ApplySucceeded(result) ? 0 : 1;
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/Services.h"
 
+#include <cstdint>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -22,7 +23,12 @@ int RunDetectCommand(platform::Services& services, std::ostream& out, std::ostre
 // Without N, a site bound to an adapter (its Adapter key) goes to that adapter; when it is absent,
 // nothing changes, stderr says why and the exit code is 1.
 // Exit code 0 for result 0 or 32, 1 for any other result, 2 for bad usage.
+// With `revertAfter`, the change then waits to be kept (RunRevertibleApply).
 int RunApplyCommand(platform::Services& services, const std::string& siteName,
-                    const std::optional<std::string>& adapterText, std::ostream& out, std::ostream& err);
+                    const std::optional<std::string>& adapterText, std::ostream& out, std::ostream& err,
+                    std::optional<std::uint32_t> revertAfter = std::nullopt);
+
+// A summary as separate output lines: the message box joins them with "\r\n".
+void PrintSummaryLines(std::ostream& out, const std::string& text);
 
 } // namespace lanvex::cli

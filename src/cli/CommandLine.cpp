@@ -1,5 +1,7 @@
 #include "cli/CommandLine.h"
 
+#include <algorithm>
+#include <charconv>
 #include <set>
 
 namespace lanvex::cli {
@@ -9,8 +11,8 @@ namespace {
 bool setMode(CommandLine& line, CommandLine::Mode mode)
 {
     if (line.mode != CommandLine::Mode::Window) {
-        line.error = "only one of --list, --adapters, --detect, --apply, --export, --import, --version and --help may "
-                     "be given";
+        line.error = "only one of --list, --adapters, --detect, --apply, --confirm, --export, --import, --version and "
+                     "--help may be given";
         return false;
     }
     line.mode = mode;
@@ -27,6 +29,23 @@ bool takeValue(const std::vector<std::string>& args, std::size_t& i, std::string
     return true;
 }
 
+// A whole number of seconds, 1 to kMaxRevertSeconds, in plain decimal digits.
+bool parseRevertSeconds(const std::string& text, CommandLine& line)
+{
+    std::uint32_t seconds = 0;
+    const bool digits
+        = !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+    if (!digits || ec != std::errc() || end != text.data() + text.size() || seconds < 1
+        || seconds > kMaxRevertSeconds) {
+        line.error = "--revert-after needs a whole number of seconds from 1 to " + std::to_string(kMaxRevertSeconds)
+            + ": " + text;
+        return false;
+    }
+    line.revertAfter = seconds;
+    return true;
+}
+
 bool parseArgument(const std::vector<std::string>& args, std::size_t& i, CommandLine& line)
 {
     const std::string& arg = args[i];
@@ -37,6 +56,8 @@ bool parseArgument(const std::vector<std::string>& args, std::size_t& i, Command
         return setMode(line, CommandLine::Mode::Adapters);
     if (arg == "--detect")
         return setMode(line, CommandLine::Mode::Detect);
+    if (arg == "--confirm")
+        return setMode(line, CommandLine::Mode::Confirm);
     if (arg == "--version")
         return setMode(line, CommandLine::Mode::Version);
     if (arg == "--help" || arg == "-h")
@@ -61,6 +82,8 @@ bool parseArgument(const std::vector<std::string>& args, std::size_t& i, Command
         line.adapterText = value;
         return true;
     }
+    if (arg == "--revert-after")
+        return takeValue(args, i, value, line) && parseRevertSeconds(value, line);
     if (arg == "--config") {
         if (!takeValue(args, i, value, line))
             return false;
@@ -103,6 +126,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
         line.mode = CommandLine::Mode::Invalid;
         line.error = "--adapter belongs to --apply";
     }
+    if (line.revertAfter && line.mode != CommandLine::Mode::Apply) {
+        line.mode = CommandLine::Mode::Invalid;
+        line.error = "--revert-after belongs to --apply";
+    }
     if (line.replace && line.mode != CommandLine::Mode::Import) {
         line.mode = CommandLine::Mode::Invalid;
         line.error = "--replace belongs to --import";
@@ -117,7 +144,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
 std::string UsageText()
 {
     return "Usage: lanvex [--config FILE] [--simulate FILE]\n"
-           "              [--tray | --list | --adapters | --detect | --apply NAME [--adapter N]\n"
+           "              [--tray | --list | --adapters | --detect\n"
+           "              | --apply NAME [--adapter N] [--revert-after SECONDS] | --confirm\n"
            "              | --export FILE | --import FILE [--replace] | --version | --help]\n"
            "\n"
            "Switches a network adapter between saved sites. Without a command it opens the window.\n"
@@ -132,6 +160,10 @@ std::string UsageText()
            "  --adapter N         the adapter to apply to: its number counted from 1, its interface\n"
            "                      name or its MAC address; without it, the site's own adapter (its\n"
            "                      Adapter key), else adapter 1\n"
+           "  --revert-after SECONDS\n"
+           "                      with --apply: then wait up to SECONDS (1 to 3600) for lanvex --confirm;\n"
+           "                      without it, restore the adapter's previous settings\n"
+           "  --confirm           keep the change an --apply --revert-after of this user waits for\n"
            "  --export FILE       write every saved site to FILE: JSON when it ends in .json, else a\n"
            "                      settings file in the Windows form (code page 936, CRLF)\n"
            "  --import FILE       add the sites of FILE (either form); a saved name is skipped\n"
@@ -142,7 +174,8 @@ std::string UsageText()
            "\n"
            "The settings file: --config FILE; else the file beside the program, named after it (.ini), when it\n"
            "exists or the program is not installed; else lanvex/lanvex.ini in $XDG_CONFIG_HOME (~/.config).\n"
-           "Exit codes of --apply: 0 applied (or already DHCP), 1 failed, 2 bad usage.\n"
+           "Exit codes of --apply: 0 applied (or already DHCP), 1 failed, 2 bad usage; with --revert-after, 0 kept,\n"
+           "1 restored or failed. Exit codes of --confirm: 0 a waiting change is kept, 1 none was waiting.\n"
            "Exit codes of --import: 0 all added, 1 some skipped or FILE unreadable (nothing changed), 2 bad usage.\n";
 }
 

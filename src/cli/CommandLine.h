@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@ struct CommandLine
         Adapters,
         Detect,
         Apply,
+        Confirm,
         Export,
         Import,
         Version,
@@ -27,11 +29,15 @@ struct CommandLine
     std::optional<std::string> configFile; // --config FILE
     std::string siteName; // --apply NAME
     std::optional<std::string> adapterText; // --adapter N, as given
+    std::optional<std::uint32_t> revertAfter; // --revert-after SECONDS
     std::string transferFile; // --export FILE, --import FILE
     bool replace = false; // --replace: an import overwrites saved sites of the same name
     bool tray = false; // --tray: the window starts hidden, in the tray
     std::string error; // why the line is Invalid
 };
+
+// The longest wait --revert-after takes: an hour.
+inline constexpr std::uint32_t kMaxRevertSeconds = 3600;
 
 // Parses the arguments after the program name.
 CommandLine ParseCommandLine(const std::vector<std::string>& args);

@@ -2,6 +2,7 @@
 
 #include "cli/AdapterCommands.h"
 #include "cli/ListCommand.h"
+#include "cli/RevertCommand.h"
 #include "cli/TransferCommands.h"
 #include "platform/Services.h"
 #include "store/ManagedSites.h"
@@ -34,12 +35,14 @@ int RunConsoleCommand(const CommandLine& line, const store::SettingsLocation& se
         return RunExportCommand(line.transferFile, out, err);
     if (line.mode == CommandLine::Mode::Import)
         return RunImportCommand(line.transferFile, line.replace, out, err);
+    if (line.mode == CommandLine::Mode::Confirm)
+        return RunConfirmCommand(out, err);
     platform::Services services = platform::MakeServices(line.simulateFile);
     if (line.mode == CommandLine::Mode::Adapters)
         return RunAdaptersCommand(services, out, err);
     if (line.mode == CommandLine::Mode::Detect)
         return RunDetectCommand(services, out, err);
-    return RunApplyCommand(services, line.siteName, line.adapterText, out, err);
+    return RunApplyCommand(services, line.siteName, line.adapterText, out, err, line.revertAfter);
 }
 
 } // namespace lanvex::cli

@@ -50,6 +50,8 @@ AutoSwitcher::AutoSwitcher(MainWindow& window, std::function<void(int)> applySit
     setObjectName(QStringLiteral("autoSwitcher"));
     connect(&m_window, &MainWindow::adaptersRead, this, &AutoSwitcher::AdaptersRead);
     connect(&m_window, &MainWindow::siteApplied, this, [this](int adapterPosition) { SiteApplied(adapterPosition); });
+    // A change taken back is still the user's: the network it leaves is not a new one.
+    connect(&m_window, &MainWindow::settingsRestored, this, &AutoSwitcher::SiteApplied);
 }
 
 bool AutoSwitcher::IsOtherNetwork(const net::NetworkFingerprint& known, const net::NetworkFingerprint& now)

@@ -19,6 +19,7 @@
 #include "net/IPInfo.h"
 #include "net/NetworkMatch.h"
 #include "net/NetworkWatch.h"
+#include "net/RestorePoint.h"
 #include "platform/FileWatcher.h"
 #include "printer/PrinterSource.h"
 #include "store/IniFile.h"
@@ -196,6 +197,10 @@ void MainWindow::CreateControls()
         applyPrinter->setEnabled(!m_applying);
         autoSwitch->setChecked(m_model.AutoSwitch);
     });
+    QAction* confirmApply = MakeConfirmApplyAction(listMenu->Menu());
+    listMenu->Menu()->addAction(confirmApply);
+    connect(listMenu->Menu(), &QMenu::aboutToShow, confirmApply,
+            [this, confirmApply] { confirmApply->setChecked(ConfirmApplyOn()); });
 
     MakeLabel(tr("需要更改设置的网卡："), TwipPoint(120, 4770), page, QStringLiteral("lblNIC"));
     cboNIC = new QComboBox(page);
@@ -644,6 +649,7 @@ void MainWindow::imgApply_Click()
     const int adapterPosition = AdapterPosition();
     const bool summaryInBox = m_summaryInBox;
     const net::DesktopTargets desktop { &m_printers, m_proxy, m_model.ApplyPrinter };
+    const int confirmSeconds = ConfirmApplyOn() ? m_confirmSeconds : 0;
     m_applying = true;
     // From here to the summary the window stays; a request to close it waits for the summary.
     m_closeGuard->Hold();
@@ -652,12 +658,20 @@ void MainWindow::imgApply_Click()
     ShowStatus(tr("正在应用当前设置，请稍候..."));
     picStatus->show();
     picStatus->repaint();
-    PostServiceJob([this, site, adapterPosition, summaryInBox, desktop] {
+    PostServiceJob([this, site, adapterPosition, summaryInBox, desktop, confirmSeconds] {
+        std::shared_ptr<net::RestorePoint> restorePoint;
+        if (confirmSeconds > 0)
+            ResumeNext([&] {
+                restorePoint = net::RestorePoint::Take(m_connector, m_printers, adapterPosition + 1,
+                                                       static_cast<std::uint32_t>(confirmSeconds));
+            });
         std::int32_t result = net::kServiceUnavailable;
         ResumeNext([&] {
             result = net::ApplySite(m_connector, desktop, adapterPosition + 1, site,
                                     [this](const std::string& text) { ShowStatusFromService(text); });
         });
+        if (restorePoint)
+            restorePoint->StartTimeout(); // the countdown starts once the change is made
         // Entry 0 is read again for the adapter the apply went to, which the held input kept chosen.
         std::optional<std::vector<net::AdapterEntry>> adapters;
         if (adapterPosition >= 0) {
@@ -666,9 +680,10 @@ void MainWindow::imgApply_Click()
         }
         QMetaObject::invokeMethod(
             this,
-            [this, result, site, adapterPosition, summaryInBox, adapters = std::move(adapters)]() mutable {
+            [this, result, site, adapterPosition, summaryInBox, restorePoint,
+             adapters = std::move(adapters)]() mutable {
                 FinishServiceJob();
-                FinishApply({ result, site, adapterPosition, summaryInBox }, std::move(adapters));
+                FinishApply({ result, site, adapterPosition, summaryInBox, restorePoint }, std::move(adapters));
             },
             Qt::QueuedConnection);
     });
@@ -709,6 +724,8 @@ void MainWindow::FinishApply(const AppliedSite& applied, std::optional<std::vect
     // After siteApplied: whoever watches the network knows which apply changed it.
     if (adapters)
         StoreAdapters(std::move(*adapters));
+    if (FinishConfirmableApply(applied, summary))
+        return; // the change is kept or taken back later; closing waits until then
     if (applied.summaryInBox)
         m_messages.Information(this, tr("温馨提示"), summary);
     m_closeGuard->Release();

@@ -24,6 +24,7 @@ class QScrollBar;
 namespace lanvex::net {
 class NetworkWatch;
 class ProxyStore;
+class RestorePoint;
 class ServiceConnector;
 } // namespace lanvex::net
 namespace lanvex::printer {
@@ -77,6 +78,12 @@ public:
     // be written.
     bool SetAutoSwitch(bool on);
     MessageSink& Messages() const { return m_messages; }
+    // The same for [Common] ConfirmApply: an apply waits to be kept, and is taken back otherwise.
+    QAction* MakeConfirmApplyAction(QObject* parent);
+    // Whether an apply waits to be kept: as the user chose, else in a remote session.
+    bool ConfirmApplyOn() const;
+    // How long an apply waits to be kept, in seconds.
+    void SetConfirmSeconds(int seconds) { m_confirmSeconds = seconds; }
     // True until the start-up query has ended and while a query or an apply runs on the service
     // thread; the window shows its result when it ends.
     bool IsServiceBusy() const { return m_adaptersPending || m_pendingJobs > 0; }
@@ -138,6 +145,9 @@ Q_SIGNALS:
     void currentSettingsRead();
     // The window's start-up work is done; see FinishStartUp().
     void startUpFinished();
+    // An apply that was not kept was taken back on the adapter at `adapterPosition`; the read of
+    // the adapters that shows it follows.
+    void settingsRestored(int adapterPosition);
     // Adapters() was read again. After an apply it follows siteApplied().
     void adaptersRead();
 
@@ -177,8 +187,18 @@ private:
         store::SiteProfile site;
         int adapterPosition;
         bool summaryInBox;
+        // The way back, when the apply is to be confirmed.
+        std::shared_ptr<net::RestorePoint> restorePoint;
     };
     void FinishApply(const AppliedSite& applied, std::optional<std::vector<net::AdapterEntry>> adapters);
+    // The end of an apply that is to be confirmed: the countdown box after a success, a restore
+    // after a failure that may have changed something. False when the apply ends as any other.
+    bool FinishConfirmableApply(const AppliedSite& applied, const QString& summary);
+    void AskToKeep(const AppliedSite& applied, const QString& summary);
+    void KeepApplied(const AppliedSite& applied);
+    // Puts the previous settings back off the window's thread; `heading` opens the summary.
+    void RestoreApplied(const AppliedSite& applied, const QString& heading);
+    void EndConfirmableApply(const AppliedSite& applied, const QString& status, const QString& summary);
     // Shows a status text of the running apply and waits until it is on the screen.
     void ShowStatusFromService(const std::string& text);
     // Holds off input that would start another apply or change the site or the adapter.
@@ -202,6 +222,7 @@ private:
     // False while the tray applies a site with the window hidden: the summary is then a
     // notification alone.
     bool m_summaryInBox = true;
+    int m_confirmSeconds = 30;
 
     // Entry 0 as last read from the chosen adapter; nothing before the first read.
     std::optional<store::SiteProfile> m_currentSettings;

@@ -118,17 +118,15 @@ void imgIP_Click(int index, SiteCommandContext& context)
 
 namespace {
 
-// Writes a switch of [Common] and, once it is in the file, the model's copy of it.
-bool SetCommonSwitch(SiteCommandContext& context, const char* key, bool store::SiteListModel::*setting, bool on)
+// Writes one [Common] setting; a failed write is said, and the caller leaves its model as it was.
+bool WriteCommonSetting(SiteCommandContext& context, const std::function<bool(store::IniDocument&)>& write)
 {
     const std::string path = SettingsPath(context);
-    const store::WriteResult written = store::IniFile(path).Update(
-        [key, on](store::IniDocument& doc) { return store::WriteCommonSwitch(doc, key, on); });
+    const store::WriteResult written = store::IniFile(path).Update(write);
     if (!written) {
         ReportWriteFailure(context, QT_TRANSLATE_NOOP("SiteCommands", "保存失败"), path, written);
         return false;
     }
-    context.model.*setting = on;
     context.settingsStamp = written.stamp;
     return true;
 }
@@ -137,12 +135,28 @@ bool SetCommonSwitch(SiteCommandContext& context, const char* key, bool store::S
 
 bool SetApplyPrinter(SiteCommandContext& context, bool on)
 {
-    return SetCommonSwitch(context, "ApplyPrinter", &store::SiteListModel::ApplyPrinter, on);
+    if (!WriteCommonSetting(
+            context, [on](store::IniDocument& doc) { return store::WriteCommonSwitch(doc, "ApplyPrinter", on); }))
+        return false;
+    context.model.ApplyPrinter = on;
+    return true;
 }
 
 bool SetAutoSwitch(SiteCommandContext& context, bool on)
 {
-    return SetCommonSwitch(context, "AutoSwitch", &store::SiteListModel::AutoSwitch, on);
+    if (!WriteCommonSetting(context,
+                            [on](store::IniDocument& doc) { return store::WriteCommonSwitch(doc, "AutoSwitch", on); }))
+        return false;
+    context.model.AutoSwitch = on;
+    return true;
+}
+
+bool SetConfirmApply(SiteCommandContext& context, bool on)
+{
+    if (!WriteCommonSetting(context, [on](store::IniDocument& doc) { return store::WriteConfirmApply(doc, on); }))
+        return false;
+    context.model.ConfirmApply = on;
+    return true;
 }
 
 AdvancedDialog* EditAdvanced(SiteCommandContext& context)

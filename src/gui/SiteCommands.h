@@ -70,6 +70,8 @@ AdvancedDialog* EditAdvanced(SiteCommandContext& context);
 bool SetApplyPrinter(SiteCommandContext& context, bool on);
 // The same for [Common] AutoSwitch, which the list's menu and the tray share.
 bool SetAutoSwitch(SiteCommandContext& context, bool on);
+// Sets [Common] ConfirmApply in the file and the model, in the same way.
+bool SetConfirmApply(SiteCommandContext& context, bool on);
 
 // Each command changes its one site in the settings file as it stands under the file's lock, so
 // two running copies never undo each other's changes; the window then shows the file's list.

@@ -44,6 +44,22 @@ enum class ChangePermission
     Denied,
 };
 
+// A state of one adapter that the service keeps and rolls back to by itself when its time runs out,
+// even when this program has ended by then.
+class Checkpoint
+{
+public:
+    virtual ~Checkpoint() = default;
+    // The change stays: the service forgets the checkpoint. False when the service has rolled back
+    // already (or cannot be asked), so the change is gone.
+    virtual bool Keep() = 0;
+    // The time until the service rolls back starts again from now: the change itself may have
+    // taken a good part of it.
+    virtual void RestartTimeout() = 0;
+    // Back to the checkpoint's state now. Throws ServiceError when the service did not roll back.
+    virtual void Rollback() = 0;
+};
+
 // A connection to the service. The calls throw ServiceError on failure.
 class ManagementService
 {
@@ -54,6 +70,15 @@ public:
     // Asked before an apply changes anything. A service without its own notion of permissions
     // leaves the answer to each method's result.
     virtual ChangePermission MayChange() { return ChangePermission::Granted; }
+    // A checkpoint of the adapter whose Index is adapterNumber, rolled back by the service after
+    // rollbackSeconds. Nothing from a service without checkpoints; ServiceError when it has them but
+    // refused this one.
+    virtual std::unique_ptr<Checkpoint> CreateCheckpoint(std::int32_t adapterNumber, std::uint32_t rollbackSeconds)
+    {
+        (void)adapterNumber;
+        (void)rollbackSeconds;
+        return nullptr;
+    }
 };
 
 // Resolves a moniker such as "winmgmts:" to a connection. Throws ServiceError when the service

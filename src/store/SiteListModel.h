@@ -35,6 +35,9 @@ struct SiteListModel
     // [Common] AutoSwitch: the window and the tray switch to the site of a recognised network
     // (off until the user turns it on).
     bool AutoSwitch = false;
+    // [Common] ConfirmApply: a window apply waits to be kept and is taken back otherwise. Nothing
+    // until the user chooses; the window then decides by the session.
+    std::optional<bool> ConfirmApply;
 };
 
 // Whether `index` is one of the organisation's sites, which the user can apply but not change.

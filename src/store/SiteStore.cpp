@@ -203,7 +203,14 @@ SiteListModel LoadSiteModel(const IniDocument& settings, const std::optional<Sit
     appendManagedSites(model, std::move(managed));
     model.ApplyPrinter = settings.ReadInt(kCommonSection, "ApplyPrinter", 0) > 0;
     model.AutoSwitch = settings.ReadInt(kCommonSection, "AutoSwitch", 0) > 0;
+    if (const std::int16_t confirm = settings.ReadInt(kCommonSection, "ConfirmApply", -1); confirm >= 0)
+        model.ConfirmApply = confirm > 0;
     return model;
+}
+
+bool WriteConfirmApply(IniDocument& settings, bool on)
+{
+    return settings.WriteString(kCommonSection, "ConfirmApply", on ? "1" : "0");
 }
 
 bool WriteCommonSwitch(IniDocument& settings, const char* key, bool on)

@@ -67,6 +67,9 @@ void ReplaceSites(SiteListModel& model, const IniDocument& settings);
 // A switch of [Common] such as ApplyPrinter or AutoSwitch: written as 1 when on, removed when off,
 // so a file that never had it stays as it was.
 bool WriteCommonSwitch(IniDocument& settings, const char* key, bool on);
+// [Common] ConfirmApply: written as 1 or 0 once the user chooses, as either may differ from the
+// default, which depends on the session.
+bool WriteConfirmApply(IniDocument& settings, bool on);
 
 // Writes Sites and then the site's keys, the twelve in the stored order and then the optional ones
 // that hold a value, into `settings`.

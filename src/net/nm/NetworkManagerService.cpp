@@ -3,6 +3,7 @@
 #include "net/AdapterConfiguration.h"
 #include "net/ExtraSettings.h"
 #include "net/nm/DeviceProduct.h"
+#include "net/nm/NmCheckpoint.h"
 
 #include <QDBusArgument>
 #include <QDBusObjectPath>
@@ -1111,6 +1112,19 @@ ChangePermission NetworkManagerService::MayChange()
             result = ChangePermission::NeedsAuthorization;
     }
     return result;
+}
+
+std::unique_ptr<Checkpoint> NetworkManagerService::CreateCheckpoint(std::int32_t adapterNumber,
+                                                                    std::uint32_t rollbackSeconds)
+{
+    const std::vector<ObjectRef> adapters = Enumerate();
+    if (adapterNumber < 1 || static_cast<std::size_t>(adapterNumber) > adapters.size())
+        throw ServiceError("no adapter has the number " + std::to_string(adapterNumber));
+    const Value name = adapters[static_cast<std::size_t>(adapterNumber - 1)]->Property("InterfaceName");
+    const auto* interfaceName = std::get_if<std::string>(&name);
+    if (!interfaceName)
+        throw ServiceError("the adapter has no interface name");
+    return CreateDeviceCheckpoint(m_bus, QString::fromStdString(*interfaceName), rollbackSeconds);
 }
 
 std::vector<ObjectRef> NetworkManagerService::Enumerate()

@@ -30,6 +30,8 @@ public:
     ObjectRef Get(std::string_view objectPath, std::int32_t flags) override;
     // From NetworkManager's permissions for changing system profiles and controlling the network.
     ChangePermission MayChange() override;
+    // NetworkManager's checkpoint of the adapter's device.
+    std::unique_ptr<Checkpoint> CreateCheckpoint(std::int32_t adapterNumber, std::uint32_t rollbackSeconds) override;
 
 private:
     std::vector<ObjectRef> Enumerate();

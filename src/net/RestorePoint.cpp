@@ -1,0 +1,153 @@
+#include "net/RestorePoint.h"
+
+#include "i18n/Translate.h"
+#include "net/ExtraSettings.h"
+
+#include <algorithm>
+#include <exception>
+
+namespace lanvex::net {
+
+using i18n::Arg;
+using i18n::Translate;
+using i18n::TranslateLines;
+
+namespace {
+
+// The checkpoint is asked of the connection the apply itself uses.
+constexpr std::string_view kServiceMoniker = "winmgmts:\\\\.\\root\\cimv2";
+
+constexpr const char* kDhcpText = LANVEX_TR_NOOP("net", "DHCP工作方式");
+constexpr const char* kAddressText = LANVEX_TR_NOOP("net", "IP地址 %1，子网掩码 %2");
+constexpr const char* kGatewayText = LANVEX_TR_NOOP("net", "，网关 %1");
+constexpr const char* kDnsText = LANVEX_TR_NOOP("net", "，DNS %1");
+constexpr const char* kRestoredText = LANVEX_TR_NOOP("net", "已恢复网卡之前的设置：%1");
+constexpr const char* kNotRestoredText = LANVEX_TR_NOOP("net", "未能完全恢复网卡之前的设置：%1");
+
+// What a restore puts back, in one line: DHCP, or the address, mask, gateway and DNS servers.
+std::string settingsText(const store::SiteProfile& info)
+{
+    if (info.DHCPEnabled)
+        return Translate("net", kDhcpText);
+    std::string text = Arg(Translate("net", kAddressText), { info.IP, info.SubNetMask });
+    if (!info.DefaultGateway.empty())
+        text += Arg(Translate("net", kGatewayText), { info.DefaultGateway });
+    const std::string dns = info.AuxDNS.empty() ? info.DNS : info.DNS + "," + info.AuxDNS;
+    if (!dns.empty())
+        text += Arg(Translate("net", kDnsText), { dns });
+    return text;
+}
+
+} // namespace
+
+std::unique_ptr<RestorePoint> RestorePoint::Take(ServiceConnector& connector, const printer::PrinterSource& printers,
+                                                 std::int32_t adapterNumber, std::uint32_t rollbackSeconds)
+{
+    std::vector<AdapterEntry> adapters = QueryAdapters(connector, printers);
+    const auto found = std::find_if(adapters.begin(), adapters.end(), [adapterNumber](const AdapterEntry& entry) {
+        return entry.Index == adapterNumber;
+    });
+    if (found == adapters.end())
+        return nullptr;
+    std::unique_ptr<Checkpoint> checkpoint;
+    std::string refusal;
+    try {
+        std::unique_ptr<ManagementService> service = connector.Connect(kServiceMoniker);
+        if (service)
+            checkpoint = service->CreateCheckpoint(adapterNumber, rollbackSeconds);
+    } catch (const std::exception& error) {
+        // The program restores by itself then, as it does for a service without checkpoints.
+        refusal = error.what();
+    }
+    return std::make_unique<RestorePoint>(std::move(*found), std::move(checkpoint), std::move(refusal));
+}
+
+RestorePoint::RestorePoint(AdapterEntry before, std::unique_ptr<Checkpoint> checkpoint, std::string checkpointRefusal)
+    : m_before(std::move(before))
+    , m_checkpoint(std::move(checkpoint))
+    , m_checkpointRefusal(std::move(checkpointRefusal))
+{ }
+
+void RestorePoint::StartTimeout()
+{
+    if (!m_checkpoint)
+        return;
+    try {
+        m_checkpoint->RestartTimeout();
+    } catch (const std::exception&) {
+        // The service's time then runs from before the change: it may roll back a little early.
+    }
+}
+
+bool RestorePoint::Keep()
+{
+    if (!m_checkpoint)
+        return true;
+    const bool kept = m_checkpoint->Keep();
+    m_checkpoint.reset();
+    return kept;
+}
+
+RestoreResult RestorePoint::Restore(ServiceConnector& connector, const store::SiteProfile& applied,
+                                    const StatusSink& showStatus)
+{
+    if (m_checkpoint) {
+        std::unique_ptr<Checkpoint> checkpoint = std::move(m_checkpoint);
+        try {
+            checkpoint->Rollback();
+            return { kApplyOk, true };
+        } catch (const std::exception&) {
+            // Applying the settings from before again does the same, more slowly.
+        }
+    }
+    return { ApplyIPSettings(connector, m_before.Index, RestoringSite(m_before, applied), showStatus), false };
+}
+
+store::SiteProfile RestoringSite(const AdapterEntry& before, const store::SiteProfile& applied)
+{
+    const store::SiteProfile& info = before.Info;
+    store::SiteProfile site;
+    site.Name = applied.Name;
+    site.DHCPEnabled = info.DHCPEnabled;
+    if (!info.DHCPEnabled) {
+        site.IP = info.IP;
+        site.SubNetMask = info.SubNetMask;
+        site.DefaultGateway = info.DefaultGateway;
+        site.Extras.MoreIP = info.Extras.MoreIP;
+        site.Extras.GatewayMetric = info.Extras.GatewayMetric;
+        site.Extras.MoreGateways = info.Extras.MoreGateways;
+        site.ChangeDNS = true;
+        site.DNS = info.DNS;
+        site.AuxDNS = info.AuxDNS;
+        site.ChangeWINS = applied.ChangeWINS;
+        site.WINS = info.WINS;
+        site.AuxWINS = info.AuxWINS;
+        if (!applied.Extras.DNSSuffix.empty())
+            site.Extras.DNSSuffix = before.Addresses.DNSDomain;
+    }
+    const auto appliedIPv6 = ParseIPv6Mode(applied.Extras.IPv6Mode);
+    if (appliedIPv6 && *appliedIPv6 != IPv6Mode::Keep) {
+        site.Extras.IPv6Mode = info.Extras.IPv6Mode;
+        site.Extras.IPv6Address = info.Extras.IPv6Address;
+        site.Extras.IPv6Gateway = info.Extras.IPv6Gateway;
+        site.Extras.IPv6DNS = info.Extras.IPv6DNS;
+    }
+    return site;
+}
+
+bool MayHaveChanged(std::int32_t applyResult)
+{
+    return applyResult != kServiceUnavailable && applyResult != kAdapterNotFound && applyResult != kNotPermitted;
+}
+
+std::string RestoreSummary(const RestoreResult& restored, const AdapterEntry& before, const store::SiteProfile& applied)
+{
+    const std::string settings = settingsText(before.Info);
+    if (restored.ByCheckpoint)
+        return Arg(Translate("net", kRestoredText), { settings });
+    const char* heading = ApplySucceeded(restored.Result) ? kRestoredText : kNotRestoredText;
+    return Arg(Translate("net", heading), { settings }) + "\r\n"
+        + TranslateLines("net", ApplySummary(restored.Result, RestoringSite(before, applied)));
+}
+
+} // namespace lanvex::net

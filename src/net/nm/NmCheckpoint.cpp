@@ -1,0 +1,95 @@
+#include "net/nm/NmCheckpoint.h"
+
+#include <QDBusArgument>
+#include <QDBusObjectPath>
+#include <QMap>
+
+namespace lanvex::net::nm {
+
+namespace {
+
+// NMCheckpointCreateFlags: a profile the apply adds is deleted again by the rollback.
+constexpr uint kDeleteNewConnections = 0x02;
+// NMRollbackResult: the device is back as it was.
+constexpr uint kRollbackOk = 0;
+
+class NmCheckpoint : public Checkpoint
+{
+public:
+    NmCheckpoint(std::shared_ptr<NmBus> bus, QString path, std::uint32_t seconds)
+        : m_bus(std::move(bus))
+        , m_path(std::move(path))
+        , m_seconds(seconds)
+    { }
+
+    void RestartTimeout() override
+    {
+        try {
+            m_bus->Change(
+                kNmPath, kNmInterface, QStringLiteral("CheckpointAdjustRollbackTimeout"),
+                { QVariant::fromValue(QDBusObjectPath(m_path)), QVariant::fromValue(static_cast<uint>(m_seconds)) });
+        } catch (const BusError& error) {
+            throw ServiceError(error.what());
+        }
+    }
+
+    bool Keep() override
+    {
+        try {
+            m_bus->Change(kNmPath, kNmInterface, QStringLiteral("CheckpointDestroy"),
+                          { QVariant::fromValue(QDBusObjectPath(m_path)) });
+            return true;
+        } catch (const BusError&) {
+            // The checkpoint is gone: its time ran out and NetworkManager has rolled back.
+            return false;
+        }
+    }
+
+    void Rollback() override
+    {
+        QVariantList reply;
+        try {
+            reply = m_bus->Change(kNmPath, kNmInterface, QStringLiteral("CheckpointRollback"),
+                                  { QVariant::fromValue(QDBusObjectPath(m_path)) });
+        } catch (const BusError& error) {
+            throw ServiceError(error.what());
+        }
+        QMap<QString, uint> results; // device path → NMRollbackResult
+        if (!reply.isEmpty() && reply.front().userType() == qMetaTypeId<QDBusArgument>())
+            reply.front().value<QDBusArgument>() >> results;
+        for (const uint result : results)
+            if (result != kRollbackOk)
+                throw ServiceError("NetworkManager could not roll a device back");
+    }
+
+private:
+    std::shared_ptr<NmBus> m_bus;
+    QString m_path;
+    std::uint32_t m_seconds;
+};
+
+} // namespace
+
+std::unique_ptr<Checkpoint> CreateDeviceCheckpoint(std::shared_ptr<NmBus> bus, const QString& interfaceName,
+                                                   std::uint32_t rollbackSeconds)
+{
+    try {
+        const QVariantList device
+            = bus->Call(kNmPath, kNmInterface, QStringLiteral("GetDeviceByIpIface"), { interfaceName });
+        const QString devicePath = device.isEmpty() ? QString() : ObjectPath(device.front());
+        if (devicePath.isEmpty())
+            throw ServiceError("no NetworkManager device is named " + interfaceName.toStdString());
+        const QVariantList reply = bus->Change(
+            kNmPath, kNmInterface, QStringLiteral("CheckpointCreate"),
+            { QVariant::fromValue(QList<QDBusObjectPath> { QDBusObjectPath(devicePath) }),
+              QVariant::fromValue(static_cast<uint>(rollbackSeconds)), QVariant::fromValue(kDeleteNewConnections) });
+        const QString path = reply.isEmpty() ? QString() : ObjectPath(reply.front());
+        if (path.isEmpty() || path == QLatin1String("/"))
+            throw ServiceError("NetworkManager gave no checkpoint");
+        return std::make_unique<NmCheckpoint>(std::move(bus), path, rollbackSeconds);
+    } catch (const BusError& error) {
+        throw ServiceError(error.what());
+    }
+}
+
+} // namespace lanvex::net::nm
