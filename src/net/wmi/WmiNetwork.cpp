@@ -5,12 +5,16 @@
 
 #include <cstdio>
 #include <cstring>
+
+// The socket headers first: the IP helper declares its table functions only after them.
+// clang-format off
+#include <winsock2.h>
+#include <ws2ipdef.h>
 #include <iphlpapi.h>
 #include <netioapi.h>
 #include <objbase.h>
-#include <winsock2.h>
 #include <wlanapi.h>
-#include <ws2ipdef.h>
+// clang-format on
 
 namespace lanvex::net::wmi {
 
