@@ -317,8 +317,10 @@ private:
             std::string gateway;
             for (std::size_t i = 0; list && i < list->size() && gateway.empty(); ++i)
                 gateway = ParseIPv4((*list)[i]) ? (*list)[i] : std::string();
+            if (gateway.empty())
+                return Value(std::string());
             const auto* number = std::get_if<std::int64_t>(&index);
-            return Value(number && !gateway.empty() ? NeighbourMAC(*number, gateway) : std::string());
+            return Value(NeighbourMAC(number ? *number : InterfaceIndexOf(text(L"MACAddress")), gateway));
         }
         if (equalsNoCase(name, L"SSID"))
             return Value(ConnectedSsid(text(L"SettingID")));

@@ -102,6 +102,25 @@ std::string NeighbourMAC(std::int64_t interfaceIndex, std::string_view gateway)
     return mac == "00:00:00:00:00:00" ? std::string() : mac;
 }
 
+std::int64_t InterfaceIndexOf(std::string_view macAddress)
+{
+    const auto wanted = FormatMACAddress(macAddress);
+    PMIB_IF_TABLE2 table = nullptr;
+    if (!wanted || GetIfTable2(&table) != NO_ERROR || !table)
+        return 0;
+    std::int64_t found = 0;
+    int matches = 0;
+    for (ULONG i = 0; i < table->NumEntries; ++i) {
+        const MIB_IF_ROW2& row = table->Table[i];
+        if (row.PhysicalAddressLength == 6 && FormatMac(row.PhysicalAddress) == *wanted) {
+            found = row.InterfaceIndex;
+            ++matches;
+        }
+    }
+    FreeMibTable(table);
+    return matches == 1 ? found : 0;
+}
+
 std::string ConnectedSsid(std::string_view settingId)
 {
     const auto guid = InterfaceGuid(settingId);

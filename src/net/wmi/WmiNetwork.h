@@ -14,6 +14,10 @@ namespace lanvex::net::wmi {
 // on the interface `interfaceIndex`; empty while it is not resolved.
 std::string NeighbourMAC(std::int64_t interfaceIndex, std::string_view gateway);
 
+// The index of the interface whose hardware address is `macAddress`, for a class that does not
+// give its InterfaceIndex (Wine); 0 when none or more than one has it.
+std::int64_t InterfaceIndexOf(std::string_view macAddress);
+
 // The name of the Wi-Fi network the interface `settingId` ("{GUID}") is connected to. Empty for a
 // wired adapter, and where the WLAN service or its library is missing.
 std::string ConnectedSsid(std::string_view settingId);
