@@ -3,6 +3,7 @@
 #include "net/AdapterConfiguration.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
@@ -45,22 +46,15 @@ template <typename Visit> void ForEachRow(std::string_view table, Visit visit)
     }
 }
 
+// A number the tables print in hex, with or without "0x".
 std::optional<std::uint32_t> Hex(std::string_view text)
 {
     if (text.rfind("0x", 0) == 0)
         text.remove_prefix(2);
-    if (text.empty() || text.size() > 8)
-        return std::nullopt;
     std::uint32_t value = 0;
-    for (const char c : text) {
-        const int digit = c >= '0' && c <= '9' ? c - '0'
-            : c >= 'a' && c <= 'f'             ? c - 'a' + 10
-            : c >= 'A' && c <= 'F'             ? c - 'A' + 10
-                                               : -1;
-        if (digit < 0)
-            return std::nullopt;
-        value = value << 4 | static_cast<std::uint32_t>(digit);
-    }
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
     return value;
 }
 
