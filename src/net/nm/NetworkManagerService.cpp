@@ -50,7 +50,7 @@ struct Ip4State
     std::vector<std::string> leaseDns;
     std::vector<std::pair<std::string, std::int64_t>> defaultRoutes; // next hop and metric
     std::vector<std::string> searches; // DNS search domains
-    std::string networkDomain; // the DNS domain the network gave: DHCP's, else the configuration's
+    std::string networkDomain; // the DNS domain the network gave: the lease's, else the first of Domains
     // IPv6: the method the device runs, its addresses other than link-local ("address/prefix",
     // canonical), the gateway and the name servers (canonical).
     QString ipv6Method;
