@@ -1,5 +1,8 @@
 #include "net/AdapterConfiguration.h"
 
+#include "store/AnsiCodePage.h"
+#include "store/TextCodec.h"
+
 #include <array>
 #include <utility>
 
@@ -185,6 +188,13 @@ std::optional<std::string> FormatMACAddress(std::string_view hardwareAddress)
         result += kHex[lower <= '9' ? lower - '0' : lower - 'a' + 10];
     }
     return result;
+}
+
+std::string SsidText(std::string_view ssid)
+{
+    if (store::IsValidUtf8(ssid))
+        return std::string(ssid);
+    return store::AnsiToUtf8(ssid);
 }
 
 bool IsServiceMoniker(std::string_view moniker)

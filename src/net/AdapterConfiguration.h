@@ -52,6 +52,10 @@ constexpr std::int64_t kMaxGatewayMetric = 9999;
 //   empty removes them.
 // The read-back properties beside the class's own are "IPv6Mode" (auto, static or off),
 // "IPv6Address" (texts "address/prefix"), "IPv6Gateway" and "IPv6DNS" (texts).
+// The network the adapter is on adds "GatewayMAC" (the first IPv4 default gateway's MAC address
+// from the neighbour table), "SSID" (the Wi-Fi network joined) and "DHCPDNSDomain" (the DNS domain
+// the network's DHCP server gave; empty when it gave none). "DNSDomain" stays the connection's own
+// suffix, the one SetDNSDomain sets; a service without "DHCPDNSDomain" has no better answer than it.
 enum class AdapterMethod
 {
     EnableDHCP,
@@ -99,6 +103,10 @@ bool SameSubnet(std::uint32_t a, std::uint32_t b, int prefix);
 // A hardware address as six upper-case hex pairs joined by ":" (the form of the MACAddress
 // property); accepts ":" or "-" between pairs and blanks around, nothing for other shapes.
 std::optional<std::string> FormatMACAddress(std::string_view hardwareAddress);
+
+// A Wi-Fi network's name as text. An SSID is bytes: UTF-8 is taken as it is, anything else is read
+// in the system's ANSI code page (code page 936 on Chinese systems), as routers there name networks.
+std::string SsidText(std::string_view ssid);
 
 // Whether `moniker` names the management service ("winmgmts:" and whatever follows it).
 bool IsServiceMoniker(std::string_view moniker);

@@ -405,7 +405,8 @@ AdapterAddresses readAddresses(const ManagementObject& item)
 }
 
 // The network the configuration is on: the first IPv4 default gateway, and what the service adds
-// beside the class's own properties ("GatewayMAC", "SSID").
+// beside the class's own properties ("GatewayMAC", "SSID", "DHCPDNSDomain"). A service that cannot
+// tell the DHCP server's domain apart gives only "DNSDomain", the best it knows.
 NetworkFingerprint readFingerprint(const ManagementObject& item, const AdapterAddresses& addresses)
 {
     NetworkFingerprint network;
@@ -417,7 +418,11 @@ NetworkFingerprint readFingerprint(const ManagementObject& item, const AdapterAd
     }
     readText(item, "GatewayMAC", network.GatewayMAC);
     readText(item, "SSID", network.SSID);
-    network.DNSDomain = addresses.DNSDomain;
+    const Value dhcpDomain = readProperty(item, "DHCPDNSDomain");
+    if (std::holds_alternative<std::monostate>(dhcpDomain))
+        network.DNSDomain = addresses.DNSDomain;
+    else
+        readText(item, "DHCPDNSDomain", network.DNSDomain);
     return network;
 }
 

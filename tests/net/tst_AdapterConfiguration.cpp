@@ -163,6 +163,23 @@ private Q_SLOTS:
         QCOMPARE(QString::fromStdString(FormatMACAddress(text(raw)).value_or("")), shown);
     }
 
+    // An SSID is bytes: UTF-8 as it is, else code page 936, as Chinese routers name networks.
+    void readsNetworkNames_data()
+    {
+        QTest::addColumn<QByteArray>("ssid");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("ASCII") << QByteArray("Office-5G") << u"Office-5G"_s;
+        QTest::newRow("UTF-8") << QByteArray("\xE5\x8A\x9E\xE5\x85\xAC\xE5\xAE\xA4") << u"办公室"_s;
+        QTest::newRow("code page 936") << QByteArray("\xB0\xEC\xB9\xAB\xCA\xD2") << u"办公室"_s;
+        QTest::newRow("empty") << QByteArray() << QString();
+    }
+    void readsNetworkNames()
+    {
+        QFETCH(QByteArray, ssid);
+        QFETCH(QString, shown);
+        QCOMPARE(QString::fromStdString(SsidText(std::string_view(ssid.constData(), std::size_t(ssid.size())))), shown);
+    }
+
     // Class, property and method names: ASCII letters fold, every other byte must match.
     void comparesNamesIgnoringCase_data()
     {

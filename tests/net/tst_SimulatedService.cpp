@@ -81,6 +81,33 @@ class TestSimulatedService : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // The network's DNS domain is the one DHCP gave where the adapter says, even when that is none;
+    // files written before that property keep their DNSDomain as the network's. Setting the
+    // connection's own suffix never changes the network.
+    void fingerprintTakesTheDomainDhcpGave()
+    {
+        json doc = sampleNetwork();
+        doc["adapters"][1]["DNSDomain"] = "corp.example.com";
+        doc["adapters"][2]["DNSDomain"] = "suffix.example.com";
+        doc["adapters"][2]["DHCPDNSDomain"] = "lease.example.com";
+        SimFile file(doc);
+        net::sim::SimulatedConnector connector(file.stdPath());
+        net::sim::SimulatedPrinters printers(file.stdPath());
+        const auto domains = [&] {
+            Texts found;
+            for (const net::AdapterEntry& adapter : net::QueryAdapters(connector, printers))
+                found.push_back(adapter.Network.DNSDomain);
+            return found;
+        };
+        QCOMPARE(domains(), (Texts { "corp.example.com", "lease.example.com" }));
+        QCOMPARE(call(file, 2, "SetDNSDomain", { std::string("other.example.com") }), 0u);
+        QCOMPARE(domains(), (Texts { "corp.example.com", "lease.example.com" }));
+        doc = file.read();
+        doc["adapters"][2]["DHCPDNSDomain"] = "";
+        file.write(doc.dump());
+        QCOMPARE(domains(), (Texts { "corp.example.com", "" }));
+    }
+
     void listsIpEnabledAdaptersWithIndexes()
     {
         SimFile file(sampleNetwork());

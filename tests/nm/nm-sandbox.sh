@@ -3,7 +3,8 @@
 #
 # A real NetworkManager on a private D-Bus system bus (socket DIR/bus.sock), managing the veth
 # "TAG" inside network namespace "TAG-cli". Its peer "TAGp" lives in namespace "TAG-srv" with a
-# dnsmasq DHCP server (pool 10.88.0.100-150, router 10.88.0.1, DNS 10.88.0.53/54, WINS 10.88.0.44/45)
+# dnsmasq DHCP server (pool 10.88.0.100-150, router 10.88.0.1, DNS 10.88.0.53/54, WINS 10.88.0.44/45,
+# domain sandbox.lanvex.test)
 # and the address 10.77.0.1, which static sites use as their gateway.
 # Nothing on the host is touched: NetworkManager runs with its own config, state and run dirs.
 # Where polkitd is installed, it runs on the private bus with the sandbox's own rules (user "daemon"
@@ -39,6 +40,7 @@ start_dhcp() {
     --port=0 --interface="$PEER" --bind-interfaces --no-ping \
     --dhcp-range=10.88.0.100,10.88.0.150,255.255.255.0,1h --dhcp-option=option:router,10.88.0.1 \
     --dhcp-option=option:dns-server,10.88.0.53,10.88.0.54 --dhcp-option-force=44,10.88.0.44,10.88.0.45 \
+    --dhcp-option=option:domain-name,sandbox.lanvex.test \
     --dhcp-leasefile="$SB/dnsmasq.leases" --log-dhcp --log-facility=- >>"$SB/dnsmasq.log" 2>&1 &
   echo $! >"$SB/dnsmasq.pid"
 }

@@ -28,6 +28,7 @@ const char kSettings[] = "[Common]\r\n"
                          "[Home]\r\n"
                          "DHCPEnabled=1\r\nIP=\r\nSubNetMask=\r\nDefaultGateway=\r\nChangeDNS=0\r\nDNS=\r\nAuxDNS=\r\n"
                          "ChangeWINS=0\r\nWINS=\r\nAuxWINS=\r\nChangePrinter=0\r\nPrinterName=\r\n"
+                         "MatchDNSDomain=sandbox.lanvex.test\r\n"
                          "[Lab]\r\n"
                          "DHCPEnabled=0\r\nIP=10.77.0.9\r\nSubNetMask=255.255.255.0\r\nDefaultGateway=10.77.0.1\r\n"
                          "ChangeDNS=1\r\nDNS=10.77.0.54\r\n";
@@ -56,13 +57,21 @@ class TestNetworkManagerCommandLine : public QObject
     QTemporaryDir m_dir;
     QString m_program;
 
-    Run Lanvex(const QStringList& args)
+    Run Lanvex(const QStringList& args) { return RunProgram(m_program, args); }
+
+    // The program in the sandbox's network namespace, where the kernel's tables are the device's.
+    Run LanvexInSandbox(const QStringList& args)
+    {
+        return RunProgram(u"ip"_s, QStringList { u"netns"_s, u"exec"_s, m_sandbox.netns(), m_program } + args);
+    }
+
+    static Run RunProgram(const QString& program, const QStringList& args)
     {
         QProcess process;
         Run run;
         QElapsedTimer timer;
         timer.start();
-        process.start(m_program, args);
+        process.start(program, args);
         if (!process.waitForFinished(60000)) {
             process.kill();
             process.waitForFinished();
@@ -133,6 +142,30 @@ private Q_SLOTS:
         QVERIFY2(QRegularExpression(u"inet 10\\.88\\.0\\.1([0-4][0-9]|50)/24"_s).match(addresses).hasMatch(),
                  qPrintable(addresses));
         QCOMPARE(Adapter().value(u"DHCPEnabled"_s).toBool(false), true);
+    }
+
+    // The network the lease is on: its gateway, the gateway's MAC address once the kernel knows it,
+    // and the domain the DHCP server gave, which the Home site matches.
+    void detectsTheNetwork()
+    {
+        const QString link = NmSandbox::run(
+            u"ip"_s, { u"-n"_s, m_sandbox.tag + u"-srv"_s, u"-o"_s, u"link"_s, u"show"_s, m_sandbox.tag + u"p"_s });
+        const QString peer = QRegularExpression(u"link/ether ([0-9a-f:]{17})"_s).match(link).captured(1).toUpper();
+        QVERIFY(!peer.isEmpty());
+        m_sandbox.ip({ u"neigh"_s, u"replace"_s, u"10.88.0.1"_s, u"lladdr"_s, peer, u"dev"_s, m_sandbox.device(),
+                       u"nud"_s, u"reachable"_s });
+        const Run run = LanvexInSandbox({ u"--detect"_s });
+        QCOMPARE(run.exitCode, 0);
+        const QJsonArray adapters = QJsonDocument::fromJson(run.out.toUtf8()).array();
+        QCOMPARE(adapters.size(), 1);
+        const QJsonObject adapter = adapters.first().toObject();
+        QCOMPARE(adapter.value(u"InterfaceName"_s).toString(), m_sandbox.device());
+        QCOMPARE(adapter.value(u"Gateway"_s).toString(), u"10.88.0.1"_s);
+        QCOMPARE(adapter.value(u"GatewayMAC"_s).toString(), peer);
+        QCOMPARE(adapter.value(u"SSID"_s).toString(u"<none>"_s), QString());
+        QCOMPARE(adapter.value(u"DNSDomain"_s).toString(), u"sandbox.lanvex.test"_s);
+        QCOMPARE(adapter.value(u"Matches"_s).toArray(), QJsonArray { u"Home"_s });
+        QCOMPARE(adapter.value(u"Live"_s).toString(), u"Home"_s);
     }
 
     // The interface name and the MAC address choose the adapter as its number does.

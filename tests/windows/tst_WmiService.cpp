@@ -1,9 +1,13 @@
+#include "net/AdapterConfiguration.h"
 #include "net/IPInfo.h"
 #include "net/wmi/WmiConnector.h"
+#include "net/wmi/WmiNetwork.h"
 #include "printer/WinspoolPrinterSource.h"
 #include "store/windows/WindowsText.h"
 
+#include <algorithm>
 #include <doctest/doctest.h>
+#include <fstream>
 #include <objbase.h>
 #include <thread>
 #include <wbemidl.h>
@@ -51,6 +55,54 @@ std::vector<long> realIndexes()
         VariantClear(&index);
     }
 }
+
+// The MAC address the host's kernel holds for `address`, read past Wine through its Z: drive: what
+// Wine's neighbour table reports, found by another road. Empty when it holds no complete entry.
+std::string hostNeighbourMAC(const std::string& address)
+{
+    std::ifstream table("Z:\\proc\\net\\arp");
+    std::string ip, type, flags, mac, mask, device;
+    std::getline(table, ip); // the heading
+    while (table >> ip >> type >> flags >> mac >> mask >> device) {
+        if (ip == address && (std::stoul(flags, nullptr, 16) & 0x2))
+            return FormatMACAddress(mac).value_or("");
+    }
+    return {};
+}
+
+// A value of the interfaces' TCP/IP parameters, as a DHCP lease leaves it; removed again at the end.
+class InterfaceParameters
+{
+public:
+    explicit InterfaceParameters(const std::string& settingId)
+        : path_(L"SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\"
+                + store::windows::Widen(settingId))
+    {
+        created_
+            = RegCreateKeyExW(HKEY_LOCAL_MACHINE, path_.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key_, nullptr)
+            == ERROR_SUCCESS;
+    }
+    ~InterfaceParameters()
+    {
+        if (created_) {
+            RegCloseKey(key_);
+            RegDeleteKeyW(HKEY_LOCAL_MACHINE, path_.c_str());
+        }
+    }
+    bool Set(const wchar_t* name, const std::wstring& value)
+    {
+        return created_
+            && RegSetValueExW(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                              static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)))
+            == ERROR_SUCCESS;
+    }
+    bool Remove(const wchar_t* name) { return created_ && RegDeleteValueW(key_, name) == ERROR_SUCCESS; }
+
+private:
+    std::wstring path_;
+    HKEY key_ = nullptr;
+    bool created_ = false;
+};
 
 } // namespace
 
@@ -150,6 +202,46 @@ TEST_SUITE("wmi")
             MESSAGE((std::string(method) + " answered " + std::to_string(result))); // what this system's WMI says
             CHECK(result != 0);
         }
+    }
+
+    TEST_CASE("the network an adapter is on: the gateway's MAC from the neighbour table, the domain DHCP gave")
+    {
+        wmi::WmiConnector connector;
+        printer::WinspoolPrinterSource printers;
+        const std::vector<AdapterEntry> adapters = QueryAdapters(connector, printers);
+        REQUIRE_FALSE(adapters.empty());
+        bool compared = false;
+        for (const AdapterEntry& adapter : adapters) {
+            INFO("adapter " << adapter.Index << ", gateway " << adapter.Network.Gateway);
+            CHECK(adapter.Network.SSID.empty()); // no WLAN service here
+            const std::string expected = hostNeighbourMAC(adapter.Network.Gateway);
+            if (adapter.Network.Gateway.empty() || expected.empty())
+                continue;
+            CHECK(adapter.Network.GatewayMAC == expected);
+            compared = true;
+        }
+        if (!compared)
+            MESSAGE("no adapter's gateway is in the host's neighbour table: its MAC address went unchecked");
+
+        // The domain DHCP gave is the interface's DhcpDomain; none there is no domain, and an
+        // interface the system keeps no parameters for has none to tell.
+        const auto dhcp = std::find_if(adapters.begin(), adapters.end(),
+                                       [](const AdapterEntry& adapter) { return adapter.Info.DHCPEnabled; });
+        REQUIRE(dhcp != adapters.end());
+        const auto service = connector.Connect("winmgmts:");
+        const std::string settingId
+            = text(service->Get("Win32_NetworkAdapterConfiguration.Index=" + std::to_string(dhcp->Index), 0)
+                       ->Property("SettingID"));
+        {
+            InterfaceParameters parameters(settingId);
+            REQUIRE(parameters.Set(L"DhcpDomain", L"branch.example.test"));
+            const std::vector<AdapterEntry> leased = QueryAdapters(connector, printers);
+            CHECK(leased[static_cast<std::size_t>(dhcp->Index - 1)].Network.DNSDomain == "branch.example.test");
+            REQUIRE(parameters.Remove(L"DhcpDomain"));
+            CHECK(wmi::DhcpDomain(settingId) == std::string());
+        }
+        CHECK_FALSE(wmi::DhcpDomain("{6B29FC40-CA47-1067-B31D-00DD010662DA}").has_value());
+        CHECK_FALSE(wmi::DhcpDomain("not a GUID").has_value());
     }
 
     TEST_CASE("monikers, and COM on another thread")

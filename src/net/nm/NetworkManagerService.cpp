@@ -3,6 +3,7 @@
 #include "net/AdapterConfiguration.h"
 #include "net/ExtraSettings.h"
 #include "net/nm/DeviceProduct.h"
+#include "net/nm/NeighbourTable.h"
 #include "net/nm/NmCheckpoint.h"
 
 #include <QDBusArgument>
@@ -50,6 +51,7 @@ struct Ip4State
     std::vector<std::string> leaseDns;
     std::vector<std::pair<std::string, std::int64_t>> defaultRoutes; // next hop and metric
     std::vector<std::string> searches; // DNS search domains
+    std::string networkDomain; // the DNS domain the network gave: the lease's, else the first of Domains
     // IPv6: the method the device runs, its addresses other than link-local ("address/prefix",
     // canonical), the gateway and the name servers (canonical).
     QString ipv6Method;
@@ -102,6 +104,24 @@ std::vector<Address> AddressesOf(const QList<QVariantMap>& addressData)
 uint ToNetworkOrder(std::uint32_t address)
 {
     return qToBigEndian<quint32>(address);
+}
+
+// The name of the Wi-Fi network a wireless device has joined; empty for other devices, or when it
+// cannot be read.
+std::string ReadSsid(NmBus& bus, const DeviceInfo& device)
+{
+    if (device.type != kDeviceTypeWifi)
+        return {};
+    try {
+        const QString accessPoint
+            = ObjectPath(bus.Property(device.path, kWirelessInterface, QStringLiteral("ActiveAccessPoint")));
+        if (IsNoObject(accessPoint))
+            return {};
+        const QByteArray ssid = bus.Property(accessPoint, kAccessPointInterface, QStringLiteral("Ssid")).toByteArray();
+        return SsidText(std::string_view(ssid.constData(), static_cast<std::size_t>(ssid.size())));
+    } catch (const BusError&) {
+        return {};
+    }
 }
 
 DeviceInfo ReadDevice(NmBus& bus, const QString& path)
@@ -197,6 +217,9 @@ Ip4State ReadIp4StateAt(NmBus& bus, const QString& configPath, const QString& dh
         }
         for (const QString& domain : TextList(config.value(QStringLiteral("Searches"))))
             state.searches.push_back(domain.toStdString());
+        const QStringList domains = TextList(config.value(QStringLiteral("Domains")));
+        if (!domains.isEmpty())
+            state.networkDomain = domains.front().toStdString();
     }
     if (!IsNoObject(dhcpPath)) {
         const QVariantMap options = ToMap(bus.Property(dhcpPath, kDhcp4ConfigInterface, QStringLiteral("Options")));
@@ -204,6 +227,11 @@ Ip4State ReadIp4StateAt(NmBus& bus, const QString& configPath, const QString& dh
         const QString servers = options.value(QStringLiteral("domain_name_servers")).toString();
         for (const QString& server : servers.split(QLatin1Char(' '), Qt::SkipEmptyParts))
             state.leaseDns.push_back(server.toStdString());
+        // Some servers send more than one name in the option; the first is the network's own.
+        const QStringList domain
+            = options.value(QStringLiteral("domain_name")).toString().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (!domain.isEmpty())
+            state.networkDomain = domain.front().toStdString();
     }
     return state;
 }
@@ -439,6 +467,9 @@ private:
         for (const std::string& domain : state.searches)
             searches += (searches.empty() ? "" : ",") + domain;
         const auto mac = FormatMACAddress(m_device.hardwareAddress.toStdString());
+        const std::string gatewayMac = state.gateway.empty()
+            ? std::string()
+            : ReadNeighbourMAC(m_device.interfaceName.toStdString(), state.gateway);
         m_properties = {
             { "Index", index },
             { "Description", description.toStdString() },
@@ -453,6 +484,9 @@ private:
             { "DefaultIPGateway", list(gateways) },
             { "GatewayCostMetric", metrics.empty() ? Value() : Value(metrics) },
             { "DNSDomain", searches },
+            { "DHCPDNSDomain", state.networkDomain },
+            { "GatewayMAC", gatewayMac },
+            { "SSID", ReadSsid(*m_bus, m_device) },
             { "IPv6Mode", IPv6ModeOf(state.ipv6Method) },
             { "IPv6Address", list(state.ipv6Addresses) },
             { "IPv6Gateway",

@@ -1,6 +1,7 @@
 #include "net/wmi/WmiConnector.h"
 
 #include "net/wmi/WmiIPv6.h"
+#include "net/wmi/WmiNetwork.h"
 #include "net/wmi/WmiValue.h"
 #include "store/windows/WindowsText.h"
 
@@ -256,6 +257,10 @@ public:
     Value Property(std::string_view name) const override
     {
         const std::wstring wide = Widen(name);
+        if (isAdapter()) {
+            if (auto network = networkProperty(wide))
+                return *std::move(network);
+        }
         Value value = valueIn(properties_, wide);
         if (equalsNoCase(wide, L"Index") && isAdapter() && std::holds_alternative<std::int64_t>(value)) {
             const std::int64_t presented = connection_->PresentedIndex(std::get<std::int64_t>(value));
@@ -294,6 +299,41 @@ public:
     }
 
 private:
+    std::string text(std::wstring_view name) const
+    {
+        const Value value = valueIn(properties_, name);
+        return std::holds_alternative<std::string>(value) ? std::get<std::string>(value) : std::string();
+    }
+
+    // The network the adapter is on, beyond the class's own properties (AdapterConfiguration.h);
+    // nothing for the class's own names. A DHCP domain the system keeps nothing for is left out,
+    // so the reader takes the connection's suffix instead.
+    std::optional<Value> networkProperty(std::wstring_view name) const
+    {
+        if (equalsNoCase(name, L"GatewayMAC")) {
+            const Value index = valueIn(properties_, L"InterfaceIndex");
+            const Value gateways = valueIn(properties_, L"DefaultIPGateway");
+            const auto* list = std::get_if<std::vector<std::string>>(&gateways);
+            std::string gateway;
+            for (std::size_t i = 0; list && i < list->size() && gateway.empty(); ++i)
+                gateway = ParseIPv4((*list)[i]) ? (*list)[i] : std::string();
+            if (gateway.empty())
+                return Value(std::string());
+            const auto* number = std::get_if<std::int64_t>(&index);
+            return Value(NeighbourMAC(number ? *number : InterfaceIndexOf(text(L"MACAddress")), gateway));
+        }
+        if (equalsNoCase(name, L"SSID"))
+            return Value(ConnectedSsid(text(L"SettingID")));
+        if (equalsNoCase(name, L"DHCPDNSDomain")) {
+            const Value dhcp = valueIn(properties_, L"DHCPEnabled");
+            if (std::holds_alternative<bool>(dhcp) && !std::get<bool>(dhcp))
+                return Value(std::string()); // no DHCP, no domain from it
+            const auto domain = DhcpDomain(text(L"SettingID"));
+            return domain ? std::optional<Value>(*domain) : std::optional<Value>(Value());
+        }
+        return std::nullopt;
+    }
+
     static bool isIPv6Method(AdapterMethod method)
     {
         return method == AdapterMethod::DisableIPv6 || method == AdapterMethod::EnableIPv6
