@@ -25,7 +25,8 @@ store::SiteProfile Matching(store::SiteProfile site, const std::string& gatewayM
 {
     site.Extras.MatchGatewayMAC = gatewayMAC;
     site.Extras.MatchSSID = ssid;
-    site.Extras.AutoApply = autoApply ? "1" : "";
+    if (autoApply)
+        site.Extras.AutoApply = "1";
     return site;
 }
 
