@@ -402,7 +402,8 @@ IniDocument::Slot IniDocument::slotOf(std::uint32_t section) const
 void IniDocument::indexSection(std::uint32_t section)
 {
     if ((addedCount_ + 1) * 2 > addedSlots_.size()) {
-        const std::vector<Slot> old = std::exchange(addedSlots_, std::vector<Slot>(std::max<std::size_t>(16, addedSlots_.size() * 2)));
+        const std::vector<Slot> old
+            = std::exchange(addedSlots_, std::vector<Slot>(std::max<std::size_t>(16, addedSlots_.size() * 2)));
         std::vector<Slot> placed;
         for (const Slot& slot : old)
             if (slot.section != 0)
@@ -782,10 +783,9 @@ bool IniDocument::DeleteKey(FileBytes section, std::string_view key)
     // Every line of the key goes: removing only the first would bring a later one to light.
     const std::string foldedKey = fold(*encodedKey);
     std::vector<Line>& lines = sections_[found];
-    lines.erase(std::remove_if(lines.begin() + 1, lines.end(),
-                               [&](const Line& line) {
-                                   return line.kind == LineKind::Key && sameFolded(name(line), foldedKey);
-                               }),
+    lines.erase(std::remove_if(
+                    lines.begin() + 1, lines.end(),
+                    [&](const Line& line) { return line.kind == LineKind::Key && sameFolded(name(line), foldedKey); }),
                 lines.end());
     return true;
 }
@@ -819,8 +819,8 @@ bool IniDocument::DeleteSection(FileBytes section)
     // Added lines take the line end of the file's first line: that may now be another one.
     newline_ = "\r\n";
     for (const std::vector<Line>& lines : sections_) {
-        const auto ended = std::find_if(lines.begin(), lines.end(),
-                                        [&](const Line& l) { return terminatorLength(raw(l)) != 0; });
+        const auto ended
+            = std::find_if(lines.begin(), lines.end(), [&](const Line& l) { return terminatorLength(raw(l)) != 0; });
         if (ended == lines.end())
             continue;
         // A record may hold several lines: the first line end in it is the one.

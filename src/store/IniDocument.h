@@ -203,7 +203,8 @@ template <typename Each> bool IniDocument::WriteTo(Each each) const
                 end += line.length;
                 continue;
             }
-            if (end != begin && !each(std::string_view(block == kParsed ? text_ : added_[block]).substr(begin, end - begin)))
+            if (end != begin
+                && !each(std::string_view(block == kParsed ? text_ : added_[block]).substr(begin, end - begin)))
                 return false;
             block = line.block;
             begin = line.begin;
