@@ -183,7 +183,9 @@ IniDocument::Line IniDocument::lineAt(std::uint32_t block, std::size_t begin, st
 
 namespace {
 
-// Lines an edit writes go into blocks of this size; a longer line gets a block of its own.
+// Lines an edit writes go into blocks that start small, for the many documents that take one
+// site, and double up to this size; a longer line gets a block of its own.
+constexpr std::size_t kFirstBlockBytes = 512;
 constexpr std::size_t kBlockBytes = std::size_t(64) << 10;
 
 } // namespace
@@ -191,8 +193,10 @@ constexpr std::size_t kBlockBytes = std::size_t(64) << 10;
 IniDocument::Line IniDocument::addLine(std::string_view bytes)
 {
     if (added_.empty() || added_.back().capacity() - added_.back().size() < bytes.size()) {
+        const std::size_t size
+            = added_.empty() ? kFirstBlockBytes : std::min(kBlockBytes, 2 * added_.back().capacity());
         added_.emplace_back();
-        added_.back().reserve(std::max(kBlockBytes, bytes.size()));
+        added_.back().reserve(std::max(size, bytes.size()));
     }
     std::string& block = added_.back();
     const std::size_t begin = block.size();

@@ -1,5 +1,6 @@
 #include "transfer/SiteFileReader.h"
 
+#include "editor/EditorRules.h"
 #include "store/IniDocument.h"
 #include "store/SiteListModel.h"
 #include "store/SiteStore.h"
@@ -174,6 +175,11 @@ bool opensAsRecordList(std::string_view text)
     return next != std::string_view::npos && text[next] == '{';
 }
 
+bool sameKey(const std::string& a, const std::string& b)
+{
+    return editor::SectionNameKey(editor::TrimSiteName(a)) == editor::SectionNameKey(editor::TrimSiteName(b));
+}
+
 SitesOfFile sitesOfSettingsFile(std::string bytes)
 {
     SitesOfFile result;
@@ -194,7 +200,11 @@ SitesOfFile sitesOfSettingsFile(std::string bytes)
     };
     const std::optional<std::string> unlisted
         = store::VisitSavedSites(settings, keep, [&](std::string&& name, std::size_t earlier) {
-              store::SiteProfile same = overlong ? store::SiteProfile() : result.sites.At(earlier);
+              // A name the merge will skip as a repeat needs no record: one large section listed
+              // many times over must not be held as many times.
+              store::SiteProfile same;
+              if (!overlong && !sameKey(name, result.sites.NameAt(earlier)))
+                  same = result.sites.At(earlier);
               same.Name = std::move(name);
               keep(same);
           });
