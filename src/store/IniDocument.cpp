@@ -221,6 +221,43 @@ bool IniDocument::appendToKeys(std::vector<Line>& lines, std::string_view bytes)
     return true;
 }
 
+// The key line with another value, keeping the key as it is spelled in the file and the line's end.
+std::string IniDocument::rewrittenKeyLine(std::string_view line, std::string_view value) const
+{
+    const Classified c = classifyLine(line, 0, !utf8_);
+    std::string replaced(line.substr(c.nameBegin, c.nameEnd - c.nameBegin));
+    replaced += '=';
+    replaced += value;
+    replaced += line.substr(line.size() - terminatorLength(line));
+    return replaced;
+}
+
+// Joins a replaced key line to the key line before it when their bytes lie one after the other, as
+// they do when a save replaces a section's keys in turn: the section then costs one record again,
+// not one a line.
+void IniDocument::joinKeys(std::vector<Line>& lines, std::size_t i)
+{
+    const std::size_t last = i;
+    for (; i > 1; --i) {
+        const Line& before = lines[i - 1];
+        if ((before.kind != LineKind::Key && before.kind != LineKind::Keys) || before.block != lines[i].block
+            || before.block == kParsed || before.begin + before.length != lines[i].begin
+            || terminatorLength(raw(before)) == 0)
+            break;
+    }
+    if (i == last)
+        return;
+    // Lines i to last lie one after the other: they become one run.
+    Line& run = lines[i];
+    for (std::size_t j = i + 1; j <= last; ++j)
+        run.length += lines[j].length;
+    run.kind = LineKind::Keys;
+    lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i + 1),
+                lines.begin() + static_cast<std::ptrdiff_t>(last + 1));
+    if (lines.capacity() > 2 * lines.size() + 4)
+        lines.shrink_to_fit();
+}
+
 void IniDocument::terminate(Line& line)
 {
     if (terminatorLength(raw(line)) != 0)
@@ -451,7 +488,12 @@ void IniDocument::materialize(std::size_t section)
     const auto whole = [](const Line& line) { return line.kind == LineKind::Body || line.kind == LineKind::Keys; };
     if (std::none_of(lines.begin(), lines.end(), whole))
         return;
+    std::size_t count = lines.size();
+    for (const Line& line : lines)
+        if (whole(line))
+            count += std::count(raw(line).begin(), raw(line).end(), '\n');
     std::vector<Line> split;
+    split.reserve(count);
     for (const Line& line : lines) {
         if (!whole(line)) {
             split.push_back(line);
@@ -709,7 +751,11 @@ bool IniDocument::writeEncoded(std::string_view section, std::string_view key, s
     const std::size_t found = findSection(fold(*encodedSection));
     if (found != 0) {
         std::vector<Line>& lines = sections_[found];
-        if (!findKey(found, keyName)) {
+        if (const std::optional<KeyLine> existing = findKey(found, keyName)) {
+            // The value as it stands already: the section stays as it was read, whole.
+            if (rewrittenKeyLine(existing->raw, *encodedValue) == existing->raw)
+                return true;
+        } else {
             // A key new to a section whose keys were just added goes on the end of their run.
             const std::string_view above = raw(lines.back());
             const std::string keyLine
@@ -719,16 +765,13 @@ bool IniDocument::writeEncoded(std::string_view section, std::string_view key, s
         }
         materialize(found);
         const std::string foldedKey = fold(*encodedKey);
-        for (Line& line : lines) {
+        for (std::size_t i = 1; i < lines.size(); ++i) {
+            Line& line = lines[i];
             if (line.kind != LineKind::Key || !sameFolded(name(line), foldedKey))
                 continue;
-            // Replace the value where it stands, keeping the key as it is spelled in the file.
-            const std::string_view old = raw(line);
-            std::string replaced(name(line));
-            replaced += '=';
-            replaced += *encodedValue;
-            replaced += old.substr(old.size() - terminatorLength(old));
-            line = addLine(replaced);
+            // Replaced where it stands.
+            line = addLine(rewrittenKeyLine(raw(line), *encodedValue));
+            joinKeys(lines, i);
             return true;
         }
         std::size_t insertAt = 1;

@@ -158,6 +158,8 @@ private:
     Line lineAt(std::uint32_t block, std::size_t begin, std::size_t length, std::size_t contentBegin) const;
     Line addLine(std::string_view bytes);
     bool appendToKeys(std::vector<Line>& lines, std::string_view bytes);
+    void joinKeys(std::vector<Line>& lines, std::size_t i);
+    std::string rewrittenKeyLine(std::string_view line, std::string_view value) const;
     std::size_t findSection(std::string_view foldedName) const;
     std::size_t findAddedSection(std::uint32_t hash, std::string_view folded) const;
     std::optional<KeyLine> findKey(std::size_t section, std::string_view key) const;
