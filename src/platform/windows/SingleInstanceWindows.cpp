@@ -37,7 +37,7 @@ struct HandleCloser
 using Handle = std::unique_ptr<void, HandleCloser>;
 
 // The user the process runs as, as its security identifier.
-std::unique_ptr<BYTE[]> TokenUser(HANDLE process)
+std::unique_ptr<BYTE[]> UserOf(HANDLE process)
 {
     HANDLE token = nullptr;
     if (!OpenProcessToken(process, TOKEN_QUERY, &token))
@@ -56,8 +56,8 @@ bool ProcessIsThisUser(ULONG processId)
     const Handle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
     if (!process)
         return false; // another user's process is not ours to open
-    const auto theirs = TokenUser(process.get());
-    const auto ours = TokenUser(GetCurrentProcess());
+    const auto theirs = UserOf(process.get());
+    const auto ours = UserOf(GetCurrentProcess());
     return theirs && ours
         && EqualSid(reinterpret_cast<TOKEN_USER*>(theirs.get())->User.Sid,
                     reinterpret_cast<TOKEN_USER*>(ours.get())->User.Sid);
