@@ -5,6 +5,7 @@
 //
 //   lanvex_bench_memory [MiB]   (default 32; the program reads files up to 64 MiB)
 
+#include "ChildProcess.h"
 #include "store/IniFile.h"
 #include "store/SiteStore.h"
 
@@ -17,7 +18,6 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -87,17 +87,6 @@ std::string oneNameList(std::int64_t count)
     return text;
 }
 
-std::int64_t statusKiB(const char* field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    const std::string wanted = join({ field, ":" });
-    while (std::getline(status, line))
-        if (line.compare(0, wanted.size(), wanted) == 0)
-            return std::atoll(line.c_str() + wanted.size());
-    return 0;
-}
-
 struct Measure
 {
     double ms = 0;
@@ -109,14 +98,9 @@ struct Measure
 // process; reports the time of the read and the peak memory above the child's start.
 Measure measure(const std::string& path)
 {
-    int pipeFds[2];
-    if (::pipe(pipeFds) != 0)
-        return {};
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(pipeFds[0]);
+    return lanvex::bench::InChild([&] {
         Measure m;
-        const std::int64_t before = statusKiB("VmRSS");
+        const std::int64_t before = lanvex::bench::StatusKiB("VmRSS");
         const auto start = std::chrono::steady_clock::now();
         {
             const ReadResult read = IniFile(path).Read();
@@ -125,17 +109,9 @@ Measure measure(const std::string& path)
         }
         m.ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
         m.ok = m.ok && IniFile(path).Update([](IniDocument& doc) { return doc.WriteString("Bench", "k", "v"); }).ok;
-        m.peakKiB = statusKiB("VmHWM") - before;
-        const bool sent = ::write(pipeFds[1], &m, sizeof m) == sizeof m;
-        ::_exit(sent ? 0 : 1);
-    }
-    ::close(pipeFds[1]);
-    Measure m;
-    const bool received = ::read(pipeFds[0], &m, sizeof m) == sizeof m;
-    ::close(pipeFds[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return received ? m : Measure {};
+        m.peakKiB = lanvex::bench::StatusKiB("VmHWM") - before;
+        return m;
+    });
 }
 
 } // namespace

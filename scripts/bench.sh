@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds in Release and times the start-up read of the settings file with 10, 1,000 and 10,000
-# sites, measures the peak memory of reading large files, then `lanvex --list` with 10 and 1,000 sites (which must take at most twice as long).
+# sites, measures the peak memory of reading large files and of importing them (at most 3 times the
+# largest file involved), then `lanvex --list` with 10 and 1,000 sites (which must take at most twice as long).
 # Usage: scripts/bench.sh [RUNS]   (RUNS: --list runs per size, default 15)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -9,13 +10,16 @@ build=${LANVEX_BENCH_BUILD_DIR:-build-bench}
 
 scripts/install-deps.sh build
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DLANVEX_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" --target lanvex_bench_load lanvex_bench_memory -j "$(nproc)"
+cmake --build "$build" --target lanvex_bench_load lanvex_bench_memory lanvex_bench_import -j "$(nproc)"
 
 echo "== Loading the settings file (best of 7 runs)"
 "$build/bin/lanvex_bench_load" 10 1000 10000
 
 echo "== Peak memory of reading a 32 MiB settings file, by its shape"
 "$build/bin/lanvex_bench_memory" 32
+
+echo "== Peak memory of importing 99,990 sites, by the file's shape"
+"$build/bin/lanvex_bench_import"
 
 echo "== lanvex --list"
 if ! cmake --build "$build" --target lanvex -j "$(nproc)"; then

@@ -20,6 +20,13 @@ QString SingleInstance::ServerName(const QString& settingsPath)
     return QStringLiteral("lanvex-%1-%2").arg(UserId()).arg(QString::fromLatin1(hash));
 }
 
+CallerRequest ReadCallerRequest(const QByteArray& received, bool ended)
+{
+    if (!ended && !received.contains('\n') && received.size() < kMaxRequest)
+        return CallerRequest::Incomplete;
+    return received == kShowRequest ? CallerRequest::Show : CallerRequest::Refused;
+}
+
 bool SingleInstance::Claim()
 {
     // The name is held exactly as long as its process lives, so a crashed window leaves nothing

@@ -47,4 +47,21 @@ private:
 inline constexpr char kShowRequest[] = "show\n";
 inline constexpr char kShowAnswer[] = "ok\n";
 
+// How the window treats its callers, on every system. A caller that has not sent its request by
+// kCallerWaitMs is dropped, so silent ones cannot pile up; a request longer than kMaxRequest bytes
+// is not ours; when taking callers fails, the window rests kAcceptPauseMs before it tries again.
+inline constexpr int kCallerWaitMs = 2000;
+inline constexpr int kMaxRequest = 64;
+inline constexpr int kAcceptPauseMs = 200;
+
+// What the bytes a caller has sent so far ask for: nothing yet (wait for more), the window to
+// come to the front, or nothing the window answers (`ended`: the caller has stopped sending).
+enum class CallerRequest
+{
+    Incomplete,
+    Show,
+    Refused
+};
+CallerRequest ReadCallerRequest(const QByteArray& received, bool ended);
+
 } // namespace lanvex::platform

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace lanvex::store {
 
@@ -157,9 +158,7 @@ std::uint64_t spread(std::uint64_t x)
 
 std::string_view IniDocument::raw(const Line& line) const
 {
-    if (line.rewritten != kNotRewritten)
-        return rewritten_[line.rewritten];
-    return std::string_view(text_).substr(line.begin, line.length);
+    return std::string_view(line.block == kParsed ? text_ : added_[line.block]).substr(line.begin, line.length);
 }
 
 std::string_view IniDocument::name(const Line& line) const
@@ -169,25 +168,94 @@ std::string_view IniDocument::name(const Line& line) const
     return text.substr(c.nameBegin, c.nameEnd - c.nameBegin);
 }
 
-IniDocument::Line IniDocument::makeLine(std::size_t begin, std::size_t length, std::size_t contentBegin) const
+IniDocument::Line IniDocument::lineAt(std::uint32_t block, std::size_t begin, std::size_t length,
+                                      std::size_t contentBegin) const
 {
     Line line;
+    line.block = block;
     line.begin = static_cast<std::uint32_t>(begin);
     line.length = static_cast<std::uint32_t>(length);
     line.contentBegin = static_cast<std::uint8_t>(contentBegin);
-    const Classified c = classifyLine(std::string_view(text_).substr(begin, length), contentBegin, !utf8_);
+    const Classified c = classifyLine(raw(line), contentBegin, !utf8_);
     line.kind = c.header ? LineKind::Header : c.key ? LineKind::Key : LineKind::Other;
     return line;
 }
 
-IniDocument::Line IniDocument::addLine(std::string bytes)
+namespace {
+
+// Lines an edit writes go into blocks that start small, for the many documents that take one
+// site, and double up to this size; a longer line gets a block of its own.
+constexpr std::size_t kFirstBlockBytes = 512;
+constexpr std::size_t kBlockBytes = std::size_t(64) << 10;
+
+} // namespace
+
+IniDocument::Line IniDocument::addLine(std::string_view bytes)
 {
-    Line line;
-    const Classified c = classifyLine(bytes, 0, !utf8_);
-    line.kind = c.header ? LineKind::Header : c.key ? LineKind::Key : LineKind::Other;
-    line.rewritten = static_cast<std::uint32_t>(rewritten_.size());
-    rewritten_.push_back(std::move(bytes));
-    return line;
+    if (added_.empty() || added_.back().capacity() - added_.back().size() < bytes.size()) {
+        const std::size_t size
+            = added_.empty() ? kFirstBlockBytes : std::min(kBlockBytes, 2 * added_.back().capacity());
+        added_.emplace_back();
+        added_.back().reserve(std::max(size, bytes.size()));
+    }
+    std::string& block = added_.back();
+    const std::size_t begin = block.size();
+    block += bytes; // within the capacity reserved: the block's bytes never move
+    return lineAt(static_cast<std::uint32_t>(added_.size() - 1), begin, bytes.size(), 0);
+}
+
+// Adds a key line to the run of key lines that ends the section, when that run is the last thing
+// written and its block has room, so that the new line costs only its bytes.
+bool IniDocument::appendToKeys(std::vector<Line>& lines, std::string_view bytes)
+{
+    Line& last = lines.back();
+    if ((last.kind != LineKind::Key && last.kind != LineKind::Keys) || last.block == kParsed
+        || last.block + 1 != added_.size() || terminatorLength(raw(last)) == 0)
+        return false;
+    std::string& block = added_.back();
+    if (last.begin + last.length != block.size() || block.capacity() - block.size() < bytes.size())
+        return false;
+    block += bytes;
+    last.length += static_cast<std::uint32_t>(bytes.size());
+    last.kind = LineKind::Keys;
+    return true;
+}
+
+// The key line with another value, keeping the key as it is spelled in the file and the line's end.
+std::string IniDocument::rewrittenKeyLine(std::string_view line, std::string_view value) const
+{
+    const Classified c = classifyLine(line, 0, !utf8_);
+    std::string replaced(line.substr(c.nameBegin, c.nameEnd - c.nameBegin));
+    replaced += '=';
+    replaced += value;
+    replaced += line.substr(line.size() - terminatorLength(line));
+    return replaced;
+}
+
+// Joins a replaced key line to the key line before it when their bytes lie one after the other, as
+// they do when a save replaces a section's keys in turn: the section then costs one record again,
+// not one a line.
+void IniDocument::joinKeys(std::vector<Line>& lines, std::size_t i)
+{
+    const std::size_t last = i;
+    for (; i > 1; --i) {
+        const Line& before = lines[i - 1];
+        if ((before.kind != LineKind::Key && before.kind != LineKind::Keys) || before.block != lines[i].block
+            || before.block == kParsed || before.begin + before.length != lines[i].begin
+            || terminatorLength(raw(before)) == 0)
+            break;
+    }
+    if (i == last)
+        return;
+    // Lines i to last lie one after the other: they become one run.
+    Line& run = lines[i];
+    for (std::size_t j = i + 1; j <= last; ++j)
+        run.length += lines[j].length;
+    run.kind = LineKind::Keys;
+    lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i + 1),
+                lines.begin() + static_cast<std::ptrdiff_t>(last + 1));
+    if (lines.capacity() > 2 * lines.size() + 4)
+        lines.shrink_to_fit();
 }
 
 void IniDocument::terminate(Line& line)
@@ -200,38 +268,80 @@ void IniDocument::terminate(Line& line)
     std::string bytes(raw(line));
     bytes += newline_;
     const Line old = line;
-    line = addLine(std::move(bytes));
+    line = addLine(bytes);
     // The same line with a line end: its kind stays, and so does the byte-order mark in front of
     // the file's first line, which classifying it afresh would miss.
     line.kind = old.kind;
     line.contentBegin = old.contentBegin;
 }
 
-std::size_t IniDocument::sectionEnd(std::size_t section) const
+// Ends the file's last line, if it has no line end, before lines are added after it.
+void IniDocument::terminateLast()
 {
-    return section + 1 < sectionStart_.size() ? sectionStart_[section + 1] : lines_.size();
+    for (auto it = sections_.rbegin(); it != sections_.rend(); ++it) {
+        if (!it->empty()) {
+            terminate(it->back());
+            return;
+        }
+    }
 }
 
-void IniDocument::shiftSectionsAfter(std::size_t section, std::ptrdiff_t lines)
-{
-    for (std::size_t s = section + 1; s < sectionStart_.size(); ++s)
-        sectionStart_[s] = static_cast<std::uint32_t>(static_cast<std::ptrdiff_t>(sectionStart_[s]) + lines);
-}
+namespace {
 
-bool IniDocument::HasTooManySections(std::string_view fileBytes)
+// Counts the lines that head a section ("[" first after blanks) in bytes that may continue
+// earlier ones: `lineStart` carries whether the next byte starts a line.
+std::size_t countSectionLines(std::string_view bytes, bool& lineStart, std::size_t counted, std::size_t limit)
 {
-    std::size_t headers = 0;
-    bool lineStart = true;
-    for (const char c : fileBytes) {
+    for (const char c : bytes) {
         if (c == '\r' || c == '\n') {
             lineStart = true;
         } else if (lineStart && c != ' ' && c != '\t') {
             lineStart = false;
-            if (c == '[' && ++headers > kMaxSections)
-                return true;
+            if (c == '[' && ++counted > limit)
+                return counted;
         }
     }
-    return false;
+    return counted;
+}
+
+} // namespace
+
+bool IniDocument::HasTooManySections(std::string_view fileBytes)
+{
+    bool lineStart = true;
+    return countSectionLines(fileBytes, lineStart, 0, kMaxSections) > kMaxSections;
+}
+
+bool IniDocument::HasTooManySectionLines() const
+{
+    bool lineStart = true;
+    std::size_t counted = 0;
+    WriteTo([&](std::string_view piece) {
+        counted = countSectionLines(piece, lineStart, counted, kMaxSections);
+        return counted <= kMaxSections;
+    });
+    return counted > kMaxSections;
+}
+
+std::size_t IniDocument::SerializedSize() const
+{
+    std::size_t size = 0;
+    for (const std::vector<Line>& lines : sections_)
+        for (const Line& line : lines)
+            size += line.length;
+    return size;
+}
+
+bool IniDocument::Unchanged() const
+{
+    if (SerializedSize() != text_.size())
+        return false;
+    std::size_t at = 0;
+    return WriteTo([&](std::string_view piece) {
+        const bool same = std::string_view(text_).substr(at, piece.size()) == piece;
+        at += piece.size();
+        return same;
+    });
 }
 
 IniDocument IniDocument::Parse(std::string_view fileBytes)
@@ -244,7 +354,7 @@ IniDocument IniDocument::ParseOwned(std::string fileBytes)
     IniDocument doc;
     doc.text_ = std::move(fileBytes);
     doc.utf8_ = std::string_view(doc.text_).substr(0, kUtf8Bom.size()) == kUtf8Bom;
-    doc.sectionStart_.push_back(0);
+    doc.sections_.emplace_back();
 
     const std::string_view text(doc.text_);
     const std::size_t firstEnd = text.find_first_of("\r\n");
@@ -253,19 +363,20 @@ IniDocument IniDocument::ParseOwned(std::string fileBytes)
     for (std::size_t pos = 0; pos < text.size();) {
         const std::size_t end = lineEnd(text, pos);
         const std::size_t contentBegin = (pos == 0 && doc.utf8_) ? kUtf8Bom.size() : 0;
-        Line line = doc.makeLine(pos, end - pos, contentBegin);
+        Line line = doc.lineAt(kParsed, pos, end - pos, contentBegin);
         pos = end;
         if (line.kind == LineKind::Header) {
-            doc.sectionStart_.push_back(static_cast<std::uint32_t>(doc.lines_.size()));
-            doc.lines_.push_back(line);
+            doc.sections_.emplace_back().reserve(2); // the header and, most often, one body
+            doc.sections_.back().push_back(line);
             continue;
         }
         // The last line so far belongs to the section being read.
-        if (!doc.lines_.empty() && doc.lines_.back().kind == LineKind::Body) {
-            doc.lines_.back().length += line.length;
+        std::vector<Line>& lines = doc.sections_.back();
+        if (!lines.empty() && lines.back().kind == LineKind::Body) {
+            lines.back().length += line.length;
         } else {
             line.kind = LineKind::Body;
-            doc.lines_.push_back(line);
+            lines.push_back(line);
         }
     }
     doc.rebuildIndex();
@@ -323,59 +434,86 @@ std::optional<std::string> IniDocument::foldedName(std::string_view utf8Name) co
 
 IniDocument::Slot IniDocument::slotOf(std::uint32_t section) const
 {
-    return { static_cast<std::uint32_t>(spread(foldedHash(name(lines_[sectionStart_[section]])))), section };
+    return { static_cast<std::uint32_t>(spread(foldedHash(name(sections_[section].front())))), section };
+}
+
+// A section added after the last full index goes into the open-addressed table, which doubles
+// before it is half full. Sections are added in order, so of equal hashes the earlier section
+// always sits earlier on the probe path.
+void IniDocument::indexSection(std::uint32_t section)
+{
+    if ((addedCount_ + 1) * 2 > addedSlots_.size()) {
+        const std::vector<Slot> old
+            = std::exchange(addedSlots_, std::vector<Slot>(std::max<std::size_t>(16, addedSlots_.size() * 2)));
+        std::vector<Slot> placed;
+        for (const Slot& slot : old)
+            if (slot.section != 0)
+                placed.push_back(slot);
+        std::sort(placed.begin(), placed.end(), [](const Slot& a, const Slot& b) { return a.section < b.section; });
+        for (const Slot& slot : placed)
+            placeAdded(slot);
+    }
+    placeAdded(slotOf(section));
+    ++addedCount_;
+}
+
+void IniDocument::placeAdded(const Slot& slot)
+{
+    const std::size_t mask = addedSlots_.size() - 1;
+    std::size_t i = slot.hash & mask;
+    while (addedSlots_[i].section != 0)
+        i = (i + 1) & mask;
+    addedSlots_[i] = slot;
 }
 
 // The index is sorted by hash and then by section, so of equal names the first section is found
 // first, as with the profile functions.
-void IniDocument::indexSection(std::uint32_t section)
-{
-    const Slot slot = slotOf(section);
-    const auto after
-        = std::upper_bound(sectionSlots_.begin(), sectionSlots_.end(), slot, [](const Slot& a, const Slot& b) {
-              return a.hash != b.hash ? a.hash < b.hash : a.section < b.section;
-          });
-    sectionSlots_.insert(after, slot);
-}
-
 void IniDocument::rebuildIndex()
 {
     sectionSlots_.clear();
-    sectionSlots_.reserve(sectionStart_.size() - 1);
-    for (std::uint32_t s = 1; s < sectionStart_.size(); ++s)
+    sectionSlots_.reserve(sections_.size() - 1);
+    for (std::uint32_t s = 1; s < sections_.size(); ++s)
         sectionSlots_.push_back(slotOf(s));
     std::sort(sectionSlots_.begin(), sectionSlots_.end(),
               [](const Slot& a, const Slot& b) { return a.hash != b.hash ? a.hash < b.hash : a.section < b.section; });
+    std::vector<Slot>().swap(addedSlots_);
+    addedCount_ = 0;
 }
 
-// Takes the section's body apart into single lines, which an edit can replace or add to.
+// Takes the section's bodies and runs of keys apart into single lines, which an edit can replace
+// or add to. The pieces keep pointing at the same bytes.
 void IniDocument::materialize(std::size_t section)
 {
-    for (std::size_t i = sectionStart_[section]; i < sectionEnd(section); ++i) {
-        if (lines_[i].kind != LineKind::Body)
+    std::vector<Line>& lines = sections_[section];
+    const auto whole = [](const Line& line) { return line.kind == LineKind::Body || line.kind == LineKind::Keys; };
+    if (std::none_of(lines.begin(), lines.end(), whole))
+        return;
+    std::size_t count = lines.size();
+    for (const Line& line : lines)
+        if (whole(line))
+            count += std::count(raw(line).begin(), raw(line).end(), '\n');
+    std::vector<Line> split;
+    split.reserve(count);
+    for (const Line& line : lines) {
+        if (!whole(line)) {
+            split.push_back(line);
             continue;
-        const Line body = lines_[i];
-        const bool inText = body.rewritten == kNotRewritten;
-        // A rewritten body is copied: adding lines may move the strings that hold it.
-        const std::string copy = inText ? std::string() : std::string(raw(body));
-        const std::string_view text = inText ? raw(body) : std::string_view(copy);
-        std::vector<Line> parsed;
+        }
+        const std::string_view text = raw(line);
+        const std::size_t first = split.size();
         for (std::size_t pos = 0; pos < text.size();) {
             const std::size_t end = lineEnd(text, pos);
-            const std::size_t at = body.begin + pos;
-            Line line = inText ? makeLine(at, end - pos, (at == 0 && utf8_) ? kUtf8Bom.size() : 0)
-                               : addLine(std::string(text.substr(pos, end - pos)));
-            if (inText && line.kind == LineKind::Other && !parsed.empty() && parsed.back().kind == LineKind::Other)
-                parsed.back().length += line.length;
+            const std::size_t at = line.begin + pos;
+            const std::size_t bom = (line.block == kParsed && at == 0 && utf8_) ? kUtf8Bom.size() : 0;
+            const Line one = lineAt(line.block, at, end - pos, bom);
+            if (one.kind == LineKind::Other && split.size() > first && split.back().kind == LineKind::Other)
+                split.back().length += one.length;
             else
-                parsed.push_back(line);
+                split.push_back(one);
             pos = end;
         }
-        lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(i));
-        lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(i), parsed.begin(), parsed.end());
-        shiftSectionsAfter(section, static_cast<std::ptrdiff_t>(parsed.size()) - 1);
-        return; // a section has one body
     }
+    lines = std::move(split);
 }
 
 std::size_t IniDocument::findSection(std::string_view folded) const
@@ -384,8 +522,21 @@ std::size_t IniDocument::findSection(std::string_view folded) const
     auto it = std::lower_bound(sectionSlots_.begin(), sectionSlots_.end(), hash,
                                [](const Slot& slot, std::uint32_t h) { return slot.hash < h; });
     for (; it != sectionSlots_.end() && it->hash == hash; ++it) {
-        if (sameFolded(name(lines_[sectionStart_[it->section]]), folded))
+        if (sameFolded(name(sections_[it->section].front()), folded))
             return it->section;
+    }
+    return findAddedSection(hash, folded);
+}
+
+std::size_t IniDocument::findAddedSection(std::uint32_t hash, std::string_view folded) const
+{
+    if (addedSlots_.empty())
+        return 0;
+    const std::size_t mask = addedSlots_.size() - 1;
+    for (std::size_t i = hash & mask; addedSlots_[i].section != 0; i = (i + 1) & mask) {
+        const Slot& slot = addedSlots_[i];
+        if (slot.hash == hash && sameFolded(name(sections_[slot.section].front()), folded))
+            return slot.section;
     }
     return 0;
 }
@@ -398,15 +549,16 @@ std::optional<IniDocument::KeyLine> IniDocument::findKey(std::size_t section, st
     if (!folded || folded->empty())
         return std::nullopt;
     // The first line of the section with that key counts, as with the profile functions.
-    for (std::size_t i = sectionStart_[section] + 1; i < sectionEnd(section); ++i) {
-        const Line& line = lines_[i];
+    const std::vector<Line>& lines = sections_[section];
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        const Line& line = lines[i];
         if (line.kind == LineKind::Key) {
             const std::string_view text = raw(line);
             const Classified c = classifyLine(text, line.contentBegin, !utf8_);
             if (sameFolded(text.substr(c.nameBegin, c.nameEnd - c.nameBegin), *folded))
                 return KeyLine { text, c.valueBegin, c.valueEnd };
         }
-        if (line.kind != LineKind::Body)
+        if (line.kind != LineKind::Body && line.kind != LineKind::Keys)
             continue;
         const std::string_view text = raw(line);
         for (std::size_t pos = 0; pos < text.size();) {
@@ -598,46 +750,52 @@ bool IniDocument::writeEncoded(std::string_view section, std::string_view key, s
 
     const std::size_t found = findSection(fold(*encodedSection));
     if (found != 0) {
+        std::vector<Line>& lines = sections_[found];
+        if (const std::optional<KeyLine> existing = findKey(found, keyName)) {
+            // The value as it stands already: the section stays as it was read, whole.
+            if (rewrittenKeyLine(existing->raw, *encodedValue) == existing->raw)
+                return true;
+        } else {
+            // A key new to a section whose keys were just added goes on the end of their run.
+            const std::string_view above = raw(lines.back());
+            const std::string keyLine
+                = *encodedKey + "=" + *encodedValue + std::string(above.substr(above.size() - terminatorLength(above)));
+            if (appendToKeys(lines, keyLine))
+                return true;
+        }
         materialize(found);
-        const std::size_t first = sectionStart_[found];
-        const std::size_t end = sectionEnd(found);
         const std::string foldedKey = fold(*encodedKey);
-        for (std::size_t i = first + 1; i < end; ++i) {
-            if (lines_[i].kind != LineKind::Key || !sameFolded(name(lines_[i]), foldedKey))
+        for (std::size_t i = 1; i < lines.size(); ++i) {
+            Line& line = lines[i];
+            if (line.kind != LineKind::Key || !sameFolded(name(line), foldedKey))
                 continue;
-            // Replace the value where it stands, keeping the key as it is spelled in the file.
-            const std::string_view old = raw(lines_[i]);
-            std::string replaced(name(lines_[i]));
-            replaced += '=';
-            replaced += *encodedValue;
-            replaced += old.substr(old.size() - terminatorLength(old));
-            lines_[i] = addLine(std::move(replaced));
+            // Replaced where it stands.
+            line = addLine(rewrittenKeyLine(raw(line), *encodedValue));
+            joinKeys(lines, i);
             return true;
         }
-        std::size_t insertAt = first + 1;
-        for (std::size_t i = end; i-- > first + 1;) {
-            if (lines_[i].kind == LineKind::Key) {
+        std::size_t insertAt = 1;
+        for (std::size_t i = lines.size(); i-- > 1;) {
+            if (lines[i].kind == LineKind::Key) {
                 insertAt = i + 1;
                 break;
             }
         }
-        terminate(lines_[insertAt - 1]);
+        terminate(lines[insertAt - 1]);
         // The line end of the line above: what followed that line without joining it also follows
         // this one (a bare CR before a blank LF line would read back as one CRLF).
-        const std::string_view above = raw(lines_[insertAt - 1]);
+        const std::string_view above = raw(lines[insertAt - 1]);
         const std::string lineEnd(above.substr(above.size() - terminatorLength(above)));
         const Line added = addLine(*encodedKey + "=" + *encodedValue + lineEnd);
-        lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt), added);
-        shiftSectionsAfter(found, 1);
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), added);
         return true;
     }
 
-    if (!lines_.empty())
-        terminate(lines_.back());
-    sectionStart_.push_back(static_cast<std::uint32_t>(lines_.size()));
-    lines_.push_back(addLine("[" + *encodedSection + "]" + newline_));
-    lines_.push_back(addLine(*encodedKey + "=" + *encodedValue + newline_));
-    indexSection(static_cast<std::uint32_t>(sectionStart_.size() - 1));
+    terminateLast();
+    const Line opening = addLine("[" + *encodedSection + "]" + newline_);
+    const Line firstKey = addLine(*encodedKey + "=" + *encodedValue + newline_);
+    sections_.push_back(std::vector<Line> { opening, firstKey });
+    indexSection(static_cast<std::uint32_t>(sections_.size() - 1));
     return true;
 }
 
@@ -671,12 +829,11 @@ bool IniDocument::DeleteKey(FileBytes section, std::string_view key)
     materialize(found);
     // Every line of the key goes: removing only the first would bring a later one to light.
     const std::string foldedKey = fold(*encodedKey);
-    for (std::size_t i = sectionEnd(found); i-- > sectionStart_[found] + 1;) {
-        if (lines_[i].kind != LineKind::Key || !sameFolded(name(lines_[i]), foldedKey))
-            continue;
-        lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(i));
-        shiftSectionsAfter(found, -1);
-    }
+    std::vector<Line>& lines = sections_[found];
+    lines.erase(std::remove_if(
+                    lines.begin() + 1, lines.end(),
+                    [&](const Line& line) { return line.kind == LineKind::Key && sameFolded(name(line), foldedKey); }),
+                lines.end());
     return true;
 }
 
@@ -702,26 +859,22 @@ bool IniDocument::DeleteSection(FileBytes section)
         return true;
     // The byte-order mark sits in front of the file's first line; it says how the rest is encoded
     // and stays when that line goes.
-    const bool keepBom = utf8_ && found == 1 && sectionEnd(0) == 0;
-    const std::size_t first = sectionStart_[found];
-    const std::size_t count = sectionEnd(found) - first;
-    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(first),
-                 lines_.begin() + static_cast<std::ptrdiff_t>(first + count));
-    shiftSectionsAfter(found, -static_cast<std::ptrdiff_t>(count));
-    sectionStart_.erase(sectionStart_.begin() + static_cast<std::ptrdiff_t>(found));
-    if (keepBom) {
-        lines_.insert(lines_.begin(), addLine(std::string(kUtf8Bom)));
-        shiftSectionsAfter(0, 1);
-    }
+    const bool keepBom = utf8_ && found == 1 && sections_[0].empty();
+    sections_.erase(sections_.begin() + static_cast<std::ptrdiff_t>(found));
+    if (keepBom)
+        sections_[0].insert(sections_[0].begin(), addLine(kUtf8Bom));
     // Added lines take the line end of the file's first line: that may now be another one.
     newline_ = "\r\n";
-    const auto ended
-        = std::find_if(lines_.begin(), lines_.end(), [&](const Line& l) { return terminatorLength(raw(l)) != 0; });
-    if (ended != lines_.end()) {
+    for (const std::vector<Line>& lines : sections_) {
+        const auto ended
+            = std::find_if(lines.begin(), lines.end(), [&](const Line& l) { return terminatorLength(raw(l)) != 0; });
+        if (ended == lines.end())
+            continue;
         // A record may hold several lines: the first line end in it is the one.
         const std::string_view r = raw(*ended);
         const std::size_t at = r.find_first_of("\r\n");
         newline_ = r.compare(at, 2, "\r\n") == 0 ? std::string("\r\n") : std::string(1, r[at]);
+        break;
     }
     rebuildIndex();
     return true;
@@ -729,18 +882,20 @@ bool IniDocument::DeleteSection(FileBytes section)
 
 const IniDocument::Line* IniDocument::firstLine() const
 {
-    return lines_.empty() ? nullptr : &lines_.front();
+    for (const std::vector<Line>& lines : sections_)
+        if (!lines.empty())
+            return &lines.front();
+    return nullptr;
 }
 
 std::string IniDocument::Serialize() const
 {
-    std::size_t size = 0;
-    for (const Line& line : lines_)
-        size += raw(line).size();
     std::string bytes;
-    bytes.reserve(size);
-    for (const Line& line : lines_)
-        bytes += raw(line);
+    bytes.reserve(SerializedSize());
+    WriteTo([&bytes](std::string_view piece) {
+        bytes += piece;
+        return true;
+    });
     return bytes;
 }
 

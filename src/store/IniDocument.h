@@ -102,6 +102,15 @@ public:
     bool IsUtf8() const { return utf8_; }
 
     std::string Serialize() const;
+    // The same bytes in pieces, in order, without building them whole: `each` takes a piece and
+    // returns false to stop, which makes WriteTo return false.
+    template <typename Each> bool WriteTo(Each each) const;
+    // The size Serialize would give.
+    std::size_t SerializedSize() const;
+    // Whether the edits left the bytes as they were parsed.
+    bool Unchanged() const;
+    // Whether the serialized bytes would have more section lines than kMaxSections.
+    bool HasTooManySectionLines() const;
     // The bytes the document was parsed from, before any edit.
     const std::string& ParsedBytes() const { return text_; }
 
@@ -114,16 +123,19 @@ private:
         // The lines of a section after its header, as one range, read line by line when a key is
         // looked up and taken apart into single lines only when an edit changes the section. The
         // document then costs little more than the file's bytes, whatever the file holds.
-        Body
+        Body,
+        // Key lines an edit added one after the other at a section's end, kept as one range for
+        // the same reason: an import adds a dozen to each of many new sections.
+        Keys
     };
     struct Line
     {
-        // The line's bytes, terminator included: a range of the parsed text, or a whole string of
-        // `rewritten_` once an edit has replaced or added the line. 32 bits are plenty for a file
-        // the program reads, and keep the record small; the ranges of a line's name and value are
+        // The line's bytes, terminator included: a range of the parsed text, or of one block of
+        // `added_` once an edit has replaced or added the line. 32 bits are plenty for a file the
+        // program reads, and keep the record small; the ranges of a line's name and value are
         // found again when they are needed.
         std::uint32_t begin = 0, length = 0;
-        std::uint32_t rewritten = kNotRewritten;
+        std::uint32_t block = kParsed;
         LineKind kind = LineKind::Other;
         std::uint8_t contentBegin = 0; // 3 on the file's first line behind a byte-order mark
     };
@@ -139,13 +151,17 @@ private:
         std::string_view raw;
         std::size_t valueBegin = 0, valueEnd = 0;
     };
-    static constexpr std::uint32_t kNotRewritten = static_cast<std::uint32_t>(-1);
+    static constexpr std::uint32_t kParsed = static_cast<std::uint32_t>(-1);
 
     std::string_view raw(const Line& line) const;
     std::string_view name(const Line& line) const;
-    Line makeLine(std::size_t begin, std::size_t length, std::size_t contentBegin) const;
-    Line addLine(std::string bytes);
+    Line lineAt(std::uint32_t block, std::size_t begin, std::size_t length, std::size_t contentBegin) const;
+    Line addLine(std::string_view bytes);
+    bool appendToKeys(std::vector<Line>& lines, std::string_view bytes);
+    void joinKeys(std::vector<Line>& lines, std::size_t i);
+    std::string rewrittenKeyLine(std::string_view line, std::string_view value) const;
     std::size_t findSection(std::string_view foldedName) const;
+    std::size_t findAddedSection(std::uint32_t hash, std::string_view folded) const;
     std::optional<KeyLine> findKey(std::size_t section, std::string_view key) const;
     void materialize(std::size_t section);
     std::optional<std::string> foldedName(std::string_view utf8Name) const;
@@ -154,24 +170,50 @@ private:
     bool sameFolded(std::string_view fileBytes, std::string_view folded) const;
     Slot slotOf(std::uint32_t section) const;
     void indexSection(std::uint32_t section);
-    std::size_t sectionEnd(std::size_t section) const;
-    void shiftSectionsAfter(std::size_t section, std::ptrdiff_t lines);
+    void placeAdded(const Slot& slot);
     void rebuildIndex();
     void terminate(Line& line);
+    void terminateLast();
     bool writeEncoded(std::string_view section, std::string_view key, std::string value);
     const Line* firstLine() const;
 
     std::string text_; // the parsed bytes
-    std::vector<std::string> rewritten_; // lines an edit replaced or added
-    // Every line in file order; section s runs from line sectionStart_[s] (its header, for s from
-    // 1 on) to the next section's start. Section 0 holds the lines before the first header, has no
-    // header and no name reaches it.
-    std::vector<Line> lines_;
-    std::vector<std::uint32_t> sectionStart_;
-    std::vector<Slot> sectionSlots_; // sorted by hash, then by section
+    // The bytes of lines an edit replaced or added, in blocks that are never reallocated, so a
+    // line's range stays valid and many small lines cost no more than their bytes.
+    std::vector<std::string> added_;
+    // Every line in file order, by section: section 0 holds the lines before the first header, has
+    // no header and no name reaches it; every other section starts with its header.
+    std::vector<std::vector<Line>> sections_;
+    // The sections there were at the last full index, sorted by hash and then by section; the
+    // sections added since are in an open-addressed table, so adding many costs no sorting.
+    std::vector<Slot> sectionSlots_;
+    std::vector<Slot> addedSlots_;
+    std::size_t addedCount_ = 0;
 
     bool utf8_ = false;
     std::string newline_ = "\r\n"; // the file's own line end, used for added lines
 };
+
+template <typename Each> bool IniDocument::WriteTo(Each each) const
+{
+    // Lines that lie one after the other in the same bytes go out as one piece.
+    std::uint32_t block = kParsed;
+    std::size_t begin = 0, end = 0;
+    for (const std::vector<Line>& lines : sections_) {
+        for (const Line& line : lines) {
+            if (line.block == block && line.begin == end && end != begin) {
+                end += line.length;
+                continue;
+            }
+            if (end != begin
+                && !each(std::string_view(block == kParsed ? text_ : added_[block]).substr(begin, end - begin)))
+                return false;
+            block = line.block;
+            begin = line.begin;
+            end = begin + line.length;
+        }
+    }
+    return end == begin || each(std::string_view(block == kParsed ? text_ : added_[block]).substr(begin, end - begin));
+}
 
 } // namespace lanvex::store

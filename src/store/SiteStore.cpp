@@ -2,6 +2,8 @@
 
 #include "store/ManagedSites.h"
 
+#include <algorithm>
+#include <functional>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -158,26 +160,38 @@ void appendManagedSites(SiteListModel& model, std::shared_ptr<const ManagedSites
 
 } // namespace
 
+std::optional<std::string> VisitSavedSites(const IniDocument& settings, const std::function<void(SiteProfile&&)>& site,
+                                           const std::function<void(std::string&&, std::size_t)>& repeat)
+{
+    // Read whole, not cut at 143 bytes: a save writes every name back. Each site's section is
+    // found by the name's stored bytes, so a name that does not decode still finds its settings.
+    // Equal names (letter case ignored) share a section, which is read once: a long list of one
+    // name over a large section must not read that section again for every entry.
+    std::optional<std::string> unlisted;
+    std::unordered_map<std::size_t, std::size_t> entryOfSection;
+    std::size_t entries = 0;
+    forEachStoredName(storedSiteList(settings), [&](std::string_view piece, std::optional<std::string_view> rest) {
+        std::string name = settings.Decode(piece);
+        const IniDocument::SectionReader section = settings.ReadSection(IniDocument::FileBytes { piece });
+        const auto [first, isFirst] = entryOfSection.try_emplace(section.Identity(), entries);
+        if (section.Identity() == 0 || isFirst)
+            site(readSite(section, name));
+        else
+            repeat(std::move(name), first->second);
+        if (++entries >= kMaxSites && rest) {
+            unlisted = settings.Decode(*rest);
+            return false;
+        }
+        return true;
+    });
+    return unlisted;
+}
+
 SiteListModel LoadSiteModel(const IniDocument& settings, const std::optional<SiteProfile>& currentSettings,
                             std::shared_ptr<const ManagedSites> managed)
 {
     SiteListModel model;
     model.SiteNames.emplace_back(kCurrentSettingsName);
-    // Read whole, not cut at 143 bytes: a save writes every name back. Each site's section is
-    // found by the name's stored bytes, so a name that does not decode still finds its settings.
-    const std::string_view text = storedSiteList(settings);
-    std::vector<std::string_view> sections;
-    forEachStoredName(text, [&](std::string_view piece, std::optional<std::string_view> rest) {
-        model.SiteNames.push_back(settings.Decode(piece));
-        sections.push_back(piece);
-        if (model.SiteNames.size() > kMaxSites && rest) {
-            model.UnlistedSites = settings.Decode(*rest);
-            return false;
-        }
-        return true;
-    });
-    model.SiteCount = static_cast<std::int32_t>(model.SiteNames.size());
-    model.SiteProfiles.reserve(model.SiteNames.size());
     if (currentSettings) {
         model.SiteProfiles.push_back(*currentSettings);
         model.SiteProfiles.front().Name = kCurrentSettingsName;
@@ -185,21 +199,24 @@ SiteListModel LoadSiteModel(const IniDocument& settings, const std::optional<Sit
     } else {
         model.SiteProfiles.emplace_back();
     }
-    // Equal names (letter case ignored) share a section, which is read once: a long list of one
-    // name over a large section must not read that section again for every entry.
-    std::unordered_map<std::size_t, std::size_t> entryOfSection;
-    for (std::size_t i = 0; i < sections.size(); ++i) {
-        const std::string& name = model.SiteNames[i + 1];
-        const IniDocument::SectionReader section = settings.ReadSection(IniDocument::FileBytes { sections[i] });
-        const auto [first, isFirst] = entryOfSection.try_emplace(section.Identity(), i + 1);
-        if (section.Identity() == 0 || isFirst) {
-            model.SiteProfiles.push_back(readSite(section, name));
-        } else {
-            SiteProfile same = model.SiteProfiles[first->second];
+    // One record each, reserved up front: the records are large, and a grown vector holds them twice.
+    const std::string_view list = storedSiteList(settings);
+    const std::size_t listed = list.empty() ? 0 : std::count(list.begin(), list.end(), ',') + 1;
+    model.SiteNames.reserve(std::min(listed, kMaxSites) + 1);
+    model.SiteProfiles.reserve(std::min(listed, kMaxSites) + 1);
+    model.UnlistedSites = VisitSavedSites(
+        settings,
+        [&model](SiteProfile&& site) {
+            model.SiteNames.push_back(site.Name);
+            model.SiteProfiles.push_back(std::move(site));
+        },
+        [&model](std::string&& name, std::size_t earlier) {
+            SiteProfile same = model.SiteProfiles[earlier + 1];
             same.Name = name;
+            model.SiteNames.push_back(std::move(name));
             model.SiteProfiles.push_back(std::move(same));
-        }
-    }
+        });
+    model.SiteCount = static_cast<std::int32_t>(model.SiteNames.size());
     appendManagedSites(model, std::move(managed));
     model.ApplyPrinter = settings.ReadInt(kCommonSection, "ApplyPrinter", 0) > 0;
     model.AutoSwitch = settings.ReadInt(kCommonSection, "AutoSwitch", 0) > 0;

@@ -4,6 +4,7 @@
 #include "store/SiteListModel.h"
 #include "store/SiteProfile.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -54,6 +55,14 @@ std::size_t OccurrenceOf(const std::vector<std::string>& siteNames, std::size_t 
 // (letter case ignored, as sections are found).
 SiteListModel LoadSiteModel(const IniDocument& settings, const std::optional<SiteProfile>& currentSettings,
                             std::shared_ptr<const ManagedSites> managed = nullptr);
+
+// Reads the saved sites one at a time in list order, so that a long list never has to sit in
+// memory whole. `site` takes each entry's record, unless the entry shares the section of an earlier
+// one (equal names, letter case ignored): then `repeat` takes its name and that earlier entry,
+// counted from 0, whose record the caller already has. Returns the names past kMaxSites as stored
+// text, when there are any.
+std::optional<std::string> VisitSavedSites(const IniDocument& settings, const std::function<void(SiteProfile&&)>& site,
+                                           const std::function<void(std::string&&, std::size_t)>& repeat);
 
 // Reads one site's twelve keys, and the optional keys after them, from its section.
 SiteProfile ReadSite(const IniDocument& settings, const std::string& name);

@@ -1,5 +1,6 @@
 #include "transfer/SiteFileReader.h"
 
+#include "editor/EditorRules.h"
 #include "store/IniDocument.h"
 #include "store/SiteListModel.h"
 #include "store/SiteStore.h"
@@ -31,7 +32,7 @@ class SiteArrayReader final : public nlohmann::json_sax<Json>
 public:
     Problem problem = Problem::None;
     bool parseFailed = false;
-    std::vector<store::SiteProfile> sites;
+    PackedSites sites;
 
     bool null() override { return value(nullptr); }
     bool boolean(bool on) override { return value(on); }
@@ -135,7 +136,7 @@ private:
             return refuse(Problem::NotARecord);
         if (!store::SiteListHasRoom(sites.size()))
             return refuse(Problem::TooMany);
-        sites.push_back(std::move(*site));
+        sites.Append(*site);
         return true;
     }
 
@@ -174,6 +175,11 @@ bool opensAsRecordList(std::string_view text)
     return next != std::string_view::npos && text[next] == '{';
 }
 
+bool sameKey(const std::string& a, const std::string& b)
+{
+    return editor::SectionNameKey(editor::TrimSiteName(a)) == editor::SectionNameKey(editor::TrimSiteName(b));
+}
+
 SitesOfFile sitesOfSettingsFile(std::string bytes)
 {
     SitesOfFile result;
@@ -186,19 +192,26 @@ SitesOfFile sitesOfSettingsFile(std::string bytes)
         result.problem = Problem::NotAList;
         return result;
     }
-    store::SiteListModel model = store::LoadSiteModel(settings, std::nullopt);
-    if (model.UnlistedSites) {
-        result.problem = Problem::TooMany;
-        return result;
+    bool overlong = false;
+    const auto keep = [&](const store::SiteProfile& site) {
+        overlong = overlong || site.Name.size() > kMaxTextBytes;
+        if (!overlong)
+            result.sites.Append(site);
+    };
+    const std::optional<std::string> unlisted
+        = store::VisitSavedSites(settings, keep, [&](std::string&& name, std::size_t earlier) {
+              // A name the merge will skip as a repeat needs no record: one large section listed
+              // many times over must not be held as many times.
+              store::SiteProfile same;
+              if (!overlong && !sameKey(name, result.sites.NameAt(earlier)))
+                  same = result.sites.At(earlier);
+              same.Name = std::move(name);
+              keep(same);
+          });
+    if (unlisted || overlong) {
+        result.sites = PackedSites();
+        result.problem = unlisted ? Problem::TooMany : Problem::NotARecord;
     }
-    for (const std::string& name : model.SiteNames) {
-        if (name.size() > kMaxTextBytes) {
-            result.problem = Problem::NotARecord;
-            return result;
-        }
-    }
-    result.sites.assign(std::make_move_iterator(model.SiteProfiles.begin() + 1),
-                        std::make_move_iterator(model.SiteProfiles.end()));
     return result;
 }
 
@@ -221,7 +234,7 @@ SitesOfFile ReadSitesOfFile(std::string bytes)
         return result;
     }
     // Not JSON: a settings file. A "[" opens both, so only the parse tells them apart.
-    std::vector<store::SiteProfile>().swap(reader.sites);
+    reader.sites = PackedSites();
     return sitesOfSettingsFile(std::move(bytes));
 }
 

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "store/SiteProfile.h"
+#include "transfer/PackedSites.h"
 
 #include <string>
-#include <vector>
 
 namespace lanvex::transfer {
 
@@ -18,7 +17,7 @@ struct SitesOfFile
         TooMany, // more sites than the site list holds
     };
     Problem problem = Problem::None;
-    std::vector<store::SiteProfile> sites;
+    PackedSites sites;
 };
 
 // Reads the sites of a JSON array as --list prints it, or of a settings file with its site list.

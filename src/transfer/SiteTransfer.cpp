@@ -9,18 +9,19 @@
 #include "store/SiteStore.h"
 #include "store/TransferFiles.h"
 #include "store/Utf8Path.h"
+#include "transfer/PackedSites.h"
 #include "transfer/SiteFileReader.h"
 #include "transfer/SiteJson.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <ostream>
 #include <sstream>
-#include <unordered_map>
-#include <unordered_set>
 
 namespace lanvex::transfer {
 
@@ -88,29 +89,106 @@ std::vector<store::SiteProfile> SavedSites(store::SiteListModel model)
              std::make_move_iterator(model.SiteProfiles.end()) };
 }
 
-// Adds (or, with `replace`, overwrites) the incoming sites in an open settings document and
-// records what happened to each. Names are matched through a table, so a long list costs one
-// pass over each side.
-bool MergeSites(store::IniDocument& settings, const std::vector<store::SiteProfile>& incoming, bool replace,
-                TransferReport& report, bool& full)
+// Names found by their section key, each held as a number that `keyOf` turns back into its key:
+// a long list costs 16 bytes a name. Of equal keys, the lowest number is found.
+class NameIndex
 {
-    const store::SiteListModel current = store::LoadSiteModel(settings, std::nullopt);
-    // A new file gets its site list first, as a save writes it, so the sections follow it.
-    if (!settings.Value("Common", "Sites") && !settings.WriteString("Common", "Sites", store::SiteListText(current)))
-        return false;
-    std::vector<std::string> names = current.SiteNames;
-    std::unordered_map<std::string, std::size_t> saved;
-    saved.reserve(names.size() + incoming.size());
-    for (std::size_t i = 0; i < names.size(); ++i)
-        saved.emplace(editor::SectionNameKey(names[i]), i); // the first of equal names holds the section
-    std::unordered_set<std::string> seen;
-    const std::size_t listedBefore = names.size();
+public:
+    NameIndex(std::size_t count, std::function<std::optional<std::string>(std::size_t)> keyOf)
+        : keyOf_(std::move(keyOf))
+    {
+        entries_.reserve(count);
+        for (std::size_t i = 0; i < count; ++i)
+            if (const std::optional<std::string> key = keyOf_(i))
+                entries_.push_back({ std::hash<std::string> {}(*key), i });
+        std::sort(entries_.begin(), entries_.end());
+    }
 
-    for (const store::SiteProfile& given : incoming) {
-        store::SiteProfile site = given;
-        site.Name = editor::TrimSiteName(given.Name);
-        site.Description.clear();
-        site.MACAddress.clear();
+    // The lowest number below `before` whose key is `key`.
+    std::optional<std::size_t> Find(const std::string& key, std::size_t before = SIZE_MAX) const
+    {
+        const std::size_t hash = std::hash<std::string> {}(key);
+        for (auto it = std::lower_bound(entries_.begin(), entries_.end(), Entry { hash, 0 });
+             it != entries_.end() && it->hash == hash && it->id < before; ++it) {
+            if (keyOf_(it->id) == key)
+                return it->id;
+        }
+        return std::nullopt;
+    }
+
+private:
+    struct Entry
+    {
+        std::size_t hash;
+        std::size_t id;
+        bool operator<(const Entry& other) const { return hash != other.hash ? hash < other.hash : id < other.id; }
+    };
+    std::vector<Entry> entries_;
+    std::function<std::optional<std::string>(std::size_t)> keyOf_;
+};
+
+// An incoming site as it would be saved: its name trimmed, the adapter's fields left out.
+store::SiteProfile IncomingSite(const PackedSites& incoming, std::size_t i)
+{
+    store::SiteProfile site = incoming.At(i);
+    site.Name = editor::TrimSiteName(site.Name);
+    site.Description.clear();
+    site.MACAddress.clear();
+    return site;
+}
+
+// The site list as the file stores it, and where each name lies in it.
+struct StoredList
+{
+    std::string text;
+    std::vector<std::string_view> names;
+};
+
+StoredList ReadStoredList(const store::IniDocument& settings)
+{
+    StoredList list;
+    list.text = settings.ReadSection("Common").StoredValue("Sites").value_or(std::string());
+    if (list.text.empty())
+        return list;
+    const std::string_view text(list.text);
+    for (std::size_t start = 0;;) {
+        const std::size_t comma = text.find(',', start);
+        list.names.push_back(
+            text.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
+        if (comma == std::string_view::npos)
+            return list;
+        start = comma + 1;
+    }
+}
+
+// Adds (or, with `replace`, overwrites) the incoming sites in an open settings document and
+// records what happened to each. Names are matched through sorted tables of their hashes, and
+// each site is unpacked only while it is written, so a long list costs little more than the
+// bytes it adds to the file.
+bool MergeSites(store::IniDocument& settings, const PackedSites& incoming, bool replace, TransferReport& report,
+                bool& full)
+{
+    // A new file gets its site list first, as a save writes it, so the sections follow it.
+    if (!settings.Value("Common", "Sites") && !settings.WriteString("Common", "Sites", ""))
+        return false;
+    StoredList list = ReadStoredList(settings);
+    // The names the list shows (those past the cap are kept but not shown), after entry 0, which
+    // stands for the adapter and is never a saved site.
+    const std::size_t listed = std::min(list.names.size(), store::kMaxSites);
+    const NameIndex saved(listed + 1, [&](std::size_t i) -> std::optional<std::string> {
+        return editor::SectionNameKey(i == 0 ? std::string(store::kCurrentSettingsName)
+                                             : settings.Decode(list.names[i - 1]));
+    });
+    const NameIndex given(incoming.size(), [&](std::size_t i) -> std::optional<std::string> {
+        const std::string name = editor::TrimSiteName(incoming.NameAt(i));
+        if (editor::SiteNameFormProblem(name))
+            return std::nullopt;
+        return editor::SectionNameKey(name);
+    });
+    std::string added;
+
+    for (std::size_t i = 0; i < incoming.size(); ++i) {
+        store::SiteProfile site = IncomingSite(incoming, i);
         const auto skip = [&report, &site](std::string reason) {
             report.skipped.push_back({ site.Name, std::move(reason) });
         };
@@ -119,13 +197,12 @@ bool MergeSites(store::IniDocument& settings, const std::vector<store::SiteProfi
             continue;
         }
         const std::string key = editor::SectionNameKey(site.Name);
-        if (!seen.insert(key).second) {
+        if (given.Find(key, i)) {
             skip(Translate("SiteTransfer", "文件中已有同名的办公位置"));
             continue;
         }
-        const auto found = saved.find(key);
-        // Entry 0 stands for the adapter and is never a saved site.
-        if (found != saved.end() && (found->second == 0 || !replace)) {
+        const std::optional<std::size_t> found = saved.Find(key);
+        if (found && (*found == 0 || !replace)) {
             skip(Translate("SiteTransfer", "已有同名的办公位置"));
             continue;
         }
@@ -133,37 +210,34 @@ bool MergeSites(store::IniDocument& settings, const std::vector<store::SiteProfi
             skip(Translate("SiteTransfer", "含有配置文件无法保存的字符"));
             continue;
         }
-        if (found != saved.end()) {
+        if (found) {
             // Overwritten where it stands in the list, under its saved spelling.
-            site.Name = names[found->second];
+            site.Name = settings.Decode(list.names[*found - 1]);
             if (!store::WriteSiteKeys(settings, site))
                 return false;
             report.replaced.push_back(site.Name);
             continue;
         }
         // Refused whole: a report of sites the list then leaves out would be false.
-        if (!store::SiteListHasRoom(names.size() - 1)) {
+        if (!store::SiteListHasRoom(listed + report.added.size())) {
             full = true;
             return false;
         }
-        if (!store::WriteSiteKeys(settings, site))
+        // The new names join the list as the file stores it: the names already there keep their
+        // bytes, also those the file's code page cannot decode.
+        const std::optional<std::string> stored = settings.Encode(site.Name);
+        if (!stored || !store::WriteSiteKeys(settings, site))
             return false;
-        saved.emplace(key, names.size());
-        names.push_back(site.Name);
+        if (!list.text.empty() || !added.empty())
+            added += ',';
+        added += *stored;
         report.added.push_back(site.Name);
     }
-    if (names.size() == listedBefore)
+    if (added.empty())
         return true;
-    // The new names join the list as the file stores it: the names already there keep their
-    // bytes, also those the file's code page cannot decode.
-    store::StoredSiteList list = store::StoredSiteList::Read(settings);
-    for (std::size_t i = listedBefore; i < names.size(); ++i) {
-        std::optional<std::string> stored = settings.Encode(names[i]);
-        if (!stored)
-            return false;
-        list.Append(std::move(*stored));
-    }
-    return list.Write(settings);
+    list.names.clear();
+    list.text += added;
+    return settings.WriteStoredValue("Common", "Sites", store::IniDocument::FileBytes { list.text });
 }
 
 } // namespace

@@ -10,6 +10,9 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#ifdef _WIN32
+#include <QLocalSocket>
+#endif
 #ifndef _WIN32
 #include <csignal>
 #include <cstring>
@@ -25,27 +28,30 @@ using lanvex::platform::SingleInstance;
 
 namespace {
 
-// A copy of the program in `folder`, with the simulated network and the settings file beside it.
+// The simulated network and the settings file in `folder`, for the program to start on; returns
+// the program.
 QString InstallProgram(const QString& folder)
 {
     QDir().mkpath(folder);
-    const QString exe = folder + QStringLiteral("/lanvex");
-    if (!QFile::copy(QStringLiteral(LANVEX_EXE), exe)
-        || !QFile::copy(QStringLiteral(LANVEX_SOURCE_DIR "/examples/simulated-network.json"),
-                        folder + QStringLiteral("/network.json"))
+    if (!QFile::copy(QStringLiteral(LANVEX_SOURCE_DIR "/examples/simulated-network.json"),
+                     folder + QStringLiteral("/network.json"))
         || !QFile::copy(QStringLiteral(LANVEX_SOURCE_DIR "/examples/lanvex.ini"),
                         folder + QStringLiteral("/lanvex.ini")))
         return {};
-    QFile::setPermissions(exe, QFile::ReadOwner | QFile::ExeOwner);
     QFile::setPermissions(folder + QStringLiteral("/network.json"), QFile::ReadOwner | QFile::WriteOwner);
-    return exe;
+    QFile::setPermissions(folder + QStringLiteral("/lanvex.ini"), QFile::ReadOwner | QFile::WriteOwner);
+    return QStringLiteral(LANVEX_EXE);
 }
 
-void Start(QProcess& process, const QString& exe, const QStringList& args)
+// Starts the program on the settings file of `folder`, on the test's own display platform.
+void Start(QProcess& process, const QString& exe, const QString& folder, QStringList args)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    if (!env.contains(QStringLiteral("QT_QPA_PLATFORM")))
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     process.setProcessEnvironment(env);
+    args.prepend(folder + QStringLiteral("/lanvex.ini"));
+    args.prepend(QStringLiteral("--config"));
     process.start(exe, args);
 }
 
@@ -140,7 +146,7 @@ private Q_SLOTS:
         QVERIFY(running.Claim());
         QSignalSpy raised(&running, &SingleInstance::activationRequested);
         QProcess second;
-        Start(second, exe, { QStringLiteral("--simulate"), network });
+        Start(second, exe, dir.path(), { QStringLiteral("--simulate"), network });
         QTRY_COMPARE_WITH_TIMEOUT(raised.count(), 1, 30000);
         QTRY_COMPARE_WITH_TIMEOUT(second.state(), QProcess::NotRunning, 30000);
         QCOMPARE(second.exitStatus(), QProcess::NormalExit);
@@ -148,7 +154,7 @@ private Q_SLOTS:
 
         // The commands never wait for a window.
         QProcess list;
-        Start(list, exe, { QStringLiteral("--list") });
+        Start(list, exe, dir.path(), { QStringLiteral("--list") });
         QVERIFY(list.waitForFinished(30000));
         QCOMPARE(list.exitCode(), 0);
         QVERIFY(list.readAllStandardOutput().startsWith("[\n{\"Name\""));
@@ -176,7 +182,7 @@ private Q_SLOTS:
         QTest::qWait(100);
 
         QProcess second;
-        Start(second, exe, { QStringLiteral("--simulate"), dir.filePath(QStringLiteral("network.json")) });
+        Start(second, exe, dir.path(), { QStringLiteral("--simulate"), dir.filePath(QStringLiteral("network.json")) });
         QTRY_COMPARE_WITH_TIMEOUT(second.state(), QProcess::NotRunning, 30000);
         QCOMPARE(second.exitCode(), 0);
         QCOMPARE(raised.count(), 1);
@@ -261,7 +267,35 @@ private Q_SLOTS:
 
         // The silent ones are dropped in time, and a real start raises the window.
         QProcess second;
-        Start(second, exe, { QStringLiteral("--simulate"), dir.filePath(QStringLiteral("network.json")) });
+        Start(second, exe, dir.path(), { QStringLiteral("--simulate"), dir.filePath(QStringLiteral("network.json")) });
+        QTRY_COMPARE_WITH_TIMEOUT(second.state(), QProcess::NotRunning, 30000);
+        QCOMPARE(second.exitCode(), 0);
+        QCOMPARE(raised.count(), 1);
+    }
+#endif
+#ifdef _WIN32
+    // A caller that says nothing is dropped in time, and a real start still raises the window.
+    void silentCallersAreDropped()
+    {
+        QTemporaryDir dir;
+        const QString exe = InstallProgram(dir.path());
+        QVERIFY(!exe.isEmpty());
+        const QString settings = dir.filePath(QStringLiteral("lanvex.ini"));
+        SingleInstance running(settings);
+        QVERIFY(running.Claim());
+        QSignalSpy raised(&running, &SingleInstance::activationRequested);
+
+        QLocalSocket silent;
+        silent.connectToServer(SingleInstance::ServerName(settings));
+        QVERIFY(silent.waitForConnected(5000));
+        QTRY_COMPARE_WITH_TIMEOUT(silent.state(), QLocalSocket::UnconnectedState, 15000);
+        QCOMPARE(raised.count(), 0);
+
+        QLocalSocket waiting;
+        waiting.connectToServer(SingleInstance::ServerName(settings));
+        QVERIFY(waiting.waitForConnected(5000));
+        QProcess second;
+        Start(second, exe, dir.path(), { QStringLiteral("--simulate"), dir.filePath(QStringLiteral("network.json")) });
         QTRY_COMPARE_WITH_TIMEOUT(second.state(), QProcess::NotRunning, 30000);
         QCOMPARE(second.exitCode(), 0);
         QCOMPARE(raised.count(), 1);

@@ -1,6 +1,9 @@
 #include "store/IniDocument.h"
 
 #include <QTest>
+#include <algorithm>
+#include <random>
+#include <vector>
 
 using lanvex::store::IniDocument;
 
@@ -43,6 +46,7 @@ private Q_SLOTS:
     void everyPairOfCodePage936ReadsAndWritesBack();
     void parseThenSerializeKeepsEveryByte_data();
     void parseThenSerializeKeepsEveryByte();
+    void longRunsOfEditsMatchASimpleModel();
 };
 
 void TestIniDocument::readsTheWayTheProfileFunctionsDo_data()
@@ -419,6 +423,125 @@ void TestIniDocument::parseThenSerializeKeepsEveryByte()
 {
     QFETCH(QByteArray, file);
     QCOMPARE(qbytes(IniDocument::Parse(bytes(file)).Serialize()), file);
+}
+
+// A file of sections and keys alone, as a list of sections each with its key lines: the rules the
+// document follows for such files, written the plain way.
+struct ModelFile
+{
+    struct Section
+    {
+        std::string name;
+        std::vector<std::pair<std::string, std::string>> keys;
+    };
+    std::vector<Section> sections;
+
+    static bool same(const std::string& a, const std::string& b)
+    {
+        return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                          [](char x, char y) { return std::tolower(x) == std::tolower(y); });
+    }
+    Section* find(const std::string& name)
+    {
+        const auto it
+            = std::find_if(sections.begin(), sections.end(), [&](const Section& s) { return same(s.name, name); });
+        return it == sections.end() ? nullptr : &*it;
+    }
+    void write(const std::string& section, const std::string& key, const std::string& value)
+    {
+        Section* s = find(section);
+        if (!s) {
+            sections.push_back({ section, { { key, value } } });
+            return;
+        }
+        for (auto& [k, v] : s->keys) {
+            if (same(k, key)) {
+                v = value;
+                return;
+            }
+        }
+        s->keys.emplace_back(key, value);
+    }
+    void deleteKey(const std::string& section, const std::string& key)
+    {
+        if (Section* s = find(section))
+            s->keys.erase(
+                std::remove_if(s->keys.begin(), s->keys.end(), [&](const auto& kv) { return same(kv.first, key); }),
+                s->keys.end());
+    }
+    void deleteSection(const std::string& section)
+    {
+        if (Section* s = find(section))
+            sections.erase(sections.begin() + (s - sections.data()));
+    }
+    std::string text() const
+    {
+        std::string t;
+        for (const Section& s : sections) {
+            t += "[" + s.name + "]\r\n";
+            for (const auto& [k, v] : s.keys)
+                t += k + "=" + v + "\r\n";
+        }
+        return t;
+    }
+};
+
+// Thousands of edits of every kind, on sections read from the file and sections added, leave the
+// bytes the plain rules give, and every way of taking the bytes out agrees.
+void TestIniDocument::longRunsOfEditsMatchASimpleModel()
+{
+    std::mt19937 random(24);
+    const auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    const auto spelled = [&](std::string name) {
+        for (char& c : name)
+            if (pick(3) == 0)
+                c = static_cast<char>(std::toupper(c));
+        return name;
+    };
+    ModelFile model;
+    for (int i = 0; i < 200; ++i)
+        for (int k = 0; k < 5; ++k)
+            model.write("site" + std::to_string(i), "key" + std::to_string(k), std::to_string(i * k));
+    IniDocument doc = IniDocument::Parse(model.text());
+    QVERIFY(doc.Unchanged());
+    for (int step = 0; step < 30000; ++step) {
+        const std::string section = spelled("site" + std::to_string(pick(step < 20000 ? 3000 : 400)));
+        const std::string key = spelled("key" + std::to_string(pick(14)));
+        const int what = pick(100);
+        if (what < 85) {
+            const std::string value = std::to_string(pick(4));
+            model.write(section, key, value);
+            QVERIFY(doc.WriteString(section, key, value));
+        } else if (what < 97) {
+            model.deleteKey(section, key);
+            QVERIFY(doc.DeleteKey(section, key));
+        } else {
+            model.deleteSection(section);
+            QVERIFY(doc.DeleteSection(section));
+        }
+        if (step % 5000 == 4999)
+            QCOMPARE(qbytes(doc.Serialize()), qbytes(model.text()));
+    }
+    const std::string text = doc.Serialize();
+    QCOMPARE(qbytes(text), qbytes(model.text()));
+    QCOMPARE(doc.SerializedSize(), text.size());
+    std::string pieces;
+    QVERIFY(doc.WriteTo([&](std::string_view piece) {
+        pieces += piece;
+        return true;
+    }));
+    QCOMPARE(qbytes(pieces), qbytes(text));
+    QVERIFY(!doc.Unchanged());
+
+    // Read again: every key is found under any spelling, and writing what is there changes nothing.
+    IniDocument again = IniDocument::Parse(text);
+    for (const ModelFile::Section& s : model.sections) {
+        for (const auto& [k, v] : s.keys) {
+            QCOMPARE(again.ReadString(spelled(s.name), spelled(k), "-"), v);
+            QVERIFY(again.WriteString(spelled(s.name), k, v));
+        }
+    }
+    QVERIFY(again.Unchanged());
 }
 
 QTEST_APPLESS_MAIN(TestIniDocument)

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <sstream>
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -194,6 +195,49 @@ private Q_SLOTS:
         const transfer::TransferReport report = transfer::ImportSites(path("lanvex.ini"), path("plain.json"), true);
         QCOMPARE(report.replaced, std::vector<std::string> { "Lab" });
         QCOMPARE(ListJson(path("lanvex.ini")).find("MoreIP"), std::string::npos);
+    }
+
+    // Many sites with every field set and texts of every length, more than one block of the packed
+    // form the import holds them in, come through whole and in order; importing them again over
+    // themselves leaves the file as it was.
+    void everyFieldOfManySitesComesThrough()
+    {
+        std::vector<store::SiteProfile> sites;
+        nlohmann::ordered_json file = nlohmann::ordered_json::array();
+        for (int i = 0; i < 400; ++i) {
+            store::SiteProfile site;
+            site.Name = "Site " + std::to_string(i);
+            site.DHCPEnabled = i % 2 == 0;
+            site.ChangeDNS = i % 3 == 0;
+            site.ChangeWINS = i % 5 == 0;
+            site.ChangePrinter = i % 7 == 0;
+            site.IP = "10.0." + std::to_string(i / 250) + "." + std::to_string(i % 250);
+            site.SubNetMask = std::string(i % 3, 'm');
+            site.DefaultGateway = std::string(i % 140, 'g');
+            site.DNS = "d" + std::to_string(i);
+            site.AuxDNS = std::string(i % 2 ? 0 : 130, 'x');
+            site.WINS = "w" + std::to_string(i * 7);
+            site.AuxWINS = std::string(i % 11, 'y');
+            site.PrinterName = "Printer " + std::string(i % 128, 'p');
+            int k = 0;
+            for (const store::ExtraKey& key : store::kExtraKeys) {
+                const std::size_t length = k == i % 18 ? std::size_t(i * 37 + 200) % 4000 : std::size_t(i + k) % 150;
+                site.Extras.*key.member = std::string(length, static_cast<char>('a' + k++));
+            }
+            sites.push_back(site);
+            file.push_back(transfer::ProfileJson(site));
+        }
+        WriteBytes(path("many.json"), file.dump());
+        const std::string settings = path("many.ini");
+        QCOMPARE(transfer::ImportSites(settings, path("many.json"), false).added.size(), sites.size());
+        const std::string written = ReadBytes(settings);
+        const store::SiteListModel model = store::LoadSiteModel(store::IniFile(settings).Load(), std::nullopt);
+        QCOMPARE(model.SiteProfiles.size(), sites.size() + 1);
+        for (std::size_t i = 0; i < sites.size(); ++i)
+            QVERIFY2(model.SiteProfiles[i + 1] == sites[i], sites[i].Name.c_str());
+
+        QCOMPARE(transfer::ImportSites(settings, path("many.json"), true).replaced.size(), sites.size());
+        QVERIFY(ReadBytes(settings) == written);
     }
 
     void anUnreadableImportChangesNothing_data()

@@ -30,12 +30,6 @@ namespace lanvex::platform {
 namespace {
 
 constexpr int kAnswerWaitMs = 3000;
-// A request longer than this is not ours.
-constexpr std::size_t kMaxRequest = 64;
-// A caller that has not sent its request by then is dropped, so silent ones cannot pile up.
-constexpr int kCallerWaitMs = 2000;
-// When accepting fails (no descriptors left), the listener rests this long before it tries again.
-constexpr int kAcceptPauseMs = 200;
 
 // The socket file for `name` in the user's runtime folder, when there is one that belongs to the
 // user alone and the path fits a socket address.
@@ -131,9 +125,10 @@ private:
             return;
         if (got > 0)
             m_request.append(chunk, got);
-        if (got > 0 && !m_request.contains('\n') && static_cast<std::size_t>(m_request.size()) < kMaxRequest)
+        const CallerRequest request = ReadCallerRequest(m_request, got <= 0);
+        if (request == CallerRequest::Incomplete)
             return;
-        if (m_request == kShowRequest) {
+        if (request == CallerRequest::Show) {
             Q_EMIT m_owner.activationRequested();
             // A few bytes into an empty socket buffer: this does not block.
             ::send(m_fd.get(), kShowAnswer, sizeof kShowAnswer - 1, MSG_NOSIGNAL);

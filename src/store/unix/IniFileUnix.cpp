@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -366,6 +367,38 @@ public:
 
     bool Write(std::string_view bytes, const LockedTarget& locked, Failure& error)
     {
+        return Write([bytes](int fd) { return writeAll(fd, bytes); }, locked, error);
+    }
+
+    // The document's pieces, gathered into blocks so that a file of many short pieces still
+    // takes few writes.
+    bool Write(const IniDocument& doc, const LockedTarget& locked, Failure& error)
+    {
+        return Write(
+            [&doc](int fd) {
+                std::string buffer;
+                buffer.reserve(kWriteBlock);
+                const bool written = doc.WriteTo([&](std::string_view piece) {
+                    if (buffer.size() + piece.size() > kWriteBlock) {
+                        if (!writeAll(fd, buffer))
+                            return false;
+                        buffer.clear();
+                    }
+                    if (piece.size() >= kWriteBlock)
+                        return writeAll(fd, piece);
+                    buffer += piece;
+                    return true;
+                });
+                return written && writeAll(fd, buffer);
+            },
+            locked, error);
+    }
+
+private:
+    static constexpr std::size_t kWriteBlock = std::size_t(1) << 16;
+
+    bool Write(const std::function<bool(int)>& fill, const LockedTarget& locked, Failure& error)
+    {
         const std::string prefix = temporaryPrefix(target_);
         removeLeftovers(folder_, prefix);
         FileDescriptor out;
@@ -382,7 +415,7 @@ public:
         }
         // Held while it is written: a locked temporary file is never taken for a leftover.
         ::flock(out.get(), LOCK_EX | LOCK_NB);
-        if (!writeAll(out.get(), bytes))
+        if (!fill(out.get()))
             return failed(describe("cannot write", target_, errno), error);
         if (locked.exists && !keepOwnerAndMode(out.get(), locked.info, error))
             return false;
@@ -393,6 +426,7 @@ public:
         return true;
     }
 
+public:
     // Puts the temporary file in the target's place, and makes the new name itself durable.
     bool Rename(Failure& error)
     {
@@ -567,15 +601,14 @@ WriteResult IniFile::Update(const std::function<bool(IniDocument&)>& edit, IniDo
         IniDocument doc = IniDocument::ParseOwned(std::move(bytes));
         if (!edit(doc))
             return failed({ "the text cannot be stored in the settings file", EILSEQ });
-        std::string updated = doc.Serialize();
-        const bool unchanged = updated == doc.ParsedBytes();
-        doc = IniDocument(); // its bytes are no longer needed
-        if (static_cast<std::int64_t>(updated.size()) > kMaxFileBytes)
+        // The document is written as it stands, never copied whole into one more buffer.
+        const bool unchanged = doc.Unchanged();
+        if (static_cast<std::int64_t>(doc.SerializedSize()) > kMaxFileBytes)
             return failed({ "the settings file " + target + " would become too large", EFBIG });
-        if (IniDocument::HasTooManySections(updated))
+        if (doc.HasTooManySectionLines())
             return failed({ "the settings file " + target + " would have too many sections", E2BIG });
         Replacement replacement(target, folder);
-        if (!unchanged && !replacement.Write(updated, locked, error))
+        if (!unchanged && !replacement.Write(doc, locked, error))
             return failed(error);
         if (!unchangedSinceRead(locked, target, before, read)) {
             // Rewritten meanwhile: the edit starts again from what the file holds now.
@@ -586,7 +619,7 @@ WriteResult IniFile::Update(const std::function<bool(IniDocument&)>& edit, IniDo
         if (!unchanged && !replacement.Rename(error))
             return failed(error);
         if (written)
-            *written = IniDocument::ParseOwned(std::move(updated));
+            *written = IniDocument::ParseOwned(doc.Serialize());
         return succeeded(target);
     }
 }

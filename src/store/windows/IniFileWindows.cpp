@@ -87,19 +87,22 @@ WriteResult IniFile::Update(const std::function<bool(IniDocument&)>& edit, IniDo
             return error;
         if (IniDocument::HasTooManySections(bytes))
             return failure("the settings file " + path_ + " has too many sections", E2BIG);
-        IniDocument doc = IniDocument::Parse(bytes);
+        const auto read = static_cast<std::int64_t>(bytes.size());
+        IniDocument doc = IniDocument::ParseOwned(std::move(bytes));
         if (!edit(doc))
             return failure("the text cannot be stored in the settings file", EILSEQ);
-        std::string updated = doc.Serialize();
-        if (static_cast<std::int64_t>(updated.size()) > kMaxFileBytes)
+        if (static_cast<std::int64_t>(doc.SerializedSize()) > kMaxFileBytes)
             return failure("the settings file " + path_ + " would become too large", EFBIG);
-        if (IniDocument::HasTooManySections(updated))
+        if (doc.HasTooManySectionLines())
             return failure("the settings file " + path_ + " would have too many sections", E2BIG);
         // Another program that rewrote the file in place meanwhile ignored the lock; the edit
         // starts again from what the file holds now.
-        if (Stamp() != before || (before.exists && static_cast<std::int64_t>(bytes.size()) != before.size))
+        if (Stamp() != before || (before.exists && read != before.size))
             continue;
-        WriteResult result = updated == bytes ? WriteResult {} : windows::ReplaceFileContents(path_, updated);
+        const bool unchanged = doc.Unchanged();
+        std::string updated = doc.Serialize();
+        doc = IniDocument(); // the parsed bytes are no longer needed
+        WriteResult result = unchanged ? WriteResult {} : windows::ReplaceFileContents(path_, updated);
         if (!result)
             return result;
         result.stamp = Stamp();
