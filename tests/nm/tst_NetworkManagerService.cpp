@@ -1,4 +1,5 @@
 #include "NmSandbox.h"
+#include "SandboxSites.h"
 #include "net/IPInfo.h"
 #include "net/nm/NetworkManagerConnector.h"
 #include "printer/PrinterSource.h"
@@ -29,24 +30,14 @@ public:
 
 store::SiteProfile StaticSite()
 {
-    store::SiteProfile site;
-    site.Name = "Office";
-    site.IP = "10.77.0.5";
-    site.SubNetMask = "255.255.255.0";
-    site.DefaultGateway = "10.77.0.1";
+    store::SiteProfile site = nm_test::SandboxStaticSite();
     site.ChangeDNS = true;
     site.DNS = "10.77.0.53";
     site.AuxDNS = "10.77.0.54";
     return site;
 }
 
-store::SiteProfile DhcpSite()
-{
-    store::SiteProfile site;
-    site.Name = "Home";
-    site.DHCPEnabled = true;
-    return site;
-}
+const auto DhcpSite = nm_test::SandboxDhcpSite;
 
 QString ActiveConnectionOf(const QString& interfaceName)
 {

@@ -1,4 +1,5 @@
 #include "NmSandbox.h"
+#include "SandboxSites.h"
 #include "net/IPInfo.h"
 #include "net/nm/NetworkManagerConnector.h"
 #include "net/nm/NmNetworkWatch.h"
@@ -18,30 +19,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-class NoPrinters : public printer::PrinterSource
-{
-public:
-    std::string DefaultPrinterEntry() const override { return {}; }
-    std::vector<std::string> InstalledPrinters() const override { return {}; }
-};
-
-store::SiteProfile StaticSite()
-{
-    store::SiteProfile site;
-    site.Name = "Office";
-    site.IP = "10.77.0.5";
-    site.SubNetMask = "255.255.255.0";
-    site.DefaultGateway = "10.77.0.1";
-    return site;
-}
-
-store::SiteProfile DhcpSite()
-{
-    store::SiteProfile site;
-    site.Name = "Home";
-    site.DHCPEnabled = true;
-    return site;
-}
+using nm_test::NoPrinters;
+const auto StaticSite = nm_test::SandboxStaticSite;
+const auto DhcpSite = nm_test::SandboxDhcpSite;
 
 } // namespace
 

@@ -1,6 +1,7 @@
 // The window over the real NetworkManager with two managed devices: entry 0 follows the adapter
 // chosen in the adapter list.
 #include "NmSandbox.h"
+#include "SandboxSites.h"
 #include "WindowTestSupport.h"
 #include "gui/MainWindow.h"
 #include "net/IPInfo.h"
@@ -16,12 +17,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-class NoPrinters : public printer::PrinterSource
-{
-public:
-    std::string DefaultPrinterEntry() const override { return {}; }
-    std::vector<std::string> InstalledPrinters() const override { return {}; }
-};
+using nm_test::NoPrinters;
 
 } // namespace
 
