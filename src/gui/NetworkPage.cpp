@@ -78,7 +78,10 @@ public:
         extras.MatchGatewayMAC = gatewayMAC_->text().trimmed().toStdString();
         extras.MatchSSID = ssid_->text().toStdString();
         extras.MatchDNSDomain = dnsDomain_->text().trimmed().toStdString();
-        extras.AutoApply = autoApply_->isChecked() ? "1" : "";
+        // Filled by count: GCC 12 warns falsely (-Wrestrict) of a short text assigned here in Release.
+        extras.AutoApply.clear();
+        if (autoApply_->isChecked())
+            extras.AutoApply.assign(1, '1');
     }
 
     std::optional<QString> Validate(const store::SiteProfile& site) override

@@ -258,8 +258,11 @@ void TestSiteStore::optionalKeysFollowTheTwelveOnlyWithAValue()
 {
     SiteProfile site = sampleSite("x");
     // Longer than the 143 bytes the twelve keys are cut at: read whole.
-    for (int i = 10; i < 30; ++i)
-        site.Extras.MoreIP += (i > 10 ? "," : "") + std::string("10.1.0.") + std::to_string(i) + "/255.255.255.0";
+    for (int i = 10; i < 30; ++i) {
+        if (i > 10)
+            site.Extras.MoreIP += ',';
+        site.Extras.MoreIP += "10.1.0." + std::to_string(i) + "/255.255.255.0";
+    }
     site.Extras.DNSSuffix = "corp.example.com";
     site.Extras.IPv6Mode = "off";
     IniDocument doc = IniDocument::Parse("[Common]\r\nSites=x\r\n[x]\r\nCustom=kept\r\n[y]\r\nIP=2.2.2.2\r\n");
