@@ -25,6 +25,10 @@ store::SiteProfile Office()
     return site;
 }
 
+// How long an apply or a restore may take on a loaded machine (Wine under a parallel build takes
+// several seconds), well past the one-second countdown.
+constexpr int kServiceWaitMs = 20000;
+
 // The calls in the simulated file, as "method first-argument".
 QStringList Calls(const QJsonObject& network)
 {
@@ -72,11 +76,11 @@ private Q_SLOTS:
         QVERIFY(settings.readAll().contains("ConfirmApply=1"));
 
         f.window.imgApply_Click();
-        QTRY_VERIFY(f.Box() != nullptr);
+        QTRY_VERIFY_WITH_TIMEOUT(f.Box() != nullptr, kServiceWaitMs);
         QCOMPARE(f.Box()->findChild<QLabel*>("lblCountdown")->text(),
                  u"如果在1秒内没有选择保留，将恢复之前的设置。"_qs);
         QVERIFY(f.messages.shown.empty()); // the summary is in the box
-        QTRY_VERIFY(f.Box() == nullptr);
+        QTRY_VERIFY_WITH_TIMEOUT(f.Box() == nullptr, kServiceWaitMs);
         QVERIFY(gui::test::WaitForService(f.window));
 
         QCOMPARE(Calls(f.folder.ReadNetwork()),
@@ -88,7 +92,7 @@ private Q_SLOTS:
             f.messages.shown[0].text.startsWith(u"1秒内没有选择保留。\r\n已恢复网卡之前的设置：IP地址 192.168.9.10"_qs),
             qPrintable(f.messages.shown[0].text));
         QCOMPARE(f.window.findChild<gui::StatusLine*>("picStatus")->Text(), u"已恢复之前的设置。"_qs);
-        QTRY_COMPARE(f.window.Model().SiteProfiles[0].IP, std::string("192.168.9.10"));
+        QTRY_COMPARE_WITH_TIMEOUT(f.window.Model().SiteProfiles[0].IP, std::string("192.168.9.10"), kServiceWaitMs);
     }
 
     // Keeping: no call after the apply's, and the next apply is free to start.
@@ -97,17 +101,17 @@ private Q_SLOTS:
         ConfirmingWindow f;
         f.window.SetConfirmSeconds(60);
         f.window.imgApply_Click();
-        QTRY_VERIFY(f.Box() != nullptr);
+        QTRY_VERIFY_WITH_TIMEOUT(f.Box() != nullptr, kServiceWaitMs);
         QTest::mouseClick(f.Box()->findChild<QPushButton*>("cmdKeep"), Qt::LeftButton);
         QVERIFY(gui::test::WaitForService(f.window));
         QCOMPARE(Calls(f.folder.ReadNetwork()).size(), 3);
         QCOMPARE(f.window.findChild<gui::StatusLine*>("picStatus")->Text(), u"已保留新设置。"_qs);
         QVERIFY(f.messages.shown.empty());
         f.window.imgApply_Click(); // not held off: a second apply runs and waits again
-        QTRY_VERIFY(f.Box() != nullptr);
+        QTRY_VERIFY_WITH_TIMEOUT(f.Box() != nullptr, kServiceWaitMs);
         QTest::mouseClick(f.Box()->findChild<QPushButton*>("cmdRestore"), Qt::LeftButton);
         QVERIFY(gui::test::WaitForService(f.window));
-        QTRY_COMPARE(Calls(f.folder.ReadNetwork()).size(), 9);
+        QTRY_COMPARE_WITH_TIMEOUT(Calls(f.folder.ReadNetwork()).size(), 9, kServiceWaitMs);
     }
 
     // Without the user's choice, the option follows the session.

@@ -20,6 +20,10 @@ using namespace lanvex;
 
 namespace {
 
+// How long a read or an apply may take on a loaded machine (Wine under a parallel build takes
+// seconds).
+constexpr int kServiceWaitMs = 20000;
+
 store::SiteProfile Matching(store::SiteProfile site, const std::string& gatewayMAC, const std::string& ssid,
                             bool autoApply = false)
 {
@@ -75,8 +79,8 @@ struct NetworkFixture : gui::test::WindowFixture
     // Waits until the window has read the adapters again after a change and what it started has ended.
     bool WaitForRead(int before)
     {
-        return QTest::qWaitFor([&] { return reads > before; }, 10000) && gui::test::WaitForService(window)
-            && QTest::qWaitFor([&] { return !window.IsApplying(); }, 10000);
+        return QTest::qWaitFor([&] { return reads > before; }, kServiceWaitMs) && gui::test::WaitForService(window)
+            && QTest::qWaitFor([&] { return !window.IsApplying(); }, kServiceWaitMs);
     }
 
     // The addresses the adapters were given, in order.
@@ -185,8 +189,8 @@ private Q_SLOTS:
         before = f.reads;
         f.ChangeAdapter(0, { { "GatewayMAC", "aa:bb:cc:00:00:01" } });
         QVERIFY(f.WaitForRead(before));
-        QTRY_COMPARE(f.StaticCalls(), (QStringList { "1:172.16.0.9", "1:10.1.2.3" }));
-        QTRY_COMPARE(f.notes.size(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(f.StaticCalls(), (QStringList { "1:172.16.0.9", "1:10.1.2.3" }), kServiceWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(f.notes.size(), 1, kServiceWaitMs);
         QVERIFY(f.notes[0].startsWith(QStringLiteral("温馨提示: ")));
         before = f.reads;
         f.ChangeAdapter(1, { { "Description", "Dock" } });
@@ -197,13 +201,14 @@ private Q_SLOTS:
         before = f.reads;
         f.ChangeAdapter(0, { { "GatewayMAC", "" }, { "SSID", "Cafe" } });
         QVERIFY(f.WaitForRead(before));
-        QTRY_VERIFY(!f.messages.shown.empty());
+        QTRY_VERIFY_WITH_TIMEOUT(!f.messages.shown.empty(), kServiceWaitMs);
         QCOMPARE(f.messages.shown.back().text.split(QLatin1Char('\n')).mid(1), (QStringList { "Cafe A", "Cafe B" }));
         // One site without AutoApply: a question, answered no.
         before = f.reads;
         f.ChangeAdapter(0, { { "SSID", "HomeNet" } });
         QVERIFY(f.WaitForRead(before));
-        QTRY_COMPARE(f.messages.shown.back().text, QStringLiteral("检测到办公位置：Home，是否应用？"));
+        QTRY_COMPARE_WITH_TIMEOUT(f.messages.shown.back().text, QStringLiteral("检测到办公位置：Home，是否应用？"),
+                                  kServiceWaitMs);
         QCOMPARE(f.StaticCalls().size(), 2);
     }
 };
