@@ -1,82 +1,25 @@
 #include "cli/AdapterCommands.h"
 
+#include "apply/AdapterChoice.h"
+#include "apply/ApplyRun.h"
+#include "apply/NetworkMatch.h"
+#include "cli/ConfirmCommand.h"
 #include "cli/ListCommand.h"
-#include "cli/RevertCommand.h"
 #include "i18n/Translate.h"
-#include "net/DesktopSteps.h"
-#include "net/IPInfo.h"
-#include "net/NetworkMatch.h"
+#include "net/AdapterQuery.h"
 #include "store/IniFile.h"
 #include "store/IniModule.h"
 #include "store/SiteStore.h"
 #include "transfer/SiteJson.h"
 
-#include <algorithm>
-#include <charconv>
 #include <ostream>
 
 namespace lanvex::cli {
 
+using i18n::Arg;
 using i18n::Translate;
-using i18n::TranslateLines;
 
 namespace {
-
-// How --adapter names an adapter: by its number, or by its interface name or MAC address.
-struct AdapterChoice
-{
-    enum class Kind
-    {
-        Number,
-        NoSuchNumber, // a number too large for any adapter
-        NotPositive,
-        Name,
-    };
-    Kind kind = Kind::Number;
-    std::int32_t number = 1;
-};
-
-AdapterChoice parseAdapterChoice(const std::string& text)
-{
-    AdapterChoice choice;
-    const bool digits
-        = !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-    if (!digits) {
-        choice.kind = AdapterChoice::Kind::Name;
-        return choice;
-    }
-    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), choice.number);
-    (void)ptr;
-    if (ec == std::errc::result_out_of_range)
-        choice.kind = AdapterChoice::Kind::NoSuchNumber;
-    else if (choice.number < 1)
-        choice.kind = AdapterChoice::Kind::NotPositive;
-    return choice;
-}
-
-// A MAC address in one spelling: upper case, colons.
-std::string normalMac(std::string text)
-{
-    for (char& c : text) {
-        if (c == '-')
-            c = ':';
-        else if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    }
-    return text;
-}
-
-// The number of the first adapter whose interface name or MAC address is `name`.
-std::optional<std::int32_t> findAdapterByName(const std::vector<net::AdapterEntry>& adapters, const std::string& name)
-{
-    const std::string mac = normalMac(name);
-    for (const net::AdapterEntry& adapter : adapters) {
-        if (adapter.InterfaceName == name
-            || (!adapter.Info.MACAddress.empty() && normalMac(adapter.Info.MACAddress) == mac))
-            return adapter.Index;
-    }
-    return std::nullopt;
-}
 
 nlohmann::ordered_json adapterRecord(std::size_t position, const net::AdapterEntry& adapter)
 {
@@ -113,25 +56,12 @@ std::optional<std::vector<net::AdapterEntry>> queryAdapters(platform::Services& 
     }
 }
 
-// The adapters for an apply; when the service can't be reached, the apply's summary says so on
-// `out` and there are none.
-std::optional<std::vector<net::AdapterEntry>> adaptersForApply(platform::Services& services,
-                                                               const store::SiteProfile& site, std::ostream& out)
-{
-    try {
-        return net::QueryAdapters(*services.connector, *services.printers);
-    } catch (const net::ServiceError&) {
-        PrintSummaryLines(out, TranslateLines("net", net::ApplySummary(net::kServiceUnavailable, site)));
-        return std::nullopt;
-    }
-}
-
 // One adapter's network, the sites that match it in list order and the first site it holds.
 nlohmann::ordered_json detectRecord(const net::AdapterEntry& adapter, const store::SiteListModel& model)
 {
     const net::NetworkFingerprint& network = adapter.Network;
     nlohmann::ordered_json matches = nlohmann::ordered_json::array();
-    const net::SitesOnNetwork found = net::FindSitesOnNetwork(model.SiteProfiles, adapter);
+    const apply::SitesOnNetwork found = apply::FindSitesOnNetwork(model.SiteProfiles, adapter);
     for (const std::size_t entry : found.matches)
         matches.push_back(model.SiteProfiles[entry].Name);
     nlohmann::ordered_json live = nullptr;
@@ -141,6 +71,58 @@ nlohmann::ordered_json detectRecord(const net::AdapterEntry& adapter, const stor
              { "Gateway", network.Gateway },    { "GatewayMAC", network.GatewayMAC },
              { "SSID", network.SSID },          { "DNSDomain", network.DNSDomain },
              { "Matches", std::move(matches) }, { "Live", std::move(live) } };
+}
+
+constexpr const char* kWaitingText
+    = LANVEX_TR_NOOP("cli", "请在%1秒内运行 lanvex --confirm 保留新设置，否则将恢复之前的设置。");
+constexpr const char* kTimedOutText = LANVEX_TR_NOOP("cli", "%1秒内没有确认。");
+constexpr const char* kInterruptedText = LANVEX_TR_NOOP("cli", "等待确认时被中断。");
+
+// Progress goes to stderr, so stdout holds only the summary.
+class CommandLineListener : public apply::ApplyListener
+{
+public:
+    CommandLineListener(std::ostream& out, std::ostream& err, std::uint32_t seconds)
+        : m_out(out)
+        , m_err(err)
+        , m_seconds(seconds)
+    { }
+    void Status(const std::string& text) override { m_err << Translate("net", text.c_str()) << '\n'; }
+    void Applied(const apply::ApplyOutcome& outcome, Next next) override
+    {
+        PrintSummaryLines(m_out, apply::ApplySummaryText(outcome));
+        if (next != Next::AskToKeep)
+            return;
+        m_err << Arg(Translate("cli", kWaitingText), { std::to_string(m_seconds) }) << '\n';
+        m_out.flush();
+        m_err.flush();
+    }
+    void CheckpointRefused(const std::string& reason) override
+    {
+        m_err << "lanvex: the network service made no checkpoint (" << reason
+              << "); lanvex restores the settings itself, so it must keep running until then\n";
+    }
+
+private:
+    std::ostream& m_out;
+    std::ostream& m_err;
+    std::uint32_t m_seconds;
+};
+
+// After a change that waited to be kept: kept, or why and what was put back.
+void PrintKeepOrRestore(const apply::ApplyRunResult& result, std::uint32_t seconds, std::ostream& out)
+{
+    using Answer = apply::KeepQuestion::Answer;
+    if (result.answer == Answer::Kept)
+        out << KeptText() << '\n';
+    else if (result.answer == Answer::TimedOut)
+        out << Arg(Translate("cli", kTimedOutText), { std::to_string(seconds) }) << '\n';
+    else if (result.answer == Answer::Interrupted)
+        out << Translate("cli", kInterruptedText) << '\n';
+    if (!result.restored)
+        return;
+    PrintSummaryLines(out, result.restoreSummary);
+    out.flush();
 }
 
 } // namespace
@@ -187,67 +169,46 @@ int RunApplyCommand(platform::Services& services, const std::string& siteName,
                     const std::optional<std::string>& adapterText, std::ostream& out, std::ostream& err,
                     std::optional<std::uint32_t> revertAfter)
 {
-    const AdapterChoice choice = adapterText ? parseAdapterChoice(*adapterText) : AdapterChoice {};
-    if (choice.kind == AdapterChoice::Kind::NotPositive) {
+    if (adapterText && apply::ParseAdapterChoice(*adapterText).kind == apply::AdapterChoice::Kind::NotPositive) {
         err << "lanvex: the adapter number must be a positive number: " << *adapterText << '\n';
         return 2;
     }
-
     const store::SiteListModel model
         = store::LoadSiteModel(store::IniFile(store::IniFileName).Load(), std::nullopt, ReadManagedSitesFor(err));
-    const store::SiteProfile* site = nullptr;
-    for (std::int32_t i = 1; i < model.SiteCount && static_cast<std::size_t>(i) < model.SiteNames.size()
-         && static_cast<std::size_t>(i) < model.SiteProfiles.size();
-         ++i) {
-        if (model.SiteNames[static_cast<std::size_t>(i)] == siteName) {
-            site = &model.SiteProfiles[static_cast<std::size_t>(i)];
-            break;
-        }
-    }
+    const store::SiteProfile* site = apply::FindSite(model, siteName);
     if (!site) {
         err << "lanvex: no saved site is named " << siteName << '\n';
         return 2;
     }
-
-    std::int32_t adapterNumber = choice.number;
-    const std::string& binding = site->Extras.Adapter;
-    if (!adapterText && !binding.empty()) {
-        // The site's own adapter, wherever the system lists it now.
-        const std::optional<std::vector<net::AdapterEntry>> adapters = adaptersForApply(services, *site, out);
-        if (!adapters)
-            return 1;
-        const auto bound = net::FindAdapter(binding, *adapters);
-        if (!bound) {
-            err << "lanvex: the site " << siteName << " is for the adapter " << binding
-                << ", which is not present; nothing was changed\n";
+    std::unique_ptr<ConfirmChannelQuestion> question;
+    if (revertAfter) {
+        std::string error;
+        question = ConfirmChannelQuestion::Open(error);
+        if (!question) {
+            err << "lanvex: " << error << "; nothing was changed\n";
             return 1;
         }
-        adapterNumber = (*adapters)[*bound].Index;
-    }
-    if (choice.kind == AdapterChoice::Kind::NoSuchNumber) {
-        PrintSummaryLines(out, TranslateLines("net", net::ApplySummary(net::kAdapterNotFound, *site)));
-        return 1;
-    }
-    if (choice.kind == AdapterChoice::Kind::Name) {
-        const std::optional<std::vector<net::AdapterEntry>> adapters = adaptersForApply(services, *site, out);
-        if (!adapters)
-            return 1;
-        const auto found = findAdapterByName(*adapters, *adapterText);
-        if (!found) {
-            err << "lanvex: no adapter has the name or MAC address " << *adapterText << '\n';
-            return 2;
-        }
-        adapterNumber = *found;
     }
 
-    // Progress goes to stderr, so stdout holds only the summary.
-    const net::DesktopTargets desktop { services.printers.get(), services.proxy.get(), model.ApplyPrinter };
-    const net::StatusSink progress = [&err](const std::string& text) { err << Translate("net", text.c_str()) << '\n'; };
-    if (revertAfter)
-        return RunRevertibleApply({ services, desktop, adapterNumber, *site, *revertAfter, progress }, out, err);
-    const std::int32_t result = net::ApplySite(*services.connector, desktop, adapterNumber, *site, progress);
-    PrintSummaryLines(out, TranslateLines("net", net::ApplySummary(result, *site)));
-    return net::ApplySucceeded(result) ? 0 : 1;
+    const apply::ApplyRequest request { *site, adapterText, 1,
+                                        { services.printers.get(), services.proxy.get(), model.ApplyPrinter },
+                                        revertAfter.value_or(0) };
+    CommandLineListener listener(out, err, request.keepSeconds);
+    const apply::ApplyRunResult result
+        = apply::RunApply(*services.connector, *services.printers, request, listener, question.get());
+    switch (result.refusal) {
+    case apply::Refusal::NoSuchAdapterName:
+        err << "lanvex: no adapter has the name, MAC address or GUID " << *adapterText << '\n';
+        break;
+    case apply::Refusal::BoundAdapterAbsent:
+        err << "lanvex: the site " << siteName << " is for the adapter " << site->Extras.Adapter
+            << ", which is not present; nothing was changed\n";
+        break;
+    case apply::Refusal::None:
+        PrintKeepOrRestore(result, request.keepSeconds, out);
+        break;
+    }
+    return result.ExitCode();
 }
 
 } // namespace lanvex::cli

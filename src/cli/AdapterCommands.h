@@ -18,12 +18,15 @@ int RunAdaptersCommand(platform::Services& services, std::ostream& out, std::ost
 // cannot be reached is an error (stderr, exit code 1).
 int RunDetectCommand(platform::Services& services, std::ostream& out, std::ostream& err);
 
-// --apply NAME [--adapter N]: applies a saved site and prints the summary lines. N is the adapter's
-// number, counted from 1, or its interface name or MAC address; an unknown name is bad usage.
+// --apply NAME [--adapter N]: applies a saved site and prints the summary lines. N names the adapter
+// as AdapterChoice.h says (number, interface name, MAC address, GUID); an unknown name is bad usage.
 // Without N, a site bound to an adapter (its Adapter key) goes to that adapter; when it is absent,
 // nothing changes, stderr says why and the exit code is 1.
 // Exit code 0 for result 0 or 32, 1 for any other result, 2 for bad usage.
-// With `revertAfter`, the change then waits to be kept (RunRevertibleApply).
+// With `revertAfter`, the change then waits for `lanvex --confirm` of the same user. Kept: exit
+// code 0. Not confirmed in time, or the wait interrupted: the adapter's previous settings are put
+// back, stdout says what, exit code 1. A failed apply restores at once when it may have changed
+// anything, and exits 1 without waiting.
 int RunApplyCommand(platform::Services& services, const std::string& siteName,
                     const std::optional<std::string>& adapterText, std::ostream& out, std::ostream& err,
                     std::optional<std::uint32_t> revertAfter = std::nullopt);

@@ -2,7 +2,7 @@
 
 #include "cli/AdapterCommands.h"
 #include "cli/ListCommand.h"
-#include "cli/RevertCommand.h"
+#include "cli/ConfirmCommand.h"
 #include "cli/TransferCommands.h"
 #include "platform/Services.h"
 #include "store/ManagedSites.h"

@@ -67,4 +67,26 @@ void ApplyConfirmation::ShowCountdown()
     lblCountdown->setText(tr("如果在%1秒内没有选择保留，将恢复之前的设置。").arg(m_secondsLeft));
 }
 
+BoxAnswer::BoxAnswer(const std::atomic<bool>& closing)
+    : m_closing(closing)
+{ }
+
+void BoxAnswer::Give(Answer answer)
+{
+    m_answer = answer;
+    m_given.release();
+}
+
+apply::KeepQuestion::Answer BoxAnswer::Wait(std::uint32_t seconds, const std::function<bool()>& keep)
+{
+    (void)seconds; // the box counts down itself
+    while (!m_given.tryAcquire(1, 20)) {
+        if (m_closing)
+            return Answer::Abandoned;
+    }
+    if (m_answer != Answer::Kept)
+        return m_answer;
+    return keep() ? Answer::Kept : Answer::TooLate;
+}
+
 } // namespace lanvex::gui

@@ -1,8 +1,12 @@
 #pragma once
 
+#include "apply/ApplyRun.h"
+
 #include <QDialog>
+#include <QSemaphore>
 #include <QString>
 #include <QTimer>
+#include <atomic>
 
 class QLabel;
 
@@ -34,6 +38,22 @@ private:
     QTimer m_timer;
     int m_secondsLeft;
     bool m_timedOut = false;
+};
+
+// The box's answer, handed from the window's thread to the apply's run on the service thread.
+class BoxAnswer : public apply::KeepQuestion
+{
+public:
+    // While `closing` is set the run stops waiting: the window is going away.
+    explicit BoxAnswer(const std::atomic<bool>& closing);
+    // From the window's thread, once: what the box ended with.
+    void Give(Answer answer);
+    Answer Wait(std::uint32_t seconds, const std::function<bool()>& keep) override;
+
+private:
+    QSemaphore m_given;
+    std::atomic<Answer> m_answer { Answer::Abandoned };
+    const std::atomic<bool>& m_closing;
 };
 
 } // namespace lanvex::gui

@@ -2,7 +2,8 @@
 
 #include "gui/MainWindow.h"
 #include "gui/MessageSink.h"
-#include "net/NetworkMatch.h"
+#include "apply/AdapterChoice.h"
+#include "apply/NetworkMatch.h"
 
 #include <QStringList>
 #include <optional>
@@ -24,7 +25,7 @@ std::vector<std::size_t> switchableMatches(const store::SiteListModel& model, co
     std::vector<std::size_t> usable;
     for (const std::size_t entry : matches) {
         const std::string& binding = model.SiteProfiles[entry].Extras.Adapter;
-        if (binding.empty() || net::NamesAdapter(binding, adapter))
+        if (binding.empty() || apply::NamesAdapter(binding, adapter))
             usable.push_back(entry);
     }
     return usable;
@@ -102,7 +103,7 @@ void AutoSwitcher::SwitchFor(int position, const net::AdapterEntry& adapter)
 {
     m_states[static_cast<std::size_t>(position)].settled = true;
     const store::SiteListModel& model = m_window.Model();
-    const net::SitesOnNetwork found = net::FindSitesOnNetwork(model.SiteProfiles, adapter);
+    const apply::SitesOnNetwork found = apply::FindSitesOnNetwork(model.SiteProfiles, adapter);
     const std::vector<std::size_t> matches = switchableMatches(model, adapter, found.matches);
     if (matches.empty() || (matches.size() == 1 && found.live == matches.front()))
         return;

@@ -15,11 +15,10 @@
 #include "gui/WindowFont.h"
 #include "i18n/Translate.h"
 #include "listview/SiteListView.h"
-#include "net/DesktopSteps.h"
-#include "net/IPInfo.h"
-#include "net/NetworkMatch.h"
+#include "apply/AdapterChoice.h"
+#include "apply/NetworkMatch.h"
+#include "net/AdapterQuery.h"
 #include "net/NetworkWatch.h"
-#include "net/RestorePoint.h"
 #include "platform/FileWatcher.h"
 #include "printer/PrinterSource.h"
 #include "store/IniFile.h"
@@ -42,7 +41,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
-#include <QSemaphore>
 #include <QTimer>
 #include <exception>
 #include <optional>
@@ -50,7 +48,6 @@
 namespace lanvex::gui {
 
 using i18n::Translate;
-using i18n::TranslateLines;
 
 namespace {
 
@@ -184,7 +181,7 @@ void MainWindow::CreateControls()
     picList->setMatchMark([this](int index) {
         const net::AdapterEntry* chosen = ChosenAdapter();
         return chosen != nullptr && index > 0 && index < static_cast<int>(m_model.SiteProfiles.size())
-            && net::SiteMatches(m_model.SiteProfiles[static_cast<std::size_t>(index)], chosen->Network);
+            && apply::SiteMatches(m_model.SiteProfiles[static_cast<std::size_t>(index)], chosen->Network);
     });
     auto* listMenu = new SiteListMenu(picList, m_messages, [this] { ReloadSites(); });
     listMenu->Menu()->addSeparator();
@@ -450,18 +447,12 @@ void MainWindow::ShowAdapters(std::vector<net::AdapterEntry> adapters)
     StartNetworkWatch();
 }
 
-namespace {
-
-// The live settings of the adapter at `position` as a read of every adapter gave them: an empty
-// record when the read has no such adapter.
-store::SiteProfile SettingsAt(const std::vector<net::AdapterEntry>& adapters, int position)
+store::SiteProfile MainWindow::SettingsAt(const std::vector<net::AdapterEntry>& adapters, int position)
 {
     if (position < 0 || static_cast<std::size_t>(position) >= adapters.size())
         return {};
     return adapters[static_cast<std::size_t>(position)].Info;
 }
-
-} // namespace
 
 void MainWindow::StoreAdapters(std::vector<net::AdapterEntry> adapters)
 {
@@ -484,7 +475,7 @@ int MainWindow::BoundAdapterPosition(const store::SiteProfile& site) const
 {
     if (site.Extras.Adapter.empty())
         return -1;
-    const auto found = net::FindAdapter(site.Extras.Adapter, m_adapters);
+    const auto found = apply::FindAdapter(site.Extras.Adapter, m_adapters);
     return found && static_cast<int>(*found) < cboNIC->count() ? static_cast<int>(*found) : -1;
 }
 
@@ -636,101 +627,6 @@ void MainWindow::ShowStatus(const QString& text)
     picStatus->ShowStatus(text);
 }
 
-void MainWindow::imgApply_Click()
-{
-    const int selected = picList->SelIndex();
-    // Held off while an apply runs, and until the adapter to apply to can be chosen.
-    if (selected <= 0 || selected >= m_model.SiteCount || m_applying || m_adaptersPending)
-        return;
-    // A copy: the record must stay whole while the service thread works on it.
-    const store::SiteProfile site = m_model.SiteProfiles[static_cast<std::size_t>(selected)];
-    // A site bound to an adapter that is present goes to that adapter, which is chosen for it.
-    ChooseAdapter(BoundAdapterPosition(site));
-    const int adapterPosition = AdapterPosition();
-    const bool summaryInBox = m_summaryInBox;
-    const net::DesktopTargets desktop { &m_printers, m_proxy, m_model.ApplyPrinter };
-    const int confirmSeconds = ConfirmApplyOn() ? m_confirmSeconds : 0;
-    m_applying = true;
-    // From here to the summary the window stays; a request to close it waits for the summary.
-    m_closeGuard->Hold();
-    HoldInput(true);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    ShowStatus(tr("正在应用当前设置，请稍候..."));
-    picStatus->show();
-    picStatus->repaint();
-    PostServiceJob([this, site, adapterPosition, summaryInBox, desktop, confirmSeconds] {
-        std::shared_ptr<net::RestorePoint> restorePoint;
-        if (confirmSeconds > 0)
-            ResumeNext([&] {
-                restorePoint = net::RestorePoint::Take(m_connector, m_printers, adapterPosition + 1,
-                                                       static_cast<std::uint32_t>(confirmSeconds));
-            });
-        std::int32_t result = net::kServiceUnavailable;
-        ResumeNext([&] {
-            result = net::ApplySite(m_connector, desktop, adapterPosition + 1, site,
-                                    [this](const std::string& text) { ShowStatusFromService(text); });
-        });
-        if (restorePoint)
-            restorePoint->StartTimeout(); // the countdown starts once the change is made
-        // Entry 0 is read again for the adapter the apply went to, which the held input kept chosen.
-        std::optional<std::vector<net::AdapterEntry>> adapters;
-        if (adapterPosition >= 0) {
-            adapters.emplace();
-            ResumeNext([&] { *adapters = net::QueryAdapters(m_connector, m_printers); });
-        }
-        QMetaObject::invokeMethod(
-            this,
-            [this, result, site, adapterPosition, summaryInBox, restorePoint,
-             adapters = std::move(adapters)]() mutable {
-                FinishServiceJob();
-                FinishApply({ result, site, adapterPosition, summaryInBox, restorePoint }, std::move(adapters));
-            },
-            Qt::QueuedConnection);
-    });
-}
-
-void MainWindow::ShowStatusFromService(const std::string& text)
-{
-    const auto shown = std::make_shared<QSemaphore>();
-    QMetaObject::invokeMethod(
-        this,
-        [this, text, shown] {
-            ShowStatus(FromUtf8(Translate("net", text.c_str())));
-            shown->release();
-        },
-        Qt::QueuedConnection);
-    // The next service call waits until the user can read this step; a closing window lets it go.
-    while (!shown->tryAcquire(1, 20)) {
-        if (m_closing)
-            return;
-    }
-}
-
-void MainWindow::FinishApply(const AppliedSite& applied, std::optional<std::vector<net::AdapterEntry>> adapters)
-{
-    ShowStatus(tr("应用设置完毕。"));
-    picStatus->hide();
-    QApplication::restoreOverrideCursor();
-    const QString summary = FromUtf8(TranslateLines("net", net::ApplySummary(applied.result, applied.site)));
-    if (adapters) {
-        const store::SiteProfile current = SettingsAt(*adapters, applied.adapterPosition);
-        m_currentSettings = current;
-        m_model.SiteProfiles[0] = current;
-        m_model.SiteProfiles[0].Name = m_model.SiteNames[0];
-    }
-    m_applying = false;
-    HoldInput(false);
-    Q_EMIT siteApplied(applied.adapterPosition, FromUtf8(applied.site.Name), applied.result, summary);
-    // After siteApplied: whoever watches the network knows which apply changed it.
-    if (adapters)
-        StoreAdapters(std::move(*adapters));
-    if (FinishConfirmableApply(applied, summary))
-        return; // the change is kept or taken back later; closing waits until then
-    if (applied.summaryInBox)
-        m_messages.Information(this, tr("温馨提示"), summary);
-    m_closeGuard->Release();
-}
-
 void MainWindow::HoldInput(bool held)
 {
     if (held)
@@ -746,17 +642,6 @@ void MainWindow::HoldInput(bool held)
         m_focusKeeper->Moved();
     else
         m_focusKeeper->Release();
-}
-
-void MainWindow::ApplySite(int index)
-{
-    const int selected = picList->SelIndex();
-    picList->setSelIndex(index);
-    // Taken by the apply as it starts; the apply itself runs on and ends later.
-    m_summaryInBox = isVisible();
-    imgApply_Click();
-    m_summaryInBox = true;
-    picList->setSelIndex(selected);
 }
 
 QString MainWindow::AdapterDescription() const

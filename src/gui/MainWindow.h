@@ -1,6 +1,7 @@
 #pragma once
 
-#include "net/IPInfo.h"
+#include "apply/ApplyRun.h"
+#include "net/AdapterQuery.h"
 #include "store/SiteListModel.h"
 #include "store/SiteProfile.h"
 
@@ -24,7 +25,6 @@ class QScrollBar;
 namespace lanvex::net {
 class NetworkWatch;
 class ProxyStore;
-class RestorePoint;
 class ServiceConnector;
 } // namespace lanvex::net
 namespace lanvex::printer {
@@ -42,6 +42,7 @@ class FileWatcher;
 
 namespace lanvex::gui {
 
+class BoxAnswer;
 class CloseGuard;
 class FocusKeeper;
 class ImageButton;
@@ -108,6 +109,8 @@ public:
     // Applies saved entry `index` as the apply button does, without choosing it in the list; the
     // summary's message box shows only while the window is open.
     void ApplySite(int index);
+    // The same for a site that need not be in the list.
+    void ApplySite(const store::SiteProfile& site);
     void ShowAdapterToolTip();
     int AdapterPosition() const;
     QString AdapterDescription() const;
@@ -180,25 +183,29 @@ private:
     void StartNetworkWatch();
     void ReadCurrentSettings();
     void ShowCurrentSettings(const store::SiteProfile& current);
-    // What an apply was started with, handed back with its result.
+    // The live settings of the adapter at `position` in a read of every adapter; empty when there is none.
+    static store::SiteProfile SettingsAt(const std::vector<net::AdapterEntry>& adapters, int position);
+    // The apply of `site`, run on the service thread and shown as it goes (MainWindowApply.cpp).
+    void StartApply(const store::SiteProfile& site, bool summaryInBox);
+    class ApplyFeedback;
+    friend class ApplyFeedback;
+    // What an apply was started with and what its steps did.
     struct AppliedSite
     {
-        std::int32_t result;
+        apply::ApplyOutcome outcome;
+        QString summary;
         store::SiteProfile site;
         int adapterPosition;
         bool summaryInBox;
-        // The way back, when the apply is to be confirmed.
-        std::shared_ptr<net::RestorePoint> restorePoint;
     };
-    void FinishApply(const AppliedSite& applied, std::optional<std::vector<net::AdapterEntry>> adapters);
-    // The end of an apply that is to be confirmed: the countdown box after a success, a restore
-    // after a failure that may have changed something. False when the apply ends as any other.
-    bool FinishConfirmableApply(const AppliedSite& applied, const QString& summary);
-    void AskToKeep(const AppliedSite& applied, const QString& summary);
-    void KeepApplied(const AppliedSite& applied);
-    // Puts the previous settings back off the window's thread; `heading` opens the summary.
-    void RestoreApplied(const AppliedSite& applied, const QString& heading);
-    void EndConfirmableApply(const AppliedSite& applied, const QString& status, const QString& summary);
+    // The apply's steps have ended; `next` says what follows: the end, the countdown box or the restore.
+    void FinishApply(const AppliedSite& applied, std::optional<std::vector<net::AdapterEntry>> adapters,
+                     apply::ApplyListener::Next next, const std::shared_ptr<BoxAnswer>& answer);
+    // The site's adapter is not there: nothing was applied.
+    void RefuseApply(const AppliedSite& applied);
+    void AskToKeep(const QString& summary, const std::shared_ptr<BoxAnswer>& answer);
+    // The end of an apply that waited to be kept or was taken back.
+    void EndConfirmableApply(const AppliedSite& applied, const apply::ApplyRunResult& result);
     // Shows a status text of the running apply and waits until it is on the screen.
     void ShowStatusFromService(const std::string& text);
     // Holds off input that would start another apply or change the site or the adapter.
@@ -219,9 +226,6 @@ private:
     // F4 or Esc while the window holds it down: a release acts only after a press the window saw,
     // so the release of an Esc that closed a message box does not close the window as well.
     int m_keyDown = 0;
-    // False while the tray applies a site with the window hidden: the summary is then a
-    // notification alone.
-    bool m_summaryInBox = true;
     int m_confirmSeconds = 30;
 
     // Entry 0 as last read from the chosen adapter; nothing before the first read.

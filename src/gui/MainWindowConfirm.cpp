@@ -5,13 +5,11 @@
 #include "gui/MessageSink.h"
 #include "gui/SiteCommands.h"
 #include "i18n/Translate.h"
-#include "net/IPInfo.h"
-#include "net/RestorePoint.h"
+#include "apply/ApplyResult.h"
 #include "platform/RemoteSession.h"
 
 #include <QAction>
 #include <QMetaObject>
-#include <exception>
 
 namespace lanvex::gui {
 
@@ -42,104 +40,44 @@ QAction* MainWindow::MakeConfirmApplyAction(QObject* parent)
     return action;
 }
 
-bool MainWindow::FinishConfirmableApply(const AppliedSite& applied, const QString& summary)
+void MainWindow::AskToKeep(const QString& summary, const std::shared_ptr<BoxAnswer>& answer)
 {
-    if (!applied.restorePoint)
-        return false;
-    if (net::ApplySucceeded(applied.result)) {
-        AskToKeep(applied, summary);
-        return true;
-    }
-    if (net::MayHaveChanged(applied.result)) {
-        RestoreApplied(applied, summary);
-        return true;
-    }
-    // Nothing changed: the service may forget its checkpoint.
-    PostServiceJob([this, restorePoint = applied.restorePoint] {
-        try {
-            restorePoint->Keep();
-        } catch (const std::exception&) { }
-        QMetaObject::invokeMethod(
-            this, [this] { FinishServiceJob(); }, Qt::QueuedConnection);
-    });
-    return false;
-}
-
-void MainWindow::AskToKeep(const AppliedSite& applied, const QString& summary)
-{
-    // No other apply starts before this one is kept or taken back.
-    m_applying = true;
     auto* box = new ApplyConfirmation(summary, m_confirmSeconds, this);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::WindowModal);
-    connect(box, &ApplyConfirmation::kept, this, [this, applied] { KeepApplied(applied); });
-    connect(box, &ApplyConfirmation::restoreRequested, this, [this, applied](bool timedOut) {
-        RestoreApplied(applied, timedOut ? tr("%1秒内没有选择保留。").arg(m_confirmSeconds) : QString());
+    connect(box, &ApplyConfirmation::kept, this, [answer] { answer->Give(apply::KeepQuestion::Answer::Kept); });
+    connect(box, &ApplyConfirmation::restoreRequested, this, [answer](bool timedOut) {
+        answer->Give(timedOut ? apply::KeepQuestion::Answer::TimedOut : apply::KeepQuestion::Answer::RestoreAsked);
     });
     ShowStatus(tr("请确认是否保留新设置。"));
     box->show();
 }
 
-void MainWindow::KeepApplied(const AppliedSite& applied)
+void MainWindow::EndConfirmableApply(const AppliedSite& applied, const apply::ApplyRunResult& result)
 {
-    PostServiceJob([this, applied] {
-        bool kept = false;
-        try {
-            kept = applied.restorePoint->Keep();
-        } catch (const std::exception&) { }
-        QMetaObject::invokeMethod(
-            this,
-            [this, applied, kept] {
-                FinishServiceJob();
-                if (kept) {
-                    EndConfirmableApply(applied, tr("已保留新设置。"), QString());
-                    return;
-                }
-                // The service's own time ran out just before: it has put the settings back.
-                const std::string restored
-                    = net::RestoreSummary({ net::kApplyOk, true }, applied.restorePoint->Before(), applied.site);
-                EndConfirmableApply(applied, tr("已恢复之前的设置。"), FromUtf8(restored));
-                Q_EMIT settingsRestored(applied.adapterPosition);
-                ReadCurrentSettings();
-            },
-            Qt::QueuedConnection);
-    });
-}
-
-void MainWindow::RestoreApplied(const AppliedSite& applied, const QString& heading)
-{
-    m_applying = true;
-    ShowStatus(tr("正在恢复之前的设置，请稍候..."));
-    PostServiceJob([this, applied, heading] {
-        net::RestoreResult restored { net::kServiceUnavailable, false };
-        try {
-            restored = applied.restorePoint->Restore(m_connector, applied.site,
-                                                     [this](const std::string& text) { ShowStatusFromService(text); });
-        } catch (const std::exception&) { }
-        const std::string summary = net::RestoreSummary(restored, applied.restorePoint->Before(), applied.site);
-        QMetaObject::invokeMethod(
-            this,
-            [this, applied, heading, restored, summary] {
-                FinishServiceJob();
-                const QString status
-                    = net::ApplySucceeded(restored.Result) ? tr("已恢复之前的设置。") : tr("恢复之前的设置失败。");
-                const QString text
-                    = heading.isEmpty() ? FromUtf8(summary) : heading + QStringLiteral("\r\n") + FromUtf8(summary);
-                EndConfirmableApply(applied, status, text);
-                Q_EMIT settingsRestored(applied.adapterPosition);
-                ReadCurrentSettings();
-            },
-            Qt::QueuedConnection);
-    });
-}
-
-void MainWindow::EndConfirmableApply(const AppliedSite& applied, const QString& status, const QString& summary)
-{
-    ShowStatus(status);
+    using Answer = apply::KeepQuestion::Answer;
+    if (result.answer == Answer::Abandoned)
+        return; // the window is closing
     m_applying = false;
-    if (!summary.isEmpty() && applied.summaryInBox)
-        m_messages.Information(this, tr("温馨提示"), summary);
+    if (!result.restored) {
+        ShowStatus(tr("已保留新设置。"));
+        m_closeGuard->Release();
+        return;
+    }
+    const bool restored = apply::ApplySucceeded(result.restored->Outcome.Result);
+    ShowStatus(restored ? tr("已恢复之前的设置。") : tr("恢复之前的设置失败。"));
+    QString heading;
+    if (result.answer == Answer::TimedOut)
+        heading = tr("%1秒内没有选择保留。").arg(m_confirmSeconds);
+    else if (!result.answer)
+        heading = applied.summary; // the apply failed and was taken back at once
+    const QString summary = FromUtf8(result.restoreSummary);
+    if (applied.summaryInBox)
+        m_messages.Information(this, tr("温馨提示"),
+                               heading.isEmpty() ? summary : heading + QStringLiteral("\r\n") + summary);
     m_closeGuard->Release();
+    Q_EMIT settingsRestored(applied.adapterPosition);
+    ReadCurrentSettings();
 }
 
 } // namespace lanvex::gui

@@ -1,7 +1,7 @@
 #include "gui/NetworkPage.h"
 
 #include "net/ExtraSettings.h"
-#include "net/NetworkMatch.h"
+#include "apply/AdapterChoice.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -118,7 +118,7 @@ private:
         QPushButton* unbind = makeButton("cmdUnbindAdapter", QT_TRANSLATE_NOOP("NetworkPage", "解除绑定"), group);
         bind->setEnabled(chosen_.has_value());
         connect(bind, &QPushButton::clicked, this,
-                [this] { adapter_->setText(QString::fromStdString(net::AdapterBinding(*chosen_))); });
+                [this] { adapter_->setText(QString::fromStdString(apply::AdapterBinding(*chosen_))); });
         connect(unbind, &QPushButton::clicked, adapter_, &QLineEdit::clear);
         auto* layout = new QFormLayout(group);
         layout->addRow(translated(QT_TRANSLATE_NOOP("NetworkPage", "网卡：")), adapter_);

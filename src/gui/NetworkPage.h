@@ -1,7 +1,7 @@
 #pragma once
 
 #include "gui/AdvancedPage.h"
-#include "net/IPInfo.h"
+#include "net/AdapterQuery.h"
 
 #include <optional>
 

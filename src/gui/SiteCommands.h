@@ -1,6 +1,6 @@
 #pragma once
 
-#include "net/IPInfo.h"
+#include "net/AdapterQuery.h"
 #include "store/IniFile.h"
 #include "store/SiteListModel.h"
 

@@ -2,8 +2,9 @@
 
 #include "gui/AutoSwitch.h"
 #include "gui/MainWindow.h"
-#include "net/IPInfo.h"
-#include "net/NetworkMatch.h"
+#include "net/AdapterQuery.h"
+#include "apply/ApplyResult.h"
+#include "apply/NetworkMatch.h"
 #include "platform/SingleInstance.h"
 
 #include <QApplication>
@@ -23,15 +24,15 @@ namespace {
 constexpr int kMaxMenuSites = 200;
 
 // What the chosen adapter's network says about the saved sites; nothing before the adapters are read.
-net::SitesOnNetwork sitesOnChosenAdapter(const MainWindow& window)
+apply::SitesOnNetwork sitesOnChosenAdapter(const MainWindow& window)
 {
     const net::AdapterEntry* chosen = window.ChosenAdapter();
-    return chosen != nullptr ? net::FindSitesOnNetwork(window.Model().SiteProfiles, *chosen) : net::SitesOnNetwork {};
+    return chosen != nullptr ? apply::FindSitesOnNetwork(window.Model().SiteProfiles, *chosen) : apply::SitesOnNetwork {};
 }
 
 // The one site the chosen adapter's network points to: the only one that matches it or is live on
 // it; nothing when there are none or several.
-std::optional<std::size_t> soleSiteOnNetwork(const net::SitesOnNetwork& found)
+std::optional<std::size_t> soleSiteOnNetwork(const apply::SitesOnNetwork& found)
 {
     std::vector<std::size_t> sites = found.matches;
     if (found.live && std::find(sites.begin(), sites.end(), *found.live) == sites.end())
@@ -157,7 +158,7 @@ void SiteTray::OpenWindow()
 void SiteTray::siteApplied(int adapterPosition, const QString& siteName, int result, const QString& summary)
 {
     // The address went in, whatever became of the gateway, DNS and WINS steps.
-    if (net::AddressApplied(result))
+    if (apply::AddressApplied(result))
         m_lastApplied.insert(adapterPosition, siteName);
     UpdateToolTip();
     if (m_applying && notify)

@@ -1,31 +1,23 @@
-#include "net/NetworkMatch.h"
+#include "apply/NetworkMatch.h"
 
 #include "net/AdapterConfiguration.h"
 
 #include <optional>
 #include <string>
 
-namespace lanvex::net {
+namespace lanvex::apply {
 
 namespace {
 
 std::optional<std::string> macOf(std::string_view text)
 {
-    return text.empty() ? std::nullopt : FormatMACAddress(text);
+    return text.empty() ? std::nullopt : net::FormatMACAddress(text);
 }
 
 bool sameMAC(std::string_view a, std::string_view b)
 {
     const auto first = macOf(a);
     return first && first == macOf(b);
-}
-
-// A GUID without its braces; letter case is left to the comparison.
-std::string_view bareGuid(std::string_view text)
-{
-    if (text.size() >= 2 && text.front() == '{' && text.back() == '}')
-        return text.substr(1, text.size() - 2);
-    return text;
 }
 
 } // namespace
@@ -37,7 +29,7 @@ bool HasMatchKeys(const store::SiteProfile& site)
         || !keys.MatchDNSDomain.empty();
 }
 
-bool SiteMatches(const store::SiteProfile& site, const NetworkFingerprint& network)
+bool SiteMatches(const store::SiteProfile& site, const net::NetworkFingerprint& network)
 {
     const store::SiteExtras& keys = site.Extras;
     if (!HasMatchKeys(site))
@@ -58,36 +50,7 @@ bool SiteIsLive(const store::SiteProfile& site, const store::SiteProfile& adapte
     return !site.ChangeDNS || (site.DNS == adapterSettings.DNS && site.AuxDNS == adapterSettings.AuxDNS);
 }
 
-bool NamesAdapter(std::string_view binding, const AdapterEntry& adapter)
-{
-    if (binding.empty())
-        return false;
-    if (sameMAC(binding, adapter.Info.MACAddress))
-        return true;
-    if (!adapter.InterfaceName.empty() && binding == adapter.InterfaceName)
-        return true;
-    return !adapter.SettingID.empty() && EqualsNoCase(bareGuid(binding), bareGuid(adapter.SettingID));
-}
-
-std::string AdapterBinding(const AdapterEntry& adapter)
-{
-    if (!adapter.SettingID.empty())
-        return adapter.SettingID;
-    if (const auto mac = macOf(adapter.Info.MACAddress))
-        return *mac;
-    return adapter.InterfaceName;
-}
-
-std::optional<std::size_t> FindAdapter(std::string_view binding, const std::vector<AdapterEntry>& adapters)
-{
-    for (std::size_t i = 0; i < adapters.size(); ++i) {
-        if (NamesAdapter(binding, adapters[i]))
-            return i;
-    }
-    return std::nullopt;
-}
-
-SitesOnNetwork FindSitesOnNetwork(const std::vector<store::SiteProfile>& sites, const AdapterEntry& adapter)
+SitesOnNetwork FindSitesOnNetwork(const std::vector<store::SiteProfile>& sites, const net::AdapterEntry& adapter)
 {
     SitesOnNetwork found;
     for (std::size_t i = 1; i < sites.size(); ++i) {
@@ -99,4 +62,4 @@ SitesOnNetwork FindSitesOnNetwork(const std::vector<store::SiteProfile>& sites, 
     return found;
 }
 
-} // namespace lanvex::net
+} // namespace lanvex::apply

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "net/IPInfo.h"
+#include "apply/ApplyProcedure.h"
+#include "net/AdapterQuery.h"
 #include "net/ManagementService.h"
 #include "store/SiteProfile.h"
 
@@ -12,13 +13,13 @@ namespace lanvex::printer {
 class PrinterSource;
 }
 
-namespace lanvex::net {
+namespace lanvex::apply {
 
-// How a restore went: an apply result code (kApplyOk when all is back), and whether the service's
-// checkpoint did it.
+// How a restore went: the outcome of the apply that put the settings back (result 0 when all is
+// back), and whether the service's checkpoint did it instead.
 struct RestoreResult
 {
-    std::int32_t Result = kApplyOk;
+    ApplyOutcome Outcome;
     bool ByCheckpoint = false;
 };
 
@@ -32,13 +33,14 @@ public:
     // Reads the adapter's settings and asks the service for a checkpoint that runs out after
     // rollbackSeconds. Throws ServiceError when the service can't be reached; nothing is made for an
     // adapter number that names no adapter.
-    static std::unique_ptr<RestorePoint> Take(ServiceConnector& connector, const printer::PrinterSource& printers,
-                                              std::int32_t adapterNumber, std::uint32_t rollbackSeconds);
+    static std::unique_ptr<RestorePoint> Take(net::ServiceConnector& connector,
+                                              const printer::PrinterSource& printers, std::int32_t adapterNumber,
+                                              std::uint32_t rollbackSeconds);
 
-    RestorePoint(AdapterEntry before, std::unique_ptr<Checkpoint> checkpoint, std::string checkpointRefusal);
+    RestorePoint(net::AdapterEntry before, std::unique_ptr<net::Checkpoint> checkpoint, std::string checkpointRefusal);
 
     // The adapter's settings before the apply.
-    const AdapterEntry& Before() const { return m_before; }
+    const net::AdapterEntry& Before() const { return m_before; }
     // Whether the service rolls back by itself, should the program end before Keep or Restore.
     bool RestoresWithoutProgram() const { return m_checkpoint != nullptr; }
     // Why a service with checkpoints gave none (empty when it gave one or has none).
@@ -50,26 +52,21 @@ public:
     bool Keep();
     // Puts back what `applied` changed: through the checkpoint, or, without one or when the service
     // fails to roll back, by applying the settings from before.
-    RestoreResult Restore(ServiceConnector& connector, const store::SiteProfile& applied, const StatusSink& showStatus);
+    RestoreResult Restore(net::ServiceConnector& connector, const store::SiteProfile& applied, const StatusSink& showStatus);
 
 private:
-    AdapterEntry m_before;
-    std::unique_ptr<Checkpoint> m_checkpoint;
+    net::AdapterEntry m_before;
+    std::unique_ptr<net::Checkpoint> m_checkpoint;
     std::string m_checkpointRefusal;
 };
 
 // The site whose apply undoes `applied` on an adapter that had `before`: DHCP or the static
 // addresses with their gateways and DNS servers, and the WINS servers, DNS suffix and IPv6 where
 // `applied` changed them. It changes no proxy and no printer.
-store::SiteProfile RestoringSite(const AdapterEntry& before, const store::SiteProfile& applied);
-
-// Whether an apply that ended with `applyResult` may have changed the adapter, so that a restore
-// is due. Only the results of applies that stopped before their first change say no.
-bool MayHaveChanged(std::int32_t applyResult);
+store::SiteProfile RestoringSite(const net::AdapterEntry& before, const store::SiteProfile& applied);
 
 // The lines the user reads after a restore, translated and joined by "\r\n": what was put back
 // (or failed to be), then, for a restore by apply, that apply's summary.
-std::string RestoreSummary(const RestoreResult& restored, const AdapterEntry& before,
-                           const store::SiteProfile& applied);
+std::string RestoreSummary(const RestoreResult& restored, const net::AdapterEntry& before);
 
-} // namespace lanvex::net
+} // namespace lanvex::apply

@@ -1,21 +1,19 @@
-#include "net/RestorePoint.h"
+#include "apply/RestorePoint.h"
 
+#include "apply/ApplyResult.h"
 #include "i18n/Translate.h"
 #include "net/ExtraSettings.h"
+#include "net/ServiceValues.h"
 
 #include <algorithm>
 #include <exception>
 
-namespace lanvex::net {
+namespace lanvex::apply {
 
 using i18n::Arg;
 using i18n::Translate;
-using i18n::TranslateLines;
 
 namespace {
-
-// The checkpoint is asked of the connection the apply itself uses.
-constexpr std::string_view kServiceMoniker = "winmgmts:\\\\.\\root\\cimv2";
 
 constexpr const char* kDhcpText = LANVEX_TR_NOOP("net", "DHCP工作方式");
 constexpr const char* kAddressText = LANVEX_TR_NOOP("net", "IP地址 %1，子网掩码 %2");
@@ -40,19 +38,20 @@ std::string settingsText(const store::SiteProfile& info)
 
 } // namespace
 
-std::unique_ptr<RestorePoint> RestorePoint::Take(ServiceConnector& connector, const printer::PrinterSource& printers,
-                                                 std::int32_t adapterNumber, std::uint32_t rollbackSeconds)
+std::unique_ptr<RestorePoint> RestorePoint::Take(net::ServiceConnector& connector,
+                                                 const printer::PrinterSource& printers, std::int32_t adapterNumber,
+                                                 std::uint32_t rollbackSeconds)
 {
-    std::vector<AdapterEntry> adapters = QueryAdapters(connector, printers);
-    const auto found = std::find_if(adapters.begin(), adapters.end(), [adapterNumber](const AdapterEntry& entry) {
+    std::vector<net::AdapterEntry> adapters = net::QueryAdapters(connector, printers);
+    const auto found = std::find_if(adapters.begin(), adapters.end(), [adapterNumber](const net::AdapterEntry& entry) {
         return entry.Index == adapterNumber;
     });
     if (found == adapters.end())
         return nullptr;
-    std::unique_ptr<Checkpoint> checkpoint;
+    std::unique_ptr<net::Checkpoint> checkpoint;
     std::string refusal;
     try {
-        std::unique_ptr<ManagementService> service = connector.Connect(kServiceMoniker);
+        std::unique_ptr<net::ManagementService> service = connector.Connect(net::kApplyMoniker);
         if (service)
             checkpoint = service->CreateCheckpoint(adapterNumber, rollbackSeconds);
     } catch (const std::exception& error) {
@@ -62,7 +61,7 @@ std::unique_ptr<RestorePoint> RestorePoint::Take(ServiceConnector& connector, co
     return std::make_unique<RestorePoint>(std::move(*found), std::move(checkpoint), std::move(refusal));
 }
 
-RestorePoint::RestorePoint(AdapterEntry before, std::unique_ptr<Checkpoint> checkpoint, std::string checkpointRefusal)
+RestorePoint::RestorePoint(net::AdapterEntry before, std::unique_ptr<net::Checkpoint> checkpoint, std::string checkpointRefusal)
     : m_before(std::move(before))
     , m_checkpoint(std::move(checkpoint))
     , m_checkpointRefusal(std::move(checkpointRefusal))
@@ -88,22 +87,23 @@ bool RestorePoint::Keep()
     return kept;
 }
 
-RestoreResult RestorePoint::Restore(ServiceConnector& connector, const store::SiteProfile& applied,
+RestoreResult RestorePoint::Restore(net::ServiceConnector& connector, const store::SiteProfile& applied,
                                     const StatusSink& showStatus)
 {
     if (m_checkpoint) {
-        std::unique_ptr<Checkpoint> checkpoint = std::move(m_checkpoint);
+        std::unique_ptr<net::Checkpoint> checkpoint = std::move(m_checkpoint);
         try {
             checkpoint->Rollback();
-            return { kApplyOk, true };
+            return { NothingApplied(kApplyOk), true };
         } catch (const std::exception&) {
             // Applying the settings from before again does the same, more slowly.
         }
     }
-    return { ApplyIPSettings(connector, m_before.Index, RestoringSite(m_before, applied), showStatus), false };
+    const store::SiteProfile restoring = RestoringSite(m_before, applied);
+    return { ApplySteps(connector, m_before.Index, restoring, nullptr, showStatus), false };
 }
 
-store::SiteProfile RestoringSite(const AdapterEntry& before, const store::SiteProfile& applied)
+store::SiteProfile RestoringSite(const net::AdapterEntry& before, const store::SiteProfile& applied)
 {
     const store::SiteProfile& info = before.Info;
     store::SiteProfile site;
@@ -125,8 +125,8 @@ store::SiteProfile RestoringSite(const AdapterEntry& before, const store::SitePr
         if (!applied.Extras.DNSSuffix.empty())
             site.Extras.DNSSuffix = before.Addresses.DNSDomain;
     }
-    const auto appliedIPv6 = ParseIPv6Mode(applied.Extras.IPv6Mode);
-    if (appliedIPv6 && *appliedIPv6 != IPv6Mode::Keep) {
+    const auto appliedIPv6 = net::ParseIPv6Mode(applied.Extras.IPv6Mode);
+    if (appliedIPv6 && *appliedIPv6 != net::IPv6Mode::Keep) {
         site.Extras.IPv6Mode = info.Extras.IPv6Mode;
         site.Extras.IPv6Address = info.Extras.IPv6Address;
         site.Extras.IPv6Gateway = info.Extras.IPv6Gateway;
@@ -135,19 +135,13 @@ store::SiteProfile RestoringSite(const AdapterEntry& before, const store::SitePr
     return site;
 }
 
-bool MayHaveChanged(std::int32_t applyResult)
-{
-    return applyResult != kServiceUnavailable && applyResult != kAdapterNotFound && applyResult != kNotPermitted;
-}
-
-std::string RestoreSummary(const RestoreResult& restored, const AdapterEntry& before, const store::SiteProfile& applied)
+std::string RestoreSummary(const RestoreResult& restored, const net::AdapterEntry& before)
 {
     const std::string settings = settingsText(before.Info);
     if (restored.ByCheckpoint)
         return Arg(Translate("net", kRestoredText), { settings });
-    const char* heading = ApplySucceeded(restored.Result) ? kRestoredText : kNotRestoredText;
-    return Arg(Translate("net", heading), { settings }) + "\r\n"
-        + TranslateLines("net", ApplySummary(restored.Result, RestoringSite(before, applied)));
+    const char* heading = ApplySucceeded(restored.Outcome.Result) ? kRestoredText : kNotRestoredText;
+    return Arg(Translate("net", heading), { settings }) + "\r\n" + ApplySummaryText(restored.Outcome);
 }
 
-} // namespace lanvex::net
+} // namespace lanvex::apply

@@ -1,0 +1,22 @@
+#include "apply/ApplyResult.h"
+
+namespace lanvex::apply {
+
+bool ApplySucceeded(std::int32_t applyResult)
+{
+    const std::int32_t result = applyResult & ~kPrinterSet;
+    return result == kApplyOk || result == kAlreadyDhcp;
+}
+
+bool AddressApplied(std::int32_t applyResult)
+{
+    const std::int32_t ipv4Result = applyResult & ~(kExtraStepBits | kSavedNotLive);
+    return ipv4Result < kStaticFailed || ipv4Result == kAlreadyDhcp;
+}
+
+bool MayHaveChanged(std::int32_t applyResult)
+{
+    return applyResult != kServiceUnavailable && applyResult != kAdapterNotFound && applyResult != kNotPermitted;
+}
+
+} // namespace lanvex::apply

@@ -1,0 +1,91 @@
+#include "apply/ApplyStep.h"
+
+#include "apply/ApplyResult.h"
+#include "net/AdapterConfiguration.h"
+#include "i18n/Translatable.h"
+#include "net/ServiceValues.h"
+
+#include <exception>
+
+namespace lanvex::apply {
+
+StepContext::StepContext(net::ManagementService& service, std::vector<net::ObjectRef> adapterSet,
+                         std::int32_t adapterNumber, const store::SiteProfile& site, const DesktopTargets* desktop,
+                         bool authorizationNeeded, const StatusSink& showStatus)
+    : m_service(service)
+    , m_adapterSet(std::move(adapterSet))
+    , m_adapterNumber(adapterNumber)
+    , m_site(site)
+    , m_extras(net::ReadExtraSettings(site))
+    , m_desktop(desktop)
+    , m_showStatus(showStatus)
+    , m_authorizationNeeded(authorizationNeeded)
+{ }
+
+void StepContext::ShowStatus(const char* text) const
+{
+    if (m_showStatus)
+        m_showStatus(text);
+}
+
+void StepContext::BeforeFirstChange()
+{
+    if (m_authorizationNeeded && !m_changeStarted)
+        ShowStatus(LANVEX_TR_NOOP("net", "正在等待系统授权..."));
+    m_changeStarted = true;
+}
+
+net::ObjectRef StepContext::Adapter() const
+{
+    for (const net::ObjectRef& adapter : m_adapterSet)
+        if (adapter && net::HasIndex(*adapter, m_adapterNumber))
+            return adapter;
+    return nullptr;
+}
+
+net::ObjectRef StepContext::AdapterByPath()
+{
+    if (m_byPath)
+        return *m_byPath;
+    m_byPath = net::ObjectRef();
+    const net::ObjectRef adapter = Adapter();
+    if (!adapter)
+        return nullptr;
+    if (const auto index = net::ElementOf(net::ReadProperty(*adapter, "Index"), 0)) {
+        try {
+            m_byPath = m_service.Get(std::string(net::kPathPrefix) + *index, 0);
+        } catch (const std::exception&) {
+            m_byPath = net::ObjectRef();
+        }
+    }
+    return *m_byPath;
+}
+
+StepOutcome MakeOutcome(const char* step, bool ok, std::int32_t bits, std::vector<const char*> lines)
+{
+    StepOutcome outcome;
+    outcome.step = step;
+    outcome.ok = ok;
+    outcome.bits = bits;
+    outcome.lines = std::move(lines);
+    return outcome;
+}
+
+std::uint32_t CallSkippingFailure(const net::ObjectRef& object, std::string_view method,
+                                  const std::vector<net::Value>& args)
+{
+    if (!object)
+        return kStepNotRun;
+    try {
+        return object->ExecMethod(method, args);
+    } catch (const std::exception&) {
+        return kStepNotRun;
+    }
+}
+
+std::int32_t SavedFlag(std::uint32_t methodResult)
+{
+    return methodResult == net::kResultSavedNotLive ? kSavedNotLive : 0;
+}
+
+} // namespace lanvex::apply

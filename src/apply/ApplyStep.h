@@ -1,0 +1,121 @@
+#pragma once
+
+#include "net/ExtraSettings.h"
+#include "net/ManagementService.h"
+#include "store/SiteProfile.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace lanvex::printer {
+class PrinterSource;
+}
+namespace lanvex::net {
+class ProxyStore;
+}
+
+// One apply is a list of steps. Each step is a small class that knows its status texts, the calls
+// it makes, the bit it adds to the result and the lines it gives the summary.
+namespace lanvex::apply {
+
+// Receives the progress texts of an apply, in order, untranslated (context "net"). The window draws
+// each one at once.
+using StatusSink = std::function<void(const std::string&)>;
+
+// Where the desktop's steps go. A missing proxy store counts as none found.
+struct DesktopTargets
+{
+    const printer::PrinterSource* printers = nullptr;
+    net::ProxyStore* proxy = nullptr;
+    // [Common] ApplyPrinter: the site's printer becomes the default only when the user asked.
+    bool applyPrinter = false;
+};
+
+// The steps run in groups, in this order. Every step of a group runs; a group that ends with a
+// stop or a result in doubt is the last.
+enum class StepGroup
+{
+    Address, // DHCP, or the static address and mask
+    Routing, // gateways, DNS and WINS servers of a static site
+    Options, // the optional keys: DNS suffix, IPv6, values that had to be skipped
+    Desktop, // the proxy and the default printer
+};
+
+// What one step did.
+struct StepOutcome
+{
+    const char* step = ""; // the step's name, as scripts see it: "Address", "Gateway", "DNS", ...
+    bool ok = true;
+    std::int32_t bits = 0; // what it adds to the apply's result (ApplyResultCode)
+    // The apply's whole result, whatever the other steps did: a first change refused or in doubt,
+    // an adapter that is not there.
+    std::optional<std::int32_t> wholeResult;
+    bool stops = false; // nothing after this step's group runs
+    std::vector<const char*> lines; // its summary lines, untranslated (context "net")
+};
+
+StepOutcome MakeOutcome(const char* step, bool ok, std::int32_t bits = 0, std::vector<const char*> lines = {});
+
+// What the steps of one apply share.
+class StepContext
+{
+public:
+    StepContext(net::ManagementService& service, std::vector<net::ObjectRef> adapterSet, std::int32_t adapterNumber,
+                const store::SiteProfile& site, const DesktopTargets* desktop, bool authorizationNeeded,
+                const StatusSink& showStatus);
+
+    net::ManagementService& Service() const { return m_service; }
+    const std::vector<net::ObjectRef>& AdapterSet() const { return m_adapterSet; }
+    std::int32_t AdapterNumber() const { return m_adapterNumber; }
+    const store::SiteProfile& Site() const { return m_site; }
+    // The site's optional keys, read and checked once for the whole apply.
+    const net::ExtraSettings& Extras() const { return m_extras; }
+    // Null when the apply leaves the desktop alone, as a restore does.
+    const DesktopTargets* Desktop() const { return m_desktop; }
+
+    void ShowStatus(const char* text) const;
+    // The first change opens the system's authorization prompt; the user is told what the wait is for.
+    void BeforeFirstChange();
+    // The adapter's configuration in the set; null when none has its Index.
+    net::ObjectRef Adapter() const;
+    // The same configuration fetched again by its path, once, for the calls the service routes by
+    // path; null when it cannot be fetched.
+    net::ObjectRef AdapterByPath();
+
+private:
+    net::ManagementService& m_service;
+    std::vector<net::ObjectRef> m_adapterSet;
+    std::int32_t m_adapterNumber;
+    const store::SiteProfile& m_site;
+    net::ExtraSettings m_extras;
+    const DesktopTargets* m_desktop;
+    const StatusSink& m_showStatus;
+    bool m_authorizationNeeded;
+    bool m_changeStarted = false;
+    std::optional<net::ObjectRef> m_byPath;
+};
+
+class ApplyStep
+{
+public:
+    virtual ~ApplyStep() = default;
+    virtual StepGroup Group() const = 0;
+    // Runs the step; nothing when the site asks nothing of it.
+    virtual std::optional<StepOutcome> Run(StepContext& context) = 0;
+};
+
+// Result of a call that could not run at all: the call raised, or the object to run it on could
+// not be fetched. Such a step counts as failed, never as done.
+inline constexpr std::uint32_t kStepNotRun = 0xFFFFFFFFu;
+
+// Runs a method; a call that raises, or no object to run it on, gives kStepNotRun.
+std::uint32_t CallSkippingFailure(const net::ObjectRef& object, std::string_view method,
+                                  const std::vector<net::Value>& args);
+
+// What a failed change adds to the result: whether it is saved to take effect later.
+std::int32_t SavedFlag(std::uint32_t methodResult);
+
+} // namespace lanvex::apply

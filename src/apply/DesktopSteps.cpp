@@ -1,0 +1,50 @@
+#include "apply/DesktopSteps.h"
+
+#include "apply/ApplyResult.h"
+#include "i18n/Translatable.h"
+#include "printer/PrinterSource.h"
+
+namespace lanvex::apply {
+
+std::optional<net::ProxySettings> SiteProxy(const store::SiteProfile& site)
+{
+    const store::SiteExtras& extras = site.Extras;
+    return net::ParseProxySettings({ extras.ProxyMode, extras.ProxyServer, extras.ProxyBypass, extras.ProxyPAC });
+}
+
+std::optional<StepOutcome> ProxyStep::Run(StepContext& context)
+{
+    const std::optional<net::ProxySettings> settings = SiteProxy(context.Site());
+    if (!settings)
+        return MakeOutcome("Proxy", false, kExtraValueSkipped, { LANVEX_TR_NOOP("net", "代理服务器设置有误，未应用。") });
+    if (settings->mode == net::ProxyMode::Keep)
+        return std::nullopt;
+    context.ShowStatus(LANVEX_TR_NOOP("net", "正在设置代理服务器，请稍候..."));
+    net::ProxyStore* proxy = context.Desktop()->proxy;
+    switch (proxy ? proxy->SetProxy(*settings) : net::ProxyChange::NoStore) {
+    case net::ProxyChange::Done:
+        return MakeOutcome("Proxy", true, 0, { LANVEX_TR_NOOP("net", "更新代理服务器设置成功。") });
+    case net::ProxyChange::NoStore:
+        return MakeOutcome("Proxy", false, kProxyNoStore, { LANVEX_TR_NOOP("net", "未找到桌面的代理设置，代理服务器未更改。") });
+    case net::ProxyChange::Failed:
+        break;
+    }
+    return MakeOutcome("Proxy", false, kProxyFailed, { LANVEX_TR_NOOP("net", "更新代理服务器设置失败。") });
+}
+
+std::optional<StepOutcome> PrinterStep::Run(StepContext& context)
+{
+    const DesktopTargets& targets = *context.Desktop();
+    const store::SiteProfile& site = context.Site();
+    if (!targets.applyPrinter || !site.ChangePrinter)
+        return std::nullopt;
+    context.ShowStatus(LANVEX_TR_NOOP("net", "正在设置默认打印机，请稍候..."));
+    // An empty name names no installed printer: a failed step, never a silent skip.
+    const bool done = targets.printers && !site.PrinterName.empty()
+        && targets.printers->SetDefaultPrinter(site.PrinterName) == printer::DefaultPrinterChange::Done;
+    if (done)
+        return MakeOutcome("Printer", true, kPrinterSet, { LANVEX_TR_NOOP("net", "设置默认打印机成功。") });
+    return MakeOutcome("Printer", false, kPrinterFailed, { LANVEX_TR_NOOP("net", "设置默认打印机失败，请确认该打印机已安装。") });
+}
+
+} // namespace lanvex::apply

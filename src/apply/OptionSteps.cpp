@@ -1,0 +1,105 @@
+#include "apply/OptionSteps.h"
+
+#include "apply/ApplyResult.h"
+#include "i18n/Translatable.h"
+#include "net/AdapterConfiguration.h"
+
+#include <algorithm>
+#include <string_view>
+#include <utility>
+
+namespace lanvex::apply {
+
+namespace {
+
+// The IPv6 calls of a mode, in order.
+std::vector<std::pair<net::AdapterMethod, std::vector<net::Value>>> ipv6Calls(const net::ExtraSettings& extras)
+{
+    using net::AdapterMethod;
+    switch (extras.Mode) {
+    case net::IPv6Mode::Off:
+        return { { AdapterMethod::DisableIPv6, {} } };
+    case net::IPv6Mode::Auto:
+        return { { AdapterMethod::EnableIPv6, {} } };
+    case net::IPv6Mode::Static:
+        return { { AdapterMethod::SetIPv6Addresses, { extras.IPv6Addresses } },
+                 { AdapterMethod::SetIPv6Gateway, { extras.IPv6Gateway } },
+                 { AdapterMethod::SetIPv6DNSServers, { extras.IPv6DNS } } };
+    case net::IPv6Mode::Keep:
+        break;
+    }
+    return {};
+}
+
+StepOutcome optionOutcome(const char* step, std::uint32_t methodResult, std::int32_t failedBit, const char* succeeded,
+                          const char* failed)
+{
+    StepOutcome outcome = MakeOutcome(step, methodResult == 0);
+    if (methodResult == net::kResultUnknown)
+        outcome.wholeResult = kOutcomeUnknown;
+    else if (methodResult != 0)
+        outcome.bits = failedBit | SavedFlag(methodResult);
+    outcome.lines = { outcome.ok ? succeeded : failed };
+    return outcome;
+}
+
+} // namespace
+
+std::optional<StepOutcome> DnsSuffixStep::Run(StepContext& context)
+{
+    const std::string& suffix = context.Extras().DNSSuffix;
+    if (suffix.empty())
+        return std::nullopt;
+    context.ShowStatus(LANVEX_TR_NOOP("net", "正在设置DNS后缀，请稍候..."));
+    context.BeforeFirstChange();
+    const std::uint32_t result
+        = CallSkippingFailure(context.Adapter(), net::MethodName(net::AdapterMethod::SetDNSDomain), { suffix });
+    return optionOutcome("DNSSuffix", result, kDnsSuffixFailed, LANVEX_TR_NOOP("net", "更新DNS后缀成功。"),
+                         LANVEX_TR_NOOP("net", "更新DNS后缀失败。"));
+}
+
+std::optional<StepOutcome> IPv6Step::Run(StepContext& context)
+{
+    if (context.Extras().Mode == net::IPv6Mode::Keep)
+        return std::nullopt;
+    context.ShowStatus(LANVEX_TR_NOOP("net", "正在设置IPv6，请稍候..."));
+    context.BeforeFirstChange();
+    const net::ObjectRef adapter = context.Adapter();
+    std::uint32_t result = 0;
+    for (const auto& [method, args] : ipv6Calls(context.Extras())) {
+        result = CallSkippingFailure(adapter, net::MethodName(method), args);
+        if (result != 0)
+            break;
+    }
+    return optionOutcome("IPv6", result, kIPv6Failed, LANVEX_TR_NOOP("net", "更新IPv6设置成功。"),
+                         LANVEX_TR_NOOP("net", "更新IPv6设置失败。"));
+}
+
+std::optional<StepOutcome> SkippedValuesStep::Run(StepContext& context)
+{
+    const std::vector<std::string>& invalid = context.Extras().InvalidKeys;
+    if (invalid.empty())
+        return std::nullopt;
+    struct Skipped
+    {
+        const char* key;
+        const char* text;
+    };
+    static constexpr Skipped kSkipped[] = {
+        { "MoreIP", LANVEX_TR_NOOP("net", "更多IP地址有误，未应用。") },
+        { "GatewayMetric", LANVEX_TR_NOOP("net", "网关跃点数有误，未应用。") },
+        { "MoreGateways", LANVEX_TR_NOOP("net", "更多网关有误，未应用。") },
+        { "DNSSuffix", LANVEX_TR_NOOP("net", "DNS后缀有误，未应用。") },
+    };
+    const auto isInvalid
+        = [&invalid](std::string_view key) { return std::find(invalid.begin(), invalid.end(), key) != invalid.end(); };
+    StepOutcome outcome = MakeOutcome("SkippedValues", false, kExtraValueSkipped);
+    for (const Skipped& skipped : kSkipped)
+        if (isInvalid(skipped.key))
+            outcome.lines.push_back(skipped.text);
+    if (isInvalid("IPv6Mode") || isInvalid("IPv6Address") || isInvalid("IPv6Gateway") || isInvalid("IPv6DNS"))
+        outcome.lines.push_back(LANVEX_TR_NOOP("net", "IPv6设置有误，未应用。"));
+    return outcome;
+}
+
+} // namespace lanvex::apply
