@@ -316,7 +316,7 @@
     </message>
     <message>
         <source>尚未读到所选网卡的设置。</source>
-        <translation>The chosen adapter's settings have not been read yet.</translation>
+        <translation>The chosen adapter&apos;s settings have not been read yet.</translation>
     </message>
     <message>
         <source>只用于此网卡</source>
@@ -831,6 +831,10 @@
     <message>
         <source>识别到网络时自动切换办公位置</source>
         <translation>Switch sites by themselves when a network is recognised</translation>
+    </message>
+    <message>
+        <source>办公位置“%1”指定的网卡 %2 不存在，设置未生效。</source>
+        <translation>The adapter %2 that the site “%1” is for is not present. Nothing was changed.</translation>
     </message>
 </context>
 <context>

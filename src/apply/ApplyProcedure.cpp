@@ -17,6 +17,8 @@ namespace {
 
 using StepList = std::vector<std::unique_ptr<ApplyStep>>;
 
+constexpr const char* kSavedNotLiveText = LANVEX_TR_NOOP("net", "新设置已保存，网卡接通网络后生效。");
+
 StepList stepsFor(const store::SiteProfile& site, bool desktop)
 {
     StepList steps;
@@ -144,7 +146,7 @@ std::string ApplySummaryText(const ApplyOutcome& outcome)
     for (const char* line : stepLines(outcome.Steps))
         summary.append(summary.empty() ? "" : "\r\n").append(i18n::Translate("net", line));
     if ((outcome.Result & kSavedNotLive) != 0 && !summary.empty())
-        summary.append("\r\n").append(i18n::Translate("net", LANVEX_TR_NOOP("net", "新设置已保存，网卡接通网络后生效。")));
+        summary.append("\r\n").append(i18n::Translate("net", kSavedNotLiveText));
     return summary;
 }
 

@@ -2,7 +2,6 @@
 // what each command prints, where, and with which exit code. Which summary belongs to which result
 // is tested with the apply itself.
 #include "cli/AdapterCommands.h"
-#include "net/IPInfo.h"
 #include "net/sim/SimulatedService.h"
 #include "store/IniModule.h"
 
@@ -10,6 +9,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -57,6 +57,7 @@ public:
         doc["adapters"][0]["InterfaceName"] = "enp0s31f6";
         doc["adapters"][1]["GatewayMAC"] = "0A:0B:0C:0D:0E:0F";
         doc["adapters"][1]["SSID"] = "Branch-WiFi";
+        doc["adapters"][1]["SettingID"] = "{6F1E2D3C-0000-4A5B-9C8D-7E6F5A4B3C2D}";
         doc["adapters"][1]["DNSDomain"] = "branch.example.com";
         write(network(), doc.dump());
         write(dir_.filePath("lanvex.ini"), kSettings);
@@ -296,6 +297,7 @@ private Q_SLOTS:
         QTest::newRow("service unreachable") << u"Office"_s << QString() << true << 64 << 1 << 0;
         QTest::newRow("adapter by name") << u"Office"_s << u"enp0s31f6"_s << false << 0 << 0 << 1;
         QTest::newRow("adapter by MAC") << u"Office"_s << u"00-e0-4c-68-01-02"_s << false << 0 << 0 << 2;
+        QTest::newRow("adapter by GUID") << u"Office"_s << u"6f1e2d3c-0000-4a5b-9c8d-7e6f5a4b3c2d"_s << false << 0 << 0 << 2;
         QTest::newRow("name, service unreachable") << u"Office"_s << u"enp0s31f6"_s << true << 64 << 1 << 0;
         QTest::newRow("unknown site") << u"office"_s << u"1"_s << false << -1 << 2 << 0;
         QTest::newRow("unknown adapter name") << u"Office"_s << u"eth9"_s << false << -1 << 2 << 0;
@@ -326,11 +328,16 @@ private Q_SLOTS:
             return;
         }
         // stdout holds the summary alone, a line for each of its lines; the progress goes to stderr.
-        store::SiteProfile applied;
-        applied.DHCPEnabled = site == "Home";
-        QString summary = QString::fromStdString(net::ApplySummary(result, applied));
-        summary.replace("\r\n", "\n");
-        QCOMPARE(QString::fromStdString(out.str()), summary + '\n');
+        const std::map<int, QString> summaries = {
+            { 0, site == "Home" ? u"设定为DHCP工作方式成功。"_s
+                                : u"更新IP及子网掩码成功。\n更新网关成功。\n更新DNS成功。\n更新WINS服务器成功。"_s },
+            { 1, u"更新IP及子网掩码成功。\n更新DNS成功。\n更新WINS服务器成功。\n更新网关失败。"_s },
+            { 8, u"更新IP及子网掩码失败。"_s },
+            { 32, u"已经是DHCP工作方式。"_s },
+            { 64, u"无法连接系统的网络管理服务，设置未生效。"_s },
+            { 128, u"未找到所选网卡，设置未生效。"_s },
+        };
+        QCOMPARE(QString::fromStdString(out.str()), summaries.at(result) + '\n');
         if (!calls.empty())
             QVERIFY(!err.str().empty());
         QCOMPARE(calls.empty(), index == 0 || result == 32);

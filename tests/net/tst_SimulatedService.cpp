@@ -1,5 +1,7 @@
 // The simulated service file: listing, input checks, state changes, the call log and hostile files.
-#include "net/IPInfo.h"
+#include "apply/ApplyProcedure.h"
+#include "apply/ApplyResult.h"
+#include "net/AdapterQuery.h"
 #include "net/sim/SimulatedService.h"
 
 #include <QDir>
@@ -219,7 +221,7 @@ private Q_SLOTS:
         site.ChangeDNS = site.ChangeWINS = true;
         site.DNS = "172.20.0.53";
         site.WINS = "172.20.0.5";
-        QCOMPARE(net::ApplyIPSettings(connector, 1, site, {}), 0);
+        QCOMPARE(apply::ApplySteps(connector, 1, site, nullptr, {}).Result, 0);
         store::SiteProfile live = site; // the adapter now reads back what was applied
         live.Description = "Wired";
         live.ChangeDNS = live.ChangeWINS = false;
@@ -232,15 +234,15 @@ private Q_SLOTS:
 
         // Back to DHCP: the lease's addresses; a forced result changes nothing.
         site.DHCPEnabled = true;
-        QCOMPARE(net::ApplyIPSettings(connector, 1, site, {}), 0);
+        QCOMPARE(apply::ApplySteps(connector, 1, site, nullptr, {}).Result, 0);
         const json wired = file.read()["adapters"][1];
         COMPARE_JSON(wired["DHCPEnabled"], json(true));
         COMPARE_JSON(wired["IPAddress"], json(Texts { "10.0.0.23" }));
         COMPARE_JSON(wired["DefaultIPGateway"], json(Texts { "10.0.0.1" }));
-        QCOMPARE(net::ApplyIPSettings(connector, 1, site, {}), 32);
+        QCOMPARE(apply::ApplySteps(connector, 1, site, nullptr, {}).Result, 32);
 
         site.DHCPEnabled = false;
-        QCOMPARE(net::ApplyIPSettings(connector, 2, site, {}), 1);
+        QCOMPARE(apply::ApplySteps(connector, 2, site, nullptr, {}).Result, 1);
         COMPARE_JSON(file.read()["adapters"][2].value("DefaultIPGateway", json()), json());
         // The write-back leaves no temporary file behind.
         QCOMPARE(QDir(QFileInfo(file.path()).path()).entryList(QDir::Files), QStringList { "network.json" });
@@ -290,9 +292,10 @@ private Q_SLOTS:
         site.Extras.IPv6Gateway = "fe80::1";
         site.Extras.IPv6DNS = "2001:db8::53";
         std::vector<std::string> shown;
-        const std::int32_t result
-            = net::ApplyIPSettings(connector, 1, site, [&shown](const std::string& text) { shown.push_back(text); });
-        QCOMPARE(result, unsupported ? net::kIPv6Failed : net::kApplyOk);
+        const apply::ApplyOutcome outcome
+            = apply::ApplySteps(connector, 1, site, nullptr, [&shown](const std::string& text) { shown.push_back(text); });
+        const std::int32_t result = outcome.Result;
+        QCOMPARE(result, unsupported ? apply::kIPv6Failed : apply::kApplyOk);
         QCOMPARE(std::count(shown.begin(), shown.end(), std::string("正在设置DNS后缀，请稍候...")), 1);
         QCOMPARE(std::count(shown.begin(), shown.end(), std::string("正在设置IPv6，请稍候...")),
                  ipv6Calls.isEmpty() ? 0 : 1);
@@ -331,7 +334,7 @@ private Q_SLOTS:
         QCOMPARE(live.Extras.MoreGateways, site.Extras.MoreGateways);
         QCOMPARE(live.Extras.IPv6Mode, liveMode.toStdString());
 
-        const std::string summary = net::ApplySummary(result, site);
+        const std::string summary = apply::ApplySummaryText(outcome);
         QVERIFY(summary.find("更新DNS后缀成功。") != std::string::npos);
         const bool ipv6Line = summary.find("更新IPv6设置") != std::string::npos;
         QCOMPARE(ipv6Line, mode != "keep");
@@ -354,19 +357,21 @@ private Q_SLOTS:
         kept.Extras.IPv6Address = "2001:db8::5/64"; // unused without the static mode
         std::vector<std::string> plainShown, keptShown;
         net::sim::SimulatedConnector plainService(plainFile.stdPath()), keptService(keptFile.stdPath());
-        const auto plainResult = net::ApplyIPSettings(plainService, 1, plain,
-                                                      [&](const std::string& text) { plainShown.push_back(text); });
-        const auto keptResult
-            = net::ApplyIPSettings(keptService, 1, kept, [&](const std::string& text) { keptShown.push_back(text); });
-        QCOMPARE(plainResult, net::kApplyOk);
+        const apply::ApplyOutcome plainOutcome = apply::ApplySteps(
+            plainService, 1, plain, nullptr, [&](const std::string& text) { plainShown.push_back(text); });
+        const apply::ApplyOutcome keptOutcome = apply::ApplySteps(
+            keptService, 1, kept, nullptr, [&](const std::string& text) { keptShown.push_back(text); });
+        const auto plainResult = plainOutcome.Result;
+        const auto keptResult = keptOutcome.Result;
+        QCOMPARE(plainResult, apply::kApplyOk);
         QCOMPARE(keptResult, plainResult);
         QCOMPARE(keptShown, plainShown);
         QCOMPARE(keptFile.read().dump(), plainFile.read().dump());
         COMPARE_JSON(plainFile.read()["calls"][1]["args"], json::parse(R"([["10.1.0.1"], [1]])"));
         const std::string expected
             = "更新IP及子网掩码成功。\r\n更新网关成功。\r\n更新DNS成功。\r\n更新WINS服务器成功。";
-        QCOMPARE(net::ApplySummary(plainResult, plain), expected);
-        QCOMPARE(net::ApplySummary(keptResult, kept), expected);
+        QCOMPARE(apply::ApplySummaryText(plainOutcome), expected);
+        QCOMPARE(apply::ApplySummaryText(keptOutcome), expected);
 
         store::SiteProfile bad = plain;
         bad.Extras.MoreIP = "10.1.0.6/255.255.255.0,10.1.0.7";
@@ -374,13 +379,14 @@ private Q_SLOTS:
         bad.Extras.IPv6Address = "2001:db8::5/64";
         bad.Extras.IPv6DNS = "not an address";
         net::sim::SimulatedConnector badService(badFile.stdPath());
-        const auto badResult = net::ApplyIPSettings(badService, 1, bad, {});
-        QCOMPARE(badResult, net::kExtraValueSkipped);
-        QVERIFY(net::AddressApplied(badResult));
+        const apply::ApplyOutcome badOutcome = apply::ApplySteps(badService, 1, bad, nullptr, {});
+        const auto badResult = badOutcome.Result;
+        QCOMPARE(badResult, apply::kExtraValueSkipped);
+        QVERIFY(apply::AddressApplied(badResult));
         const json calls = badFile.read()["calls"];
         QCOMPARE(calls.size(), std::size_t(3)); // no IPv6 call at all
         COMPARE_JSON(calls[0]["args"], json::parse(R"([["10.1.0.5"], ["255.255.255.0"]])"));
-        QCOMPARE(net::ApplySummary(badResult, bad),
+        QCOMPARE(apply::ApplySummaryText(badOutcome),
                  expected + "\r\n更多IP地址有误，未应用。\r\nIPv6设置有误，未应用。");
     }
 
@@ -440,7 +446,7 @@ private Q_SLOTS:
             const pid_t child = ::fork();
             if (child == 0) {
                 net::sim::SimulatedConnector connector(file.stdPath());
-                ::_exit(net::ApplyIPSettings(connector, 1, site, {}) == 0 ? 0 : 1);
+                ::_exit(apply::ApplySteps(connector, 1, site, nullptr, {}).Result == 0 ? 0 : 1);
             }
             children.push_back(child);
         }
@@ -487,7 +493,7 @@ private Q_SLOTS:
         site.DHCPEnabled = true;
         QCOMPARE(net::ListAdapters(connector), Texts { "7" });
         QCOMPARE(net::GetAdapterInfo(connector, printers, 1).IP, std::string());
-        QCOMPARE(net::ApplyIPSettings(connector, 1, site, {}), 0);
+        QCOMPARE(apply::ApplySteps(connector, 1, site, nullptr, {}).Result, 0);
         QCOMPARE(file.read()["calls"].size(), std::size_t(1));
     }
 };

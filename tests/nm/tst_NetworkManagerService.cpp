@@ -1,6 +1,8 @@
 #include "NmSandbox.h"
 #include "SandboxSites.h"
-#include "net/IPInfo.h"
+#include "apply/ApplyProcedure.h"
+#include "apply/ApplyResult.h"
+#include "net/AdapterQuery.h"
 #include "net/nm/NetworkManagerConnector.h"
 #include "printer/PrinterSource.h"
 
@@ -164,7 +166,7 @@ class TestNetworkManagerService : public QObject
     std::int32_t Apply(const store::SiteProfile& site)
     {
         NetworkManagerConnector connector;
-        return net::ApplyIPSettings(connector, 1, site, {});
+        return apply::ApplySteps(connector, 1, site, nullptr, {}).Result;
     }
 
     // A private connection to the sandbox bus as `uid`: the bus knows a caller by the user it
@@ -230,7 +232,7 @@ private Q_SLOTS:
     {
         QElapsedTimer timer;
         timer.start();
-        QCOMPARE(Apply(StaticSite()), std::int32_t(net::kApplyOk));
+        QCOMPARE(Apply(StaticSite()), std::int32_t(apply::kApplyOk));
         qInfo("static apply, new profile: %lld ms", timer.elapsed());
 
         QVERIFY2(m_sandbox.ipv4Addresses().contains(u"inet 10.77.0.5/24"_s), qPrintable(m_sandbox.ipv4Addresses()));
@@ -267,7 +269,7 @@ private Q_SLOTS:
         site.WINS = "10.77.0.44";
         QElapsedTimer timer;
         timer.start();
-        QCOMPARE(Apply(site), std::int32_t(net::kWinsFailed)); // NetworkManager has no static WINS servers
+        QCOMPARE(Apply(site), std::int32_t(apply::kWinsFailed)); // NetworkManager has no static WINS servers
         qInfo("static apply, reapplied: %lld ms", timer.elapsed());
 
         QCOMPARE(ActiveConnectionOf(m_sandbox.device()), activeBefore);
@@ -329,7 +331,7 @@ private Q_SLOTS:
         site.IP = "10.77.0.7";
         NetworkManagerConnector connector(bus);
         const auto show = [&status](const std::string& text) { status << QString::fromStdString(text); };
-        QCOMPARE(net::ApplyIPSettings(connector, 1, site, show), std::int32_t(net::kNotPermitted));
+        QCOMPARE(apply::ApplySteps(connector, 1, site, nullptr, show).Result, std::int32_t(apply::kNotPermitted));
         QCOMPARE(status, shown);
         QCOMPARE(m_sandbox.ipv4Addresses(), addressesBefore);
         QCOMPARE(m_sandbox.savedProfiles(), savedBefore);
@@ -402,7 +404,7 @@ private Q_SLOTS:
         site.Extras.IPv6Address = "fd00:77::5/64";
         site.Extras.IPv6Gateway = "fd00:77::1";
         site.Extras.IPv6DNS = "fd00:77::53";
-        QCOMPARE(Apply(site), std::int32_t(net::kApplyOk));
+        QCOMPARE(Apply(site), std::int32_t(apply::kApplyOk));
 
         const QString addresses = m_sandbox.ipv4Addresses();
         for (const QString& address : { u"inet 10.77.0.5/24"_s, u"inet 10.77.0.6/24"_s, u"inet 10.78.0.6/16"_s })
@@ -432,7 +434,7 @@ private Q_SLOTS:
         QCOMPARE(entry.Extras.IPv6DNS, site.Extras.IPv6DNS);
 
         site.Extras.IPv6Mode = "off";
-        QCOMPARE(Apply(site), std::int32_t(net::kApplyOk));
+        QCOMPARE(Apply(site), std::int32_t(apply::kApplyOk));
         const QString off = m_sandbox.ip({ u"-6"_s, u"-o"_s, u"addr"_s, u"show"_s, u"dev"_s, m_sandbox.device() });
         QVERIFY2(!off.contains(u"fd00:77::5"_s), qPrintable(off));
         QCOMPARE(Entry0().Extras.IPv6Mode, std::string("off"));
@@ -440,7 +442,7 @@ private Q_SLOTS:
         // A site without the keys takes the extra gateway away again; IPv6 back to automatic.
         store::SiteProfile plain = StaticSite();
         plain.Extras.IPv6Mode = "auto";
-        QCOMPARE(Apply(plain), std::int32_t(net::kApplyOk));
+        QCOMPARE(Apply(plain), std::int32_t(apply::kApplyOk));
         QVERIFY2(!m_sandbox.defaultRoute().contains(u"10.78.0.1"_s), qPrintable(m_sandbox.defaultRoute()));
         QVERIFY2(!m_sandbox.ipv4Addresses().contains(u"10.77.0.6/"_s), qPrintable(m_sandbox.ipv4Addresses()));
         QCOMPARE(Entry0().Extras.IPv6Mode, std::string("auto"));
@@ -458,7 +460,7 @@ private Q_SLOTS:
 
         QElapsedTimer timer;
         timer.start();
-        QCOMPARE(Apply(DhcpSite()), std::int32_t(net::kApplyOk));
+        QCOMPARE(Apply(DhcpSite()), std::int32_t(apply::kApplyOk));
         qInfo("DHCP apply: %lld ms", timer.elapsed());
 
         // The lease is in the kernel as soon as the apply returns, and the static address is gone.
@@ -486,7 +488,7 @@ private Q_SLOTS:
 
     void reportsAlreadyDhcp()
     {
-        QCOMPARE(Apply(DhcpSite()), std::int32_t(net::kAlreadyDhcp));
+        QCOMPARE(Apply(DhcpSite()), std::int32_t(apply::kAlreadyDhcp));
         QCOMPARE(Entry0().DHCPEnabled, true);
     }
 
@@ -514,31 +516,32 @@ private Q_SLOTS:
         if (m_sandbox.ipv4Addresses().contains(u"inet 10.77.0.5/"_s))
             site.IP = "10.77.0.9";
         site.DNS = "10.77.1." + std::to_string(run);
-        std::int32_t result = -1;
+        apply::ApplyOutcome outcome = apply::NothingApplied(-1);
         {
             StallingConnector connector(m_sandbox, method.toStdString(), afterMs);
-            result = net::ApplyIPSettings(connector, 1, site, {});
+            outcome = apply::ApplySteps(connector, 1, site, nullptr, {});
         } // NetworkManager runs again
+        const std::int32_t result = outcome.Result;
         QTest::qWait(2000); // what it was asked to do has had time to happen
-        const QString summary = QString::fromStdString(net::ApplySummary(result, site));
+        const QString summary = QString::fromStdString(apply::ApplySummaryText(outcome));
         const bool live = m_sandbox.ipv4Addresses().contains(u"inet "_s + QString::fromStdString(site.IP) + u"/24"_s);
         const bool saved = m_sandbox.savedProfiles().contains(u"address1="_s + QString::fromStdString(site.IP));
         const bool dnsLive = Entry0().DNS == site.DNS;
         qInfo() << result << summary << "address live" << live << "saved" << saved << "DNS live" << dnsLive;
-        if (result == net::kOutcomeUnknown)
+        if (result == apply::kOutcomeUnknown)
             return; // said so
-        const bool addressDone = (result & ~net::kSavedNotLive) <= 7;
+        const bool addressDone = (result & ~apply::kSavedNotLive) <= 7;
         QCOMPARE(live, addressDone);
-        QCOMPARE(saved, addressDone || (result & net::kSavedNotLive) != 0);
+        QCOMPARE(saved, addressDone || (result & apply::kSavedNotLive) != 0);
         if (addressDone)
-            QCOMPARE(dnsLive, (result & net::kDnsFailed) == 0);
+            QCOMPARE(dnsLive, (result & apply::kDnsFailed) == 0);
     }
 
     // Back to a static site from a lease: the leased address goes. Then, with no DHCP server
     // answering, the switch reports failure once the wait for a lease runs out.
     void reportsMissingLease()
     {
-        QCOMPARE(Apply(StaticSite()), std::int32_t(net::kApplyOk));
+        QCOMPARE(Apply(StaticSite()), std::int32_t(apply::kApplyOk));
         const QString addresses = m_sandbox.ipv4Addresses();
         QVERIFY2(addresses.contains(u"inet 10.77.0.5/24"_s), qPrintable(addresses));
         QVERIFY2(!addresses.contains(u"inet 10.88."_s), qPrintable(addresses));
@@ -549,9 +552,9 @@ private Q_SLOTS:
         NetworkManagerConnector connector(QDBusConnection::systemBus(), limits);
         QElapsedTimer timer;
         timer.start();
-        const std::int32_t result = net::ApplyIPSettings(connector, 1, DhcpSite(), {});
+        const std::int32_t result = apply::ApplySteps(connector, 1, DhcpSite(), nullptr, {}).Result;
         // Failed, and saved: NetworkManager goes on asking for a lease.
-        QCOMPARE(result, std::int32_t(net::kDhcpFailed | net::kSavedNotLive));
+        QCOMPARE(result, std::int32_t(apply::kDhcpFailed | apply::kSavedNotLive));
         QVERIFY2(timer.elapsed() < 4000, qPrintable(QString::number(timer.elapsed())));
         QVERIFY2(m_sandbox.savedProfiles().contains(u"method=auto"_s), qPrintable(m_sandbox.savedProfiles()));
         QVERIFY2(!m_sandbox.ipv4Addresses().contains(u"inet 10.88."_s), qPrintable(m_sandbox.ipv4Addresses()));
@@ -568,7 +571,7 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(net::ServiceError, connector.Connect("winmgmts:"));
         QVERIFY(net::ListAdapters(connector).empty());
         QCOMPARE(net::GetAdapterInfo(connector, m_printers, 1), store::SiteProfile {});
-        QCOMPARE(Apply(StaticSite()), std::int32_t(net::kServiceUnavailable));
+        QCOMPARE(Apply(StaticSite()), std::int32_t(apply::kServiceUnavailable));
         QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
     }
 };

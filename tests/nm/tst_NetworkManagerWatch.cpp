@@ -1,6 +1,8 @@
 #include "NmSandbox.h"
 #include "SandboxSites.h"
-#include "net/IPInfo.h"
+#include "apply/ApplyProcedure.h"
+#include "apply/ApplyResult.h"
+#include "net/AdapterQuery.h"
 #include "net/nm/NetworkManagerConnector.h"
 #include "net/nm/NmNetworkWatch.h"
 #include "printer/PrinterSource.h"
@@ -73,7 +75,7 @@ class TestNetworkManagerWatch : public QObject
     static std::int32_t Apply(const store::SiteProfile& site)
     {
         net::nm::NetworkManagerConnector connector;
-        return net::ApplyIPSettings(connector, 1, site, {});
+        return apply::ApplySteps(connector, 1, site, nullptr, {}).Result;
     }
 
     QString PeerMac() const
@@ -95,7 +97,7 @@ private Q_SLOTS:
         QVERIFY(net::nm::NetworkManagerOnBus(QDBusConnection::systemBus()));
         std::int32_t result = -1;
         std::thread([&] { result = Apply(DhcpSite()); }).join();
-        QVERIFY2(result == net::kApplyOk || result == net::kAlreadyDhcp, qPrintable(QString::number(result)));
+        QVERIFY2(result == apply::kApplyOk || result == apply::kAlreadyDhcp, qPrintable(QString::number(result)));
         m_watch = net::nm::MakeNmNetworkWatch(QDBusConnection::systemBus());
         m_watch->Start([this] { Told(); });
     }
@@ -108,7 +110,7 @@ private Q_SLOTS:
             = TimeToSee([&] { result = Apply(StaticSite()); },
                         [](const net::NetworkFingerprint& seen) { return seen.Gateway == "10.77.0.1"; });
         qInfo("static site live → told and read: %lld ms", toStatic);
-        QCOMPARE(result, std::int32_t(net::kApplyOk));
+        QCOMPARE(result, std::int32_t(apply::kApplyOk));
         QVERIFY2(toStatic >= 0, qPrintable(QString::fromStdString(m_seen.Gateway)));
         QCOMPARE(QString::fromStdString(m_seen.DNSDomain), QString());
 
@@ -118,7 +120,7 @@ private Q_SLOTS:
                             return seen.Gateway == "10.88.0.1" && seen.DNSDomain == "sandbox.lanvex.test";
                         });
         qInfo("lease live → told and read: %lld ms", toDhcp);
-        QCOMPARE(result, std::int32_t(net::kApplyOk));
+        QCOMPARE(result, std::int32_t(apply::kApplyOk));
         QVERIFY2(toDhcp >= 0, qPrintable(QString::fromStdString(m_seen.Gateway + " " + m_seen.DNSDomain)));
     }
 

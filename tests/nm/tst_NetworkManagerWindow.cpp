@@ -4,7 +4,9 @@
 #include "SandboxSites.h"
 #include "WindowTestSupport.h"
 #include "gui/MainWindow.h"
-#include "net/IPInfo.h"
+#include "apply/ApplyProcedure.h"
+#include "apply/ApplyResult.h"
+#include "net/AdapterQuery.h"
 #include "net/nm/NetworkManagerConnector.h"
 #include "printer/PrinterSource.h"
 

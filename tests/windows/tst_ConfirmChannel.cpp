@@ -1,7 +1,8 @@
 // The channel between lanvex --apply --revert-after and lanvex --confirm: a named pipe of the
 // user's own, one waiting end at a time; and the way back over WMI, as far as Wine's WMI answers.
-#include "net/IPInfo.h"
-#include "net/RestorePoint.h"
+#include "apply/ApplyResult.h"
+#include "apply/RestorePoint.h"
+#include "net/AdapterQuery.h"
 #include "net/wmi/WmiConnector.h"
 #include "platform/ConfirmChannel.h"
 #include "printer/WinspoolPrinterSource.h"
@@ -57,8 +58,8 @@ TEST_SUITE("wmi")
     {
         lanvex::net::wmi::WmiConnector connector;
         lanvex::printer::WinspoolPrinterSource printers;
-        const std::unique_ptr<lanvex::net::RestorePoint> point
-            = lanvex::net::RestorePoint::Take(connector, printers, 1, 30);
+        const std::unique_ptr<lanvex::apply::RestorePoint> point
+            = lanvex::apply::RestorePoint::Take(connector, printers, 1, 30);
         REQUIRE(point);
         CHECK_FALSE(point->RestoresWithoutProgram()); // WMI has no checkpoints
         CHECK(point->CheckpointRefusal().empty());
@@ -74,16 +75,16 @@ TEST_SUITE("wmi")
         staticBefore.Info.DHCPEnabled = false;
         staticBefore.Info.IP = "192.168.8.30";
         staticBefore.Info.SubNetMask = "255.255.255.0";
-        lanvex::net::RestorePoint back(staticBefore, nullptr, {});
+        lanvex::apply::RestorePoint back(staticBefore, nullptr, {});
         lanvex::store::SiteProfile applied;
         applied.DHCPEnabled = true;
-        const lanvex::net::RestoreResult restored = back.Restore(connector, applied, {});
+        const lanvex::apply::RestoreResult restored = back.Restore(connector, applied, {});
         CHECK_FALSE(restored.ByCheckpoint);
-        CHECK(restored.Result == lanvex::net::kStaticFailed);
-        const std::string summary = lanvex::net::RestoreSummary(restored, staticBefore, applied);
+        CHECK(restored.Outcome.Result == lanvex::apply::kStaticFailed);
+        const std::string summary = lanvex::apply::RestoreSummary(restored, staticBefore);
         CHECK(summary.rfind("未能完全恢复网卡之前的设置：IP地址 192.168.8.30，子网掩码 255.255.255.0", 0) == 0);
 
         const auto beyond = static_cast<std::int32_t>(lanvex::net::ListAdapters(connector).size() + 1);
-        CHECK(lanvex::net::RestorePoint::Take(connector, printers, beyond, 30) == nullptr);
+        CHECK(lanvex::apply::RestorePoint::Take(connector, printers, beyond, 30) == nullptr);
     }
 }

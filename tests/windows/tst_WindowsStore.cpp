@@ -1,5 +1,7 @@
 #include "WindowsTestSupport.h"
-#include "net/IPInfo.h"
+#include "apply/ApplyProcedure.h"
+#include "apply/ApplyResult.h"
+#include "net/AdapterQuery.h"
 #include "net/sim/SimulatedService.h"
 #include "store/IniFile.h"
 #include "store/IniModule.h"
@@ -141,7 +143,7 @@ TEST_SUITE("store")
         site.IP = "192.168.8.20";
         site.SubNetMask = "255.255.255.0";
         site.DefaultGateway = "192.168.8.1";
-        CHECK(net::ApplyIPSettings(connector, 2, site, [](const std::string&) {}) == net::kApplyOk);
+        CHECK(apply::ApplySteps(connector, 2, site, nullptr, {}).Result == apply::kApplyOk);
 
         const nlohmann::json written = nlohmann::json::parse(FileBytes(path));
         REQUIRE(written["calls"].size() == 2);

@@ -1,5 +1,7 @@
 #include "net/AdapterConfiguration.h"
-#include "net/IPInfo.h"
+#include "apply/ApplyProcedure.h"
+#include "apply/ApplyResult.h"
+#include "net/AdapterQuery.h"
 #include "net/wmi/WmiConnector.h"
 #include "net/wmi/WmiNetwork.h"
 #include "printer/WinspoolPrinterSource.h"
@@ -159,11 +161,12 @@ TEST_SUITE("wmi")
         site.SubNetMask = "255.255.255.0";
         site.DefaultGateway = "192.168.8.1";
         std::vector<std::string> shown;
-        CHECK(ApplyIPSettings(connector, 1, site, [&](const std::string& line) { shown.push_back(line); })
-              == kStaticFailed);
+        CHECK(apply::ApplySteps(connector, 1, site, nullptr, [&](const std::string& line) { shown.push_back(line); })
+                  .Result
+              == apply::kStaticFailed);
         CHECK(shown.back() == "设置IP地址及子网掩码失败!");
         const auto beyond = static_cast<std::int32_t>(descriptions.size() + 1);
-        CHECK(ApplyIPSettings(connector, beyond, site, [](const std::string&) {}) == kAdapterNotFound);
+        CHECK(apply::ApplySteps(connector, beyond, site, nullptr, {}).Result == apply::kAdapterNotFound);
     }
 
     TEST_CASE("the optional keys' calls: arrays to the class's methods, IPv6 to root\\StandardCimv2")

@@ -1,5 +1,6 @@
 // Which site a network is, which site an adapter holds, and which adapter a site is for.
-#include "net/NetworkMatch.h"
+#include "apply/AdapterChoice.h"
+#include "apply/NetworkMatch.h"
 
 #include <QTest>
 
@@ -47,9 +48,9 @@ private Q_SLOTS:
     {
         QFETCH(QStringList, keys);
         QFETCH(bool, matches);
-        QCOMPARE(net::SiteMatches(withKeys(keys), kOffice), matches);
+        QCOMPARE(apply::SiteMatches(withKeys(keys), kOffice), matches);
         // A network that says nothing is matched by no key.
-        QVERIFY(!net::SiteMatches(withKeys(keys), {}));
+        QVERIFY(!apply::SiteMatches(withKeys(keys), {}));
     }
 
     void live()
@@ -60,20 +61,20 @@ private Q_SLOTS:
         site.DefaultGateway = "10.1.0.1";
         store::SiteProfile adapter = site;
         adapter.DNS = "10.1.0.53";
-        QVERIFY(net::SiteIsLive(site, adapter)); // DNS counts only where the site changes it
+        QVERIFY(apply::SiteIsLive(site, adapter)); // DNS counts only where the site changes it
         site.ChangeDNS = true;
-        QVERIFY(!net::SiteIsLive(site, adapter));
+        QVERIFY(!apply::SiteIsLive(site, adapter));
         site.DNS = "10.1.0.53";
-        QVERIFY(net::SiteIsLive(site, adapter));
+        QVERIFY(apply::SiteIsLive(site, adapter));
         adapter.DefaultGateway = "10.1.0.254";
-        QVERIFY(!net::SiteIsLive(site, adapter));
+        QVERIFY(!apply::SiteIsLive(site, adapter));
 
         store::SiteProfile dhcp;
         dhcp.DHCPEnabled = true;
-        QVERIFY(!net::SiteIsLive(dhcp, adapter));
+        QVERIFY(!apply::SiteIsLive(dhcp, adapter));
         adapter.DHCPEnabled = true;
-        QVERIFY(net::SiteIsLive(dhcp, adapter));
-        QVERIFY(!net::SiteIsLive(site, adapter));
+        QVERIFY(apply::SiteIsLive(dhcp, adapter));
+        QVERIFY(!apply::SiteIsLive(site, adapter));
     }
 
     void binding()
@@ -82,13 +83,16 @@ private Q_SLOTS:
         adapter.InterfaceName = "enp3s0";
         adapter.SettingID = "{4D36E972-E325-11CE-BFC1-08002BE10318}";
         adapter.Info.MACAddress = "00:E0:4C:68:01:02";
-        QVERIFY(net::NamesAdapter("00-e0-4c-68-01-02", adapter));
-        QVERIFY(net::NamesAdapter("enp3s0", adapter));
-        QVERIFY(net::NamesAdapter("{4d36e972-e325-11ce-bfc1-08002be10318}", adapter));
-        QVERIFY(net::NamesAdapter("4D36E972-E325-11CE-BFC1-08002BE10318", adapter));
-        QVERIFY(!net::NamesAdapter("enp3s1", adapter));
-        QVERIFY(!net::NamesAdapter("", adapter));
-        QVERIFY(!net::NamesAdapter("00:E0:4C:68:01:03", adapter));
+        adapter.Index = 2;
+        QVERIFY(apply::NamesAdapter("2", adapter));
+        QVERIFY(!apply::NamesAdapter("1", adapter));
+        QVERIFY(apply::NamesAdapter("00-e0-4c-68-01-02", adapter));
+        QVERIFY(apply::NamesAdapter("enp3s0", adapter));
+        QVERIFY(apply::NamesAdapter("{4d36e972-e325-11ce-bfc1-08002be10318}", adapter));
+        QVERIFY(apply::NamesAdapter("4D36E972-E325-11CE-BFC1-08002BE10318", adapter));
+        QVERIFY(!apply::NamesAdapter("enp3s1", adapter));
+        QVERIFY(!apply::NamesAdapter("", adapter));
+        QVERIFY(!apply::NamesAdapter("00:E0:4C:68:01:03", adapter));
     }
 };
 

@@ -1,7 +1,9 @@
 // The adapter query and the apply procedures against a scripted service that records every call,
 // so the order of calls and status texts and the object each method ran on can be checked.
+#include "apply/ApplyProcedure.h"
+#include "apply/ApplyResult.h"
 #include "net/AdapterConfiguration.h"
-#include "net/IPInfo.h"
+#include "net/AdapterQuery.h"
 #include "printer/PrinterSource.h"
 
 #include <QTest>
@@ -146,16 +148,21 @@ store::SiteProfile staticSite(bool dns, bool wins)
     return site;
 }
 
-std::int32_t apply(Script& s, std::int32_t adapter, const store::SiteProfile& site)
+apply::ApplyOutcome run(Script& s, std::int32_t adapter, const store::SiteProfile& site)
 {
     FakeConnector connector(s);
-    return net::ApplyIPSettings(connector, adapter, site,
-                                [&s](const std::string& text) { s.events.push_back("status " + text); });
+    return apply::ApplySteps(connector, adapter, site, nullptr,
+                             [&s](const std::string& text) { s.events.push_back("status " + text); });
+}
+
+std::int32_t resultOf(Script& s, std::int32_t adapter, const store::SiteProfile& site)
+{
+    return run(s, adapter, site).Result;
 }
 
 } // namespace
 
-class TestIPInfo : public QObject
+class TestApplyProcedure : public QObject
 {
     Q_OBJECT
 
@@ -207,7 +214,8 @@ private Q_SLOTS:
             s.results[methods[i]] = static_cast<std::uint32_t>(forced[i]);
         const store::SiteProfile site = staticSite(dns, wins);
 
-        QCOMPARE(apply(s, 2, site), expected);
+        const apply::ApplyOutcome outcome = run(s, 2, site);
+        QCOMPARE(outcome.Result, expected);
         std::vector<std::string> want = { kApplyConnect, kApplyQuery, "status 正在准备设置静态IP，请稍候...",
                                           "status 正在设置IP地址及子网掩码，请稍候...", "item.EnableStatic" };
         if (expected == 8) {
@@ -222,7 +230,7 @@ private Q_SLOTS:
                 want.insert(want.end(), { "status 正在设置WINS服务器，请稍候...", "item.SetWINSServer" });
         }
         QCOMPARE(s.events, want);
-        QCOMPARE(QString::fromStdString(net::ApplySummary(expected, site)), summary);
+        QCOMPARE(QString::fromStdString(apply::ApplySummaryText(outcome)), summary);
     }
 
     void staticArguments()
@@ -231,7 +239,7 @@ private Q_SLOTS:
         s.adapters = { staticAdapter() };
         store::SiteProfile site = staticSite(true, true);
         site.AuxDNS.clear();
-        QCOMPARE(apply(s, 1, site), 0);
+        QCOMPARE(resultOf(s, 1, site), 0);
         using Texts = std::vector<std::string>;
         const std::vector<std::vector<Value>> want = {
             { Texts { "10.1.2.3" }, Texts { "255.255.0.0" } },
@@ -262,7 +270,7 @@ private Q_SLOTS:
         s.adapters = { staticAdapter() };
         for (const QString& what : raise)
             s.raising.insert(what.toStdString());
-        QCOMPARE(apply(s, 1, staticSite(true, true)), result);
+        QCOMPARE(resultOf(s, 1, staticSite(true, true)), result);
         QCOMPARE(static_cast<int>(std::count(s.events.begin(), s.events.end(), "byPath.SetGateways")), gatewayCalls);
     }
 
@@ -297,7 +305,7 @@ private Q_SLOTS:
         store::SiteProfile site;
         site.DHCPEnabled = true;
         site.ChangeDNS = site.ChangeWINS = true; // never applied in DHCP mode
-        QCOMPARE(apply(s, 2, site), expected);
+        QCOMPARE(resultOf(s, 2, site), expected);
         std::vector<std::string> want = { kApplyConnect, kApplyQuery, "status 正在准备设置DHCP工作方式，请稍候..." };
         for (const QString& e : tail)
             want.push_back(e.toStdString());
@@ -365,7 +373,7 @@ private Q_SLOTS:
             s.results[method.toStdString()] = methodResult;
         store::SiteProfile site = staticSite(false, false);
         site.DHCPEnabled = dhcpSite;
-        QCOMPARE(apply(s, 1, site), expected);
+        QCOMPARE(resultOf(s, 1, site), expected);
         std::vector<std::string> want = { kApplyConnect, kApplyQuery };
         for (const QString& e : tail)
             want.push_back(e.toStdString());
@@ -380,39 +388,57 @@ private Q_SLOTS:
         s.adapters = { staticAdapter() };
         s.results["SetGateways"] = 71;
         s.results["SetDNSServerSearchOrder"] = net::kResultSavedNotLive;
-        QCOMPARE(apply(s, 1, staticSite(true, true)), std::int32_t(1 | 2 | 2048));
+        QCOMPARE(resultOf(s, 1, staticSite(true, true)), std::int32_t(1 | 2 | 2048));
         s.results["SetDNSServerSearchOrder"] = net::kResultUnknown;
-        QCOMPARE(apply(s, 1, staticSite(true, true)), std::int32_t(net::kOutcomeUnknown));
+        QCOMPARE(resultOf(s, 1, staticSite(true, true)), std::int32_t(apply::kOutcomeUnknown));
     }
 
+    // Each summary from the outcome of a scripted apply.
     void summaries_data()
     {
-        QTest::addColumn<int>("result");
         QTest::addColumn<bool>("dhcpSite");
+        QTest::addColumn<QString>("method"); // the method that raises, or whose result is forced
+        QTest::addColumn<uint>("methodResult"); // 0: the method raises
+        QTest::addColumn<int>("adapter");
+        QTest::addColumn<int>("result");
         QTest::addColumn<QString>("summary");
-        QTest::newRow("dhcp ok") << 0 << true << "设定为DHCP工作方式成功。";
-        QTest::newRow("dhcp failed") << 16 << true << "设定为DHCP工作方式失败。";
-        QTest::newRow("already dhcp") << 32 << true << "已经是DHCP工作方式。";
-        QTest::newRow("no service") << 64 << false << "无法连接系统的网络管理服务，设置未生效。";
-        QTest::newRow("no adapter") << 128 << true << "未找到所选网卡，设置未生效。";
-        QTest::newRow("raised in dhcp") << 256 << true << "设定为DHCP工作方式失败。";
-        QTest::newRow("not permitted") << 512 << false << "没有更改网络设置的权限，设置未生效。";
-        QTest::newRow("in doubt") << 1024 << true << "网络管理服务没有及时回应，无法确定设置是否已生效。";
+        const uint saved = net::kResultSavedNotLive;
+        QTest::newRow("dhcp ok") << true << "" << 0u << 1 << 0 << "设定为DHCP工作方式成功。";
+        QTest::newRow("dhcp failed") << true << "EnableDHCP" << 82u << 1 << 16 << "设定为DHCP工作方式失败。";
+        QTest::newRow("already dhcp") << true << "" << 0u << 2 << 32 << "已经是DHCP工作方式。";
+        QTest::newRow("no service") << false << "Connect" << 0u << 1 << 64 << "无法连接系统的网络管理服务，设置未生效。";
+        QTest::newRow("no adapter") << true << "" << 0u << 3 << 128 << "未找到所选网卡，设置未生效。";
+        QTest::newRow("raised in dhcp") << true << "EnableDHCP" << 0u << 1 << 256 << "设定为DHCP工作方式失败。";
+        QTest::newRow("not permitted") << false << "EnableStatic" << uint(net::kAccessDenied) << 1 << 512
+                                       << "没有更改网络设置的权限，设置未生效。";
+        QTest::newRow("in doubt") << true << "EnableDHCP" << uint(net::kResultUnknown) << 1 << 1024
+                                  << "网络管理服务没有及时回应，无法确定设置是否已生效。";
         QTest::newRow("dhcp saved for later")
-            << (16 | 2048) << true << "设定为DHCP工作方式失败。\r\n新设置已保存，网卡接通网络后生效。";
-        QTest::newRow("gateway saved for later") << (1 | 2048) << false
+            << true << "EnableDHCP" << saved << 1 << (16 | 2048) << "设定为DHCP工作方式失败。\r\n新设置已保存，网卡接通网络后生效。";
+        QTest::newRow("gateway saved for later") << false << "SetGateways" << saved << 1 << (1 | 2048)
                                                  << "更新IP及子网掩码成功。\r\n更新DNS成功。\r\n更新WINS服务器成功。\r"
                                                     "\n更新网关失败。\r\n新设置已保存，网卡接通网络后生效。";
     }
 
     void summaries()
     {
-        QFETCH(int, result);
         QFETCH(bool, dhcpSite);
+        QFETCH(QString, method);
+        QFETCH(uint, methodResult);
+        QFETCH(int, adapter);
+        QFETCH(int, result);
         QFETCH(QString, summary);
-        store::SiteProfile site;
+        Script s;
+        s.adapters = { staticAdapter(), staticAdapter(true) };
+        if (methodResult == 0 && !method.isEmpty())
+            s.raising.insert(method.toStdString());
+        else if (!method.isEmpty())
+            s.results[method.toStdString()] = methodResult;
+        store::SiteProfile site = staticSite(false, false);
         site.DHCPEnabled = dhcpSite;
-        QCOMPARE(QString::fromStdString(net::ApplySummary(result, site)), summary);
+        const apply::ApplyOutcome outcome = run(s, adapter, site);
+        QCOMPARE(outcome.Result, result);
+        QCOMPARE(QString::fromStdString(apply::ApplySummaryText(outcome)), summary);
     }
 
     // Nothing applied must never read as success.
@@ -440,7 +466,7 @@ private Q_SLOTS:
             s.raising.insert(raise.toStdString());
         store::SiteProfile site = staticSite(true, true);
         site.DHCPEnabled = dhcpSite;
-        QCOMPARE(apply(s, adapter, site), expected);
+        QCOMPARE(resultOf(s, adapter, site), expected);
         QVERIFY(s.args.empty());
     }
 
@@ -507,5 +533,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestIPInfo)
-#include "tst_IPInfo.moc"
+QTEST_GUILESS_MAIN(TestApplyProcedure)
+#include "tst_ApplyProcedure.moc"
