@@ -2,22 +2,12 @@
 
 #include "net/ManagementService.h"
 #include "net/nm/NmBus.h"
+#include "net/nm/NmChangeWait.h"
 
 #include <cstdint>
 #include <memory>
 
 namespace lanvex::net::nm {
-
-// How long a method waits for its change to show in the live state, and for an answer to a call
-// that changes something (the user may be answering an authorization prompt) or from a
-// NetworkManager that stopped answering in the middle of a change.
-struct WaitLimits
-{
-    int staticMs = 5000;
-    int dhcpMs = 20000;
-    int pollMs = 20;
-    int answerMs = 150000;
-};
 
 // The adapter configurations are NetworkManager's managed Ethernet and Wi-Fi devices, ordered by
 // their D-Bus object path (NetworkManager numbers devices as it finds them), Index 1, 2, 3, …
