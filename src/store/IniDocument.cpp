@@ -1,6 +1,7 @@
 #include "store/IniDocument.h"
 
 #include "store/IniLineText.h"
+#include "store/TextCodec.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,5 +1,6 @@
 #include "store/IniDocument.h"
 #include "store/IniLineText.h"
+#include "store/TextCodec.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,5 +1,7 @@
+#include "store/CharLength.h"
 #include "store/IniDocument.h"
 #include "store/IniLineText.h"
+#include "store/TextCodec.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/TextCodec.h"
+#include "store/CharLength.h"
 
 #include <algorithm>
 #include <cstddef>
