@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test:
-# formatting, unit and window tests, the real CUPS and NetworkManager tests, the installed tree,
-# the Debian package and a short fuzz run.
+# formatting, the layers, unit and window tests, the real CUPS and NetworkManager tests, the
+# installed tree, the Debian package and a short fuzz run.
 # --windows: then also the Windows build and its tests under Wine (scripts/test-windows.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -17,6 +17,9 @@ scripts/install-deps.sh test
 
 echo "== Formatting"
 scripts/check-format.sh
+
+echo "== Layers"
+scripts/check-layers.py
 
 echo "== Build (ASan + UBSan)"
 build=${LANVEX_TEST_BUILD_DIR:-$root/build-test}

@@ -5,7 +5,7 @@
 #include "cli/ConfirmCommand.h"
 #include "cli/TransferCommands.h"
 #include "platform/Services.h"
-#include "store/ManagedSites.h"
+#include "store/ManagedSitesFile.h"
 
 #include <ostream>
 

@@ -2,7 +2,7 @@
 
 #include "store/IniFile.h"
 #include "store/IniModule.h"
-#include "store/ManagedSites.h"
+#include "store/ManagedSitesFile.h"
 #include "store/SiteStore.h"
 #include "transfer/SiteJson.h"
 

@@ -23,7 +23,7 @@
 #include "printer/PrinterSource.h"
 #include "store/IniFile.h"
 #include "store/IniModule.h"
-#include "store/ManagedSites.h"
+#include "store/ManagedSitesFile.h"
 #include "store/SiteStore.h"
 
 #include <QAction>

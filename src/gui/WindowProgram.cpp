@@ -3,7 +3,7 @@
 #include "gui/MainWindow.h"
 #include "gui/MessageSink.h"
 #include "gui/SiteTray.h"
-#include "platform/NetworkWatch.h"
+#include "platform/NetworkWatches.h"
 #include "platform/Services.h"
 
 #include <QApplication>

@@ -153,17 +153,21 @@ private:
     };
     static constexpr std::uint32_t kParsed = static_cast<std::uint32_t>(-1);
 
+    // Lines and their bytes (IniDocument.cpp).
     std::string_view raw(const Line& line) const;
     std::string_view name(const Line& line) const;
     Line lineAt(std::uint32_t block, std::size_t begin, std::size_t length, std::size_t contentBegin) const;
     Line addLine(std::string_view bytes);
-    bool appendToKeys(std::vector<Line>& lines, std::string_view bytes);
-    void joinKeys(std::vector<Line>& lines, std::size_t i);
-    std::string rewrittenKeyLine(std::string_view line, std::string_view value) const;
+    void addParsedLine(Line line);
+    void terminate(Line& line);
+    void terminateLast();
+    const Line* firstLine() const;
+
+    // Names, the section index and finding keys (IniDocumentLookup.cpp).
     std::size_t findSection(std::string_view foldedName) const;
     std::size_t findAddedSection(std::uint32_t hash, std::string_view folded) const;
     std::optional<KeyLine> findKey(std::size_t section, std::string_view key) const;
-    void materialize(std::size_t section);
+    std::optional<KeyLine> findKeyInRange(std::string_view text, std::string_view folded) const;
     std::optional<std::string> foldedName(std::string_view utf8Name) const;
     std::string fold(std::string_view fileBytes) const;
     std::uint64_t foldedHash(std::string_view fileBytes) const;
@@ -172,10 +176,21 @@ private:
     void indexSection(std::uint32_t section);
     void placeAdded(const Slot& slot);
     void rebuildIndex();
-    void terminate(Line& line);
-    void terminateLast();
+
+    // Edits (IniDocumentEdit.cpp).
+    bool appendToKeys(std::vector<Line>& lines, std::string_view bytes);
+    void joinKeys(std::vector<Line>& lines, std::size_t i);
+    std::string rewrittenKeyLine(std::string_view line, std::string_view value) const;
+    void materialize(std::size_t section);
+    void splitInto(std::vector<Line>& split, const Line& line) const;
+    bool headerReadsBack(std::string_view sectionName) const;
     bool writeEncoded(std::string_view section, std::string_view key, std::string value);
-    const Line* firstLine() const;
+    bool writeInSection(std::size_t section, std::string_view keyName, const std::string& encodedKey,
+                        const std::string& value);
+    bool replaceKey(std::vector<Line>& lines, const std::string& foldedKey, std::string_view value);
+    void insertKey(std::vector<Line>& lines, const std::string& keyLine);
+    void appendSection(std::string_view sectionName, const std::string& keyLine);
+    std::string firstNewline() const;
 
     std::string text_; // the parsed bytes
     // The bytes of lines an edit replaced or added, in blocks that are never reallocated, so a

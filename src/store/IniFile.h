@@ -1,38 +1,15 @@
 #pragma once
 
 #include "store/IniDocument.h"
+#include "store/WriteResult.h"
 
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace lanvex::store {
-
-// What the file system says about the settings file, to tell whether it changed since this
-// program last read or wrote it. Equal stamps: as far as the file system tells, the same content.
-struct FileStamp
-{
-    bool exists = false;
-    std::uint64_t device = 0;
-    std::uint64_t file = 0;
-    std::int64_t size = 0;
-    std::int64_t modifiedNs = 0;
-    std::int64_t changedNs = 0;
-    bool operator==(const FileStamp&) const = default;
-};
-
-// Outcome of a write to the settings file.
-struct WriteResult
-{
-    bool ok = true;
-    std::string error; // what failed, with the path and the system's reason
-    // The cause as an errno value: EACCES, ENOSPC, EISDIR, EILSEQ (text not storable), EWOULDBLOCK
-    // (locked by someone else), EMLINK (a file with other names), ...
-    int errorCode = 0;
-    FileStamp stamp; // the file as this write left it
-    explicit operator bool() const { return ok; }
-};
 
 // Outcome of reading the settings file.
 struct ReadResult
@@ -87,5 +64,25 @@ void ParseSettingsBytes(const std::string& path, std::string bytes, ReadResult& 
 // folder of an installed program. Set once at start-up; any other missing folder fails the save.
 void MakeFolderOnFirstSave(std::string folder);
 const std::string& FolderMadeOnFirstSave();
+
+// A file the user named, read whole, or why it could not be read.
+struct FileBytes
+{
+    bool ok = false;
+    bool missing = false; // there is no such file
+    std::string bytes;
+    std::string error; // with the path and the system's reason
+    int errorCode = 0; // as ReadResult's
+};
+
+// Reads a file the user named (an import, the settings file of an export) by the settings file's
+// rules: a regular file of at most IniFile::kMaxFileBytes, never waited on when it is a FIFO.
+FileBytes ReadFileBytes(const std::string& path);
+
+// Replaces the file at `path` by `bytes` by the settings file's rules: through a symbolic link, under
+// the lock, keeping the owner and permissions, flushed before the rename; a read-only file or one
+// with other names is refused. A FIFO or a character device (/dev/stdout) is written as a stream.
+WriteResult ReplaceFile(const std::string& path, std::string_view bytes,
+                        std::chrono::milliseconds lockWait = IniFile::kDefaultLockWait);
 
 } // namespace lanvex::store

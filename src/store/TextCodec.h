@@ -10,14 +10,6 @@ namespace lanvex::store {
 // Conversions between the UTF-8 text the program works with and the bytes of the settings file:
 // code page 936 (GBK), or UTF-8 when the file says so with a byte-order mark.
 
-// Length of the character that starts at `pos` of code page 936 bytes: 2 for a lead byte followed
-// by a valid trail byte, else 1. A trail byte may be "[", "\", "]" or an ASCII letter, so every
-// scan of such bytes must step by this.
-std::size_t Cp936CharLength(std::string_view bytes, std::size_t pos);
-
-// Length of the well-formed UTF-8 character that starts at `pos`, or 0 when none does there.
-std::size_t Utf8CharLength(std::string_view text, std::size_t pos);
-
 // File bytes to UTF-8. Never fails: a byte that does not decode becomes U+FFFD.
 std::string DecodeFileText(std::string_view bytes, bool utf8File);
 

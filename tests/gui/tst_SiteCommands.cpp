@@ -3,7 +3,7 @@
 #include "gui/SiteCommands.h"
 #include "listview/SiteListView.h"
 #include "store/IniFile.h"
-#include "store/ManagedSites.h"
+#include "store/ManagedSitesFile.h"
 #include "store/SiteStore.h"
 #include "store/TextCodec.h"
 #include "transfer/SiteTransfer.h"

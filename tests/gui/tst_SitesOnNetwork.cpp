@@ -6,7 +6,7 @@
 #include "gui/AutoSwitch.h"
 #include "gui/SiteTray.h"
 #include "listview/SiteListView.h"
-#include "platform/NetworkWatch.h"
+#include "platform/NetworkWatches.h"
 #include "store/IniFile.h"
 
 #include <QCheckBox>

@@ -1,4 +1,4 @@
-#include "store/ManagedSites.h"
+#include "store/ManagedSitesFile.h"
 #include "store/SiteStore.h"
 
 #include <QDir>

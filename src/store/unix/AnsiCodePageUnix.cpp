@@ -1,7 +1,7 @@
 // Code page 936 through glibc's iconv, with the table of the pairs Windows maps to private use.
 #include "store/AnsiCodePage.h"
+#include "store/CharLength.h"
 #include "store/Cp936PrivateUse.h"
-#include "store/TextCodec.h"
 
 #include <algorithm>
 #include <cerrno>

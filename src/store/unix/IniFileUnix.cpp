@@ -1,6 +1,5 @@
 #include "store/FileDescriptor.h"
 #include "store/IniFile.h"
-#include "store/TransferFiles.h"
 
 #include <cerrno>
 #include <csignal>

@@ -1,5 +1,4 @@
 #include "store/IniFile.h"
-#include "store/TransferFiles.h"
 #include "store/Utf8Path.h"
 #include "store/windows/WindowsFiles.h"
 
@@ -29,7 +28,7 @@ ReadResult IniFile::Read() const
     result.stamp = Stamp();
     std::string bytes;
     WriteResult error;
-    switch (windows::ReadWholeFile(path_, bytes, error)) {
+    switch (windows::ReadWholeFile(path_, bytes, error, kMaxFileBytes)) {
     case windows::ReadStatus::Missing:
         return result;
     case windows::ReadStatus::Failed:
@@ -83,7 +82,7 @@ WriteResult IniFile::Update(const std::function<bool(IniDocument&)>& edit, IniDo
         const FileStamp before = Stamp();
         std::string bytes;
         WriteResult error;
-        if (windows::ReadWholeFile(path_, bytes, error) == windows::ReadStatus::Failed)
+        if (windows::ReadWholeFile(path_, bytes, error, kMaxFileBytes) == windows::ReadStatus::Failed)
             return error;
         if (IniDocument::HasTooManySections(bytes))
             return failure("the settings file " + path_ + " has too many sections", E2BIG);
@@ -117,7 +116,7 @@ FileBytes ReadFileBytes(const std::string& path)
 {
     FileBytes result;
     WriteResult error;
-    switch (windows::ReadWholeFile(path, result.bytes, error)) {
+    switch (windows::ReadWholeFile(path, result.bytes, error, IniFile::kMaxFileBytes)) {
     case windows::ReadStatus::Missing:
         result.missing = true;
         result.error = "cannot read " + path + ": no such file";

@@ -12,8 +12,6 @@ namespace lanvex::store::windows {
 
 namespace {
 
-// A settings file this big is not ours; reading it whole could exhaust memory.
-constexpr std::uint64_t kMaxFileBytes = static_cast<std::uint64_t>(IniFile::kMaxFileBytes);
 // How long a file held by another program (a virus scanner) is waited for.
 constexpr int kRetries = 40;
 constexpr DWORD kRetryPauseMs = 50;
@@ -137,8 +135,9 @@ std::uint64_t fnv1a(std::wstring_view text)
 
 } // namespace
 
-ReadStatus ReadWholeFile(const std::string& path, std::string& bytes, WriteResult& error)
+ReadStatus ReadWholeFile(const std::string& path, std::string& bytes, WriteResult& error, std::int64_t maxBytes)
 {
+    const auto limit = static_cast<std::uint64_t>(maxBytes);
     const std::wstring wide = Widen(path);
     const DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
@@ -165,7 +164,7 @@ ReadStatus ReadWholeFile(const std::string& path, std::string& bytes, WriteResul
         error = failure("cannot read", path, GetLastError());
         return ReadStatus::Failed;
     }
-    if (static_cast<std::uint64_t>(size.QuadPart) > kMaxFileBytes) {
+    if (static_cast<std::uint64_t>(size.QuadPart) > limit) {
         error = { false, "the settings file " + path + " is too large", EFBIG, {} };
         return ReadStatus::Failed;
     }
@@ -180,7 +179,7 @@ ReadStatus ReadWholeFile(const std::string& path, std::string& bytes, WriteResul
         }
         if (read == 0)
             return ReadStatus::Ok;
-        if (bytes.size() + read > kMaxFileBytes) {
+        if (bytes.size() + read > limit) {
             error = { false, "the settings file " + path + " is too large", EFBIG, {} };
             return ReadStatus::Failed;
         }

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "store/IniFile.h"
+#include "store/WriteResult.h"
 
 #include <chrono>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -17,7 +18,9 @@ enum class ReadStatus
     Missing,
     Failed
 };
-ReadStatus ReadWholeFile(const std::string& path, std::string& bytes, WriteResult& error);
+// Reads the whole file; Failed (EFBIG) when it holds more than `maxBytes`, which spares reading
+// a file too large to be the caller's.
+ReadStatus ReadWholeFile(const std::string& path, std::string& bytes, WriteResult& error, std::int64_t maxBytes);
 
 // Replaces the file's content atomically: a temporary file in the same folder, written and flushed,
 // then ReplaceFileW, which keeps the file's security and attributes (MoveFileExW for a new file).

@@ -1,4 +1,5 @@
 #include "net/sim/SimulationFile.h"
+#include "store/IniFile.h"
 #include "store/windows/WindowsFiles.h"
 
 namespace lanvex::net::sim {
@@ -9,7 +10,8 @@ std::optional<std::string> SimulationFile::Read(Stamp*) const
 {
     std::string text;
     store::WriteResult error;
-    if (store::windows::ReadWholeFile(path_, text, error) != store::windows::ReadStatus::Ok)
+    if (store::windows::ReadWholeFile(path_, text, error, store::IniFile::kMaxFileBytes)
+        != store::windows::ReadStatus::Ok)
         return std::nullopt;
     return text;
 }

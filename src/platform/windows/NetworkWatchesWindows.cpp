@@ -1,4 +1,4 @@
-#include "platform/NetworkWatch.h"
+#include "platform/NetworkWatches.h"
 
 namespace lanvex::platform {
 

@@ -1,4 +1,4 @@
-#include "store/ManagedSites.h"
+#include "store/ManagedSitesFile.h"
 
 #include "store/IniFile.h"
 #include "store/SettingsLocation.h"

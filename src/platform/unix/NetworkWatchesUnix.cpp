@@ -1,5 +1,5 @@
 #include "net/nm/NmNetworkWatch.h"
-#include "platform/NetworkWatch.h"
+#include "platform/NetworkWatches.h"
 
 #include <QDBusConnection>
 
