@@ -80,8 +80,8 @@ std::string AdapterBinding(const net::AdapterEntry& adapter)
 
 const store::SiteProfile* FindSite(const store::SiteListModel& model, std::string_view name)
 {
-    const std::size_t count = std::min({ static_cast<std::size_t>(std::max(model.SiteCount, 0)),
-                                         model.SiteNames.size(), model.SiteProfiles.size() });
+    const std::size_t count = std::min(
+        { static_cast<std::size_t>(std::max(model.SiteCount, 0)), model.SiteNames.size(), model.SiteProfiles.size() });
     for (std::size_t i = 1; i < count; ++i)
         if (model.SiteNames[i] == name)
             return &model.SiteProfiles[i];

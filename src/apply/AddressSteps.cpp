@@ -1,8 +1,8 @@
 #include "apply/AddressSteps.h"
 
 #include "apply/ApplyResult.h"
-#include "net/AdapterConfiguration.h"
 #include "i18n/Translatable.h"
+#include "net/AdapterConfiguration.h"
 #include "net/ServiceValues.h"
 
 #include <exception>

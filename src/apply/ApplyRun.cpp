@@ -54,9 +54,8 @@ ChosenAdapter chooseAdapter(net::ServiceConnector& connector, const printer::Pri
 }
 
 // The way back, taken before the change; on failure the outcome that says why nothing was applied.
-std::unique_ptr<RestorePoint> takeRestorePoint(net::ServiceConnector& connector,
-                                               const printer::PrinterSource& printers, std::int32_t adapterNumber,
-                                               std::uint32_t seconds, std::int32_t& failure)
+std::unique_ptr<RestorePoint> takeRestorePoint(net::ServiceConnector& connector, const printer::PrinterSource& printers,
+                                               std::int32_t adapterNumber, std::uint32_t seconds, std::int32_t& failure)
 {
     failure = kAdapterNotFound;
     try {
@@ -155,9 +154,7 @@ ApplyRunResult RunApply(net::ServiceConnector& connector, const printer::Printer
     }
 
     const StatusSink status = [&listener](const std::string& text) { listener.Status(text); };
-    finishApplied(result,
-                  ApplySteps(connector, result.adapterNumber, request.site,
-                             &request.desktop, status));
+    finishApplied(result, ApplySteps(connector, result.adapterNumber, request.site, &request.desktop, status));
     if (!restorePoint) {
         listener.Applied(result.applied, ApplyListener::Next::Done);
         return result;

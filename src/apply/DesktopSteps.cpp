@@ -16,7 +16,8 @@ std::optional<StepOutcome> ProxyStep::Run(StepContext& context)
 {
     const std::optional<net::ProxySettings> settings = SiteProxy(context.Site());
     if (!settings)
-        return MakeOutcome("Proxy", false, kExtraValueSkipped, { LANVEX_TR_NOOP("net", "代理服务器设置有误，未应用。") });
+        return MakeOutcome("Proxy", false, kExtraValueSkipped,
+                           { LANVEX_TR_NOOP("net", "代理服务器设置有误，未应用。") });
     if (settings->mode == net::ProxyMode::Keep)
         return std::nullopt;
     context.ShowStatus(LANVEX_TR_NOOP("net", "正在设置代理服务器，请稍候..."));
@@ -25,7 +26,8 @@ std::optional<StepOutcome> ProxyStep::Run(StepContext& context)
     case net::ProxyChange::Done:
         return MakeOutcome("Proxy", true, 0, { LANVEX_TR_NOOP("net", "更新代理服务器设置成功。") });
     case net::ProxyChange::NoStore:
-        return MakeOutcome("Proxy", false, kProxyNoStore, { LANVEX_TR_NOOP("net", "未找到桌面的代理设置，代理服务器未更改。") });
+        return MakeOutcome("Proxy", false, kProxyNoStore,
+                           { LANVEX_TR_NOOP("net", "未找到桌面的代理设置，代理服务器未更改。") });
     case net::ProxyChange::Failed:
         break;
     }
@@ -44,7 +46,8 @@ std::optional<StepOutcome> PrinterStep::Run(StepContext& context)
         && targets.printers->SetDefaultPrinter(site.PrinterName) == printer::DefaultPrinterChange::Done;
     if (done)
         return MakeOutcome("Printer", true, kPrinterSet, { LANVEX_TR_NOOP("net", "设置默认打印机成功。") });
-    return MakeOutcome("Printer", false, kPrinterFailed, { LANVEX_TR_NOOP("net", "设置默认打印机失败，请确认该打印机已安装。") });
+    return MakeOutcome("Printer", false, kPrinterFailed,
+                       { LANVEX_TR_NOOP("net", "设置默认打印机失败，请确认该打印机已安装。") });
 }
 
 } // namespace lanvex::apply

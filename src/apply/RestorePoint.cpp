@@ -61,7 +61,8 @@ std::unique_ptr<RestorePoint> RestorePoint::Take(net::ServiceConnector& connecto
     return std::make_unique<RestorePoint>(std::move(*found), std::move(checkpoint), std::move(refusal));
 }
 
-RestorePoint::RestorePoint(net::AdapterEntry before, std::unique_ptr<net::Checkpoint> checkpoint, std::string checkpointRefusal)
+RestorePoint::RestorePoint(net::AdapterEntry before, std::unique_ptr<net::Checkpoint> checkpoint,
+                           std::string checkpointRefusal)
     : m_before(std::move(before))
     , m_checkpoint(std::move(checkpoint))
     , m_checkpointRefusal(std::move(checkpointRefusal))

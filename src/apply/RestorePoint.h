@@ -33,9 +33,8 @@ public:
     // Reads the adapter's settings and asks the service for a checkpoint that runs out after
     // rollbackSeconds. Throws ServiceError when the service can't be reached; nothing is made for an
     // adapter number that names no adapter.
-    static std::unique_ptr<RestorePoint> Take(net::ServiceConnector& connector,
-                                              const printer::PrinterSource& printers, std::int32_t adapterNumber,
-                                              std::uint32_t rollbackSeconds);
+    static std::unique_ptr<RestorePoint> Take(net::ServiceConnector& connector, const printer::PrinterSource& printers,
+                                              std::int32_t adapterNumber, std::uint32_t rollbackSeconds);
 
     RestorePoint(net::AdapterEntry before, std::unique_ptr<net::Checkpoint> checkpoint, std::string checkpointRefusal);
 
@@ -52,7 +51,8 @@ public:
     bool Keep();
     // Puts back what `applied` changed: through the checkpoint, or, without one or when the service
     // fails to roll back, by applying the settings from before.
-    RestoreResult Restore(net::ServiceConnector& connector, const store::SiteProfile& applied, const StatusSink& showStatus);
+    RestoreResult Restore(net::ServiceConnector& connector, const store::SiteProfile& applied,
+                          const StatusSink& showStatus);
 
 private:
     net::AdapterEntry m_before;

@@ -190,7 +190,9 @@ int RunApplyCommand(platform::Services& services, const std::string& siteName,
         }
     }
 
-    const apply::ApplyRequest request { *site, adapterText, 1,
+    const apply::ApplyRequest request { *site,
+                                        adapterText,
+                                        1,
                                         { services.printers.get(), services.proxy.get(), model.ApplyPrinter },
                                         revertAfter.value_or(0) };
     CommandLineListener listener(out, err, request.keepSeconds);

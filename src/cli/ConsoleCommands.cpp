@@ -1,8 +1,8 @@
 #include "cli/ConsoleCommands.h"
 
 #include "cli/AdapterCommands.h"
-#include "cli/ListCommand.h"
 #include "cli/ConfirmCommand.h"
+#include "cli/ListCommand.h"
 #include "cli/TransferCommands.h"
 #include "platform/Services.h"
 #include "store/ManagedSitesFile.h"

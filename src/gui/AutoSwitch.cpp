@@ -1,9 +1,9 @@
 #include "gui/AutoSwitch.h"
 
-#include "gui/MainWindow.h"
-#include "gui/MessageSink.h"
 #include "apply/AdapterChoice.h"
 #include "apply/NetworkMatch.h"
+#include "gui/MainWindow.h"
+#include "gui/MessageSink.h"
 
 #include <QStringList>
 #include <optional>

@@ -1,6 +1,8 @@
 #include "gui/MainWindow.h"
 
 #include "LanvexResources.h"
+#include "apply/AdapterChoice.h"
+#include "apply/NetworkMatch.h"
 #include "editor/SiteEditor.h"
 #include "gui/CloseGuard.h"
 #include "gui/FocusKeeper.h"
@@ -15,8 +17,6 @@
 #include "gui/WindowFont.h"
 #include "i18n/Translate.h"
 #include "listview/SiteListView.h"
-#include "apply/AdapterChoice.h"
-#include "apply/NetworkMatch.h"
 #include "net/AdapterQuery.h"
 #include "net/NetworkWatch.h"
 #include "platform/FileWatcher.h"

@@ -116,7 +116,9 @@ void MainWindow::StartApply(const store::SiteProfile& site, bool summaryInBox)
     ChooseAdapter(BoundAdapterPosition(site));
     const int adapterPosition = AdapterPosition();
     // A copy of the site: the record must stay whole while the service thread works on it.
-    apply::ApplyRequest request { site, std::nullopt, adapterPosition + 1,
+    apply::ApplyRequest request { site,
+                                  std::nullopt,
+                                  adapterPosition + 1,
                                   { &m_printers, m_proxy, m_model.ApplyPrinter },
                                   ConfirmApplyOn() ? static_cast<std::uint32_t>(m_confirmSeconds) : 0U };
     const auto answer = request.keepSeconds > 0 ? std::make_shared<BoxAnswer>(m_closing) : nullptr;
@@ -172,8 +174,7 @@ void MainWindow::FinishApply(const AppliedSite& applied, std::optional<std::vect
     }
     m_applying = false;
     HoldInput(false);
-    Q_EMIT siteApplied(applied.adapterPosition, FromUtf8(applied.site.Name), applied.outcome.Result,
-                       applied.summary);
+    Q_EMIT siteApplied(applied.adapterPosition, FromUtf8(applied.site.Name), applied.outcome.Result, applied.summary);
     // After siteApplied: whoever watches the network knows which apply changed it.
     if (adapters)
         StoreAdapters(std::move(*adapters));

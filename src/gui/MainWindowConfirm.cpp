@@ -1,11 +1,11 @@
 // The window's apply that waits to be kept: the option, the countdown box and the way back.
+#include "apply/ApplyResult.h"
 #include "gui/ApplyConfirmation.h"
 #include "gui/CloseGuard.h"
 #include "gui/MainWindow.h"
 #include "gui/MessageSink.h"
 #include "gui/SiteCommands.h"
 #include "i18n/Translate.h"
-#include "apply/ApplyResult.h"
 #include "platform/RemoteSession.h"
 
 #include <QAction>

@@ -1,7 +1,7 @@
 #include "gui/NetworkPage.h"
 
-#include "net/ExtraSettings.h"
 #include "apply/AdapterChoice.h"
+#include "net/ExtraSettings.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>

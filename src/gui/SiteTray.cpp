@@ -1,10 +1,10 @@
 #include "gui/SiteTray.h"
 
+#include "apply/ApplyResult.h"
+#include "apply/NetworkMatch.h"
 #include "gui/AutoSwitch.h"
 #include "gui/MainWindow.h"
 #include "net/AdapterQuery.h"
-#include "apply/ApplyResult.h"
-#include "apply/NetworkMatch.h"
 #include "platform/SingleInstance.h"
 
 #include <QApplication>
@@ -27,7 +27,8 @@ constexpr int kMaxMenuSites = 200;
 apply::SitesOnNetwork sitesOnChosenAdapter(const MainWindow& window)
 {
     const net::AdapterEntry* chosen = window.ChosenAdapter();
-    return chosen != nullptr ? apply::FindSitesOnNetwork(window.Model().SiteProfiles, *chosen) : apply::SitesOnNetwork {};
+    return chosen != nullptr ? apply::FindSitesOnNetwork(window.Model().SiteProfiles, *chosen)
+                             : apply::SitesOnNetwork {};
 }
 
 // The one site the chosen adapter's network points to: the only one that matches it or is live on

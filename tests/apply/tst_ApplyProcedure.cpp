@@ -406,15 +406,16 @@ private Q_SLOTS:
         QTest::newRow("dhcp ok") << true << "" << 0u << 1 << 0 << "设定为DHCP工作方式成功。";
         QTest::newRow("dhcp failed") << true << "EnableDHCP" << 82u << 1 << 16 << "设定为DHCP工作方式失败。";
         QTest::newRow("already dhcp") << true << "" << 0u << 2 << 32 << "已经是DHCP工作方式。";
-        QTest::newRow("no service") << false << "Connect" << 0u << 1 << 64 << "无法连接系统的网络管理服务，设置未生效。";
+        QTest::newRow("no service") << false << "Connect" << 0u << 1 << 64
+                                    << "无法连接系统的网络管理服务，设置未生效。";
         QTest::newRow("no adapter") << true << "" << 0u << 3 << 128 << "未找到所选网卡，设置未生效。";
         QTest::newRow("raised in dhcp") << true << "EnableDHCP" << 0u << 1 << 256 << "设定为DHCP工作方式失败。";
         QTest::newRow("not permitted") << false << "EnableStatic" << uint(net::kAccessDenied) << 1 << 512
                                        << "没有更改网络设置的权限，设置未生效。";
         QTest::newRow("in doubt") << true << "EnableDHCP" << uint(net::kResultUnknown) << 1 << 1024
                                   << "网络管理服务没有及时回应，无法确定设置是否已生效。";
-        QTest::newRow("dhcp saved for later")
-            << true << "EnableDHCP" << saved << 1 << (16 | 2048) << "设定为DHCP工作方式失败。\r\n新设置已保存，网卡接通网络后生效。";
+        QTest::newRow("dhcp saved for later") << true << "EnableDHCP" << saved << 1 << (16 | 2048)
+                                              << "设定为DHCP工作方式失败。\r\n新设置已保存，网卡接通网络后生效。";
         QTest::newRow("gateway saved for later") << false << "SetGateways" << saved << 1 << (1 | 2048)
                                                  << "更新IP及子网掩码成功。\r\n更新DNS成功。\r\n更新WINS服务器成功。\r"
                                                     "\n更新网关失败。\r\n新设置已保存，网卡接通网络后生效。";

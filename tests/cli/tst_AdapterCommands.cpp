@@ -297,7 +297,8 @@ private Q_SLOTS:
         QTest::newRow("service unreachable") << u"Office"_s << QString() << true << 64 << 1 << 0;
         QTest::newRow("adapter by name") << u"Office"_s << u"enp0s31f6"_s << false << 0 << 0 << 1;
         QTest::newRow("adapter by MAC") << u"Office"_s << u"00-e0-4c-68-01-02"_s << false << 0 << 0 << 2;
-        QTest::newRow("adapter by GUID") << u"Office"_s << u"6f1e2d3c-0000-4a5b-9c8d-7e6f5a4b3c2d"_s << false << 0 << 0 << 2;
+        QTest::newRow("adapter by GUID") << u"Office"_s << u"6f1e2d3c-0000-4a5b-9c8d-7e6f5a4b3c2d"_s << false << 0 << 0
+                                         << 2;
         QTest::newRow("name, service unreachable") << u"Office"_s << u"enp0s31f6"_s << true << 64 << 1 << 0;
         QTest::newRow("unknown site") << u"office"_s << u"1"_s << false << -1 << 2 << 0;
         QTest::newRow("unknown adapter name") << u"Office"_s << u"eth9"_s << false << -1 << 2 << 0;
@@ -329,8 +330,9 @@ private Q_SLOTS:
         }
         // stdout holds the summary alone, a line for each of its lines; the progress goes to stderr.
         const std::map<int, QString> summaries = {
-            { 0, site == "Home" ? u"设定为DHCP工作方式成功。"_s
-                                : u"更新IP及子网掩码成功。\n更新网关成功。\n更新DNS成功。\n更新WINS服务器成功。"_s },
+            { 0,
+              site == "Home" ? u"设定为DHCP工作方式成功。"_s
+                             : u"更新IP及子网掩码成功。\n更新网关成功。\n更新DNS成功。\n更新WINS服务器成功。"_s },
             { 1, u"更新IP及子网掩码成功。\n更新DNS成功。\n更新WINS服务器成功。\n更新网关失败。"_s },
             { 8, u"更新IP及子网掩码失败。"_s },
             { 32, u"已经是DHCP工作方式。"_s },

@@ -292,8 +292,8 @@ private Q_SLOTS:
         site.Extras.IPv6Gateway = "fe80::1";
         site.Extras.IPv6DNS = "2001:db8::53";
         std::vector<std::string> shown;
-        const apply::ApplyOutcome outcome
-            = apply::ApplySteps(connector, 1, site, nullptr, [&shown](const std::string& text) { shown.push_back(text); });
+        const apply::ApplyOutcome outcome = apply::ApplySteps(
+            connector, 1, site, nullptr, [&shown](const std::string& text) { shown.push_back(text); });
         const std::int32_t result = outcome.Result;
         QCOMPARE(result, unsupported ? apply::kIPv6Failed : apply::kApplyOk);
         QCOMPARE(std::count(shown.begin(), shown.end(), std::string("正在设置DNS后缀，请稍候...")), 1);

@@ -1,6 +1,6 @@
-#include "net/AdapterConfiguration.h"
 #include "apply/ApplyProcedure.h"
 #include "apply/ApplyResult.h"
+#include "net/AdapterConfiguration.h"
 #include "net/AdapterQuery.h"
 #include "net/wmi/WmiConnector.h"
 #include "net/wmi/WmiNetwork.h"
