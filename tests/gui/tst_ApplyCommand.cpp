@@ -412,6 +412,22 @@ private Q_SLOTS:
         }
     }
 
+    // A site bound to an adapter that is not present is refused, as --apply refuses it: nothing
+    // changes on the chosen adapter, and the box names the missing one.
+    void boundToAnAbsentAdapter()
+    {
+        store::SiteProfile lab = gui::test::StaticSite("Lab", "10.9.0.7");
+        lab.Extras.Adapter = "00:11:22:33:44:99";
+        gui::test::WindowFixture f({ lab }, { gui::test::StaticAdapter("Wired", "192.168.9.10") });
+        f.window.findChild<listview::SiteListView*>("picList")->setSelIndex(1);
+        f.window.imgApply_Click();
+        QVERIFY(gui::test::WaitForService(f.window));
+        QVERIFY(f.folder.ReadNetwork()["calls"].toArray().isEmpty());
+        QCOMPARE(f.messages.shown.size(), std::size_t(1));
+        QVERIFY2(f.messages.shown[0].text.contains(u"00:11:22:33:44:99"_qs), qPrintable(f.messages.shown[0].text));
+        QVERIFY(!f.window.IsApplying());
+    }
+
     // Esc and the close box during an apply close the window only after the summary.
     void closingWaitsForTheSummary_data()
     {
