@@ -40,20 +40,6 @@ StepOutcome adapterNotFound(const char* step)
     return outcome;
 }
 
-// A later change: a result in doubt puts the whole apply in doubt; one saved for later is a failure
-// that says so.
-StepOutcome laterChange(const char* step, std::uint32_t methodResult, std::int32_t failedBit, const char* succeeded,
-                        const char* failed)
-{
-    StepOutcome outcome = MakeOutcome(step, methodResult == 0);
-    if (methodResult == net::kResultUnknown)
-        outcome.wholeResult = kOutcomeUnknown;
-    else if (methodResult != 0)
-        outcome.bits = failedBit | SavedFlag(methodResult);
-    outcome.lines = { outcome.ok ? succeeded : failed };
-    return outcome;
-}
-
 // EnableStatic's arguments: the site's address and mask, then those of MoreIP.
 std::vector<net::Value> staticArguments(const store::SiteProfile& site, const net::ExtraSettings& extras)
 {
@@ -141,8 +127,8 @@ std::optional<StepOutcome> GatewayStep::Run(StepContext& context)
     context.ShowStatus(LANVEX_TR_NOOP("net", "正在设置IP网关，请稍候..."));
     const std::uint32_t result = CallSkippingFailure(context.AdapterByPath(), "SetGateways",
                                                      gatewayArguments(context.Site(), context.Extras()));
-    return laterChange("Gateway", result, kGatewayFailed, LANVEX_TR_NOOP("net", "更新网关成功。"),
-                       LANVEX_TR_NOOP("net", "更新网关失败。"));
+    return ChangeOutcome("Gateway", result, kGatewayFailed, LANVEX_TR_NOOP("net", "更新网关成功。"),
+                         LANVEX_TR_NOOP("net", "更新网关失败。"));
 }
 
 std::optional<StepOutcome> DnsStep::Run(StepContext& context)
@@ -154,8 +140,8 @@ std::optional<StepOutcome> DnsStep::Run(StepContext& context)
         result = CallSkippingFailure(context.AdapterByPath(), "SetDNSServerSearchOrder",
                                      { std::vector<std::string> { site.DNS, site.AuxDNS } });
     }
-    return laterChange("DNS", result, kDnsFailed, LANVEX_TR_NOOP("net", "更新DNS成功。"),
-                       LANVEX_TR_NOOP("net", "更新DNS失败。"));
+    return ChangeOutcome("DNS", result, kDnsFailed, LANVEX_TR_NOOP("net", "更新DNS成功。"),
+                         LANVEX_TR_NOOP("net", "更新DNS失败。"));
 }
 
 std::optional<StepOutcome> WinsStep::Run(StepContext& context)
@@ -166,8 +152,8 @@ std::optional<StepOutcome> WinsStep::Run(StepContext& context)
         context.ShowStatus(LANVEX_TR_NOOP("net", "正在设置WINS服务器，请稍候..."));
         result = CallSkippingFailure(context.Adapter(), "SetWINSServer", { site.WINS, site.AuxWINS });
     }
-    return laterChange("WINS", result, kWinsFailed, LANVEX_TR_NOOP("net", "更新WINS服务器成功。"),
-                       LANVEX_TR_NOOP("net", "更新WINS服务器失败。"));
+    return ChangeOutcome("WINS", result, kWinsFailed, LANVEX_TR_NOOP("net", "更新WINS服务器成功。"),
+                         LANVEX_TR_NOOP("net", "更新WINS服务器失败。"));
 }
 
 } // namespace lanvex::apply

@@ -71,6 +71,18 @@ StepOutcome MakeOutcome(const char* step, bool ok, std::int32_t bits, std::vecto
     return outcome;
 }
 
+StepOutcome ChangeOutcome(const char* step, std::uint32_t methodResult, std::int32_t failedBit, const char* succeeded,
+                          const char* failed)
+{
+    StepOutcome outcome = MakeOutcome(step, methodResult == 0);
+    if (methodResult == net::kResultUnknown)
+        outcome.wholeResult = kOutcomeUnknown;
+    else if (methodResult != 0)
+        outcome.bits = failedBit | SavedFlag(methodResult);
+    outcome.lines = { outcome.ok ? succeeded : failed };
+    return outcome;
+}
+
 std::uint32_t CallSkippingFailure(const net::ObjectRef& object, std::string_view method,
                                   const std::vector<net::Value>& args)
 {

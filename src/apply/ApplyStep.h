@@ -115,6 +115,11 @@ inline constexpr std::uint32_t kStepNotRun = 0xFFFFFFFFu;
 std::uint32_t CallSkippingFailure(const net::ObjectRef& object, std::string_view method,
                                   const std::vector<net::Value>& args);
 
+// The outcome of a change after the first: a result in doubt puts the whole apply in doubt; one
+// saved for later is a failure that says so.
+StepOutcome ChangeOutcome(const char* step, std::uint32_t methodResult, std::int32_t failedBit, const char* succeeded,
+                          const char* failed);
+
 // What a failed change adds to the result: whether it is saved to take effect later.
 std::int32_t SavedFlag(std::uint32_t methodResult);
 

@@ -31,18 +31,6 @@ std::vector<std::pair<net::AdapterMethod, std::vector<net::Value>>> ipv6Calls(co
     return {};
 }
 
-StepOutcome optionOutcome(const char* step, std::uint32_t methodResult, std::int32_t failedBit, const char* succeeded,
-                          const char* failed)
-{
-    StepOutcome outcome = MakeOutcome(step, methodResult == 0);
-    if (methodResult == net::kResultUnknown)
-        outcome.wholeResult = kOutcomeUnknown;
-    else if (methodResult != 0)
-        outcome.bits = failedBit | SavedFlag(methodResult);
-    outcome.lines = { outcome.ok ? succeeded : failed };
-    return outcome;
-}
-
 } // namespace
 
 std::optional<StepOutcome> DnsSuffixStep::Run(StepContext& context)
@@ -54,7 +42,7 @@ std::optional<StepOutcome> DnsSuffixStep::Run(StepContext& context)
     context.BeforeFirstChange();
     const std::uint32_t result
         = CallSkippingFailure(context.Adapter(), net::MethodName(net::AdapterMethod::SetDNSDomain), { suffix });
-    return optionOutcome("DNSSuffix", result, kDnsSuffixFailed, LANVEX_TR_NOOP("net", "更新DNS后缀成功。"),
+    return ChangeOutcome("DNSSuffix", result, kDnsSuffixFailed, LANVEX_TR_NOOP("net", "更新DNS后缀成功。"),
                          LANVEX_TR_NOOP("net", "更新DNS后缀失败。"));
 }
 
@@ -71,7 +59,7 @@ std::optional<StepOutcome> IPv6Step::Run(StepContext& context)
         if (result != 0)
             break;
     }
-    return optionOutcome("IPv6", result, kIPv6Failed, LANVEX_TR_NOOP("net", "更新IPv6设置成功。"),
+    return ChangeOutcome("IPv6", result, kIPv6Failed, LANVEX_TR_NOOP("net", "更新IPv6设置成功。"),
                          LANVEX_TR_NOOP("net", "更新IPv6设置失败。"));
 }
 

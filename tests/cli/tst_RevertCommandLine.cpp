@@ -2,7 +2,6 @@
 // SECONDS in one process and lanvex --confirm in another, over the simulated service, whose file
 // shows every call. Each test has its own runtime folder, so the user's channel is the test's alone.
 #include <QDeadlineTimer>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -47,19 +46,11 @@ class TestRevertCommandLine : public QObject
     }
 
     // A fresh network: adapter 1 static 192.168.1.10 with DNS 192.168.1.53 and 8.8.8.8.
-    void freshNetwork(const QByteArray& results = {})
+    void freshNetwork()
     {
         QFile example(QStringLiteral(LANVEX_SOURCE_DIR "/examples/simulated-network.json"));
         QVERIFY(example.open(QIODevice::ReadOnly));
-        QJsonObject network = QJsonDocument::fromJson(example.readAll()).object();
-        if (!results.isEmpty()) {
-            QJsonArray adapters = network.value(u"adapters"_s).toArray();
-            QJsonObject first = adapters.first().toObject();
-            first.insert(u"results"_s, QJsonDocument::fromJson(results).object());
-            adapters.replace(0, first);
-            network.insert(u"adapters"_s, adapters);
-        }
-        writeFile(u"network.json"_s, QJsonDocument(network).toJson());
+        writeFile(u"network.json"_s, example.readAll());
     }
 
     Network readNetwork() const
@@ -157,19 +148,6 @@ private Q_SLOTS:
         QVERIFY(QString::fromUtf8(apply.readAllStandardOutput()).endsWith(u"已确认，保留新设置。\n"_s));
         QCOMPARE(readNetwork().calls, QStringList { "EnableDHCP " });
         QCOMPARE(run({ "--confirm" }), 1);
-    }
-
-    // A failed step restores at once, without waiting for a confirmation that cannot help.
-    void failedApplyRestoresAtOnce()
-    {
-        freshNetwork(R"({ "SetDNSServerSearchOrder": 70 })");
-        QElapsedTimer timer;
-        timer.start();
-        QCOMPARE(run({ "--apply", "Office", "--revert-after", "600" }), 1);
-        QVERIFY(timer.elapsed() < 60000);
-        const Network network = readNetwork();
-        QCOMPARE(network.address, u"192.168.1.10"_s);
-        QCOMPARE(network.calls.mid(3, 2), (QStringList { "EnableStatic 192.168.1.10", "SetGateways 192.168.1.1" }));
     }
 
     void badSeconds_data()

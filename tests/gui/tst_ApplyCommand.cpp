@@ -193,9 +193,6 @@ private Q_SLOTS:
         QTest::newRow("static site")
             << 1 << 0 << none << false
             << "更新IP及子网掩码成功。\r\n更新网关成功。\r\n更新DNS成功。\r\n更新WINS服务器成功。";
-        QTest::newRow("gateway and WINS fail")
-            << 1 << 0 << QJsonObject { { "SetGateways", 71 }, { "SetWINSServer", 1 } } << false
-            << "更新IP及子网掩码成功。\r\n更新DNS成功。\r\n更新网关失败。\r\n更新WINS服务器失败。";
         QTest::newRow("DHCP site on a DHCP adapter") << 2 << 1 << none << false << "已经是DHCP工作方式。";
         QTest::newRow("service unreachable") << 1 << 0 << none << true << "无法连接系统的网络管理服务，设置未生效。";
     }
