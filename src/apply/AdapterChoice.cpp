@@ -9,11 +9,6 @@ namespace lanvex::apply {
 
 namespace {
 
-std::optional<std::string> macOf(std::string_view text)
-{
-    return text.empty() ? std::nullopt : net::FormatMACAddress(text);
-}
-
 // A GUID without its braces; letter case is left to the comparison.
 std::string_view bareGuid(std::string_view text)
 {
@@ -54,7 +49,7 @@ bool NamesAdapter(std::string_view text, const net::AdapterEntry& adapter)
         const AdapterChoice choice = ParseAdapterChoice(text);
         return choice.kind == AdapterChoice::Kind::Number && choice.number == adapter.Index;
     }
-    if (const auto mac = macOf(text); mac && mac == macOf(adapter.Info.MACAddress))
+    if (net::SameMACAddress(text, adapter.Info.MACAddress))
         return true;
     if (!adapter.InterfaceName.empty() && text == adapter.InterfaceName)
         return true;
@@ -73,7 +68,7 @@ std::string AdapterBinding(const net::AdapterEntry& adapter)
 {
     if (!adapter.SettingID.empty())
         return adapter.SettingID;
-    if (const auto mac = macOf(adapter.Info.MACAddress))
+    if (const auto mac = net::FormatMACAddress(adapter.Info.MACAddress))
         return *mac;
     return adapter.InterfaceName;
 }

@@ -3,6 +3,8 @@
 #include "apply/AdapterChoice.h"
 #include "apply/ApplyResult.h"
 
+#include <exception>
+
 namespace lanvex::apply {
 
 namespace {
@@ -112,6 +114,27 @@ void waitToKeep(ApplyRunResult& result, RestorePoint& restorePoint, net::Service
     restore(result, restorePoint, connector, request, listener);
 }
 
+// After the steps of a change that is to be confirmed: ask whether it stays, take it back at once
+// when it failed, or let the service forget its checkpoint when nothing changed.
+void settleConfirmable(ApplyRunResult& result, RestorePoint& restorePoint, net::ServiceConnector& connector,
+                       const ApplyRequest& request, ApplyListener& listener, KeepQuestion& question)
+{
+    if (ApplySucceeded(result.applied.Result)) {
+        waitToKeep(result, restorePoint, connector, request, listener, question);
+        return;
+    }
+    question.Close();
+    if (MayHaveChanged(result.applied.Result)) {
+        listener.Applied(result.applied, ApplyListener::Next::Restore);
+        restore(result, restorePoint, connector, request, listener);
+        return;
+    }
+    try {
+        restorePoint.Keep();
+    } catch (const std::exception&) { }
+    listener.Applied(result.applied, ApplyListener::Next::Done);
+}
+
 } // namespace
 
 int ApplyRunResult::ExitCode() const
@@ -148,7 +171,6 @@ ApplyRunResult RunApply(net::ServiceConnector& connector, const printer::Printer
             listener.Applied(result.applied, ApplyListener::Next::Done);
             return result;
         }
-        result.before = std::make_shared<net::AdapterEntry>(restorePoint->Before());
         if (!restorePoint->CheckpointRefusal().empty())
             listener.CheckpointRefused(restorePoint->CheckpointRefusal());
     }
@@ -159,21 +181,7 @@ ApplyRunResult RunApply(net::ServiceConnector& connector, const printer::Printer
         listener.Applied(result.applied, ApplyListener::Next::Done);
         return result;
     }
-    if (ApplySucceeded(result.applied.Result)) {
-        waitToKeep(result, *restorePoint, connector, request, listener, *question);
-        return result;
-    }
-    question->Close();
-    if (MayHaveChanged(result.applied.Result)) {
-        listener.Applied(result.applied, ApplyListener::Next::Restore);
-        restore(result, *restorePoint, connector, request, listener);
-        return result;
-    }
-    // Nothing changed: the service may forget its checkpoint.
-    try {
-        restorePoint->Keep();
-    } catch (const std::exception&) { }
-    listener.Applied(result.applied, ApplyListener::Next::Done);
+    settleConfirmable(result, *restorePoint, connector, request, listener, *question);
     return result;
 }
 

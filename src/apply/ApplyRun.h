@@ -91,8 +91,6 @@ struct ApplyRunResult
     std::optional<KeepQuestion::Answer> answer; // when one was waited for
     std::optional<RestoreResult> restored; // when the change was taken back
     std::string restoreSummary; // of the restore, translated
-    // The apply's adapter as it was before, when a restore point was taken.
-    std::shared_ptr<const net::AdapterEntry> before;
 
     // 0: applied and kept; 1: not applied, failed or taken back; 2: --adapter named nothing.
     int ExitCode() const;

@@ -2,25 +2,7 @@
 
 #include "net/AdapterConfiguration.h"
 
-#include <optional>
-#include <string>
-
 namespace lanvex::apply {
-
-namespace {
-
-std::optional<std::string> macOf(std::string_view text)
-{
-    return text.empty() ? std::nullopt : net::FormatMACAddress(text);
-}
-
-bool sameMAC(std::string_view a, std::string_view b)
-{
-    const auto first = macOf(a);
-    return first && first == macOf(b);
-}
-
-} // namespace
 
 bool HasMatchKeys(const store::SiteProfile& site)
 {
@@ -35,7 +17,7 @@ bool SiteMatches(const store::SiteProfile& site, const net::NetworkFingerprint& 
     if (!HasMatchKeys(site))
         return false;
     return (keys.MatchGateway.empty() || keys.MatchGateway == network.Gateway)
-        && (keys.MatchGatewayMAC.empty() || sameMAC(keys.MatchGatewayMAC, network.GatewayMAC))
+        && (keys.MatchGatewayMAC.empty() || net::SameMACAddress(keys.MatchGatewayMAC, network.GatewayMAC))
         && (keys.MatchSSID.empty() || keys.MatchSSID == network.SSID)
         && (keys.MatchDNSDomain.empty() || keys.MatchDNSDomain == network.DNSDomain);
 }

@@ -190,6 +190,12 @@ std::optional<std::string> FormatMACAddress(std::string_view hardwareAddress)
     return result;
 }
 
+bool SameMACAddress(std::string_view a, std::string_view b)
+{
+    const auto first = FormatMACAddress(a);
+    return first && first == FormatMACAddress(b);
+}
+
 std::string SsidText(std::string_view ssid)
 {
     if (store::IsValidUtf8(ssid))

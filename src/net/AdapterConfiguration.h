@@ -104,6 +104,10 @@ bool SameSubnet(std::uint32_t a, std::uint32_t b, int prefix);
 // property); accepts ":" or "-" between pairs and blanks around, nothing for other shapes.
 std::optional<std::string> FormatMACAddress(std::string_view hardwareAddress);
 
+// Whether two texts are the same hardware address, letter case and separators aside; an empty or
+// malformed text is no address.
+bool SameMACAddress(std::string_view a, std::string_view b);
+
 // A Wi-Fi network's name as text. An SSID is bytes: UTF-8 is taken as it is, anything else is read
 // in the system's ANSI code page (code page 936 on Chinese systems), as routers there name networks.
 std::string SsidText(std::string_view ssid);

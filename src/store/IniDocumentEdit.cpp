@@ -267,7 +267,11 @@ void IniDocument::insertKey(std::vector<Line>& lines, const std::string& keyLine
 void IniDocument::appendSection(std::string_view sectionName, const std::string& keyLine)
 {
     terminateLast();
-    const Line opening = addLine("[" + std::string(sectionName) + "]" + newline_);
+    // Appended piece by piece: GCC 12 warns falsely of overlapping copies (-Wrestrict) on "[" + name.
+    std::string header;
+    header.reserve(sectionName.size() + 2 + newline_.size());
+    header.append(1, '[').append(sectionName).append(1, ']').append(newline_);
+    const Line opening = addLine(header);
     const Line firstKey = addLine(keyLine + newline_);
     sections_.push_back(std::vector<Line> { opening, firstKey });
     indexSection(static_cast<std::uint32_t>(sections_.size() - 1));
