@@ -17,7 +17,6 @@
 using namespace lanvex;
 using namespace lanvex::store;
 using lanvex::test::ChineseFolder;
-using lanvex::test::FileBytes;
 
 namespace {
 
@@ -49,14 +48,14 @@ TEST_SUITE("store")
         CHECK(ReadIniString("总部", "DNS", "无") == "无");
 
         // The file is code page 936 with CRLF lines, as the profile functions write it.
-        const std::string bytes = FileBytes(IniFileName);
+        const std::string bytes = test::FileBytes(IniFileName);
         CHECK(bytes.find("[" + kHeadquartersGbk + "]\r\n") != std::string::npos);
         CHECK(bytes.find("总部") == std::string::npos);
 
         CHECK(DeleteIniSection("总部"));
         CHECK(ReadIniString("总部", "IP", "") == "");
         CHECK(ReadIniInt("家里", "DHCPEnabled", 0) == 1);
-        CHECK(FileBytes(IniFileName).find(kHeadquartersGbk + "]") == std::string::npos);
+        CHECK(test::FileBytes(IniFileName).find(kHeadquartersGbk + "]") == std::string::npos);
         // Every write replaced the file through a temporary one; none is left behind.
         CHECK(test::CountFiles(folder.Path()) == 1);
 
@@ -81,14 +80,14 @@ TEST_SUITE("store")
         CHECK(ReadIniString("站点", "DNS", "") == "10.0.0.53");
 
         SetFileAttributesW(windows::Widen(IniFileName).c_str(), FILE_ATTRIBUTE_READONLY);
-        const std::string before = FileBytes(IniFileName);
+        const std::string before = test::FileBytes(IniFileName);
         const WriteResult result
             = IniFile(IniFileName).Update([](IniDocument& doc) { return doc.WriteString("站点", "IP", "10.0.0.2"); });
         CHECK_FALSE(result.ok);
         CHECK(result.errorCode == EACCES);
         CHECK(result.error.find("read-only") != std::string::npos);
         CHECK_FALSE(WriteIniString("站点", "IP", "10.0.0.3"));
-        CHECK(FileBytes(IniFileName) == before);
+        CHECK(test::FileBytes(IniFileName) == before);
         CHECK(test::CountFiles(folder.Path()) == 1);
     }
 
@@ -145,7 +144,7 @@ TEST_SUITE("store")
         site.DefaultGateway = "192.168.8.1";
         CHECK(apply::ApplySteps(connector, 2, site, nullptr, {}).Result == apply::kApplyOk);
 
-        const nlohmann::json written = nlohmann::json::parse(FileBytes(path));
+        const nlohmann::json written = nlohmann::json::parse(test::FileBytes(path));
         REQUIRE(written["calls"].size() == 2);
         CHECK(written["calls"][0]["method"] == "EnableStatic");
         CHECK(written["calls"][0]["Index"] == 2);
