@@ -23,7 +23,9 @@ scripts/check-layers.py
 
 echo "== Build (ASan + UBSan)"
 build=${LANVEX_TEST_BUILD_DIR:-$root/build-test}
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DLANVEX_SANITIZE=ON -DLANVEX_WERROR=ON -DCMAKE_CXX_FLAGS="-O1" >/dev/null
+# Line tables (-g1) are all the sanitizers' reports need, and build about a quarter faster than -g.
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DLANVEX_SANITIZE=ON -DLANVEX_WERROR=ON -DCMAKE_CXX_FLAGS="-O1" \
+  -DCMAKE_CXX_FLAGS_DEBUG="-g1" >/dev/null
 cmake --build "$build" -j "$(nproc)"
 
 echo "== Tests"
