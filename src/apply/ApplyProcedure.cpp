@@ -7,7 +7,6 @@
 #include "i18n/Translate.h"
 #include "net/ServiceValues.h"
 
-#include <array>
 #include <exception>
 #include <memory>
 
@@ -46,8 +45,10 @@ bool runGroup(StepGroup group, const StepList& steps, StepContext& context, Appl
     const std::size_t first = outcome.Steps.size();
     for (const auto& step : steps)
         if (step->Group() == group)
-            if (std::optional<StepOutcome> done = step->Run(context))
+            if (std::optional<StepOutcome> done = step->Run(context)) {
+                done->group = group;
                 outcome.Steps.push_back(std::move(*done));
+            }
     bool goesOn = true;
     for (std::size_t i = first; i < outcome.Steps.size(); ++i) {
         const StepOutcome& step = outcome.Steps[i];
@@ -87,8 +88,7 @@ std::vector<const char*> stepLines(const std::vector<StepOutcome>& steps)
     std::vector<const char*> lines;
     std::vector<const char*> failedRouting;
     for (const StepOutcome& step : steps) {
-        const bool routing = std::string_view(step.step) == "Gateway" || std::string_view(step.step) == "DNS"
-            || std::string_view(step.step) == "WINS";
+        const bool routing = step.group == StepGroup::Routing;
         if (routing && !step.ok) {
             failedRouting.insert(failedRouting.end(), step.lines.begin(), step.lines.end());
             continue;

@@ -16,6 +16,8 @@ struct ChosenAdapter
     Refusal refusal = Refusal::None;
     std::optional<std::int32_t> number; // nothing: no such adapter, or the service not reached
     std::int32_t failure = kAdapterNotFound;
+    // The adapter as read to find it by name, so the restore point needs no second read.
+    std::optional<net::AdapterEntry> read;
 };
 
 ChosenAdapter findByName(net::ServiceConnector& connector, const printer::PrinterSource& printers,
@@ -25,12 +27,12 @@ ChosenAdapter findByName(net::ServiceConnector& connector, const printer::Printe
     try {
         adapters = net::QueryAdapters(connector, printers);
     } catch (const net::ServiceError&) {
-        return { Refusal::None, std::nullopt, kServiceUnavailable };
+        return { Refusal::None, std::nullopt, kServiceUnavailable, std::nullopt };
     }
     const auto found = FindAdapter(name, adapters);
     if (!found)
-        return { whenAbsent, std::nullopt, kAdapterNotFound };
-    return { Refusal::None, adapters[*found].Index, kAdapterNotFound };
+        return { whenAbsent, std::nullopt, kAdapterNotFound, std::nullopt };
+    return { Refusal::None, adapters[*found].Index, kAdapterNotFound, std::move(adapters[*found]) };
 }
 
 ChosenAdapter chooseAdapter(net::ServiceConnector& connector, const printer::PrinterSource& printers,
@@ -40,10 +42,10 @@ ChosenAdapter chooseAdapter(net::ServiceConnector& connector, const printer::Pri
         const AdapterChoice choice = ParseAdapterChoice(*request.adapter);
         switch (choice.kind) {
         case AdapterChoice::Kind::Number:
-            return { Refusal::None, choice.number, kAdapterNotFound };
+            return { Refusal::None, choice.number, kAdapterNotFound, std::nullopt };
         case AdapterChoice::Kind::NoSuchNumber:
         case AdapterChoice::Kind::NotPositive:
-            return { Refusal::None, std::nullopt, kAdapterNotFound };
+            return { Refusal::None, std::nullopt, kAdapterNotFound, std::nullopt };
         case AdapterChoice::Kind::Name:
             break;
         }
@@ -51,17 +53,20 @@ ChosenAdapter chooseAdapter(net::ServiceConnector& connector, const printer::Pri
     }
     const std::string& binding = request.site.Extras.Adapter;
     if (binding.empty())
-        return { Refusal::None, request.defaultAdapter, kAdapterNotFound };
+        return { Refusal::None, request.defaultAdapter, kAdapterNotFound, std::nullopt };
     return findByName(connector, printers, binding, Refusal::BoundAdapterAbsent);
 }
 
 // The way back, taken before the change; on failure the outcome that says why nothing was applied.
 std::unique_ptr<RestorePoint> takeRestorePoint(net::ServiceConnector& connector, const printer::PrinterSource& printers,
-                                               std::int32_t adapterNumber, std::uint32_t seconds, std::int32_t& failure)
+                                               const ChosenAdapter& chosen, std::uint32_t seconds,
+                                               std::int32_t& failure)
 {
     failure = kAdapterNotFound;
+    if (chosen.read)
+        return RestorePoint::TakeFor(connector, *chosen.read, seconds);
     try {
-        return RestorePoint::Take(connector, printers, adapterNumber, seconds);
+        return RestorePoint::Take(connector, printers, *chosen.number, seconds);
     } catch (const net::ServiceError&) {
         failure = kServiceUnavailable;
         return nullptr;
@@ -164,7 +169,7 @@ ApplyRunResult RunApply(net::ServiceConnector& connector, const printer::Printer
     std::unique_ptr<RestorePoint> restorePoint;
     if (request.keepSeconds > 0 && question) {
         std::int32_t failure = kAdapterNotFound;
-        restorePoint = takeRestorePoint(connector, printers, result.adapterNumber, request.keepSeconds, failure);
+        restorePoint = takeRestorePoint(connector, printers, chosen, request.keepSeconds, failure);
         if (!restorePoint) {
             question->Close();
             finishApplied(result, NothingApplied(failure));

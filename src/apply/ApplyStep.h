@@ -48,6 +48,7 @@ enum class StepGroup
 struct StepOutcome
 {
     const char* step = ""; // the step's name, as scripts see it: "Address", "Gateway", "DNS", ...
+    StepGroup group = StepGroup::Address; // set by the procedure
     bool ok = true;
     std::int32_t bits = 0; // what it adds to the apply's result (ApplyResultCode)
     // The apply's whole result, whatever the other steps did: a first change refused or in doubt,

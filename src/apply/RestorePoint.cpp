@@ -48,17 +48,23 @@ std::unique_ptr<RestorePoint> RestorePoint::Take(net::ServiceConnector& connecto
     });
     if (found == adapters.end())
         return nullptr;
+    return TakeFor(connector, std::move(*found), rollbackSeconds);
+}
+
+std::unique_ptr<RestorePoint> RestorePoint::TakeFor(net::ServiceConnector& connector, net::AdapterEntry before,
+                                                    std::uint32_t rollbackSeconds)
+{
     std::unique_ptr<net::Checkpoint> checkpoint;
     std::string refusal;
     try {
         std::unique_ptr<net::ManagementService> service = connector.Connect(net::kApplyMoniker);
         if (service)
-            checkpoint = service->CreateCheckpoint(adapterNumber, rollbackSeconds);
+            checkpoint = service->CreateCheckpoint(before.Index, rollbackSeconds);
     } catch (const std::exception& error) {
         // The program restores by itself then, as it does for a service without checkpoints.
         refusal = error.what();
     }
-    return std::make_unique<RestorePoint>(std::move(*found), std::move(checkpoint), std::move(refusal));
+    return std::make_unique<RestorePoint>(std::move(before), std::move(checkpoint), std::move(refusal));
 }
 
 RestorePoint::RestorePoint(net::AdapterEntry before, std::unique_ptr<net::Checkpoint> checkpoint,

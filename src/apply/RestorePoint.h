@@ -36,6 +36,10 @@ public:
     static std::unique_ptr<RestorePoint> Take(net::ServiceConnector& connector, const printer::PrinterSource& printers,
                                               std::int32_t adapterNumber, std::uint32_t rollbackSeconds);
 
+    // The same for an adapter just read: only the checkpoint is asked for.
+    static std::unique_ptr<RestorePoint> TakeFor(net::ServiceConnector& connector, net::AdapterEntry before,
+                                                 std::uint32_t rollbackSeconds);
+
     RestorePoint(net::AdapterEntry before, std::unique_ptr<net::Checkpoint> checkpoint, std::string checkpointRefusal);
 
     // The adapter's settings before the apply.

@@ -182,7 +182,10 @@ private Q_SLOTS:
         ScriptedQuestion question;
         question.answer = static_cast<Answer>(answer);
         Recorder recorder;
-        const apply::ApplyRunResult result = run(network, { office(), {}, 1, {}, 30 }, recorder, &question);
+        // Bound to adapter 1, so the way back is taken from the read that found the adapter.
+        store::SiteProfile bound = office();
+        bound.Extras.Adapter = "00:1a:2b:3c:4d:5e";
+        const apply::ApplyRunResult result = run(network, { bound, {}, 2, {}, 30 }, recorder, &question);
         QVERIFY(question.asked);
         QCOMPARE(recorder.applied, std::vector<Next> { Next::AskToKeep });
         std::vector<std::string> calls = kOfficeCalls;
