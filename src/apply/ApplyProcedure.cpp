@@ -4,6 +4,8 @@
 #include "apply/ApplyResult.h"
 #include "apply/DesktopSteps.h"
 #include "apply/OptionSteps.h"
+#include "apply/SitePrograms.h"
+#include "apply/VerifyStep.h"
 #include "i18n/Translate.h"
 #include "net/ServiceValues.h"
 
@@ -18,9 +20,11 @@ using StepList = std::vector<std::unique_ptr<ApplyStep>>;
 
 constexpr const char* kSavedNotLiveText = LANVEX_TR_NOOP("net", "新设置已保存，网卡接通网络后生效。");
 
-StepList stepsFor(const store::SiteProfile& site, bool desktop)
+StepList stepsFor(const store::SiteProfile& site, bool desktop, bool surroundings)
 {
     StepList steps;
+    if (surroundings)
+        steps.push_back(std::make_unique<LeaveProgramStep>());
     if (site.DHCPEnabled) {
         steps.push_back(std::make_unique<DhcpStep>());
     } else {
@@ -36,12 +40,17 @@ StepList stepsFor(const store::SiteProfile& site, bool desktop)
         steps.push_back(std::make_unique<ProxyStep>());
         steps.push_back(std::make_unique<PrinterStep>());
     }
+    if (surroundings) {
+        steps.push_back(std::make_unique<VerifyStep>());
+        steps.push_back(std::make_unique<ArrivalProgramStep>());
+    }
     return steps;
 }
 
 // Runs every step of one group; false when the apply goes no further.
 bool runGroup(StepGroup group, const StepList& steps, StepContext& context, ApplyOutcome& outcome)
 {
+    context.SetResultSoFar(outcome.Result);
     const std::size_t first = outcome.Steps.size();
     for (const auto& step : steps)
         if (step->Group() == group)
@@ -83,10 +92,10 @@ const char* wholeResultLine(std::int32_t result)
 
 // The lines of the steps in order; those of the gateway, DNS and WINS steps that worked come
 // before those that failed.
-std::vector<const char*> stepLines(const std::vector<StepOutcome>& steps)
+std::vector<SummaryLine> stepLines(const std::vector<StepOutcome>& steps)
 {
-    std::vector<const char*> lines;
-    std::vector<const char*> failedRouting;
+    std::vector<SummaryLine> lines;
+    std::vector<SummaryLine> failedRouting;
     for (const StepOutcome& step : steps) {
         const bool routing = step.group == StepGroup::Routing;
         if (routing && !step.ok) {
@@ -111,7 +120,8 @@ ApplyOutcome NothingApplied(std::int32_t result)
 }
 
 ApplyOutcome ApplySteps(net::ServiceConnector& connector, std::int32_t adapterNumber, const store::SiteProfile& site,
-                        const DesktopTargets* desktop, const StatusSink& showStatus)
+                        const DesktopTargets* desktop, const StatusSink& showStatus,
+                        const ApplySurroundings* surroundings)
 {
     std::unique_ptr<net::ManagementService> service;
     std::vector<net::ObjectRef> adapterSet;
@@ -129,10 +139,11 @@ ApplyOutcome ApplySteps(net::ServiceConnector& connector, std::int32_t adapterNu
         return NothingApplied(kNotPermitted);
 
     StepContext context(*service, std::move(adapterSet), adapterNumber, site, desktop,
-                        permission == net::ChangePermission::NeedsAuthorization, showStatus);
-    const StepList steps = stepsFor(site, desktop != nullptr);
+                        permission == net::ChangePermission::NeedsAuthorization, showStatus, surroundings);
+    const StepList steps = stepsFor(site, desktop != nullptr, surroundings != nullptr);
     ApplyOutcome outcome;
-    for (const StepGroup group : { StepGroup::Address, StepGroup::Routing, StepGroup::Options, StepGroup::Desktop })
+    for (const StepGroup group : { StepGroup::Leave, StepGroup::Address, StepGroup::Routing, StepGroup::Options,
+                                   StepGroup::Desktop, StepGroup::Verify, StepGroup::Arrive })
         if (!runGroup(group, steps, context, outcome))
             break;
     return outcome;
@@ -143,8 +154,8 @@ std::string ApplySummaryText(const ApplyOutcome& outcome)
     if (const char* line = wholeResultLine(outcome.Result))
         return i18n::Translate("net", line);
     std::string summary;
-    for (const char* line : stepLines(outcome.Steps))
-        summary.append(summary.empty() ? "" : "\r\n").append(i18n::Translate("net", line));
+    for (const SummaryLine& line : stepLines(outcome.Steps))
+        summary.append(summary.empty() ? "" : "\r\n").append(TranslatedLine(line));
     if ((outcome.Result & kSavedNotLive) != 0 && !summary.empty())
         summary.append("\r\n").append(i18n::Translate("net", kSavedNotLiveText));
     return summary;

@@ -22,9 +22,11 @@ struct ApplyOutcome
 ApplyOutcome NothingApplied(std::int32_t result);
 
 // Applies a site to the adapter whose Index is `adapterNumber`: its IPv4 steps, the steps of its
-// optional keys and, unless `desktop` is null, the desktop's steps (proxy, default printer).
+// optional keys and, unless `desktop` is null, the desktop's steps (proxy, default printer). With
+// `surroundings`, first the program of the site left, and last the checks and the site's program.
 ApplyOutcome ApplySteps(net::ServiceConnector& connector, std::int32_t adapterNumber, const store::SiteProfile& site,
-                        const DesktopTargets* desktop, const StatusSink& showStatus);
+                        const DesktopTargets* desktop, const StatusSink& showStatus,
+                        const ApplySurroundings* surroundings = nullptr);
 
 // The summary the user is shown for an outcome, translated, lines joined by "\r\n".
 std::string ApplySummaryText(const ApplyOutcome& outcome);

@@ -8,6 +8,11 @@ bool ApplySucceeded(std::int32_t applyResult)
     return result == kApplyOk || result == kAlreadyDhcp;
 }
 
+bool SettingsApplied(std::int32_t applyResult)
+{
+    return ApplySucceeded(applyResult & ~(kProgramFailed | kExtraValueSkipped));
+}
+
 bool AddressApplied(std::int32_t applyResult)
 {
     const std::int32_t ipv4Result = applyResult & ~(kExtraStepBits | kSavedNotLive);

@@ -37,14 +37,24 @@ enum ApplyResultCode : std::int32_t
     kPrinterFailed = 131072, // not installed, or the system refused
     // Not a failure: the default printer step ran and the site's printer is the default now.
     kPrinterSet = 262144,
+    // A site's program (on leaving the last site, or after the apply) failed, could not start, was
+    // refused or ran past its time. The settings themselves applied.
+    kProgramFailed = 524288,
+    // A check after the apply failed: the previous settings were put back.
+    kVerifyFailed = 1048576,
 };
 
 // The bits the optional keys' and the desktop's steps add to the result of the IPv4 steps.
-constexpr std::int32_t kExtraStepBits
-    = kDnsSuffixFailed | kIPv6Failed | kExtraValueSkipped | kProxyFailed | kProxyNoStore | kPrinterFailed | kPrinterSet;
+constexpr std::int32_t kExtraStepBits = kDnsSuffixFailed | kIPv6Failed | kExtraValueSkipped | kProxyFailed
+    | kProxyNoStore | kPrinterFailed | kPrinterSet | kProgramFailed | kVerifyFailed;
 
 // Whether every step of the apply worked (or the adapter already had DHCP).
 bool ApplySucceeded(std::int32_t applyResult);
+
+// Whether every change of the apply worked, whatever became of the site's programs and of values
+// that had to be skipped: what the checks, the program after the apply and the question whether
+// to keep the change go by.
+bool SettingsApplied(std::int32_t applyResult);
 
 // Whether the adapter took the site's IPv4 address or DHCP, whatever became of the later steps.
 bool AddressApplied(std::int32_t applyResult);

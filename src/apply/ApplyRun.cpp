@@ -2,6 +2,7 @@
 
 #include "apply/AdapterChoice.h"
 #include "apply/ApplyResult.h"
+#include "apply/SitePrograms.h"
 
 #include <exception>
 
@@ -57,20 +58,39 @@ ChosenAdapter chooseAdapter(net::ServiceConnector& connector, const printer::Pri
     return findByName(connector, printers, binding, Refusal::BoundAdapterAbsent);
 }
 
-// The way back, taken before the change; on failure the outcome that says why nothing was applied.
-std::unique_ptr<RestorePoint> takeRestorePoint(net::ServiceConnector& connector, const printer::PrinterSource& printers,
-                                               const ChosenAdapter& chosen, std::uint32_t seconds,
-                                               std::int32_t& failure)
+// The adapter as it is before the change, read once: as found by name, else by its number. On
+// failure, the result that says why nothing was applied.
+std::optional<net::AdapterEntry> readBefore(net::ServiceConnector& connector, const printer::PrinterSource& printers,
+                                            const ChosenAdapter& chosen, std::int32_t& failure)
 {
     failure = kAdapterNotFound;
     if (chosen.read)
-        return RestorePoint::TakeFor(connector, *chosen.read, seconds);
+        return chosen.read;
     try {
-        return RestorePoint::Take(connector, printers, *chosen.number, seconds);
+        std::vector<net::AdapterEntry> adapters = net::QueryAdapters(connector, printers);
+        for (net::AdapterEntry& adapter : adapters)
+            if (adapter.Index == *chosen.number)
+                return std::move(adapter);
     } catch (const net::ServiceError&) {
         failure = kServiceUnavailable;
-        return nullptr;
     }
+    return std::nullopt;
+}
+
+// How long the service's checkpoint waits before it rolls back by itself, should this program end
+// first: long enough for the programs and the checks to run before the answer is asked for.
+std::uint32_t rollbackSeconds(const ApplyRequest& request, const std::optional<LeavingSite>& leaving)
+{
+    constexpr std::uint32_t kChangeAllowance = 60, kProgramAllowance = 5;
+    const net::ExtraSettings extras = net::ReadExtraSettings(request.site);
+    std::uint32_t seconds = request.keepSeconds;
+    if (extras.Verifies())
+        seconds += extras.VerifyTimeoutSeconds + kChangeAllowance;
+    if (!request.site.Extras.RunOnApply.empty())
+        seconds += extras.RunTimeoutSeconds + kProgramAllowance;
+    if (leaving)
+        seconds += net::ReadExtraSettings(leaving->site).RunTimeoutSeconds + kProgramAllowance;
+    return seconds;
 }
 
 void finishApplied(ApplyRunResult& result, ApplyOutcome outcome)
@@ -91,7 +111,7 @@ void restore(ApplyRunResult& result, RestorePoint& restorePoint, net::ServiceCon
 void waitToKeep(ApplyRunResult& result, RestorePoint& restorePoint, net::ServiceConnector& connector,
                 const ApplyRequest& request, ApplyListener& listener, KeepQuestion& question)
 {
-    restorePoint.StartTimeout();
+    restorePoint.StartTimeout(request.keepSeconds);
     listener.Applied(result.applied, ApplyListener::Next::AskToKeep);
     const KeepQuestion::Answer answer = question.Wait(request.keepSeconds, [&restorePoint] {
         try {
@@ -124,7 +144,7 @@ void waitToKeep(ApplyRunResult& result, RestorePoint& restorePoint, net::Service
 void settleConfirmable(ApplyRunResult& result, RestorePoint& restorePoint, net::ServiceConnector& connector,
                        const ApplyRequest& request, ApplyListener& listener, KeepQuestion& question)
 {
-    if (ApplySucceeded(result.applied.Result)) {
+    if (SettingsApplied(result.applied.Result)) {
         waitToKeep(result, restorePoint, connector, request, listener, question);
         return;
     }
@@ -134,6 +154,29 @@ void settleConfirmable(ApplyRunResult& result, RestorePoint& restorePoint, net::
         restore(result, restorePoint, connector, request, listener);
         return;
     }
+    try {
+        restorePoint.Keep();
+    } catch (const std::exception&) { }
+    listener.Applied(result.applied, ApplyListener::Next::Done);
+}
+
+// After the steps of a change that had a way back: takes back a change that failed its checks,
+// else leaves it to be confirmed, or lets the service forget its checkpoint.
+void settle(ApplyRunResult& result, RestorePoint& restorePoint, net::ServiceConnector& connector,
+            const ApplyRequest& request, ApplyListener& listener, KeepQuestion* question)
+{
+    if ((result.applied.Result & kVerifyFailed) != 0) {
+        if (question)
+            question->Close();
+        listener.Applied(result.applied, ApplyListener::Next::Restore);
+        restore(result, restorePoint, connector, request, listener);
+        return;
+    }
+    if (question) {
+        settleConfirmable(result, restorePoint, connector, request, listener, *question);
+        return;
+    }
+    // Checked, or failed before the checks as an apply without them would: the change stays.
     try {
         restorePoint.Keep();
     } catch (const std::exception&) { }
@@ -166,27 +209,52 @@ ApplyRunResult RunApply(net::ServiceConnector& connector, const printer::Printer
     }
     result.adapterNumber = *chosen.number;
 
-    std::unique_ptr<RestorePoint> restorePoint;
-    if (request.keepSeconds > 0 && question) {
+    KeepQuestion* const confirm = request.keepSeconds > 0 ? question : nullptr;
+    const bool verifies = net::ReadExtraSettings(request.site).Verifies();
+    std::optional<net::AdapterEntry> before;
+    if (confirm || verifies || request.sites) {
         std::int32_t failure = kAdapterNotFound;
-        restorePoint = takeRestorePoint(connector, printers, chosen, request.keepSeconds, failure);
-        if (!restorePoint) {
-            question->Close();
+        before = readBefore(connector, printers, chosen, failure);
+        if (!before && (confirm || verifies)) {
+            if (confirm)
+                confirm->Close();
             finishApplied(result, NothingApplied(failure));
             listener.Applied(result.applied, ApplyListener::Next::Done);
             return result;
         }
+    }
+
+    ApplySurroundings around;
+    if (request.sites && before) {
+        around.leaving = LeavingSiteOf(*request.sites, *before);
+        // Applied again, a site is not left.
+        if (around.leaving && around.leaving->site.Name == request.site.Name)
+            around.leaving.reset();
+    }
+    around.origin = request.origin;
+    around.programOutputToStderr = request.programOutputToStderr;
+
+    std::unique_ptr<RestorePoint> restorePoint;
+    if (confirm || verifies) {
+        restorePoint = RestorePoint::TakeFor(connector, *before, rollbackSeconds(request, around.leaving));
         if (!restorePoint->CheckpointRefusal().empty())
             listener.CheckpointRefused(restorePoint->CheckpointRefusal());
+        // Checked, the change no longer needs the service's way back unless the user is to confirm it.
+        if (!confirm)
+            around.verified = [&restorePoint] {
+                try {
+                    restorePoint->Keep();
+                } catch (const std::exception&) { }
+            };
     }
 
     const StatusSink status = [&listener](const std::string& text) { listener.Status(text); };
-    finishApplied(result, ApplySteps(connector, result.adapterNumber, request.site, &request.desktop, status));
+    finishApplied(result, ApplySteps(connector, result.adapterNumber, request.site, &request.desktop, status, &around));
     if (!restorePoint) {
         listener.Applied(result.applied, ApplyListener::Next::Done);
         return result;
     }
-    settleConfirmable(result, *restorePoint, connector, request, listener, *question);
+    settle(result, *restorePoint, connector, request, listener, confirm);
     return result;
 }
 

@@ -3,6 +3,7 @@
 #include "apply/ApplyProcedure.h"
 #include "apply/RestorePoint.h"
 #include "net/ManagementService.h"
+#include "store/SiteListModel.h"
 #include "store/SiteProfile.h"
 
 #include <cstdint>
@@ -72,6 +73,11 @@ struct ApplyRequest
     DesktopTargets desktop;
     // Above 0: the change waits that long to be kept, and is taken back otherwise.
     std::uint32_t keepSeconds = 0;
+    // The saved sites, to find the one live on the adapter before the apply, whose program for
+    // leaving runs first (SitesWithLeavePrograms); null when no site has one.
+    std::shared_ptr<const store::SiteListModel> sites;
+    SiteOrigin origin = SiteOrigin::Own; // of `site`
+    bool programOutputToStderr = false; // the command line shows the programs' output
 };
 
 // Why a run changed nothing before it began.

@@ -1,7 +1,7 @@
 #include "apply/ApplyStep.h"
 
 #include "apply/ApplyResult.h"
-#include "i18n/Translatable.h"
+#include "i18n/Translate.h"
 #include "net/AdapterConfiguration.h"
 #include "net/ServiceValues.h"
 
@@ -11,7 +11,7 @@ namespace lanvex::apply {
 
 StepContext::StepContext(net::ManagementService& service, std::vector<net::ObjectRef> adapterSet,
                          std::int32_t adapterNumber, const store::SiteProfile& site, const DesktopTargets* desktop,
-                         bool authorizationNeeded, const StatusSink& showStatus)
+                         bool authorizationNeeded, const StatusSink& showStatus, const ApplySurroundings* surroundings)
     : m_service(service)
     , m_adapterSet(std::move(adapterSet))
     , m_adapterNumber(adapterNumber)
@@ -19,6 +19,7 @@ StepContext::StepContext(net::ManagementService& service, std::vector<net::Objec
     , m_extras(net::ReadExtraSettings(site))
     , m_desktop(desktop)
     , m_showStatus(showStatus)
+    , m_surroundings(surroundings)
     , m_authorizationNeeded(authorizationNeeded)
 { }
 
@@ -61,7 +62,20 @@ net::ObjectRef StepContext::AdapterByPath()
     return *m_byPath;
 }
 
-StepOutcome MakeOutcome(const char* step, bool ok, std::int32_t bits, std::vector<const char*> lines)
+std::string TranslatedLine(const SummaryLine& line)
+{
+    const std::string text = i18n::Translate("net", line.text);
+    switch (line.args.size()) {
+    case 0:
+        return text;
+    case 1:
+        return i18n::Arg(text, { line.args[0] });
+    default:
+        return i18n::Arg(text, { line.args[0], line.args[1] });
+    }
+}
+
+StepOutcome MakeOutcome(const char* step, bool ok, std::int32_t bits, std::vector<SummaryLine> lines)
 {
     StepOutcome outcome;
     outcome.step = step;

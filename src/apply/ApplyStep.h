@@ -38,10 +38,58 @@ struct DesktopTargets
 // stop or a result in doubt is the last.
 enum class StepGroup
 {
+    Leave, // the program of the site the adapter leaves
     Address, // DHCP, or the static address and mask
     Routing, // gateways, DNS and WINS servers of a static site
     Options, // the optional keys: DNS suffix, IPv6, values that had to be skipped
     Desktop, // the proxy and the default printer
+    Verify, // the checks that the new settings work
+    Arrive, // the site's program after the apply
+};
+
+// One line of a summary: a source text (context "net"), untranslated, and the values that go in
+// place of its %1, %2.
+struct SummaryLine
+{
+    SummaryLine(const char* source)
+        : text(source)
+    { }
+    SummaryLine(const char* source, std::vector<std::string> values)
+        : text(source)
+        , args(std::move(values))
+    { }
+    const char* text;
+    std::vector<std::string> args;
+};
+
+// The line as the user reads it.
+std::string TranslatedLine(const SummaryLine& line);
+
+// Where a site comes from, as far as its programs go: an organisation's site runs programs only
+// from a file no one but an administrator can change.
+enum class SiteOrigin
+{
+    Own,
+    Organisation,
+    UnprotectedOrganisation,
+};
+
+// A site whose program runs when the adapter leaves it.
+struct LeavingSite
+{
+    store::SiteProfile site;
+    SiteOrigin origin = SiteOrigin::Own;
+};
+
+// What an apply does around the settings themselves; a restore does none of it.
+struct ApplySurroundings
+{
+    // The site live on the adapter before the apply, when it has a program for leaving.
+    std::optional<LeavingSite> leaving;
+    SiteOrigin origin = SiteOrigin::Own; // of the site applied
+    bool programOutputToStderr = false; // else the programs' output is dropped
+    // The checks passed: called before the site's program runs.
+    std::function<void()> verified;
 };
 
 // What one step did.
@@ -55,10 +103,10 @@ struct StepOutcome
     // an adapter that is not there.
     std::optional<std::int32_t> wholeResult;
     bool stops = false; // nothing after this step's group runs
-    std::vector<const char*> lines; // its summary lines, untranslated (context "net")
+    std::vector<SummaryLine> lines; // its summary lines
 };
 
-StepOutcome MakeOutcome(const char* step, bool ok, std::int32_t bits = 0, std::vector<const char*> lines = {});
+StepOutcome MakeOutcome(const char* step, bool ok, std::int32_t bits = 0, std::vector<SummaryLine> lines = {});
 
 // What the steps of one apply share.
 class StepContext
@@ -66,7 +114,7 @@ class StepContext
 public:
     StepContext(net::ManagementService& service, std::vector<net::ObjectRef> adapterSet, std::int32_t adapterNumber,
                 const store::SiteProfile& site, const DesktopTargets* desktop, bool authorizationNeeded,
-                const StatusSink& showStatus);
+                const StatusSink& showStatus, const ApplySurroundings* surroundings = nullptr);
 
     net::ManagementService& Service() const { return m_service; }
     const std::vector<net::ObjectRef>& AdapterSet() const { return m_adapterSet; }
@@ -76,6 +124,11 @@ public:
     const net::ExtraSettings& Extras() const { return m_extras; }
     // Null when the apply leaves the desktop alone, as a restore does.
     const DesktopTargets* Desktop() const { return m_desktop; }
+    // Null for a restore, which runs no program and makes no check.
+    const ApplySurroundings* Surroundings() const { return m_surroundings; }
+    // The result of the groups run so far.
+    std::int32_t ResultSoFar() const { return m_resultSoFar; }
+    void SetResultSoFar(std::int32_t result) { m_resultSoFar = result; }
 
     void ShowStatus(const char* text) const;
     // The first change opens the system's authorization prompt; the user is told what the wait is for.
@@ -94,6 +147,8 @@ private:
     net::ExtraSettings m_extras;
     const DesktopTargets* m_desktop;
     const StatusSink& m_showStatus;
+    const ApplySurroundings* m_surroundings;
+    std::int32_t m_resultSoFar = 0;
     bool m_authorizationNeeded;
     bool m_changeStarted = false;
     std::optional<net::ObjectRef> m_byPath;

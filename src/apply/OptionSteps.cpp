@@ -66,7 +66,8 @@ std::optional<StepOutcome> IPv6Step::Run(StepContext& context)
 std::optional<StepOutcome> SkippedValuesStep::Run(StepContext& context)
 {
     const std::vector<std::string>& invalid = context.Extras().InvalidKeys;
-    if (invalid.empty())
+    const std::vector<std::string>& skippedProbes = context.Extras().SkippedProbes;
+    if (invalid.empty() && skippedProbes.empty())
         return std::nullopt;
     struct Skipped
     {
@@ -78,6 +79,9 @@ std::optional<StepOutcome> SkippedValuesStep::Run(StepContext& context)
         { "GatewayMetric", LANVEX_TR_NOOP("net", "网关跃点数有误，未应用。") },
         { "MoreGateways", LANVEX_TR_NOOP("net", "更多网关有误，未应用。") },
         { "DNSSuffix", LANVEX_TR_NOOP("net", "DNS后缀有误，未应用。") },
+        { "RunTimeout", LANVEX_TR_NOOP("net", "程序时限有误，按60秒计。") },
+        { "VerifyGateway", LANVEX_TR_NOOP("net", "核对网关的设置有误，未核对网关。") },
+        { "VerifyTimeout", LANVEX_TR_NOOP("net", "核对时限有误，按10秒计。") },
     };
     const auto isInvalid
         = [&invalid](std::string_view key) { return std::find(invalid.begin(), invalid.end(), key) != invalid.end(); };
@@ -87,6 +91,8 @@ std::optional<StepOutcome> SkippedValuesStep::Run(StepContext& context)
             outcome.lines.push_back(skipped.text);
     if (isInvalid("IPv6Mode") || isInvalid("IPv6Address") || isInvalid("IPv6Gateway") || isInvalid("IPv6DNS"))
         outcome.lines.push_back(LANVEX_TR_NOOP("net", "IPv6设置有误，未应用。"));
+    for (const std::string& target : skippedProbes)
+        outcome.lines.push_back({ LANVEX_TR_NOOP("net", "核对项“%1”有误，未核对。"), { target } });
     return outcome;
 }
 

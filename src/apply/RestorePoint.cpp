@@ -74,12 +74,12 @@ RestorePoint::RestorePoint(net::AdapterEntry before, std::unique_ptr<net::Checkp
     , m_checkpointRefusal(std::move(checkpointRefusal))
 { }
 
-void RestorePoint::StartTimeout()
+void RestorePoint::StartTimeout(std::uint32_t seconds)
 {
     if (!m_checkpoint)
         return;
     try {
-        m_checkpoint->RestartTimeout();
+        m_checkpoint->RestartTimeout(seconds);
     } catch (const std::exception&) {
         // The service's time then runs from before the change: it may roll back a little early.
     }

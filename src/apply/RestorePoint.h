@@ -49,8 +49,9 @@ public:
     // Why a service with checkpoints gave none (empty when it gave one or has none).
     const std::string& CheckpointRefusal() const { return m_checkpointRefusal; }
 
-    // Called once the change is made: the service's time to roll back runs from now.
-    void StartTimeout();
+    // The service rolls back `seconds` from now: called once the change is made, and again before
+    // anything long (a program, the user's answer) that the change must outlast.
+    void StartTimeout(std::uint32_t seconds);
     // The change stays. False when it is gone already: the service has rolled it back.
     bool Keep();
     // Puts back what `applied` changed: through the checkpoint, or, without one or when the service

@@ -3,6 +3,7 @@
 #include "apply/AdapterChoice.h"
 #include "apply/ApplyRun.h"
 #include "apply/NetworkMatch.h"
+#include "apply/SitePrograms.h"
 #include "cli/ConfirmCommand.h"
 #include "cli/ListCommand.h"
 #include "i18n/Translate.h"
@@ -194,7 +195,10 @@ int RunApplyCommand(platform::Services& services, const std::string& siteName,
                                         adapterText,
                                         1,
                                         { services.printers.get(), services.proxy.get(), model.ApplyPrinter },
-                                        revertAfter.value_or(0) };
+                                        revertAfter.value_or(0),
+                                        apply::SitesWithLeavePrograms(model),
+                                        apply::OriginOfNamed(model, site->Name),
+                                        true };
     CommandLineListener listener(out, err, request.keepSeconds);
     const apply::ApplyRunResult result
         = apply::RunApply(*services.connector, *services.printers, request, listener, question.get());

@@ -1,6 +1,7 @@
 // The window's apply: the site's run on the service thread, its status texts on the status line,
 // and its end: the summary, the countdown box or the restore.
 #include "apply/ApplyResult.h"
+#include "apply/SitePrograms.h"
 #include "gui/ApplyConfirmation.h"
 #include "gui/CloseGuard.h"
 #include "gui/MainWindow.h"
@@ -120,7 +121,10 @@ void MainWindow::StartApply(const store::SiteProfile& site, bool summaryInBox)
                                   std::nullopt,
                                   adapterPosition + 1,
                                   { &m_printers, m_proxy, m_model.ApplyPrinter },
-                                  ConfirmApplyOn() ? static_cast<std::uint32_t>(m_confirmSeconds) : 0U };
+                                  ConfirmApplyOn() ? static_cast<std::uint32_t>(m_confirmSeconds) : 0U,
+                                  apply::SitesWithLeavePrograms(m_model),
+                                  apply::OriginOfNamed(m_model, site.Name),
+                                  false };
     const auto answer = request.keepSeconds > 0 ? std::make_shared<BoxAnswer>(m_closing) : nullptr;
     m_applying = true;
     // From here to the summary the window stays; a request to close it waits for the summary.

@@ -233,6 +233,50 @@ std::optional<std::vector<std::string>> parseIPv6Servers(std::string_view text)
     return list;
 }
 
+// Whether the text is a host a check can reach: a name, an IPv4 address or a bracketed IPv6 one.
+std::optional<std::string> checkHost(std::string_view text)
+{
+    if (text.size() > 2 && text.front() == '[' && text.back() == ']') {
+        const auto address = ParseIPv6(text.substr(1, text.size() - 2));
+        return address ? std::optional<std::string>(FormatIPv6(*address)) : std::nullopt;
+    }
+    if (ParseIPv4(text) || isDomainName(text))
+        return std::string(text);
+    return std::nullopt;
+}
+
+// The items of a list of checks, and those that are no check at all.
+template <typename Parse>
+void readChecks(std::string_view text, Parse parse, std::vector<std::string>& valid, std::vector<std::string>& skipped)
+{
+    for (std::size_t start = 0; start <= text.size();) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        const std::string_view item = trimBlanks(text.substr(start, comma - start));
+        if (parse(item))
+            valid.emplace_back(item);
+        else
+            skipped.emplace_back(item);
+        start = comma + 1;
+    }
+}
+
+bool listAllValid(std::string_view text, bool (*valid)(std::string_view))
+{
+    std::vector<std::string> good, bad;
+    readChecks(text, valid, good, bad);
+    return bad.empty();
+}
+
+bool isHostPort(std::string_view item)
+{
+    return ParseHostPort(item).has_value();
+}
+
+bool isNameCheck(std::string_view item)
+{
+    return ParseNameCheck(item).has_value();
+}
+
 // How many more gateways fit beside DefaultGateway into one SetGateways call.
 std::size_t gatewayRoom(const store::SiteProfile& site)
 {
@@ -299,6 +343,34 @@ std::string FormatIPv6(const IPv6Groups& address)
     return text;
 }
 
+std::optional<HostPort> ParseHostPort(std::string_view text)
+{
+    const std::size_t colon = text.rfind(':');
+    if (colon == std::string_view::npos)
+        return std::nullopt;
+    const auto host = checkHost(text.substr(0, colon));
+    const auto port = parseNumber(text.substr(colon + 1), 1, 65535);
+    if (!host || !port)
+        return std::nullopt;
+    return HostPort { *host, static_cast<std::uint16_t>(*port) };
+}
+
+std::optional<NameCheck> ParseNameCheck(std::string_view text)
+{
+    const std::size_t equals = text.find('=');
+    const std::string_view name = trimBlanks(text.substr(0, equals));
+    if (!isDomainName(name))
+        return std::nullopt;
+    if (equals == std::string_view::npos)
+        return NameCheck { std::string(name), {} };
+    const std::string_view address = trimBlanks(text.substr(equals + 1));
+    if (ParseIPv4(address))
+        return NameCheck { std::string(name), std::string(address) };
+    if (const auto v6 = ParseIPv6(address))
+        return NameCheck { std::string(name), FormatIPv6(*v6) };
+    return std::nullopt;
+}
+
 std::optional<IPv6Mode> ParseIPv6Mode(std::string_view text)
 {
     for (const IPv6Mode mode : { IPv6Mode::Keep, IPv6Mode::Auto, IPv6Mode::Static, IPv6Mode::Off })
@@ -343,6 +415,16 @@ std::optional<const char*> ExtraValueProblem(const store::SiteProfile& site, std
         return LANVEX_TR_NOOP("net", "IPv6网关不是有效的IPv6地址。");
     if (key == "IPv6DNS" && !parseIPv6Servers(value))
         return LANVEX_TR_NOOP("net", "IPv6 DNS服务器有误：最多两个IPv6地址，以逗号分隔。");
+    if (key == "RunTimeout" && !parseNumber(value, 1, kMaxRunTimeout))
+        return LANVEX_TR_NOOP("net", "程序时限应为1到3600之间的秒数。");
+    if (key == "VerifyTCP" && !listAllValid(value, isHostPort))
+        return LANVEX_TR_NOOP("net", "核对连接有误：每项应为“主机:端口”，端口为1到65535，各项以逗号分隔。");
+    if (key == "VerifyDNS" && !listAllValid(value, isNameCheck))
+        return LANVEX_TR_NOOP("net", "核对域名有误：每项应为“域名”或“域名=IP地址”，各项以逗号分隔。");
+    if (key == "VerifyGateway" && value != "0" && value != "1")
+        return LANVEX_TR_NOOP("net", "核对网关应为0或1。");
+    if (key == "VerifyTimeout" && !parseNumber(value, 1, kMaxVerifyTimeout))
+        return LANVEX_TR_NOOP("net", "核对时限应为1到120之间的秒数。");
     if (key == "MatchGateway" && !ParseIPv4(value))
         return LANVEX_TR_NOOP("net", "用于识别网络的网关不是有效的IPv4地址。");
     if (key == "MatchGatewayMAC" && !FormatMACAddress(value))
@@ -412,6 +494,32 @@ void readIPv6Extras(const store::SiteExtras& extras, ExtraSettings& settings)
     settings.IPv6DNS = std::move(*servers);
 }
 
+// A number of seconds; a value out of range is skipped and the default stands.
+void readSeconds(const std::string& text, const char* key, std::uint32_t most, std::uint32_t& seconds,
+                 ExtraSettings& settings)
+{
+    if (text.empty())
+        return;
+    if (const auto value = parseNumber(text, 1, most))
+        seconds = static_cast<std::uint32_t>(*value);
+    else
+        settings.InvalidKeys.emplace_back(key);
+}
+
+void readVerifyExtras(const store::SiteExtras& extras, ExtraSettings& settings)
+{
+    readSeconds(extras.RunTimeout, "RunTimeout", kMaxRunTimeout, settings.RunTimeoutSeconds, settings);
+    readSeconds(extras.VerifyTimeout, "VerifyTimeout", kMaxVerifyTimeout, settings.VerifyTimeoutSeconds, settings);
+    if (!extras.VerifyTCP.empty())
+        readChecks(extras.VerifyTCP, isHostPort, settings.VerifyTCP, settings.SkippedProbes);
+    if (!extras.VerifyDNS.empty())
+        readChecks(extras.VerifyDNS, isNameCheck, settings.VerifyDNS, settings.SkippedProbes);
+    if (extras.VerifyGateway == "1")
+        settings.VerifyGateway = true;
+    else if (!extras.VerifyGateway.empty() && extras.VerifyGateway != "0")
+        settings.InvalidKeys.emplace_back("VerifyGateway");
+}
+
 } // namespace
 
 ExtraSettings ReadExtraSettings(const store::SiteProfile& site)
@@ -426,6 +534,7 @@ ExtraSettings ReadExtraSettings(const store::SiteProfile& site)
             settings.InvalidKeys.emplace_back("DNSSuffix");
     }
     readIPv6Extras(site.Extras, settings);
+    readVerifyExtras(site.Extras, settings);
     return settings;
 }
 

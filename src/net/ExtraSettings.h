@@ -31,6 +31,26 @@ std::optional<IPv6Groups> ParseIPv6(std::string_view text);
 // The canonical text (lower case, no leading zeros, the longest run of two or more zero groups as "::").
 std::string FormatIPv6(const IPv6Groups& address);
 
+inline constexpr std::uint32_t kDefaultRunTimeout = 60, kMaxRunTimeout = 3600;
+inline constexpr std::uint32_t kDefaultVerifyTimeout = 10, kMaxVerifyTimeout = 120;
+
+// A TCP check's target: "host:port" with a host name, an IPv4 address or "[IPv6 address]", and a
+// port from 1 to 65535.
+struct HostPort
+{
+    std::string host; // without the brackets
+    std::uint16_t port = 0;
+};
+std::optional<HostPort> ParseHostPort(std::string_view text);
+
+// A name check's target: "name", which must resolve, or "name=address", which must resolve to it.
+struct NameCheck
+{
+    std::string name;
+    std::string address; // empty: any address will do
+};
+std::optional<NameCheck> ParseNameCheck(std::string_view text);
+
 // What the apply takes from a site's optional keys. Keys without a value give the defaults, which
 // ask for no step the apply did not take before.
 struct ExtraSettings
@@ -46,8 +66,19 @@ struct ExtraSettings
     std::vector<std::string> IPv6Addresses; // "address/prefix", canonical
     std::string IPv6Gateway; // canonical, or empty
     std::vector<std::string> IPv6DNS; // canonical
+    // How long a site's program may run before it is ended, with everything it started.
+    std::uint32_t RunTimeoutSeconds = kDefaultRunTimeout;
+    // The checks after the apply: "host:port" targets, "name" or "name=address" targets, the
+    // default gateway, and the time they all have together.
+    std::vector<std::string> VerifyTCP, VerifyDNS;
+    bool VerifyGateway = false;
+    std::uint32_t VerifyTimeoutSeconds = kDefaultVerifyTimeout;
+    // The items of VerifyTCP and VerifyDNS that name nothing to check: skipped, never probed.
+    std::vector<std::string> SkippedProbes;
     // The keys whose values were refused and are skipped, in the order of the keys.
     std::vector<std::string> InvalidKeys;
+
+    bool Verifies() const { return VerifyGateway || !VerifyTCP.empty() || !VerifyDNS.empty(); }
 };
 
 // Why the value of an optional key cannot be used, for the user; nothing when it can (an empty

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
@@ -53,12 +54,34 @@ public:
     // The change stays: the service forgets the checkpoint. False when the service has rolled back
     // already (or cannot be asked), so the change is gone.
     virtual bool Keep() = 0;
-    // The time until the service rolls back starts again from now: the change itself may have
-    // taken a good part of it.
-    virtual void RestartTimeout() = 0;
+    // The service rolls back `seconds` from now, unless kept first: the change itself may have
+    // taken a good part of the first time given.
+    virtual void RestartTimeout(std::uint32_t seconds) = 0;
     // Back to the checkpoint's state now. Throws ServiceError when the service did not roll back.
     virtual void Rollback() = 0;
 };
+
+// What a check after an apply asks of the network.
+enum class ProbeKind
+{
+    Tcp, // "host:port" accepts a TCP connection
+    Dns, // "name" resolves, or "name=address" resolves to that address
+    Gateway, // the adapter's default gateway (the target) answers
+};
+
+// The kind as the simulated service logs it and scripts see it: "tcp", "dns" or "gateway".
+constexpr std::string_view ProbeKindName(ProbeKind kind)
+{
+    switch (kind) {
+    case ProbeKind::Dns:
+        return "dns";
+    case ProbeKind::Gateway:
+        return "gateway";
+    case ProbeKind::Tcp:
+        break;
+    }
+    return "tcp";
+}
 
 // A connection to the service. The calls throw ServiceError on failure.
 class ManagementService
@@ -78,6 +101,17 @@ public:
         (void)adapterNumber;
         (void)rollbackSeconds;
         return nullptr;
+    }
+    // Asks the network, through the adapter whose Index is adapterNumber, whether the target
+    // answers within `timeout`. A service that cannot probe answers no.
+    virtual bool Probe(std::int32_t adapterNumber, ProbeKind kind, std::string_view target,
+                       std::chrono::milliseconds timeout)
+    {
+        (void)adapterNumber;
+        (void)kind;
+        (void)target;
+        (void)timeout;
+        return false;
     }
 };
 

@@ -16,6 +16,8 @@ struct ManagedSites
     std::vector<SiteProfile> sites; // in the file's list order
     // Why the file could not be read, to be said once; empty when it was read or is absent.
     std::string problem;
+    // Only an administrator can change the file: its sites may run programs given by absolute path.
+    bool protectedFile = false;
 };
 
 } // namespace lanvex::store

@@ -20,6 +20,7 @@ std::shared_ptr<const ManagedSites> ReadManagedSites(const std::string& path)
         managed->problem = read.error;
         return managed;
     }
+    managed->protectedFile = read.stamp.adminOnly;
     SiteListModel model = LoadSiteModel(read.document, std::nullopt);
     managed->sites.assign(std::make_move_iterator(model.SiteProfiles.begin() + 1),
                           std::make_move_iterator(model.SiteProfiles.end()));

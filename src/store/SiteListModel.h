@@ -38,6 +38,8 @@ struct SiteListModel
     // [Common] ConfirmApply: a window apply waits to be kept and is taken back otherwise. Nothing
     // until the user chooses; the window then decides by the session.
     std::optional<bool> ConfirmApply;
+    // [Common] RunOnUnknown: the program switching by itself runs on a network no site matches.
+    std::string RunOnUnknown;
 };
 
 // Whether `index` is one of the organisation's sites, which the user can apply but not change.

@@ -27,6 +27,13 @@ struct SiteExtras
     std::string ProxyServer; // "host:port", for every protocol
     std::string ProxyBypass; // hosts joined by ","
     std::string ProxyPAC; // the auto-configuration script's URL
+    std::string RunOnApply; // a program and its arguments, run after the site was applied
+    std::string RunOnLeave; // run when the site stops being its adapter's live site
+    std::string RunTimeout; // seconds a program may run, 1 to 3600 (60)
+    std::string VerifyTCP; // "host:port,host:port": each must accept a connection after the apply
+    std::string VerifyDNS; // "name" or "name=address", joined by ",": each must resolve
+    std::string VerifyGateway; // "1": the new default gateway must answer
+    std::string VerifyTimeout; // seconds for all the probes together, 1 to 120 (10)
 
     bool operator==(const SiteExtras&) const = default;
 };
@@ -56,6 +63,13 @@ inline constexpr ExtraKey kExtraKeys[] = {
     { "ProxyServer", &SiteExtras::ProxyServer },
     { "ProxyBypass", &SiteExtras::ProxyBypass },
     { "ProxyPAC", &SiteExtras::ProxyPAC },
+    { "RunOnApply", &SiteExtras::RunOnApply },
+    { "RunOnLeave", &SiteExtras::RunOnLeave },
+    { "RunTimeout", &SiteExtras::RunTimeout },
+    { "VerifyTCP", &SiteExtras::VerifyTCP },
+    { "VerifyDNS", &SiteExtras::VerifyDNS },
+    { "VerifyGateway", &SiteExtras::VerifyGateway },
+    { "VerifyTimeout", &SiteExtras::VerifyTimeout },
 };
 
 // One site's settings. The same record carries an adapter's live configuration (the

@@ -222,6 +222,7 @@ SiteListModel LoadSiteModel(const IniDocument& settings, const std::optional<Sit
     model.AutoSwitch = settings.ReadInt(kCommonSection, "AutoSwitch", 0) > 0;
     if (const std::int16_t confirm = settings.ReadInt(kCommonSection, "ConfirmApply", -1); confirm >= 0)
         model.ConfirmApply = confirm > 0;
+    model.RunOnUnknown = settings.ReadString(kCommonSection, "RunOnUnknown", "");
     return model;
 }
 

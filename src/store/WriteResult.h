@@ -15,6 +15,9 @@ struct FileStamp
     std::int64_t size = 0;
     std::int64_t modifiedNs = 0;
     std::int64_t changedNs = 0;
+    // Owned by root (Windows: the administrators or the system) and writable by no one else: an
+    // organisation's file that may name programs to run.
+    bool adminOnly = false;
     bool operator==(const FileStamp&) const = default;
 };
 

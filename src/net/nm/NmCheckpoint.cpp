@@ -16,18 +16,17 @@ constexpr uint kRollbackOk = 0;
 class NmCheckpoint : public Checkpoint
 {
 public:
-    NmCheckpoint(std::shared_ptr<NmBus> bus, QString path, std::uint32_t seconds)
+    NmCheckpoint(std::shared_ptr<NmBus> bus, QString path)
         : m_bus(std::move(bus))
         , m_path(std::move(path))
-        , m_seconds(seconds)
     { }
 
-    void RestartTimeout() override
+    void RestartTimeout(std::uint32_t seconds) override
     {
         try {
             m_bus->Change(
                 kNmPath, kNmInterface, QStringLiteral("CheckpointAdjustRollbackTimeout"),
-                { QVariant::fromValue(QDBusObjectPath(m_path)), QVariant::fromValue(static_cast<uint>(m_seconds)) });
+                { QVariant::fromValue(QDBusObjectPath(m_path)), QVariant::fromValue(static_cast<uint>(seconds)) });
         } catch (const BusError& error) {
             throw ServiceError(error.what());
         }
@@ -65,7 +64,6 @@ public:
 private:
     std::shared_ptr<NmBus> m_bus;
     QString m_path;
-    std::uint32_t m_seconds;
 };
 
 } // namespace
@@ -86,7 +84,7 @@ std::unique_ptr<Checkpoint> CreateDeviceCheckpoint(std::shared_ptr<NmBus> bus, c
         const QString path = reply.isEmpty() ? QString() : ObjectPath(reply.front());
         if (path.isEmpty() || path == QLatin1String("/"))
             throw ServiceError("NetworkManager gave no checkpoint");
-        return std::make_unique<NmCheckpoint>(std::move(bus), path, rollbackSeconds);
+        return std::make_unique<NmCheckpoint>(std::move(bus), path);
     } catch (const BusError& error) {
         throw ServiceError(error.what());
     }

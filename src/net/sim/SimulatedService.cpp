@@ -501,6 +501,32 @@ private:
     std::int64_t index_;
 };
 
+// What the file says the network answers through one adapter: "Reachable" lists the "host:port"
+// targets that accept a connection, "Resolves" maps names to addresses, and "GatewaySilent" keeps
+// the gateway from answering.
+bool simulatedProbe(const json& adapter, ProbeKind kind, std::string_view target)
+{
+    switch (kind) {
+    case ProbeKind::Tcp: {
+        const json* reachable = findMember(adapter, "Reachable");
+        return reachable && reachable->is_array()
+            && std::find(reachable->begin(), reachable->end(), json(std::string(target))) != reachable->end();
+    }
+    case ProbeKind::Dns: {
+        const auto check = ParseNameCheck(target);
+        const json* resolves = findMember(adapter, "Resolves");
+        const json* address = check && resolves && resolves->is_object() ? findMember(*resolves, check->name) : nullptr;
+        return address && address->is_string()
+            && (check->address.empty() || address->get<std::string>() == check->address);
+    }
+    case ProbeKind::Gateway: {
+        const json* silent = findMember(adapter, "GatewaySilent");
+        return !target.empty() && !(silent && silent->is_boolean() && silent->get<bool>());
+    }
+    }
+    return false;
+}
+
 class SimulatedService : public ManagementService
 {
 public:
@@ -533,6 +559,25 @@ public:
         if (*index < 1 || *index > static_cast<std::int64_t>(positions.size()))
             throw ServiceError("object not found");
         return std::make_shared<SimulatedAdapter>(document_, positions[static_cast<std::size_t>(*index - 1)], *index);
+    }
+
+    // Answered from the file at once, whatever the timeout, and logged like a method call with 0
+    // for a target that answered and 1 for one that did not.
+    bool Probe(std::int32_t adapterNumber, ProbeKind kind, std::string_view target, std::chrono::milliseconds) override
+    {
+        document_->Wait();
+        bool answered = false;
+        const bool written = document_->lockedUpdate([&] {
+            const std::vector<std::size_t>& positions = document_->enabledAdapters();
+            if (adapterNumber < 1 || adapterNumber > static_cast<std::int64_t>(positions.size()))
+                return false;
+            answered = simulatedProbe(document_->adapters()[positions[static_cast<std::size_t>(adapterNumber - 1)]],
+                                      kind, target);
+            document_->log(adapterNumber, "Probe",
+                           { Value(std::string(ProbeKindName(kind))), Value(std::string(target)) }, answered ? 0 : 1);
+            return true;
+        });
+        return written && answered;
     }
 
 private:

@@ -46,6 +46,7 @@ FileStamp stampOf(const struct stat& info)
     stamp.size = static_cast<std::int64_t>(info.st_size);
     stamp.modifiedNs = std::int64_t(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
     stamp.changedNs = std::int64_t(info.st_ctim.tv_sec) * 1'000'000'000 + info.st_ctim.tv_nsec;
+    stamp.adminOnly = info.st_uid == 0 && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
     return stamp;
 }
 

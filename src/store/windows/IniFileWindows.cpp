@@ -39,6 +39,7 @@ ReadResult IniFile::Read() const
     case windows::ReadStatus::Ok:
         break;
     }
+    result.stamp.adminOnly = windows::WritableOnlyByAdministrators(path_);
     ParseSettingsBytes(path_, std::move(bytes), result);
     return result;
 }

@@ -7,6 +7,9 @@
 #include <cstdint>
 #include <cwchar>
 #include <windows.h>
+// After windows.h, which these need.
+#include <aclapi.h>
+#include <sddl.h>
 
 namespace lanvex::store::windows {
 
@@ -134,6 +137,63 @@ std::uint64_t fnv1a(std::wstring_view text)
 }
 
 } // namespace
+
+namespace {
+
+// The administrators, the system and the installer service: the accounts an organisation's file
+// may belong to and be changed by.
+bool isAdministrativeSid(PSID sid)
+{
+    static constexpr const wchar_t* kTrusted[]
+        = { L"S-1-5-32-544", L"S-1-5-18", L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464" };
+    for (const wchar_t* text : kTrusted) {
+        PSID trusted = nullptr;
+        if (!ConvertStringSidToSidW(text, &trusted))
+            continue;
+        const bool same = EqualSid(sid, trusted) != FALSE;
+        LocalFree(trusted);
+        if (same)
+            return true;
+    }
+    return false;
+}
+
+// Whether an entry that allows `mask` lets its holder change the file or its security.
+bool allowsChange(ACCESS_MASK mask)
+{
+    constexpr ACCESS_MASK kChanging = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA | FILE_WRITE_ATTRIBUTES
+        | WRITE_DAC | WRITE_OWNER | DELETE | GENERIC_WRITE | GENERIC_ALL;
+    return (mask & kChanging) != 0;
+}
+
+} // namespace
+
+bool WritableOnlyByAdministrators(const std::string& path)
+{
+    PSID owner = nullptr;
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    std::wstring wide = Widen(path);
+    if (GetNamedSecurityInfoW(wide.data(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                              &owner, nullptr, &dacl, nullptr, &descriptor)
+        != ERROR_SUCCESS)
+        return false;
+    // No list at all lets everyone in.
+    bool onlyAdministrators = owner != nullptr && dacl != nullptr && isAdministrativeSid(owner);
+    for (DWORD i = 0; onlyAdministrators && i < dacl->AceCount; ++i) {
+        void* entry = nullptr;
+        if (!GetAce(dacl, i, &entry))
+            onlyAdministrators = false;
+        else if (static_cast<ACE_HEADER*>(entry)->AceType == ACCESS_ALLOWED_ACE_TYPE) {
+            const auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(entry);
+            auto* sid = reinterpret_cast<PSID>(const_cast<DWORD*>(&allowed->SidStart));
+            if (allowsChange(allowed->Mask) && !isAdministrativeSid(sid))
+                onlyAdministrators = false;
+        }
+    }
+    LocalFree(descriptor);
+    return onlyAdministrators;
+}
 
 ReadStatus ReadWholeFile(const std::string& path, std::string& bytes, WriteResult& error, std::int64_t maxBytes)
 {

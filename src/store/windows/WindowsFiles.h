@@ -31,6 +31,10 @@ WriteResult ReplaceFileContents(const std::string& path, std::string_view bytes)
 // folder.
 WriteResult CheckWritable(const std::string& path);
 
+// Whether the file is owned by the administrators, the system or the installer service, and no one
+// else may change it, replace its security or delete it.
+bool WritableOnlyByAdministrators(const std::string& path);
+
 // Mutual exclusion between writers of one file, across processes, that leaves the file itself
 // closed, so it can be replaced: a named mutex derived from the file's full path.
 class PathLock
