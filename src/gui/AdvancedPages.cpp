@@ -1,6 +1,7 @@
 #include "gui/AdvancedPage.h"
 #include "gui/DesktopPages.h"
 #include "gui/NetworkPage.h"
+#include "gui/ProgramPage.h"
 #include "net/ExtraSettings.h"
 
 #include <QComboBox>
@@ -333,7 +334,8 @@ std::vector<AdvancedPage*> MakeAdvancedPages(QWidget* parent, ProgramSettings& p
              new IPv6Page(parent),
              MakeProxyPage(parent),
              MakePrinterPage(parent, program),
-             MakeNetworkPage(parent, program.chosenAdapter) };
+             MakeNetworkPage(parent, program.chosenAdapter),
+             MakeProgramPage(parent) };
 }
 
 } // namespace lanvex::gui

@@ -2,6 +2,7 @@
 
 #include "i18n/Translatable.h"
 #include "net/AdapterConfiguration.h"
+#include "net/CommandText.h"
 
 #include <algorithm>
 #include <charconv>
@@ -277,6 +278,13 @@ bool isNameCheck(std::string_view item)
     return ParseNameCheck(item).has_value();
 }
 
+// Whether a program's text begins with a program.
+bool namesProgram(std::string_view text)
+{
+    const std::vector<std::string> arguments = SplitCommandText(text);
+    return !arguments.empty() && !arguments.front().empty();
+}
+
 // How many more gateways fit beside DefaultGateway into one SetGateways call.
 std::size_t gatewayRoom(const store::SiteProfile& site)
 {
@@ -415,6 +423,8 @@ std::optional<const char*> ExtraValueProblem(const store::SiteProfile& site, std
         return LANVEX_TR_NOOP("net", "IPv6网关不是有效的IPv6地址。");
     if (key == "IPv6DNS" && !parseIPv6Servers(value))
         return LANVEX_TR_NOOP("net", "IPv6 DNS服务器有误：最多两个IPv6地址，以逗号分隔。");
+    if ((key == "RunOnApply" || key == "RunOnLeave") && !namesProgram(value))
+        return LANVEX_TR_NOOP("net", "程序设置有误：没有给出要运行的程序。");
     if (key == "RunTimeout" && !parseNumber(value, 1, kMaxRunTimeout))
         return LANVEX_TR_NOOP("net", "程序时限应为1到3600之间的秒数。");
     if (key == "VerifyTCP" && !listAllValid(value, isHostPort))

@@ -1,6 +1,7 @@
 #include "net/nm/NetworkManagerService.h"
 
 #include "net/AdapterConfiguration.h"
+#include "net/nm/InterfaceProbe.h"
 #include "net/nm/NmAdapterConfiguration.h"
 #include "net/nm/NmCheckpoint.h"
 #include "net/nm/NmDevice.h"
@@ -65,8 +66,7 @@ ChangePermission NetworkManagerService::MayChange()
     return result;
 }
 
-std::unique_ptr<Checkpoint> NetworkManagerService::CreateCheckpoint(std::int32_t adapterNumber,
-                                                                    std::uint32_t rollbackSeconds)
+std::string NetworkManagerService::InterfaceNameOf(std::int32_t adapterNumber)
 {
     const std::vector<ObjectRef> adapters = Enumerate();
     if (adapterNumber < 1 || static_cast<std::size_t>(adapterNumber) > adapters.size())
@@ -75,7 +75,19 @@ std::unique_ptr<Checkpoint> NetworkManagerService::CreateCheckpoint(std::int32_t
     const auto* interfaceName = std::get_if<std::string>(&name);
     if (!interfaceName)
         throw ServiceError("the adapter has no interface name");
-    return CreateDeviceCheckpoint(m_bus, QString::fromStdString(*interfaceName), rollbackSeconds);
+    return *interfaceName;
+}
+
+std::unique_ptr<Checkpoint> NetworkManagerService::CreateCheckpoint(std::int32_t adapterNumber,
+                                                                    std::uint32_t rollbackSeconds)
+{
+    return CreateDeviceCheckpoint(m_bus, QString::fromStdString(InterfaceNameOf(adapterNumber)), rollbackSeconds);
+}
+
+bool NetworkManagerService::Probe(std::int32_t adapterNumber, ProbeKind kind, std::string_view target,
+                                  std::chrono::milliseconds timeout)
+{
+    return ProbeThroughInterface(InterfaceNameOf(adapterNumber), kind, target, timeout);
 }
 
 std::vector<ObjectRef> NetworkManagerService::Enumerate()

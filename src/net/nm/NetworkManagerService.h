@@ -22,9 +22,13 @@ public:
     ChangePermission MayChange() override;
     // NetworkManager's checkpoint of the adapter's device.
     std::unique_ptr<Checkpoint> CreateCheckpoint(std::int32_t adapterNumber, std::uint32_t rollbackSeconds) override;
+    // Through the adapter's interface (InterfaceProbe.h).
+    bool Probe(std::int32_t adapterNumber, ProbeKind kind, std::string_view target,
+               std::chrono::milliseconds timeout) override;
 
 private:
     std::vector<ObjectRef> Enumerate();
+    std::string InterfaceNameOf(std::int32_t adapterNumber);
 
     std::shared_ptr<NmBus> m_bus;
     WaitLimits m_limits;

@@ -1,7 +1,10 @@
 #include "net/wmi/WmiConnector.h"
 
+#include "net/AdapterConfiguration.h"
+#include "net/ServiceValues.h"
 #include "net/wmi/WmiIPv6.h"
 #include "net/wmi/WmiNetwork.h"
+#include "net/wmi/WmiProbe.h"
 #include "net/wmi/WmiValue.h"
 #include "store/windows/WindowsText.h"
 
@@ -433,6 +436,18 @@ public:
         ComPtr<IWbemClassObject> object;
         check(connection_->Services()->GetObject(Bstr(path).get(), flags, nullptr, &object, nullptr), "Get");
         return std::make_shared<WmiObject>(connection_, snapshotOf(object.Get()));
+    }
+
+    // From the adapter's first IPv4 address, so that the answer comes through that adapter.
+    bool Probe(std::int32_t adapterNumber, ProbeKind kind, std::string_view target,
+               std::chrono::milliseconds timeout) override
+    {
+        std::string source;
+        for (const std::string& address :
+             TextsOf(Get(std::string(kPathPrefix) + std::to_string(adapterNumber), 0)->Property("IPAddress")))
+            if (source.empty() && ParseIPv4(address))
+                source = address;
+        return ProbeFromAddress(source, kind, target, timeout);
     }
 
 private:
