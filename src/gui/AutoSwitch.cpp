@@ -2,11 +2,15 @@
 
 #include "apply/AdapterChoice.h"
 #include "apply/NetworkMatch.h"
+#include "apply/SitePrograms.h"
 #include "gui/MainWindow.h"
 #include "gui/MessageSink.h"
 
+#include <QCoreApplication>
+#include <QPointer>
 #include <QStringList>
 #include <optional>
+#include <thread>
 
 namespace lanvex::gui {
 
@@ -41,6 +45,22 @@ std::optional<std::size_t> entryNamed(const store::SiteListModel& model, const Q
     return std::nullopt;
 }
 
+// Runs a program away from the window's thread and puts its outcome on the status line; a program
+// still running when the window closes is left to finish.
+void runInBackground(MainWindow& window, std::function<apply::ProgramReport()> run)
+{
+    std::thread([window = QPointer<MainWindow>(&window), run = std::move(run)] {
+        const QString line = QString::fromStdString(apply::TranslatedLine(run().line));
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [window, line] {
+                if (window)
+                    window->ShowStatus(line);
+            },
+            Qt::QueuedConnection);
+    }).detach();
+}
+
 } // namespace
 
 AutoSwitcher::AutoSwitcher(MainWindow& window, std::function<void(int)> applySite)
@@ -68,6 +88,8 @@ bool AutoSwitcher::NoteNetwork(AdapterState& state, const net::NetworkFingerprin
     if (!state.adoptNextRead && other)
         state.settled = false;
     state.adoptNextRead = false;
+    if (state.known && other)
+        state.previous = state.network;
     state.known = true;
     state.network = network;
     return other;
@@ -105,15 +127,48 @@ void AutoSwitcher::SwitchFor(int position, const net::AdapterEntry& adapter)
     const store::SiteListModel& model = m_window.Model();
     const apply::SitesOnNetwork found = apply::FindSitesOnNetwork(model.SiteProfiles, adapter);
     const std::vector<std::size_t> matches = switchableMatches(model, adapter, found.matches);
-    if (matches.empty() || (matches.size() == 1 && found.live == matches.front()))
+    if (matches.empty() || (matches.size() == 1 && found.live == matches.front())) {
+        RunNetworkPrograms(position, adapter, found.live, found.matches.empty());
         return;
-    if (matches.size() == 1 && model.SiteProfiles[matches.front()].Extras.AutoApply == "1")
+    }
+    if (matches.size() == 1 && model.SiteProfiles[matches.front()].Extras.AutoApply == "1") {
         Apply(position, matches.front());
-    else
-        Offer(position, matches);
+        return;
+    }
+    // A site the user chooses is applied after the program for leaving; none chosen, it runs now.
+    if (!Offer(position, matches))
+        RunNetworkPrograms(position, adapter, found.live, false);
 }
 
-void AutoSwitcher::Offer(int position, const std::vector<std::size_t>& matches)
+void AutoSwitcher::RunNetworkPrograms(int position, const net::AdapterEntry& adapter, std::optional<std::size_t> live,
+                                      bool unknown)
+{
+    const store::SiteListModel& model = m_window.Model();
+    const std::string adapterLabel
+        = adapter.InterfaceName.empty() ? std::to_string(adapter.Index) : adapter.InterfaceName;
+    const AdapterState& state = m_states[static_cast<std::size_t>(position)];
+    if (live) {
+        const store::SiteProfile& site = model.SiteProfiles[*live];
+        if (!site.Extras.RunOnLeave.empty() && apply::SiteMatches(site, state.previous)
+            && !apply::SiteMatches(site, adapter.Network)) {
+            const apply::SiteOrigin origin = apply::OriginOf(model, static_cast<std::int32_t>(*live));
+            const std::uint32_t timeout = net::ReadExtraSettings(site).RunTimeoutSeconds;
+            runInBackground(m_window, [site, origin, timeout, adapterLabel] {
+                return apply::RunSiteProgram(site.Extras.RunOnLeave, apply::ProgramEvent::Leave, site.Name,
+                                             adapterLabel, 0, origin, timeout, false);
+            });
+        }
+    }
+    if (unknown && !model.RunOnUnknown.empty()) {
+        const std::string command = model.RunOnUnknown;
+        runInBackground(m_window, [command, adapterLabel] {
+            return apply::RunSiteProgram(command, apply::ProgramEvent::Unknown, std::string(), adapterLabel, 0,
+                                         apply::SiteOrigin::Own, net::kDefaultRunTimeout, false);
+        });
+    }
+}
+
+bool AutoSwitcher::Offer(int position, const std::vector<std::size_t>& matches)
 {
     QStringList names;
     for (const std::size_t entry : matches)
@@ -131,10 +186,12 @@ void AutoSwitcher::Offer(int position, const std::vector<std::size_t>& matches)
                                             names);
     m_asking = false;
     if (chosen < 0 || chosen >= names.size())
-        return;
+        return false;
     // The list may have changed while the box was open: the name the user saw decides.
-    if (const auto entry = entryNamed(m_window.Model(), names[chosen]))
+    const auto entry = entryNamed(m_window.Model(), names[chosen]);
+    if (entry)
         Apply(position, *entry);
+    return entry.has_value();
 }
 
 void AutoSwitcher::Apply(int position, std::size_t entry)

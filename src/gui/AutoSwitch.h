@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace lanvex::gui {
@@ -18,6 +19,8 @@ class MainWindow;
 //   as the tray applies one (the summary a notification, and a box while the window is open);
 //   another is offered with a question, and only a yes applies it;
 // - two or more match: the user is asked to choose one, and none is applied by itself.
+// A network left runs the program for leaving of the site that was live on it, unless an apply
+// follows, which runs it; a network no site matches runs [Common] RunOnUnknown.
 // An apply on the adapter, by hand or by itself, holds the adapter's switching until its network
 // changes again; so does a failed apply, which is not tried again before that.
 class AutoSwitcher : public QObject
@@ -36,6 +39,7 @@ private:
     struct AdapterState
     {
         net::NetworkFingerprint network;
+        net::NetworkFingerprint previous; // the network before the last change, when there was one
         bool known = false;
         bool settled = false; // looked at, applied or offered since the network last changed
         bool adoptNextRead = false; // an apply just ended: its read shows the network it made
@@ -46,8 +50,13 @@ private:
     // Whether the adapter's network is new to the switcher; keeps it.
     bool NoteNetwork(AdapterState& state, const net::NetworkFingerprint& network);
     void SwitchFor(int position, const net::AdapterEntry& adapter);
-    void Offer(int position, const std::vector<std::size_t>& matches);
+    // Asks which site to apply; whether one was.
+    bool Offer(int position, const std::vector<std::size_t>& matches);
     void Apply(int position, std::size_t entry);
+    // The program of the live site whose network the adapter left, and, for a network no site
+    // knows, [Common] RunOnUnknown; each on a thread of its own, its outcome on the status line.
+    void RunNetworkPrograms(int position, const net::AdapterEntry& adapter, std::optional<std::size_t> live,
+                            bool unknown);
 
     MainWindow& m_window;
     std::function<void(int)> m_applySite;

@@ -373,6 +373,38 @@ private Q_SLOTS:
 
     // The focus is where it was before the apply once the summary has been shown, so the arrow
     // keys go on moving through the list; a place the user chose during the apply is kept.
+    // A site's program runs on the service thread: while it runs the window paints, moves and shows
+    // that it runs; its summary line comes with the apply's.
+    void programRunsWhileTheWindowStaysLive()
+    {
+        store::SiteProfile office = Office();
+        office.Extras.RunOnApply = "python3 -c \"import time; time.sleep(2)\"";
+        gui::test::WindowFixture fixture({ office }, { gui::test::StaticAdapter("Wired", "192.168.9.10") });
+        QJsonObject slow = fixture.folder.ReadNetwork();
+        slow["delayMs"] = 100;
+        fixture.folder.WriteNetwork(slow);
+        gui::MainWindow& window = fixture.window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto* status = window.findChild<gui::StatusLine*>("picStatus");
+        window.findChild<listview::SiteListView*>("picList")->setSelIndex(1);
+
+        window.imgApply_Click();
+        QTRY_COMPARE_WITH_TIMEOUT(status->Text(), QStringLiteral("正在运行程序，请稍候..."), 10000);
+        int paints = 0;
+        PaintCounter counter(&window, paints);
+        const QPoint start = window.pos();
+        window.move(start + QPoint(30, 20));
+        window.update();
+        QTRY_VERIFY_WITH_TIMEOUT(paints > 0, 1000);
+        QCOMPARE(window.pos(), start + QPoint(30, 20));
+        QVERIFY(window.IsServiceBusy());
+        QVERIFY(gui::test::WaitForService(window));
+        QCOMPARE(fixture.messages.shown.size(), std::size_t(1));
+        const QString summary = fixture.messages.shown.front().text;
+        QVERIFY2(summary.endsWith(QStringLiteral("运行程序“python3”成功。")), qPrintable(summary));
+    }
+
     void focusComesBackAfterTheApply_data()
     {
         QTest::addColumn<QString>("before");

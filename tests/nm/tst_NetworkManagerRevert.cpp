@@ -11,11 +11,14 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const char kSettings[] = "[Common]\r\nSites=Office,Lab\r\n"
+const char kSettings[] = "[Common]\r\nSites=Office,Lab,Checked\r\n"
                          "[Office]\r\nDHCPEnabled=0\r\nIP=10.77.0.5\r\nSubNetMask=255.255.255.0\r\n"
                          "DefaultGateway=10.77.0.1\r\nChangeDNS=1\r\nDNS=10.77.0.53\r\n"
                          "[Lab]\r\nDHCPEnabled=0\r\nIP=10.77.0.9\r\nSubNetMask=255.255.255.0\r\n"
-                         "DefaultGateway=10.77.0.1\r\nChangeDNS=1\r\nDNS=10.77.0.54\r\n";
+                         "DefaultGateway=10.77.0.1\r\nChangeDNS=1\r\nDNS=10.77.0.54\r\n"
+                         // Nothing listens on the discard port of the peer.
+                         "[Checked]\r\nDHCPEnabled=0\r\nIP=10.77.0.11\r\nSubNetMask=255.255.255.0\r\n"
+                         "DefaultGateway=10.77.0.1\r\nVerifyTCP=10.77.0.1:9\r\nVerifyTimeout=3\r\n";
 
 } // namespace
 
@@ -29,20 +32,26 @@ class TestNetworkManagerRevert : public QObject
     NmSandbox m_sandbox;
     QTemporaryDir m_dir;
 
-    void start(QProcess& process, const QStringList& args)
+    // `inDeviceNamespace`: where the device is, as the program runs on a real machine, so that its
+    // checks reach the network through the device.
+    void start(QProcess& process, const QStringList& args, bool inDeviceNamespace = false)
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(u"XDG_RUNTIME_DIR"_s, m_dir.filePath(u"run"_s));
         process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(LANVEX_EXECUTABLE),
-                      QStringList { "--config", m_dir.filePath(u"lanvex.ini"_s) } + args);
+        const QStringList command
+            = QStringList { QStringLiteral(LANVEX_EXECUTABLE), "--config", m_dir.filePath(u"lanvex.ini"_s) } + args;
+        if (inDeviceNamespace)
+            process.start(u"ip"_s, QStringList { "netns", "exec", m_sandbox.netns() } + command);
+        else
+            process.start(command.front(), command.mid(1));
         QVERIFY(process.waitForStarted());
     }
 
-    int run(const QStringList& args, QString* out = nullptr, QString* err = nullptr)
+    int run(const QStringList& args, QString* out = nullptr, QString* err = nullptr, bool inDeviceNamespace = false)
     {
         QProcess process;
-        start(process, args);
+        start(process, args, inDeviceNamespace);
         if (!process.waitForFinished(90000))
             return -1;
         if (out)
@@ -126,6 +135,18 @@ private Q_SLOTS:
         QCOMPARE(apply.exitCode(), 0);
         QCOMPARE(checkpoints(), 0);
         QVERIFY2(m_sandbox.ipv4Addresses().contains(addressOf(site)), qPrintable(m_sandbox.ipv4Addresses()));
+    }
+
+    // A check that fails after the change takes it back through NetworkManager's checkpoint.
+    void failedCheckRollsBack()
+    {
+        const QString before = m_sandbox.ipv4Addresses();
+        QString out, err;
+        QCOMPARE(run({ "--apply", "Checked" }, &out, &err, true), 1);
+        QVERIFY2(out.contains(u"10.77.0.1:9"_s) && out.contains(u"已恢复网卡之前的设置"_s), qPrintable(out + err));
+        QVERIFY2(!err.contains(u"no checkpoint"_s), qPrintable(err));
+        QCOMPARE(m_sandbox.ipv4Addresses(), before);
+        QCOMPARE(checkpoints(), 0);
     }
 
     // The program ends without a word, as it does with the session it ran in: NetworkManager puts
