@@ -99,6 +99,50 @@
         <source>静态IPv6方式至少需要一个IPv6地址。</source>
         <translation>The static IPv6 mode needs at least one IPv6 address.</translation>
     </message>
+    <message>
+        <source>应用后网关须有回应</source>
+        <translation>The gateway must answer after the apply</translation>
+    </message>
+    <message>
+        <source>主机:端口,主机:端口</source>
+        <translation>host:port,host:port</translation>
+    </message>
+    <message>
+        <source>域名 或 域名=IP地址</source>
+        <translation>name or name=IP address</translation>
+    </message>
+    <message>
+        <source>运行程序</source>
+        <translation>Programs</translation>
+    </message>
+    <message>
+        <source>应用后运行：</source>
+        <translation>Run after applying:</translation>
+    </message>
+    <message>
+        <source>离开时运行：</source>
+        <translation>Run on leaving:</translation>
+    </message>
+    <message>
+        <source>时限（秒）：</source>
+        <translation>Time limit (s):</translation>
+    </message>
+    <message>
+        <source>应用后核对，不通过则恢复之前的设置</source>
+        <translation>Checks after applying; the previous settings come back when one fails</translation>
+    </message>
+    <message>
+        <source>须能连接：</source>
+        <translation>Must connect to:</translation>
+    </message>
+    <message>
+        <source>须能解析：</source>
+        <translation>Must resolve:</translation>
+    </message>
+    <message>
+        <source>程序</source>
+        <translation>Programs</translation>
+    </message>
 </context>
 <context>
     <name>DesktopPages</name>
@@ -1162,6 +1206,98 @@
     <message>
         <source>用于识别网络的网关MAC地址有误：应为六组两位十六进制数，以“:”或“-”分隔。</source>
         <translation>The gateway MAC address that recognises the network is wrong: it must be six pairs of hex digits separated by “:” or “-”.</translation>
+    </message>
+    <message>
+        <source>程序时限有误，按60秒计。</source>
+        <translation>The program time limit is not valid; 60 seconds are used.</translation>
+    </message>
+    <message>
+        <source>核对网关的设置有误，未核对网关。</source>
+        <translation>The gateway check setting is not valid; the gateway was not checked.</translation>
+    </message>
+    <message>
+        <source>核对时限有误，按10秒计。</source>
+        <translation>The check time limit is not valid; 10 seconds are used.</translation>
+    </message>
+    <message>
+        <source>核对项“%1”有误，未核对。</source>
+        <translation>The check “%1” is not valid and was not made.</translation>
+    </message>
+    <message>
+        <source>正在运行程序，请稍候...</source>
+        <translation>Running the program, please wait...</translation>
+    </message>
+    <message>
+        <source>运行程序“%1”成功。</source>
+        <translation>The program “%1” ran.</translation>
+    </message>
+    <message>
+        <source>程序“%1”运行失败，退出码为%2。</source>
+        <translation>The program “%1” failed with exit code %2.</translation>
+    </message>
+    <message>
+        <source>无法启动程序“%1”：%2</source>
+        <translation>The program “%1” could not start: %2</translation>
+    </message>
+    <message>
+        <source>程序“%1”超过%2秒仍未结束，已被终止。</source>
+        <translation>The program “%1” ran longer than %2 seconds and was ended.</translation>
+    </message>
+    <message>
+        <source>未运行程序“%1”：组织的设置文件并非只有管理员可以修改。</source>
+        <translation>The program “%1” was not run: others than administrators can change the organisation’s settings file.</translation>
+    </message>
+    <message>
+        <source>未运行程序“%1”：组织的办公位置只能运行以完整路径给出的程序。</source>
+        <translation>The program “%1” was not run: the organisation’s sites run only programs given by their full path.</translation>
+    </message>
+    <message>
+        <source>程序设置有误，未运行：%1</source>
+        <translation>The program setting is not valid and was not run: %1</translation>
+    </message>
+    <message>
+        <source>核对失败：无法解析 %1。</source>
+        <translation>Check failed: %1 does not resolve.</translation>
+    </message>
+    <message>
+        <source>核对失败：网关 %1 没有回应。</source>
+        <translation>Check failed: the gateway %1 does not answer.</translation>
+    </message>
+    <message>
+        <source>核对失败：无法连接到 %1。</source>
+        <translation>Check failed: cannot connect to %1.</translation>
+    </message>
+    <message>
+        <source>正在核对新的网络设置，请稍候...</source>
+        <translation>Checking the new network settings, please wait...</translation>
+    </message>
+    <message>
+        <source>核对新的网络设置通过。</source>
+        <translation>The new network settings passed their checks.</translation>
+    </message>
+    <message>
+        <source>程序设置有误：没有给出要运行的程序。</source>
+        <translation>The program setting names no program to run.</translation>
+    </message>
+    <message>
+        <source>程序时限应为1到3600之间的秒数。</source>
+        <translation>The program time limit must be from 1 to 3600 seconds.</translation>
+    </message>
+    <message>
+        <source>核对连接有误：每项应为“主机:端口”，端口为1到65535，各项以逗号分隔。</source>
+        <translation>Connection checks: each item must be “host:port” with a port from 1 to 65535, separated by commas.</translation>
+    </message>
+    <message>
+        <source>核对域名有误：每项应为“域名”或“域名=IP地址”，各项以逗号分隔。</source>
+        <translation>Name checks: each item must be “name” or “name=IP address”, separated by commas.</translation>
+    </message>
+    <message>
+        <source>核对网关应为0或1。</source>
+        <translation>The gateway check must be 0 or 1.</translation>
+    </message>
+    <message>
+        <source>核对时限应为1到120之间的秒数。</source>
+        <translation>The check time limit must be from 1 to 120 seconds.</translation>
     </message>
 </context>
 <context>
