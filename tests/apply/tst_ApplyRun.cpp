@@ -44,6 +44,15 @@ store::SiteProfile office()
     return site;
 }
 
+apply::ApplyRequest requestFor(store::SiteProfile site, std::int32_t defaultAdapter, std::uint32_t keepSeconds)
+{
+    apply::ApplyRequest request;
+    request.site = std::move(site);
+    request.defaultAdapter = defaultAdapter;
+    request.keepSeconds = keepSeconds;
+    return request;
+}
+
 apply::ApplyRunResult run(const Network& network, apply::ApplyRequest request, Recorder& recorder,
                           apply::KeepQuestion* question = nullptr)
 {
@@ -101,7 +110,7 @@ private Q_SLOTS:
         QFETCH(int, index);
         QFETCH(int, exitCode);
         Network network;
-        apply::ApplyRequest request { office(), {}, 1, {}, 0 };
+        apply::ApplyRequest request = requestFor(office(), 1, 0);
         request.site.Extras.Adapter = binding.toStdString();
         if (!adapter.isEmpty())
             request.adapter = adapter.toStdString();
@@ -138,7 +147,7 @@ private Q_SLOTS:
         // Bound to adapter 1, so the way back is taken from the read that found the adapter.
         store::SiteProfile bound = office();
         bound.Extras.Adapter = "00:1a:2b:3c:4d:5e";
-        const apply::ApplyRunResult result = run(network, { bound, {}, 2, {}, 30 }, recorder, &question);
+        const apply::ApplyRunResult result = run(network, requestFor(bound, 2, 30), recorder, &question);
         QVERIFY(question.asked);
         QCOMPARE(recorder.applied, std::vector<Next> { Next::AskToKeep });
         std::vector<std::string> calls = kOfficeCalls;
@@ -159,7 +168,7 @@ private Q_SLOTS:
         Network failing(nlohmann::json { { "SetDNSServerSearchOrder", 70 } });
         ScriptedQuestion question;
         Recorder recorder;
-        apply::ApplyRunResult result = run(failing, { office(), {}, 1, {}, 600 }, recorder, &question);
+        apply::ApplyRunResult result = run(failing, requestFor(office(), 1, 600), recorder, &question);
         QVERIFY(!question.asked);
         QCOMPARE(recorder.applied, std::vector<Next> { Next::Restore });
         QCOMPARE(failing.Calls().size(), kOfficeCalls.size() + kRestoreCalls.size());
@@ -167,7 +176,7 @@ private Q_SLOTS:
 
         Network unchanged;
         Recorder nothing;
-        result = run(unchanged, { office(), {}, 3, {}, 600 }, nothing, &question);
+        result = run(unchanged, requestFor(office(), 3, 600), nothing, &question);
         QVERIFY(!question.asked);
         QCOMPARE(nothing.applied, std::vector<Next> { Next::Done });
         QCOMPARE(result.applied.Result, apply::kAdapterNotFound);
