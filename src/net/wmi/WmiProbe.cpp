@@ -120,21 +120,20 @@ bool probeName(std::string_view target)
     return false;
 }
 
-bool probeGateway(const std::string& source, std::string_view target, Clock::time_point deadline)
+// The gateway is on the adapter's own link, so the echo leaves through the adapter.
+bool probeGateway(std::string_view target, Clock::time_point deadline)
 {
-    IN_ADDR gateway {}, from {};
+    IN_ADDR gateway {};
     if (inet_pton(AF_INET, std::string(target).c_str(), &gateway) != 1)
         return false;
-    const bool bound = !source.empty() && inet_pton(AF_INET, source.c_str(), &from) == 1;
     HANDLE icmp = IcmpCreateFile();
     if (icmp == INVALID_HANDLE_VALUE)
         return false;
     char payload[8] = "lanvex";
     std::vector<unsigned char> reply(sizeof(ICMP_ECHO_REPLY) + sizeof(payload) + 8);
     const DWORD replies
-        = IcmpSendEcho2Ex(icmp, nullptr, nullptr, nullptr, bound ? from.S_un.S_addr : INADDR_ANY, gateway.S_un.S_addr,
-                          payload, sizeof(payload), nullptr, reply.data(), static_cast<DWORD>(reply.size()),
-                          std::max<DWORD>(millisecondsLeft(deadline), 1));
+        = IcmpSendEcho(icmp, gateway.S_un.S_addr, payload, sizeof(payload), nullptr, reply.data(),
+                       static_cast<DWORD>(reply.size()), std::max<DWORD>(millisecondsLeft(deadline), 1));
     IcmpCloseHandle(icmp);
     return replies > 0 && reinterpret_cast<const ICMP_ECHO_REPLY*>(reply.data())->Status == IP_SUCCESS;
 }
@@ -154,7 +153,7 @@ bool ProbeFromAddress(const std::string& source, ProbeKind kind, std::string_vie
     case ProbeKind::Dns:
         return probeName(target);
     case ProbeKind::Gateway:
-        return probeGateway(source, target, deadline);
+        return probeGateway(target, deadline);
     }
     return false;
 }
