@@ -17,6 +17,8 @@ int MessageSink::Choose(QWidget*, const QString&, const QString&, const QStringL
     return -1;
 }
 
+void MessageSink::Withdraw() { }
+
 void QtMessageSink::Information(QWidget* parent, const QString& title, const QString& text)
 {
     QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok, parent);
@@ -34,6 +36,7 @@ bool QtMessageSink::Question(QWidget* parent, const QString& title, const QStrin
     box.setDefaultButton(QMessageBox::Yes);
     box.button(QMessageBox::Yes)->setText(QCoreApplication::translate("MessageSink", "是"));
     box.button(QMessageBox::No)->setText(QCoreApplication::translate("MessageSink", "否"));
+    m_open = &box;
     return box.exec() == QMessageBox::Yes;
 }
 
@@ -45,9 +48,17 @@ int QtMessageSink::Choose(QWidget* parent, const QString& title, const QString& 
     dialog.setComboBoxItems(choices);
     dialog.setOkButtonText(QCoreApplication::translate("MessageSink", "应用"));
     dialog.setCancelButtonText(QCoreApplication::translate("MessageSink", "取消"));
+    m_open = &dialog;
     if (dialog.exec() != QDialog::Accepted)
         return -1;
     return static_cast<int>(choices.indexOf(dialog.textValue()));
+}
+
+void QtMessageSink::Withdraw()
+{
+    // Rejected, the box's loop ends with no button pressed: neither Yes nor a choice.
+    if (m_open)
+        m_open->reject();
 }
 
 } // namespace lanvex::gui

@@ -6,6 +6,7 @@
 #include "listview/SiteListView.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -168,6 +169,61 @@ private Q_SLOTS:
         toggle->trigger();
         QCOMPARE(store::IniFile(store::IniFileName).Load().Value("Common", "ApplyPrinter"), std::nullopt);
         QVERIFY(!f.window.Model().ApplyPrinter);
+    }
+
+    // 添加 opens the new row's first cell, Enter ends a cell's edit and nothing more, a bad value
+    // names its row and column and chooses that cell, and Esc drops edits only when the user agrees.
+    void editsLikeADesktopDialog()
+    {
+        const store::SiteProfile office = gui::test::StaticSite("Office", "10.1.0.5");
+        gui::test::WindowFixture f({ office }, { gui::test::StaticAdapter("Wired", "192.168.9.10") });
+        f.window.show();
+        gui::AdvancedDialog* dialog = openDialog(f.window, 1);
+        QVERIFY(dialog);
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        auto* gateways = dialog->findChild<QTableWidget*>("MoreGatewaysTable");
+        const auto typeIntoNewRow = [&](const QString& gateway) {
+            QTest::mouseClick(dialog->findChild<QPushButton*>("MoreGatewaysAdd"), Qt::LeftButton);
+            QWidget* editor = QApplication::focusWidget();
+            QVERIFY(qobject_cast<QLineEdit*>(editor) && gateways->isAncestorOf(editor));
+            QCOMPARE(gateways->currentColumn(), 0);
+            QCOMPARE(gateways->currentRow(), gateways->rowCount() - 1);
+            QTest::keyClicks(editor, gateway);
+            QTest::keyClick(editor, Qt::Key_Return);
+            QTRY_COMPARE(gateways->item(gateways->currentRow(), 0)->text(), gateway);
+            QVERIFY(dialog->isVisible());
+        };
+        typeIntoNewRow("10.1.0.254");
+        typeIntoNewRow("10.1.0.253");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); // on the table, not editing
+        QVERIFY(dialog->isVisible());
+        QVERIFY(f.messages.shown.empty());
+        setCell(gateways, 0, "10.1.0.254", "10");
+        setCell(gateways, 1, "10.1.0.253", "x");
+
+        QTest::mouseClick(dialog->findChild<QPushButton*>("cmdSave"), Qt::LeftButton);
+        QVERIFY(dialog->isVisible());
+        QVERIFY2(f.messages.shown.back().text.startsWith(QStringLiteral("第 2 行的跃点数有误。\n更多网关有误")),
+                 qPrintable(f.messages.shown.back().text));
+        QCOMPARE(gateways->currentRow(), 1);
+        QCOMPARE(gateways->currentColumn(), 1);
+
+        // Esc: the edits are not dropped without a word; no keeps the dialog, yes drops them.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QCOMPARE(f.messages.shown.back().text, QStringLiteral("高级设置已更改，是否放弃所做的更改？"));
+        QVERIFY(dialog->isVisible());
+        f.messages.answer = true;
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QTRY_VERIFY(!f.window.findChild<gui::AdvancedDialog*>("AdvancedDialog"));
+        QCOMPARE(store::ReadSite(store::IniFile(store::IniFileName).Load(), "Office"), office);
+
+        // Without edits Esc closes at once.
+        const std::size_t asked = f.messages.shown.size();
+        dialog = openDialog(f.window, 1);
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        QTest::keyClick(dialog, Qt::Key_Escape);
+        QTRY_VERIFY(!f.window.findChild<gui::AdvancedDialog*>("AdvancedDialog"));
+        QCOMPARE(f.messages.shown.size(), asked);
     }
 
     // Entry 0 shows the adapter's addresses beyond the first, and saves nothing.
