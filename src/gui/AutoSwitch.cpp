@@ -105,6 +105,7 @@ bool AutoSwitcher::LookAtAdapters()
     }
     return false;
 }
+
 void AutoSwitcher::SiteApplied(int adapterPosition)
 {
     if (adapterPosition < 0 || static_cast<std::size_t>(adapterPosition) >= m_states.size())

@@ -3,17 +3,20 @@
 #include "WindowFixture.h"
 #include "editor/SiteEditor.h"
 #include "gui/AdvancedDialog.h"
+#include "gui/MessageSink.h"
 #include "listview/SiteListView.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTimer>
 
 using namespace lanvex;
 
@@ -224,6 +227,29 @@ private Q_SLOTS:
         QTest::keyClick(dialog, Qt::Key_Escape);
         QTRY_VERIFY(!f.window.findChild<gui::AdvancedDialog*>("AdvancedDialog"));
         QCOMPARE(f.messages.shown.size(), asked);
+    }
+
+    // A message box breaks no line of its own: Chinese may wrap between any two characters, also
+    // inside a word.
+    void messageLinesStayWhole()
+    {
+        gui::test::WindowFixture f({ gui::test::StaticSite("Office", "10.1.0.5") },
+                                   { gui::test::StaticAdapter("Wired", "192.168.9.10") });
+        f.window.show();
+        gui::QtMessageSink sink;
+        int lines = 0;
+        QTimer::singleShot(0, &f.window, [&lines] {
+            QWidget* box = QApplication::activeModalWidget();
+            if (box == nullptr)
+                return;
+            const auto* label = box->findChild<QLabel*>("qt_msgbox_label");
+            lines = label->height() / label->fontMetrics().lineSpacing();
+            box->close();
+        });
+        sink.Information(&f.window, QStringLiteral("温馨提示"),
+                         QStringLiteral("第 2 行的IP地址有误。\n更多IP地址有误：每项应为“IP地址/子网掩码”，"
+                                        "各项以逗号分隔，且不能重复。"));
+        QCOMPARE(lines, 2);
     }
 
     // Entry 0 shows the adapter's addresses beyond the first, and saves nothing.
