@@ -253,8 +253,8 @@ private Q_SLOTS:
                 return;
             const int withdrawn = f.messages.withdrawals;
             f.ChangeAdapter(0, std::exchange(nextNetwork, {}));
-            // Answered after 3 s at the latest, withdrawn or not.
-            (void)QTest::qWaitFor([&] { return f.messages.withdrawals > withdrawn; }, 3000);
+            // Answered after 10 s at the latest, withdrawn or not.
+            (void)QTest::qWaitFor([&] { return f.messages.withdrawals > withdrawn; }, 10000);
         };
 
         nextNetwork = { { "GatewayMAC", "00:00:5e:00:01:77" } }; // no site's
