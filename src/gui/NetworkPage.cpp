@@ -46,12 +46,11 @@ public:
     NetworkPage(QWidget* parent, const ProgramSettings& program)
         : AdvancedPage(parent)
         , chosen_(program.chosenAdapter)
-        , adapters_(program.adapters)
     {
         setObjectName(QStringLiteral("pageNetwork"));
         auto* layout = new QVBoxLayout(this);
         layout->addWidget(makeChosenLabel());
-        layout->addWidget(makeBindingGroup());
+        layout->addWidget(makeBindingGroup(program.adapters));
         layout->addWidget(makeMatchGroup());
         autoApply_ = new QCheckBox(translated(QT_TRANSLATE_NOOP("NetworkPage", "识别到此网络时自动应用")), this);
         autoApply_->setObjectName(QStringLiteral("chkAutoApply"));
@@ -119,10 +118,10 @@ private:
         return label;
     }
 
-    QGroupBox* makeBindingGroup()
+    QGroupBox* makeBindingGroup(const std::vector<net::AdapterEntry>& adapters)
     {
         auto* group = new QGroupBox(translated(QT_TRANSLATE_NOOP("NetworkPage", "只用于此网卡")), this);
-        adapter_ = makeAdapterField(group);
+        adapter_ = makeAdapterField(adapters, group);
         QPushButton* bind = makeButton("cmdBindAdapter", QT_TRANSLATE_NOOP("NetworkPage", "绑定到所选网卡"), group);
         QPushButton* unbind = makeButton("cmdUnbindAdapter", QT_TRANSLATE_NOOP("NetworkPage", "解除绑定"), group);
         bind->setEnabled(chosen_.has_value());
@@ -137,7 +136,7 @@ private:
 
     // The adapters present, each by its name and MAC address; a choice puts in what the key holds
     // to name it. Any other text may be typed, such as an adapter that is not plugged in now.
-    QComboBox* makeAdapterField(QWidget* parent)
+    static QComboBox* makeAdapterField(const std::vector<net::AdapterEntry>& adapters, QWidget* parent)
     {
         auto* field = new QComboBox(parent);
         field->setObjectName(QStringLiteral("cboAdapter"));
@@ -145,7 +144,7 @@ private:
         field->setInsertPolicy(QComboBox::NoInsert);
         field->lineEdit()->setObjectName(QStringLiteral("txtAdapter"));
         field->lineEdit()->setPlaceholderText(QStringLiteral("00:11:22:33:44:55 / enp3s0"));
-        for (const net::AdapterEntry& adapter : adapters_) {
+        for (const net::AdapterEntry& adapter : adapters) {
             const auto mac = net::FormatMACAddress(adapter.Info.MACAddress);
             const QString name = QString::fromStdString(adapter.Description);
             field->addItem(mac ? QStringLiteral("%1 (%2)").arg(name, QString::fromStdString(*mac)) : name,
@@ -187,7 +186,6 @@ private:
     }
 
     std::optional<net::AdapterEntry> chosen_;
-    std::vector<net::AdapterEntry> adapters_;
     QComboBox* adapter_ = nullptr;
     QLineEdit* gateway_ = nullptr;
     QLineEdit* gatewayMAC_ = nullptr;
