@@ -143,6 +143,10 @@
         <source>程序</source>
         <translation>Programs</translation>
     </message>
+    <message>
+        <source>第 %1 行的%2有误。</source>
+        <translation>Row %1, column “%2”: the value is not valid.</translation>
+    </message>
 </context>
 <context>
     <name>DesktopPages</name>
@@ -405,6 +409,10 @@
     <message>
         <source>DNS域：</source>
         <translation>DNS domain:</translation>
+    </message>
+    <message>
+        <source>网卡应为网卡的MAC地址（如00:11:22:33:44:55）、接口名称或GUID。</source>
+        <translation>The adapter should be its MAC address (such as 00:11:22:33:44:55), its interface name or its GUID.</translation>
     </message>
 </context>
 <context>
@@ -717,6 +725,10 @@
         <source>温馨提示</source>
         <translation>Note</translation>
     </message>
+    <message>
+        <source>高级设置已更改，是否放弃所做的更改？</source>
+        <translation>The advanced settings have changed. Discard the changes?</translation>
+    </message>
 </context>
 <context>
     <name>lanvex::gui::ApplyConfirmation</name>
@@ -879,6 +891,10 @@
     <message>
         <source>办公位置“%1”指定的网卡 %2 不存在，设置未生效。</source>
         <translation>The adapter %2 that the site “%1” is for is not present. Nothing was changed.</translation>
+    </message>
+    <message>
+        <source>正在读取网卡信息，读取完毕后将应用“%1”，请稍候...</source>
+        <translation>Reading the adapters; “%1” will be applied once they are known, please wait...</translation>
     </message>
 </context>
 <context>

@@ -22,7 +22,51 @@ bool allDigits(std::string_view text)
     return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
+bool isHex(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// Eight, four, four, four and twelve hex digits joined by "-".
+bool isGuid(std::string_view text)
+{
+    if (text.size() != 36)
+        return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool dash = i == 8 || i == 13 || i == 18 || i == 23;
+        if (dash ? text[i] != '-' : !isHex(text[i]))
+            return false;
+    }
+    return true;
+}
+
+bool isInterfaceName(std::string_view text)
+{
+    // Linux's rule for a device's name (IFNAMSIZ less its terminator).
+    constexpr std::size_t kMaxInterfaceName = 15;
+    if (text.empty() || text.size() > kMaxInterfaceName || text == "." || text == "..")
+        return false;
+    return std::none_of(text.begin(), text.end(), [](char c) {
+        return c == '/' || c == ':' || c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+    });
+}
+
 } // namespace
+
+bool CanNameAdapter(std::string_view text)
+{
+    if (allDigits(text))
+        return ParseAdapterChoice(text).kind == AdapterChoice::Kind::Number;
+    if (net::FormatMACAddress(text))
+        return true;
+    if (!text.empty() && text.front() == '{')
+        return isGuid(bareGuid(text));
+    if (isGuid(text))
+        return true;
+    const bool macLike = text.find_first_of("-:") != std::string_view::npos
+        && std::all_of(text.begin(), text.end(), [](char c) { return isHex(c) || c == '-' || c == ':'; });
+    return !macLike && isInterfaceName(text);
+}
 
 AdapterChoice ParseAdapterChoice(std::string_view text)
 {

@@ -32,6 +32,12 @@ struct AdapterChoice
 
 AdapterChoice ParseAdapterChoice(std::string_view text);
 
+// Whether `text` has the form of a name of an adapter: a number from 1, a MAC address, a Windows
+// GUID (braces optional) or an interface name (1 to 15 bytes without blanks, "/" or ":"). Hex
+// digits with "-" or ":" between are taken for a MAC address, "{" for a GUID. Whether such an adapter
+// is present is another question.
+bool CanNameAdapter(std::string_view text);
+
 // Whether `text` names the adapter.
 bool NamesAdapter(std::string_view text, const net::AdapterEntry& adapter);
 

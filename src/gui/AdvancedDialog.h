@@ -4,6 +4,7 @@
 #include "store/SiteProfile.h"
 
 #include <QDialog>
+#include <utility>
 #include <vector>
 
 class QTabWidget;
@@ -31,13 +32,23 @@ public:
     // Checks every page and, when all pass, takes their values and accepts; otherwise shows the
     // first page's message and that page.
     void Save();
+    // Cancel, Esc and the close box: with edits not saved, only when the user agrees to drop them.
+    void reject() override;
 
 private:
+    // What the pages would save now: the site and the program's settings.
+    std::pair<store::SiteProfile, ProgramSettings> Edited();
+    bool HasUnsavedEdits();
+
     store::SiteProfile site_;
     ProgramSettings program_;
     MessageSink& messages_;
     QTabWidget* tabs_ = nullptr;
     std::vector<AdvancedPage*> pages_;
+    bool canSave_;
+    // What the pages held when they were loaded.
+    store::SiteProfile loadedSite_;
+    bool loadedApplyPrinter_ = false;
 };
 
 } // namespace lanvex::gui

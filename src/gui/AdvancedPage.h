@@ -39,6 +39,8 @@ struct ProgramSettings
     // Not stored: the adapter chosen in the window as last read, for the page that binds a site to
     // it and takes its network; nothing before the adapters are read.
     std::optional<net::AdapterEntry> chosenAdapter;
+    // Not stored: the adapters present as last read, offered for the site's Adapter key.
+    std::vector<net::AdapterEntry> adapters;
 };
 
 // A line edit for a page, named for the tests that find it.

@@ -9,6 +9,7 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -32,25 +33,6 @@ std::optional<QString> keyProblem(const store::SiteProfile& site, const char* ke
     return std::nullopt;
 }
 
-struct KeyCheck
-{
-    const char* key;
-    QString value;
-    QWidget* control; // where the focus goes when the value fails
-};
-
-// The first problem among the keys' values, in order, with the focus on its control.
-std::optional<QString> firstProblem(const store::SiteProfile& site, std::initializer_list<KeyCheck> checks)
-{
-    for (const KeyCheck& check : checks) {
-        if (auto problem = keyProblem(site, check.key, check.value)) {
-            check.control->setFocus(Qt::OtherFocusReason);
-            return problem;
-        }
-    }
-    return std::nullopt;
-}
-
 // A list of pairs such as address and mask, stored as "first<separator>second" items joined by ",".
 // Rows are added and removed with the two buttons beside it; a row left empty is no item.
 class PairTable : public QWidget
@@ -70,7 +52,12 @@ public:
         add->setObjectName(name + QStringLiteral("Add"));
         auto* remove = new QPushButton(QCoreApplication::translate("AdvancedPages", "删除"), this);
         remove->setObjectName(name + QStringLiteral("Remove"));
-        connect(add, &QPushButton::clicked, this, &PairTable::AddRow);
+        // Typing goes into the new row at once, never to the buttons.
+        connect(add, &QPushButton::clicked, this, [this] {
+            AddRow();
+            table_->setFocus(Qt::OtherFocusReason);
+            table_->editItem(table_->item(table_->rowCount() - 1, 0));
+        });
         connect(remove, &QPushButton::clicked, this, [this] {
             if (table_->currentRow() >= 0)
                 table_->removeRow(table_->currentRow());
@@ -121,6 +108,39 @@ public:
         table_->setCurrentCell(row, 0);
     }
 
+    // The problem of the table's value for `key`, with the row and column at fault named and that
+    // cell chosen.
+    QString Point(const store::SiteProfile& site, const char* key, const QString& problem)
+    {
+        const auto fault = net::FindListFault(site, key, Text().toStdString());
+        if (!fault)
+            return problem;
+        // The items of Text() are the rows that are not empty.
+        std::size_t item = 0;
+        for (int row = 0; row < table_->rowCount(); ++row) {
+            if (cell(row, 0).isEmpty() && cell(row, 1).isEmpty())
+                continue;
+            if (item++ != fault->item)
+                continue;
+            table_->setCurrentCell(row, fault->part);
+            table_->setFocus(Qt::OtherFocusReason);
+            const QString column = table_->horizontalHeaderItem(fault->part)->text();
+            return QCoreApplication::translate("AdvancedPages", "第 %1 行的%2有误。").arg(row + 1).arg(column)
+                + QLatin1Char('\n') + problem;
+        }
+        return problem;
+    }
+
+protected:
+    // Enter ends the edit of a cell (its editor has taken it) and never reaches the dialog's buttons.
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+            event->accept();
+        else
+            QWidget::keyPressEvent(event);
+    }
+
 private:
     QString cell(int row, int column) const
     {
@@ -131,6 +151,28 @@ private:
     QChar separator_;
     QTableWidget* table_ = nullptr;
 };
+
+struct KeyCheck
+{
+    const char* key;
+    QString value;
+    QWidget* control; // where the focus goes when the value fails
+};
+
+// The first problem among the keys' values, in order, with the focus on its control (for a table,
+// on the cell at fault, which the text names).
+std::optional<QString> firstProblem(const store::SiteProfile& site, std::initializer_list<KeyCheck> checks)
+{
+    for (const KeyCheck& check : checks) {
+        if (auto problem = keyProblem(site, check.key, check.value)) {
+            check.control->setFocus(Qt::OtherFocusReason);
+            if (auto* table = dynamic_cast<PairTable*>(check.control))
+                return table->Point(site, check.key, *problem);
+            return problem;
+        }
+    }
+    return std::nullopt;
+}
 
 // More IPv4 addresses, the default gateway's metric and more gateways.
 class AddressPage : public AdvancedPage
@@ -334,7 +376,7 @@ std::vector<AdvancedPage*> MakeAdvancedPages(QWidget* parent, ProgramSettings& p
              new IPv6Page(parent),
              MakeProxyPage(parent),
              MakePrinterPage(parent, program),
-             MakeNetworkPage(parent, program.chosenAdapter),
+             MakeNetworkPage(parent, program),
              MakeProgramPage(parent) };
 }
 

@@ -97,19 +97,35 @@ bool AutoSwitcher::NoteNetwork(AdapterState& state, const net::NetworkFingerprin
 
 void AutoSwitcher::AdaptersRead()
 {
+    if (m_asking) {
+        if (!m_asking->withdrawn && !QuestionStands()) {
+            m_asking->withdrawn = true;
+            m_window.Messages().Withdraw();
+        }
+        return;
+    }
+    while (LookAtAdapters()) { }
+}
+
+bool AutoSwitcher::LookAtAdapters()
+{
     const std::vector<net::AdapterEntry>& adapters = m_window.Adapters();
     if (m_states.size() != adapters.size())
         m_states.resize(adapters.size());
-    // During an apply, its own read follows; under an open question, the answer comes first.
-    if (m_window.IsApplying() || m_asking)
-        return;
+    // During an apply, its own read follows.
+    if (m_window.IsApplying())
+        return false;
     for (std::size_t i = 0; i < adapters.size(); ++i) {
         NoteNetwork(m_states[i], adapters[i].Network);
-        if (m_window.Model().AutoSwitch && !m_states[i].settled)
-            SwitchFor(static_cast<int>(i), adapters[i]);
-        if (m_window.IsApplying() || m_asking)
-            return; // the rest are looked at with the next read
+        if (!m_window.Model().AutoSwitch || m_states[i].settled)
+            continue;
+        const bool asked = SwitchFor(static_cast<int>(i), adapters[i]);
+        if (m_window.IsApplying())
+            return false; // the rest are looked at with the apply's read
+        if (asked)
+            return true;
     }
+    return false;
 }
 
 void AutoSwitcher::SiteApplied(int adapterPosition)
@@ -121,7 +137,7 @@ void AutoSwitcher::SiteApplied(int adapterPosition)
     state.adoptNextRead = true;
 }
 
-void AutoSwitcher::SwitchFor(int position, const net::AdapterEntry& adapter)
+bool AutoSwitcher::SwitchFor(int position, const net::AdapterEntry& adapter)
 {
     m_states[static_cast<std::size_t>(position)].settled = true;
     const store::SiteListModel& model = m_window.Model();
@@ -129,15 +145,18 @@ void AutoSwitcher::SwitchFor(int position, const net::AdapterEntry& adapter)
     const std::vector<std::size_t> matches = switchableMatches(model, adapter, found.matches);
     if (matches.empty() || (matches.size() == 1 && found.live == matches.front())) {
         RunNetworkPrograms(position, adapter, found.live, found.matches.empty());
-        return;
+        return false;
     }
     if (matches.size() == 1 && model.SiteProfiles[matches.front()].Extras.AutoApply == "1") {
         Apply(position, matches.front());
-        return;
+        return false;
     }
-    // A site the user chooses is applied after the program for leaving; none chosen, it runs now.
+    // A site chosen is applied after the program for leaving; none chosen, that program runs now.
+    // The box may replace the adapters meanwhile: the program goes by the adapter as asked about.
+    const net::AdapterEntry asked = adapter;
     if (!Offer(position, matches))
-        RunNetworkPrograms(position, adapter, found.live, false);
+        RunNetworkPrograms(position, asked, found.live, false);
+    return true;
 }
 
 void AutoSwitcher::RunNetworkPrograms(int position, const net::AdapterEntry& adapter, std::optional<std::size_t> live,
@@ -147,7 +166,7 @@ void AutoSwitcher::RunNetworkPrograms(int position, const net::AdapterEntry& ada
     const std::string adapterLabel
         = adapter.InterfaceName.empty() ? std::to_string(adapter.Index) : adapter.InterfaceName;
     const AdapterState& state = m_states[static_cast<std::size_t>(position)];
-    if (live) {
+    if (live && *live < model.SiteProfiles.size()) {
         const store::SiteProfile& site = model.SiteProfiles[*live];
         if (!site.Extras.RunOnLeave.empty() && apply::SiteMatches(site, state.previous)
             && !apply::SiteMatches(site, adapter.Network)) {
@@ -175,7 +194,7 @@ bool AutoSwitcher::Offer(int position, const std::vector<std::size_t>& matches)
         names << siteName(m_window.Model(), entry);
     QWidget* parent = m_window.isVisible() ? &m_window : nullptr;
     const QString title = tr("温馨提示");
-    m_asking = true;
+    m_asking = Question { position, m_window.Adapters()[static_cast<std::size_t>(position)].Network };
     int chosen = -1;
     if (names.size() == 1)
         chosen = m_window.Messages().Question(parent, title, tr("检测到办公位置：%1，是否应用？").arg(names.front()))
@@ -184,14 +203,23 @@ bool AutoSwitcher::Offer(int position, const std::vector<std::size_t>& matches)
     else
         chosen = m_window.Messages().Choose(parent, title, tr("检测到多个办公位置与当前网络相符，请选择要应用的一个："),
                                             names);
-    m_asking = false;
-    if (chosen < 0 || chosen >= names.size())
+    // An answer given as the network moved on is for a network that is no longer there.
+    const bool stands = !m_asking->withdrawn && QuestionStands();
+    m_asking.reset();
+    if (!stands || chosen < 0 || chosen >= names.size())
         return false;
     // The list may have changed while the box was open: the name the user saw decides.
     const auto entry = entryNamed(m_window.Model(), names[chosen]);
     if (entry)
         Apply(position, *entry);
     return entry.has_value();
+}
+
+bool AutoSwitcher::QuestionStands() const
+{
+    const std::vector<net::AdapterEntry>& adapters = m_window.Adapters();
+    const auto position = static_cast<std::size_t>(m_asking->position);
+    return position < adapters.size() && !IsOtherNetwork(m_asking->network, adapters[position].Network);
 }
 
 void AutoSwitcher::Apply(int position, std::size_t entry)

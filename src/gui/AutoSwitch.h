@@ -22,7 +22,10 @@ class MainWindow;
 // A network left runs the program for leaving of the site that was live on it, unless an apply
 // follows, which runs it; a network no site matches runs [Common] RunOnUnknown.
 // An apply on the adapter, by hand or by itself, holds the adapter's switching until its network
-// changes again; so does a failed apply, which is not tried again before that.
+// changes again; so does a failed apply, which is not tried again before that, a question answered
+// no, and settings put back because an apply was not kept.
+// A question or choice whose network changes while it is open is withdrawn, and the adapter is
+// looked at again on its new network: nothing is applied for a network that has gone.
 class AutoSwitcher : public QObject
 {
     Q_OBJECT
@@ -45,13 +48,27 @@ private:
         bool adoptNextRead = false; // an apply just ended: its read shows the network it made
     };
 
+    // The question open, for the network it was asked on.
+    struct Question
+    {
+        int position;
+        net::NetworkFingerprint network;
+        bool withdrawn = false;
+    };
+
     void AdaptersRead();
+    // Looks at each adapter once; true when a question was answered, after which they are looked
+    // at again, as the adapters may have been read while it was open.
+    bool LookAtAdapters();
     void SiteApplied(int adapterPosition);
     // Whether the adapter's network is new to the switcher; keeps it.
     bool NoteNetwork(AdapterState& state, const net::NetworkFingerprint& network);
-    void SwitchFor(int position, const net::AdapterEntry& adapter);
+    // True when it asked the user.
+    bool SwitchFor(int position, const net::AdapterEntry& adapter);
     // Asks which site to apply; whether one was.
     bool Offer(int position, const std::vector<std::size_t>& matches);
+    // Whether the network the open question was asked on is still the adapter's.
+    bool QuestionStands() const;
     void Apply(int position, std::size_t entry);
     // The program of the live site whose network the adapter left, and, for a network no site
     // knows, [Common] RunOnUnknown; each on a thread of its own, its outcome on the status line.
@@ -61,7 +78,7 @@ private:
     MainWindow& m_window;
     std::function<void(int)> m_applySite;
     std::vector<AdapterState> m_states; // by adapter position
-    bool m_asking = false; // a question is open; reads meanwhile wait for its answer
+    std::optional<Question> m_asking; // reads meanwhile only check that its network stays
 };
 
 } // namespace lanvex::gui

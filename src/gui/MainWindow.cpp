@@ -248,7 +248,8 @@ void MainWindow::CreateControls()
                                                       if (const net::AdapterEntry* chosen = ChosenAdapter())
                                                           return *chosen;
                                                       return std::nullopt;
-                                                  } });
+                                                  },
+                                                  [this] { return m_adapters; } });
 
     // Page 1: the help text.
     Frame1 = new QGroupBox(tr("使用说明"), picSetup[1]);
@@ -460,6 +461,8 @@ void MainWindow::StoreAdapters(std::vector<net::AdapterEntry> adapters)
     // The marks follow the chosen adapter's network.
     if (m_model.SiteCount > 0)
         picList->DrawSiteList();
+    // Before switching by itself hears of the adapters: the user asked first.
+    StartWaitingApply();
     Q_EMIT adaptersRead();
 }
 

@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QAction;
@@ -176,7 +177,7 @@ private:
     void QueryAdaptersAtStartUp();
     void ShowAdapters(std::vector<net::AdapterEntry> adapters);
     // Keeps what a read of the adapters gave, marks the list's sites of the chosen adapter's
-    // network and tells adaptersRead().
+    // network, starts an apply asked for before the adapters were known and tells adaptersRead().
     void StoreAdapters(std::vector<net::AdapterEntry> adapters);
     // Loads entry `index` and, for a site bound to an adapter that is present, chooses that adapter.
     void SiteChosen(int index);
@@ -187,6 +188,9 @@ private:
     static store::SiteProfile SettingsAt(const std::vector<net::AdapterEntry>& adapters, int position);
     // The apply of `site`, run on the service thread and shown as it goes (MainWindowApply.cpp).
     void StartApply(const store::SiteProfile& site, bool summaryInBox);
+    // An apply asked for while the start-up read runs waits for it, with the status line saying so.
+    void WaitForAdaptersToApply(const store::SiteProfile& site, bool summaryInBox);
+    void StartWaitingApply();
     class ApplyFeedback;
     friend class ApplyFeedback;
     // What an apply was started with and what its steps did.
@@ -237,6 +241,9 @@ private:
     int m_pendingJobs = 0;
     bool m_applying = false;
     bool m_adaptersPending = true; // the start-up query has not yet filled the adapter list
+    // The apply asked for during the start-up query (the last one asked): the site and whether its
+    // summary goes in a box.
+    std::optional<std::pair<store::SiteProfile, bool>> m_waitingApply;
     bool m_startUpFinished = false;
     int m_entryRequest = 0; // only the latest read of entry 0 is shown
     int m_editorEntry = -1; // the entry SelectSite last loaded into the editor; -1 when blank

@@ -110,9 +110,12 @@ void MainWindow::ApplySite(const store::SiteProfile& site)
 
 void MainWindow::StartApply(const store::SiteProfile& site, bool summaryInBox)
 {
-    // Held off while an apply runs, and until the adapter to apply to can be chosen.
-    if (m_applying || m_adaptersPending)
+    if (m_applying)
+        return; // the summary comes first; the input is held meanwhile
+    if (m_adaptersPending) {
+        WaitForAdaptersToApply(site, summaryInBox);
         return;
+    }
     // A site bound to an adapter that is present goes to that adapter, which is chosen for it.
     ChooseAdapter(BoundAdapterPosition(site));
     const int adapterPosition = AdapterPosition();
@@ -145,6 +148,23 @@ void MainWindow::StartApply(const store::SiteProfile& site, bool summaryInBox)
         }
         feedback.Finish(result);
     });
+}
+
+void MainWindow::WaitForAdaptersToApply(const store::SiteProfile& site, bool summaryInBox)
+{
+    // The adapter to apply to can be chosen only once the adapters are known.
+    m_waitingApply.emplace(site, summaryInBox);
+    ShowStatus(tr("正在读取网卡信息，读取完毕后将应用“%1”，请稍候...").arg(FromUtf8(site.Name)));
+    picStatus->show();
+}
+
+void MainWindow::StartWaitingApply()
+{
+    if (!m_waitingApply)
+        return;
+    const auto [site, summaryInBox] = std::move(*m_waitingApply);
+    m_waitingApply.reset();
+    StartApply(site, summaryInBox);
 }
 
 void MainWindow::ShowStatusFromService(const std::string& text)

@@ -72,12 +72,14 @@ void MainWindow::EndConfirmableApply(const AppliedSite& applied, const apply::Ap
     else if (!result.answer)
         heading = applied.summary; // the apply failed and was taken back at once
     const QString summary = FromUtf8(result.restoreSummary);
+    // Before the box, whose loop hears the network change back: the settings restored are the
+    // user's own, and no site is offered for them.
+    Q_EMIT settingsRestored(applied.adapterPosition);
+    ReadCurrentSettings();
     if (applied.summaryInBox)
         m_messages.Information(this, tr("温馨提示"),
                                heading.isEmpty() ? summary : heading + QStringLiteral("\r\n") + summary);
     m_closeGuard->Release();
-    Q_EMIT settingsRestored(applied.adapterPosition);
-    ReadCurrentSettings();
 }
 
 } // namespace lanvex::gui

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QDialog>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -20,6 +22,9 @@ public:
     // A small box that asks to pick one of `choices`; the index picked, or -1 when the user
     // cancels. A sink that cannot ask answers -1.
     virtual int Choose(QWidget* parent, const QString& title, const QString& text, const QStringList& choices);
+    // Closes the question or choice that is open, from within its loop: it answers No, or -1, as
+    // if the user had cancelled. Nothing when none is open.
+    virtual void Withdraw();
 };
 
 // Shows real message boxes.
@@ -29,6 +34,10 @@ public:
     void Information(QWidget* parent, const QString& title, const QString& text) override;
     bool Question(QWidget* parent, const QString& title, const QString& text) override;
     int Choose(QWidget* parent, const QString& title, const QString& text, const QStringList& choices) override;
+    void Withdraw() override;
+
+private:
+    QPointer<QDialog> m_open; // the question or choice being asked
 };
 
 } // namespace lanvex::gui

@@ -1,9 +1,11 @@
 #include "gui/NetworkPage.h"
 
 #include "apply/AdapterChoice.h"
+#include "net/AdapterConfiguration.h"
 #include "net/ExtraSettings.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -41,14 +43,14 @@ QHBoxLayout* buttonRow(std::initializer_list<QPushButton*> buttons)
 class NetworkPage : public AdvancedPage
 {
 public:
-    NetworkPage(QWidget* parent, const std::optional<net::AdapterEntry>& chosen)
+    NetworkPage(QWidget* parent, const ProgramSettings& program)
         : AdvancedPage(parent)
-        , chosen_(chosen)
+        , chosen_(program.chosenAdapter)
     {
         setObjectName(QStringLiteral("pageNetwork"));
         auto* layout = new QVBoxLayout(this);
         layout->addWidget(makeChosenLabel());
-        layout->addWidget(makeBindingGroup());
+        layout->addWidget(makeBindingGroup(program.adapters));
         layout->addWidget(makeMatchGroup());
         autoApply_ = new QCheckBox(translated(QT_TRANSLATE_NOOP("NetworkPage", "识别到此网络时自动应用")), this);
         autoApply_->setObjectName(QStringLiteral("chkAutoApply"));
@@ -61,7 +63,8 @@ public:
     void Load(const store::SiteProfile& site) override
     {
         const store::SiteExtras& extras = site.Extras;
-        adapter_->setText(QString::fromStdString(extras.Adapter));
+        adapter_->setCurrentIndex(-1);
+        adapter_->setEditText(QString::fromStdString(extras.Adapter));
         gateway_->setText(QString::fromStdString(extras.MatchGateway));
         gatewayMAC_->setText(QString::fromStdString(extras.MatchGatewayMAC));
         ssid_->setText(QString::fromStdString(extras.MatchSSID));
@@ -73,7 +76,7 @@ public:
     void Store(store::SiteProfile& site) const override
     {
         store::SiteExtras& extras = site.Extras;
-        extras.Adapter = adapter_->text().trimmed().toStdString();
+        extras.Adapter = adapter_->currentText().trimmed().toStdString();
         extras.MatchGateway = gateway_->text().trimmed().toStdString();
         extras.MatchGatewayMAC = gatewayMAC_->text().trimmed().toStdString();
         extras.MatchSSID = ssid_->text().toStdString();
@@ -86,6 +89,12 @@ public:
 
     std::optional<QString> Validate(const store::SiteProfile& site) override
     {
+        const std::string adapter = adapter_->currentText().trimmed().toStdString();
+        if (!adapter.empty() && !apply::CanNameAdapter(adapter)) {
+            adapter_->setFocus(Qt::OtherFocusReason);
+            return translated(
+                QT_TRANSLATE_NOOP("NetworkPage", "网卡应为网卡的MAC地址（如00:11:22:33:44:55）、接口名称或GUID。"));
+        }
         for (auto [key, field] :
              { std::pair { "MatchGateway", gateway_ }, std::pair { "MatchGatewayMAC", gatewayMAC_ } }) {
             if (const auto problem = net::ExtraValueProblem(site, key, field->text().trimmed().toStdString())) {
@@ -109,21 +118,41 @@ private:
         return label;
     }
 
-    QGroupBox* makeBindingGroup()
+    QGroupBox* makeBindingGroup(const std::vector<net::AdapterEntry>& adapters)
     {
         auto* group = new QGroupBox(translated(QT_TRANSLATE_NOOP("NetworkPage", "只用于此网卡")), this);
-        adapter_ = MakeField("txtAdapter", group);
-        adapter_->setPlaceholderText(QStringLiteral("00:11:22:33:44:55 / enp3s0"));
+        adapter_ = makeAdapterField(adapters, group);
         QPushButton* bind = makeButton("cmdBindAdapter", QT_TRANSLATE_NOOP("NetworkPage", "绑定到所选网卡"), group);
         QPushButton* unbind = makeButton("cmdUnbindAdapter", QT_TRANSLATE_NOOP("NetworkPage", "解除绑定"), group);
         bind->setEnabled(chosen_.has_value());
         connect(bind, &QPushButton::clicked, this,
-                [this] { adapter_->setText(QString::fromStdString(apply::AdapterBinding(*chosen_))); });
-        connect(unbind, &QPushButton::clicked, adapter_, &QLineEdit::clear);
+                [this] { adapter_->setEditText(QString::fromStdString(apply::AdapterBinding(*chosen_))); });
+        connect(unbind, &QPushButton::clicked, adapter_, &QComboBox::clearEditText);
         auto* layout = new QFormLayout(group);
         layout->addRow(translated(QT_TRANSLATE_NOOP("NetworkPage", "网卡：")), adapter_);
         layout->addRow(buttonRow({ bind, unbind }));
         return group;
+    }
+
+    // The adapters present, each by its name and MAC address; a choice puts in what the key holds
+    // to name it. Any other text may be typed, such as an adapter that is not plugged in now.
+    static QComboBox* makeAdapterField(const std::vector<net::AdapterEntry>& adapters, QWidget* parent)
+    {
+        auto* field = new QComboBox(parent);
+        field->setObjectName(QStringLiteral("cboAdapter"));
+        field->setEditable(true);
+        field->setInsertPolicy(QComboBox::NoInsert);
+        field->lineEdit()->setObjectName(QStringLiteral("txtAdapter"));
+        field->lineEdit()->setPlaceholderText(QStringLiteral("00:11:22:33:44:55 / enp3s0"));
+        for (const net::AdapterEntry& adapter : adapters) {
+            const auto mac = net::FormatMACAddress(adapter.Info.MACAddress);
+            const QString name = QString::fromStdString(adapter.Description);
+            field->addItem(mac ? QStringLiteral("%1 (%2)").arg(name, QString::fromStdString(*mac)) : name,
+                           QString::fromStdString(apply::AdapterBinding(adapter)));
+        }
+        connect(field, &QComboBox::activated, field,
+                [field](int index) { field->setEditText(field->itemData(index).toString()); });
+        return field;
     }
 
     QGroupBox* makeMatchGroup()
@@ -157,7 +186,7 @@ private:
     }
 
     std::optional<net::AdapterEntry> chosen_;
-    QLineEdit* adapter_ = nullptr;
+    QComboBox* adapter_ = nullptr;
     QLineEdit* gateway_ = nullptr;
     QLineEdit* gatewayMAC_ = nullptr;
     QLineEdit* ssid_ = nullptr;
@@ -167,9 +196,9 @@ private:
 
 } // namespace
 
-AdvancedPage* MakeNetworkPage(QWidget* parent, const std::optional<net::AdapterEntry>& chosen)
+AdvancedPage* MakeNetworkPage(QWidget* parent, const ProgramSettings& program)
 {
-    return new NetworkPage(parent, chosen);
+    return new NetworkPage(parent, program);
 }
 
 } // namespace lanvex::gui

@@ -164,9 +164,12 @@ AdvancedDialog* EditAdvanced(SiteCommandContext& context)
     // The main editor's values as typed: the dialog's checks depend on them (the gateway count).
     const store::SiteProfile shown = context.editor.ReadProfile();
     const int selected = context.list.SelIndex();
-    ProgramSettings program { context.model.ApplyPrinter, {} };
+    ProgramSettings program;
+    program.applyPrinter = context.model.ApplyPrinter;
     if (context.chosenAdapter)
         program.chosenAdapter = context.chosenAdapter();
+    if (context.adapters)
+        program.adapters = context.adapters();
     auto* dialog = new AdvancedDialog(shown, SelectionIsSavedSite(context), context.messages, context.window,
                                       std::move(program));
     dialog->setAttribute(Qt::WA_DeleteOnClose);

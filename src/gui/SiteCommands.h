@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QWidget;
 
@@ -56,6 +57,8 @@ struct SiteCommandContext
     // The adapter chosen in the window as last read, for the advanced editor; nothing before the
     // adapters are read.
     std::function<std::optional<net::AdapterEntry>()> chosenAdapter;
+    // The adapters present as last read, for the advanced editor.
+    std::function<std::vector<net::AdapterEntry>()> adapters;
 };
 
 // The click handler of the editor buttons imgIP(0..2): 0 new site, 1 save, 2 delete.

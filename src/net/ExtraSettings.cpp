@@ -444,6 +444,50 @@ std::optional<const char*> ExtraValueProblem(const store::SiteProfile& site, std
 
 namespace {
 
+// Which part of one item of a list of pairs is at fault; see FindListFault.
+int partAtFault(std::string_view key, std::string_view item, char separator)
+{
+    const auto pair = splitPair(item, separator);
+    if (!pair)
+        return item.find(separator) == std::string_view::npos ? 1 : 0;
+    const auto [first, second] = *pair;
+    bool firstOk = false, secondOk = false;
+    if (key == "MoreIP") {
+        firstOk = ParseIPv4(first).has_value();
+        secondOk = ParseSubnetMask(second).has_value();
+    } else if (key == "MoreGateways") {
+        const auto gateway = ParseIPv4(first);
+        firstOk = gateway && IsHostAddress(*gateway, 32);
+        secondOk = parseNumber(second, kMinGatewayMetric, kMaxGatewayMetric).has_value();
+    } else {
+        firstOk = hostIPv6(first).has_value();
+        secondOk = parseNumber(second, 1, 128).has_value();
+    }
+    return firstOk && !secondOk ? 1 : 0;
+}
+
+} // namespace
+
+std::optional<ListFault> FindListFault(const store::SiteProfile& site, std::string_view key, std::string_view value)
+{
+    if (key != "MoreIP" && key != "MoreGateways" && key != "IPv6Address")
+        return std::nullopt;
+    const char separator = key == "MoreGateways" ? ':' : '/';
+    // The first item whose list up to it fails: a repeat or one too many fails there too.
+    std::size_t item = 0;
+    for (std::size_t start = 0;; ++item) {
+        const std::size_t comma = value.find(',', start);
+        const std::size_t end = comma == std::string_view::npos ? value.size() : comma;
+        if (ExtraValueProblem(site, key, value.substr(0, end)))
+            return ListFault { item, partAtFault(key, trimBlanks(value.substr(start, end - start)), separator) };
+        if (comma == std::string_view::npos)
+            return std::nullopt;
+        start = comma + 1;
+    }
+}
+
+namespace {
+
 void readIPv4Extras(const store::SiteProfile& site, ExtraSettings& settings)
 {
     const store::SiteExtras& extras = site.Extras;

@@ -86,6 +86,17 @@ struct ExtraSettings
 std::optional<const char*> ExtraValueProblem(const store::SiteProfile& site, std::string_view key,
                                              std::string_view value);
 
+// Where a list of pairs (MoreIP, MoreGateways, IPv6Address) first fails, for pointing at it: the
+// item, counted from 0, and its part (0 before the separator, 1 after). An item whose parts both
+// have their form but that repeats another or is one too many is the first part's fault. Nothing
+// when the value passes, or for another key.
+struct ListFault
+{
+    std::size_t item = 0;
+    int part = 0;
+};
+std::optional<ListFault> FindListFault(const store::SiteProfile& site, std::string_view key, std::string_view value);
+
 // The optional keys of a site as the apply uses them. The IPv6 keys count as one setting: one bad
 // value among them skips the whole IPv6 step. IPv4 keys are taken only for a static site.
 ExtraSettings ReadExtraSettings(const store::SiteProfile& site);

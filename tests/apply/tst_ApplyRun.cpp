@@ -1,6 +1,7 @@
 // One run as every front end starts it, over the simulated service, whose file shows every call:
 // the adapter the run chooses, and what it keeps or takes back for each answer.
 #include "ExampleNetwork.h"
+#include "apply/AdapterChoice.h"
 #include "apply/ApplyResult.h"
 #include "apply/ApplyRun.h"
 #include "net/sim/SimulatedService.h"
@@ -123,6 +124,32 @@ private Q_SLOTS:
             QCOMPARE(call.substr(0, 2), std::to_string(index) + ' ');
         // A refusal is said by the front end; every other end has an outcome.
         QCOMPARE(recorder.applied.size(), std::size_t(result.refusal == apply::Refusal::None ? 1 : 0));
+    }
+
+    // The forms an adapter may be named in, which the editor checks before a site is saved.
+    void adapterForms_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("form");
+        QTest::newRow("number") << "2" << true;
+        QTest::newRow("zero") << "0" << false;
+        QTest::newRow("number too large") << "99999999999" << false;
+        QTest::newRow("MAC") << "00-e0-4c-68-01-02" << true;
+        QTest::newRow("MAC short") << "00:e0:4c:68:01" << false;
+        QTest::newRow("GUID") << "6f1e2d3c-0000-4a5b-9c8d-7e6f5a4b3c2d" << true;
+        QTest::newRow("GUID in braces") << "{6F1E2D3C-0000-4A5B-9C8D-7E6F5A4B3C2D}" << true;
+        QTest::newRow("GUID short") << "{6f1e2d3c-0000-4a5b-9c8d-7e6f5a4b3c2}" << false;
+        QTest::newRow("interface") << "enp0s31f6" << true;
+        QTest::newRow("hex-looking name") << "cafe" << true;
+        QTest::newRow("name too long") << "enp0s31f6abcdefg" << false;
+        QTest::newRow("blank") << "eth 0" << false;
+        QTest::newRow("slash") << "eth/0" << false;
+    }
+    void adapterForms()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, form);
+        QCOMPARE(apply::CanNameAdapter(text.toStdString()), form);
     }
 
     // A change that waits: kept, or taken back by the calls that set the settings from before.

@@ -11,6 +11,7 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,22 +26,37 @@ public:
         QString title;
         QString text;
     };
-    void Information(QWidget*, const QString& title, const QString& text) override { shown.push_back({ title, text }); }
-    // A question is kept with the messages and answered with `answer`.
+    void Information(QWidget*, const QString& title, const QString& text) override
+    {
+        shown.push_back({ title, text });
+        if (whileReading)
+            whileReading();
+    }
+    // A question is kept with the messages and answered with `answer`, also when it was withdrawn
+    // meanwhile (the user's click and the withdrawal cross).
     bool Question(QWidget*, const QString& title, const QString& text) override
     {
         shown.push_back({ title, text });
+        if (whileAsking)
+            whileAsking();
         return answer;
     }
     // A choice is kept with the messages, its choices on lines of their own, and answered with `choice`.
     int Choose(QWidget*, const QString& title, const QString& text, const QStringList& choices) override
     {
         shown.push_back({ title, text + QLatin1Char('\n') + choices.join(QLatin1Char('\n')) });
+        if (whileAsking)
+            whileAsking();
         return choice;
     }
+    void Withdraw() override { ++withdrawals; }
     std::vector<Message> shown;
     bool answer = false;
     int choice = -1;
+    // Run while a box is open, as the user takes time over it; the window's events go on meanwhile.
+    std::function<void()> whileReading;
+    std::function<void()> whileAsking;
+    int withdrawals = 0;
 };
 
 // A settings file and a simulated network in a temporary folder; the settings file becomes the

@@ -3,16 +3,20 @@
 #include "WindowFixture.h"
 #include "editor/SiteEditor.h"
 #include "gui/AdvancedDialog.h"
+#include "gui/MessageSink.h"
 #include "listview/SiteListView.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTimer>
 
 using namespace lanvex;
 
@@ -168,6 +172,84 @@ private Q_SLOTS:
         toggle->trigger();
         QCOMPARE(store::IniFile(store::IniFileName).Load().Value("Common", "ApplyPrinter"), std::nullopt);
         QVERIFY(!f.window.Model().ApplyPrinter);
+    }
+
+    // 添加 opens the new row's first cell, Enter ends a cell's edit and nothing more, a bad value
+    // names its row and column and chooses that cell, and Esc drops edits only when the user agrees.
+    void editsLikeADesktopDialog()
+    {
+        const store::SiteProfile office = gui::test::StaticSite("Office", "10.1.0.5");
+        gui::test::WindowFixture f({ office }, { gui::test::StaticAdapter("Wired", "192.168.9.10") });
+        f.window.show();
+        gui::AdvancedDialog* dialog = openDialog(f.window, 1);
+        QVERIFY(dialog);
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        auto* gateways = dialog->findChild<QTableWidget*>("MoreGatewaysTable");
+        const auto typeIntoNewRow = [&](const QString& gateway) {
+            QTest::mouseClick(dialog->findChild<QPushButton*>("MoreGatewaysAdd"), Qt::LeftButton);
+            QWidget* editor = QApplication::focusWidget();
+            QVERIFY(qobject_cast<QLineEdit*>(editor) && gateways->isAncestorOf(editor));
+            QCOMPARE(gateways->currentColumn(), 0);
+            QCOMPARE(gateways->currentRow(), gateways->rowCount() - 1);
+            QTest::keyClicks(editor, gateway);
+            QTest::keyClick(editor, Qt::Key_Return);
+            QTRY_COMPARE(gateways->item(gateways->currentRow(), 0)->text(), gateway);
+            QVERIFY(dialog->isVisible());
+        };
+        typeIntoNewRow("10.1.0.254");
+        typeIntoNewRow("10.1.0.253");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); // on the table, not editing
+        QVERIFY(dialog->isVisible());
+        QVERIFY(f.messages.shown.empty());
+        setCell(gateways, 0, "10.1.0.254", "10");
+        setCell(gateways, 1, "10.1.0.253", "x");
+
+        QTest::mouseClick(dialog->findChild<QPushButton*>("cmdSave"), Qt::LeftButton);
+        QVERIFY(dialog->isVisible());
+        QVERIFY2(f.messages.shown.back().text.startsWith(QStringLiteral("第 2 行的跃点数有误。\n更多网关有误")),
+                 qPrintable(f.messages.shown.back().text));
+        QCOMPARE(gateways->currentRow(), 1);
+        QCOMPARE(gateways->currentColumn(), 1);
+
+        // Esc: the edits are not dropped without a word; no keeps the dialog, yes drops them.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QCOMPARE(f.messages.shown.back().text, QStringLiteral("高级设置已更改，是否放弃所做的更改？"));
+        QVERIFY(dialog->isVisible());
+        f.messages.answer = true;
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QTRY_VERIFY(!f.window.findChild<gui::AdvancedDialog*>("AdvancedDialog"));
+        QCOMPARE(store::ReadSite(store::IniFile(store::IniFileName).Load(), "Office"), office);
+
+        // Without edits Esc closes at once.
+        const std::size_t asked = f.messages.shown.size();
+        dialog = openDialog(f.window, 1);
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        QTest::keyClick(dialog, Qt::Key_Escape);
+        QTRY_VERIFY(!f.window.findChild<gui::AdvancedDialog*>("AdvancedDialog"));
+        QCOMPARE(f.messages.shown.size(), asked);
+    }
+
+    // A message box breaks no line of its own: Chinese may wrap between any two characters, also
+    // inside a word.
+    void messageLinesStayWhole()
+    {
+        gui::test::WindowFixture f({ gui::test::StaticSite("Office", "10.1.0.5") },
+                                   { gui::test::StaticAdapter("Wired", "192.168.9.10") });
+        f.window.show();
+        gui::QtMessageSink sink;
+        int lines = 0;
+        QTimer::singleShot(0, &f.window, [&lines] {
+            QWidget* box = QApplication::activeModalWidget();
+            if (box == nullptr)
+                return;
+            const auto* label = box->findChild<QLabel*>("qt_msgbox_label");
+            lines = label->height() / label->fontMetrics().lineSpacing();
+            box->close();
+        });
+        sink.Information(&f.window, QStringLiteral("温馨提示"),
+                         QStringLiteral("第 2 行的IP地址有误。\n更多IP地址有误：每项应为“IP地址/子网掩码”，"
+                                        "各项以逗号分隔，且不能重复。"));
+        QCOMPARE(lines, 2);
     }
 
     // Entry 0 shows the adapter's addresses beyond the first, and saves nothing.

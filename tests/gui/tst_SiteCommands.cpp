@@ -127,6 +127,7 @@ public:
                                       0,
                                       {},
                                       {},
+                                      {},
                                       {} });
 
         store::SiteProfile current;

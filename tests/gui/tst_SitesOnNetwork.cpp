@@ -3,18 +3,21 @@
 // advanced editor, and switching by itself as the simulation file's network changes.
 #include "WindowFixture.h"
 #include "gui/AdvancedDialog.h"
+#include "gui/ApplyConfirmation.h"
 #include "gui/AutoSwitch.h"
 #include "gui/SiteTray.h"
 #include "listview/SiteListView.h"
 #include "platform/NetworkWatches.h"
 #include "store/IniFile.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QSaveFile>
+#include <utility>
 
 using namespace lanvex;
 
@@ -132,12 +135,14 @@ private Q_SLOTS:
         QCOMPARE(nic->currentIndex(), 1);
     }
 
-    // The network page takes the chosen adapter's binding and network, and refuses a malformed MAC.
+    // The network page takes the chosen adapter's binding and network, offers the adapters present,
+    // and refuses a malformed MAC, for the adapter as for the gateway.
     void networkPage()
     {
         NetworkFixture f({ gui::test::StaticSite("Office", "10.1.2.3") });
         gui::ProgramSettings program;
         program.chosenAdapter = *f.window.ChosenAdapter();
+        program.adapters = f.window.Adapters();
         gui::AdvancedDialog dialog(f.window.Model().SiteProfiles[1], true, f.messages, &f.window, program);
         dialog.findChild<QPushButton*>("cmdBindAdapter")->click();
         dialog.findChild<QPushButton*>("cmdUseNetwork")->click();
@@ -150,11 +155,30 @@ private Q_SLOTS:
         QCOMPARE(saved.MatchGatewayMAC, std::string("00:00:5e:00:01:99"));
         QCOMPARE(saved.AutoApply, std::string("1"));
 
-        gui::AdvancedDialog again(f.window.Model().SiteProfiles[1], true, f.messages, &f.window, program);
+        store::SiteProfile site = f.window.Model().SiteProfiles[1];
+        site.Extras = saved;
+        gui::AdvancedDialog again(site, true, f.messages, &f.window, program);
+        auto* adapter = again.findChild<QComboBox*>("cboAdapter");
+        QCOMPARE(adapter->currentText(), QStringLiteral("00:11:22:33:44:01"));
+        QCOMPARE(adapter->count(), 2);
+        QCOMPARE(adapter->itemText(1), QStringLiteral("Dock (00:11:22:33:44:02)"));
+        again.findChild<QLineEdit*>("txtAdapter")->setText(QStringLiteral("00:11:22:33:44"));
+        again.Save();
+        QVERIFY(again.result() != int(QDialog::Accepted));
+        QCOMPARE(f.messages.shown.back().text,
+                 QStringLiteral("网卡应为网卡的MAC地址（如00:11:22:33:44:55）、接口名称或GUID。"));
+        // Chosen from the list, an adapter is named as its binding is.
+        adapter->setCurrentIndex(1);
+        Q_EMIT adapter->activated(1);
+        QCOMPARE(adapter->currentText(), QStringLiteral("00:11:22:33:44:02"));
         again.findChild<QLineEdit*>("txtMatchGatewayMAC")->setText(QStringLiteral("00:00:5e:00:01"));
         again.Save();
         QVERIFY(again.result() != int(QDialog::Accepted));
         QVERIFY(f.messages.shown.back().text.contains(QStringLiteral("MAC")));
+        again.findChild<QLineEdit*>("txtMatchGatewayMAC")->clear();
+        again.Save();
+        QCOMPARE(again.result(), int(QDialog::Accepted));
+        QCOMPARE(again.Site().Extras.Adapter, std::string("00:11:22:33:44:02"));
     }
 
     // As the network changes: a site set to apply by itself is applied once; an apply by hand holds
@@ -210,6 +234,87 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(f.messages.shown.back().text, QStringLiteral("检测到办公位置：Home，是否应用？"),
                                   kServiceWaitMs);
         QCOMPARE(f.StaticCalls().size(), 2);
+    }
+
+    // A question whose network goes while it is open is withdrawn: a yes given then applies nothing.
+    // Where the new network has a site of its own, that site is asked about instead.
+    void questionFollowsItsNetwork()
+    {
+        NetworkFixture f({ Matching(gui::test::StaticSite("Office", "10.1.2.3"), "aa:bb:cc:00:00:01", ""),
+                           Matching(gui::test::StaticSite("Home", "10.8.0.2"), "", "HomeNet") });
+        int before = f.reads;
+        QVERIFY(f.window.SetAutoSwitch(true));
+        QVERIFY(f.WaitForRead(before));
+        f.messages.answer = true;
+        // The user takes their time; meanwhile the network moves on, to the given one.
+        QJsonObject nextNetwork;
+        f.messages.whileAsking = [&] {
+            if (nextNetwork.isEmpty())
+                return;
+            const int withdrawn = f.messages.withdrawals;
+            f.ChangeAdapter(0, std::exchange(nextNetwork, {}));
+            // Answered after 10 s at the latest, withdrawn or not.
+            (void)QTest::qWaitFor([&] { return f.messages.withdrawals > withdrawn; }, 10000);
+        };
+
+        nextNetwork = { { "GatewayMAC", "00:00:5e:00:01:77" } }; // no site's
+        before = f.reads;
+        f.ChangeAdapter(0, { { "GatewayMAC", "aa:bb:cc:00:00:01" } });
+        QVERIFY(f.WaitForRead(before));
+        QCOMPARE(f.StaticCalls(), QStringList()); // the yes came too late
+        QCOMPARE(f.messages.withdrawals, 1);
+        QCOMPARE(f.messages.shown.size(), std::size_t(1));
+        QCOMPARE(f.messages.shown[0].text, QStringLiteral("检测到办公位置：Office，是否应用？"));
+
+        nextNetwork = { { "GatewayMAC", "" }, { "SSID", "HomeNet" } };
+        before = f.reads;
+        f.ChangeAdapter(0, { { "GatewayMAC", "aa:bb:cc:00:00:01" } });
+        QVERIFY(f.WaitForRead(before));
+        QTRY_COMPARE_WITH_TIMEOUT(f.StaticCalls(), QStringList { "1:10.8.0.2" }, kServiceWaitMs);
+        QCOMPARE(f.messages.withdrawals, 2);
+        QCOMPARE(f.messages.shown.size(), std::size_t(3));
+        QCOMPARE(f.messages.shown[2].text, QStringLiteral("检测到办公位置：Home，是否应用？"));
+    }
+
+    // A site declined on a network stays declined there: an apply by hand taken back (立即恢复)
+    // puts back the user's own settings, and the site is not offered again over the summary.
+    void declinedStaysDeclinedAfterARestore()
+    {
+        NetworkFixture f({ Matching(gui::test::StaticSite("Office", "10.1.2.3"), "aa:bb:cc:00:00:01", ""),
+                           gui::test::StaticSite("Lab", "172.16.0.9") });
+        auto* confirm = f.window.findChild<QAction*>("mnuConfirmApply");
+        QVERIFY(confirm);
+        if (!confirm->isChecked())
+            confirm->trigger();
+        f.window.SetConfirmSeconds(60);
+        int before = f.reads;
+        QVERIFY(f.window.SetAutoSwitch(true));
+        QVERIFY(f.WaitForRead(before));
+        before = f.reads;
+        f.ChangeAdapter(0, { { "GatewayMAC", "aa:bb:cc:00:00:01" } });
+        QVERIFY(f.WaitForRead(before));
+        QCOMPARE(f.messages.shown.size(), std::size_t(1)); // declined
+
+        f.window.findChild<listview::SiteListView*>("picList")->setSelIndex(2);
+        f.window.imgApply_Click();
+        gui::ApplyConfirmation* box = nullptr;
+        QTRY_VERIFY_WITH_TIMEOUT((box = f.window.findChild<gui::ApplyConfirmation*>()) != nullptr, kServiceWaitMs);
+        // The user reads the restore's summary while the window sees the network come back.
+        f.messages.whileReading = [&] {
+            const int reads = f.reads;
+            // Closed after 5 s at the latest, whatever was read.
+            (void)QTest::qWaitFor([&] { return f.reads > reads + 1 && !f.window.IsServiceBusy(); }, 5000);
+        };
+        QTest::mouseClick(box->findChild<QPushButton*>("cmdRestore"), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(f.messages.shown.size(), std::size_t(2), kServiceWaitMs);
+        QVERIFY(gui::test::WaitForService(f.window));
+        QVERIFY2(f.messages.shown[1].text.contains(QStringLiteral("192.168.9.10")),
+                 qPrintable(f.messages.shown[1].text));
+        before = f.reads;
+        f.ChangeAdapter(1, { { "Description", "Dock" } }); // another read of the same networks
+        QVERIFY(f.WaitForRead(before));
+        QCOMPARE(f.messages.shown.size(), std::size_t(2));
+        QCOMPARE(f.StaticCalls(), (QStringList { "1:172.16.0.9", "1:192.168.9.10" }));
     }
 };
 

@@ -1,6 +1,7 @@
 // The window and the command line in English, and the Chinese source texts everywhere else.
 #include "WindowFixture.h"
 #include "editor/SiteEditor.h"
+#include "gui/AdvancedDialog.h"
 #include "gui/ImageButton.h"
 #include "gui/SiteListMenu.h"
 #include "gui/SiteTray.h"
@@ -17,6 +18,8 @@
 #include <QMenu>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTranslator>
 #include <QXmlStreamReader>
@@ -166,6 +169,31 @@ private Q_SLOTS:
         QCOMPARE(english.messages[1], QStringLiteral("The IP address is not valid!"));
         QVERIFY(english.messages[3].startsWith(QStringLiteral("IP address and subnet mask updated.\r\n")));
 
+        for (QTranslator* translator : qApp->findChildren<QTranslator*>())
+            QCoreApplication::removeTranslator(translator);
+        i18n::SetTranslator(nullptr);
+    }
+
+    // The advanced editor is as wide as its tabs in English too: none hides behind scroll arrows.
+    void theAdvancedEditorShowsEveryTab()
+    {
+        for (const char* variable : { "LANGUAGE", "LC_ALL", "LC_MESSAGES" })
+            qunsetenv(variable);
+        qputenv("LANG", "en_US.UTF-8");
+        QVERIFY(i18n::InstallTranslations(*qApp));
+        {
+            gui::test::WindowFixture f({ gui::test::StaticSite("Office", "10.1.2.3") },
+                                       { gui::test::StaticAdapter("Wired", "192.168.9.10") });
+            gui::AdvancedDialog dialog(f.window.Model().SiteProfiles[1], true, f.messages, nullptr);
+            dialog.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+            const QTabBar* bar = dialog.findChild<QTabWidget*>("tabAdvanced")->tabBar();
+            QVERIFY(bar->count() >= 6);
+            for (int i = 0; i < bar->count(); ++i) {
+                QVERIFY2(!bar->tabText(i).contains(kChinese), qPrintable(bar->tabText(i)));
+                QVERIFY2(bar->rect().contains(bar->tabRect(i)), qPrintable(bar->tabText(i)));
+            }
+        }
         for (QTranslator* translator : qApp->findChildren<QTranslator*>())
             QCoreApplication::removeTranslator(translator);
         i18n::SetTranslator(nullptr);

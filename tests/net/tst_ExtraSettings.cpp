@@ -91,6 +91,55 @@ private Q_SLOTS:
         QCOMPARE(!problem, valid);
     }
 
+    // The cell a list's problem is pointed at: the first item whose list up to it fails, and the
+    // part whose form is wrong (the address when both have their form).
+    void listFault_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("fault"); // "item:part", or empty
+        QTest::newRow("good") << "MoreGateways"
+                              << "10.0.0.2:5, 10.0.0.3:6" << QString();
+        QTest::newRow("metric") << "MoreGateways"
+                                << "10.0.0.2:5,10.0.0.3:0"
+                                << "1:1";
+        QTest::newRow("no metric") << "MoreGateways"
+                                   << "10.0.0.2"
+                                   << "0:1";
+        QTest::newRow("gateway") << "MoreGateways"
+                                 << "10.0.0.2:5,10.0.0:6"
+                                 << "1:0";
+        QTest::newRow("one too many") << "MoreGateways"
+                                      << "10.0.0.2:1,10.0.0.3:1,10.0.0.4:1,10.0.0.5:1,10.0.0.6:1"
+                                      << "4:0";
+        QTest::newRow("repeat") << "MoreIP"
+                                << "10.1.0.6/255.255.255.0,10.1.0.7/255.255.255.0,10.1.0.6/255.255.0.0"
+                                << "2:0";
+        QTest::newRow("the site's own") << "MoreIP"
+                                        << "10.0.0.5/255.255.255.0"
+                                        << "0:0";
+        QTest::newRow("mask") << "MoreIP"
+                              << "10.1.0.6/255.0.255.0"
+                              << "0:1";
+        QTest::newRow("prefix") << "IPv6Address"
+                                << "2001:db8::5/64,2001:db8::6/129"
+                                << "1:1";
+        QTest::newRow("not a list") << "GatewayMetric"
+                                    << "0" << QString();
+    }
+
+    void listFault()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        QFETCH(QString, fault);
+        store::SiteProfile site;
+        site.IP = "10.0.0.5";
+        site.DefaultGateway = "10.0.0.1";
+        const auto found = net::FindListFault(site, key.toStdString(), value.toStdString());
+        QCOMPARE(found ? QStringLiteral("%1:%2").arg(found->item).arg(found->part) : QString(), fault);
+    }
+
     void ipv6Text_data()
     {
         QTest::addColumn<QString>("text");
