@@ -2,13 +2,16 @@
 
 #include "net/ExtraSettings.h"
 
+#include <algorithm>
+#include <vector>
 #include <winsock2.h>
 #include <ws2tcpip.h>
-// After the socket headers, which these need.
-#include <algorithm>
-#include <icmpapi.h>
+
+// After the socket headers, which these need, in this order.
+// clang-format off
 #include <iphlpapi.h>
-#include <vector>
+#include <icmpapi.h>
+// clang-format on
 
 namespace lanvex::net::wmi {
 
