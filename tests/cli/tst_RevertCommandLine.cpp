@@ -147,6 +147,25 @@ private Q_SLOTS:
         QCOMPARE(run({ "--confirm" }), 1);
     }
 
+    // The reader of the output goes away (a dropped ssh session, an ended `| tee`): the output is
+    // lost, but the change is still taken back and the program ends as it would with its reader.
+    void lostReaderStillRestores()
+    {
+        QProcess apply;
+        QProcess reader; // takes one line, then closes the pipe
+        apply.setProcessChannelMode(QProcess::MergedChannels);
+        apply.setStandardOutputProcess(&reader);
+        start(apply, { "--apply", "Office", "--revert-after", "1" });
+        reader.start(u"head"_s, { "-n", "1" });
+        QVERIFY(reader.waitForFinished(60000));
+        QVERIFY(apply.waitForFinished(60000));
+        QCOMPARE(apply.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(apply.exitCode(), 1);
+        const Network network = readNetwork();
+        QCOMPARE(network.address, u"192.168.1.10"_s);
+        QCOMPARE(network.calls.size(), 6);
+    }
+
     void badSeconds_data()
     {
         QTest::addColumn<QStringList>("args");
