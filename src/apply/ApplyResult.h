@@ -37,6 +37,9 @@ enum ApplyResultCode : std::int32_t
     kPrinterFailed = 131072, // not installed, or the system refused
     // Not a failure: the default printer step ran and the site's printer is the default now.
     kPrinterSet = 262144,
+    // An earlier change to be confirmed still has the service's checkpoint, which would take this
+    // change back with it: nothing was changed.
+    kEarlierChangePending = 524288,
 };
 
 // The bits the optional keys' and the desktop's steps add to the result of the IPv4 steps.

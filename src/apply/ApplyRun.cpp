@@ -63,14 +63,17 @@ std::unique_ptr<RestorePoint> takeRestorePoint(net::ServiceConnector& connector,
                                                std::int32_t& failure)
 {
     failure = kAdapterNotFound;
-    if (chosen.read)
-        return RestorePoint::TakeFor(connector, *chosen.read, seconds);
     try {
+        if (chosen.read)
+            return RestorePoint::TakeFor(connector, *chosen.read, seconds);
         return RestorePoint::Take(connector, printers, *chosen.number, seconds);
+    } catch (const net::CheckpointPending&) {
+        // Its rollback would take this change back too, after it may have been confirmed.
+        failure = kEarlierChangePending;
     } catch (const net::ServiceError&) {
         failure = kServiceUnavailable;
-        return nullptr;
     }
+    return nullptr;
 }
 
 void finishApplied(ApplyRunResult& result, ApplyOutcome outcome)
