@@ -1163,6 +1163,14 @@
         <source>用于识别网络的网关MAC地址有误：应为六组两位十六进制数，以“:”或“-”分隔。</source>
         <translation>The gateway MAC address that recognises the network is wrong: it must be six pairs of hex digits separated by “:” or “-”.</translation>
     </message>
+    <message>
+        <source>网卡上一次的更改还在等待确认或恢复，设置未生效。</source>
+        <translation>An earlier change to the adapter is still waiting to be confirmed or rolled back; nothing was changed.</translation>
+    </message>
+    <message>
+        <source>打印服务没有回应，未能设置默认打印机。</source>
+        <translation>The print service did not answer; the default printer was not set.</translation>
+    </message>
 </context>
 <context>
     <name>store</name>
