@@ -115,10 +115,14 @@ net::ProxyChange KdeProxyStore::SetProxy(const net::ProxySettings& settings)
 {
     const QString path = kioslavercPath();
     QDir().mkpath(QFileInfo(path).absolutePath());
-    // KConfig's own lock, beside the file its links lead to: a KDE program saving kioslaverc
-    // meanwhile would otherwise write over this change, or this change over its.
+    // KConfig's own lock, named as KConfig names it: beside the file its links lead to. A KDE
+    // program saving kioslaverc meanwhile would otherwise write over this change, or this change
+    // over its.
     const QFileInfo target(path);
-    QLockFile lock((target.exists() ? target.canonicalFilePath() : path) + QStringLiteral(".lock"));
+    const QString lockedFile = target.exists()
+        ? target.canonicalFilePath()
+        : QFileInfo(target.absolutePath()).canonicalFilePath() + QStringLiteral("/kioslaverc");
+    QLockFile lock(lockedFile + QStringLiteral(".lock"));
     if (!lock.tryLock(store::IniFile::kDefaultLockWait))
         return net::ProxyChange::Failed;
     // By the settings file's rules: a FIFO, a device or a huge file in its place is refused, not read.
