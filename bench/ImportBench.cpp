@@ -2,7 +2,8 @@
 // as JSON and as a settings file, the same sites again with --replace, a small import into a
 // settings file near the size cap, and the most records of the least text. Each import runs in its
 // own process; its peak resident memory above the process's start is compared with the largest
-// file involved (the import file, or the settings file before or after). Fails when that ratio
+// file involved (the import file, or the settings file before or after). Then the export of the
+// same large settings file to both forms, compared with the settings file. Fails when a ratio
 // passes 3 for files of 8 MiB and more.
 //
 //   lanvex_bench_import [SITES]   (default 99990)
@@ -132,6 +133,21 @@ Measure measure(const std::string& settings, const std::string& import, bool rep
     });
 }
 
+// Exports in a child process, as `lanvex --export` does, and reports its peak memory.
+Measure measureExport(const std::string& settings, const std::string& exported)
+{
+    return lanvex::bench::InChild([&] {
+        Measure m;
+        const std::int64_t before = lanvex::bench::StatusKiB("VmRSS");
+        {
+            const lanvex::transfer::TransferReport report = lanvex::transfer::ExportSites(settings, exported);
+            m.exitCode = report.failed ? 2 : 0;
+        }
+        m.peakKiB = lanvex::bench::StatusKiB("VmHWM") - before;
+        return m;
+    });
+}
+
 double mib(const std::string& path)
 {
     std::error_code ec;
@@ -199,6 +215,17 @@ int main(int argc, char** argv)
         failures += ok ? 0 : 1;
         std::printf("%-16s %10.1f %12.1f %12.1f %12.1f %8.2f%s\n", c.name, mib(c.import), before, after,
                     m.peakKiB / 1024.0, ratio, ok ? "" : "  (failed)");
+    }
+
+    std::printf("\n%-16s %10s %12s %12s %8s\n", "export", "file MiB", "export MiB", "peak MiB", "x file");
+    for (const char* name : { "export.json", "export.ini" }) {
+        const std::string exported = (folder / name).string();
+        const Measure m = measureExport(ini, exported);
+        const double ratio = m.peakKiB / 1024.0 / mib(ini);
+        const bool ok = m.exitCode == 0 && (mib(ini) < kLeastMiB || ratio <= kMostRatio);
+        failures += ok ? 0 : 1;
+        std::printf("%-16s %10.1f %12.1f %12.1f %8.2f%s\n", name, mib(ini), mib(exported), m.peakKiB / 1024.0, ratio,
+                    ok ? "" : "  (failed)");
     }
     std::filesystem::remove_all(folder, ec);
     return failures == 0 ? 0 : 1;

@@ -26,11 +26,25 @@ else
 fi
 
 # Wine takes its ANSI code page from the locale: zh_CN.UTF-8 makes it code page 936, without
-# which it cannot even create files with Chinese names.
-if ! locale -a 2>/dev/null | grep -qix 'zh_CN\.utf-\?8'; then
+# which it cannot even create files with Chinese names. It is listed in /etc/locale.gen, so that a
+# later locale-gen (which package installs run) keeps it, and checked on every run.
+has_zh_locale() { locale -a 2>/dev/null | grep -qix 'zh_CN\.utf-\?8'; }
+if [ "$(id -u)" -eq 0 ]; then SUDO=; else SUDO=sudo; fi
+if ! grep -qx 'zh_CN\.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
+  echo "== Listing zh_CN.UTF-8 in /etc/locale.gen"
+  if grep -qx '# *zh_CN\.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
+    $SUDO sed -i 's/^# *zh_CN\.UTF-8 UTF-8$/zh_CN.UTF-8 UTF-8/' /etc/locale.gen
+  else
+    echo 'zh_CN.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+  fi
+fi
+if ! has_zh_locale; then
   echo "== Generating the zh_CN.UTF-8 locale"
-  if [ "$(id -u)" -eq 0 ]; then SUDO=; else SUDO=sudo; fi
-  $SUDO localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
+  $SUDO locale-gen
+fi
+if ! has_zh_locale; then
+  echo "The zh_CN.UTF-8 locale is missing (locale -a): Wine cannot make Chinese file names without it" >&2
+  exit 1
 fi
 
 generator=()

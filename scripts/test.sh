@@ -37,7 +37,7 @@ ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
 echo "== Debian package"
 tests/packaging/package-test.sh
 
-echo "== Fuzzing the settings-file parser"
+echo "== Fuzzing the settings-file parser and the JSON import"
 scripts/fuzz.sh "${LANVEX_FUZZ_SECONDS:-30}"
 
 if $windows; then

@@ -1315,6 +1315,14 @@
         <source>核对时限应为1到120之间的秒数。</source>
         <translation>The check time limit must be from 1 to 120 seconds.</translation>
     </message>
+    <message>
+        <source>网卡上一次的更改还在等待确认或恢复，设置未生效。</source>
+        <translation>An earlier change to the adapter is still waiting to be confirmed or rolled back; nothing was changed.</translation>
+    </message>
+    <message>
+        <source>打印服务没有回应，未能设置默认打印机。</source>
+        <translation>The print service did not answer; the default printer was not set.</translation>
+    </message>
 </context>
 <context>
     <name>store</name>

@@ -83,6 +83,8 @@ const char* wholeResultLine(std::int32_t result)
         return LANVEX_TR_NOOP("net", "设定为DHCP工作方式失败。");
     case kNotPermitted:
         return LANVEX_TR_NOOP("net", "没有更改网络设置的权限，设置未生效。");
+    case kEarlierChangePending:
+        return LANVEX_TR_NOOP("net", "网卡上一次的更改还在等待确认或恢复，设置未生效。");
     case kOutcomeUnknown:
         return LANVEX_TR_NOOP("net", "网络管理服务没有及时回应，无法确定设置是否已生效。");
     default:

@@ -21,7 +21,8 @@ bool AddressApplied(std::int32_t applyResult)
 
 bool MayHaveChanged(std::int32_t applyResult)
 {
-    return applyResult != kServiceUnavailable && applyResult != kAdapterNotFound && applyResult != kNotPermitted;
+    return applyResult != kServiceUnavailable && applyResult != kAdapterNotFound && applyResult != kNotPermitted
+        && applyResult != kEarlierChangePending;
 }
 
 } // namespace lanvex::apply

@@ -42,6 +42,9 @@ enum ApplyResultCode : std::int32_t
     kProgramFailed = 524288,
     // A check after the apply failed: the previous settings were put back.
     kVerifyFailed = 1048576,
+    // An earlier change to be confirmed still has the service's checkpoint, which would take this
+    // change back with it: nothing was changed.
+    kEarlierChangePending = 2097152,
 };
 
 // The bits the optional keys' and the desktop's steps add to the result of the IPv4 steps.

@@ -236,7 +236,16 @@ ApplyRunResult RunApply(net::ServiceConnector& connector, const printer::Printer
 
     std::unique_ptr<RestorePoint> restorePoint;
     if (confirm || verifies) {
-        restorePoint = RestorePoint::TakeFor(connector, *before, rollbackSeconds(request, around.leaving));
+        try {
+            restorePoint = RestorePoint::TakeFor(connector, *before, rollbackSeconds(request, around.leaving));
+        } catch (const net::CheckpointPending&) {
+            // Its rollback would take this change back too, after it may have been kept.
+            if (confirm)
+                confirm->Close();
+            finishApplied(result, NothingApplied(kEarlierChangePending));
+            listener.Applied(result.applied, ApplyListener::Next::Done);
+            return result;
+        }
         if (!restorePoint->CheckpointRefusal().empty())
             listener.CheckpointRefused(restorePoint->CheckpointRefusal());
         // Checked, the change no longer needs the service's way back unless the user is to confirm it.

@@ -42,10 +42,14 @@ std::optional<StepOutcome> PrinterStep::Run(StepContext& context)
         return std::nullopt;
     context.ShowStatus(LANVEX_TR_NOOP("net", "正在设置默认打印机，请稍候..."));
     // An empty name names no installed printer: a failed step, never a silent skip.
-    const bool done = targets.printers && !site.PrinterName.empty()
-        && targets.printers->SetDefaultPrinter(site.PrinterName) == printer::DefaultPrinterChange::Done;
-    if (done)
+    const printer::DefaultPrinterChange change = targets.printers && !site.PrinterName.empty()
+        ? targets.printers->SetDefaultPrinter(site.PrinterName)
+        : printer::DefaultPrinterChange::NotInstalled;
+    if (change == printer::DefaultPrinterChange::Done)
         return MakeOutcome("Printer", true, kPrinterSet, { LANVEX_TR_NOOP("net", "设置默认打印机成功。") });
+    if (change == printer::DefaultPrinterChange::NoAnswer)
+        return MakeOutcome("Printer", false, kPrinterFailed,
+                           { LANVEX_TR_NOOP("net", "打印服务没有回应，未能设置默认打印机。") });
     return MakeOutcome("Printer", false, kPrinterFailed,
                        { LANVEX_TR_NOOP("net", "设置默认打印机失败，请确认该打印机已安装。") });
 }

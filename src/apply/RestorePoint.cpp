@@ -60,6 +60,8 @@ std::unique_ptr<RestorePoint> RestorePoint::TakeFor(net::ServiceConnector& conne
         std::unique_ptr<net::ManagementService> service = connector.Connect(net::kApplyMoniker);
         if (service)
             checkpoint = service->CreateCheckpoint(before.Index, rollbackSeconds);
+    } catch (const net::CheckpointPending&) {
+        throw;
     } catch (const std::exception& error) {
         // The program restores by itself then, as it does for a service without checkpoints.
         refusal = error.what();

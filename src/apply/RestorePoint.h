@@ -36,7 +36,8 @@ public:
     static std::unique_ptr<RestorePoint> Take(net::ServiceConnector& connector, const printer::PrinterSource& printers,
                                               std::int32_t adapterNumber, std::uint32_t rollbackSeconds);
 
-    // The same for an adapter just read: only the checkpoint is asked for.
+    // The same for an adapter just read: only the checkpoint is asked for. Both throw
+    // CheckpointPending when the adapter is still in the checkpoint of an earlier change.
     static std::unique_ptr<RestorePoint> TakeFor(net::ServiceConnector& connector, net::AdapterEntry before,
                                                  std::uint32_t rollbackSeconds);
 

@@ -46,6 +46,7 @@ int runWindow(int argc, char** argv, const CommandLine& line)
 
 int main(int argc, char** argv)
 {
+    platform::PrepareConsoleOutput();
     try {
         const CommandLine line = cli::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
         if (line.mode == CommandLine::Mode::Invalid) {

@@ -24,6 +24,15 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The service refused a checkpoint because the adapter is already in one: an earlier change, whose
+// program may have ended, still waits to be kept or rolled back by the service. A change made now
+// would be rolled back with it.
+class CheckpointPending : public ServiceError
+{
+public:
+    using ServiceError::ServiceError;
+};
+
 // One instance of the adapter configuration class: named properties and named methods.
 class ManagementObject
 {
@@ -95,7 +104,7 @@ public:
     virtual ChangePermission MayChange() { return ChangePermission::Granted; }
     // A checkpoint of the adapter whose Index is adapterNumber, rolled back by the service after
     // rollbackSeconds. Nothing from a service without checkpoints; ServiceError when it has them but
-    // refused this one.
+    // refused this one, CheckpointPending when the adapter is in another checkpoint still.
     virtual std::unique_ptr<Checkpoint> CreateCheckpoint(std::int32_t adapterNumber, std::uint32_t rollbackSeconds)
     {
         (void)adapterNumber;

@@ -14,6 +14,8 @@ std::string ProgramPath(const char* argv0);
 void AttachParentConsole();
 
 // Standard output and error carry the program's UTF-8 bytes unchanged, in a console as in a pipe.
+// A write to a pipe whose reader has gone fails and only loses that output: it never ends the
+// program, which may still have a change to take back.
 void PrepareConsoleOutput();
 
 } // namespace lanvex::platform

@@ -27,7 +27,7 @@ Q_SIGNALS:
     void activationRequested();
 
 private:
-    // The platform's local socket: a named pipe on Windows, an abstract Unix socket elsewhere.
+    // The platform's local socket: a named pipe on Windows, a Unix socket in a private folder elsewhere.
     class Listener;
     struct ListenerDeleter
     {

@@ -15,9 +15,24 @@ struct CupsLibrary
     decltype(&cupsGetDests2) getDests = nullptr;
     decltype(&cupsFreeDests) freeDests = nullptr;
     decltype(&cupsSetDests2) setDests = nullptr;
+    decltype(&cupsServer) server = nullptr;
+    decltype(&ippPort) port = nullptr;
+    decltype(&cupsEncryption) encryption = nullptr;
+    decltype(&httpConnect2) connect = nullptr;
+    decltype(&httpSetTimeout) setTimeout = nullptr;
+    decltype(&httpClose) close = nullptr;
 
-    bool IsLoaded() const { return getDests != nullptr && freeDests != nullptr; }
+    bool IsLoaded() const
+    {
+        return getDests != nullptr && freeDests != nullptr && server != nullptr && port != nullptr
+            && encryption != nullptr && connect != nullptr && setTimeout != nullptr && close != nullptr;
+    }
 };
+
+template <typename Function> void resolve(QLibrary& library, Function& function, const char* name)
+{
+    function = reinterpret_cast<Function>(library.resolve(name));
+}
 
 const CupsLibrary& Cups()
 {
@@ -26,23 +41,71 @@ const CupsLibrary& Cups()
         // Never unloaded: QLibrary leaves the library in the process when it goes.
         QLibrary library(QStringLiteral("cups"), 2);
         if (library.load()) {
-            loaded.getDests = reinterpret_cast<decltype(&cupsGetDests2)>(library.resolve("cupsGetDests2"));
-            loaded.freeDests = reinterpret_cast<decltype(&cupsFreeDests)>(library.resolve("cupsFreeDests"));
-            loaded.setDests = reinterpret_cast<decltype(&cupsSetDests2)>(library.resolve("cupsSetDests2"));
+            resolve(library, loaded.getDests, "cupsGetDests2");
+            resolve(library, loaded.freeDests, "cupsFreeDests");
+            resolve(library, loaded.setDests, "cupsSetDests2");
+            resolve(library, loaded.server, "cupsServer");
+            resolve(library, loaded.port, "ippPort");
+            resolve(library, loaded.encryption, "cupsEncryption");
+            resolve(library, loaded.connect, "httpConnect2");
+            resolve(library, loaded.setTimeout, "httpSetTimeout");
+            resolve(library, loaded.close, "httpClose");
         }
         return loaded;
     }();
     return cups;
 }
 
+// How long the server has to take the connection, and then to answer each request. libcups' own
+// connection waits half a minute for a server that is not there, and longer for one that is silent.
+constexpr int kConnectMs = 5000;
+constexpr double kAnswerSeconds = 10.0;
+
+// One connection to the user's CUPS server, bounded by the times above.
+class Connection
+{
+public:
+    Connection()
+    {
+        if (!Cups().IsLoaded())
+            return;
+        m_http = Cups().connect(Cups().server(), Cups().port(), nullptr, AF_UNSPEC, Cups().encryption(), 1, kConnectMs,
+                                nullptr);
+        if (m_http != nullptr)
+            Cups().setTimeout(m_http, kAnswerSeconds, &Connection::giveUp, this);
+    }
+    ~Connection()
+    {
+        if (m_http != nullptr)
+            Cups().close(m_http);
+    }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    http_t* Http() const { return m_http; }
+    // False when the server took no connection or let a request's time run out.
+    bool Answered() const { return m_http != nullptr && !m_silent; }
+
+private:
+    static int giveUp(http_t*, void* connection)
+    {
+        static_cast<Connection*>(connection)->m_silent = true;
+        return 0;
+    }
+
+    http_t* m_http = nullptr;
+    bool m_silent = false;
+};
+
 // The destinations CUPS offers this user, freed with the list. Each call asks the server afresh.
 class Destinations
 {
 public:
-    Destinations()
+    explicit Destinations(const Connection& connection)
+        : m_connection(connection)
     {
-        if (Cups().IsLoaded())
-            m_count = Cups().getDests(CUPS_HTTP_DEFAULT, &m_dests);
+        if (connection.Http() != nullptr)
+            m_count = Cups().getDests(connection.Http(), &m_dests);
     }
     ~Destinations()
     {
@@ -60,10 +123,11 @@ public:
     // Writes the list back as the user's own destinations; false when CUPS refuses.
     bool Save() const
     {
-        return Cups().setDests != nullptr && Cups().setDests(CUPS_HTTP_DEFAULT, m_count, m_dests) == 0;
+        return Cups().setDests != nullptr && Cups().setDests(m_connection.Http(), m_count, m_dests) == 0;
     }
 
 private:
+    const Connection& m_connection;
     cups_dest_t* m_dests = nullptr;
     int m_count = 0;
 };
@@ -83,7 +147,10 @@ DefaultPrinterChange CupsPrinterSource::SetDefaultPrinter(const std::string& nam
 {
     if (!Cups().IsLoaded())
         return DefaultPrinterChange::Failed;
-    Destinations dests;
+    const Connection connection;
+    Destinations dests(connection);
+    if (!connection.Answered())
+        return DefaultPrinterChange::NoAnswer;
     bool found = false;
     for (cups_dest_t& dest : dests) {
         dest.is_default = DestinationName(dest) == name && !found;
@@ -91,12 +158,15 @@ DefaultPrinterChange CupsPrinterSource::SetDefaultPrinter(const std::string& nam
     }
     if (!found)
         return DefaultPrinterChange::NotInstalled;
-    return dests.Save() ? DefaultPrinterChange::Done : DefaultPrinterChange::Failed;
+    if (dests.Save())
+        return DefaultPrinterChange::Done;
+    return connection.Answered() ? DefaultPrinterChange::Failed : DefaultPrinterChange::NoAnswer;
 }
 
 std::string CupsPrinterSource::DefaultPrinterEntry() const
 {
-    for (const cups_dest_t& dest : Destinations()) {
+    const Connection connection;
+    for (const cups_dest_t& dest : Destinations(connection)) {
         const std::string name = DestinationName(dest);
         // The queue name stands in for the port.
         if (dest.is_default && !name.empty())
@@ -108,7 +178,8 @@ std::string CupsPrinterSource::DefaultPrinterEntry() const
 std::vector<std::string> CupsPrinterSource::InstalledPrinters() const
 {
     std::vector<std::string> names;
-    for (const cups_dest_t& dest : Destinations()) {
+    const Connection connection;
+    for (const cups_dest_t& dest : Destinations(connection)) {
         std::string name = DestinationName(dest);
         if (!name.empty())
             names.push_back(std::move(name));

@@ -10,6 +10,7 @@ enum class DefaultPrinterChange
 {
     Done,
     NotInstalled, // no installed printer has that name
+    NoAnswer, // the print service did not answer in time
     Failed // the system refused or can't be reached
 };
 

@@ -76,13 +76,22 @@ struct FileBytes
 };
 
 // Reads a file the user named (an import, the settings file of an export) by the settings file's
-// rules: a regular file of at most IniFile::kMaxFileBytes, never waited on when it is a FIFO.
-FileBytes ReadFileBytes(const std::string& path);
+// rules: a regular file of at most `maxBytes`, never waited on when it is a FIFO.
+FileBytes ReadFileBytes(const std::string& path, std::int64_t maxBytes = IniFile::kMaxFileBytes);
 
-// Replaces the file at `path` by `bytes` by the settings file's rules: through a symbolic link, under
-// the lock, keeping the owner and permissions, flushed before the rename; a read-only file or one
-// with other names is refused. A FIFO or a character device (/dev/stdout) is written as a stream.
+// Replaces the file at `path` by `bytes` by the settings file's rules: through a symbolic link (not
+// another user's link to a file not theirs), under the lock, keeping the owner and permissions,
+// flushed before the rename; a read-only file or one with other names is refused. A FIFO or a character device
+// (/dev/stdout) is written as a stream.
 WriteResult ReplaceFile(const std::string& path, std::string_view bytes,
                         std::chrono::milliseconds lockWait = IniFile::kDefaultLockWait);
+
+// Takes the new content piece by piece; false when the piece could not be written.
+using ByteSink = std::function<bool(std::string_view)>;
+// The same replacement with content made while it is written, so that it never sits in memory
+// whole: `produce` hands its pieces to the sink, and returns false to give up (nothing is replaced;
+// the result's errorCode is then ECANCELED).
+WriteResult ReplaceFileFrom(const std::string& path, const std::function<bool(const ByteSink&)>& produce,
+                            std::chrono::milliseconds lockWait = IniFile::kDefaultLockWait);
 
 } // namespace lanvex::store

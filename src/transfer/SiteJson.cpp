@@ -70,17 +70,22 @@ std::string JsonText(const nlohmann::ordered_json& json, int indent)
     return escaped;
 }
 
+std::string SiteListRecord(const store::SiteProfile& profile, bool managed)
+{
+    nlohmann::ordered_json site = ProfileJson(profile);
+    site.erase("MACAddress"); // an adapter's field, never stored with a site
+    if (managed)
+        site["Managed"] = true;
+    return JsonText(site, -1);
+}
+
 void WriteSiteListJson(const store::SiteListModel& model, std::ostream& out)
 {
     // One site per line, written as it is built, so a long list never sits in memory twice.
     out << '[';
-    for (std::size_t i = 1; i < model.SiteProfiles.size(); ++i) {
-        nlohmann::ordered_json site = ProfileJson(model.SiteProfiles[i]);
-        site.erase("MACAddress"); // an adapter's field, never stored with a site
-        if (store::IsManagedEntry(model, static_cast<std::int32_t>(i)))
-            site["Managed"] = true;
-        out << (i > 1 ? ",\n" : "\n") << JsonText(site, -1);
-    }
+    for (std::size_t i = 1; i < model.SiteProfiles.size(); ++i)
+        out << (i > 1 ? ",\n" : "\n")
+            << SiteListRecord(model.SiteProfiles[i], store::IsManagedEntry(model, static_cast<std::int32_t>(i)));
     out << (model.SiteProfiles.size() > 1 ? "\n]\n" : "]\n");
 }
 

@@ -16,6 +16,9 @@ nlohmann::ordered_json ProfileJson(const store::SiteProfile& profile);
 // JSON text for the console; text that is not valid UTF-8 is replaced, never thrown on.
 std::string JsonText(const nlohmann::ordered_json& json, int indent);
 
+// One saved site as its line of the JSON array --list prints.
+std::string SiteListRecord(const store::SiteProfile& profile, bool managed);
+
 // The saved sites of `model` (entries 1..N) as the JSON array --list prints.
 void WriteSiteListJson(const store::SiteListModel& model, std::ostream& out);
 

@@ -21,7 +21,6 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <ostream>
-#include <sstream>
 
 namespace lanvex::transfer {
 
@@ -81,12 +80,34 @@ std::string WriteFailureText(const store::WriteResult& written)
         { std::to_string(store::IniFile::kMaxFileBytes >> 20) });
 }
 
-std::vector<store::SiteProfile> SavedSites(store::SiteListModel model)
+// The saved sites of a settings file one at a time, in list order; an entry that shares an earlier
+// one's section is read again under its own name.
+bool VisitSites(const store::IniDocument& settings, const store::SiteVisitor& each)
 {
-    if (model.SiteProfiles.empty())
-        return {};
-    return { std::make_move_iterator(model.SiteProfiles.begin() + 1),
-             std::make_move_iterator(model.SiteProfiles.end()) };
+    bool going = true;
+    store::VisitSavedSites(
+        settings,
+        [&](store::SiteProfile&& site) {
+            if (going)
+                going = each(site, false);
+        },
+        [&](std::string&& name, std::size_t) {
+            if (going)
+                going = each(store::ReadSite(settings, name), true);
+        });
+    return going;
+}
+
+// The sites as the JSON array --list prints, one record at a time.
+bool WriteSitesJson(const store::SiteSource& sites, const store::ByteSink& sink)
+{
+    bool first = true;
+    const bool written = sink("[") && sites([&](const store::SiteProfile& site, bool) {
+                             const bool ok = sink(first ? "\n" : ",\n") && sink(SiteListRecord(site, false));
+                             first = false;
+                             return ok;
+                         });
+    return written && sink(first ? "]\n" : "\n]\n");
 }
 
 // Names found by their section key, each held as a number that `keyOf` turns back into its key:
@@ -252,27 +273,31 @@ TransferReport ExportSites(const std::string& settingsPath, const std::string& e
     if (!read.ok && !read.missing)
         return Failure(LANVEX_TR_NOOP("SiteTransfer", "无法读取配置文件 %1：%2"),
                        { settingsPath, store::FileFailureText(read.errorCode) });
-    const store::SiteListModel model
-        = store::LoadSiteModel(store::IniDocument::ParseOwned(std::move(read.bytes)), std::nullopt);
+    const store::IniDocument settings = store::IniDocument::ParseOwned(std::move(read.bytes));
 
-    std::string bytes;
-    if (EndsWithJson(exportPath)) {
-        std::ostringstream json;
-        WriteSiteListJson(model, json);
-        bytes = std::move(json).str();
-    } else {
-        std::string unstorable;
-        std::optional<std::string> text = store::SettingsFileText(SavedSites(model), unstorable);
-        if (!text)
-            return Failure(LANVEX_TR_NOOP("SiteTransfer", "办公位置“%1”含有代码页936无法保存的字符。"), { unstorable });
-        bytes = std::move(*text);
-    }
-    const store::WriteResult written = store::ReplaceFile(exportPath, bytes);
+    // The sites are read one at a time and written as they come: the export never holds them all.
+    std::size_t exported = 0;
+    const store::SiteSource sites = [&](const store::SiteVisitor& each) {
+        exported = 0;
+        return VisitSites(settings, [&](const store::SiteProfile& site, bool repeat) {
+            ++exported;
+            return each(site, repeat);
+        });
+    };
+    const bool json = EndsWithJson(exportPath);
+    std::string unstorable;
+    bool sinkFailed = false;
+    const store::WriteResult written = store::ReplaceFileFrom(exportPath, [&](const store::ByteSink& sink) {
+        const store::ByteSink watched = [&](std::string_view piece) { return !(sinkFailed = !sink(piece)); };
+        return json ? WriteSitesJson(sites, watched) : store::WriteSettingsFileText(sites, watched, unstorable);
+    });
+    if (!written && !json && !sinkFailed && written.errorCode == ECANCELED)
+        return Failure(LANVEX_TR_NOOP("SiteTransfer", "办公位置“%1”含有代码页936无法保存的字符。"), { unstorable });
     if (!written)
         return Failure(LANVEX_TR_NOOP("SiteTransfer", "无法写入文件 %1：%2"),
                        { exportPath, store::FileFailureText(written.errorCode) });
     TransferReport report;
-    report.exported = model.SiteProfiles.empty() ? 0 : model.SiteProfiles.size() - 1;
+    report.exported = exported;
     return report;
 }
 

@@ -3,6 +3,7 @@
 // shows every call. Each test has its own runtime folder, so the user's channel is the test's alone.
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -69,10 +70,15 @@ class TestRevertCommandLine : public QObject
         return result;
     }
 
-    void start(QProcess& process, const QStringList& args)
+    // With `runtimeFolder` false, lanvex runs as in a session without XDG_RUNTIME_DIR.
+    void start(QProcess& process, const QStringList& args, bool runtimeFolder = true)
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(u"XDG_RUNTIME_DIR"_s, path(u"run"_s));
+        if (runtimeFolder)
+            environment.insert(u"XDG_RUNTIME_DIR"_s, path(u"run"_s));
+        else
+            environment.remove(u"XDG_RUNTIME_DIR"_s);
+        environment.insert(u"XDG_CACHE_HOME"_s, path(u"cache"_s));
         environment.insert(u"LANGUAGE"_s, u"zh_CN"_s);
         process.setProcessEnvironment(environment);
         process.start(QStringLiteral(LANVEX_EXE),
@@ -81,10 +87,10 @@ class TestRevertCommandLine : public QObject
     }
 
     // Runs lanvex to its end; its exit code.
-    int run(const QStringList& args, QString* out = nullptr)
+    int run(const QStringList& args, QString* out = nullptr, bool runtimeFolder = true)
     {
         QProcess process;
-        start(process, args);
+        start(process, args, runtimeFolder);
         if (!process.waitForFinished(60000))
             return -1;
         if (out)
@@ -145,6 +151,43 @@ private Q_SLOTS:
         QVERIFY(QString::fromUtf8(apply.readAllStandardOutput()).endsWith(u"已确认，保留新设置。\n"_s));
         QCOMPARE(readNetwork().calls, QStringList { "EnableDHCP " });
         QCOMPARE(run({ "--confirm" }), 1);
+    }
+
+    // Without a runtime folder the channel lives in a private folder of the user's own cache, never
+    // under a fixed name another user could make first; the change is kept as with one.
+    void keptWithoutRuntimeFolder()
+    {
+        QProcess apply;
+        start(apply, { "--apply", "Home", "--revert-after", "60" }, false);
+        QVERIFY(waitsForConfirm(apply));
+        const QFileInfo folder(path(u"cache/lanvex"_s));
+        QVERIFY(folder.isDir());
+        QCOMPARE(folder.permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther),
+                 QFile::Permissions());
+        QVERIFY(QFileInfo::exists(path(u"cache/lanvex/lanvex-confirm"_s)));
+        QCOMPARE(run({ "--confirm" }, nullptr, false), 0);
+        QVERIFY(apply.waitForFinished(60000));
+        QCOMPARE(apply.exitCode(), 0);
+        QCOMPARE(readNetwork().calls, QStringList { "EnableDHCP " });
+    }
+
+    // The reader of the output goes away (a dropped ssh session, an ended `| tee`): the output is
+    // lost, but the change is still taken back and the program ends as it would with its reader.
+    void lostReaderStillRestores()
+    {
+        QProcess apply;
+        QProcess reader; // takes one line, then closes the pipe
+        apply.setProcessChannelMode(QProcess::MergedChannels);
+        apply.setStandardOutputProcess(&reader);
+        start(apply, { "--apply", "Office", "--revert-after", "1" });
+        reader.start(u"head"_s, { "-n", "1" });
+        QVERIFY(reader.waitForFinished(60000));
+        QVERIFY(apply.waitForFinished(60000));
+        QCOMPARE(apply.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(apply.exitCode(), 1);
+        const Network network = readNetwork();
+        QCOMPARE(network.address, u"192.168.1.10"_s);
+        QCOMPARE(network.calls.size(), 6);
     }
 
     void badSeconds_data()

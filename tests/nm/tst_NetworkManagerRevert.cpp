@@ -150,18 +150,26 @@ private Q_SLOTS:
     }
 
     // The program ends without a word, as it does with the session it ran in: NetworkManager puts
-    // the old address back when the checkpoint's time runs out.
+    // the old address back when the checkpoint's time runs out. Until then a new apply that waits to
+    // be kept changes nothing: the old checkpoint would take it back after its confirmation.
     void killedProgramStillRollsBack()
     {
-        const QString old = addressOf(otherSite() == u"Office"_s ? u"Lab"_s : u"Office"_s);
+        const QString oldSite = otherSite() == u"Office"_s ? u"Lab"_s : u"Office"_s;
+        const QString old = addressOf(oldSite);
         const QString site = otherSite();
         QProcess apply;
-        start(apply, { "--apply", site, "--revert-after", "3" });
+        start(apply, { "--apply", site, "--revert-after", "12" });
         QByteArray err;
         QVERIFY2(waitsForConfirm(apply, err), err.constData());
         QVERIFY2(m_sandbox.ipv4Addresses().contains(addressOf(site)), qPrintable(m_sandbox.ipv4Addresses()));
         ::kill(static_cast<pid_t>(apply.processId()), SIGKILL);
         QVERIFY(apply.waitForFinished(10000));
+
+        QString out;
+        QCOMPARE(run({ "--apply", oldSite, "--revert-after", "60" }, &out), 1);
+        QVERIFY2(out.contains(u"网卡上一次的更改还在等待确认或恢复，设置未生效。"_s), qPrintable(out));
+        QVERIFY2(m_sandbox.ipv4Addresses().contains(addressOf(site)), qPrintable(m_sandbox.ipv4Addresses()));
+        QCOMPARE(checkpoints(), 1);
         QTRY_VERIFY_WITH_TIMEOUT(
             m_sandbox.ipv4Addresses().contains(old) && !m_sandbox.ipv4Addresses().contains(addressOf(site)), 30000);
         QTRY_COMPARE_WITH_TIMEOUT(checkpoints(), 0, 10000);

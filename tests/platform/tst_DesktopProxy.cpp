@@ -4,8 +4,14 @@
 #include "platform/unix/KdeProxyStore.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <chrono>
+#include <future>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace lanvex;
 
@@ -21,6 +27,18 @@ QString fileText(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+bool writeText(const QString& path, const QByteArray& text)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text) == text.size();
+}
+
+net::ProxyChange setKdeProxy()
+{
+    qputenv("XDG_CURRENT_DESKTOP", "KDE");
+    return platform::MakeDesktopProxyStore()->SetProxy(proxyOf({ "manual", "proxy.corp:3128", "", "" }));
 }
 
 } // namespace
@@ -87,6 +105,76 @@ private Q_SLOTS:
         qputenv("XDG_CURRENT_DESKTOP", "XFCE");
         QCOMPARE(platform::MakeDesktopProxyStore()->SetProxy(proxyOf({ "none", "", "", "" })),
                  net::ProxyChange::NoStore);
+    }
+
+    // A KDE program that saves kioslaverc under KConfig's lock meanwhile keeps its change, and the
+    // proxy is set on top of it.
+    void kdeWaitsForKConfigsLock()
+    {
+        const QString path = m_config.filePath(QStringLiteral("kioslaverc"));
+        QFile::remove(path);
+        QVERIFY(writeText(path, "[General]\nA=1\n"));
+        QLockFile kconfig(QFileInfo(path).canonicalFilePath() + QStringLiteral(".lock"));
+        QVERIFY(kconfig.lock());
+        std::future<net::ProxyChange> change = std::async(std::launch::async, setKdeProxy);
+        QCOMPARE(change.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout);
+        QVERIFY(writeText(path, "[General]\nA=1\nB=2\n"));
+        kconfig.unlock();
+        QCOMPARE(change.get(), net::ProxyChange::Done);
+        const QString text = fileText(path);
+        QVERIFY2(text.startsWith("[General]\nA=1\nB=2\n") && text.contains("ProxyType=1\n"), qPrintable(text));
+    }
+
+    // What must not be read or replaced in kioslaverc's place is refused at once and left as it was.
+    void kdeRefusesWhatIsNotItsFile_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("FIFO") << "fifo";
+        QTest::newRow("link to a device") << "device";
+        QTest::newRow("far too large") << "large";
+        QTest::newRow("read-only") << "read-only";
+        QTest::newRow("another user's link to a file not theirs") << "foreign link";
+    }
+
+    void kdeRefusesWhatIsNotItsFile()
+    {
+        QFETCH(QString, kind);
+        const QString path = m_config.filePath(QStringLiteral("kioslaverc"));
+        const QString secret = m_config.filePath(QStringLiteral("secret"));
+        QFile::remove(path);
+        QFile::remove(secret);
+        const QByteArray pathBytes = QFile::encodeName(path);
+        if (kind == "fifo") {
+            QCOMPARE(::mkfifo(pathBytes.constData(), 0600), 0);
+        } else if (kind == "device") {
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
+        } else if (kind == "large") {
+            QVERIFY(writeText(path, "[General]\n"));
+            QVERIFY(QFile::resize(path, qint64(64) << 20)); // sparse: cheap to make, costly to read
+        } else if (kind == "read-only") {
+            QVERIFY(writeText(path, "[General]\nA=1\n"));
+            QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        } else {
+            if (::geteuid() != 0)
+                QSKIP("only root can give a link to another user");
+            QVERIFY(writeText(secret, "root's\n"));
+            QVERIFY(QFile::setPermissions(secret, QFile::ReadOwner | QFile::WriteOwner));
+            QVERIFY(QFile::link(secret, path));
+            QCOMPARE(::lchown(pathBytes.constData(), 65534, 65534), 0);
+        }
+        struct stat before = {};
+        QCOMPARE(::stat(pathBytes.constData(), &before), 0);
+        const QString text = kind == "read-only" || kind == "foreign link" ? fileText(path) : QString();
+
+        QCOMPARE(setKdeProxy(), net::ProxyChange::Failed);
+        struct stat after = {};
+        QCOMPARE(::stat(pathBytes.constData(), &after), 0);
+        QCOMPARE(after.st_ino, before.st_ino);
+        QCOMPARE(after.st_mode, before.st_mode);
+        QCOMPARE(after.st_size, before.st_size);
+        if (!text.isEmpty())
+            QCOMPARE(fileText(path), text);
+        QFile::remove(path);
     }
 
 private:

@@ -18,6 +18,7 @@
 #include <cstring>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -56,22 +57,6 @@ void Start(QProcess& process, const QString& exe, const QString& folder, QString
 }
 
 #ifndef _WIN32
-// A raw connection to a running window's socket, as any local process could open one.
-int ConnectTo(const QString& name)
-{
-    const QByteArray bytes = name.toUtf8();
-    sockaddr_un address {};
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path + 1, bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + bytes.size());
-    if (fd >= 0 && ::connect(fd, reinterpret_cast<const sockaddr*>(&address), length) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
 // A socket on the path of the user's runtime folder, as a later start reaches the window there.
 int ConnectToPath(const QByteArray& bytes)
 {
@@ -163,9 +148,25 @@ private Q_SLOTS:
 
 #ifndef _WIN32
     // Callers that say something else, or nothing at all, neither raise the window nor keep it
-    // from answering a real start.
+    // from answering a real start. Without a runtime folder the name lives in a private folder of
+    // the user's cache, never under a fixed name another user could take first.
     void strayCallersHoldNothingUp()
     {
+        QTemporaryDir cache;
+        const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
+        const QByteArray oldCache = qgetenv("XDG_CACHE_HOME");
+        qunsetenv("XDG_RUNTIME_DIR");
+        qputenv("XDG_CACHE_HOME", cache.path().toUtf8());
+        const auto restore = qScopeGuard([&] {
+            const auto put = [](const char* name, const QByteArray& value) {
+                if (value.isEmpty())
+                    qunsetenv(name);
+                else
+                    qputenv(name, value);
+            };
+            put("XDG_RUNTIME_DIR", oldRuntime);
+            put("XDG_CACHE_HOME", oldCache);
+        });
         QTemporaryDir dir;
         const QString exe = InstallProgram(dir.path());
         QVERIFY(!exe.isEmpty());
@@ -173,11 +174,17 @@ private Q_SLOTS:
         SingleInstance running(settings);
         QVERIFY(running.Claim());
         QSignalSpy raised(&running, &SingleInstance::activationRequested);
+        const QString folder = cache.filePath(QStringLiteral("lanvex"));
+        struct stat info = {};
+        QCOMPARE(::lstat(QFile::encodeName(folder).constData(), &info), 0);
+        QVERIFY(S_ISDIR(info.st_mode));
+        QCOMPARE(info.st_mode & 0777, mode_t(0700));
+        const QByteArray socketPath = (folder + u'/' + SingleInstance::ServerName(settings)).toUtf8();
 
-        const int wrong = ConnectTo(SingleInstance::ServerName(settings));
+        const int wrong = ConnectToPath(socketPath);
         QVERIFY(wrong >= 0);
         QCOMPARE(::write(wrong, "raise\n", 6), 6);
-        const int silent = ConnectTo(SingleInstance::ServerName(settings));
+        const int silent = ConnectToPath(socketPath);
         QVERIFY(silent >= 0);
         QTest::qWait(100);
 

@@ -3,9 +3,15 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace lanvex;
@@ -44,6 +50,31 @@ private Q_SLOTS:
         QCOMPARE(source.SetDefaultPrinter("Lanvex_Gone"), printer::DefaultPrinterChange::NotInstalled);
         QVERIFY(source.DefaultPrinterEntry().rfind("Lanvex_Front_Desk,", 0) == 0);
         QCOMPARE(source.SetDefaultPrinter("Lanvex_Office"), printer::DefaultPrinterChange::Done);
+    }
+
+    // A server that takes the connection and never answers: the wait ends, and the outcome says the
+    // service did not answer rather than that the printer is missing.
+    void silentServerIsNoAnswer()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QByteArray path = QFile::encodeName(dir.filePath(QStringLiteral("silent.sock")));
+        const int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        QVERIFY(listener >= 0);
+        sockaddr_un address = {};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path, path.constData(), static_cast<std::size_t>(path.size()) + 1);
+        QCOMPARE(::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+        QCOMPARE(::listen(listener, 8), 0);
+
+        const QByteArray server = qgetenv("CUPS_SERVER");
+        qputenv("CUPS_SERVER", path);
+        // libcups reads CUPS_SERVER once per thread.
+        printer::DefaultPrinterChange change = printer::DefaultPrinterChange::Done;
+        std::thread([&change] { change = printer::CupsPrinterSource().SetDefaultPrinter("Lanvex_Office"); }).join();
+        qputenv("CUPS_SERVER", server);
+        ::close(listener);
+        QCOMPARE(change, printer::DefaultPrinterChange::NoAnswer);
     }
 };
 

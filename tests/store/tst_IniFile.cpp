@@ -569,6 +569,20 @@ void TestIniFile::savesRespectLinksOwnersAndOthersFiles()
     QCOMPARE(write(planted, "8").errorCode, EACCES);
     QCOMPARE(IniFile(str(target)).Load().ReadString("s", "k", ""), std::string("7"));
     QVERIFY(isLink(planted));
+    // Anywhere, another user's link leads only to a file of theirs: root saving in a user's folder
+    // (sudo -E) never writes through it into a file of its own.
+    const QString rootsFile = dir.filePath("real/root.ini");
+    writeFile(rootsFile, "[s]\r\nk=root\r\n");
+    const QString towardsRoot = dir.filePath("towards-root.ini");
+    QVERIFY(QFile::link(rootsFile, towardsRoot));
+    QCOMPARE(::lchown(towardsRoot.toLocal8Bit().constData(), 65534, 65534), 0);
+    QCOMPARE(write(towardsRoot, "9").errorCode, EACCES);
+    QCOMPARE(IniFile(str(rootsFile)).Load().ReadString("s", "k", ""), std::string("root"));
+    const QString towardsOwn = dir.filePath("towards-own.ini");
+    QVERIFY(QFile::link(target, towardsOwn)); // the target is 65534's since above
+    QCOMPARE(::lchown(towardsOwn.toLocal8Bit().constData(), 65534, 65534), 0);
+    QVERIFY(write(towardsOwn, "9").ok);
+    QCOMPARE(IniFile(str(target)).Load().ReadString("s", "k", ""), std::string("9"));
 }
 
 void TestIniFile::settingsPathFollowsTheProgramName_data()

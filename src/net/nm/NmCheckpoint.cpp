@@ -12,6 +12,7 @@ namespace {
 constexpr uint kDeleteNewConnections = 0x02;
 // NMRollbackResult: the device is back as it was.
 constexpr uint kRollbackOk = 0;
+const QString kCheckpointInterface = QStringLiteral("org.freedesktop.NetworkManager.Checkpoint");
 
 class NmCheckpoint : public Checkpoint
 {
@@ -66,15 +67,32 @@ private:
     QString m_path;
 };
 
+// Whether one of NetworkManager's checkpoints holds the device. Asked only after a refusal, so
+// that the refusal of a device in another checkpoint is not taken for one of permission.
+bool inCheckpoint(NmBus& bus, const QString& devicePath)
+{
+    try {
+        for (const QString& checkpoint :
+             ObjectPaths(bus.Property(kNmPath, kNmInterface, QStringLiteral("Checkpoints"))))
+            if (ObjectPaths(bus.Property(checkpoint, kCheckpointInterface, QStringLiteral("Devices")))
+                    .contains(devicePath))
+                return true;
+    } catch (const BusError&) {
+        // A checkpoint that runs out while it is read is gone, and NetworkManager says no more.
+    }
+    return false;
+}
+
 } // namespace
 
 std::unique_ptr<Checkpoint> CreateDeviceCheckpoint(std::shared_ptr<NmBus> bus, const QString& interfaceName,
                                                    std::uint32_t rollbackSeconds)
 {
+    QString devicePath;
     try {
         const QVariantList device
             = bus->Call(kNmPath, kNmInterface, QStringLiteral("GetDeviceByIpIface"), { interfaceName });
-        const QString devicePath = device.isEmpty() ? QString() : ObjectPath(device.front());
+        devicePath = device.isEmpty() ? QString() : ObjectPath(device.front());
         if (devicePath.isEmpty())
             throw ServiceError("no NetworkManager device is named " + interfaceName.toStdString());
         const QVariantList reply = bus->Change(
@@ -86,6 +104,8 @@ std::unique_ptr<Checkpoint> CreateDeviceCheckpoint(std::shared_ptr<NmBus> bus, c
             throw ServiceError("NetworkManager gave no checkpoint");
         return std::make_unique<NmCheckpoint>(std::move(bus), path);
     } catch (const BusError& error) {
+        if (!devicePath.isEmpty() && !IsLostAnswer(error) && inCheckpoint(*bus, devicePath))
+            throw CheckpointPending(error.what());
         throw ServiceError(error.what());
     }
 }

@@ -1,8 +1,9 @@
 // The confirm channel over a Unix socket in a folder only the user may write in: their runtime
-// folder ($XDG_RUNTIME_DIR), else a folder of their own under /tmp that nobody else may own. The
+// folder, else the program's folder in their own cache (PrivateRuntimeFolder). The
 // waiting apply holds a lock beside the socket, so a second one is refused and a socket file left
 // by a killed one is replaced. Both ends check that the other runs as the same user.
 #include "platform/ConfirmChannel.h"
+#include "platform/unix/PrivateFolder.h"
 #include "store/FileDescriptor.h"
 
 #include <cerrno>
@@ -40,27 +41,6 @@ extern "C" void onEndSignal(int)
     const char byte = 1;
     [[maybe_unused]] const ssize_t written = ::write(g_signalPipe[1], &byte, 1);
     errno = saved;
-}
-
-bool OwnPrivateFolder(const char* folder, bool followLinks)
-{
-    struct stat info = {};
-    const int status = followLinks ? ::stat(folder, &info) : ::lstat(folder, &info);
-    return status == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::getuid() && (info.st_mode & 077) == 0;
-}
-
-// The folder the socket lives in; nothing when there is none that belongs to the user alone.
-std::optional<std::string> ChannelFolder(bool create)
-{
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime && runtime[0] == '/' && OwnPrivateFolder(runtime, true))
-        return std::string(runtime);
-    const std::string own = "/tmp/lanvex-" + std::to_string(::getuid());
-    if (create && ::mkdir(own.c_str(), 0700) != 0 && errno != EEXIST)
-        return std::nullopt;
-    if (!OwnPrivateFolder(own.c_str(), false))
-        return std::nullopt;
-    return own;
 }
 
 bool SocketAddress(const std::string& path, sockaddr_un& address)
@@ -170,10 +150,10 @@ ConfirmWait::~ConfirmWait() = default;
 
 std::unique_ptr<ConfirmWait> ConfirmWait::Open(std::string& error)
 {
-    const std::optional<std::string> folder = ChannelFolder(true);
+    const std::optional<std::string> folder = PrivateRuntimeFolder(true);
     if (!folder) {
-        error = "no private runtime folder for the confirmation (XDG_RUNTIME_DIR, or /tmp/lanvex-"
-            + std::to_string(::getuid()) + " owned by this user alone)";
+        error = "no private folder for the confirmation (XDG_RUNTIME_DIR, or lanvex in the user's cache folder, "
+                "owned by this user alone)";
         return nullptr;
     }
     auto impl = std::make_unique<Impl>();
@@ -228,7 +208,7 @@ ConfirmWait::Outcome ConfirmWait::Wait(std::chrono::milliseconds timeout, const 
 
 ConfirmReply SendConfirm()
 {
-    const std::optional<std::string> folder = ChannelFolder(false);
+    const std::optional<std::string> folder = PrivateRuntimeFolder(false);
     sockaddr_un address {};
     if (!folder || !SocketAddress(*folder + "/" + kSocketName, address))
         return ConfirmReply::NonePending;

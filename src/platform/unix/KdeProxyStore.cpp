@@ -1,11 +1,12 @@
 #include "platform/unix/KdeProxyStore.h"
 
+#include "store/IniFile.h"
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QLockFile>
 #include <QStandardPaths>
 #include <QStringList>
 #include <algorithm>
@@ -17,6 +18,8 @@ namespace lanvex::platform {
 namespace {
 
 const QString kGroup = QStringLiteral("[Proxy Settings]");
+// kioslaverc holds a few kilobytes; far more is not a file KIO wrote.
+constexpr std::int64_t kMaxBytes = std::int64_t(4) << 20;
 
 // KIO's ProxyType: no proxy, a manual one, a PAC script.
 int proxyType(net::ProxyMode mode)
@@ -111,16 +114,26 @@ QString KdeProxyStore::WithProxy(const QString& text, const net::ProxySettings& 
 net::ProxyChange KdeProxyStore::SetProxy(const net::ProxySettings& settings)
 {
     const QString path = kioslavercPath();
-    QFile current(path);
-    QString text;
-    if (current.exists()) {
-        if (!current.open(QIODevice::ReadOnly))
-            return net::ProxyChange::Failed;
-        text = QString::fromUtf8(current.readAll());
-    }
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(WithProxy(text, settings).toUtf8()) < 0 || !file.commit())
+    // KConfig's own lock, named as KConfig names it: beside the file its links lead to. A KDE
+    // program saving kioslaverc meanwhile would otherwise write over this change, or this change
+    // over its.
+    const QFileInfo target(path);
+    const QString lockedFile = target.exists()
+        ? target.canonicalFilePath()
+        : QFileInfo(target.absolutePath()).canonicalFilePath() + QStringLiteral("/kioslaverc");
+    QLockFile lock(lockedFile + QStringLiteral(".lock"));
+    if (!lock.tryLock(store::IniFile::kDefaultLockWait))
+        return net::ProxyChange::Failed;
+    // By the settings file's rules: a FIFO, a device or a huge file in its place is refused, not read.
+    const store::FileBytes current = store::ReadFileBytes(path.toStdString(), kMaxBytes);
+    if (!current.ok && !current.missing)
+        return net::ProxyChange::Failed;
+    const QByteArray text
+        = WithProxy(QString::fromUtf8(current.bytes.data(), static_cast<qsizetype>(current.bytes.size())), settings)
+              .toUtf8();
+    if (!store::ReplaceFile(path.toStdString(),
+                            std::string_view(text.constData(), static_cast<std::size_t>(text.size()))))
         return net::ProxyChange::Failed;
     // KIO's programs read the file again when they hear this.
     QDBusConnection::sessionBus().send(QDBusMessage::createSignal(QStringLiteral("/KIO/Scheduler"),

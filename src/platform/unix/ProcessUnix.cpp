@@ -1,5 +1,6 @@
 #include "platform/Process.h"
 
+#include <csignal>
 #include <filesystem>
 #include <system_error>
 
@@ -14,6 +15,11 @@ std::string ProgramPath(const char* argv0)
 
 void AttachParentConsole() { }
 
-void PrepareConsoleOutput() { }
+void PrepareConsoleOutput()
+{
+    // Without this, the first line after `ssh host lanvex ... | tee` lost its reader would end the
+    // program before it restores what it changed.
+    std::signal(SIGPIPE, SIG_IGN);
+}
 
 } // namespace lanvex::platform

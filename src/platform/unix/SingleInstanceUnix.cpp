@@ -1,15 +1,15 @@
-// The one-window rule over a Unix socket in the user's runtime folder ($XDG_RUNTIME_DIR), which
-// only that user may write in, so no one else can take the name first. The window holds a lock
-// beside the socket for as long as it runs: a socket file left by a crashed window is replaced by
-// the next one to take the lock. Without such a folder the name lives in Linux's abstract
-// namespace, where it vanishes with its process but anyone on the machine may take or reach it;
-// both ends check that the other runs as the same user.
+// The one-window rule over a Unix socket in a folder only the user may write in (their runtime
+// folder, else the program's folder in their cache: PrivateRuntimeFolder), so no one else can take
+// the name first. The window holds a lock beside the socket for as long as it runs: a socket file
+// left by a crashed window is replaced by the next one to take the lock. Without such a folder
+// there is no name that is the user's alone, and each window opens on its own. Both ends check
+// that the other runs as the same user.
 #include "platform/SingleInstance.h"
+#include "platform/unix/PrivateFolder.h"
 #include "store/FileDescriptor.h"
 
 #include <QSocketNotifier>
 #include <QTimer>
-#include <algorithm>
 #include <cerrno>
 #include <cstddef>
 #include <cstdlib>
@@ -31,36 +31,25 @@ namespace {
 
 constexpr int kAnswerWaitMs = 3000;
 
-// The socket file for `name` in the user's runtime folder, when there is one that belongs to the
-// user alone and the path fits a socket address.
+// The socket file for `name` in the user's private folder, when there is one and the path fits a
+// socket address.
 std::optional<std::string> RuntimeSocketPath(const QString& name)
 {
-    const char* folder = std::getenv("XDG_RUNTIME_DIR");
-    struct stat info = {};
-    if (!folder || folder[0] != '/' || ::stat(folder, &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::getuid()
-        || (info.st_mode & 077) != 0)
+    const std::optional<std::string> folder = PrivateRuntimeFolder(true);
+    if (!folder)
         return std::nullopt;
-    std::string path = std::string(folder) + "/" + name.toStdString();
+    std::string path = *folder + "/" + name.toStdString();
     if (path.size() + 1 > sizeof(sockaddr_un {}.sun_path))
         return std::nullopt;
     return path;
 }
 
-// The socket's address: the file in the runtime folder, else `name` in the abstract namespace (a
-// leading zero byte, then the name, unterminated).
-socklen_t SocketAddress(const QString& name, sockaddr_un& address)
+socklen_t SocketAddress(const std::string& path, sockaddr_un& address)
 {
     std::memset(&address, 0, sizeof address);
     address.sun_family = AF_UNIX;
-    if (const std::optional<std::string> path = RuntimeSocketPath(name)) {
-        std::memcpy(address.sun_path, path->c_str(), path->size() + 1);
-        return static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + path->size() + 1);
-    }
-    const QByteArray bytes = name.toUtf8();
-    const std::size_t length
-        = std::min<std::size_t>(static_cast<std::size_t>(bytes.size()), sizeof address.sun_path - 1);
-    std::memcpy(address.sun_path + 1, bytes.constData(), length);
-    return static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + length);
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    return static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + path.size() + 1);
 }
 
 // Takes the lock that makes this process the one window, where the name is a file: then the socket
@@ -194,7 +183,7 @@ private:
     store::FileDescriptor m_fd;
     QSocketNotifier m_notifier;
     SingleInstance& m_owner;
-    std::string m_path; // the socket file, when the name is one
+    std::string m_path; // the socket file
     store::FileDescriptor m_lock;
 };
 
@@ -206,26 +195,28 @@ void SingleInstance::ListenerDeleter::operator()(Listener* listener) const
 bool SingleInstance::listen()
 {
     const std::optional<std::string> path = RuntimeSocketPath(m_name);
-    store::FileDescriptor lock;
-    if (path) {
-        lock = LockRuntimeName(*path);
-        if (!lock.valid())
-            return false;
-    }
+    if (!path)
+        return true; // no name of the user's own: this window stands alone
+    store::FileDescriptor lock = LockRuntimeName(*path);
+    if (!lock.valid())
+        return false;
     sockaddr_un address {};
-    const socklen_t length = SocketAddress(m_name, address);
+    const socklen_t length = SocketAddress(*path, address);
     store::FileDescriptor fd(NewSocket());
     if (!fd.valid() || ::bind(fd.get(), reinterpret_cast<const sockaddr*>(&address), length) != 0
         || ::listen(fd.get(), SOMAXCONN) != 0)
         return false;
-    m_listener.reset(new Listener(fd.release(), *this, path.value_or(std::string()), std::move(lock)));
+    m_listener.reset(new Listener(fd.release(), *this, *path, std::move(lock)));
     return true;
 }
 
 bool SingleInstance::askRunningToShow()
 {
+    const std::optional<std::string> path = RuntimeSocketPath(m_name);
+    if (!path)
+        return false;
     sockaddr_un address {};
-    const socklen_t length = SocketAddress(m_name, address);
+    const socklen_t length = SocketAddress(*path, address);
     store::FileDescriptor fd(NewSocket());
     if (!fd.valid())
         return false;

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <random>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -52,7 +53,8 @@ FileStamp stampOf(const struct stat& info)
 
 // Reads a regular file whole from an open descriptor into a buffer of its size: the bytes are
 // held once, and a file that grows while it is read is refused once it passes the limit.
-ReadStatus readAll(int fd, const std::string& path, std::string& bytes, Failure& error, FileStamp* stamp = nullptr)
+ReadStatus readAll(int fd, const std::string& path, std::string& bytes, Failure& error, FileStamp* stamp = nullptr,
+                   std::int64_t maxBytes = IniFile::kMaxFileBytes)
 {
     struct stat info = {};
     if (::fstat(fd, &info) != 0) {
@@ -71,7 +73,7 @@ ReadStatus readAll(int fd, const std::string& path, std::string& bytes, Failure&
         error = { "the settings file " + path + " is too large", EFBIG };
         return ReadStatus::Failed;
     };
-    if (info.st_size > IniFile::kMaxFileBytes)
+    if (info.st_size > maxBytes)
         return tooLarge();
     if (stamp)
         *stamp = stampOf(info);
@@ -80,9 +82,9 @@ ReadStatus readAll(int fd, const std::string& path, std::string& bytes, Failure&
     std::size_t filled = 0;
     for (;;) {
         if (filled == bytes.size()) {
-            if (bytes.size() > static_cast<std::size_t>(IniFile::kMaxFileBytes))
+            if (bytes.size() > static_cast<std::size_t>(maxBytes))
                 return tooLarge();
-            bytes.resize(std::min(bytes.size() * 2, static_cast<std::size_t>(IniFile::kMaxFileBytes) + 1));
+            bytes.resize(std::min(bytes.size() * 2, static_cast<std::size_t>(maxBytes) + 1));
         }
         const ssize_t n = ::read(fd, bytes.data() + filled, bytes.size() - filled);
         if (n == 0) {
@@ -100,14 +102,15 @@ ReadStatus readAll(int fd, const std::string& path, std::string& bytes, Failure&
 }
 
 // Reads the file at `path` whole. Non-blocking open: a FIFO in its place must not hang the program.
-ReadStatus readFile(const std::string& path, std::string& bytes, Failure& error, FileStamp* stamp = nullptr)
+ReadStatus readFile(const std::string& path, std::string& bytes, Failure& error, FileStamp* stamp = nullptr,
+                    std::int64_t maxBytes = IniFile::kMaxFileBytes)
 {
     const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (!fd.valid()) {
         error = describe("cannot read", path, errno);
         return error.code == ENOENT ? ReadStatus::Missing : ReadStatus::Failed;
     }
-    return readAll(fd.get(), path, bytes, error, stamp);
+    return readAll(fd.get(), path, bytes, error, stamp, maxBytes);
 }
 
 bool writeAll(int fd, std::string_view bytes)
@@ -124,10 +127,49 @@ bool writeAll(int fd, std::string_view bytes)
     return true;
 }
 
+// Hands `produce` a sink that gathers its pieces into blocks, so that content of many short pieces
+// still takes few writes.
+bool writeInBlocks(int fd, const std::function<bool(const ByteSink&)>& produce)
+{
+    static constexpr std::size_t kWriteBlock = std::size_t(1) << 16;
+    std::string buffer;
+    buffer.reserve(kWriteBlock);
+    const bool produced = produce([&](std::string_view piece) {
+        if (buffer.size() + piece.size() > kWriteBlock) {
+            if (!writeAll(fd, buffer))
+                return false;
+            buffer.clear();
+        }
+        if (piece.size() >= kWriteBlock)
+            return writeAll(fd, piece);
+        buffer += piece;
+        return true;
+    });
+    return produced && writeAll(fd, buffer);
+}
+
+std::string folderOf(const std::string& path)
+{
+    const auto parent = std::filesystem::path(path).parent_path();
+    return parent.empty() ? std::string(".") : parent.string();
+}
+
+// The owner of what a link leads to: the file, or while there is none the folder it would be made
+// in. Nothing when neither is there.
+std::optional<uid_t> ownerOfLinkTarget(const std::string& next)
+{
+    struct stat info = {};
+    if (::lstat(next.c_str(), &info) == 0 || ::stat(folderOf(next).c_str(), &info) == 0)
+        return info.st_uid;
+    return std::nullopt;
+}
+
 // Where the file really lies. A symbolic link is followed, so the replacement lands on its target
 // and the link stays a link; a dangling link's target is where the file gets created. In a folder
 // that is sticky and writable by everyone, a link is followed only when it belongs to this user or
-// to the folder's owner, as the kernel itself does for links in such folders.
+// to the folder's owner, as the kernel itself does for links in such folders. Another user's link
+// (root saving in a user's folder) is followed only to a file, or a folder, of that same user: it
+// never leads this program to replace a file its owner could not.
 bool resolveTarget(const std::string& path, std::string& target, Failure& error)
 {
     target = path;
@@ -150,15 +192,13 @@ bool resolveTarget(const std::string& path, std::string& target, Failure& error)
             return false;
         }
         target = next.is_absolute() ? next.string() : (std::filesystem::path(folder) / next).string();
+        if (link.st_uid != ::geteuid() && ownerOfLinkTarget(target) != link.st_uid) {
+            error = { "the settings file " + path + " is a link of another user to a file not theirs", EACCES };
+            return false;
+        }
     }
     error = describe("cannot follow the link", path, ELOOP);
     return false;
-}
-
-std::string folderOf(const std::string& path)
-{
-    const auto parent = std::filesystem::path(path).parent_path();
-    return parent.empty() ? std::string(".") : parent.string();
 }
 
 // The temporary file of a write: the file's name, the writer's process id and a random part, so
@@ -375,28 +415,30 @@ public:
     bool Write(const IniDocument& doc, const LockedTarget& locked, Failure& error)
     {
         return Write(
-            [&doc](int fd) {
-                std::string buffer;
-                buffer.reserve(kWriteBlock);
-                const bool written = doc.WriteTo([&](std::string_view piece) {
-                    if (buffer.size() + piece.size() > kWriteBlock) {
-                        if (!writeAll(fd, buffer))
-                            return false;
-                        buffer.clear();
-                    }
-                    if (piece.size() >= kWriteBlock)
-                        return writeAll(fd, piece);
-                    buffer += piece;
-                    return true;
-                });
-                return written && writeAll(fd, buffer);
-            },
+            [&doc](int fd) { return writeInBlocks(fd, [&doc](const ByteSink& sink) { return doc.WriteTo(sink); }); },
             locked, error);
     }
 
-private:
-    static constexpr std::size_t kWriteBlock = std::size_t(1) << 16;
+    // A producer's pieces, the same way. False with ECANCELED when the producer gave up.
+    bool Write(const std::function<bool(const ByteSink&)>& produce, const LockedTarget& locked, Failure& error)
+    {
+        bool gaveUp = false;
+        const bool written = Write(
+            [&](int fd) {
+                return writeInBlocks(fd, [&](const ByteSink& sink) {
+                    bool sinkFailed = false;
+                    const bool done = produce([&](std::string_view piece) { return !(sinkFailed = !sink(piece)); });
+                    gaveUp = !done && !sinkFailed;
+                    return done;
+                });
+            },
+            locked, error);
+        if (gaveUp)
+            error = { "the content of " + target_ + " was not made", ECANCELED };
+        return written;
+    }
 
+private:
     bool Write(const std::function<bool(int)>& fill, const LockedTarget& locked, Failure& error)
     {
         const std::string prefix = temporaryPrefix(target_);
@@ -524,16 +566,19 @@ WriteResult succeeded(const std::string& target)
     return result;
 }
 
-// Writes `bytes` into a FIFO or a character device as a stream. A FIFO that nobody reads is
-// reported, not waited for.
-WriteResult streamTo(const std::string& path, std::string_view bytes)
+// Writes the produced content into a FIFO or a character device as a stream. A FIFO that nobody
+// reads is reported, not waited for.
+WriteResult streamTo(const std::string& path, const std::function<bool(const ByteSink&)>& produce)
 {
     FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK));
     if (!fd.valid())
         return failed(errno == ENXIO ? Failure { "no program reads from " + path, ENXIO }
                                      : describe("cannot write", path, errno));
     const int flags = ::fcntl(fd.get(), F_GETFL);
-    if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0 || !writeAll(fd.get(), bytes))
+    if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
+        return failed(describe("cannot write", path, errno));
+    errno = ECANCELED;
+    if (!writeInBlocks(fd.get(), produce))
         return failed(describe("cannot write", path, errno));
     return {};
 }
@@ -624,11 +669,11 @@ WriteResult IniFile::Update(const std::function<bool(IniDocument&)>& edit, IniDo
     }
 }
 
-FileBytes ReadFileBytes(const std::string& path)
+FileBytes ReadFileBytes(const std::string& path, std::int64_t maxBytes)
 {
     FileBytes result;
     Failure error;
-    const ReadStatus status = readFile(path, result.bytes, error);
+    const ReadStatus status = readFile(path, result.bytes, error, nullptr, maxBytes);
     result.ok = status == ReadStatus::Ok;
     result.missing = status == ReadStatus::Missing;
     if (!result.ok) {
@@ -641,9 +686,16 @@ FileBytes ReadFileBytes(const std::string& path)
 
 WriteResult ReplaceFile(const std::string& path, std::string_view bytes, std::chrono::milliseconds lockWait)
 {
+    return ReplaceFileFrom(
+        path, [bytes](const ByteSink& sink) { return sink(bytes); }, lockWait);
+}
+
+WriteResult ReplaceFileFrom(const std::string& path, const std::function<bool(const ByteSink&)>& produce,
+                            std::chrono::milliseconds lockWait)
+{
     // Followed by the kernel, not by name: /dev/stdout leads to a descriptor, not always a path.
     if (isStream(path))
-        return streamTo(path, bytes);
+        return streamTo(path, produce);
     std::string target;
     std::string folder;
     Failure error;
@@ -652,7 +704,7 @@ WriteResult ReplaceFile(const std::string& path, std::string_view bytes, std::ch
         || !replaceable(locked, target, error))
         return failed(error);
     Replacement replacement(target, folder);
-    if (!replacement.Write(bytes, locked, error) || !replacement.Rename(error))
+    if (!replacement.Write(produce, locked, error) || !replacement.Rename(error))
         return failed(error);
     return succeeded(target);
 }

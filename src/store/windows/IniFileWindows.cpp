@@ -113,11 +113,11 @@ WriteResult IniFile::Update(const std::function<bool(IniDocument&)>& edit, IniDo
     return failure("the settings file " + path_ + " keeps changing", EBUSY);
 }
 
-FileBytes ReadFileBytes(const std::string& path)
+FileBytes ReadFileBytes(const std::string& path, std::int64_t maxBytes)
 {
     FileBytes result;
     WriteResult error;
-    switch (windows::ReadWholeFile(path, result.bytes, error, IniFile::kMaxFileBytes)) {
+    switch (windows::ReadWholeFile(path, result.bytes, error, maxBytes)) {
     case windows::ReadStatus::Missing:
         result.missing = true;
         result.error = "cannot read " + path + ": no such file";
@@ -133,6 +133,24 @@ FileBytes ReadFileBytes(const std::string& path)
         break;
     }
     return result;
+}
+
+WriteResult ReplaceFileFrom(const std::string& path, const std::function<bool(const ByteSink&)>& produce,
+                            std::chrono::milliseconds lockWait)
+{
+    // ReplaceFileW takes a whole temporary file: the content is gathered first.
+    std::string bytes;
+    if (!produce([&bytes](std::string_view piece) {
+            bytes += piece;
+            return true;
+        })) {
+        WriteResult result;
+        result.ok = false;
+        result.error = "the content of " + path + " was not made";
+        result.errorCode = ECANCELED;
+        return result;
+    }
+    return ReplaceFile(path, bytes, lockWait);
 }
 
 WriteResult ReplaceFile(const std::string& path, std::string_view bytes, std::chrono::milliseconds lockWait)
