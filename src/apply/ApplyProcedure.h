@@ -26,6 +26,11 @@ ApplyOutcome NothingApplied(std::int32_t result);
 ApplyOutcome ApplySteps(net::ServiceConnector& connector, std::int32_t adapterNumber, const store::SiteProfile& site,
                         const DesktopTargets* desktop, const StatusSink& showStatus);
 
+// What applying `site` to `adapter`, as read now, would change: every step of the apply is asked, in
+// the order they run. Nothing is called on the service.
+std::vector<SettingChange> PreviewSteps(const net::AdapterEntry& adapter, const store::SiteProfile& site,
+                                        const DesktopTargets* desktop);
+
 // The summary the user is shown for an outcome, translated, lines joined by "\r\n".
 std::string ApplySummaryText(const ApplyOutcome& outcome);
 

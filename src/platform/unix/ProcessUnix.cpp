@@ -1,5 +1,6 @@
 #include "platform/Process.h"
 
+#include <csignal>
 #include <filesystem>
 #include <system_error>
 
@@ -13,6 +14,11 @@ std::string ProgramPath(const char* argv0)
 }
 
 void AttachParentConsole() { }
+
+void IgnoreBrokenPipe()
+{
+    std::signal(SIGPIPE, SIG_IGN);
+}
 
 void PrepareConsoleOutput() { }
 
