@@ -1163,6 +1163,14 @@
         <source>用于识别网络的网关MAC地址有误：应为六组两位十六进制数，以“:”或“-”分隔。</source>
         <translation>The gateway MAC address that recognises the network is wrong: it must be six pairs of hex digits separated by “:” or “-”.</translation>
     </message>
+    <message>
+        <source>未开启“应用办公位置时设置默认打印机”，默认打印机不变。</source>
+        <translation>“Set the default printer when applying a site” is off: the default printer stays as it is.</translation>
+    </message>
+    <message>
+        <source>此值有误，不会应用。</source>
+        <translation>This value is not valid and will not be applied.</translation>
+    </message>
 </context>
 <context>
     <name>store</name>
