@@ -32,6 +32,7 @@ nlohmann::ordered_json DetectRecord(const net::AdapterEntry& adapter, const stor
 // Exit code 0 for result 0 or 32, 1 for any other result, 2 for bad usage.
 // With `json`, stdout holds one object: {"Site", "Adapter", "Result", "Steps": [{"Step", "Ok",
 // "Text"}], "Restored"} (null, or what was taken back); the summary goes to stderr with the progress.
+// A run refused before it began prints no object: stderr says why.
 // With `revertAfter`, the change then waits for `lanvex --confirm` of the same user. Kept: exit
 // code 0. Not confirmed in time, or the wait interrupted: the adapter's previous settings are put
 // back, stdout says what, exit code 1. A failed apply restores at once when it may have changed
