@@ -16,7 +16,7 @@ namespace {
 // What a batch of messages says.
 struct Heard
 {
-    bool network = false; // a route, an address or a link
+    bool network = false; // a route or an address
     bool neighbour = false;
 };
 
@@ -34,8 +34,6 @@ Heard Classify(const char* data, std::size_t size, Heard heard)
         case RTM_DELROUTE:
         case RTM_NEWADDR:
         case RTM_DELADDR:
-        case RTM_NEWLINK:
-        case RTM_DELLINK:
             heard.network = true;
             break;
         default:
@@ -76,14 +74,19 @@ KernelRouteMessages::KernelRouteMessages(std::function<void()> changed)
     , m_neighbours(ReadGatewayNeighbours())
 {
     m_socket = ::socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC | SOCK_NONBLOCK, NETLINK_ROUTE);
-    if (m_socket < 0)
+    if (m_socket < 0) {
+        PollInstead();
         return;
+    }
     sockaddr_nl address {};
     address.nl_family = AF_NETLINK;
-    address.nl_groups = RTMGRP_LINK | RTMGRP_NEIGH | RTMGRP_IPV4_IFADDR | RTMGRP_IPV4_ROUTE;
+    // Not the links' group: a Wi-Fi driver's scans arrive there as a stream of link messages, and a
+    // link that comes or goes changes its routes and addresses anyway.
+    address.nl_groups = RTMGRP_NEIGH | RTMGRP_IPV4_IFADDR | RTMGRP_IPV4_ROUTE;
     if (::bind(m_socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
         ::close(m_socket);
         m_socket = -1;
+        PollInstead();
         return;
     }
     m_notifier = std::make_unique<QSocketNotifier>(m_socket, QSocketNotifier::Read);
@@ -116,13 +119,26 @@ void KernelRouteMessages::Read()
             continue;
         break;
     }
-    if (heard.neighbour || heard.network) {
-        std::string now = ReadGatewayNeighbours();
-        heard.network = heard.network || now != m_neighbours;
-        m_neighbours = std::move(now);
-    }
-    if (heard.network)
+    if (heard.neighbour || heard.network)
+        Compare(heard.network);
+}
+
+void KernelRouteMessages::Compare(bool changed)
+{
+    std::string now = ReadGatewayNeighbours();
+    changed = changed || now != m_neighbours;
+    m_neighbours = std::move(now);
+    if (changed)
         m_changed();
+}
+
+// Where the kernel refuses the socket (a sandbox without netlink), the gateways' neighbours are read
+// every three seconds, as before the messages were heard.
+void KernelRouteMessages::PollInstead()
+{
+    m_poll = std::make_unique<QTimer>();
+    QObject::connect(m_poll.get(), &QTimer::timeout, this, [this] { Compare(false); });
+    m_poll->start(std::chrono::seconds(3));
 }
 
 std::unique_ptr<NetworkWatch> MakeKernelNetworkWatch(std::chrono::milliseconds settle)

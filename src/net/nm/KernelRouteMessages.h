@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -17,19 +18,24 @@ namespace lanvex::net::nm {
 class KernelRouteMessages : public QObject
 {
 public:
-    // `changed` runs when a route, an address or a link changed, or when a default gateway's
+    // `changed` runs when an IPv4 route or address changed, or when a default gateway's
     // neighbour entry names another MAC address (the entry's other changes of state tell nothing).
     explicit KernelRouteMessages(std::function<void()> changed);
     ~KernelRouteMessages() override;
 
-    // Whether the kernel's messages are heard; false where the socket cannot be opened.
+    // Whether the kernel's messages are heard; false where the socket cannot be opened, and the
+    // gateways' neighbours are read on a timer instead.
     bool Listening() const { return m_notifier != nullptr; }
 
 private:
     void Read();
+    // Reads the gateways' neighbours; tells when they differ or `changed` says so.
+    void Compare(bool changed);
+    void PollInstead();
 
     int m_socket = -1;
     std::unique_ptr<QSocketNotifier> m_notifier;
+    std::unique_ptr<QTimer> m_poll;
     std::function<void()> m_changed;
     std::string m_neighbours; // the default gateways' neighbour entries as last read
 };
