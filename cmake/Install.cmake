@@ -40,6 +40,11 @@ install(FILES "${LANVEX_GENERATED}/${LANVEX_APP_ID}.metainfo.xml" DESTINATION "$
 install(FILES resources/lanvex.svg DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps"
         RENAME "${LANVEX_APP_ID}.svg")
 install(FILES "${LANVEX_GENERATED}/lanvex.1.gz" DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
+# Shell completions, where bash-completion, zsh and fish look for those of installed programs.
+install(FILES packaging/completions/lanvex.bash DESTINATION "${CMAKE_INSTALL_DATADIR}/bash-completion/completions"
+        RENAME lanvex)
+install(FILES packaging/completions/_lanvex DESTINATION "${CMAKE_INSTALL_DATADIR}/zsh/vendor-completions")
+install(FILES packaging/completions/lanvex.fish DESTINATION "${CMAKE_INSTALL_DATADIR}/fish/vendor_completions.d")
 # The package's documentation folder is named after the package, not the project.
 install(FILES packaging/debian/copyright "${LANVEX_GENERATED}/changelog.gz"
         DESTINATION "${CMAKE_INSTALL_DATAROOTDIR}/doc/lanvex")

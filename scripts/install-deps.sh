@@ -17,7 +17,8 @@ windows_packages=(cmake make g++-mingw-w64-x86-64-posix wine wine64 nlohmann-jso
                   librsvg2-bin imagemagick nsis xvfb xauth fonts-noto-cjk)
 test_packages=(clang gsettings-desktop-schemas libclang-rt-14-dev cups cups-client cups-bsd network-manager dnsmasq-base iproute2 dbus
                procps xvfb xauth x11-utils trayer desktop-file-utils appstream man-db dpkg-dev lintian
-               systemd polkitd)
+               systemd polkitd
+               fish)  # the shell completions are tested in bash and fish
 
 packages=("${build_packages[@]}")
 case "$purpose" in

@@ -1323,6 +1323,14 @@
         <source>打印服务没有回应，未能设置默认打印机。</source>
         <translation>The print service did not answer; the default printer was not set.</translation>
     </message>
+    <message>
+        <source>未开启“应用办公位置时设置默认打印机”，默认打印机不变。</source>
+        <translation>“Set the default printer when applying a site” is off: the default printer stays as it is.</translation>
+    </message>
+    <message>
+        <source>此值有误，不会应用。</source>
+        <translation>This value is not valid and will not be applied.</translation>
+    </message>
 </context>
 <context>
     <name>store</name>

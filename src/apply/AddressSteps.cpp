@@ -157,3 +157,75 @@ std::optional<StepOutcome> WinsStep::Run(StepContext& context)
 }
 
 } // namespace lanvex::apply
+
+namespace lanvex::apply {
+
+namespace {
+
+std::string flag(bool on)
+{
+    return on ? "true" : "false";
+}
+
+// Gateways with their metrics, as "address (metric N)".
+std::string gatewaysWithMetrics(const std::vector<std::string>& gateways, const std::vector<std::int64_t>& metrics)
+{
+    std::vector<std::string> shown;
+    for (std::size_t i = 0; i < gateways.size(); ++i)
+        if (!gateways[i].empty())
+            shown.push_back(i < metrics.size() ? gateways[i] + " (metric " + std::to_string(metrics[i]) + ")"
+                                               : gateways[i]);
+    return JoinValues(shown);
+}
+
+} // namespace
+
+std::vector<SettingChange> DhcpStep::Preview(const PreviewContext& context) const
+{
+    const bool already = context.adapter.Info.DHCPEnabled;
+    return { { "DHCPEnabled", flag(already), flag(true),
+               already ? LANVEX_TR_NOOP("net", "已经是DHCP工作方式。") : nullptr } };
+}
+
+std::vector<SettingChange> StaticAddressStep::Preview(const PreviewContext& context) const
+{
+    const net::AdapterAddresses& now = context.adapter.Addresses;
+    std::vector<std::string> addresses { context.site.IP }, masks { context.site.SubNetMask };
+    addresses.insert(addresses.end(), context.extras.MoreAddresses.begin(), context.extras.MoreAddresses.end());
+    masks.insert(masks.end(), context.extras.MoreMasks.begin(), context.extras.MoreMasks.end());
+    std::vector<SettingChange> changes;
+    if (context.adapter.Info.DHCPEnabled)
+        changes.push_back({ "DHCPEnabled", flag(true), flag(false) });
+    changes.push_back({ "IPAddress", JoinValues(now.IPAddress), JoinValues(addresses) });
+    changes.push_back({ "IPSubnet", JoinValues(now.IPSubnet), JoinValues(masks) });
+    return changes;
+}
+
+std::vector<SettingChange> GatewayStep::Preview(const PreviewContext& context) const
+{
+    const std::vector<net::Value> args = gatewayArguments(context.site, context.extras);
+    const net::AdapterAddresses& now = context.adapter.Addresses;
+    return { { "DefaultIPGateway", gatewaysWithMetrics(now.DefaultIPGateway, now.GatewayCostMetric),
+               gatewaysWithMetrics(std::get<std::vector<std::string>>(args[0]),
+                                   std::get<std::vector<std::int64_t>>(args[1])) } };
+}
+
+std::vector<SettingChange> DnsStep::Preview(const PreviewContext& context) const
+{
+    if (!context.site.ChangeDNS)
+        return {};
+    const store::SiteProfile& now = context.adapter.Info;
+    return { { "DNSServerSearchOrder", JoinValues({ now.DNS, now.AuxDNS }),
+               JoinValues({ context.site.DNS, context.site.AuxDNS }) } };
+}
+
+std::vector<SettingChange> WinsStep::Preview(const PreviewContext& context) const
+{
+    if (!context.site.ChangeWINS)
+        return {};
+    const store::SiteProfile& now = context.adapter.Info;
+    return { { "WINS", JoinValues({ now.WINS, now.AuxWINS }),
+               JoinValues({ context.site.WINS, context.site.AuxWINS }) } };
+}
+
+} // namespace lanvex::apply

@@ -12,6 +12,7 @@ class DhcpStep : public ApplyStep
 public:
     StepGroup Group() const override { return StepGroup::Address; }
     std::optional<StepOutcome> Run(StepContext& context) override;
+    std::vector<SettingChange> Preview(const PreviewContext& context) const override;
 };
 
 // The site's address and mask, and those of MoreIP, in one change.
@@ -20,6 +21,7 @@ class StaticAddressStep : public ApplyStep
 public:
     StepGroup Group() const override { return StepGroup::Address; }
     std::optional<StepOutcome> Run(StepContext& context) override;
+    std::vector<SettingChange> Preview(const PreviewContext& context) const override;
 };
 
 // DefaultGateway with its metric, then MoreGateways.
@@ -28,6 +30,7 @@ class GatewayStep : public ApplyStep
 public:
     StepGroup Group() const override { return StepGroup::Routing; }
     std::optional<StepOutcome> Run(StepContext& context) override;
+    std::vector<SettingChange> Preview(const PreviewContext& context) const override;
 };
 
 // The two DNS servers, where the site changes DNS. Its summary line is there either way.
@@ -36,6 +39,7 @@ class DnsStep : public ApplyStep
 public:
     StepGroup Group() const override { return StepGroup::Routing; }
     std::optional<StepOutcome> Run(StepContext& context) override;
+    std::vector<SettingChange> Preview(const PreviewContext& context) const override;
 };
 
 // The two WINS servers, where the site changes WINS. Its summary line is there either way.
@@ -44,6 +48,7 @@ class WinsStep : public ApplyStep
 public:
     StepGroup Group() const override { return StepGroup::Routing; }
     std::optional<StepOutcome> Run(StepContext& context) override;
+    std::vector<SettingChange> Preview(const PreviewContext& context) const override;
 };
 
 } // namespace lanvex::apply

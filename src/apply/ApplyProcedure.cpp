@@ -18,6 +18,9 @@ namespace {
 
 using StepList = std::vector<std::unique_ptr<ApplyStep>>;
 
+constexpr StepGroup kGroupOrder[] = { StepGroup::Leave,   StepGroup::Address, StepGroup::Routing, StepGroup::Options,
+                                      StepGroup::Desktop, StepGroup::Verify,  StepGroup::Arrive };
+
 constexpr const char* kSavedNotLiveText = LANVEX_TR_NOOP("net", "新设置已保存，网卡接通网络后生效。");
 
 StepList stepsFor(const store::SiteProfile& site, bool desktop, bool surroundings)
@@ -144,11 +147,25 @@ ApplyOutcome ApplySteps(net::ServiceConnector& connector, std::int32_t adapterNu
                         permission == net::ChangePermission::NeedsAuthorization, showStatus, surroundings);
     const StepList steps = stepsFor(site, desktop != nullptr, surroundings != nullptr);
     ApplyOutcome outcome;
-    for (const StepGroup group : { StepGroup::Leave, StepGroup::Address, StepGroup::Routing, StepGroup::Options,
-                                   StepGroup::Desktop, StepGroup::Verify, StepGroup::Arrive })
+    for (const StepGroup group : kGroupOrder)
         if (!runGroup(group, steps, context, outcome))
             break;
     return outcome;
+}
+
+std::vector<SettingChange> PreviewSteps(const net::AdapterEntry& adapter, const store::SiteProfile& site,
+                                        const DesktopTargets* desktop)
+{
+    const net::ExtraSettings extras = net::ReadExtraSettings(site);
+    const PreviewContext context { site, extras, adapter, desktop };
+    const StepList steps = stepsFor(site, desktop != nullptr, true);
+    std::vector<SettingChange> changes;
+    for (const StepGroup group : kGroupOrder)
+        for (const auto& step : steps)
+            if (step->Group() == group)
+                for (SettingChange& change : step->Preview(context))
+                    changes.push_back(std::move(change));
+    return changes;
 }
 
 std::string ApplySummaryText(const ApplyOutcome& outcome)

@@ -28,6 +28,11 @@ ApplyOutcome ApplySteps(net::ServiceConnector& connector, std::int32_t adapterNu
                         const DesktopTargets* desktop, const StatusSink& showStatus,
                         const ApplySurroundings* surroundings = nullptr);
 
+// What applying `site` to `adapter`, as read now, would change: every step of the apply is asked, in
+// the order they run. Nothing is called on the service.
+std::vector<SettingChange> PreviewSteps(const net::AdapterEntry& adapter, const store::SiteProfile& site,
+                                        const DesktopTargets* desktop);
+
 // The summary the user is shown for an outcome, translated, lines joined by "\r\n".
 std::string ApplySummaryText(const ApplyOutcome& outcome);
 

@@ -194,6 +194,33 @@ int ApplyRunResult::ExitCode() const
     return ApplySucceeded(applied.Result) ? 0 : 1;
 }
 
+ApplyPreview PreviewApply(net::ServiceConnector& connector, const printer::PrinterSource& printers,
+                          const ApplyRequest& request)
+{
+    ApplyPreview preview;
+    ChosenAdapter chosen = chooseAdapter(connector, printers, request);
+    preview.refusal = chosen.refusal;
+    preview.failure = chosen.failure;
+    if (chosen.refusal != Refusal::None || !chosen.number)
+        return preview;
+    preview.adapterNumber = *chosen.number;
+    if (!chosen.read) {
+        try {
+            for (net::AdapterEntry& adapter : net::QueryAdapters(connector, printers))
+                if (adapter.Index == *chosen.number)
+                    chosen.read = std::move(adapter);
+        } catch (const net::ServiceError&) {
+            preview.failure = kServiceUnavailable;
+            return preview;
+        }
+        if (!chosen.read)
+            return preview;
+    }
+    preview.failure = kApplyOk;
+    preview.changes = PreviewSteps(*chosen.read, request.site, &request.desktop);
+    return preview;
+}
+
 ApplyRunResult RunApply(net::ServiceConnector& connector, const printer::PrinterSource& printers,
                         const ApplyRequest& request, ApplyListener& listener, KeepQuestion* question)
 {

@@ -102,6 +102,20 @@ struct ApplyRunResult
     int ExitCode() const;
 };
 
+// What a dry run found: the adapter chosen as a run would choose it, and what the steps would change.
+struct ApplyPreview
+{
+    Refusal refusal = Refusal::None;
+    std::int32_t adapterNumber = 0;
+    // kServiceUnavailable or kAdapterNotFound when there is no adapter to ask; else 0.
+    std::int32_t failure = 0;
+    std::vector<SettingChange> changes;
+};
+
+// The dry run of RunApply: reads the adapters and asks every step, changes nothing.
+ApplyPreview PreviewApply(net::ServiceConnector& connector, const printer::PrinterSource& printers,
+                          const ApplyRequest& request);
+
 ApplyRunResult RunApply(net::ServiceConnector& connector, const printer::PrinterSource& printers,
                         const ApplyRequest& request, ApplyListener& listener, KeepQuestion* question);
 

@@ -97,6 +97,15 @@ StepOutcome ChangeOutcome(const char* step, std::uint32_t methodResult, std::int
     return outcome;
 }
 
+std::string JoinValues(const std::vector<std::string>& values)
+{
+    std::string joined;
+    for (const std::string& value : values)
+        if (!value.empty())
+            joined.append(joined.empty() ? "" : ", ").append(value);
+    return joined;
+}
+
 std::uint32_t CallSkippingFailure(const net::ObjectRef& object, std::string_view method,
                                   const std::vector<net::Value>& args)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "net/AdapterQuery.h"
 #include "net/ExtraSettings.h"
 #include "net/ManagementService.h"
 #include "store/SiteProfile.h"
@@ -154,6 +155,27 @@ private:
     std::optional<net::ObjectRef> m_byPath;
 };
 
+// One setting a step would change, as the dry run shows it: the adapter's (or the desktop's)
+// value now and the site's value after. Lists are joined by ", ".
+struct SettingChange
+{
+    std::string setting; // "IPAddress", "DefaultIPGateway", "Proxy", ...
+    std::optional<std::string> now; // nothing where the value cannot be read
+    std::string then;
+    // Why the step would leave it as it is, untranslated (context "net"); null when it changes it.
+    const char* skipped = nullptr;
+};
+
+// What a dry run reads: the site, the adapter as it is now, and the desktop's targets (null when
+// the apply leaves the desktop alone). Nothing here can change anything.
+struct PreviewContext
+{
+    const store::SiteProfile& site;
+    const net::ExtraSettings& extras;
+    const net::AdapterEntry& adapter;
+    const DesktopTargets* desktop;
+};
+
 class ApplyStep
 {
 public:
@@ -161,7 +183,16 @@ public:
     virtual StepGroup Group() const = 0;
     // Runs the step; nothing when the site asks nothing of it.
     virtual std::optional<StepOutcome> Run(StepContext& context) = 0;
+    // What Run would change, without a call to the service; empty when the site asks nothing of it.
+    virtual std::vector<SettingChange> Preview(const PreviewContext& context) const
+    {
+        (void)context;
+        return {};
+    }
 };
+
+// A list as a preview shows it: the values that are not empty, joined by ", ".
+std::string JoinValues(const std::vector<std::string>& values);
 
 // Result of a call that could not run at all: the call raised, or the object to run it on could
 // not be fetched. Such a step counts as failed, never as done.

@@ -55,3 +55,52 @@ std::optional<StepOutcome> PrinterStep::Run(StepContext& context)
 }
 
 } // namespace lanvex::apply
+
+namespace lanvex::apply {
+
+namespace {
+
+// A proxy as the dry run shows it: "none", "manual host:port (bypass a, b)", "auto URL".
+std::string describeProxy(const net::ProxySettings& settings)
+{
+    std::string text(net::ProxyModeName(settings.mode));
+    if (settings.mode == net::ProxyMode::Manual) {
+        text.append(" ").append(settings.Server());
+        if (!settings.bypass.empty())
+            text.append(" (bypass ").append(JoinValues(settings.bypass)).append(")");
+    } else if (settings.mode == net::ProxyMode::Auto) {
+        text.append(" ").append(settings.pacUrl);
+    }
+    return text;
+}
+
+} // namespace
+
+// The desktop's proxy cannot be read back through the store: its value now is not known.
+std::vector<SettingChange> ProxyStep::Preview(const PreviewContext& context) const
+{
+    const std::optional<net::ProxySettings> settings = SiteProxy(context.site);
+    if (!settings)
+        return { { "Proxy", std::nullopt, context.site.Extras.ProxyMode,
+                   LANVEX_TR_NOOP("net", "代理服务器设置有误，未应用。") } };
+    if (settings->mode == net::ProxyMode::Keep)
+        return {};
+    const bool noStore = !context.desktop || !context.desktop->proxy;
+    return { { "Proxy", std::nullopt, describeProxy(*settings),
+               noStore ? LANVEX_TR_NOOP("net", "未找到桌面的代理设置，代理服务器未更改。") : nullptr } };
+}
+
+std::vector<SettingChange> PrinterStep::Preview(const PreviewContext& context) const
+{
+    if (!context.site.ChangePrinter)
+        return {};
+    const DesktopTargets* targets = context.desktop;
+    std::optional<std::string> now;
+    if (targets && targets->printers)
+        now = printer::GetDefaultPrinter(*targets->printers);
+    const bool asked = targets && targets->applyPrinter;
+    return { { "Printer", now, context.site.PrinterName,
+               asked ? nullptr : LANVEX_TR_NOOP("net", "未开启“应用办公位置时设置默认打印机”，默认打印机不变。") } };
+}
+
+} // namespace lanvex::apply

@@ -20,6 +20,7 @@ class ProxyStep : public ApplyStep
 public:
     StepGroup Group() const override { return StepGroup::Desktop; }
     std::optional<StepOutcome> Run(StepContext& context) override;
+    std::vector<SettingChange> Preview(const PreviewContext& context) const override;
 };
 
 // The default printer, when ApplyPrinter is on and the site's printer switch is set.
@@ -28,6 +29,7 @@ class PrinterStep : public ApplyStep
 public:
     StepGroup Group() const override { return StepGroup::Desktop; }
     std::optional<StepOutcome> Run(StepContext& context) override;
+    std::vector<SettingChange> Preview(const PreviewContext& context) const override;
 };
 
 } // namespace lanvex::apply

@@ -97,3 +97,40 @@ std::optional<StepOutcome> SkippedValuesStep::Run(StepContext& context)
 }
 
 } // namespace lanvex::apply
+
+namespace lanvex::apply {
+
+std::vector<SettingChange> DnsSuffixStep::Preview(const PreviewContext& context) const
+{
+    if (context.extras.DNSSuffix.empty())
+        return {};
+    return { { "DNSDomain", context.adapter.Addresses.DNSDomain, context.extras.DNSSuffix } };
+}
+
+std::vector<SettingChange> IPv6Step::Preview(const PreviewContext& context) const
+{
+    const net::ExtraSettings& extras = context.extras;
+    if (extras.Mode == net::IPv6Mode::Keep)
+        return {};
+    const net::AdapterAddresses& now = context.adapter.Addresses;
+    std::vector<SettingChange> changes { { "IPv6Mode", now.IPv6Mode, std::string(net::IPv6ModeName(extras.Mode)) } };
+    if (extras.Mode == net::IPv6Mode::Static) {
+        changes.push_back({ "IPv6Address", JoinValues(now.IPv6Address), JoinValues(extras.IPv6Addresses) });
+        changes.push_back({ "IPv6Gateway", JoinValues(now.IPv6Gateway), extras.IPv6Gateway });
+        changes.push_back({ "IPv6DNS", JoinValues(now.IPv6DNS), JoinValues(extras.IPv6DNS) });
+    }
+    return changes;
+}
+
+std::vector<SettingChange> SkippedValuesStep::Preview(const PreviewContext& context) const
+{
+    std::vector<SettingChange> skipped;
+    for (const std::string& key : context.extras.InvalidKeys)
+        for (const store::ExtraKey& extra : store::kExtraKeys)
+            if (key == extra.name)
+                skipped.push_back({ key, std::nullopt, context.site.Extras.*extra.member,
+                                    LANVEX_TR_NOOP("net", "此值有误，不会应用。") });
+    return skipped;
+}
+
+} // namespace lanvex::apply

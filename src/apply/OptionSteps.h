@@ -11,6 +11,7 @@ class DnsSuffixStep : public ApplyStep
 public:
     StepGroup Group() const override { return StepGroup::Options; }
     std::optional<StepOutcome> Run(StepContext& context) override;
+    std::vector<SettingChange> Preview(const PreviewContext& context) const override;
 };
 
 // IPv6Mode with its addresses, gateway and DNS servers; stops at the first call that fails.
@@ -19,6 +20,7 @@ class IPv6Step : public ApplyStep
 public:
     StepGroup Group() const override { return StepGroup::Options; }
     std::optional<StepOutcome> Run(StepContext& context) override;
+    std::vector<SettingChange> Preview(const PreviewContext& context) const override;
 };
 
 // Optional keys whose values cannot be used: named in the summary, never applied.
@@ -27,6 +29,7 @@ class SkippedValuesStep : public ApplyStep
 public:
     StepGroup Group() const override { return StepGroup::Options; }
     std::optional<StepOutcome> Run(StepContext& context) override;
+    std::vector<SettingChange> Preview(const PreviewContext& context) const override;
 };
 
 } // namespace lanvex::apply

@@ -128,6 +128,13 @@ std::optional<StepOutcome> ArrivalProgramStep::Run(StepContext& context)
     return stepOutcome("RunOnApply", report);
 }
 
+std::vector<SettingChange> ArrivalProgramStep::Preview(const PreviewContext& context) const
+{
+    if (context.site.Extras.RunOnApply.empty())
+        return {};
+    return { { "RunOnApply", std::nullopt, context.site.Extras.RunOnApply } };
+}
+
 SiteOrigin OriginOf(const store::SiteListModel& model, std::int32_t index)
 {
     if (!store::IsManagedEntry(model, index))

@@ -35,6 +35,7 @@ class ArrivalProgramStep : public ApplyStep
 public:
     StepGroup Group() const override { return StepGroup::Arrive; }
     std::optional<StepOutcome> Run(StepContext& context) override;
+    std::vector<SettingChange> Preview(const PreviewContext& context) const override;
 };
 
 // The site live on the adapter whose settings are `adapterSettings` (entry 0 of `model` aside),

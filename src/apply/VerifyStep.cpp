@@ -96,4 +96,20 @@ std::optional<StepOutcome> VerifyStep::Run(StepContext& context)
     return MakeOutcome("Verify", true, 0, { LANVEX_TR_NOOP("net", "核对新的网络设置通过。") });
 }
 
+std::vector<SettingChange> VerifyStep::Preview(const PreviewContext& context) const
+{
+    const net::ExtraSettings& extras = context.extras;
+    std::vector<SettingChange> checks;
+    if (extras.VerifyGateway)
+        checks.push_back({ "VerifyGateway", std::nullopt,
+                           context.site.DHCPEnabled ? std::string("DHCP") : context.site.DefaultGateway });
+    if (!extras.VerifyTCP.empty())
+        checks.push_back({ "VerifyTCP", std::nullopt, JoinValues(extras.VerifyTCP) });
+    if (!extras.VerifyDNS.empty())
+        checks.push_back({ "VerifyDNS", std::nullopt, JoinValues(extras.VerifyDNS) });
+    for (const std::string& target : extras.SkippedProbes)
+        checks.push_back({ "Verify", std::nullopt, target, LANVEX_TR_NOOP("net", "此值有误，不会应用。") });
+    return checks;
+}
+
 } // namespace lanvex::apply

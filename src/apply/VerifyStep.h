@@ -12,6 +12,7 @@ class VerifyStep : public ApplyStep
 public:
     StepGroup Group() const override { return StepGroup::Verify; }
     std::optional<StepOutcome> Run(StepContext& context) override;
+    std::vector<SettingChange> Preview(const PreviewContext& context) const override;
 };
 
 } // namespace lanvex::apply

@@ -57,8 +57,9 @@ std::optional<std::vector<net::AdapterEntry>> queryAdapters(platform::Services& 
     }
 }
 
-// One adapter's network, the sites that match it in list order and the first site it holds.
-nlohmann::ordered_json detectRecord(const net::AdapterEntry& adapter, const store::SiteListModel& model)
+} // namespace
+
+nlohmann::ordered_json DetectRecord(const net::AdapterEntry& adapter, const store::SiteListModel& model)
 {
     const net::NetworkFingerprint& network = adapter.Network;
     nlohmann::ordered_json matches = nlohmann::ordered_json::array();
@@ -74,6 +75,8 @@ nlohmann::ordered_json detectRecord(const net::AdapterEntry& adapter, const stor
              { "Matches", std::move(matches) }, { "Live", std::move(live) } };
 }
 
+namespace {
+
 constexpr const char* kWaitingText
     = LANVEX_TR_NOOP("cli", "请在%1秒内运行 lanvex --confirm 保留新设置，否则将恢复之前的设置。");
 constexpr const char* kTimedOutText = LANVEX_TR_NOOP("cli", "%1秒内没有确认。");
@@ -83,6 +86,7 @@ constexpr const char* kInterruptedText = LANVEX_TR_NOOP("cli", "等待确认时�
 class CommandLineListener : public apply::ApplyListener
 {
 public:
+    // `out` takes the summary: stdout, or stderr when stdout holds JSON.
     CommandLineListener(std::ostream& out, std::ostream& err, std::uint32_t seconds)
         : m_out(out)
         , m_err(err)
@@ -126,6 +130,100 @@ void PrintKeepOrRestore(const apply::ApplyRunResult& result, std::uint32_t secon
     out.flush();
 }
 
+// The translated lines of a step, one per line.
+std::string stepText(const apply::StepOutcome& step)
+{
+    std::string text;
+    for (const apply::SummaryLine& line : step.lines)
+        text.append(text.empty() ? "" : "\n").append(apply::TranslatedLine(line));
+    return text;
+}
+
+// The outcome of --apply --json: the site, the adapter, the result bits, each step that ran and
+// what was taken back.
+nlohmann::ordered_json outcomeJson(const std::string& siteName, const apply::ApplyRunResult& result)
+{
+    nlohmann::ordered_json steps = nlohmann::ordered_json::array();
+    for (const apply::StepOutcome& step : result.applied.Steps)
+        steps.push_back({ { "Step", step.step }, { "Ok", step.ok }, { "Text", stepText(step) } });
+    nlohmann::ordered_json restored = nullptr;
+    if (result.restored)
+        restored = { { "Result", result.restored->Outcome.Result },
+                     { "ByCheckpoint", result.restored->ByCheckpoint },
+                     { "Text", result.restoreSummary } };
+    nlohmann::ordered_json adapter = nullptr;
+    if (result.adapterNumber > 0)
+        adapter = result.adapterNumber;
+    return { { "Site", siteName },
+             { "Adapter", std::move(adapter) },
+             { "Result", result.applied.Result },
+             { "Steps", std::move(steps) },
+             { "Restored", std::move(restored) } };
+}
+
+// The saved site --apply names, or nothing when the line is bad usage, which `err` then says.
+const store::SiteProfile* siteToApply(const store::SiteListModel& model, const std::string& siteName,
+                                      const std::optional<std::string>& adapterText, std::ostream& err)
+{
+    if (adapterText && apply::ParseAdapterChoice(*adapterText).kind == apply::AdapterChoice::Kind::NotPositive) {
+        err << "lanvex: the adapter number must be a positive number: " << *adapterText << '\n';
+        return nullptr;
+    }
+    const store::SiteProfile* site = apply::FindSite(model, siteName);
+    if (!site)
+        err << "lanvex: no saved site is named " << siteName << '\n';
+    return site;
+}
+
+// Why a run went nowhere: stderr says it.
+void reportRefusal(apply::Refusal refusal, const std::string& siteName, const store::SiteProfile& site,
+                   const std::optional<std::string>& adapterText, std::ostream& err)
+{
+    switch (refusal) {
+    case apply::Refusal::NoSuchAdapterName:
+        err << "lanvex: no adapter has the name, MAC address or GUID " << adapterText.value_or("") << '\n';
+        break;
+    case apply::Refusal::BoundAdapterAbsent:
+        err << "lanvex: the site " << siteName << " is for the adapter " << site.Extras.Adapter
+            << ", which is not present; nothing was changed\n";
+        break;
+    case apply::Refusal::None:
+        break;
+    }
+}
+
+std::string shownValue(const std::optional<std::string>& value)
+{
+    if (!value)
+        return "?";
+    return value->empty() ? "-" : *value;
+}
+
+void printChanges(const std::vector<apply::SettingChange>& changes, bool json, std::ostream& out)
+{
+    if (!json) {
+        for (const apply::SettingChange& change : changes) {
+            out << change.setting << ": " << shownValue(change.now) << " -> " << shownValue(change.then);
+            if (change.skipped)
+                out << " (" << Translate("net", change.skipped) << ')';
+            out << '\n';
+        }
+        return;
+    }
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (const apply::SettingChange& change : changes) {
+        nlohmann::ordered_json now = nullptr;
+        if (change.now)
+            now = *change.now;
+        nlohmann::ordered_json entry
+            = { { "Setting", change.setting }, { "Now", std::move(now) }, { "Then", change.then } };
+        if (change.skipped)
+            entry["Skipped"] = Translate("net", change.skipped);
+        list.push_back(std::move(entry));
+    }
+    out << transfer::JsonText(list, 2) << '\n';
+}
+
 } // namespace
 
 void PrintSummaryLines(std::ostream& out, const std::string& text)
@@ -161,26 +259,20 @@ int RunDetectCommand(platform::Services& services, std::ostream& out, std::ostre
         = store::LoadSiteModel(store::IniFile(store::IniFileName).Load(), std::nullopt, ReadManagedSitesFor(err));
     nlohmann::ordered_json list = nlohmann::ordered_json::array();
     for (const net::AdapterEntry& adapter : *adapters)
-        list.push_back(detectRecord(adapter, model));
+        list.push_back(DetectRecord(adapter, model));
     out << transfer::JsonText(list, 2) << '\n';
     return out ? 0 : 1;
 }
 
 int RunApplyCommand(platform::Services& services, const std::string& siteName,
                     const std::optional<std::string>& adapterText, std::ostream& out, std::ostream& err,
-                    std::optional<std::uint32_t> revertAfter)
+                    std::optional<std::uint32_t> revertAfter, bool json)
 {
-    if (adapterText && apply::ParseAdapterChoice(*adapterText).kind == apply::AdapterChoice::Kind::NotPositive) {
-        err << "lanvex: the adapter number must be a positive number: " << *adapterText << '\n';
-        return 2;
-    }
     const store::SiteListModel model
         = store::LoadSiteModel(store::IniFile(store::IniFileName).Load(), std::nullopt, ReadManagedSitesFor(err));
-    const store::SiteProfile* site = apply::FindSite(model, siteName);
-    if (!site) {
-        err << "lanvex: no saved site is named " << siteName << '\n';
+    const store::SiteProfile* site = siteToApply(model, siteName, adapterText, err);
+    if (!site)
         return 2;
-    }
     std::unique_ptr<ConfirmChannelQuestion> question;
     if (revertAfter) {
         std::string error;
@@ -199,22 +291,41 @@ int RunApplyCommand(platform::Services& services, const std::string& siteName,
                                         apply::SitesWithLeavePrograms(model),
                                         apply::OriginOfNamed(model, site->Name),
                                         true };
-    CommandLineListener listener(out, err, request.keepSeconds);
+    // With --json stdout holds the one object; what the user reads goes to stderr.
+    std::ostream& text = json ? err : out;
+    CommandLineListener listener(text, err, request.keepSeconds);
     const apply::ApplyRunResult result
         = apply::RunApply(*services.connector, *services.printers, request, listener, question.get());
-    switch (result.refusal) {
-    case apply::Refusal::NoSuchAdapterName:
-        err << "lanvex: no adapter has the name, MAC address or GUID " << *adapterText << '\n';
-        break;
-    case apply::Refusal::BoundAdapterAbsent:
-        err << "lanvex: the site " << siteName << " is for the adapter " << site->Extras.Adapter
-            << ", which is not present; nothing was changed\n";
-        break;
-    case apply::Refusal::None:
-        PrintKeepOrRestore(result, request.keepSeconds, out);
-        break;
-    }
+    reportRefusal(result.refusal, siteName, *site, adapterText, err);
+    if (result.refusal != apply::Refusal::None)
+        return result.ExitCode();
+    PrintKeepOrRestore(result, request.keepSeconds, text);
+    if (json)
+        out << transfer::JsonText(outcomeJson(siteName, result), 2) << '\n';
     return result.ExitCode();
+}
+
+int RunDryRunCommand(platform::Services& services, const std::string& siteName,
+                     const std::optional<std::string>& adapterText, bool json, std::ostream& out, std::ostream& err)
+{
+    const store::SiteListModel model
+        = store::LoadSiteModel(store::IniFile(store::IniFileName).Load(), std::nullopt, ReadManagedSitesFor(err));
+    const store::SiteProfile* site = siteToApply(model, siteName, adapterText, err);
+    if (!site)
+        return 2;
+    const apply::ApplyRequest request {
+        *site, adapterText, 1, { services.printers.get(), services.proxy.get(), model.ApplyPrinter }, 0
+    };
+    const apply::ApplyPreview preview = apply::PreviewApply(*services.connector, *services.printers, request);
+    reportRefusal(preview.refusal, siteName, *site, adapterText, err);
+    if (preview.refusal != apply::Refusal::None)
+        return preview.refusal == apply::Refusal::NoSuchAdapterName ? 2 : 1;
+    if (preview.failure != 0) {
+        PrintSummaryLines(err, apply::ApplySummaryText(apply::NothingApplied(preview.failure)));
+        return 1;
+    }
+    printChanges(preview.changes, json, out);
+    return out ? 0 : 1;
 }
 
 } // namespace lanvex::cli

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <set>
+#include <utility>
 
 namespace lanvex::cli {
 
@@ -11,7 +12,8 @@ namespace {
 bool setMode(CommandLine& line, CommandLine::Mode mode)
 {
     if (line.mode != CommandLine::Mode::Window) {
-        line.error = "only one of --list, --adapters, --detect, --apply, --confirm, --export, --import, --version and "
+        line.error = "only one of --list, --adapters, --detect, --watch, --apply, --confirm, --export, --import, "
+                     "--version and "
                      "--help may be given";
         return false;
     }
@@ -56,6 +58,8 @@ bool parseArgument(const std::vector<std::string>& args, std::size_t& i, Command
         return setMode(line, CommandLine::Mode::Adapters);
     if (arg == "--detect")
         return setMode(line, CommandLine::Mode::Detect);
+    if (arg == "--watch")
+        return setMode(line, CommandLine::Mode::Watch);
     if (arg == "--confirm")
         return setMode(line, CommandLine::Mode::Confirm);
     if (arg == "--version")
@@ -72,10 +76,13 @@ bool parseArgument(const std::vector<std::string>& args, std::size_t& i, Command
         const auto mode = arg == "--export" ? CommandLine::Mode::Export : CommandLine::Mode::Import;
         return setMode(line, mode) && takeValue(args, i, line.transferFile, line);
     }
-    if (arg == "--replace" || arg == "--tray") {
-        (arg == "--replace" ? line.replace : line.tray) = true;
-        return true;
-    }
+    for (const auto& [name, flag] :
+         { std::pair { "--replace", &CommandLine::replace }, std::pair { "--tray", &CommandLine::tray },
+           std::pair { "--dry-run", &CommandLine::dryRun }, std::pair { "--json", &CommandLine::json } })
+        if (arg == name) {
+            line.*flag = true;
+            return true;
+        }
     if (arg == "--adapter") {
         if (!takeValue(args, i, value, line))
             return false;
@@ -130,6 +137,14 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
         line.mode = CommandLine::Mode::Invalid;
         line.error = "--revert-after belongs to --apply";
     }
+    if ((line.dryRun || line.json) && line.mode != CommandLine::Mode::Apply) {
+        line.mode = CommandLine::Mode::Invalid;
+        line.error = std::string(line.dryRun ? "--dry-run" : "--json") + " belongs to --apply";
+    }
+    if (line.dryRun && line.revertAfter) {
+        line.mode = CommandLine::Mode::Invalid;
+        line.error = "--dry-run changes nothing, so there is nothing for --revert-after to take back";
+    }
     if (line.replace && line.mode != CommandLine::Mode::Import) {
         line.mode = CommandLine::Mode::Invalid;
         line.error = "--replace belongs to --import";
@@ -144,8 +159,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
 std::string UsageText()
 {
     return "Usage: lanvex [--config FILE] [--simulate FILE]\n"
-           "              [--tray | --list | --adapters | --detect\n"
-           "              | --apply NAME [--adapter N] [--revert-after SECONDS] | --confirm\n"
+           "              [--tray | --list | --adapters | --detect | --watch\n"
+           "              | --apply NAME [--adapter N] [--revert-after SECONDS] [--dry-run] [--json]\n"
+           "              | --confirm\n"
            "              | --export FILE | --import FILE [--replace] | --version | --help]\n"
            "\n"
            "Switches a network adapter between saved sites. Without a command it opens the window.\n"
@@ -156,6 +172,8 @@ std::string UsageText()
            "  --adapters          print the adapters and their current settings as JSON\n"
            "  --detect            print each adapter's network (gateway, its MAC address, Wi-Fi name,\n"
            "                      DNS domain), the sites that match it and the site it holds, as JSON\n"
+           "  --watch             until ended, print a line of JSON (the fields of --detect) for every\n"
+           "                      adapter at the start and each time its network changes\n"
            "  --apply NAME        apply the saved site NAME and print the summary\n"
            "  --adapter N         the adapter to apply to: its number counted from 1, its interface\n"
            "                      name, its MAC address or its GUID; without it, the site's own\n"
@@ -163,6 +181,9 @@ std::string UsageText()
            "  --revert-after SECONDS\n"
            "                      with --apply: then wait up to SECONDS (1 to 3600) for lanvex --confirm;\n"
            "                      without it, restore the adapter's previous settings\n"
+           "  --dry-run           with --apply: print what it would change, setting by setting, as the\n"
+           "                      adapter has it now and as the site sets it; change nothing\n"
+           "  --json              with --apply: print the outcome (or with --dry-run the changes) as JSON\n"
            "  --confirm           keep the change an --apply --revert-after of this user waits for\n"
            "  --export FILE       write every saved site to FILE: JSON when it ends in .json, else a\n"
            "                      settings file in the Windows form (code page 936, CRLF)\n"

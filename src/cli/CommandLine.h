@@ -16,6 +16,7 @@ struct CommandLine
         List,
         Adapters,
         Detect,
+        Watch,
         Apply,
         Confirm,
         Export,
@@ -30,6 +31,8 @@ struct CommandLine
     std::string siteName; // --apply NAME
     std::optional<std::string> adapterText; // --adapter N, as given
     std::optional<std::uint32_t> revertAfter; // --revert-after SECONDS
+    bool dryRun = false; // --dry-run: --apply only shows what it would change
+    bool json = false; // --json: --apply answers with JSON
     std::string transferFile; // --export FILE, --import FILE
     bool replace = false; // --replace: an import overwrites saved sites of the same name
     bool tray = false; // --tray: the window starts hidden, in the tray

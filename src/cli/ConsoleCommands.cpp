@@ -4,6 +4,7 @@
 #include "cli/ConfirmCommand.h"
 #include "cli/ListCommand.h"
 #include "cli/TransferCommands.h"
+#include "cli/WatchCommand.h"
 #include "platform/Services.h"
 #include "store/ManagedSitesFile.h"
 
@@ -42,7 +43,11 @@ int RunConsoleCommand(const CommandLine& line, const store::SettingsLocation& se
         return RunAdaptersCommand(services, out, err);
     if (line.mode == CommandLine::Mode::Detect)
         return RunDetectCommand(services, out, err);
-    return RunApplyCommand(services, line.siteName, line.adapterText, out, err, line.revertAfter);
+    if (line.mode == CommandLine::Mode::Watch)
+        return RunWatchCommand(services, line.simulateFile, out, err);
+    if (line.dryRun)
+        return RunDryRunCommand(services, line.siteName, line.adapterText, line.json, out, err);
+    return RunApplyCommand(services, line.siteName, line.adapterText, out, err, line.revertAfter, line.json);
 }
 
 } // namespace lanvex::cli

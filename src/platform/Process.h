@@ -13,6 +13,10 @@ std::string ProgramPath(const char* argv0);
 // and this does nothing.
 void AttachParentConsole();
 
+// A write to a pipe whose reader has gone fails instead of ending the program, so a command can
+// end by itself when its output is no longer read.
+void IgnoreBrokenPipe();
+
 // Standard output and error carry the program's UTF-8 bytes unchanged, in a console as in a pipe.
 // A write to a pipe whose reader has gone fails and only loses that output: it never ends the
 // program, which may still have a change to take back.

@@ -57,6 +57,11 @@ private Q_SLOTS:
         QTest::newRow("apply without a name") << QStringList { "--apply" } << 2 << QString();
         QTest::newRow("adapter without apply") << QStringList { "--adapters", "--adapter", "1" } << 2 << QString();
         QTest::newRow("two commands") << QStringList { "--apply", "Office", "--adapters" } << 2 << QString();
+        QTest::newRow("dry run without apply") << QStringList { "--adapters", "--dry-run" } << 2 << QString();
+        QTest::newRow("json without apply") << QStringList { "--list", "--json" } << 2 << QString();
+        QTest::newRow("dry run to be taken back")
+            << QStringList { "--apply", "Office", "--dry-run", "--revert-after", "5" } << 2 << QString();
+        QTest::newRow("watch with another command") << QStringList { "--watch", "--detect" } << 2 << QString();
         QTest::newRow("unknown argument") << QStringList { "--aply", "Office" } << 2 << QString();
         // Remote is saved only in the file --config names.
         QTest::newRow("--config names the settings file")

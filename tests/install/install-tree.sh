@@ -14,7 +14,9 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 desktop=$prefix/share/applications/$id.desktop
 metainfo=$prefix/share/metainfo/$id.metainfo.xml
 manpage=$prefix/share/man/man1/lanvex.1.gz
-for file in "$desktop" "$metainfo" "$manpage" "$prefix/share/icons/hicolor/scalable/apps/$id.svg"; do
+for file in "$desktop" "$metainfo" "$manpage" "$prefix/share/icons/hicolor/scalable/apps/$id.svg" \
+            "$prefix/share/bash-completion/completions/lanvex" "$prefix/share/zsh/vendor-completions/_lanvex" \
+            "$prefix/share/fish/vendor_completions.d/lanvex.fish"; do
   [ -f "$file" ] || fail "not installed: ${file#"$prefix"/}"
 done
 [ -x "$prefix/bin/lanvex" ] || fail "bin/lanvex is not installed as a program"

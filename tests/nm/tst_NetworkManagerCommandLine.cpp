@@ -168,6 +168,34 @@ private Q_SLOTS:
         QCOMPARE(adapter.value(u"Live"_s).toString(), u"Home"_s);
     }
 
+    // --watch in the sandbox's namespace: the gateway's MAC address changed alone, which
+    // NetworkManager never signals, reaches it through the kernel's neighbour messages; the line
+    // is the one --detect gives.
+    void watchHearsTheGatewaysMacAddress()
+    {
+        QProcess watch;
+        watch.start(u"ip"_s, { u"netns"_s, u"exec"_s, m_sandbox.netns(), m_program, u"--watch"_s });
+        const auto cleanup = qScopeGuard([&] {
+            watch.kill();
+            watch.waitForFinished();
+        });
+        const auto nextLine = [&watch](int milliseconds) {
+            QElapsedTimer timer;
+            timer.start();
+            while (!watch.canReadLine() && timer.elapsed() < milliseconds)
+                watch.waitForReadyRead(50);
+            return QJsonDocument::fromJson(watch.readLine()).object();
+        };
+        QCOMPARE(nextLine(20000).value(u"InterfaceName"_s).toString(), m_sandbox.device());
+        const QString mac = u"02:00:5E:10:00:31"_s;
+        m_sandbox.ip({ u"neigh"_s, u"replace"_s, u"10.88.0.1"_s, u"lladdr"_s, mac, u"dev"_s, m_sandbox.device(),
+                       u"nud"_s, u"reachable"_s });
+        const QJsonObject changed = nextLine(5000);
+        QCOMPARE(changed.value(u"GatewayMAC"_s).toString(), mac);
+        QCOMPARE(changed.value(u"Gateway"_s).toString(), u"10.88.0.1"_s);
+        QCOMPARE(changed.value(u"Live"_s).toString(), u"Home"_s);
+    }
+
     // The interface name and the MAC address choose the adapter as its number does.
     void choosesTheAdapterByName()
     {

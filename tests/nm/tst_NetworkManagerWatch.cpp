@@ -141,8 +141,8 @@ private Q_SLOTS:
         }
     }
 
-    // Nothing changes, nothing is told: the neighbour table's poll and the signals that carry no
-    // change stay quiet.
+    // Nothing changes, nothing is told: the kernel's neighbour messages that carry no new address
+    // and the signals that carry no change stay quiet.
     void staysQuietWhileNothingChanges()
     {
         QTest::qWait(1000);

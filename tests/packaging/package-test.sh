@@ -13,7 +13,9 @@ id=org.lanvex.lanvex
 contents=$(dpkg-deb --contents "$deb")
 for path in ./usr/bin/lanvex "./usr/share/applications/$id.desktop" "./usr/share/metainfo/$id.metainfo.xml" \
             "./usr/share/icons/hicolor/scalable/apps/$id.svg" "./usr/share/icons/hicolor/48x48/apps/$id.png" \
-            ./usr/share/man/man1/lanvex.1.gz ./usr/share/doc/lanvex/copyright ./usr/share/doc/lanvex/changelog.gz; do
+            ./usr/share/man/man1/lanvex.1.gz ./usr/share/doc/lanvex/copyright ./usr/share/doc/lanvex/changelog.gz \
+            ./usr/share/bash-completion/completions/lanvex ./usr/share/zsh/vendor-completions/_lanvex \
+            ./usr/share/fish/vendor_completions.d/lanvex.fish; do
   grep -qE " $path\$" <<<"$contents" || fail "the package lacks $path"
 done
 ! grep -vE '^[-dl]\S+ root/root ' <<<"$contents" || fail "files not owned by root"

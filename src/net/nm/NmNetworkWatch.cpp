@@ -1,6 +1,6 @@
 #include "net/nm/NmNetworkWatch.h"
 
-#include "net/nm/NeighbourTable.h"
+#include "net/nm/KernelRouteMessages.h"
 #include "net/nm/NmBus.h"
 
 #include <QDBusMessage>
@@ -69,11 +69,6 @@ public:
                                                std::pair { kNmInterface, QStringLiteral("DeviceRemoved") },
                                                std::pair { kDeviceInterface, QStringLiteral("StateChanged") } })
             m_bus.connect(kNmService, QString(), interface, name, this, SLOT(Changed()));
-
-        m_neighbours = ReadGatewayNeighbours();
-        m_poll.setInterval(timing.neighbourPoll);
-        connect(&m_poll, &QTimer::timeout, this, &NmSignals::PollNeighbours);
-        m_poll.start();
     }
 
 public Q_SLOTS:
@@ -91,21 +86,11 @@ public Q_SLOTS:
     }
 
 private:
-    void PollNeighbours()
-    {
-        std::string now = ReadGatewayNeighbours();
-        if (now == m_neighbours)
-            return;
-        m_neighbours = std::move(now);
-        Changed();
-    }
-
     QDBusConnection m_bus;
     std::function<void()> m_changed;
     QDBusServiceWatcher m_owner;
     QTimer m_settle;
-    QTimer m_poll;
-    std::string m_neighbours;
+    KernelRouteMessages m_kernel { [this] { Changed(); } };
 };
 
 class NmNetworkWatch : public NetworkWatch

@@ -1,3 +1,4 @@
+#include "net/nm/KernelRouteMessages.h"
 #include "net/nm/NmNetworkWatch.h"
 #include "platform/NetworkWatches.h"
 
@@ -5,15 +6,15 @@
 
 namespace lanvex::platform {
 
-// NetworkManager's signals where it runs. Without it (another network service, or none yet) the
-// adapters are read again every four seconds, within the five seconds the user is promised.
+// NetworkManager's signals with the kernel's routing messages where it runs; without it (another
+// network service, or none yet) the kernel's messages alone. Neither wakes the program while the
+// network stays as it is.
 std::unique_ptr<net::NetworkWatch> MakeSystemNetworkWatch()
 {
-    using namespace std::chrono_literals;
     const QDBusConnection bus = QDBusConnection::systemBus();
     if (net::nm::NetworkManagerOnBus(bus))
         return net::nm::MakeNmNetworkWatch(bus);
-    return MakePollingNetworkWatch(4s);
+    return net::nm::MakeKernelNetworkWatch();
 }
 
 } // namespace lanvex::platform

@@ -15,6 +15,11 @@ std::string ProgramPath(const char* argv0)
 
 void AttachParentConsole() { }
 
+void IgnoreBrokenPipe()
+{
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
 void PrepareConsoleOutput()
 {
     // Without this, the first line after `ssh host lanvex ... | tee` lost its reader would end the

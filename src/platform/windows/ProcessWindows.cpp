@@ -53,6 +53,9 @@ void AttachParentConsole()
         Reopen(stderr, std::cerr, target);
 }
 
+// Windows has no SIGPIPE: a write to a closed pipe fails with ERROR_NO_DATA already.
+void IgnoreBrokenPipe() { }
+
 void PrepareConsoleOutput()
 {
     SetConsoleOutputCP(CP_UTF8);
