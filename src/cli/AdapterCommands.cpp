@@ -313,9 +313,10 @@ int RunDryRunCommand(platform::Services& services, const std::string& siteName,
     const store::SiteProfile* site = siteToApply(model, siteName, adapterText, err);
     if (!site)
         return 2;
-    const apply::ApplyRequest request {
-        *site, adapterText, 1, { services.printers.get(), services.proxy.get(), model.ApplyPrinter }, 0
-    };
+    apply::ApplyRequest request;
+    request.site = *site;
+    request.adapter = adapterText;
+    request.desktop = { services.printers.get(), services.proxy.get(), model.ApplyPrinter };
     const apply::ApplyPreview preview = apply::PreviewApply(*services.connector, *services.printers, request);
     reportRefusal(preview.refusal, siteName, *site, adapterText, err);
     if (preview.refusal != apply::Refusal::None)
