@@ -1,5 +1,6 @@
 #include "gui/AdvancedPage.h"
 #include "gui/DesktopPages.h"
+#include "gui/HotkeyPage.h"
 #include "gui/NetworkPage.h"
 #include "net/ExtraSettings.h"
 
@@ -333,7 +334,8 @@ std::vector<AdvancedPage*> MakeAdvancedPages(QWidget* parent, ProgramSettings& p
              new IPv6Page(parent),
              MakeProxyPage(parent),
              MakePrinterPage(parent, program),
-             MakeNetworkPage(parent, program.chosenAdapter) };
+             MakeNetworkPage(parent, program.chosenAdapter),
+             MakeHotkeyPage(parent) };
 }
 
 } // namespace lanvex::gui

@@ -27,6 +27,7 @@ struct SiteExtras
     std::string ProxyServer; // "host:port", for every protocol
     std::string ProxyBypass; // hosts joined by ","
     std::string ProxyPAC; // the auto-configuration script's URL
+    std::string Hotkey; // a key of the whole desktop that applies the site, in Qt's portable text: "Ctrl+Alt+1"
 
     bool operator==(const SiteExtras&) const = default;
 };
@@ -56,6 +57,7 @@ inline constexpr ExtraKey kExtraKeys[] = {
     { "ProxyServer", &SiteExtras::ProxyServer },
     { "ProxyBypass", &SiteExtras::ProxyBypass },
     { "ProxyPAC", &SiteExtras::ProxyPAC },
+    { "Hotkey", &SiteExtras::Hotkey },
 };
 
 // One site's settings. The same record carries an adapter's live configuration (the

@@ -65,7 +65,7 @@ private Q_SLOTS:
         // With the window hidden the summary is a notification alone; the list keeps its choice.
         QCOMPARE(f.ChooseFromMenu(0),
                  (QStringList { "Office", "Home && Garden", "Lab", "--", "应用办公位置时设置默认打印机",
-                                "识别到网络时自动切换办公位置", "打开主窗口", "退出" }));
+                                "识别到网络时自动切换办公位置", "登录时启动", "打开主窗口", "退出" }));
         QVERIFY(gui::test::WaitForService(f.window));
         const QJsonArray calls = f.folder.ReadNetwork()["calls"].toArray();
         QVERIFY(!calls.isEmpty());
