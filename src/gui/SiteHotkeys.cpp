@@ -19,6 +19,7 @@ SiteHotkeys::SiteHotkeys(MainWindow& window, std::function<void(const QString&)>
         std::fprintf(stderr, "lanvex: %s\n", error.c_str());
     };
     openHotkeys = &platform::GlobalHotkeys::Make;
+    connect(&window, &MainWindow::sitesChanged, this, &SiteHotkeys::Update);
 }
 
 SiteHotkeys::~SiteHotkeys() = default;
@@ -67,6 +68,9 @@ void SiteHotkeys::Update()
     for (const QString& site : m_sites)
         names.push_back(tr("应用办公位置“%1”").arg(site));
     m_hotkeys->SetKeys(m_keys, names);
+    for (int i = 0; i < static_cast<int>(m_keys.size()); ++i)
+        if (m_keys[static_cast<std::size_t>(i)].isEmpty())
+            refused(i, QStringLiteral("another site has the same key"));
 }
 
 void SiteHotkeys::refused(int index, const QString& reason)
@@ -75,20 +79,18 @@ void SiteHotkeys::refused(int index, const QString& reason)
         return;
     const QString& site = m_sites[static_cast<std::size_t>(index)];
     const store::SiteListModel& model = m_window.Model();
-    // A key another site has first is said as such; the empty sequence stands for it.
+    // A key another site has first is held as an empty sequence: it is named as the site wrote it.
     QString key = m_keys[static_cast<std::size_t>(index)].toString(QKeySequence::PortableText);
-    QString why = reason;
     if (key.isEmpty()) {
         for (int i = 1; i < static_cast<int>(model.SiteProfiles.size()); ++i)
             if (QString::fromStdString(model.SiteProfiles[static_cast<std::size_t>(i)].Name) == site)
                 key = QString::fromStdString(model.SiteProfiles[static_cast<std::size_t>(i)].Extras.Hotkey);
-        why = QStringLiteral("another site has the same key");
     }
     if (m_reported.contains(key))
         return;
     m_reported.insert(key);
     report(tr("快捷键 %1 无法使用（办公位置“%2”），其余快捷键照常可用。").arg(key, site),
-           QStringLiteral("the hotkey %1 of the site %2 is not available: %3").arg(key, site, why).toStdString());
+           QStringLiteral("the hotkey %1 of the site %2 is not available: %3").arg(key, site, reason).toStdString());
 }
 
 } // namespace lanvex::gui

@@ -27,7 +27,8 @@ public:
     SiteHotkeys(MainWindow& window, std::function<void(const QString& site)> switchTo);
     ~SiteHotkeys() override;
 
-    // Takes the keys of the saved sites as they are now.
+    // Takes the keys of the saved sites as they are now; called again each time the window shows
+    // its list again.
     void Update();
     // How a key that cannot be had is said; tests read it instead.
     std::function<void(const QString& status, const std::string& error)> report;

@@ -193,7 +193,6 @@ void StartWindowAndTray(MainWindow& window, platform::SingleInstance& instance, 
         switches->SetApply([tray](int index) { tray->ApplySite(index); });
         // Owned by the window; the desktop's hotkeys open once a site has one.
         auto* hotkeys = new SiteHotkeys(window, [switches](const QString& name) { switches->Take(name); });
-        QObject::connect(&window, &MainWindow::sitesChanged, hotkeys, &SiteHotkeys::Update);
         hotkeys->Update();
         // Owned by the window; it applies as the tray's menu does, so its result is a notification.
         new AutoSwitcher(window, [tray](int index) { tray->ApplySite(index); });

@@ -79,7 +79,7 @@ private Q_SLOTS:
         QCOMPARE(f.tray.ToolTip(), QStringLiteral("Intel(R) Ethernet\n10.1.2.3\n已应用：Office"));
 
         // "打开主窗口"; with the window open the message box shows the summary too.
-        f.ChooseFromMenu(6);
+        f.ChooseFromMenu(7);
         QVERIFY(f.window.isVisible());
         f.ChooseFromMenu(1);
         QVERIFY(gui::test::WaitForService(f.window));
@@ -102,7 +102,7 @@ private Q_SLOTS:
 
         // "退出" ends the program's event loop.
         QEventLoop loop;
-        QTimer::singleShot(0, &loop, [&f] { f.ChooseFromMenu(7); });
+        QTimer::singleShot(0, &loop, [&f] { f.ChooseFromMenu(8); });
         QTimer::singleShot(5000, &loop, [&loop] { loop.exit(3); });
         QCOMPARE(loop.exec(), 0);
     }
