@@ -37,7 +37,8 @@ bool SiteSwitchRequests::Take(const QString& name)
     if (SavedEntry(m_window.Model(), name) < 0)
         return false;
     m_waiting = name;
-    applyWaiting();
+    // After this turn of the event loop: the caller hears its answer before the apply starts.
+    QMetaObject::invokeMethod(this, &SiteSwitchRequests::applyWaiting, Qt::QueuedConnection);
     return true;
 }
 
