@@ -60,6 +60,7 @@ void Start(QProcess& process, const QString& exe, const QString& folder, QString
     process.start(exe, args);
 }
 
+#ifndef _WIN32
 // Whether the simulated network's log holds an EnableStatic call that sets `address`.
 bool StaticCallSets(const QString& network, const QString& address)
 {
@@ -74,7 +75,6 @@ bool StaticCallSets(const QString& network, const QString& address)
     return false;
 }
 
-#ifndef _WIN32
 // A raw connection to a running window's socket, as any local process could open one.
 int ConnectTo(const QString& name)
 {

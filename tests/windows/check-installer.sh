@@ -22,7 +22,7 @@ run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 
 # The user's Run value Lanvex (start at login), as `reg query` prints it; empty when absent.
 run_value() {
-  "$wine" reg query "$run_key" /v Lanvex 2>/dev/null | tr -d '\r' | sed -n 's/^ *Lanvex *REG_SZ *//p'
+  { "$wine" reg query "$run_key" /v Lanvex 2>/dev/null || true; } | tr -d '\r' | sed -n 's/^ *Lanvex *REG_SZ *//p'
 }
 
 # The value of NAME under the uninstall key in ROOT, as `reg query` prints it.
