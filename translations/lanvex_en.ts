@@ -2,6 +2,21 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="zh_CN">
 <context>
+    <name>Accessibility</name>
+    <message>
+        <source>当前生效</source>
+        <translation>live</translation>
+    </message>
+    <message>
+        <source>与所在网络匹配</source>
+        <translation>matches the network</translation>
+    </message>
+    <message>
+        <source>单位下发，只读</source>
+        <translation>from the organisation, read-only</translation>
+    </message>
+</context>
+<context>
     <name>AdvancedPages</name>
     <message>
         <source>添加</source>
@@ -326,6 +341,25 @@
     </message>
 </context>
 <context>
+    <name>HotkeyPage</name>
+    <message>
+        <source>主窗口或托盘图标运行时，按下快捷键即应用此办公位置。</source>
+        <translation>While the window or the tray icon runs, the hotkey applies this site.</translation>
+    </message>
+    <message>
+        <source>快捷键：</source>
+        <translation>Hotkey:</translation>
+    </message>
+    <message>
+        <source>快捷键</source>
+        <translation>Hotkey</translation>
+    </message>
+    <message>
+        <source>快捷键无效。请写成 Ctrl+Alt+1 这样的一个组合键，其中至少有 Ctrl、Alt 或 Win 键之一。</source>
+        <translation>The hotkey is not valid. Write one key combination such as Ctrl+Alt+1, with at least Ctrl, Alt or Win.</translation>
+    </message>
+</context>
+<context>
     <name>MessageSink</name>
     <message>
         <source>确定</source>
@@ -626,6 +660,45 @@
     </message>
 </context>
 <context>
+    <name>StartAtLogin</name>
+    <message>
+        <source>温馨提示</source>
+        <translation>Note</translation>
+    </message>
+    <message>
+        <source>登录时启动未能设置：
+%1</source>
+        <translation>Start at login could not be set:
+%1</translation>
+    </message>
+    <message>
+        <source>登录时启动</source>
+        <translation>Start at login</translation>
+    </message>
+    <message>
+        <source>创建桌面快捷方式</source>
+        <translation>Create desktop shortcut</translation>
+    </message>
+    <message>
+        <source>桌面快捷方式未能创建：
+%1</source>
+        <translation>The desktop shortcut could not be created:
+%1</translation>
+    </message>
+    <message>
+        <source>已在桌面创建快捷方式：
+%1</source>
+        <translation>Desktop shortcut created:
+%1</translation>
+    </message>
+    <message>
+        <source>只有 Lanvex 运行时才能识别网络并自动切换办公位置。
+要在登录时启动 Lanvex（只显示托盘图标）吗？</source>
+        <translation>Lanvex recognises networks and switches sites only while it runs.
+Start Lanvex at login (with only its tray icon)?</translation>
+    </message>
+</context>
+<context>
     <name>cli</name>
     <message>
         <source>请在%1秒内运行 lanvex --confirm 保留新设置，否则将恢复之前的设置。</source>
@@ -895,6 +968,17 @@
     <message>
         <source>正在读取网卡信息，读取完毕后将应用“%1”，请稍候...</source>
         <translation>Reading the adapters; “%1” will be applied once they are known, please wait...</translation>
+    </message>
+</context>
+<context>
+    <name>lanvex::gui::SiteHotkeys</name>
+    <message>
+        <source>应用办公位置“%1”</source>
+        <translation>Apply the site “%1”</translation>
+    </message>
+    <message>
+        <source>快捷键 %1 无法使用（办公位置“%2”），其余快捷键照常可用。</source>
+        <translation>The hotkey %1 (site “%2”) is not available; the other hotkeys work.</translation>
     </message>
 </context>
 <context>

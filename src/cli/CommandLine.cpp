@@ -12,9 +12,8 @@ namespace {
 bool setMode(CommandLine& line, CommandLine::Mode mode)
 {
     if (line.mode != CommandLine::Mode::Window) {
-        line.error = "only one of --list, --adapters, --detect, --watch, --apply, --confirm, --export, --import, "
-                     "--version and "
-                     "--help may be given";
+        line.error = "only one of --list, --adapters, --detect, --watch, --apply, --switch, --autostart, --confirm, "
+                     "--export, --import, --version and --help may be given";
         return false;
     }
     line.mode = mode;
@@ -70,6 +69,20 @@ bool parseArgument(const std::vector<std::string>& args, std::size_t& i, Command
         if (!setMode(line, CommandLine::Mode::Apply) || !takeValue(args, i, value, line))
             return false;
         line.siteName = value;
+        return true;
+    }
+    if (arg == "--switch") {
+        if (!setMode(line, CommandLine::Mode::Switch) || !takeValue(args, i, value, line))
+            return false;
+        line.siteName = value;
+        return true;
+    }
+    if (arg == "--autostart") {
+        if (!setMode(line, CommandLine::Mode::Autostart))
+            return false;
+        // The value is optional: alone, the call asks how the login entry stands.
+        if (i + 1 < args.size() && (args[i + 1] == "on" || args[i + 1] == "off"))
+            line.autostart = args[++i] == "on";
         return true;
     }
     if (arg == "--export" || arg == "--import") {
@@ -161,7 +174,7 @@ std::string UsageText()
     return "Usage: lanvex [--config FILE] [--simulate FILE]\n"
            "              [--tray | --list | --adapters | --detect | --watch\n"
            "              | --apply NAME [--adapter N] [--revert-after SECONDS] [--dry-run] [--json]\n"
-           "              | --confirm\n"
+           "              | --confirm | --switch NAME | --autostart [on|off]\n"
            "              | --export FILE | --import FILE [--replace] | --version | --help]\n"
            "\n"
            "Switches a network adapter between saved sites. Without a command it opens the window.\n"
@@ -185,6 +198,9 @@ std::string UsageText()
            "                      adapter has it now and as the site sets it; change nothing\n"
            "  --json              with --apply: print the outcome (or with --dry-run the changes) as JSON\n"
            "  --confirm           keep the change an --apply --revert-after of this user waits for\n"
+           "  --switch NAME       hand the saved site NAME to the running window or tray, which applies it\n"
+           "                      as its menu does; without one, start the tray and apply it there\n"
+           "  --autostart on|off  start lanvex in the tray at login, or no longer; alone, print on or off\n"
            "  --export FILE       write every saved site to FILE: JSON when it ends in .json, else a\n"
            "                      settings file in the Windows form (code page 936, CRLF)\n"
            "  --import FILE       add the sites of FILE (either form); a saved name is skipped\n"
@@ -197,7 +213,8 @@ std::string UsageText()
            "exists or the program is not installed; else lanvex/lanvex.ini in $XDG_CONFIG_HOME (~/.config).\n"
            "Exit codes of --apply: 0 applied (or already DHCP), 1 failed, 2 bad usage; with --revert-after, 0 kept,\n"
            "1 restored or failed. Exit codes of --confirm: 0 a waiting change is kept, 1 none was waiting.\n"
-           "Exit codes of --import: 0 all added, 1 some skipped or FILE unreadable (nothing changed), 2 bad usage.\n";
+           "Exit codes of --import: 0 all added, 1 some skipped or FILE unreadable (nothing changed), 2 bad usage.\n"
+           "Exit codes of --switch: 0 handed over, 1 no saved site is named NAME or no copy could take it.\n";
 }
 
 } // namespace lanvex::cli

@@ -21,6 +21,8 @@ struct CommandLine
         Confirm,
         Export,
         Import,
+        Switch,
+        Autostart,
         Version,
         Help,
         Invalid
@@ -28,7 +30,8 @@ struct CommandLine
     Mode mode = Mode::Window;
     std::optional<std::string> simulateFile; // --simulate FILE
     std::optional<std::string> configFile; // --config FILE
-    std::string siteName; // --apply NAME
+    std::string siteName; // --apply NAME, --switch NAME
+    std::optional<bool> autostart; // --autostart on|off; nothing: print how it stands
     std::optional<std::string> adapterText; // --adapter N, as given
     std::optional<std::uint32_t> revertAfter; // --revert-after SECONDS
     bool dryRun = false; // --dry-run: --apply only shows what it would change

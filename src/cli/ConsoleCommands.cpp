@@ -3,8 +3,10 @@
 #include "cli/AdapterCommands.h"
 #include "cli/ConfirmCommand.h"
 #include "cli/ListCommand.h"
+#include "cli/StartCommands.h"
 #include "cli/TransferCommands.h"
 #include "cli/WatchCommand.h"
+#include "platform/Process.h"
 #include "platform/Services.h"
 #include "store/ManagedSitesFile.h"
 
@@ -27,6 +29,12 @@ int RunConsoleCommand(const CommandLine& line, const store::SettingsLocation& se
         return 0;
     case CommandLine::Mode::List:
         return RunListCommand(out, err);
+    case CommandLine::Mode::Autostart:
+        return RunAutostartCommand(line.autostart, platform::ProgramPath("lanvex"), out, err);
+    case CommandLine::Mode::Switch:
+        // The hand-over needs the window's single-instance channel, which the entry point holds.
+        err << "lanvex: this build has no window to hand a site to\n";
+        return 2;
     default:
         break;
     }

@@ -1,5 +1,6 @@
 #include "gui/AdvancedPage.h"
 #include "gui/DesktopPages.h"
+#include "gui/HotkeyPage.h"
 #include "gui/NetworkPage.h"
 #include "gui/ProgramPage.h"
 #include "net/ExtraSettings.h"
@@ -377,7 +378,8 @@ std::vector<AdvancedPage*> MakeAdvancedPages(QWidget* parent, ProgramSettings& p
              MakeProxyPage(parent),
              MakePrinterPage(parent, program),
              MakeNetworkPage(parent, program),
-             MakeProgramPage(parent) };
+             MakeProgramPage(parent),
+             MakeHotkeyPage(parent) };
 }
 
 } // namespace lanvex::gui

@@ -4,9 +4,12 @@
 #include "gui/Twips.h"
 
 #include <QIcon>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 #include <memory>
 
 namespace lanvex::gui {
@@ -55,6 +58,13 @@ ImageButton::ImageButton(const QString& resourcePath, const QString& toolTip, QP
     setGeometry(QRect(m_rest, QSize(Px(480), Px(480))));
     setToolTip(toolTip);
     setAccessibleName(toolTip);
+    setFocusPolicy(Qt::TabFocus);
+}
+
+void ImageButton::Press()
+{
+    if (isEnabled() && isVisible())
+        Q_EMIT clicked();
 }
 
 void ImageButton::mousePressEvent(QMouseEvent* event)
@@ -80,6 +90,66 @@ void ImageButton::mouseDoubleClickEvent(QMouseEvent* event)
     move(m_pressed);
     m_doubleClick = true;
     event->accept();
+}
+
+} // namespace lanvex::gui
+
+namespace lanvex::gui {
+
+void ImageButton::keyPressEvent(QKeyEvent* event)
+{
+    const int key = event->key();
+    if (key != Qt::Key_Space && key != Qt::Key_Return && key != Qt::Key_Enter) {
+        Picture::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    if (event->isAutoRepeat())
+        return;
+    if (key == Qt::Key_Space) {
+        // As a push button: pressed while held, clicked when let go.
+        m_spaceDown = true;
+        move(m_pressed);
+        return;
+    }
+    Q_EMIT clicked();
+}
+
+void ImageButton::keyReleaseEvent(QKeyEvent* event)
+{
+    if (event->key() != Qt::Key_Space || event->isAutoRepeat()) {
+        Picture::keyReleaseEvent(event);
+        return;
+    }
+    event->accept();
+    if (!m_spaceDown)
+        return;
+    m_spaceDown = false;
+    move(m_rest);
+    Q_EMIT clicked();
+}
+
+void ImageButton::focusOutEvent(QFocusEvent* event)
+{
+    // A Space held while the focus leaves is no click.
+    if (m_spaceDown) {
+        m_spaceDown = false;
+        move(m_rest);
+    }
+    Picture::focusOutEvent(event);
+}
+
+void ImageButton::paintEvent(QPaintEvent* event)
+{
+    Picture::paintEvent(event);
+    if (!hasFocus())
+        return;
+    // The style's own focus frame around the picture; unfocused, the button looks as ever.
+    QPainter painter(this);
+    QStyleOptionFocusRect frame;
+    frame.initFrom(this);
+    frame.rect = rect();
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &frame, &painter, this);
 }
 
 } // namespace lanvex::gui

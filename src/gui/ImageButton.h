@@ -38,6 +38,8 @@ private:
 // is held down on it, it stands 50 twips further right and further down; it always returns to
 // the same rest position. Releasing the left button over it is a click; the second press of a
 // double click makes no second click, so a double click deletes or creates one site, not two.
+// From the keyboard it takes the focus by Tab (a click leaves the focus where it was), shows a
+// focus frame while it holds it, and Space (on release, pressed meanwhile) or Enter clicks it.
 class ImageButton : public Picture
 {
     Q_OBJECT
@@ -46,6 +48,8 @@ public:
 
     QPoint RestPosition() const { return m_rest; }
     QPoint PressedPosition() const { return m_pressed; }
+    // A click from a shortcut or an assistive tool: only while the button is enabled and shown.
+    void Press();
 
 Q_SIGNALS:
     void clicked();
@@ -54,11 +58,16 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     QPoint m_rest;
     QPoint m_pressed;
     bool m_doubleClick = false;
+    bool m_spaceDown = false;
 };
 
 // The picture at each of the square sizes (logical pixel ratio 1), read from the resource once.

@@ -4,6 +4,7 @@
 #include "apply/AdapterChoice.h"
 #include "apply/NetworkMatch.h"
 #include "editor/SiteEditor.h"
+#include "gui/Accessibility.h"
 #include "gui/CloseGuard.h"
 #include "gui/FocusKeeper.h"
 #include "gui/ImageButton.h"
@@ -11,10 +12,12 @@
 #include "gui/ServiceWorker.h"
 #include "gui/SiteCommands.h"
 #include "gui/SiteListMenu.h"
+#include "gui/StartAtLogin.h"
 #include "gui/StatusLine.h"
 #include "gui/TabLabel.h"
 #include "gui/Twips.h"
 #include "gui/WindowFont.h"
+#include "gui/WindowKeys.h"
 #include "i18n/Translate.h"
 #include "listview/SiteListView.h"
 #include "net/AdapterQuery.h"
@@ -53,6 +56,8 @@ namespace {
 
 // How long a shown window's start-up work waits for the window's first painting at most.
 constexpr int kFirstPaintWaitMs = 250;
+// How long a notice stays on the status line.
+constexpr int kNoticeMs = 10000;
 
 QString Resource(const char* path)
 {
@@ -100,6 +105,7 @@ MainWindow::MainWindow(net::ServiceConnector& connector, const printer::PrinterS
     , m_messages(messages)
 {
     lanvexInitResources();
+    InstallAccessibility();
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Lanvex "));
     setFont(WindowFont(kWindowPointSize));
@@ -198,6 +204,16 @@ void MainWindow::CreateControls()
     listMenu->Menu()->addAction(confirmApply);
     connect(listMenu->Menu(), &QMenu::aboutToShow, confirmApply,
             [this, confirmApply] { confirmApply->setChecked(ConfirmApplyOn()); });
+    listMenu->Menu()->addAction(MakeStartAtLoginAction(*this, m_messages, *listMenu->Menu()));
+    listMenu->Menu()->addAction(MakeSiteLauncherAction(
+        *this, m_messages,
+        [this]() -> std::optional<QString> {
+            const int selected = picList->SelIndex();
+            if (selected <= 0 || selected >= m_model.SiteCount)
+                return std::nullopt;
+            return FromUtf8(m_model.SiteNames[static_cast<std::size_t>(selected)]);
+        },
+        *listMenu->Menu()));
 
     MakeLabel(tr("需要更改设置的网卡："), TwipPoint(120, 4770), page, QStringLiteral("lblNIC"));
     cboNIC = new QComboBox(page);
@@ -233,6 +249,9 @@ void MainWindow::CreateControls()
     cmdAdvanced->setObjectName(QStringLiteral("cmdAdvanced"));
     cmdAdvanced->setGeometry(TwipRect(3300, 2700, 1110, 360));
     connect(cmdAdvanced, &QPushButton::clicked, this, [this] { EditAdvanced(*m_siteCommands); });
+    AddSiteCommandKeys(*this, *picList, *imgIP[0], *imgIP[1], *imgIP[2]);
+    // The exit button comes last in the Tab order, after the page's controls.
+    setTabOrder(cmdAdvanced, imgCmd[0]);
     m_siteCommands.reset(new SiteCommandContext { m_model,
                                                   *picList,
                                                   *FrameSite,
@@ -392,6 +411,8 @@ bool MainWindow::SetAutoSwitch(bool on)
     // Turned on, it looks at the networks as they are now.
     if (on)
         RereadAdapters();
+    if (on)
+        OfferStartAtLogin(*m_siteCommands);
     return true;
 }
 
@@ -597,6 +618,7 @@ void MainWindow::SettingsFileChanged()
 
 void MainWindow::RefreshSiteList()
 {
+    Q_EMIT sitesChanged();
     if (!isMinimized())
         VScroll->setGeometry(picList->x() + picList->width(), picList->y(), VScroll->width(), picList->height());
     const store::ScrollRange range = store::ScrollRangeFor(m_model.SiteCount);
@@ -619,6 +641,7 @@ void MainWindow::SelectSite(int index)
     if (m_model.SiteCount <= 0)
         return;
     picList->DrawSiteList();
+    Q_EMIT sitesChanged();
     if (index < 0 || index >= m_model.SiteCount)
         return;
     m_editorEntry = index;
@@ -628,6 +651,18 @@ void MainWindow::SelectSite(int index)
 void MainWindow::ShowStatus(const QString& text)
 {
     picStatus->ShowStatus(text);
+}
+
+void MainWindow::ShowNotice(const QString& text)
+{
+    if (m_applying)
+        return;
+    picStatus->show();
+    picStatus->ShowStatus(text);
+    QTimer::singleShot(kNoticeMs, picStatus, [this] {
+        if (!m_applying)
+            picStatus->hide();
+    });
 }
 
 void MainWindow::HoldInput(bool held)

@@ -91,6 +91,8 @@ public:
     bool IsServiceBusy() const { return m_adaptersPending || m_pendingJobs > 0; }
     // From the click of apply to the summary.
     bool IsApplying() const { return m_applying; }
+    // Whether ApplySite would start now: no apply runs and the adapters have been read.
+    bool CanApply() const { return !m_applying && !m_adaptersPending; }
 
     // Loads entry `index` into the editor and redraws the list.
     void SelectSite(int index);
@@ -98,6 +100,8 @@ public:
     void RefreshSiteList();
     // Replaces the status line's text at once.
     void ShowStatus(const QString& text);
+    // Shows the status line with `text` for a while, when no apply is using it.
+    void ShowNotice(const QString& text);
     // Reads the saved sites again after an import changed the file; entry 0 keeps its settings.
     void ReloadSites();
 
@@ -154,6 +158,9 @@ Q_SIGNALS:
     void settingsRestored(int adapterPosition);
     // Adapters() was read again. After an apply it follows siteApplied().
     void adaptersRead();
+    // The list was drawn from the saved sites again (after a load, a new, save or delete, a reload,
+    // and also when only the selection moved).
+    void sitesChanged();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -151,6 +151,12 @@ bool SetAutoSwitch(SiteCommandContext& context, bool on)
     return true;
 }
 
+bool SetCommonSwitch(SiteCommandContext& context, const char* key, bool on)
+{
+    return WriteCommonSetting(context,
+                              [key, on](store::IniDocument& doc) { return store::WriteCommonSwitch(doc, key, on); });
+}
+
 bool SetConfirmApply(SiteCommandContext& context, bool on)
 {
     if (!WriteCommonSetting(context, [on](store::IniDocument& doc) { return store::WriteConfirmApply(doc, on); }))

@@ -73,6 +73,8 @@ AdvancedDialog* EditAdvanced(SiteCommandContext& context);
 bool SetApplyPrinter(SiteCommandContext& context, bool on);
 // The same for [Common] AutoSwitch, which the list's menu and the tray share.
 bool SetAutoSwitch(SiteCommandContext& context, bool on);
+// Writes another on/off key of [Common] that the model does not carry, in the same way.
+bool SetCommonSwitch(SiteCommandContext& context, const char* key, bool on);
 // Sets [Common] ConfirmApply in the file and the model, in the same way.
 bool SetConfirmApply(SiteCommandContext& context, bool on);
 

@@ -4,6 +4,9 @@
 #include "apply/NetworkMatch.h"
 #include "gui/AutoSwitch.h"
 #include "gui/MainWindow.h"
+#include "gui/SiteHotkeys.h"
+#include "gui/SiteSwitchRequests.h"
+#include "gui/StartAtLogin.h"
 #include "net/AdapterQuery.h"
 #include "platform/SingleInstance.h"
 
@@ -105,6 +108,7 @@ void SiteTray::RebuildMenu()
         m_menu->addSeparator();
     m_menu->addAction(m_window.MakeApplyPrinterAction(m_menu));
     m_menu->addAction(m_window.MakeAutoSwitchAction(m_menu));
+    m_menu->addAction(MakeStartAtLoginAction(m_window, m_window.Messages(), *m_menu));
     connect(m_menu->addAction(tr("打开主窗口")), &QAction::triggered, this, &SiteTray::OpenWindow);
     // As the window's exit button: during an apply, after its summary.
     connect(m_menu->addAction(tr("退出")), &QAction::triggered, &m_window, [this] { m_window.imgCmd_Click(0); });
@@ -179,9 +183,17 @@ bool SiteTray::eventFilter(QObject* watched, QEvent* event)
 
 void StartWindowAndTray(MainWindow& window, platform::SingleInstance& instance, bool trayOnly)
 {
-    const auto startTray = [&window, &instance, trayOnly] {
+    // A site handed over by another start is taken at once and applied once the tray is there.
+    auto* switches = new SiteSwitchRequests(window); // owned by the window
+    instance.SetSwitchHandler([switches](const QString& name) { return switches->Take(name); });
+    QObject::connect(switches, &QObject::destroyed, &instance, [&instance] { instance.SetSwitchHandler({}); });
+    const auto startTray = [&window, &instance, trayOnly, switches] {
         auto* tray = new SiteTray(window); // owned by the window
         QObject::connect(&instance, &platform::SingleInstance::activationRequested, tray, &SiteTray::OpenWindow);
+        switches->SetApply([tray](int index) { tray->ApplySite(index); });
+        // Owned by the window; the desktop's hotkeys open once a site has one.
+        auto* hotkeys = new SiteHotkeys(window, [switches](const QString& name) { switches->Take(name); });
+        hotkeys->Update();
         // Owned by the window; it applies as the tray's menu does, so its result is a notification.
         new AutoSwitcher(window, [tray](int index) { tray->ApplySite(index); });
         if (!tray->Start(trayOnly))

@@ -2,6 +2,7 @@
 
 #include "gui/Twips.h"
 
+#include <QAccessible>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPalette>
@@ -25,6 +26,11 @@ void StatusLine::ShowStatus(const QString& text)
     // A text taller than the strip gets a negative top and is drawn partly above it.
     m_textTop = (height() - textHeight) / 2;
     repaint();
+    // A screen reader announces the new text; nothing is made when none listens.
+    if (QAccessible::isActive()) {
+        QAccessibleEvent changed(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&changed);
+    }
 }
 
 void StatusLine::paintEvent(QPaintEvent*)

@@ -47,6 +47,7 @@ public:
     ~SiteListView() override;
 
     void setModel(const store::SiteListModel* model); // not owned; entries, SiteCount, CurSiteIndex
+    const store::SiteListModel* model() const { return m_model; }
     void setScrollBar(QScrollBar* vscroll); // VScroll, a sibling the window places
     QScrollBar* scrollBar() const { return m_scrollBar.data(); }
 
@@ -66,6 +67,7 @@ public:
     void DrawSiteList(); // the whole visible window, from scratch
     void DrawSiteItem(int index); // one row
     int EntryAt(int yTwips) const; // hit-test, -1 for none
+    QRect RowRect(int index) const { return rowRect(index); } // where entry `index` is drawn
     int EntryAt(double yTwips) const;
 
     // The list's handlers with the pointer in twips of the drawing area; the Qt events land here.

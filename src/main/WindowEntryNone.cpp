@@ -10,6 +10,12 @@ int RunWindow(const cli::CommandLine&)
     return 2;
 }
 
+int RunSwitch(const cli::CommandLine&)
+{
+    std::cerr << "lanvex: this build has no window to hand a site to\n";
+    return 2;
+}
+
 void PrepareConsoleCommand() { }
 
 } // namespace lanvex::entry

@@ -1,5 +1,6 @@
 #include "gui/WindowProgram.h"
 #include "i18n/Translations.h"
+#include "main/SwitchEntry.h"
 #include "main/WindowEntry.h"
 #include "platform/LocaleVariables.h"
 #include "platform/Process.h"
@@ -26,6 +27,12 @@ int RunWindow(const cli::CommandLine& line)
     if (line.tray)
         platform::AttachParentConsole(); // for the tray's own messages
     return gui::RunMainWindow(instance, line.simulateFile, line.tray);
+}
+
+int RunSwitch(const cli::CommandLine& line)
+{
+    PrepareConsoleCommand();
+    return HandSiteOver(line);
 }
 
 void PrepareConsoleCommand()

@@ -48,6 +48,8 @@ int wmain(int argc, wchar_t** argv)
         store::UseSettingsLocation(settings);
         if (line.mode == CommandLine::Mode::Window)
             return entry::RunWindow(line);
+        if (line.mode == CommandLine::Mode::Switch)
+            return entry::RunSwitch(line);
         return cli::RunConsoleCommand(line, settings, std::cout, std::cerr, entry::PrepareConsoleCommand);
     } catch (const std::exception& error) {
         std::cerr << "lanvex: " << error.what() << '\n';

@@ -6,6 +6,7 @@
 #include "gui/WindowProgram.h"
 #include "i18n/Translate.h"
 #include "i18n/Translations.h"
+#include "main/SwitchEntry.h"
 #include "platform/LocaleVariables.h"
 #include "platform/Process.h"
 #include "platform/SingleInstance.h"
@@ -42,6 +43,14 @@ int runWindow(int argc, char** argv, const CommandLine& line)
     return gui::RunMainWindow(instance, line.simulateFile, line.tray);
 }
 
+// --switch NAME: handed to the running copy, over the same channel as a second window's start.
+int runSwitch(int argc, char** argv, const CommandLine& line)
+{
+    QCoreApplication application(argc, argv);
+    i18n::InstallTranslations(application, platform::LocaleVariable);
+    return entry::HandSiteOver(line);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -57,6 +66,8 @@ int main(int argc, char** argv)
         store::UseSettingsLocation(settings);
         if (line.mode == CommandLine::Mode::Window)
             return runWindow(argc, argv, line);
+        if (line.mode == CommandLine::Mode::Switch)
+            return runSwitch(argc, argv, line);
         // The real network backend talks D-Bus, which wants a Qt application object.
         std::optional<QCoreApplication> application;
         return cli::RunConsoleCommand(line, settings, cli::StandardOutput(), cli::StandardError(), [&] {

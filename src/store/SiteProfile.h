@@ -34,6 +34,7 @@ struct SiteExtras
     std::string VerifyDNS; // "name" or "name=address", joined by ",": each must resolve
     std::string VerifyGateway; // "1": the new default gateway must answer
     std::string VerifyTimeout; // seconds for all the probes together, 1 to 120 (10)
+    std::string Hotkey; // a key of the whole desktop that applies the site, in Qt's portable text: "Ctrl+Alt+1"
 
     bool operator==(const SiteExtras&) const = default;
 };
@@ -70,6 +71,7 @@ inline constexpr ExtraKey kExtraKeys[] = {
     { "VerifyDNS", &SiteExtras::VerifyDNS },
     { "VerifyGateway", &SiteExtras::VerifyGateway },
     { "VerifyTimeout", &SiteExtras::VerifyTimeout },
+    { "Hotkey", &SiteExtras::Hotkey },
 };
 
 // One site's settings. The same record carries an adapter's live configuration (the

@@ -66,10 +66,20 @@ class TestFolder
 public:
     TestFolder()
         : m_previous(store::IniFileName)
+        , m_previousConfig(qgetenv("XDG_CONFIG_HOME"))
     {
         store::IniFileName = (m_dir.path() + QStringLiteral("/lanvex.ini")).toStdString();
+        // The login entry and the desktop folder are looked up here, never in the user's own.
+        qputenv("XDG_CONFIG_HOME", (m_dir.path() + QStringLiteral("/config")).toUtf8());
     }
-    ~TestFolder() { store::IniFileName = m_previous; }
+    ~TestFolder()
+    {
+        store::IniFileName = m_previous;
+        if (m_previousConfig.isNull())
+            qunsetenv("XDG_CONFIG_HOME");
+        else
+            qputenv("XDG_CONFIG_HOME", m_previousConfig);
+    }
     TestFolder(const TestFolder&) = delete;
     TestFolder& operator=(const TestFolder&) = delete;
 
@@ -109,6 +119,7 @@ public:
 private:
     QTemporaryDir m_dir;
     std::string m_previous;
+    QByteArray m_previousConfig;
 };
 
 // Waits until the window's service work (the start-up query, an apply, a read of entry 0) has

@@ -65,7 +65,7 @@ private Q_SLOTS:
         // With the window hidden the summary is a notification alone; the list keeps its choice.
         QCOMPARE(f.ChooseFromMenu(0),
                  (QStringList { "Office", "Home && Garden", "Lab", "--", "应用办公位置时设置默认打印机",
-                                "识别到网络时自动切换办公位置", "打开主窗口", "退出" }));
+                                "识别到网络时自动切换办公位置", "登录时启动", "打开主窗口", "退出" }));
         QVERIFY(gui::test::WaitForService(f.window));
         const QJsonArray calls = f.folder.ReadNetwork()["calls"].toArray();
         QVERIFY(!calls.isEmpty());
@@ -79,7 +79,7 @@ private Q_SLOTS:
         QCOMPARE(f.tray.ToolTip(), QStringLiteral("Intel(R) Ethernet\n10.1.2.3\n已应用：Office"));
 
         // "打开主窗口"; with the window open the message box shows the summary too.
-        f.ChooseFromMenu(6);
+        f.ChooseFromMenu(7);
         QVERIFY(f.window.isVisible());
         f.ChooseFromMenu(1);
         QVERIFY(gui::test::WaitForService(f.window));
@@ -102,7 +102,7 @@ private Q_SLOTS:
 
         // "退出" ends the program's event loop.
         QEventLoop loop;
-        QTimer::singleShot(0, &loop, [&f] { f.ChooseFromMenu(7); });
+        QTimer::singleShot(0, &loop, [&f] { f.ChooseFromMenu(8); });
         QTimer::singleShot(5000, &loop, [&loop] { loop.exit(3); });
         QCOMPARE(loop.exec(), 0);
     }

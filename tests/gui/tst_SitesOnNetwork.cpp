@@ -203,6 +203,9 @@ private Q_SLOTS:
         before = f.reads;
         QVERIFY(f.window.SetAutoSwitch(true));
         QVERIFY(store::IniFile(store::IniFileName).Load().ReadString("Common", "AutoSwitch", "") == "1");
+        // Start at login is offered along (and declined here).
+        QVERIFY(!f.messages.shown.empty() && f.messages.shown.back().text.contains(QStringLiteral("登录时启动")));
+        f.messages.shown.clear();
         QVERIFY(f.WaitForRead(before));
         QCOMPARE(f.StaticCalls(), QStringList { "1:172.16.0.9" });
 

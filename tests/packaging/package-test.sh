@@ -31,6 +31,22 @@ grep -qE '(^|, )libc6 \(>= ' <<<"$depends" || fail "Depends lacks libc6: $depend
 # The printer list opens libcups at run time, out of dpkg-shlibdeps' sight.
 grep -qE '(^|, )libcups2($|,| )' <<<"$depends" || fail "Depends lacks libcups2: $depends"
 
+# The packaged program's login entry (lanvex --autostart) is a valid desktop entry starting the tray,
+# and goes again with off. The site launchers are validated the same way by tst_WindowAccess.
+unpacked=$(mktemp -d)
+trap 'rm -rf "$unpacked"' EXIT
+dpkg-deb -x "$deb" "$unpacked/root"
+run_packaged() { env HOME="$unpacked" XDG_CONFIG_HOME="$unpacked/config" "$unpacked/root/usr/bin/lanvex" "$@"; }
+[ "$(run_packaged --autostart)" = off ] || fail "--autostart is not off in a new profile"
+run_packaged --autostart on || fail "--autostart on failed"
+entry="$unpacked/config/autostart/$id.desktop"
+[ -f "$entry" ] || fail "--autostart on wrote no $entry"
+desktop-file-validate "$entry" || fail "the autostart entry is not valid"
+grep -qxF "Exec=\"$unpacked/root/usr/bin/lanvex\" --tray" "$entry" || fail "the autostart entry does not start the tray: $(cat "$entry")"
+[ "$(run_packaged --autostart)" = on ] || fail "--autostart does not say on"
+run_packaged --autostart off || fail "--autostart off failed"
+[ ! -e "$entry" ] && [ "$(run_packaged --autostart)" = off ] || fail "--autostart off left the entry"
+
 # Lintian refuses nothing; its warnings are kept in view.
 report=$(lintian --tag-display-limit 0 --display-level '>=warning' "$deb" 2>&1 || true)
 grep -vE '^(running with root privileges|N: )' <<<"$report" | sed '/^$/d' || true

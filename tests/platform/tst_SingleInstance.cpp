@@ -5,6 +5,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QSignalSpy>
@@ -25,6 +28,8 @@
 #include <vector>
 #endif
 
+using lanvex::platform::CallerRequest;
+Q_DECLARE_METATYPE(lanvex::platform::CallerRequest)
 using lanvex::platform::SingleInstance;
 
 namespace {
@@ -57,6 +62,36 @@ void Start(QProcess& process, const QString& exe, const QString& folder, QString
 }
 
 #ifndef _WIN32
+// Whether the simulated network's log holds an EnableStatic call that sets `address`.
+bool StaticCallSets(const QString& network, const QString& address)
+{
+    QFile file(network);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QJsonArray calls = QJsonDocument::fromJson(file.readAll()).object()[QStringLiteral("calls")].toArray();
+    for (const QJsonValue& call : calls)
+        if (call[QStringLiteral("method")].toString() == QLatin1String("EnableStatic")
+            && QJsonDocument(call[QStringLiteral("args")].toArray()).toJson().contains(address.toUtf8()))
+            return true;
+    return false;
+}
+
+// A raw connection to a running window's socket, as any local process could open one.
+int ConnectTo(const QString& name)
+{
+    const QByteArray bytes = name.toUtf8();
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path + 1, bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + bytes.size());
+    if (fd >= 0 && ::connect(fd, reinterpret_cast<const sockaddr*>(&address), length) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 // A socket on the path of the user's runtime folder, as a later start reaches the window there.
 int ConnectToPath(const QByteArray& bytes)
 {
@@ -119,6 +154,125 @@ class TestSingleInstance : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void callerRequests_data()
+    {
+        QTest::addColumn<QByteArray>("received");
+        QTest::addColumn<bool>("ended");
+        QTest::addColumn<CallerRequest>("request");
+        QTest::addColumn<QString>("site");
+        QTest::newRow("show") << QByteArray("show\n") << false << CallerRequest::Show << QString();
+        QTest::newRow("switch") << QByteArray("switch 上海 分公司\n") << false << CallerRequest::Switch
+                                << QStringLiteral("上海 分公司");
+        QTest::newRow("half a line") << QByteArray("switch 上海") << false << CallerRequest::Incomplete << QString();
+        QTest::newRow("cut short") << QByteArray("switch 上海") << true << CallerRequest::Refused << QString();
+        QTest::newRow("no name") << QByteArray("switch \n") << false << CallerRequest::Refused << QString();
+        QTest::newRow("more after") << QByteArray("switch a\nshow\n") << false << CallerRequest::Refused << QString();
+        QTest::newRow("too long") << QByteArray("switch ") + QByteArray(lanvex::platform::kMaxRequest, 'x') << false
+                                  << CallerRequest::Refused << QString();
+    }
+    void callerRequests()
+    {
+        QFETCH(QByteArray, received);
+        QFETCH(bool, ended);
+        QFETCH(CallerRequest, request);
+        QFETCH(QString, site);
+        QCOMPARE(lanvex::platform::ReadCallerRequest(received, ended), request);
+        if (request == CallerRequest::Switch)
+            QCOMPARE(lanvex::platform::SwitchRequestName(received), site);
+    }
+
+    // --switch hands a saved site to the copy that holds the settings file and ends once it is
+    // taken. A name the file lacks is refused before anything is handed over; one the running
+    // copy lacks (its list is older) is refused by it.
+    void switchHandsTheSiteToTheRunningCopy()
+    {
+        QTemporaryDir dir;
+        const QString exe = InstallProgram(dir.path());
+        QVERIFY(!exe.isEmpty());
+        SingleInstance running(dir.filePath(QStringLiteral("lanvex.ini")));
+        QVERIFY(running.Claim());
+        QStringList taken;
+        bool known = true;
+        running.SetSwitchHandler([&](const QString& site) {
+            taken << site;
+            return known;
+        });
+        QSignalSpy raised(&running, &SingleInstance::activationRequested);
+        const auto switchTo = [&](const QString& site) {
+            QProcess call;
+            Start(call, exe, dir.path(), { QStringLiteral("--switch"), site });
+            return QTest::qWaitFor([&call] { return call.state() == QProcess::NotRunning; }, 30000) ? call.exitCode()
+                                                                                                    : -1;
+        };
+        QCOMPARE(switchTo(QStringLiteral("上海分公司")), 0);
+        QCOMPARE(taken, QStringList { QStringLiteral("上海分公司") });
+        QCOMPARE(switchTo(QStringLiteral("上海")), 1);
+        QCOMPARE(taken.size(), 1);
+        known = false;
+        QCOMPARE(switchTo(QStringLiteral("家里")), 1);
+        QCOMPARE(taken, (QStringList { QStringLiteral("上海分公司"), QStringLiteral("家里") }));
+        QCOMPARE(raised.count(), 0);
+    }
+
+#ifndef _WIN32
+    // The real thing over the simulated network: --switch applies the site in the running window,
+    // and with none running it starts the tray-only copy, which applies it.
+    void switchAppliesInTheWindowOrATrayItStarts()
+    {
+        QTemporaryDir runtime;
+        QVERIFY(QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+        const auto restore = qScopeGuard([&] {
+            if (oldRuntime.isEmpty())
+                qunsetenv("XDG_RUNTIME_DIR");
+            else
+                qputenv("XDG_RUNTIME_DIR", oldRuntime);
+        });
+        QTemporaryDir dir;
+        const QString exe = InstallProgram(dir.path());
+        QVERIFY(!exe.isEmpty());
+        const QString settings = dir.filePath(QStringLiteral("lanvex.ini"));
+        const QString network = dir.filePath(QStringLiteral("network.json"));
+        const QStringList simulate { QStringLiteral("--simulate"), network };
+        SingleInstance probe(settings);
+        const auto switchTo = [&](const QString& site) {
+            QProcess call;
+            Start(call, exe, dir.path(), QStringList { QStringLiteral("--switch"), site } + simulate);
+            return call.waitForFinished(30000) ? call.exitCode() : -1;
+        };
+
+        QProcess window;
+        Start(window, exe, dir.path(), simulate);
+        const auto endWindow = qScopeGuard([&window] {
+            window.kill();
+            window.waitForFinished();
+        });
+        // Listening once it answers for a site it lacks.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            probe.AskRunningToSwitch(QStringLiteral("没有的")) == SingleInstance::HandOver::UnknownSite, 30000);
+        QCOMPARE(switchTo(QStringLiteral("上海分公司")), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(StaticCallSets(network, QStringLiteral("10.20.0.15")), 30000);
+        window.kill();
+        QVERIFY(window.waitForFinished());
+
+        QCOMPARE(probe.AskRunningToSwitch(QStringLiteral("实验室")), SingleInstance::HandOver::NoneRunning);
+        QCOMPARE(switchTo(QStringLiteral("实验室")), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(StaticCallSets(network, QStringLiteral("172.16.5.40")), 30000);
+        // The copy it started holds the name; it is ended through its socket's peer.
+        const int socket = ConnectToPath(runtime.filePath(SingleInstance::ServerName(settings)).toUtf8());
+        QVERIFY(socket >= 0);
+        ucred peer {};
+        socklen_t size = sizeof peer;
+        QCOMPARE(::getsockopt(socket, SOL_SOCKET, SO_PEERCRED, &peer, &size), 0);
+        ::close(socket);
+        QVERIFY(peer.pid > 0 && peer.pid != ::getpid());
+        QCOMPARE(::kill(peer.pid, SIGTERM), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(probe.AskRunningToSwitch(QStringLiteral("没有的")),
+                                  SingleInstance::HandOver::NoneRunning, 30000);
+    }
+#endif
+
     void aSecondWindowRaisesTheFirstAndEnds()
     {
         QTemporaryDir dir;

@@ -18,6 +18,12 @@ user_dir=$(ls -d "$WINEPREFIX"/drive_c/users/*/AppData/Local | grep -v /Public/ 
 [ -d "$user_dir" ] || fail "no user profile in $WINEPREFIX"
 profile=${user_dir%/AppData/Local}
 key='Software\Microsoft\Windows\CurrentVersion\Uninstall\Lanvex'
+run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+
+# The user's Run value Lanvex (start at login), as `reg query` prints it; empty when absent.
+run_value() {
+  { "$wine" reg query "$run_key" /v Lanvex 2>/dev/null || true; } | tr -d '\r' | sed -n 's/^ *Lanvex *REG_SZ *//p'
+}
 
 # The value of NAME under the uninstall key in ROOT, as `reg query` prints it.
 uninstall_value() {
@@ -32,6 +38,7 @@ check_round() {
   rm -rf "$target" "$menu"
   "$wine" reg delete "HKCU\\$key" /f >/dev/null 2>&1 || true
   "$wine" reg delete "HKLM\\$key" /f >/dev/null 2>&1 || true
+  "$wine" reg delete "$run_key" /v Lanvex /f >/dev/null 2>&1 || true
   mkdir -p "$target"
   printf '[Common]\r\nSites=keep me\r\n' >"$target/lanvex.ini"
   cp "$target/lanvex.ini" "$target/../lanvex.ini.before"
@@ -43,6 +50,14 @@ check_round() {
   done
   cmp "$target/lanvex.ini" "$target/../lanvex.ini.before" || fail "$mode: the installer changed lanvex.ini"
   [ -f "$menu/Lanvex.lnk" ] || fail "$mode: no Start-menu entry in $menu"
+  # Start at login only when asked for (/Autostart), and then for this folder's program.
+  local run
+  run=$(run_value)
+  if [[ " $* " == *" /Autostart "* ]]; then
+    [[ "$run" == '"'*'\lanvex.exe" --tray' ]] || fail "$mode: /Autostart left the Run value '$run'"
+  else
+    [ -z "$run" ] || fail "$mode: a Run value without /Autostart: $run"
+  fi
   local uninstall quiet
   uninstall=$(uninstall_value "$root" UninstallString)
   quiet=$(uninstall_value "$root" QuietUninstallString)
@@ -61,12 +76,13 @@ check_round() {
   [ ! -e "$target/lanvex.exe" ] && [ ! -e "$target/platforms" ] || fail "$mode: the uninstaller left the program behind"
   [ ! -e "$menu/Lanvex.lnk" ] || fail "$mode: the uninstaller left the Start-menu entry"
   [ -z "$(uninstall_value "$root" UninstallString)" ] || fail "$mode: the uninstaller left its entry"
+  [ -z "$(run_value)" ] || fail "$mode: the uninstaller left the Run value"
   cmp "$target/lanvex.ini" "$target/../lanvex.ini.before" || fail "$mode: the uninstaller changed lanvex.ini"
   rm -f "$target/../lanvex.ini.before"
   echo "installer check: $mode: installed, lanvex.ini kept, uninstalled with '${arguments[*]}' ($version)"
 }
 
 check_round "current user" "$user_dir/Programs/Lanvex" \
-  "$profile/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Lanvex" HKCU
+  "$profile/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Lanvex" HKCU /Autostart
 check_round "all users" "$WINEPREFIX/drive_c/Program Files/Lanvex" \
   "$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Lanvex" HKLM /AllUsers

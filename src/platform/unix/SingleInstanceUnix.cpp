@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <optional>
 #include <poll.h>
 #include <string>
@@ -92,11 +93,11 @@ bool WaitFor(int fd, short events)
 class Caller : public QObject
 {
 public:
-    Caller(int fd, SingleInstance& owner)
+    Caller(int fd, QObject& owner, std::function<QByteArray(const QByteArray&)> answer)
         : QObject(&owner)
         , m_fd(fd)
         , m_notifier(fd, QSocketNotifier::Read)
-        , m_owner(owner)
+        , m_answer(std::move(answer))
     {
         connect(&m_notifier, &QSocketNotifier::activated, this, &Caller::read);
         QTimer::singleShot(kCallerWaitMs, this, [this] {
@@ -114,22 +115,20 @@ private:
             return;
         if (got > 0)
             m_request.append(chunk, got);
-        const CallerRequest request = ReadCallerRequest(m_request, got <= 0);
-        if (request == CallerRequest::Incomplete)
+        if (ReadCallerRequest(m_request, got <= 0) == CallerRequest::Incomplete)
             return;
-        if (request == CallerRequest::Show) {
-            Q_EMIT m_owner.activationRequested();
-            // A few bytes into an empty socket buffer: this does not block.
-            ::send(m_fd.get(), kShowAnswer, sizeof kShowAnswer - 1, MSG_NOSIGNAL);
-        }
         m_notifier.setEnabled(false);
         deleteLater();
+        const QByteArray answer = m_answer(m_request);
+        // A few bytes into an empty socket buffer: this does not block.
+        if (!answer.isEmpty())
+            ::send(m_fd.get(), answer.constData(), static_cast<std::size_t>(answer.size()), MSG_NOSIGNAL);
     }
 
     store::FileDescriptor m_fd;
     QSocketNotifier m_notifier;
     QByteArray m_request;
-    SingleInstance& m_owner;
+    std::function<QByteArray(const QByteArray&)> m_answer;
 };
 
 } // namespace
@@ -166,7 +165,7 @@ private:
                 return;
             }
             if (PeerIsThisUser(caller))
-                new Caller(caller, m_owner);
+                new Caller(caller, m_owner, [this](const QByteArray& request) { return m_owner.answer(request); });
             else
                 ::close(caller);
         }
@@ -210,7 +209,7 @@ bool SingleInstance::listen()
     return true;
 }
 
-bool SingleInstance::askRunningToShow()
+std::optional<QByteArray> SingleInstance::askRunning(const QByteArray& request)
 {
     const std::optional<std::string> path = RuntimeSocketPath(m_name);
     if (!path)
@@ -219,21 +218,24 @@ bool SingleInstance::askRunningToShow()
     const socklen_t length = SocketAddress(*path, address);
     store::FileDescriptor fd(NewSocket());
     if (!fd.valid())
-        return false;
+        return std::nullopt;
     if (::connect(fd.get(), reinterpret_cast<const sockaddr*>(&address), length) != 0
         && !(errno == EINPROGRESS && WaitFor(fd.get(), POLLOUT)))
-        return false;
+        return std::nullopt;
     // A name taken by another user is no window of ours.
     if (!PeerIsThisUser(fd.get()))
-        return false;
-    if (::send(fd.get(), kShowRequest, sizeof kShowRequest - 1, MSG_NOSIGNAL) != sizeof kShowRequest - 1)
-        return false;
-    // The running window answers once it has acted on the request.
-    char answer[sizeof kShowAnswer] = {};
+        return std::nullopt;
+    const auto size = static_cast<ssize_t>(request.size());
+    if (::send(fd.get(), request.constData(), static_cast<std::size_t>(size), MSG_NOSIGNAL) != size)
+        return std::nullopt;
+    // The running window answers once it has acted on the request: one short line.
+    char answer[16] = {};
     if (!WaitFor(fd.get(), POLLIN))
-        return false;
-    return ::recv(fd.get(), answer, sizeof answer - 1, 0) == sizeof kShowAnswer - 1
-        && std::strcmp(answer, kShowAnswer) == 0;
+        return std::nullopt;
+    const ssize_t got = ::recv(fd.get(), answer, sizeof answer - 1, 0);
+    if (got <= 0)
+        return std::nullopt;
+    return QByteArray(answer, got);
 }
 
 QString SingleInstance::UserId()

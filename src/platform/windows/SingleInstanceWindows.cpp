@@ -142,12 +142,12 @@ private:
     void read(QLocalSocket& socket)
     {
         const QByteArray received = socket.peek(kMaxRequest);
-        const CallerRequest request = ReadCallerRequest(received, false);
-        if (request == CallerRequest::Incomplete)
+        if (ReadCallerRequest(received, false) == CallerRequest::Incomplete)
             return;
-        if (request == CallerRequest::Show) {
-            Q_EMIT m_owner.activationRequested();
-            socket.write(kShowAnswer);
+        socket.skip(received.size()); // taken, so a late readyRead finds nothing to answer again
+        const QByteArray answer = m_owner.answer(received);
+        if (!answer.isEmpty()) {
+            socket.write(answer);
             socket.flush();
         }
         socket.disconnectFromServer();
@@ -186,20 +186,22 @@ bool SingleInstance::listen()
     return true;
 }
 
-bool SingleInstance::askRunningToShow()
+std::optional<QByteArray> SingleInstance::askRunning(const QByteArray& request)
 {
     QLocalSocket socket;
     socket.connectToServer(m_name);
     if (!socket.waitForConnected(kAnswerWaitMs))
-        return false;
+        return std::nullopt;
     // A pipe of that name served by another user is no window of ours.
     if (!ServerIsThisUser(socket))
-        return false;
-    socket.write(kShowRequest);
+        return std::nullopt;
+    socket.write(request);
     if (!socket.waitForBytesWritten(kAnswerWaitMs))
-        return false;
+        return std::nullopt;
     // The running window answers once it has acted on the request.
-    return socket.waitForReadyRead(kAnswerWaitMs) && socket.readAll().startsWith("ok");
+    if (!socket.waitForReadyRead(kAnswerWaitMs))
+        return std::nullopt;
+    return socket.readAll();
 }
 
 QString SingleInstance::UserId()
