@@ -76,22 +76,6 @@ bool StaticCallSets(const QString& network, const QString& address)
     return false;
 }
 
-// A raw connection to a running window's socket, as any local process could open one.
-int ConnectTo(const QString& name)
-{
-    const QByteArray bytes = name.toUtf8();
-    sockaddr_un address {};
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path + 1, bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + bytes.size());
-    if (fd >= 0 && ::connect(fd, reinterpret_cast<const sockaddr*>(&address), length) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
 // A socket on the path of the user's runtime folder, as a later start reaches the window there.
 int ConnectToPath(const QByteArray& bytes)
 {

@@ -213,7 +213,7 @@ std::optional<QByteArray> SingleInstance::askRunning(const QByteArray& request)
 {
     const std::optional<std::string> path = RuntimeSocketPath(m_name);
     if (!path)
-        return false;
+        return std::nullopt; // no name of the user's own: no running window can be found
     sockaddr_un address {};
     const socklen_t length = SocketAddress(*path, address);
     store::FileDescriptor fd(NewSocket());
