@@ -247,6 +247,7 @@ private Q_SLOTS:
                            Matching(gui::test::StaticSite("Home", "10.8.0.2"), "", "HomeNet") });
         int before = f.reads;
         QVERIFY(f.window.SetAutoSwitch(true));
+        f.messages.shown.clear(); // the offer to start at login
         QVERIFY(f.WaitForRead(before));
         f.messages.answer = true;
         // The user takes their time; meanwhile the network moves on, to the given one.
@@ -292,6 +293,7 @@ private Q_SLOTS:
         f.window.SetConfirmSeconds(60);
         int before = f.reads;
         QVERIFY(f.window.SetAutoSwitch(true));
+        f.messages.shown.clear(); // the offer to start at login
         QVERIFY(f.WaitForRead(before));
         before = f.reads;
         f.ChangeAdapter(0, { { "GatewayMAC", "aa:bb:cc:00:00:01" } });
