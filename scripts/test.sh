@@ -38,7 +38,8 @@ echo "== Debian package"
 tests/packaging/package-test.sh
 
 echo "== Fuzzing the settings-file parser and the JSON import"
-scripts/fuzz.sh "${LANVEX_FUZZ_SECONDS:-30}"
+# Each fuzzer runs this long: the settings-file parser, then the JSON import.
+scripts/fuzz.sh "${LANVEX_FUZZ_SECONDS:-15}"
 
 if $windows; then
   echo "== Windows build and tests under Wine"
