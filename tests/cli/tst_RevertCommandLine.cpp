@@ -8,6 +8,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -175,6 +176,8 @@ private Q_SLOTS:
     // lost, but the change is still taken back and the program ends as it would with its reader.
     void lostReaderStillRestores()
     {
+        if (QStandardPaths::findExecutable(u"head"_s).isEmpty())
+            QSKIP("the reader that goes away is head, which this system lacks");
         QProcess apply;
         QProcess reader; // takes one line, then closes the pipe
         apply.setProcessChannelMode(QProcess::MergedChannels);
