@@ -3,6 +3,7 @@
 #include "apply/AddressSteps.h"
 #include "apply/ApplyResult.h"
 #include "apply/DesktopSteps.h"
+#include "apply/NetworkAroundSteps.h"
 #include "apply/OptionSteps.h"
 #include "apply/SitePrograms.h"
 #include "apply/VerifyStep.h"
@@ -18,16 +19,21 @@ namespace {
 
 using StepList = std::vector<std::unique_ptr<ApplyStep>>;
 
-constexpr StepGroup kGroupOrder[] = { StepGroup::Leave,   StepGroup::Address, StepGroup::Routing, StepGroup::Options,
-                                      StepGroup::Desktop, StepGroup::Verify,  StepGroup::Arrive };
+constexpr StepGroup kGroupOrder[]
+    = { StepGroup::Leave,   StepGroup::Join,    StepGroup::Check,  StepGroup::Address, StepGroup::Routing,
+        StepGroup::Options, StepGroup::Desktop, StepGroup::Around, StepGroup::Verify,  StepGroup::Arrive };
 
 constexpr const char* kSavedNotLiveText = LANVEX_TR_NOOP("net", "新设置已保存，网卡接通网络后生效。");
 
 StepList stepsFor(const store::SiteProfile& site, bool desktop, bool surroundings)
 {
     StepList steps;
-    if (surroundings)
+    if (surroundings) {
         steps.push_back(std::make_unique<LeaveProgramStep>());
+        steps.push_back(std::make_unique<DisconnectStep>());
+        steps.push_back(std::make_unique<WiFiStep>());
+        steps.push_back(std::make_unique<AddressCheckStep>());
+    }
     if (site.DHCPEnabled) {
         steps.push_back(std::make_unique<DhcpStep>());
     } else {
@@ -44,6 +50,9 @@ StepList stepsFor(const store::SiteProfile& site, bool desktop, bool surrounding
         steps.push_back(std::make_unique<PrinterStep>());
     }
     if (surroundings) {
+        steps.push_back(std::make_unique<FirewallZoneStep>());
+        steps.push_back(std::make_unique<HostnameStep>());
+        steps.push_back(std::make_unique<ConnectStep>());
         steps.push_back(std::make_unique<VerifyStep>());
         steps.push_back(std::make_unique<ArrivalProgramStep>());
     }

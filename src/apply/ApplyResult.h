@@ -45,11 +45,23 @@ enum ApplyResultCode : std::int32_t
     // An earlier change to be confirmed still has the service's checkpoint, which would take this
     // change back with it: nothing was changed.
     kEarlierChangePending = 2097152,
+    // Another host answered for the site's address: the apply stopped before the address changed.
+    kAddressTaken = 4194304,
+    // The site's Wi-Fi network has no saved profile or is not in range: the apply stopped before
+    // the address changed.
+    kWiFiUnavailable = 8388608,
+    // The network around the adapter: joining the Wi-Fi network failed otherwise; a system
+    // connection would not come up or go down; the firewall zone or the computer's name was refused.
+    kWiFiFailed = 16777216,
+    kConnectionFailed = 33554432,
+    kFirewallZoneFailed = 67108864,
+    kHostnameFailed = 134217728,
 };
 
 // The bits the optional keys' and the desktop's steps add to the result of the IPv4 steps.
 constexpr std::int32_t kExtraStepBits = kDnsSuffixFailed | kIPv6Failed | kExtraValueSkipped | kProxyFailed
-    | kProxyNoStore | kPrinterFailed | kPrinterSet | kProgramFailed | kVerifyFailed;
+    | kProxyNoStore | kPrinterFailed | kPrinterSet | kProgramFailed | kVerifyFailed | kWiFiFailed | kConnectionFailed
+    | kFirewallZoneFailed | kHostnameFailed;
 
 // Whether every step of the apply worked (or the adapter already had DHCP).
 bool ApplySucceeded(std::int32_t applyResult);

@@ -39,11 +39,14 @@ struct DesktopTargets
 // stop or a result in doubt is the last.
 enum class StepGroup
 {
-    Leave, // the program of the site the adapter leaves
+    Leave, // the program of the site the adapter leaves, then the connections it brings down
+    Join, // the site's Wi-Fi network
+    Check, // whether another host holds the site's address
     Address, // DHCP, or the static address and mask
     Routing, // gateways, DNS and WINS servers of a static site
     Options, // the optional keys: DNS suffix, IPv6, values that had to be skipped
     Desktop, // the proxy and the default printer
+    Around, // the firewall zone, the computer's name, the connections the site brings up
     Verify, // the checks that the new settings work
     Arrive, // the site's program after the apply
 };

@@ -22,6 +22,11 @@ constexpr std::array kMethods = {
     std::pair { AdapterMethod::SetIPv6Addresses, std::string_view("MSFT_NetIPAddress.Create") },
     std::pair { AdapterMethod::SetIPv6Gateway, std::string_view("MSFT_NetRoute.Create") },
     std::pair { AdapterMethod::SetIPv6DNSServers, std::string_view("MSFT_DNSClientServerAddress.Put") },
+    std::pair { AdapterMethod::ConnectWiFi, std::string_view("ConnectWiFi") },
+    std::pair { AdapterMethod::ActivateConnection, std::string_view("ActivateConnection") },
+    std::pair { AdapterMethod::DeactivateConnection, std::string_view("DeactivateConnection") },
+    std::pair { AdapterMethod::SetFirewallZone, std::string_view("SetFirewallZone") },
+    std::pair { AdapterMethod::SetHostname, std::string_view("SetHostname") },
 };
 
 char Lower(char c)

@@ -33,6 +33,12 @@ enum MethodResult : std::uint32_t
     // Not a code of the class either: the change is saved, but it did not become live (no link, no
     // lease); the system applies it when it can.
     kResultSavedNotLive = 0x7FFF0002,
+    // Not codes of the class: the system holds no saved profile (Wi-Fi network, VPN connection) of
+    // that name; the Wi-Fi network is not in range; the change is saved and takes effect when the
+    // computer restarts (the computer's name on Windows).
+    kProfileNotFound = 0x7FFF0003,
+    kNetworkNotInRange = 0x7FFF0004,
+    kResultAfterRestart = 0x7FFF0005,
 };
 
 // Limits of SetGateways: gateways per call, and the range of a gateway's cost metric.
@@ -56,6 +62,19 @@ constexpr std::int64_t kMaxGatewayMetric = 9999;
 // from the neighbour table), "SSID" (the Wi-Fi network joined) and "DHCPDNSDomain" (the DNS domain
 // the network's DHCP server gave; empty when it gave none). "DNSDomain" stays the connection's own
 // suffix, the one SetDNSDomain sets; a service without "DHCPDNSDomain" has no better answer than it.
+//
+// The network around the adapter, taken by the adapter object too:
+// - ConnectWiFi (text SSID): joins the Wi-Fi network with the profile the system holds for it;
+//   kProfileNotFound without one, kNetworkNotInRange when the network cannot be seen.
+// - ActivateConnection, DeactivateConnection (text name): brings a system connection (VPN,
+//   WireGuard) up or down by its name; kProfileNotFound for a name the system does not know. A
+//   connection already up (or down) is left so, with 0.
+// - SetFirewallZone (text zone): the firewall zone of the adapter's connection, "public" or
+//   "private" on Windows; empty gives the system's default back.
+// - SetHostname (text name): the computer's name; kResultAfterRestart where it takes effect only
+//   after a restart.
+// Read back as "FirewallZone" (the zone; empty for the default) and "DNSHostName" (the computer's
+// name, a property of the class itself).
 enum class AdapterMethod
 {
     EnableDHCP,
@@ -69,6 +88,11 @@ enum class AdapterMethod
     SetIPv6Addresses,
     SetIPv6Gateway,
     SetIPv6DNSServers,
+    ConnectWiFi,
+    ActivateConnection,
+    DeactivateConnection,
+    SetFirewallZone,
+    SetHostname,
 };
 
 // The method a name calls, letter case ignored as the service ignores it; nothing for other names.

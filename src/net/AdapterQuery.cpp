@@ -210,6 +210,8 @@ std::vector<AdapterEntry> QueryAdapters(ServiceConnector& connector, const print
         if (const auto found = byIndex.find(entry.Index); found != byIndex.end()) {
             ReadText(*found->second, "InterfaceName", entry.InterfaceName);
             ReadText(*found->second, "SettingID", entry.SettingID);
+            ReadText(*found->second, "FirewallZone", entry.FirewallZone);
+            ReadText(*found->second, "DNSHostName", entry.HostName);
             entry.Info = readAdapterInfo(*found->second, defaultPrinter);
             entry.Addresses = readAddresses(*found->second);
             entry.Network = readFingerprint(*found->second, entry.Addresses);

@@ -49,6 +49,8 @@ struct AdapterEntry
     std::string InterfaceName; // the system's name for the adapter, where the service knows one
     std::string SettingID; // Windows' GUID of the adapter, where the service knows one
     NetworkFingerprint Network;
+    std::string FirewallZone; // of the adapter's connection; empty for the system's default
+    std::string HostName; // the computer's name, as the service sees it
     store::SiteProfile Info; // as GetAdapterInfo gives it
     AdapterAddresses Addresses;
 };

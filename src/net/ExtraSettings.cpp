@@ -285,6 +285,55 @@ bool namesProgram(std::string_view text)
     return !arguments.empty() && !arguments.front().empty();
 }
 
+// A Wi-Fi network's name: 1 to 32 bytes, as the standard allows, with no control characters.
+bool isSsid(std::string_view text)
+{
+    return !text.empty() && text.size() <= 32
+        && std::none_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+}
+
+// A system connection's name, as the system lists it: anything but control characters.
+bool isConnectionName(std::string_view text)
+{
+    return !text.empty() && text.size() <= 255
+        && std::none_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+}
+
+bool isLetterOrDigit(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+// A firewall zone's name as firewalld allows it: up to 17 letters, digits, "-" and "_".
+bool isZoneName(std::string_view text)
+{
+    return !text.empty() && text.size() <= 17
+        && std::all_of(text.begin(), text.end(), [](char c) { return isLetterOrDigit(c) || c == '-' || c == '_'; });
+}
+
+// A computer's name: one DNS label (letters, digits, inner hyphens, up to 63), not all digits.
+bool isHostname(std::string_view text)
+{
+    return !text.empty() && text.size() <= 63 && text.front() != '-' && text.back() != '-'
+        && std::all_of(text.begin(), text.end(), [](char c) { return isLetterOrDigit(c) || c == '-'; })
+        && !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Connection names joined by ","; no empty item, no name twice.
+std::optional<std::vector<std::string>> parseConnectionNames(std::string_view text)
+{
+    const auto items = splitList(text);
+    if (!items)
+        return std::nullopt;
+    std::vector<std::string> names;
+    for (const std::string_view item : *items) {
+        if (!isConnectionName(item) || std::find(names.begin(), names.end(), item) != names.end())
+            return std::nullopt;
+        names.emplace_back(item);
+    }
+    return names;
+}
+
 // How many more gateways fit beside DefaultGateway into one SetGateways call.
 std::size_t gatewayRoom(const store::SiteProfile& site)
 {
@@ -435,6 +484,16 @@ std::optional<const char*> ExtraValueProblem(const store::SiteProfile& site, std
         return LANVEX_TR_NOOP("net", "核对网关应为0或1。");
     if (key == "VerifyTimeout" && !parseNumber(value, 1, kMaxVerifyTimeout))
         return LANVEX_TR_NOOP("net", "核对时限应为1到120之间的秒数。");
+    if (key == "CheckAddress" && value != "0" && value != "1")
+        return LANVEX_TR_NOOP("net", "检查地址应为0或1。");
+    if (key == "WiFi" && !isSsid(value))
+        return LANVEX_TR_NOOP("net", "Wi-Fi网络名称应为1到32个字节，且不能含控制字符。");
+    if ((key == "ConnectOnApply" || key == "DisconnectOnApply") && !parseConnectionNames(value))
+        return LANVEX_TR_NOOP("net", "连接名称有误：各项以逗号分隔，不能为空，也不能重复。");
+    if (key == "FirewallZone" && !isZoneName(value))
+        return LANVEX_TR_NOOP("net", "防火墙区域应为1到17个字母、数字、“-”或“_”。");
+    if (key == "Hostname" && !isHostname(value))
+        return LANVEX_TR_NOOP("net", "计算机名应为1到63个字母、数字或“-”，不能以“-”开头或结尾，也不能全是数字。");
     if (key == "MatchGateway" && !ParseIPv4(value))
         return LANVEX_TR_NOOP("net", "用于识别网络的网关不是有效的IPv4地址。");
     if (key == "MatchGatewayMAC" && !FormatMACAddress(value))
@@ -574,7 +633,53 @@ void readVerifyExtras(const store::SiteExtras& extras, ExtraSettings& settings)
         settings.InvalidKeys.emplace_back("VerifyGateway");
 }
 
+// A text key taken whole when `valid`, else skipped.
+void readText(const std::string& text, const char* key, bool (*valid)(std::string_view), std::string& target,
+              ExtraSettings& settings)
+{
+    if (text.empty())
+        return;
+    if (valid(text))
+        target = text;
+    else
+        settings.InvalidKeys.emplace_back(key);
+}
+
+void readConnections(const std::string& text, const char* key, std::vector<std::string>& target,
+                     ExtraSettings& settings)
+{
+    if (text.empty())
+        return;
+    if (auto names = parseConnectionNames(text))
+        target = std::move(*names);
+    else
+        settings.InvalidKeys.emplace_back(key);
+}
+
+void readNetworkAround(const store::SiteProfile& site, ExtraSettings& settings)
+{
+    const store::SiteExtras& extras = site.Extras;
+    // Only "0" turns the check off: a value that cannot be read leaves on what guards against
+    // taking another host's address.
+    if (!extras.CheckAddress.empty() && extras.CheckAddress != "0" && extras.CheckAddress != "1")
+        settings.InvalidKeys.emplace_back("CheckAddress");
+    settings.CheckAddress = !site.DHCPEnabled && extras.CheckAddress != "0";
+    readText(extras.WiFi, "WiFi", isSsid, settings.WiFi, settings);
+    readConnections(extras.ConnectOnApply, "ConnectOnApply", settings.ConnectOnApply, settings);
+    readConnections(extras.DisconnectOnApply, "DisconnectOnApply", settings.DisconnectOnApply, settings);
+    readText(extras.FirewallZone, "FirewallZone", isZoneName, settings.FirewallZone, settings);
+    readText(extras.Hostname, "Hostname", isHostname, settings.Hostname, settings);
+}
+
 } // namespace
+
+bool IsTrustingZone(std::string_view zone)
+{
+    for (const std::string_view trusting : { "trusted", "home", "work", "private" })
+        if (EqualsNoCase(zone, trusting))
+            return true;
+    return false;
+}
 
 ExtraSettings ReadExtraSettings(const store::SiteProfile& site)
 {
@@ -589,6 +694,7 @@ ExtraSettings ReadExtraSettings(const store::SiteProfile& site)
     }
     readIPv6Extras(site.Extras, settings);
     readVerifyExtras(site.Extras, settings);
+    readNetworkAround(site, settings);
     return settings;
 }
 

@@ -75,11 +75,24 @@ struct ExtraSettings
     std::uint32_t VerifyTimeoutSeconds = kDefaultVerifyTimeout;
     // The items of VerifyTCP and VerifyDNS that name nothing to check: skipped, never probed.
     std::vector<std::string> SkippedProbes;
+    // The network around the adapter: whether a static site's addresses are probed on the link
+    // before the change (unless CheckAddress is "0"), the Wi-Fi network joined first, the system
+    // connections brought down before the change and up after it, the firewall zone and the
+    // computer's name. Empty texts and lists ask for nothing.
+    bool CheckAddress = false;
+    std::string WiFi;
+    std::vector<std::string> DisconnectOnApply, ConnectOnApply;
+    std::string FirewallZone;
+    std::string Hostname;
     // The keys whose values were refused and are skipped, in the order of the keys.
     std::vector<std::string> InvalidKeys;
 
     bool Verifies() const { return VerifyGateway || !VerifyTCP.empty() || !VerifyDNS.empty(); }
 };
+
+// The firewall zones that trust the network more than a public one does: a site that sets one, or
+// that brings a connection down, lowers the computer's protection.
+bool IsTrustingZone(std::string_view zone);
 
 // Why the value of an optional key cannot be used, for the user; nothing when it can (an empty
 // value always can). `site` gives the values the check depends on: the number of gateways.

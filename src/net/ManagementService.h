@@ -92,6 +92,19 @@ constexpr std::string_view ProbeKindName(ProbeKind kind)
     return "tcp";
 }
 
+// Who answered a probe for an IPv4 address on the adapter's link, before the adapter takes it.
+struct AddressAnswer
+{
+    enum class State
+    {
+        Free, // no host answered in time
+        Taken, // a host answered: it holds the address
+        NotChecked, // the service could not probe (no permission, no such adapter, no way to)
+    };
+    State state = State::NotChecked;
+    std::string holderMAC; // the answering host's hardware address, when taken
+};
+
 // A connection to the service. The calls throw ServiceError on failure.
 class ManagementService
 {
@@ -121,6 +134,16 @@ public:
         (void)target;
         (void)timeout;
         return false;
+    }
+    // Asks the adapter's link whether another host holds `address` (an ARP probe from no address,
+    // which no host takes for a claim), waiting up to `timeout` for an answer.
+    virtual AddressAnswer ProbeAddress(std::int32_t adapterNumber, std::string_view address,
+                                       std::chrono::milliseconds timeout)
+    {
+        (void)adapterNumber;
+        (void)address;
+        (void)timeout;
+        return {};
     }
 };
 

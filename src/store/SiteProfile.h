@@ -35,6 +35,12 @@ struct SiteExtras
     std::string VerifyGateway; // "1": the new default gateway must answer
     std::string VerifyTimeout; // seconds for all the probes together, 1 to 120 (10)
     std::string Hotkey; // a key of the whole desktop that applies the site, in Qt's portable text: "Ctrl+Alt+1"
+    std::string CheckAddress; // "0": a static address is taken without asking the link whether it is free
+    std::string WiFi; // the Wi-Fi network joined first, with the profile the system holds for it
+    std::string ConnectOnApply; // system connections (VPN, WireGuard) brought up after the apply, joined by ","
+    std::string DisconnectOnApply; // system connections brought down before it
+    std::string FirewallZone; // the firewall zone of the adapter's connection
+    std::string Hostname; // the computer's name
 
     bool operator==(const SiteExtras&) const = default;
 };
@@ -72,6 +78,12 @@ inline constexpr ExtraKey kExtraKeys[] = {
     { "VerifyGateway", &SiteExtras::VerifyGateway },
     { "VerifyTimeout", &SiteExtras::VerifyTimeout },
     { "Hotkey", &SiteExtras::Hotkey },
+    { "CheckAddress", &SiteExtras::CheckAddress },
+    { "WiFi", &SiteExtras::WiFi },
+    { "ConnectOnApply", &SiteExtras::ConnectOnApply },
+    { "DisconnectOnApply", &SiteExtras::DisconnectOnApply },
+    { "FirewallZone", &SiteExtras::FirewallZone },
+    { "Hostname", &SiteExtras::Hostname },
 };
 
 // One site's settings. The same record carries an adapter's live configuration (the

@@ -62,6 +62,12 @@ std::uint32_t NmAdapterConfiguration::ExecMethod(std::string_view method, const 
             return ipv6.SetIPv6Gateway(arg(0));
         case AdapterMethod::SetIPv6DNSServers:
             return ipv6.SetIPv6DNSServers(arg(0));
+        case AdapterMethod::ConnectWiFi:
+        case AdapterMethod::ActivateConnection:
+        case AdapterMethod::DeactivateConnection:
+        case AdapterMethod::SetFirewallZone:
+        case AdapterMethod::SetHostname:
+            return kNotSupported;
         }
     } catch (const BusError& error) {
         return MapBusError(error);

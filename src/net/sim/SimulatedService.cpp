@@ -237,6 +237,11 @@ public:
     {
         if (EqualsNoCase(name, "Index"))
             return index_;
+        // The computer's name is the whole file's, as it is the whole system's.
+        if (EqualsNoCase(name, "DNSHostName")) {
+            const json* hostname = findMember(document_->doc, "hostname");
+            return hostname ? toValue(*hostname) : Value();
+        }
         if (const json* value = findMember(adapter(), name))
             return toValue(*value);
         return {};
@@ -308,6 +313,16 @@ private:
         case AdapterMethod::SetIPv6Gateway:
         case AdapterMethod::SetIPv6DNSServers:
             return runIPv6(method, args);
+        case AdapterMethod::ConnectWiFi:
+            return connectWiFi(args);
+        case AdapterMethod::ActivateConnection:
+            return setConnectionActive(args, true);
+        case AdapterMethod::DeactivateConnection:
+            return setConnectionActive(args, false);
+        case AdapterMethod::SetFirewallZone:
+            return setFirewallZone(args);
+        case AdapterMethod::SetHostname:
+            return setHostname(args);
         }
         return kInvalidParameter;
     }
@@ -341,6 +356,58 @@ private:
         default:
             return kInvalidParameter;
         }
+    }
+
+    // "WiFiProfiles" lists the networks the system holds a profile for.
+    std::uint32_t connectWiFi(const std::vector<Value>& args) const
+    {
+        const auto* ssid = text(args, 0);
+        if (args.size() != 1 || !ssid || ssid->empty())
+            return kInvalidParameter;
+        const json* profiles = findMember(adapter(), "WiFiProfiles");
+        if (!profiles || !profiles->is_array()
+            || std::find(profiles->begin(), profiles->end(), json(*ssid)) == profiles->end())
+            return kProfileNotFound;
+        set("SSID", *ssid);
+        return 0;
+    }
+
+    // The file's "connections": [{"Name", "Active"}] are the system's connections.
+    std::uint32_t setConnectionActive(const std::vector<Value>& args, bool active) const
+    {
+        const auto* name = text(args, 0);
+        if (args.size() != 1 || !name)
+            return kInvalidParameter;
+        json& connections = document_->doc[memberKey(document_->doc, "connections")];
+        if (connections.is_array())
+            for (json& connection : connections) {
+                const json* itsName = findMember(connection, "Name");
+                if (itsName && itsName->is_string() && itsName->get<std::string>() == *name) {
+                    connection[memberKey(connection, "Active")] = active;
+                    return 0;
+                }
+            }
+        if (connections.is_null())
+            document_->doc.erase(memberKey(document_->doc, "connections"));
+        return kProfileNotFound;
+    }
+
+    std::uint32_t setFirewallZone(const std::vector<Value>& args) const
+    {
+        const auto* zone = text(args, 0);
+        if (args.size() != 1 || !zone || ExtraValueProblem({}, "FirewallZone", *zone))
+            return kInvalidParameter;
+        set("FirewallZone", *zone);
+        return 0;
+    }
+
+    std::uint32_t setHostname(const std::vector<Value>& args) const
+    {
+        const auto* name = text(args, 0);
+        if (args.size() != 1 || !name || name->empty() || ExtraValueProblem({}, "Hostname", *name))
+            return kInvalidParameter;
+        document_->doc[memberKey(document_->doc, "hostname")] = *name;
+        return 0;
     }
 
     std::uint32_t setIPv6(const char* mode, json addresses, json gateways, json servers) const
@@ -578,6 +645,30 @@ public:
             return true;
         });
         return written && answered;
+    }
+
+    // "Taken" maps the addresses another host on the link holds to that host's MAC address. Logged
+    // like a method: 0 for a free address, 1 for a taken one.
+    AddressAnswer ProbeAddress(std::int32_t adapterNumber, std::string_view address, std::chrono::milliseconds) override
+    {
+        document_->Wait();
+        AddressAnswer answer;
+        const bool written = document_->lockedUpdate([&] {
+            const std::vector<std::size_t>& positions = document_->enabledAdapters();
+            if (adapterNumber < 1 || adapterNumber > static_cast<std::int64_t>(positions.size()))
+                return false;
+            const json& adapter = document_->adapters()[positions[static_cast<std::size_t>(adapterNumber - 1)]];
+            const json* taken = findMember(adapter, "Taken");
+            const json* holder = taken ? findMember(*taken, address) : nullptr;
+            if (holder && holder->is_string())
+                answer = { AddressAnswer::State::Taken, holder->get<std::string>() };
+            else
+                answer.state = AddressAnswer::State::Free;
+            document_->log(adapterNumber, "ProbeAddress", { Value(std::string(address)) },
+                           answer.state == AddressAnswer::State::Taken ? 1 : 0);
+            return true;
+        });
+        return written ? answer : AddressAnswer {};
     }
 
 private:
