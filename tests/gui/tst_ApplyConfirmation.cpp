@@ -107,7 +107,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(f.Box() != nullptr, kServiceWaitMs);
         QTest::mouseClick(f.Box()->findChild<QPushButton*>("cmdRestore"), Qt::LeftButton);
         QVERIFY(gui::test::WaitForService(f.window));
-        QTRY_COMPARE_WITH_TIMEOUT(Calls(f.folder.ReadNetwork()).size(), 9, kServiceWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(Calls(f.folder.ReadNetwork()).size(), 11, kServiceWaitMs);
     }
 
     // Without the user's choice, the option follows the session.
