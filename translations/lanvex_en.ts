@@ -162,6 +162,46 @@
         <source>第 %1 行的%2有误。</source>
         <translation>Row %1, column “%2”: the value is not valid.</translation>
     </message>
+    <message>
+        <source>应用静态IP前检查该地址是否已被其他主机使用</source>
+        <translation>Before a static IP is applied, check that no other host uses it</translation>
+    </message>
+    <message>
+        <source>连接名称，以逗号分隔</source>
+        <translation>Connection names, separated by commas</translation>
+    </message>
+    <message>
+        <source>应用前</source>
+        <translation>Before applying</translation>
+    </message>
+    <message>
+        <source>断开连接：</source>
+        <translation>Disconnect:</translation>
+    </message>
+    <message>
+        <source>连接Wi-Fi网络：</source>
+        <translation>Join Wi-Fi network:</translation>
+    </message>
+    <message>
+        <source>应用后</source>
+        <translation>After applying</translation>
+    </message>
+    <message>
+        <source>防火墙区域：</source>
+        <translation>Firewall zone:</translation>
+    </message>
+    <message>
+        <source>计算机名：</source>
+        <translation>Computer name:</translation>
+    </message>
+    <message>
+        <source>建立连接：</source>
+        <translation>Connect:</translation>
+    </message>
+    <message>
+        <source>网络环境</source>
+        <translation>Surroundings</translation>
+    </message>
 </context>
 <context>
     <name>DesktopPages</name>
@@ -1414,6 +1454,114 @@ Start Lanvex at login (with only its tray icon)?</translation>
     <message>
         <source>此值有误，不会应用。</source>
         <translation>This value is not valid and will not be applied.</translation>
+    </message>
+    <message>
+        <source>未找到连接“%1”。</source>
+        <translation>Connection “%1” was not found.</translation>
+    </message>
+    <message>
+        <source>正在断开系统连接，请稍候...</source>
+        <translation>Disconnecting system connections, please wait...</translation>
+    </message>
+    <message>
+        <source>已断开连接“%1”。</source>
+        <translation>Disconnected “%1”.</translation>
+    </message>
+    <message>
+        <source>断开连接“%1”失败。</source>
+        <translation>Failed to disconnect “%1”.</translation>
+    </message>
+    <message>
+        <source>已连接Wi-Fi网络“%1”。</source>
+        <translation>Joined the Wi-Fi network “%1”.</translation>
+    </message>
+    <message>
+        <source>正在连接Wi-Fi网络，请稍候...</source>
+        <translation>Joining the Wi-Fi network, please wait...</translation>
+    </message>
+    <message>
+        <source>系统中没有Wi-Fi网络“%1”的已保存配置，设置未生效。</source>
+        <translation>The system has no saved profile for the Wi-Fi network “%1”; the settings were not applied.</translation>
+    </message>
+    <message>
+        <source>找不到Wi-Fi网络“%1”，它不在范围内，设置未生效。</source>
+        <translation>The Wi-Fi network “%1” is not in range; the settings were not applied.</translation>
+    </message>
+    <message>
+        <source>连接Wi-Fi网络“%1”失败。</source>
+        <translation>Failed to join the Wi-Fi network “%1”.</translation>
+    </message>
+    <message>
+        <source>正在检查IP地址是否已被占用，请稍候...</source>
+        <translation>Checking whether the IP address is in use, please wait...</translation>
+    </message>
+    <message>
+        <source>IP地址%1已被网卡地址为%2的另一台主机使用，设置未生效。</source>
+        <translation>The IP address %1 is in use by another host (MAC address %2); the settings were not applied.</translation>
+    </message>
+    <message>
+        <source>未能检查IP地址%1是否已被占用。</source>
+        <translation>Could not check whether the IP address %1 is in use.</translation>
+    </message>
+    <message>
+        <source>正在设置防火墙区域，请稍候...</source>
+        <translation>Setting the firewall zone, please wait...</translation>
+    </message>
+    <message>
+        <source>防火墙区域已设为“%1”。</source>
+        <translation>The firewall zone is now “%1”.</translation>
+    </message>
+    <message>
+        <source>设置防火墙区域“%1”失败。</source>
+        <translation>Failed to set the firewall zone “%1”.</translation>
+    </message>
+    <message>
+        <source>计算机名已设为“%1”。</source>
+        <translation>The computer name is now “%1”.</translation>
+    </message>
+    <message>
+        <source>正在设置计算机名，请稍候...</source>
+        <translation>Setting the computer name, please wait...</translation>
+    </message>
+    <message>
+        <source>计算机名已设为“%1”，重新启动后生效。</source>
+        <translation>The computer name is set to “%1”; it takes effect after a restart.</translation>
+    </message>
+    <message>
+        <source>设置计算机名“%1”失败。</source>
+        <translation>Failed to set the computer name “%1”.</translation>
+    </message>
+    <message>
+        <source>正在建立系统连接，请稍候...</source>
+        <translation>Bringing up system connections, please wait...</translation>
+    </message>
+    <message>
+        <source>已连接“%1”。</source>
+        <translation>Connected “%1”.</translation>
+    </message>
+    <message>
+        <source>连接“%1”失败。</source>
+        <translation>Failed to connect “%1”.</translation>
+    </message>
+    <message>
+        <source>检查地址应为0或1。</source>
+        <translation>The address check must be 0 or 1.</translation>
+    </message>
+    <message>
+        <source>Wi-Fi网络名称应为1到32个字节，且不能含控制字符。</source>
+        <translation>A Wi-Fi network name must be 1 to 32 bytes without control characters.</translation>
+    </message>
+    <message>
+        <source>连接名称有误：各项以逗号分隔，不能为空，也不能重复。</source>
+        <translation>Invalid connection names: separate them with commas; none may be empty or repeated.</translation>
+    </message>
+    <message>
+        <source>防火墙区域应为1到17个字母、数字、“-”或“_”。</source>
+        <translation>A firewall zone must be 1 to 17 letters, digits, “-” or “_”.</translation>
+    </message>
+    <message>
+        <source>计算机名应为1到63个字母、数字或“-”，不能以“-”开头或结尾，也不能全是数字。</source>
+        <translation>A computer name must be 1 to 63 letters, digits or “-”, must not begin or end with “-”, and must not be all digits.</translation>
     </message>
 </context>
 <context>

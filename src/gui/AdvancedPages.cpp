@@ -3,6 +3,7 @@
 #include "gui/HotkeyPage.h"
 #include "gui/NetworkPage.h"
 #include "gui/ProgramPage.h"
+#include "gui/SurroundingsPage.h"
 #include "net/ExtraSettings.h"
 
 #include <QComboBox>
@@ -378,6 +379,7 @@ std::vector<AdvancedPage*> MakeAdvancedPages(QWidget* parent, ProgramSettings& p
              MakeProxyPage(parent),
              MakePrinterPage(parent, program),
              MakeNetworkPage(parent, program),
+             MakeSurroundingsPage(parent),
              MakeProgramPage(parent),
              MakeHotkeyPage(parent) };
 }

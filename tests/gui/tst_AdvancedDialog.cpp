@@ -174,6 +174,50 @@ private Q_SLOTS:
         QVERIFY(!f.window.Model().ApplyPrinter);
     }
 
+    // The network around the site: a bad name keeps the dialog on its page; the address check is on
+    // unless turned off, and only "0" is written for it.
+    void surroundingsPage()
+    {
+        const store::SiteProfile office = gui::test::StaticSite("Office", "10.1.0.5");
+        gui::test::WindowFixture f({ office }, { gui::test::StaticAdapter("Wired", "192.168.9.10") });
+        f.window.show();
+        gui::AdvancedDialog* dialog = openDialog(f.window, 1);
+        QVERIFY(dialog);
+        auto* check = dialog->findChild<QCheckBox*>("chkCheckAddress");
+        QVERIFY(check->isChecked());
+        check->setChecked(false);
+        dialog->findChild<QLineEdit*>("txtWiFi")->setText("Office-5G");
+        dialog->findChild<QLineEdit*>("txtDisconnectOnApply")->setText("Home VPN");
+        dialog->findChild<QLineEdit*>("txtConnectOnApply")->setText("Corp VPN, wg-lab");
+        dialog->findChild<QComboBox*>("cboFirewallZone")->setCurrentText("work");
+        dialog->findChild<QLineEdit*>("txtHostname")->setText("desk_17");
+        QTest::mouseClick(dialog->findChild<QPushButton*>("cmdSave"), Qt::LeftButton);
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(dialog->findChild<QTabWidget*>("tabAdvanced")->currentWidget()->objectName(),
+                 QStringLiteral("pageSurroundings"));
+        QVERIFY(f.messages.shown.back().text.startsWith(QStringLiteral("计算机名应为")));
+        dialog->findChild<QLineEdit*>("txtHostname")->setText("desk-17");
+        QTest::mouseClick(dialog->findChild<QPushButton*>("cmdSave"), Qt::LeftButton);
+        QTRY_VERIFY(!f.window.findChild<gui::AdvancedDialog*>("AdvancedDialog"));
+
+        store::SiteProfile saved = office;
+        saved.Extras.CheckAddress = "0";
+        saved.Extras.WiFi = "Office-5G";
+        saved.Extras.DisconnectOnApply = "Home VPN";
+        saved.Extras.ConnectOnApply = "Corp VPN, wg-lab";
+        saved.Extras.FirewallZone = "work";
+        saved.Extras.Hostname = "desk-17";
+        QCOMPARE(store::ReadSite(store::IniFile(store::IniFileName).Load(), "Office"), saved);
+
+        dialog = openDialog(f.window, 1);
+        QVERIFY(dialog);
+        QVERIFY(!dialog->findChild<QCheckBox*>("chkCheckAddress")->isChecked());
+        dialog->findChild<QCheckBox*>("chkCheckAddress")->setChecked(true);
+        dialog->Save();
+        QTRY_VERIFY(!f.window.findChild<gui::AdvancedDialog*>("AdvancedDialog"));
+        QVERIFY(!store::IniFile(store::IniFileName).Load().Value("Office", "CheckAddress"));
+    }
+
     // 添加 opens the new row's first cell, Enter ends a cell's edit and nothing more, a bad value
     // names its row and column and chooses that cell, and Esc drops edits only when the user agrees.
     void editsLikeADesktopDialog()
