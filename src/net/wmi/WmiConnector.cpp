@@ -4,6 +4,7 @@
 #include "net/ServiceValues.h"
 #include "net/wmi/WmiIPv6.h"
 #include "net/wmi/WmiNetwork.h"
+#include "net/wmi/WmiNetworkAround.h"
 #include "net/wmi/WmiProbe.h"
 #include "net/wmi/WmiValue.h"
 #include "store/windows/WindowsText.h"
@@ -204,6 +205,17 @@ public:
         }
     }
 
+    // The zone of the adapter's network; empty when it has none. The network list is walked once
+    // for all the adapters that ask, until a zone is set through this connection.
+    std::string FirewallZone(std::string_view settingId)
+    {
+        if (!zones_)
+            zones_ = FirewallZones();
+        const auto it = zones_->find(ZoneKey(settingId));
+        return it == zones_->end() ? std::string() : it->second;
+    }
+    void ForgetZones() { zones_.reset(); }
+
 private:
     const std::vector<std::int64_t>& RealIndexes()
     {
@@ -220,6 +232,7 @@ private:
 
     ComPtr<IWbemServices> services_;
     std::optional<std::vector<std::int64_t>> realIndexes_;
+    std::optional<std::map<std::string, std::string>> zones_;
 };
 
 // The input parameters of a method in their declared order (their "ID" qualifiers).
@@ -274,8 +287,12 @@ public:
 
     std::uint32_t ExecMethod(std::string_view method, const std::vector<Value>& args) override
     {
-        if (const auto known = FindAdapterMethod(method); known && isAdapter() && isIPv6Method(*known))
-            return execIPv6(*known, args);
+        if (const auto known = FindAdapterMethod(method); known && isAdapter()) {
+            if (isIPv6Method(*known))
+                return execIPv6(*known, args);
+            if (IsNetworkAroundMethod(*known))
+                return execNetworkAround(*known, args);
+        }
         const Bstr methodName { method };
         const Value path = valueIn(properties_, L"__PATH");
         const Value className = valueIn(properties_, L"__CLASS");
@@ -327,6 +344,8 @@ private:
         }
         if (equalsNoCase(name, L"SSID"))
             return Value(ConnectedSsid(text(L"SettingID")));
+        if (equalsNoCase(name, L"FirewallZone"))
+            return Value(connection_->FirewallZone(text(L"SettingID")));
         if (equalsNoCase(name, L"DHCPDNSDomain")) {
             const Value dhcp = valueIn(properties_, L"DHCPEnabled");
             if (std::holds_alternative<bool>(dhcp) && !std::get<bool>(dhcp))
@@ -357,6 +376,14 @@ private:
             return static_cast<std::uint32_t>(hr);
         return RunIPv6Method(standard.Get(), method, args,
                              { std::get<std::int64_t>(index), Widen(std::get<std::string>(description)) });
+    }
+
+    // The network around the adapter is not the class's: the system's own interfaces do it.
+    std::uint32_t execNetworkAround(AdapterMethod method, const std::vector<Value>& args) const
+    {
+        if (method == AdapterMethod::SetFirewallZone)
+            connection_->ForgetZones();
+        return RunNetworkAroundMethod(method, args, text(L"SettingID"));
     }
 
     bool isAdapter() const
@@ -448,6 +475,16 @@ public:
             if (source.empty() && ParseIPv4(address))
                 source = address;
         return ProbeFromAddress(source, kind, target, timeout);
+    }
+
+    // On the adapter's own interface: the answer must come from its link.
+    AddressAnswer ProbeAddress(std::int32_t adapterNumber, std::string_view address,
+                               std::chrono::milliseconds timeout) override
+    {
+        const ObjectRef adapter = Get(std::string(kPathPrefix) + std::to_string(adapterNumber), 0);
+        const auto index = IntegerOf(adapter->Property("InterfaceIndex"));
+        const auto mac = TextOf(adapter->Property("MACAddress"));
+        return ProbeAddressOn(index ? *index : InterfaceIndexOf(mac.value_or("")), address, timeout);
     }
 
 private:

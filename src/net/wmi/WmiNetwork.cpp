@@ -13,8 +13,9 @@
 #include <iphlpapi.h>
 #include <netioapi.h>
 #include <objbase.h>
-#include <wlanapi.h>
 // clang-format on
+
+#include "net/wmi/WmiWiFi.h"
 
 namespace lanvex::net::wmi {
 
@@ -37,6 +38,8 @@ std::string FormatMac(const UCHAR* bytes)
     return text;
 }
 
+} // namespace
+
 std::optional<GUID> InterfaceGuid(std::string_view settingId)
 {
     GUID guid {};
@@ -44,39 +47,6 @@ std::optional<GUID> InterfaceGuid(std::string_view settingId)
         return std::nullopt;
     return guid;
 }
-
-// The WLAN service's functions, from its library where it is installed (not on every Windows
-// Server, not under Wine): a system without it has no Wi-Fi network to tell.
-struct WlanApi
-{
-    decltype(&WlanOpenHandle) open = nullptr;
-    decltype(&WlanQueryInterface) query = nullptr;
-    decltype(&WlanFreeMemory) free = nullptr;
-    decltype(&WlanCloseHandle) close = nullptr;
-    explicit operator bool() const { return open && query && free && close; }
-};
-
-template <typename Function> Function Symbol(HMODULE library, const char* name)
-{
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
-}
-
-const WlanApi& Wlan()
-{
-    static const WlanApi api = [] {
-        WlanApi loaded;
-        if (const HMODULE library = LoadLibraryExW(L"wlanapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {
-            loaded.open = Symbol<decltype(loaded.open)>(library, "WlanOpenHandle");
-            loaded.query = Symbol<decltype(loaded.query)>(library, "WlanQueryInterface");
-            loaded.free = Symbol<decltype(loaded.free)>(library, "WlanFreeMemory");
-            loaded.close = Symbol<decltype(loaded.close)>(library, "WlanCloseHandle");
-        }
-        return loaded;
-    }();
-    return api;
-}
-
-} // namespace
 
 std::string NeighbourMAC(std::int64_t interfaceIndex, std::string_view gateway)
 {
