@@ -2,6 +2,7 @@
 #include "apply/ApplyResult.h"
 #include "net/AdapterConfiguration.h"
 #include "net/AdapterQuery.h"
+#include "net/ExtraSettings.h"
 #include "net/ServiceValues.h"
 #include "net/wmi/WmiConnector.h"
 #include "net/wmi/WmiNetwork.h"
@@ -255,7 +256,7 @@ TEST_SUITE("wmi")
         const ObjectRef adapter = service->Get("Win32_NetworkAdapterConfiguration.Index=1", 0);
         const auto call = [&](const char* method, std::vector<Value> args) {
             const std::uint32_t result = adapter->ExecMethod(method, args);
-            MESSAGE(method << " answered " << result); // what this system offers
+            MESSAGE(std::string(method) << " answered " << result); // what this system offers
             return result;
         };
         // Refused before any system call: a zone Windows has no category for, a name that is no
@@ -287,15 +288,25 @@ TEST_SUITE("wmi")
         CHECK(free.state != AddressAnswer::State::Taken);
         CHECK(service->ProbeAddress(1, "192.0.2.300", std::chrono::milliseconds(500)).state
               == AddressAnswer::State::NotChecked);
-        // The gateway holds its address: where this system can ask, it names the gateway's MAC.
-        const std::vector<std::string> gateways = TextsOf(adapter->Property("DefaultIPGateway"));
-        const std::string gateway = gateways.empty() ? std::string() : gateways.front();
-        const std::string expected = hostNeighbourMAC(gateway);
-        if (!expected.empty()) {
-            const AddressAnswer held = service->ProbeAddress(1, gateway, std::chrono::milliseconds(1000));
-            MESSAGE("ProbeAddress " << gateway << ": state " << static_cast<int>(held.state) << " " << held.holderMAC);
+        // A gateway holds its address: where this system can ask, the answer names the gateway's MAC.
+        for (const AdapterEntry& entry : QueryAdapters(connector, printers)) {
+            const std::string expected = hostNeighbourMAC(entry.Network.Gateway);
+            if (entry.Network.Gateway.empty() || expected.empty())
+                continue;
+            const AddressAnswer held
+                = service->ProbeAddress(entry.Index, entry.Network.Gateway, std::chrono::milliseconds(1000));
+            MESSAGE("ProbeAddress " << entry.Network.Gateway << ": state " << static_cast<int>(held.state) << " "
+                                    << held.holderMAC);
             CHECK((held.state == AddressAnswer::State::NotChecked
                    || (held.state == AddressAnswer::State::Taken && held.holderMAC == expected)));
+        }
+
+        // The computer's name, given again: taken for the next start, or refused; never "done now".
+        const std::string hostname = text(adapter->Property("DNSHostName"));
+        REQUIRE_FALSE(hostname.empty());
+        if (!ExtraValueProblem({}, "Hostname", hostname)) { // a name this program would set
+            const std::uint32_t named = call("SetHostname", { hostname });
+            CHECK((named == kResultAfterRestart || named == kAccessDenied));
         }
     }
 

@@ -346,6 +346,8 @@ private:
             return Value(ConnectedSsid(text(L"SettingID")));
         if (equalsNoCase(name, L"FirewallZone"))
             return Value(connection_->FirewallZone(text(L"SettingID")));
+        if (equalsNoCase(name, L"DNSHostName") && text(L"DNSHostName").empty())
+            return Value(ComputerName());
         if (equalsNoCase(name, L"DHCPDNSDomain")) {
             const Value dhcp = valueIn(properties_, L"DHCPEnabled");
             if (std::holds_alternative<bool>(dhcp) && !std::get<bool>(dhcp))
@@ -469,25 +471,29 @@ public:
     bool Probe(std::int32_t adapterNumber, ProbeKind kind, std::string_view target,
                std::chrono::milliseconds timeout) override
     {
-        std::string source;
-        for (const std::string& address :
-             TextsOf(Get(std::string(kPathPrefix) + std::to_string(adapterNumber), 0)->Property("IPAddress")))
-            if (source.empty() && ParseIPv4(address))
-                source = address;
-        return ProbeFromAddress(source, kind, target, timeout);
+        return ProbeFromAddress(firstIPv4(adapterNumber).address, kind, target, timeout);
     }
 
-    // On the adapter's own interface: the answer must come from its link.
+    // From the adapter's first IPv4 address, so that the request leaves through the adapter.
     AddressAnswer ProbeAddress(std::int32_t adapterNumber, std::string_view address,
                                std::chrono::milliseconds timeout) override
     {
-        const ObjectRef adapter = Get(std::string(kPathPrefix) + std::to_string(adapterNumber), 0);
-        const auto index = IntegerOf(adapter->Property("InterfaceIndex"));
-        const auto mac = TextOf(adapter->Property("MACAddress"));
-        return ProbeAddressOn(index ? *index : InterfaceIndexOf(mac.value_or("")), address, timeout);
+        return ProbeAddressFrom(firstIPv4(adapterNumber), address, timeout);
     }
 
 private:
+    // The adapter's first IPv4 address and its prefix; empty when it has none.
+    OwnAddress firstIPv4(std::int32_t adapterNumber)
+    {
+        const ObjectRef adapter = Get(std::string(kPathPrefix) + std::to_string(adapterNumber), 0);
+        const std::vector<std::string> addresses = TextsOf(adapter->Property("IPAddress"));
+        const std::vector<std::string> masks = TextsOf(adapter->Property("IPSubnet"));
+        for (std::size_t i = 0; i < addresses.size(); ++i)
+            if (ParseIPv4(addresses[i]))
+                return { addresses[i], i < masks.size() ? ParseSubnetMask(masks[i]).value_or(0) : 0 };
+        return {};
+    }
+
     std::shared_ptr<Connection> connection_;
 };
 

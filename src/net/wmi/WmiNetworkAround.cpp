@@ -8,7 +8,6 @@
 
 #include <cctype>
 #include <cstdio>
-#include <cstring>
 #include <future>
 #include <optional>
 #include <thread>
@@ -17,9 +16,7 @@
 // remote access headers need the Windows types before them.
 // clang-format off
 #include <winsock2.h>
-#include <ws2ipdef.h>
 #include <iphlpapi.h>
-#include <netioapi.h>
 #include <objbase.h>
 #include <netlistmgr.h>
 #include <ras.h>
@@ -174,18 +171,18 @@ std::uint32_t activateConnection(const std::wstring& name)
     DWORD error = ERROR_SUCCESS;
     const auto phonebook = phonebookOf(name, error);
     if (!phonebook)
-        return error == ERROR_SUCCESS ? kProfileNotFound : asResult(error);
+        return error == ERROR_SUCCESS ? std::uint32_t { kProfileNotFound } : asResult(error);
     return dial(name, *phonebook);
 }
 
 std::uint32_t deactivateConnection(const std::wstring& name)
 {
     if (const auto connection = activeConnection(name))
-        return hangUp(*connection) ? 0 : kUnableToConfigure;
+        return hangUp(*connection) ? kSuccess : kUnableToConfigure;
     DWORD error = ERROR_SUCCESS;
     if (phonebookOf(name, error))
         return 0;
-    return error == ERROR_SUCCESS ? kProfileNotFound : asResult(error);
+    return error == ERROR_SUCCESS ? std::uint32_t { kProfileNotFound } : asResult(error);
 }
 
 // --- The network's category (network list manager) ---
@@ -276,7 +273,9 @@ std::uint32_t setFirewallZone(std::string_view settingId, std::string_view zone)
             return false;
         ComPtr<INetwork> network;
         const HRESULT hr = connection->GetNetwork(&network);
-        result = FAILED(hr) ? asResult(hr) : network ? setCategory(network.Get(), *category) : kNotConfigurable;
+        result = FAILED(hr) ? asResult(hr)
+            : network       ? setCategory(network.Get(), *category)
+                            : std::uint32_t { kNotConfigurable };
         return true;
     });
     return FAILED(walked) ? asResult(walked) : result;
@@ -297,36 +296,34 @@ std::uint32_t setHostname(const std::string& name)
 
 struct Resolution
 {
-    NETIO_STATUS status = ERROR_NOT_READY;
-    MIB_IPNET_ROW2 row {};
+    DWORD status = ERROR_NOT_READY;
+    ULONG length = 0;
+    unsigned char mac[8] = {};
 };
 
-Resolution resolveNeighbour(MIB_IPNET_ROW2 row)
+// SendARP asks from the interface that holds the source address.
+Resolution sendArp(IPAddr destination, IPAddr source)
 {
     Resolution resolution;
-    resolution.status = ResolveIpNetEntry2(&row, nullptr);
-    resolution.row = row;
+    resolution.length = sizeof resolution.mac;
+    resolution.status = SendARP(destination, source, resolution.mac, &resolution.length);
     return resolution;
-}
-
-std::string macOf(const MIB_IPNET_ROW2& row)
-{
-    if (row.PhysicalAddressLength != 6)
-        return {};
-    char text[18];
-    const UCHAR* bytes = row.PhysicalAddress;
-    std::snprintf(text, sizeof text, "%02X:%02X:%02X:%02X:%02X:%02X", bytes[0], bytes[1], bytes[2], bytes[3], bytes[4],
-                  bytes[5]);
-    return FormatMACAddress(text).value_or("");
 }
 
 AddressAnswer answerOf(const Resolution& resolution)
 {
+    // No answer. ERROR_GEN_FAILURE also stands for an address off the interface's subnet, which
+    // was not asked about, so it stays "not checked".
     if (resolution.status == ERROR_BAD_NET_NAME)
         return { AddressAnswer::State::Free, {} };
-    const std::string mac = macOf(resolution.row);
-    if (resolution.status != NO_ERROR || resolution.row.State == NlnsUnreachable || mac.empty()
-        || mac == "00:00:00:00:00:00")
+    if (resolution.status != NO_ERROR || resolution.length != 6)
+        return {};
+    char text[18];
+    const unsigned char* bytes = resolution.mac;
+    std::snprintf(text, sizeof text, "%02X:%02X:%02X:%02X:%02X:%02X", bytes[0], bytes[1], bytes[2], bytes[3], bytes[4],
+                  bytes[5]);
+    const std::string mac = FormatMACAddress(text).value_or("");
+    if (mac.empty() || mac == "00:00:00:00:00:00")
         return {};
     return { AddressAnswer::State::Taken, mac };
 }
@@ -349,9 +346,9 @@ std::uint32_t RunNetworkAroundMethod(AdapterMethod method, const std::vector<Val
     case AdapterMethod::ConnectWiFi:
         return ConnectWiFi(settingId, *value);
     case AdapterMethod::ActivateConnection:
-        return value->empty() ? kInvalidParameter : activateConnection(Widen(*value));
+        return value->empty() ? std::uint32_t { kInvalidParameter } : activateConnection(Widen(*value));
     case AdapterMethod::DeactivateConnection:
-        return value->empty() ? kInvalidParameter : deactivateConnection(Widen(*value));
+        return value->empty() ? std::uint32_t { kInvalidParameter } : deactivateConnection(Widen(*value));
     case AdapterMethod::SetFirewallZone:
         return setFirewallZone(settingId, *value);
     case AdapterMethod::SetHostname:
@@ -375,6 +372,15 @@ std::map<std::string, std::string> FirewallZones()
     return zones;
 }
 
+std::string ComputerName()
+{
+    wchar_t name[256] = {};
+    DWORD length = 256;
+    if (!GetComputerNameExW(ComputerNameDnsHostname, name, &length))
+        return {};
+    return store::windows::Narrow(std::wstring_view(name, length));
+}
+
 std::string ZoneKey(std::string_view settingId)
 {
     std::string key(settingId);
@@ -383,19 +389,15 @@ std::string ZoneKey(std::string_view settingId)
     return key;
 }
 
-// The resolution runs on a worker of its own, so that the wait is bounded by `timeout` however
-// long the system takes; a late answer is dropped with the worker.
-AddressAnswer ProbeAddressOn(std::int64_t interfaceIndex, std::string_view address, std::chrono::milliseconds timeout)
+// The request runs on a worker of its own, so that the wait is bounded by `timeout` however long
+// the system takes; a late answer is dropped with the worker.
+AddressAnswer ProbeAddressFrom(const OwnAddress& source, std::string_view address, std::chrono::milliseconds timeout)
 {
-    const auto parsed = ParseIPv4(address);
-    if (!parsed || interfaceIndex <= 0)
+    const auto destination = ParseIPv4(address);
+    const auto from = ParseIPv4(source.address);
+    if (!destination || !from || source.prefix < 1 || !SameSubnet(*destination, *from, source.prefix))
         return {};
-    MIB_IPNET_ROW2 row {};
-    row.InterfaceIndex = static_cast<NET_IFINDEX>(interfaceIndex);
-    row.Address.si_family = AF_INET;
-    row.Address.Ipv4.sin_family = AF_INET;
-    row.Address.Ipv4.sin_addr.s_addr = htonl(*parsed);
-    std::packaged_task<Resolution()> task([row] { return resolveNeighbour(row); });
+    std::packaged_task<Resolution()> task([to = htonl(*destination), by = htonl(*from)] { return sendArp(to, by); });
     std::future<Resolution> resolution = task.get_future();
     std::thread(std::move(task)).detach();
     if (resolution.wait_for(timeout) != std::future_status::ready)

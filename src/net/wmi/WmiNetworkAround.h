@@ -28,11 +28,24 @@ std::uint32_t RunNetworkAroundMethod(AdapterMethod method, const std::vector<Val
 // walk of the network list serves every adapter; empty where the list cannot be read.
 std::map<std::string, std::string> FirewallZones();
 
+// The computer's DNS host name as the system uses it now (a new one waits for the restart); for a
+// class that does not give its DNSHostName (Wine's).
+std::string ComputerName();
+
 // The form FirewallZones keys an adapter's SettingID by.
 std::string ZoneKey(std::string_view settingId);
 
-// Asks the link of the interface `interfaceIndex` who holds the IPv4 `address` (an ARP request
-// through the IP helper). NotChecked when it cannot ask.
-AddressAnswer ProbeAddressOn(std::int64_t interfaceIndex, std::string_view address, std::chrono::milliseconds timeout);
+// An IPv4 address the adapter holds, and its subnet's prefix length.
+struct OwnAddress
+{
+    std::string address;
+    int prefix = 0;
+};
+
+// Asks the link who holds the IPv4 `address`: an ARP request from the interface that holds
+// `source`. Free when no host answers within `timeout`. NotChecked when it cannot ask: no source
+// address, or `address` outside the source's subnet (the request would not stay on the link: some
+// systems answer for such an address with the gateway's MAC).
+AddressAnswer ProbeAddressFrom(const OwnAddress& source, std::string_view address, std::chrono::milliseconds timeout);
 
 } // namespace lanvex::net::wmi

@@ -103,6 +103,21 @@ std::wstring xmlEscaped(std::wstring_view text)
     return escaped;
 }
 
+// Whether the WLAN service has the interface: asked first, so that nothing more is asked of a
+// service about an interface it does not drive (Wine's library aborts the process on the calls it
+// lacks, so only this one reaches it there).
+bool isWiFiInterface(const WlanApi& api, HANDLE client, const GUID& guid, DWORD& error)
+{
+    WlanMemory<WLAN_INTERFACE_INFO_LIST> list(api);
+    error = api.interfaces(client, nullptr, list.Out());
+    if (error != ERROR_SUCCESS || !list)
+        return false;
+    for (DWORD i = 0; i < list->dwNumberOfItems; ++i)
+        if (IsEqualGUID(list->InterfaceInfo[i].InterfaceGuid, guid))
+            return true;
+    return false;
+}
+
 // Whether the profile's XML names the network: profiles are usually named after their SSID, but a
 // user may have renamed one.
 bool profileNamesNetwork(const WlanApi& api, HANDLE client, const GUID& guid, const wchar_t* profile,
@@ -193,6 +208,7 @@ const WlanApi& Wlan()
             loaded.query = symbol<decltype(loaded.query)>(library, "WlanQueryInterface");
             loaded.free = symbol<decltype(loaded.free)>(library, "WlanFreeMemory");
             loaded.close = symbol<decltype(loaded.close)>(library, "WlanCloseHandle");
+            loaded.interfaces = symbol<decltype(loaded.interfaces)>(library, "WlanEnumInterfaces");
             loaded.profiles = symbol<decltype(loaded.profiles)>(library, "WlanGetProfileList");
             loaded.profile = symbol<decltype(loaded.profile)>(library, "WlanGetProfile");
             loaded.available = symbol<decltype(loaded.available)>(library, "WlanGetAvailableNetworkList");
@@ -215,11 +231,13 @@ std::uint32_t ConnectWiFi(std::string_view settingId, std::string_view ssid)
     if (client.Opened() != ERROR_SUCCESS)
         return client.Opened() == ERROR_ACCESS_DENIED ? kAccessDenied : kNotSupported;
     DWORD error = ERROR_SUCCESS;
+    if (!isWiFiInterface(api, client.Handle(), *guid, error))
+        return error == ERROR_ACCESS_DENIED ? kAccessDenied : kNotSupported;
     const auto profile = profileFor(api, client.Handle(), *guid, ssid, error);
     if (error == ERROR_ACCESS_DENIED)
         return kAccessDenied;
     if (error != ERROR_SUCCESS)
-        return kNotSupported; // no Wi-Fi interface of that GUID, or a WLAN service that cannot tell
+        return kNotSupported; // a WLAN service that cannot tell
     if (!profile)
         return kProfileNotFound;
     if (!inRange(api, client.Handle(), *guid, ssid))

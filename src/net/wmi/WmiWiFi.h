@@ -20,6 +20,7 @@ struct WlanApi
     decltype(&WlanQueryInterface) query = nullptr;
     decltype(&WlanFreeMemory) free = nullptr;
     decltype(&WlanCloseHandle) close = nullptr;
+    decltype(&WlanEnumInterfaces) interfaces = nullptr;
     decltype(&WlanGetProfileList) profiles = nullptr;
     decltype(&WlanGetProfile) profile = nullptr;
     decltype(&WlanGetAvailableNetworkList) available = nullptr;
@@ -27,7 +28,7 @@ struct WlanApi
     // What reading the joined network needs.
     explicit operator bool() const { return open && query && free && close; }
     // What joining one needs besides.
-    bool CanJoin() const { return *this && profiles && profile && available && connect; }
+    bool CanJoin() const { return *this && interfaces && profiles && profile && available && connect; }
 };
 
 const WlanApi& Wlan();
