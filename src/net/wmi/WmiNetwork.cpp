@@ -40,14 +40,6 @@ std::string FormatMac(const UCHAR* bytes)
 
 } // namespace
 
-std::optional<GUID> InterfaceGuid(std::string_view settingId)
-{
-    GUID guid {};
-    if (settingId.empty() || FAILED(CLSIDFromString(Widen(settingId).c_str(), &guid)))
-        return std::nullopt;
-    return guid;
-}
-
 std::string NeighbourMAC(std::int64_t interfaceIndex, std::string_view gateway)
 {
     const auto address = ParseIPv4(gateway);

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <guiddef.h>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -10,9 +9,6 @@
 // the IP helper's neighbour table, the WLAN service and the TCP/IP parameters of the interface.
 // Each is a read of what the system already knows; nothing is sent on the network.
 namespace lanvex::net::wmi {
-
-// The interface GUID of a SettingID ("{GUID}"); nothing for another text.
-std::optional<GUID> InterfaceGuid(std::string_view settingId);
 
 // The MAC address ("AA:BB:CC:DD:EE:FF") the neighbour table holds for the IPv4 address `gateway`
 // on the interface `interfaceIndex`; empty while it is not resolved.

@@ -1,11 +1,11 @@
 #include "net/wmi/WmiWiFi.h"
 
 #include "net/AdapterConfiguration.h"
-#include "net/wmi/WmiNetwork.h"
 #include "store/windows/WindowsText.h"
 
 #include <algorithm>
 #include <chrono>
+#include <objbase.h>
 #include <optional>
 #include <string>
 #include <thread>
@@ -198,6 +198,14 @@ std::uint32_t join(const WlanApi& api, HANDLE client, const GUID& guid, const st
 }
 
 } // namespace
+
+std::optional<GUID> InterfaceGuid(std::string_view settingId)
+{
+    GUID guid {};
+    if (settingId.empty() || FAILED(CLSIDFromString(Widen(settingId).c_str(), &guid)))
+        return std::nullopt;
+    return guid;
+}
 
 const WlanApi& Wlan()
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 // clang-format off
@@ -32,6 +33,10 @@ struct WlanApi
 };
 
 const WlanApi& Wlan();
+
+// The interface GUID of a SettingID ("{GUID}"), by which the WLAN service and the network list
+// know an adapter; nothing for another text.
+std::optional<GUID> InterfaceGuid(std::string_view settingId);
 
 // Joins the Wi-Fi network `ssid` on the interface `settingId` ("{GUID}") with the profile the
 // system holds for it, and waits (bounded) until the interface is connected to it. 0 when joined;
