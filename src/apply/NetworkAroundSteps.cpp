@@ -13,6 +13,8 @@ namespace {
 
 constexpr const char* kConnectionUnknownText = LANVEX_TR_NOOP("net", "未找到连接“%1”。");
 
+// Each step runs on the adapter; where it is missing they leave the address steps to say so.
+
 // One call on the adapter object with a text argument, as a change.
 std::uint32_t changeWith(StepContext& context, net::AdapterMethod method, const std::string& value)
 {
@@ -93,7 +95,7 @@ net::AddressAnswer probeAddress(StepContext& context, const std::string& address
 std::optional<StepOutcome> DisconnectStep::Run(StepContext& context)
 {
     const std::vector<std::string>& names = context.Extras().DisconnectOnApply;
-    if (names.empty())
+    if (names.empty() || !context.Adapter())
         return std::nullopt;
     context.ShowStatus(LANVEX_TR_NOOP("net", "正在断开系统连接，请稍候..."));
     return switchConnections(context, "DisconnectOnApply", net::AdapterMethod::DeactivateConnection, names,
@@ -111,7 +113,7 @@ std::vector<SettingChange> DisconnectStep::Preview(const PreviewContext& context
 std::optional<StepOutcome> WiFiStep::Run(StepContext& context)
 {
     const std::string& ssid = context.Extras().WiFi;
-    if (ssid.empty())
+    if (ssid.empty() || !context.Adapter())
         return std::nullopt;
     constexpr const char* kJoinedText = LANVEX_TR_NOOP("net", "已连接Wi-Fi网络“%1”。");
     // Joined already: joining again would only drop the link for a moment.
@@ -143,7 +145,7 @@ std::vector<SettingChange> WiFiStep::Preview(const PreviewContext& context) cons
 
 std::optional<StepOutcome> AddressCheckStep::Run(StepContext& context)
 {
-    if (!context.Extras().CheckAddress)
+    if (!context.Extras().CheckAddress || !context.Adapter())
         return std::nullopt;
     context.ShowStatus(LANVEX_TR_NOOP("net", "正在检查IP地址是否已被占用，请稍候..."));
     const std::string ownMAC = adapterText(context, "MACAddress");

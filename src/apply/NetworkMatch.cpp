@@ -1,6 +1,7 @@
 #include "apply/NetworkMatch.h"
 
 #include "net/AdapterConfiguration.h"
+#include "net/ExtraSettings.h"
 
 namespace lanvex::apply {
 
@@ -9,6 +10,24 @@ bool HasMatchKeys(const store::SiteProfile& site)
     const store::SiteExtras& keys = site.Extras;
     return !keys.MatchGateway.empty() || !keys.MatchGatewayMAC.empty() || !keys.MatchSSID.empty()
         || !keys.MatchDNSDomain.empty();
+}
+
+bool LowersProtection(const store::SiteProfile& site)
+{
+    const net::ExtraSettings extras = net::ReadExtraSettings(site);
+    return !extras.DisconnectOnApply.empty() || net::IsTrustingZone(extras.FirewallZone);
+}
+
+bool MayApplyUnasked(const store::SiteProfile& site)
+{
+    if (site.Extras.AutoApply != "1")
+        return false;
+    if (!LowersProtection(site))
+        return true;
+    const store::SiteExtras& keys = site.Extras;
+    const int matchKeys = !keys.MatchGateway.empty() + !keys.MatchGatewayMAC.empty() + !keys.MatchSSID.empty()
+        + !keys.MatchDNSDomain.empty();
+    return matchKeys >= 2 || net::ReadExtraSettings(site).Verifies();
 }
 
 bool SiteMatches(const store::SiteProfile& site, const net::NetworkFingerprint& network)

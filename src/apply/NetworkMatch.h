@@ -15,6 +15,14 @@ namespace lanvex::apply {
 // MatchDNSDomain).
 bool HasMatchKeys(const store::SiteProfile& site);
 
+// Whether the site lowers the computer's protection: it brings a system connection (a VPN) down,
+// or puts the adapter in a firewall zone that trusts the network (trusted, home, work, private).
+bool LowersProtection(const store::SiteProfile& site);
+
+// Whether switching by itself may apply the site without asking: it has AutoApply, and, when it
+// lowers the protection, it knows its network by two match keys or checks it after the apply.
+bool MayApplyUnasked(const store::SiteProfile& site);
+
 // A site matches a network when it has at least one match key and every key it has equals the
 // network's value: MAC addresses with letter case and ":" or "-" ignored, the rest exactly.
 bool SiteMatches(const store::SiteProfile& site, const net::NetworkFingerprint& network);

@@ -43,6 +43,8 @@ nlohmann::ordered_json adapterRecord(std::size_t position, const net::AdapterEnt
     record["IPv6Address"] = all.IPv6Address;
     record["IPv6Gateway"] = all.IPv6Gateway;
     record["IPv6DNS"] = all.IPv6DNS;
+    record["FirewallZone"] = adapter.FirewallZone;
+    record["HostName"] = adapter.HostName;
     return record;
 }
 
@@ -69,10 +71,16 @@ nlohmann::ordered_json DetectRecord(const net::AdapterEntry& adapter, const stor
     nlohmann::ordered_json live = nullptr;
     if (found.live)
         live = model.SiteProfiles[*found.live].Name;
-    return { { "Index", adapter.Index },        { "InterfaceName", adapter.InterfaceName },
-             { "Gateway", network.Gateway },    { "GatewayMAC", network.GatewayMAC },
-             { "SSID", network.SSID },          { "DNSDomain", network.DNSDomain },
-             { "Matches", std::move(matches) }, { "Live", std::move(live) } };
+    return { { "Index", adapter.Index },
+             { "InterfaceName", adapter.InterfaceName },
+             { "Gateway", network.Gateway },
+             { "GatewayMAC", network.GatewayMAC },
+             { "SSID", network.SSID },
+             { "DNSDomain", network.DNSDomain },
+             { "FirewallZone", adapter.FirewallZone },
+             { "HostName", adapter.HostName },
+             { "Matches", std::move(matches) },
+             { "Live", std::move(live) } };
 }
 
 namespace {

@@ -16,7 +16,8 @@ namespace lanvex::cli {
 // A service that cannot be reached is an error (stderr, exit code 1), not an empty list.
 int RunAdaptersCommand(platform::Services& services, std::ostream& out, std::ostream& err);
 
-// --detect: per adapter, its network (Gateway, GatewayMAC, SSID, DNSDomain), the sites that match
+// --detect: per adapter, its network (Gateway, GatewayMAC, SSID, DNSDomain), its firewall zone and
+// the computer's name (FirewallZone, HostName), the sites that match
 // it (Matches, in list order) and the site its settings are (Live, or null), as JSON. A service that
 // cannot be reached is an error (stderr, exit code 1).
 int RunDetectCommand(platform::Services& services, std::ostream& out, std::ostream& err);

@@ -147,7 +147,8 @@ bool AutoSwitcher::SwitchFor(int position, const net::AdapterEntry& adapter)
         RunNetworkPrograms(position, adapter, found.live, found.matches.empty());
         return false;
     }
-    if (matches.size() == 1 && model.SiteProfiles[matches.front()].Extras.AutoApply == "1") {
+    // A site that lowers the protection is asked about unless its network is surely the one.
+    if (matches.size() == 1 && apply::MayApplyUnasked(model.SiteProfiles[matches.front()])) {
         Apply(position, matches.front());
         return false;
     }

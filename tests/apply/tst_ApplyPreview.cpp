@@ -91,7 +91,9 @@ private Q_SLOTS:
         QTest::newRow("static from DHCP")
             << onDhcp << full << true
             << QStringList {
-                   "DHCPEnabled: true -> false", "IPAddress: 192.168.1.10, 192.168.1.11 -> 172.20.0.9, 172.20.0.10",
+                   "CheckAddress: ? -> 172.20.0.9, 172.20.0.10",
+                   "DHCPEnabled: true -> false",
+                   "IPAddress: 192.168.1.10, 192.168.1.11 -> 172.20.0.9, 172.20.0.10",
                    "IPSubnet: 255.255.255.0, 255.255.255.0 -> 255.255.0.0, 255.255.0.0",
                    "DefaultIPGateway: 192.168.1.1 (metric 1) -> 172.20.0.1 (metric 5), 172.20.0.2 (metric 20)",
                    "DNSServerSearchOrder: 192.168.1.53 -> 172.20.0.53, 172.20.0.54"
@@ -110,7 +112,8 @@ private Q_SLOTS:
         options.Extras.ProxyBypass = "*.corp,localhost";
         options.ChangePrinter = true;
         options.PrinterName = "Front Desk";
-        const QStringList address { "IPAddress: 192.168.1.10, 192.168.1.11 -> 172.20.0.9",
+        const QStringList address { "CheckAddress: ? -> 172.20.0.9",
+                                    "IPAddress: 192.168.1.10, 192.168.1.11 -> 172.20.0.9",
                                     "IPSubnet: 255.255.255.0, 255.255.255.0 -> 255.255.0.0",
                                     "DefaultIPGateway: 192.168.1.1 (metric 1) -> 172.20.0.1 (metric 1)" };
         const QStringList optionLines { "DNSDomain:  -> corp.example",
@@ -127,6 +130,24 @@ private Q_SLOTS:
                                         << address + optionLines
                 + QStringList { "Proxy: ? -> manual proxy.example:8080 (bypass *.corp, localhost) (skipped)",
                                 "Printer: Office Laser -> Front Desk (skipped)" };
+
+        // The network around the site, in the order the apply takes it; CheckAddress=0 asks for no check.
+        store::SiteProfile around = StaticSite();
+        around.Extras.CheckAddress = "0";
+        around.Extras.WiFi = "Office-5G";
+        around.Extras.DisconnectOnApply = "Home VPN";
+        around.Extras.ConnectOnApply = "Corp VPN, wg-lab";
+        around.Extras.FirewallZone = "work";
+        around.Extras.Hostname = "desk-17";
+        net::AdapterEntry onHomeWiFi = StaticAdapter();
+        onHomeWiFi.Network.SSID = "Home";
+        onHomeWiFi.FirewallZone = "public";
+        onHomeWiFi.HostName = "laptop";
+        QTest::newRow("network around") << onHomeWiFi << around << true
+                                        << QStringList { "DisconnectOnApply: ? -> Home VPN", "WiFi: Home -> Office-5G" }
+                + address.mid(1)
+                + QStringList { "FirewallZone: public -> work", "Hostname: laptop -> desk-17",
+                                "ConnectOnApply: ? -> Corp VPN, wg-lab" };
     }
 
     void preview()

@@ -62,8 +62,8 @@ apply::ApplyRunResult run(const Network& network, apply::ApplyRequest request, R
     return apply::RunApply(connector, printers, request, recorder, question);
 }
 
-const std::vector<std::string> kOfficeCalls
-    = { "1 EnableStatic 172.20.0.9", "1 SetGateways 172.20.0.1", "1 SetDNSServerSearchOrder 172.20.0.53" };
+const std::vector<std::string> kOfficeCalls = { "1 ProbeAddress 172.20.0.9", "1 EnableStatic 172.20.0.9",
+                                                "1 SetGateways 172.20.0.1", "1 SetDNSServerSearchOrder 172.20.0.53" };
 const std::vector<std::string> kRestoreCalls
     = { "1 EnableStatic 192.168.1.10", "1 SetGateways 192.168.1.1", "1 SetDNSServerSearchOrder 192.168.1.53" };
 

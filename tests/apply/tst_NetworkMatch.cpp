@@ -53,6 +53,32 @@ private Q_SLOTS:
         QVERIFY(!apply::SiteMatches(withKeys(keys), {}));
     }
 
+    // Switching by itself applies a site that lowers the protection only when its network is sure.
+    void applyUnasked()
+    {
+        store::SiteProfile site = withKeys({ "", "", "Corp-WiFi", "" });
+        site.Extras.AutoApply = "1";
+        QVERIFY(apply::MayApplyUnasked(site));
+        for (const char* zone : { "trusted", "Home", "work", "private" }) {
+            site.Extras.FirewallZone = zone;
+            QVERIFY2(!apply::MayApplyUnasked(site), zone);
+        }
+        site.Extras.FirewallZone = "public";
+        QVERIFY(apply::MayApplyUnasked(site));
+        site.Extras.DisconnectOnApply = "Corp VPN";
+        QVERIFY(!apply::MayApplyUnasked(site));
+        // A check after the apply, or a second key, makes it sure; a check that names nothing does not.
+        site.Extras.VerifyDNS = ",";
+        QVERIFY(!apply::MayApplyUnasked(site));
+        site.Extras.VerifyDNS = "intranet.corp";
+        QVERIFY(apply::MayApplyUnasked(site));
+        site.Extras.VerifyDNS.clear();
+        site.Extras.MatchGateway = "10.1.0.1";
+        QVERIFY(apply::MayApplyUnasked(site));
+        site.Extras.AutoApply.clear();
+        QVERIFY(!apply::MayApplyUnasked(site));
+    }
+
     void live()
     {
         store::SiteProfile site;

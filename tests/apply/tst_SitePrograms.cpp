@@ -153,7 +153,7 @@ private Q_SLOTS:
                                          { "LANVEX_ADAPTER", "enp0s31f6" },
                                          { "LANVEX_RESULT", "0" } };
         QCOMPARE(runs[0]["env"].dump(), leaving.dump());
-        QCOMPARE(runs[1]["calls"].get<int>(), 2);
+        QCOMPARE(runs[1]["calls"].get<int>(), 3);
         QCOMPARE(runs[1]["args"].dump(), nlohmann::json({ "two words", "x;y", "$HOME" }).dump());
         QCOMPARE(runs[1]["env"]["LANVEX_EVENT"].get<std::string>(), "apply");
         QCOMPARE(runs[1]["env"]["LANVEX_SITE"].get<std::string>(), "Office");
@@ -224,7 +224,7 @@ private Q_SLOTS:
 
         QCOMPARE(programs.Runs().size(), std::size_t(runs ? 1 : 0));
         QCOMPARE(result.applied.Result, runs ? 0 : apply::kProgramFailed);
-        QCOMPARE(network.Calls().size(), std::size_t(2)); // the settings applied either way
+        QCOMPARE(network.Calls().size(), std::size_t(3)); // the settings applied either way
     }
 
     // The checks run through the service after the changes; one that fails takes them back before
@@ -235,7 +235,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("verifyDNS");
         QTest::addColumn<int>("result");
         QTest::addColumn<QStringList>("calls");
-        const QStringList changes { "1 EnableStatic 172.20.0.9", "1 SetGateways 172.20.0.1" };
+        const QStringList changes { "1 ProbeAddress 172.20.0.9", "1 EnableStatic 172.20.0.9",
+                                    "1 SetGateways 172.20.0.1" };
         const QStringList restore { "1 EnableStatic 192.168.1.10", "1 SetGateways 192.168.1.1",
                                     "1 SetDNSServerSearchOrder 192.168.1.53" };
         QTest::newRow("all answer") << "intranet:443"

@@ -113,6 +113,8 @@ private Q_SLOTS:
         doc["adapters"][0]["GatewayCostMetric"] = { 5, 256 };
         doc["adapters"][0]["DNSDomain"] = "corp.example.com";
         doc["adapters"][0]["IPv6Mode"] = "static";
+        doc["adapters"][0]["FirewallZone"] = "work";
+        doc["hostname"] = "desk-17";
         fixture.write(fixture.network(), doc.dump());
         platform::Services platform = fixture.platform();
         std::ostringstream out;
@@ -129,7 +131,8 @@ private Q_SLOTS:
             "InterfaceName": "enp0s31f6", "IPAddress": ["192.168.1.10", "192.168.2.10"],
             "IPSubnet": ["255.255.255.0", "255.255.0.0"], "DefaultIPGateway": ["192.168.1.1"],
             "GatewayCostMetric": [5], "DNSDomain": "corp.example.com", "IPv6Mode": "static",
-            "IPv6Address": ["2001:db8::5/64"], "IPv6Gateway": ["fe80::1"], "IPv6DNS": []})");
+            "IPv6Address": ["2001:db8::5/64"], "IPv6Gateway": ["fe80::1"], "IPv6DNS": [],
+            "FirewallZone": "work", "HostName": "desk-17"})");
         QCOMPARE(list[0].dump(), wired.dump());
         QCOMPARE(list[1]["position"].get<int>(), 1);
         QCOMPARE(list[1]["Index"].get<int>(), 2);
@@ -158,7 +161,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QStringList>("methods");
         QTest::addColumn<QString>("lastLines");
-        const QStringList adapterCalls { "EnableStatic", "SetGateways" };
+        const QStringList adapterCalls { "ProbeAddress", "EnableStatic", "SetGateways" };
         QTest::newRow("printer off") << false << "Front Desk" << 0 << adapterCalls + QStringList { "SetProxy" }
                                      << "更新代理服务器设置成功。";
         QTest::newRow("printer on") << true << "Front Desk" << 0
@@ -214,7 +217,8 @@ private Q_SLOTS:
         const nlohmann::json adapters = nlohmann::json::parse(out.str());
         QCOMPARE(adapters.size(), std::size_t(2));
         QVERIFY(adapters[0] == nlohmann::json::parse(R"({"Index": 1, "InterfaceName": "enp0s31f6",
-            "Gateway": "192.168.1.1", "GatewayMAC": "", "SSID": "", "DNSDomain": "", "Matches": [], "Live": "Wired"})"));
+            "Gateway": "192.168.1.1", "GatewayMAC": "", "SSID": "", "DNSDomain": "", "FirewallZone": "",
+            "HostName": "", "Matches": [], "Live": "Wired"})"));
         QVERIFY(adapters[1]["SSID"] == "Branch-WiFi");
         QVERIFY(adapters[1]["Matches"] == nlohmann::json({ "Branch", "Branch Wi-Fi" }));
         QVERIFY(adapters[1]["Live"] == "Branch"); // the first of the DHCP sites
@@ -260,10 +264,11 @@ private Q_SLOTS:
         QCOMPARE(cli::RunApplyCommand(platform, "Office", std::nullopt, out, err), 0);
         qunsetenv("XDG_CONFIG_DIRS");
         const nlohmann::json calls = fixture.calls();
-        QVERIFY(calls[0]["method"] == "EnableStatic");
-        QVERIFY(calls[0]["args"][0] == nlohmann::json { "10.9.0.7" });
-        QVERIFY(calls[2]["method"] == "EnableStatic");
-        QVERIFY(calls[2]["args"][0] == nlohmann::json { "172.20.0.9" });
+        // Each apply: the address check, the address, the gateway.
+        QVERIFY(calls[1]["method"] == "EnableStatic");
+        QVERIFY(calls[1]["args"][0] == nlohmann::json { "10.9.0.7" });
+        QVERIFY(calls[4]["method"] == "EnableStatic");
+        QVERIFY(calls[4]["args"][0] == nlohmann::json { "172.20.0.9" });
     }
 
     void apply_data()

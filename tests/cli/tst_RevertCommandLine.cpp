@@ -132,7 +132,7 @@ private Q_SLOTS:
         const Network network = readNetwork();
         QCOMPARE(network.address, u"192.168.1.10"_s);
         QCOMPARE(network.dns, (QStringList { "192.168.1.53", "8.8.8.8" }));
-        QCOMPARE(network.calls.size(), 6); // the apply's three, the restore's three
+        QCOMPARE(network.calls.size(), 7); // the address check, the apply's three, the restore's three
         QVERIFY2(out.contains(u"1秒内没有确认。\n已恢复网卡之前的设置：IP地址 192.168.1.10"_s), qPrintable(out));
         // The change has ended: nothing waits any more.
         QCOMPARE(run({ "--confirm" }), 1);
@@ -193,7 +193,7 @@ private Q_SLOTS:
         QCOMPARE(apply.exitCode(), 1);
         const Network network = readNetwork();
         QCOMPARE(network.address, u"192.168.1.10"_s);
-        QCOMPARE(network.calls.size(), 6);
+        QCOMPARE(network.calls.size(), 7);
     }
 
     void badSeconds_data()

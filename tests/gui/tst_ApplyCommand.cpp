@@ -66,6 +66,11 @@ public:
             {
                 return wrap(inner->Get(path, flags));
             }
+            net::AddressAnswer ProbeAddress(std::int32_t adapter, std::string_view address,
+                                            std::chrono::milliseconds timeout) override
+            {
+                return inner->ProbeAddress(adapter, address, timeout);
+            }
         };
         auto service = std::make_unique<Service>();
         service->inner = m_inner.Connect(moniker);
@@ -317,10 +322,15 @@ private Q_SLOTS:
         QCOMPARE(onScreenAtCall,
                  (QStringList { "正在设置IP地址及子网掩码，请稍候...", "正在设置IP网关，请稍候...",
                                 "正在设置DNS，请稍候...", "正在设置WINS服务器，请稍候..." }));
-        const QStringList expected { "正在应用当前设置，请稍候...",         "正在准备设置静态IP，请稍候...",
-                                     "正在设置IP地址及子网掩码，请稍候...", "设置IP地址及子网掩码成功!",
-                                     "正在设置IP网关，请稍候...",           "正在设置DNS，请稍候...",
-                                     "正在设置WINS服务器，请稍候...",       "应用设置完毕。" };
+        const QStringList expected { "正在应用当前设置，请稍候...",
+                                     "正在检查IP地址是否已被占用，请稍候...",
+                                     "正在准备设置静态IP，请稍候...",
+                                     "正在设置IP地址及子网掩码，请稍候...",
+                                     "设置IP地址及子网掩码成功!",
+                                     "正在设置IP网关，请稍候...",
+                                     "正在设置DNS，请稍候...",
+                                     "正在设置WINS服务器，请稍候...",
+                                     "应用设置完毕。" };
         QCOMPARE(recorder->Painted(), expected);
         QCOMPARE(messages.shown.size(), std::size_t(1));
     }
@@ -353,7 +363,7 @@ private Q_SLOTS:
         QVERIFY(gui::test::WaitForService(window));
         QCOMPARE(nic->count(), 2);
         QCOMPARE(messages.shown.size(), std::size_t(1)); // the summary
-        QCOMPARE(folder.ReadNetwork()["calls"].toArray().size(), 4);
+        QCOMPARE(folder.ReadNetwork()["calls"].toArray().size(), 5); // the address check and the four changes
         QCOMPARE(folder.ReadNetwork()["calls"][0]["Index"].toInt(), 1);
 
         int paints = 0;
@@ -372,7 +382,7 @@ private Q_SLOTS:
         QVERIFY(gui::test::WaitForService(window));
 
         QCOMPARE(messages.shown.size(), std::size_t(2));
-        QCOMPARE(folder.ReadNetwork()["calls"].toArray().size(), 8); // one more apply, four calls
+        QCOMPARE(folder.ReadNetwork()["calls"].toArray().size(), 10); // one more apply, five calls
         QVERIFY(list->isEnabled() && nic->isEnabled());
     }
 
@@ -486,7 +496,7 @@ private Q_SLOTS:
         QVERIFY(gui::test::WaitForService(f.window));
         QCOMPARE(f.messages.shown.size(), std::size_t(1));
         QVERIFY(!f.window.isVisible());
-        QCOMPARE(f.folder.ReadNetwork()["calls"].toArray().size(), 4); // the whole apply ran
+        QCOMPARE(f.folder.ReadNetwork()["calls"].toArray().size(), 5); // the whole apply ran
     }
 
     // The exit button during an apply ends the program after the summary.

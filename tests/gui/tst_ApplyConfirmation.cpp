@@ -82,7 +82,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(f.Box() == nullptr, kServiceWaitMs);
         QVERIFY(gui::test::WaitForService(f.window));
 
-        QCOMPARE(Calls(f.folder.ReadNetwork()).size(), 6); // the apply's three, the restore's three
+        QCOMPARE(Calls(f.folder.ReadNetwork()).size(), 7); // the address check, the apply's three, the restore's three
         QCOMPARE(f.messages.shown.size(), std::size_t(1));
         QVERIFY2(
             f.messages.shown[0].text.startsWith(u"1秒内没有选择保留。\r\n已恢复网卡之前的设置：IP地址 192.168.9.10"_qs),
@@ -100,14 +100,14 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(f.Box() != nullptr, kServiceWaitMs);
         QTest::mouseClick(f.Box()->findChild<QPushButton*>("cmdKeep"), Qt::LeftButton);
         QVERIFY(gui::test::WaitForService(f.window));
-        QCOMPARE(Calls(f.folder.ReadNetwork()).size(), 3);
+        QCOMPARE(Calls(f.folder.ReadNetwork()).size(), 4);
         QCOMPARE(f.window.findChild<gui::StatusLine*>("picStatus")->Text(), u"已保留新设置。"_qs);
         QVERIFY(f.messages.shown.empty());
         f.window.imgApply_Click(); // not held off: a second apply runs and waits again
         QTRY_VERIFY_WITH_TIMEOUT(f.Box() != nullptr, kServiceWaitMs);
         QTest::mouseClick(f.Box()->findChild<QPushButton*>("cmdRestore"), Qt::LeftButton);
         QVERIFY(gui::test::WaitForService(f.window));
-        QTRY_COMPARE_WITH_TIMEOUT(Calls(f.folder.ReadNetwork()).size(), 9, kServiceWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(Calls(f.folder.ReadNetwork()).size(), 11, kServiceWaitMs);
     }
 
     // Without the user's choice, the option follows the session.

@@ -69,8 +69,9 @@ private Q_SLOTS:
         QVERIFY(gui::test::WaitForService(f.window));
         const QJsonArray calls = f.folder.ReadNetwork()["calls"].toArray();
         QVERIFY(!calls.isEmpty());
-        QCOMPARE(calls[0]["method"].toString(), QStringLiteral("EnableStatic"));
-        QCOMPARE(calls[0]["Index"].toInt(), 1);
+        QCOMPARE(calls[0]["method"].toString(), QStringLiteral("ProbeAddress"));
+        QCOMPARE(calls[1]["method"].toString(), QStringLiteral("EnableStatic"));
+        QCOMPARE(calls[1]["Index"].toInt(), 1);
         QCOMPARE(f.notes,
                  QStringList {
                      "温馨提示: 更新IP及子网掩码成功。\r\n更新网关成功。\r\n更新DNS成功。\r\n更新WINS服务器成功。" });

@@ -37,6 +37,13 @@ store::SiteProfile Matching(store::SiteProfile site, const std::string& gatewayM
     return site;
 }
 
+// A site whose apply lowers the protection: the adapter's zone trusts the network.
+store::SiteProfile Lowering(store::SiteProfile site)
+{
+    site.Extras.FirewallZone = "home";
+    return site;
+}
+
 QJsonObject AdapterOn(const QString& description, const QString& ip, const QString& mac, const QString& gatewayMAC)
 {
     QJsonObject adapter = gui::test::StaticAdapter(description, ip);
@@ -190,7 +197,8 @@ private Q_SLOTS:
                            gui::test::StaticSite("Lab", "172.16.0.9"),
                            Matching(gui::test::StaticSite("Cafe A", "10.9.0.2"), "", "Cafe"),
                            Matching(gui::test::StaticSite("Cafe B", "10.9.0.3"), "", "Cafe"),
-                           Matching(gui::test::StaticSite("Home", "10.8.0.2"), "", "HomeNet") });
+                           Matching(gui::test::StaticSite("Home", "10.8.0.2"), "", "HomeNet"),
+                           Lowering(Matching(gui::test::StaticSite("Lounge", "10.7.0.2"), "", "Lounge", true)) });
         QVERIFY(f.StaticCalls().isEmpty());
 
         // Off, nothing happens on Office's network; the user applies Lab there by hand.
@@ -235,6 +243,13 @@ private Q_SLOTS:
         f.ChangeAdapter(0, { { "SSID", "HomeNet" } });
         QVERIFY(f.WaitForRead(before));
         QTRY_COMPARE_WITH_TIMEOUT(f.messages.shown.back().text, QStringLiteral("检测到办公位置：Home，是否应用？"),
+                                  kServiceWaitMs);
+        QCOMPARE(f.StaticCalls().size(), 2);
+        // A site that trusts its network, known by one key alone, is asked about despite AutoApply.
+        before = f.reads;
+        f.ChangeAdapter(0, { { "SSID", "Lounge" } });
+        QVERIFY(f.WaitForRead(before));
+        QTRY_COMPARE_WITH_TIMEOUT(f.messages.shown.back().text, QStringLiteral("检测到办公位置：Lounge，是否应用？"),
                                   kServiceWaitMs);
         QCOMPARE(f.StaticCalls().size(), 2);
     }

@@ -222,7 +222,7 @@ private Q_SLOTS:
             int k = 0;
             for (const store::ExtraKey& key : store::kExtraKeys) {
                 const std::size_t length = k == i % 18 ? std::size_t(i * 37 + 200) % 4000 : std::size_t(i + k) % 150;
-                site.Extras.*key.member = std::string(length, static_cast<char>('a' + k++));
+                site.Extras.*key.member = std::string(length, static_cast<char>('a' + k++ % 26));
             }
             sites.push_back(site);
             file.push_back(transfer::ProfileJson(site));
