@@ -343,9 +343,9 @@ private:
             return Value(NeighbourMAC(number ? *number : InterfaceIndexOf(text(L"MACAddress")), gateway));
         }
         if (equalsNoCase(name, L"SSID"))
-            return Value(ConnectedSsid(text(L"SettingID")));
+            return Value(ConnectedSsid(adapterId()));
         if (equalsNoCase(name, L"FirewallZone"))
-            return Value(connection_->FirewallZone(text(L"SettingID")));
+            return Value(connection_->FirewallZone(adapterId()));
         if (equalsNoCase(name, L"DNSHostName") && text(L"DNSHostName").empty())
             return Value(ComputerName());
         if (equalsNoCase(name, L"DHCPDNSDomain")) {
@@ -385,7 +385,17 @@ private:
     {
         if (method == AdapterMethod::SetFirewallZone)
             connection_->ForgetZones();
-        return RunNetworkAroundMethod(method, args, text(L"SettingID"));
+        return RunNetworkAroundMethod(method, args, adapterId());
+    }
+
+    // The GUID by which the system's other interfaces know the adapter: its interface's, found by
+    // index (SettingID holds the same on Windows; Wine's class makes up its own), or SettingID.
+    std::string adapterId() const
+    {
+        const Value index = valueIn(properties_, L"InterfaceIndex");
+        const auto* number = std::get_if<std::int64_t>(&index);
+        const std::string guid = InterfaceGuidText(number ? *number : InterfaceIndexOf(text(L"MACAddress")));
+        return guid.empty() ? text(L"SettingID") : guid;
     }
 
     bool isAdapter() const

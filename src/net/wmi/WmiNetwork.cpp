@@ -83,6 +83,18 @@ std::int64_t InterfaceIndexOf(std::string_view macAddress)
     return matches == 1 ? found : 0;
 }
 
+std::string InterfaceGuidText(std::int64_t interfaceIndex)
+{
+    NET_LUID luid {};
+    GUID guid {};
+    if (interfaceIndex <= 0 || ConvertInterfaceIndexToLuid(static_cast<NET_IFINDEX>(interfaceIndex), &luid) != NO_ERROR
+        || ConvertInterfaceLuidToGuid(&luid, &guid) != NO_ERROR)
+        return {};
+    wchar_t text[40] = {};
+    StringFromGUID2(guid, text, 40);
+    return Narrow(text);
+}
+
 std::string ConnectedSsid(std::string_view settingId)
 {
     const auto guid = InterfaceGuid(settingId);

@@ -8,6 +8,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <cstring>
 #include <future>
 #include <optional>
 #include <thread>
@@ -103,9 +104,9 @@ template <typename T, typename Call> DWORD rasEnumerate(std::vector<T>& items, C
     return error;
 }
 
-// The phone book that holds the entry `name` (the user's or all users'); nothing when none does.
-// A failure to read them is left in `error`.
-std::optional<std::wstring> phonebookOf(const std::wstring& name, DWORD& error)
+// The phone-book entry `name` (letter case ignored), with the phone book that holds it (the user's
+// or all users'); nothing when none does. A failure to read them is left in `error`.
+std::optional<RASENTRYNAMEW> entryOf(const std::wstring& name, DWORD& error)
 {
     std::vector<RASENTRYNAMEW> entries;
     error = rasEnumerate(entries, [](RASENTRYNAMEW* data, DWORD* bytes, DWORD* count) {
@@ -113,7 +114,7 @@ std::optional<std::wstring> phonebookOf(const std::wstring& name, DWORD& error)
     });
     for (const RASENTRYNAMEW& entry : entries)
         if (sameName(name, entry.szEntryName))
-            return std::wstring(entry.szPhonebookPath);
+            return entry;
     return std::nullopt;
 }
 
@@ -147,13 +148,13 @@ bool hangUp(HRASCONN connection)
 }
 
 // Dials the entry synchronously with the credentials the system saved for it.
-std::uint32_t dial(const std::wstring& name, const std::wstring& phonebook)
+std::uint32_t dial(const RASENTRYNAMEW& entry)
 {
     RASDIALPARAMSW parameters {};
     parameters.dwSize = sizeof parameters;
-    wcsncpy(parameters.szEntryName, name.c_str(), RAS_MaxEntryName);
+    std::memcpy(parameters.szEntryName, entry.szEntryName, sizeof parameters.szEntryName);
     BOOL hasPassword = FALSE;
-    const wchar_t* book = phonebook.empty() ? nullptr : phonebook.c_str();
+    const wchar_t* book = entry.szPhonebookPath[0] ? entry.szPhonebookPath : nullptr;
     if (const DWORD error = RasGetEntryDialParamsW(book, &parameters, &hasPassword); error != ERROR_SUCCESS)
         return asResult(error);
     HRASCONN connection = nullptr;
@@ -169,10 +170,10 @@ std::uint32_t activateConnection(const std::wstring& name)
     if (activeConnection(name))
         return 0;
     DWORD error = ERROR_SUCCESS;
-    const auto phonebook = phonebookOf(name, error);
-    if (!phonebook)
+    const auto entry = entryOf(name, error);
+    if (!entry)
         return error == ERROR_SUCCESS ? std::uint32_t { kProfileNotFound } : asResult(error);
-    return dial(name, *phonebook);
+    return dial(*entry);
 }
 
 std::uint32_t deactivateConnection(const std::wstring& name)
@@ -180,7 +181,7 @@ std::uint32_t deactivateConnection(const std::wstring& name)
     if (const auto connection = activeConnection(name))
         return hangUp(*connection) ? kSuccess : kUnableToConfigure;
     DWORD error = ERROR_SUCCESS;
-    if (phonebookOf(name, error))
+    if (entryOf(name, error))
         return 0;
     return error == ERROR_SUCCESS ? std::uint32_t { kProfileNotFound } : asResult(error);
 }
