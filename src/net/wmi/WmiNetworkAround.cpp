@@ -338,20 +338,20 @@ bool IsNetworkAroundMethod(AdapterMethod method)
         || method == AdapterMethod::SetHostname;
 }
 
-std::uint32_t RunNetworkAroundMethod(AdapterMethod method, const std::vector<Value>& args, std::string_view settingId)
+std::uint32_t RunNetworkAroundMethod(AdapterMethod method, const std::vector<Value>& args, std::string_view adapterGuid)
 {
     const std::string* value = onlyText(args);
     if (!value)
         return kInvalidParameter;
     switch (method) {
     case AdapterMethod::ConnectWiFi:
-        return ConnectWiFi(settingId, *value);
+        return ConnectWiFi(adapterGuid, *value);
     case AdapterMethod::ActivateConnection:
         return value->empty() ? std::uint32_t { kInvalidParameter } : activateConnection(Widen(*value));
     case AdapterMethod::DeactivateConnection:
         return value->empty() ? std::uint32_t { kInvalidParameter } : deactivateConnection(Widen(*value));
     case AdapterMethod::SetFirewallZone:
-        return setFirewallZone(settingId, *value);
+        return setFirewallZone(adapterGuid, *value);
     case AdapterMethod::SetHostname:
         return setHostname(*value);
     default:

@@ -19,9 +19,11 @@ namespace lanvex::net::wmi {
 bool IsNetworkAroundMethod(AdapterMethod method);
 
 // Runs ConnectWiFi, ActivateConnection, DeactivateConnection, SetFirewallZone or SetHostname (see
-// AdapterConfiguration.h) for the adapter whose SettingID is `settingId`. Returns 0, a result code
+// AdapterConfiguration.h) for the adapter whose interface GUID is `adapterGuid` ("{...}", the form
+// of SettingID). Returns 0, a result code
 // of the class, or the failure of a system call as an HRESULT.
-std::uint32_t RunNetworkAroundMethod(AdapterMethod method, const std::vector<Value>& args, std::string_view settingId);
+std::uint32_t RunNetworkAroundMethod(AdapterMethod method, const std::vector<Value>& args,
+                                     std::string_view adapterGuid);
 
 // The category of each connected network's adapter, as a zone name ("public", "private" or
 // "domain"), keyed by the adapter's GUID in upper case with braces (the form of SettingID). One
