@@ -2,6 +2,8 @@
 #include "apply/ApplyResult.h"
 #include "net/AdapterConfiguration.h"
 #include "net/AdapterQuery.h"
+#include "net/ExtraSettings.h"
+#include "net/ServiceValues.h"
 #include "net/wmi/WmiConnector.h"
 #include "net/wmi/WmiNetwork.h"
 #include "printer/WinspoolPrinterSource.h"
@@ -245,6 +247,72 @@ TEST_SUITE("wmi")
         }
         CHECK_FALSE(wmi::DhcpDomain("{6B29FC40-CA47-1067-B31D-00DD010662DA}").has_value());
         CHECK_FALSE(wmi::DhcpDomain("not a GUID").has_value());
+    }
+
+    TEST_CASE("the network around an adapter: what the system cannot do is refused, never reported done")
+    {
+        wmi::WmiConnector connector;
+        const auto service = connector.Connect("winmgmts:");
+        const ObjectRef adapter = service->Get("Win32_NetworkAdapterConfiguration.Index=1", 0);
+        const auto call = [&](const char* method, std::vector<Value> args) {
+            const std::uint32_t result = adapter->ExecMethod(method, args);
+            MESSAGE(std::string(method) << " answered " << result); // what this system offers
+            return result;
+        };
+        // Refused before any system call: a zone Windows has no category for, a name that is no
+        // computer name, arguments of the wrong shape.
+        CHECK(call("SetFirewallZone", { std::string("trusted") }) == kInvalidParameter);
+        CHECK(call("SetFirewallZone", {}) == kInvalidParameter);
+        CHECK(call("SetHostname", { std::string("-office") }) == kInvalidParameter);
+        CHECK(call("SetHostname", { std::string() }) == kInvalidParameter);
+        CHECK(call("ActivateConnection", { std::vector<std::string> { "Office VPN" } }) == kInvalidParameter);
+
+        // The system's answers: none of these exists here, so none may come back as done.
+        const std::uint32_t wifi = call("ConnectWiFi", { std::string("Lanvex Test Network") });
+        CHECK((wifi == kNotSupported || wifi == kProfileNotFound));
+        CHECK(call("ActivateConnection", { std::string("Lanvex Test VPN") }) == kProfileNotFound);
+        CHECK(call("DeactivateConnection", { std::string("Lanvex Test VPN") }) == kProfileNotFound);
+        CHECK(call("SetFirewallZone", { std::string("Private") }) != 0);
+
+        // Every adapter's zone is one Windows has, or none; the list reads them without failing.
+        // Wine's network list names its connections' adapters by their interfaces' GUIDs, and
+        // gives each the public category.
+        printer::WinspoolPrinterSource printers;
+        std::size_t zoned = 0;
+        for (const AdapterEntry& entry : QueryAdapters(connector, printers)) {
+            INFO("adapter " << entry.Index << " zone " << entry.FirewallZone);
+            CHECK((entry.FirewallZone.empty() || entry.FirewallZone == "public" || entry.FirewallZone == "private"
+                   || entry.FirewallZone == "domain"));
+            zoned += entry.FirewallZone.empty() ? 0 : 1;
+        }
+        CHECK(zoned > 0);
+
+        // An address no host holds is free, or could not be checked; never taken.
+        const AddressAnswer free = service->ProbeAddress(1, "192.0.2.77", std::chrono::milliseconds(500));
+        MESSAGE("ProbeAddress 192.0.2.77: state " << static_cast<int>(free.state));
+        CHECK(free.state != AddressAnswer::State::Taken);
+        CHECK(service->ProbeAddress(1, "192.0.2.300", std::chrono::milliseconds(500)).state
+              == AddressAnswer::State::NotChecked);
+        // A gateway holds its address: where this system can ask, the answer names the gateway's MAC.
+        for (const AdapterEntry& entry : QueryAdapters(connector, printers)) {
+            const std::string expected = hostNeighbourMAC(entry.Network.Gateway);
+            if (entry.Network.Gateway.empty() || expected.empty())
+                continue;
+            const AddressAnswer held
+                = service->ProbeAddress(entry.Index, entry.Network.Gateway, std::chrono::milliseconds(1000));
+            MESSAGE("ProbeAddress " << entry.Network.Gateway << ": state " << static_cast<int>(held.state) << " "
+                                    << held.holderMAC);
+            CHECK((held.state == AddressAnswer::State::NotChecked
+                   || (held.state == AddressAnswer::State::Taken && held.holderMAC == expected)));
+        }
+
+        // The computer's name, given again: taken for the next start, or refused; never "done now".
+        const std::string hostname = text(adapter->Property("DNSHostName"));
+        REQUIRE_FALSE(hostname.empty());
+        if (!ExtraValueProblem({}, "Hostname", hostname)) { // a name this program would set
+            const std::uint32_t named = call("SetHostname", { hostname });
+            CHECK((named == kResultAfterRestart || named == kAccessDenied));
+        }
     }
 
     TEST_CASE("monikers, and COM on another thread")

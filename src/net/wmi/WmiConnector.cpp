@@ -4,6 +4,7 @@
 #include "net/ServiceValues.h"
 #include "net/wmi/WmiIPv6.h"
 #include "net/wmi/WmiNetwork.h"
+#include "net/wmi/WmiNetworkAround.h"
 #include "net/wmi/WmiProbe.h"
 #include "net/wmi/WmiValue.h"
 #include "store/windows/WindowsText.h"
@@ -204,6 +205,17 @@ public:
         }
     }
 
+    // The zone of the adapter's network; empty when it has none. The network list is walked once
+    // for all the adapters that ask, until a zone is set through this connection.
+    std::string FirewallZone(std::string_view settingId)
+    {
+        if (!zones_)
+            zones_ = FirewallZones();
+        const auto it = zones_->find(ZoneKey(settingId));
+        return it == zones_->end() ? std::string() : it->second;
+    }
+    void ForgetZones() { zones_.reset(); }
+
 private:
     const std::vector<std::int64_t>& RealIndexes()
     {
@@ -220,6 +232,7 @@ private:
 
     ComPtr<IWbemServices> services_;
     std::optional<std::vector<std::int64_t>> realIndexes_;
+    std::optional<std::map<std::string, std::string>> zones_;
 };
 
 // The input parameters of a method in their declared order (their "ID" qualifiers).
@@ -274,8 +287,12 @@ public:
 
     std::uint32_t ExecMethod(std::string_view method, const std::vector<Value>& args) override
     {
-        if (const auto known = FindAdapterMethod(method); known && isAdapter() && isIPv6Method(*known))
-            return execIPv6(*known, args);
+        if (const auto known = FindAdapterMethod(method); known && isAdapter()) {
+            if (isIPv6Method(*known))
+                return execIPv6(*known, args);
+            if (IsNetworkAroundMethod(*known))
+                return execNetworkAround(*known, args);
+        }
         const Bstr methodName { method };
         const Value path = valueIn(properties_, L"__PATH");
         const Value className = valueIn(properties_, L"__CLASS");
@@ -326,7 +343,11 @@ private:
             return Value(NeighbourMAC(number ? *number : InterfaceIndexOf(text(L"MACAddress")), gateway));
         }
         if (equalsNoCase(name, L"SSID"))
-            return Value(ConnectedSsid(text(L"SettingID")));
+            return Value(ConnectedSsid(adapterId()));
+        if (equalsNoCase(name, L"FirewallZone"))
+            return Value(connection_->FirewallZone(adapterId()));
+        if (equalsNoCase(name, L"DNSHostName") && text(L"DNSHostName").empty())
+            return Value(ComputerName());
         if (equalsNoCase(name, L"DHCPDNSDomain")) {
             const Value dhcp = valueIn(properties_, L"DHCPEnabled");
             if (std::holds_alternative<bool>(dhcp) && !std::get<bool>(dhcp))
@@ -357,6 +378,24 @@ private:
             return static_cast<std::uint32_t>(hr);
         return RunIPv6Method(standard.Get(), method, args,
                              { std::get<std::int64_t>(index), Widen(std::get<std::string>(description)) });
+    }
+
+    // The network around the adapter is not the class's: the system's own interfaces do it.
+    std::uint32_t execNetworkAround(AdapterMethod method, const std::vector<Value>& args) const
+    {
+        if (method == AdapterMethod::SetFirewallZone)
+            connection_->ForgetZones();
+        return RunNetworkAroundMethod(method, args, adapterId());
+    }
+
+    // The GUID by which the system's other interfaces know the adapter: its interface's, found by
+    // index (SettingID holds the same on Windows; Wine's class makes up its own), or SettingID.
+    std::string adapterId() const
+    {
+        const Value index = valueIn(properties_, L"InterfaceIndex");
+        const auto* number = std::get_if<std::int64_t>(&index);
+        const std::string guid = InterfaceGuidText(number ? *number : InterfaceIndexOf(text(L"MACAddress")));
+        return guid.empty() ? text(L"SettingID") : guid;
     }
 
     bool isAdapter() const
@@ -442,15 +481,29 @@ public:
     bool Probe(std::int32_t adapterNumber, ProbeKind kind, std::string_view target,
                std::chrono::milliseconds timeout) override
     {
-        std::string source;
-        for (const std::string& address :
-             TextsOf(Get(std::string(kPathPrefix) + std::to_string(adapterNumber), 0)->Property("IPAddress")))
-            if (source.empty() && ParseIPv4(address))
-                source = address;
-        return ProbeFromAddress(source, kind, target, timeout);
+        return ProbeFromAddress(firstIPv4(adapterNumber).address, kind, target, timeout);
+    }
+
+    // From the adapter's first IPv4 address, so that the request leaves through the adapter.
+    AddressAnswer ProbeAddress(std::int32_t adapterNumber, std::string_view address,
+                               std::chrono::milliseconds timeout) override
+    {
+        return ProbeAddressFrom(firstIPv4(adapterNumber), address, timeout);
     }
 
 private:
+    // The adapter's first IPv4 address and its prefix; empty when it has none.
+    OwnAddress firstIPv4(std::int32_t adapterNumber)
+    {
+        const ObjectRef adapter = Get(std::string(kPathPrefix) + std::to_string(adapterNumber), 0);
+        const std::vector<std::string> addresses = TextsOf(adapter->Property("IPAddress"));
+        const std::vector<std::string> masks = TextsOf(adapter->Property("IPSubnet"));
+        for (std::size_t i = 0; i < addresses.size(); ++i)
+            if (ParseIPv4(addresses[i]))
+                return { addresses[i], i < masks.size() ? ParseSubnetMask(masks[i]).value_or(0) : 0 };
+        return {};
+    }
+
     std::shared_ptr<Connection> connection_;
 };
 

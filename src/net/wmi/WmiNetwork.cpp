@@ -13,8 +13,9 @@
 #include <iphlpapi.h>
 #include <netioapi.h>
 #include <objbase.h>
-#include <wlanapi.h>
 // clang-format on
+
+#include "net/wmi/WmiWiFi.h"
 
 namespace lanvex::net::wmi {
 
@@ -35,45 +36,6 @@ std::string FormatMac(const UCHAR* bytes)
     std::snprintf(text, sizeof text, "%02X:%02X:%02X:%02X:%02X:%02X", bytes[0], bytes[1], bytes[2], bytes[3], bytes[4],
                   bytes[5]);
     return text;
-}
-
-std::optional<GUID> InterfaceGuid(std::string_view settingId)
-{
-    GUID guid {};
-    if (settingId.empty() || FAILED(CLSIDFromString(Widen(settingId).c_str(), &guid)))
-        return std::nullopt;
-    return guid;
-}
-
-// The WLAN service's functions, from its library where it is installed (not on every Windows
-// Server, not under Wine): a system without it has no Wi-Fi network to tell.
-struct WlanApi
-{
-    decltype(&WlanOpenHandle) open = nullptr;
-    decltype(&WlanQueryInterface) query = nullptr;
-    decltype(&WlanFreeMemory) free = nullptr;
-    decltype(&WlanCloseHandle) close = nullptr;
-    explicit operator bool() const { return open && query && free && close; }
-};
-
-template <typename Function> Function Symbol(HMODULE library, const char* name)
-{
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
-}
-
-const WlanApi& Wlan()
-{
-    static const WlanApi api = [] {
-        WlanApi loaded;
-        if (const HMODULE library = LoadLibraryExW(L"wlanapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {
-            loaded.open = Symbol<decltype(loaded.open)>(library, "WlanOpenHandle");
-            loaded.query = Symbol<decltype(loaded.query)>(library, "WlanQueryInterface");
-            loaded.free = Symbol<decltype(loaded.free)>(library, "WlanFreeMemory");
-            loaded.close = Symbol<decltype(loaded.close)>(library, "WlanCloseHandle");
-        }
-        return loaded;
-    }();
-    return api;
 }
 
 } // namespace
@@ -119,6 +81,18 @@ std::int64_t InterfaceIndexOf(std::string_view macAddress)
     }
     FreeMibTable(table);
     return matches == 1 ? found : 0;
+}
+
+std::string InterfaceGuidText(std::int64_t interfaceIndex)
+{
+    NET_LUID luid {};
+    GUID guid {};
+    if (interfaceIndex <= 0 || ConvertInterfaceIndexToLuid(static_cast<NET_IFINDEX>(interfaceIndex), &luid) != NO_ERROR
+        || ConvertInterfaceLuidToGuid(&luid, &guid) != NO_ERROR)
+        return {};
+    wchar_t text[40] = {};
+    StringFromGUID2(guid, text, 40);
+    return Narrow(text);
 }
 
 std::string ConnectedSsid(std::string_view settingId)

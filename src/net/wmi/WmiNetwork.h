@@ -18,6 +18,9 @@ std::string NeighbourMAC(std::int64_t interfaceIndex, std::string_view gateway);
 // give its InterfaceIndex (Wine); 0 when none or more than one has it.
 std::int64_t InterfaceIndexOf(std::string_view macAddress);
 
+// The GUID ("{...}", upper case) of the interface `interfaceIndex`; empty when there is none.
+std::string InterfaceGuidText(std::int64_t interfaceIndex);
+
 // The name of the Wi-Fi network the interface `settingId` ("{GUID}") is connected to. Empty for a
 // wired adapter, and where the WLAN service or its library is missing.
 std::string ConnectedSsid(std::string_view settingId);
