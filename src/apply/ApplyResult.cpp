@@ -21,6 +21,9 @@ bool AddressApplied(std::int32_t applyResult)
 
 bool MayHaveChanged(std::int32_t applyResult)
 {
+    // Stopped by the address check or a missing Wi-Fi network: the adapter's address is as it was.
+    if ((applyResult & (kAddressTaken | kWiFiUnavailable)) != 0)
+        return false;
     return applyResult != kServiceUnavailable && applyResult != kAdapterNotFound && applyResult != kNotPermitted
         && applyResult != kEarlierChangePending;
 }

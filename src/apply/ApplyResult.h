@@ -75,7 +75,8 @@ bool SettingsApplied(std::int32_t applyResult);
 bool AddressApplied(std::int32_t applyResult);
 
 // Whether an apply that ended with `applyResult` may have changed the adapter, so that a restore
-// is due. Only the results of applies that stopped before their first change say no.
+// is due. Only the results of applies that stopped before their first change of the adapter's
+// address say no.
 bool MayHaveChanged(std::int32_t applyResult);
 
 } // namespace lanvex::apply

@@ -8,6 +8,7 @@
 
 #include <QTest>
 #include <algorithm>
+#include <functional>
 
 using namespace lanvex;
 
@@ -43,15 +44,29 @@ void surround(const Network& network)
     network.Write(doc);
 }
 
-apply::ApplyRunResult run(const Network& network, store::SiteProfile site)
+// Would keep the change, and tells whether it was asked.
+struct Keeper : apply::KeepQuestion
+{
+    bool asked = false;
+    Answer Wait(std::uint32_t, const std::function<bool()>& keep) override
+    {
+        asked = true;
+        keep();
+        return Answer::Kept;
+    }
+};
+
+// An apply as the window or --apply starts it; with `keeper`, one that waits to be kept.
+apply::ApplyRunResult run(const Network& network, store::SiteProfile site, Keeper* keeper = nullptr)
 {
     net::sim::SimulatedConnector connector(network.Path());
     net::sim::SimulatedPrinters printers(network.Path());
     apply::ApplyRequest request;
     request.site = std::move(site);
     request.defaultAdapter = 1;
+    request.keepSeconds = keeper ? 30 : 0;
     Quiet quiet;
-    return apply::RunApply(connector, printers, request, quiet, nullptr);
+    return apply::RunApply(connector, printers, request, quiet, keeper);
 }
 
 } // namespace
@@ -100,7 +115,8 @@ private Q_SLOTS:
     }
 
     // What stops the apply before the address: a taken address (the first, or one of MoreIP) names
-    // the host's MAC; a network without a profile is named. Nothing of the address changes.
+    // the host's MAC; a network without a profile is named. Nothing of the address changes, so a
+    // change to be confirmed neither asks nor restores.
     void stopsBeforeTheAddress_data()
     {
         QTest::addColumn<QString>("key");
@@ -139,9 +155,12 @@ private Q_SLOTS:
             site.Extras.MoreIP = value.toStdString();
         else
             site.Extras.WiFi = value.toStdString();
-        const apply::ApplyRunResult outcome = run(network, site);
+        Keeper keeper;
+        const apply::ApplyRunResult outcome = run(network, site, &keeper);
 
         QCOMPARE(outcome.ExitCode(), 1);
+        QVERIFY(!keeper.asked);
+        QVERIFY(!outcome.restored);
         QCOMPARE(outcome.applied.Result, result);
         QCOMPARE(QString::fromStdString(outcome.summary), summary);
         std::vector<std::string> expected;
