@@ -174,13 +174,15 @@ private Q_SLOTS:
         WriteBytes(path("lanvex.ini"),
                    kSettings
                        + "MoreIP=172.16.0.10/255.255.0.0\r\nIPv6Mode=static\r\n"
-                         "IPv6Address=2001:db8::9/64\r\n");
+                         "IPv6Address=2001:db8::9/64\r\nCheckAddress=0\r\nWiFi=Lab 5G\r\n"
+                         "DisconnectOnApply=Home VPN\r\nFirewallZone=work\r\nHostname=lab-7\r\n");
         const std::string list = ListJson(path("lanvex.ini"));
         QVERIFY(list.find(R"("PrinterName":"","MoreIP":"172.16.0.10/255.255.0.0","IPv6Mode":"static",)"
-                          R"("IPv6Address":"2001:db8::9/64"})")
+                          R"("IPv6Address":"2001:db8::9/64","CheckAddress":"0","WiFi":"Lab 5G",)"
+                          R"("DisconnectOnApply":"Home VPN","FirewallZone":"work","Hostname":"lab-7"})")
                 != std::string::npos);
         for (const auto& site : nlohmann::json::parse(list)) // no optional key in the other sites
-            QCOMPARE(site.size(), std::size_t(site["Name"] == "Lab" ? 17 : 14));
+            QCOMPARE(site.size(), std::size_t(site["Name"] == "Lab" ? 22 : 14));
         for (const char* form : { "out.json", "out.ini" }) {
             QVERIFY(!transfer::ExportSites(path("lanvex.ini"), path(form)).failed);
             const std::string target = std::string("from-") + form + ".ini";
