@@ -62,7 +62,8 @@ private:
     int m_fd;
 };
 
-// The interface's index and hardware address; nothing when it is missing, down or no Ethernet.
+// The interface's index and hardware address; nothing when it is missing, down, without a link or
+// no Ethernet.
 struct InterfaceInfo
 {
     int index = 0;
@@ -75,7 +76,9 @@ std::optional<InterfaceInfo> ReadUpInterface(int fd, const std::string& interfac
         return std::nullopt;
     ifreq request {};
     std::memcpy(request.ifr_name, interfaceName.data(), interfaceName.size());
-    if (::ioctl(fd, SIOCGIFFLAGS, &request) != 0 || (request.ifr_flags & IFF_UP) == 0)
+    // Without a link the probes would go nowhere, and silence would pass for a free address.
+    const auto linked = IFF_UP | IFF_RUNNING;
+    if (::ioctl(fd, SIOCGIFFLAGS, &request) != 0 || (request.ifr_flags & linked) != linked)
         return std::nullopt;
     if (::ioctl(fd, SIOCGIFHWADDR, &request) != 0 || request.ifr_hwaddr.sa_family != ARPHRD_ETHER)
         return std::nullopt;
