@@ -165,6 +165,9 @@ std::optional<std::string> ListenUntil(int fd, std::uint32_t target, Clock::time
         socklen_t fromSize = sizeof from;
         const ssize_t size
             = ::recvfrom(fd, &packet, sizeof packet, MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&from), &fromSize);
+        // A socket error (the interface went away) ends this wait; the next probe finds out more.
+        if (size < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
+            return std::nullopt;
         if (auto holder = HolderOf(packet, size, from, target))
             return holder;
     }
