@@ -20,7 +20,7 @@ namespace {
 
 // Sites as a user keeps them; the text is plain ASCII, which reads the same in code page 936.
 const char kSettings[] = "[Common]\r\n"
-                         "Sites=Office,Home,Lab\r\n"
+                         "Sites=Office,Home,Lab,Taken,VpnUp,VpnDown,Zoned\r\n"
                          "[Office]\r\n"
                          "DHCPEnabled=0\r\nIP=10.77.0.5\r\nSubNetMask=255.255.255.0\r\nDefaultGateway=10.77.0.1\r\n"
                          "ChangeDNS=1\r\nDNS=10.77.0.53\r\nAuxDNS=10.77.0.54\r\n"
@@ -31,7 +31,19 @@ const char kSettings[] = "[Common]\r\n"
                          "MatchDNSDomain=sandbox.lanvex.test\r\n"
                          "[Lab]\r\n"
                          "DHCPEnabled=0\r\nIP=10.77.0.9\r\nSubNetMask=255.255.255.0\r\nDefaultGateway=10.77.0.1\r\n"
-                         "ChangeDNS=1\r\nDNS=10.77.0.54\r\n";
+                         "ChangeDNS=1\r\nDNS=10.77.0.54\r\n"
+                         // The peer is given 10.77.0.20 while the address check is tested.
+                         "[Taken]\r\n"
+                         "DHCPEnabled=0\r\nIP=10.77.0.20\r\nSubNetMask=255.255.255.0\r\nDefaultGateway=10.77.0.1\r\n"
+                         "[VpnUp]\r\n"
+                         "DHCPEnabled=0\r\nIP=10.77.0.5\r\nSubNetMask=255.255.255.0\r\nDefaultGateway=10.77.0.1\r\n"
+                         "ConnectOnApply=Lanvex Test Tunnel,No Such Tunnel\r\n"
+                         "[VpnDown]\r\n"
+                         "DHCPEnabled=0\r\nIP=10.77.0.9\r\nSubNetMask=255.255.255.0\r\nDefaultGateway=10.77.0.1\r\n"
+                         "DisconnectOnApply=Lanvex Test Tunnel\r\n"
+                         "[Zoned]\r\n"
+                         "DHCPEnabled=0\r\nIP=10.77.0.5\r\nSubNetMask=255.255.255.0\r\nDefaultGateway=10.77.0.1\r\n"
+                         "FirewallZone=work\r\n";
 
 struct Run
 {
@@ -95,6 +107,29 @@ class TestNetworkManagerCommandLine : public QObject
         return site == u"Office"_s ? u"10.77.0.5/24"_s : u"10.77.0.9/24"_s;
     }
 
+    // The hardware address of the far end of the device's cable, as lanvex writes MAC addresses.
+    QString PeerMac() const
+    {
+        const QString link = NmSandbox::run(
+            u"ip"_s, { u"-n"_s, m_sandbox.tag + u"-srv"_s, u"-o"_s, u"link"_s, u"show"_s, m_sandbox.tag + u"p"_s });
+        return QRegularExpression(u"link/ether ([0-9a-f:]{17})"_s).match(link).captured(1).toUpper();
+    }
+
+    bool PeerAddress(const QString& change, const QString& address) const
+    {
+        return QProcess::execute(
+                   u"ip"_s,
+                   { u"-n"_s, m_sandbox.tag + u"-srv"_s, u"addr"_s, change, address, u"dev"_s, m_sandbox.tag + u"p"_s })
+            == 0;
+    }
+
+    // The names of the connections NetworkManager runs now, as nmcli (an observer here) lists them.
+    static QStringList ActiveConnections()
+    {
+        return NmSandbox::run(u"nmcli"_s, { u"-t"_s, u"-f"_s, u"NAME"_s, u"connection"_s, u"show"_s, u"--active"_s })
+            .split(u'\n', Qt::SkipEmptyParts);
+    }
+
     QJsonObject Adapter()
     {
         const Run run = Lanvex({ u"--adapters"_s });
@@ -116,7 +151,9 @@ private Q_SLOTS:
 
     void appliesStaticSite()
     {
-        const Run run = Lanvex({ u"--apply"_s, u"Office"_s, u"--adapter"_s, u"1"_s });
+        // In the device's namespace, as on a real machine: the address check reaches the link, finds the
+        // address free and says nothing.
+        const Run run = LanvexInSandbox({ u"--apply"_s, u"Office"_s, u"--adapter"_s, u"1"_s });
         qInfo("lanvex --apply Office (static): %lld ms for the whole process", run.ms);
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out.split(QLatin1Char('\n')),
@@ -281,10 +318,13 @@ private Q_SLOTS:
                                  5000);
 
         const QString site = OtherStaticSite();
-        const Run apply = Lanvex({ u"--apply"_s, site });
+        const Run apply = LanvexInSandbox({ u"--apply"_s, site });
         const bool live = m_sandbox.ipv4Addresses().contains(u"inet "_s + AddressOf(site));
         QCOMPARE(apply.exitCode == 0, live);
-        QCOMPARE(apply.out.startsWith(u"更新IP及子网掩码成功。"_s), live);
+        QCOMPARE(apply.out.contains(u"更新IP及子网掩码成功。"_s), live);
+        // No link to ask: silence there is no proof that the address is free, and the summary says so.
+        const QString unchecked = u"未能检查IP地址%1是否已被占用。"_s.arg(AddressOf(site).section(u'/', 0, 0));
+        QVERIFY2(apply.out.startsWith(unchecked), qPrintable(apply.out));
 
         const Run dhcp = Lanvex({ u"--apply"_s, u"Home"_s });
         QCOMPARE(dhcp.exitCode, 1);
@@ -298,6 +338,92 @@ private Q_SLOTS:
         relink.dismiss();
         QVERIFY(m_sandbox.setPeerLink(true));
         QTRY_VERIFY_WITH_TIMEOUT(m_sandbox.ipv4Addresses().contains(u"inet 10.88."_s), 30000);
+    }
+
+    // The address check asks the link itself: an address the peer holds stops the apply before
+    // anything changes, naming the peer's MAC address; a free one is applied after the check.
+    void refusesAnAddressAnotherHostHolds()
+    {
+        QVERIFY(PeerAddress(u"add"_s, u"10.77.0.20/24"_s));
+        const auto release = qScopeGuard([this] { PeerAddress(u"del"_s, u"10.77.0.20/24"_s); });
+        const QString peer = PeerMac();
+        QVERIFY(!peer.isEmpty());
+        const QString before = m_sandbox.ipv4Addresses();
+        const QString profiles = m_sandbox.savedProfiles();
+
+        const Run taken = LanvexInSandbox({ u"--apply"_s, u"Taken"_s });
+        QCOMPARE(taken.exitCode, 1);
+        QCOMPARE(taken.out, u"IP地址10.77.0.20已被网卡地址为%1的另一台主机使用，设置未生效。"_s.arg(peer));
+        QCOMPARE(m_sandbox.ipv4Addresses(), before);
+        QCOMPARE(m_sandbox.savedProfiles(), profiles);
+
+        const QString site = OtherStaticSite();
+        const Run free = LanvexInSandbox({ u"--apply"_s, site });
+        QCOMPARE(free.exitCode, 0);
+        QVERIFY2(free.out.startsWith(u"更新IP及子网掩码成功。"_s), qPrintable(free.out));
+        QVERIFY2(m_sandbox.ipv4Addresses().contains(u"inet "_s + AddressOf(site)),
+                 qPrintable(m_sandbox.ipv4Addresses()));
+    }
+
+    // A saved connection of the system, brought up after one apply and down before another by its
+    // name; a second veth pair stands in for a tunnel (dummy devices need a kernel module). A name
+    // the system does not know fails alone.
+    void bringsConnectionsUpAndDown()
+    {
+        const QString tunnel = u"Lanvex Test Tunnel"_s;
+        const QString tunnelDevice = m_sandbox.tag + u"t"_s;
+        QCOMPARE(QProcess::execute(u"ip"_s,
+                                   { u"-n"_s, m_sandbox.netns(), u"link"_s, u"add"_s, tunnelDevice, u"type"_s,
+                                     u"veth"_s, u"peer"_s, u"name"_s, m_sandbox.tag + u"u"_s }),
+                 0);
+        const auto removeDevice = qScopeGuard([&] { m_sandbox.ip({ u"link"_s, u"del"_s, tunnelDevice }); });
+        m_sandbox.ip({ u"link"_s, u"set"_s, m_sandbox.tag + u"u"_s, u"up"_s });
+        const QString added
+            = NmSandbox::run(u"nmcli"_s,
+                             { u"connection"_s, u"add"_s, u"type"_s, u"ethernet"_s, u"ifname"_s, tunnelDevice,
+                               u"con-name"_s, tunnel, u"autoconnect"_s, u"no"_s, u"ipv4.method"_s, u"manual"_s,
+                               u"ipv4.addresses"_s, u"10.66.0.1/24"_s, u"ipv6.method"_s, u"disabled"_s });
+        QVERIFY2(added.contains(u"successfully added"_s), qPrintable(added));
+        const auto removeProfile = qScopeGuard([&] {
+            NmSandbox::run(u"nmcli"_s, { u"connection"_s, u"delete"_s, tunnel });
+        });
+        QVERIFY(!ActiveConnections().contains(tunnel));
+
+        const QStringList onDevice { u"--adapter"_s, m_sandbox.device() };
+        const Run up = LanvexInSandbox(QStringList { u"--apply"_s, u"VpnUp"_s } + onDevice);
+        QCOMPARE(up.exitCode, 1); // the unknown name
+        QVERIFY2(up.out.contains(u"已连接“Lanvex Test Tunnel”。"_s), qPrintable(up.out));
+        QVERIFY2(up.out.contains(u"未找到连接“No Such Tunnel”。"_s), qPrintable(up.out));
+        QVERIFY2(ActiveConnections().contains(tunnel), qPrintable(ActiveConnections().join(u',')));
+        const QString tunnelAddress
+            = m_sandbox.ip({ u"-4"_s, u"-o"_s, u"addr"_s, u"show"_s, u"dev"_s, m_sandbox.tag + u"t"_s });
+        QVERIFY2(tunnelAddress.contains(u"inet 10.66.0.1/24"_s), qPrintable(tunnelAddress));
+
+        const Run down = LanvexInSandbox(QStringList { u"--apply"_s, u"VpnDown"_s } + onDevice);
+        QCOMPARE(down.exitCode, 0);
+        QVERIFY2(down.out.startsWith(u"已断开连接“Lanvex Test Tunnel”。"_s), qPrintable(down.out));
+        QVERIFY2(!ActiveConnections().contains(tunnel), qPrintable(ActiveConnections().join(u',')));
+        // Down already: left so, with success.
+        QCOMPARE(LanvexInSandbox(QStringList { u"--apply"_s, u"VpnDown"_s } + onDevice).exitCode, 0);
+    }
+
+    // The zone goes into the device's profile, and the profile NetworkManager applied reads it back.
+    void setsTheFirewallZone()
+    {
+        const Run zoned = LanvexInSandbox({ u"--apply"_s, u"Zoned"_s });
+        QCOMPARE(zoned.exitCode, 0);
+        QVERIFY2(zoned.out.contains(u"防火墙区域已设为“work”。"_s), qPrintable(zoned.out));
+        QVERIFY2(m_sandbox.savedProfiles().contains(u"\nzone=work\n"_s), qPrintable(m_sandbox.savedProfiles()));
+        const QString devicePath
+            = NmSandbox::run(u"nmcli"_s,
+                             { u"-g"_s, u"GENERAL.DBUS-PATH"_s, u"device"_s, u"show"_s, m_sandbox.device() })
+                  .trimmed();
+        const QString applied
+            = NmSandbox::run(u"busctl"_s,
+                             { u"--address=unix:path="_s + m_sandbox.dir + u"/bus.sock"_s, u"--json=short"_s, u"call"_s,
+                               u"org.freedesktop.NetworkManager"_s, devicePath,
+                               u"org.freedesktop.NetworkManager.Device"_s, u"GetAppliedConnection"_s, u"u"_s, u"0"_s });
+        QVERIFY2(applied.contains(u"\"zone\":{\"type\":\"s\",\"data\":\"work\"}"_s), qPrintable(applied));
     }
 
     // Runs last: stops NetworkManager and starts it again afterwards.

@@ -2,6 +2,7 @@
 #include "SandboxSites.h"
 #include "apply/ApplyProcedure.h"
 #include "apply/ApplyResult.h"
+#include "net/AdapterConfiguration.h"
 #include "net/AdapterQuery.h"
 #include "net/nm/NetworkManagerConnector.h"
 #include "printer/PrinterSource.h"
@@ -15,6 +16,7 @@
 #include <QtTest>
 #include <csignal>
 #include <thread>
+#include <unistd.h>
 
 using namespace lanvex;
 using namespace Qt::StringLiterals;
@@ -253,6 +255,40 @@ private Q_SLOTS:
         QVERIFY2(saved.contains(u"method=manual"_s), qPrintable(saved));
         QVERIFY2(saved.contains(u"10.77.0.5/24"_s), qPrintable(saved));
         QVERIFY2(saved.contains(u"10.77.0.53;10.77.0.54"_s), qPrintable(saved));
+    }
+
+    // The methods around the adapter through the library: the zone set, read back from the applied
+    // profile and taken out again; names the system does not know; Wi-Fi on a wired device; the
+    // address check where the device's interface cannot be reached (this process is outside its
+    // namespace).
+    void answersTheMethodsAroundTheAdapter()
+    {
+        NetworkManagerConnector connector;
+        auto service = connector.Connect("winmgmts:");
+        const auto adapter = [&] { return service->Get("Win32_NetworkAdapterConfiguration.Index=1", 0); };
+        QCOMPARE(adapter()->ExecMethod("SetFirewallZone", { std::string("public") }), 0u);
+        QCOMPARE(TextOf(adapter()->Property("FirewallZone")), std::string("public"));
+        QVERIFY2(m_sandbox.savedProfiles().contains(u"\nzone=public\n"_s), qPrintable(m_sandbox.savedProfiles()));
+        QCOMPARE(adapter()->ExecMethod("SetFirewallZone", { std::string() }), 0u);
+        QCOMPARE(TextOf(adapter()->Property("FirewallZone")), std::string());
+        QVERIFY2(!m_sandbox.savedProfiles().contains(u"zone="_s), qPrintable(m_sandbox.savedProfiles()));
+
+        char hostName[256] = {};
+        QCOMPARE(::gethostname(hostName, sizeof hostName - 1), 0);
+        QCOMPARE(TextOf(adapter()->Property("DNSHostName")), std::string(hostName));
+
+        QCOMPARE(adapter()->ExecMethod("ActivateConnection", { std::string("No Such Tunnel") }),
+                 std::uint32_t(net::kProfileNotFound));
+        QCOMPARE(adapter()->ExecMethod("DeactivateConnection", { std::string("No Such Tunnel") }),
+                 std::uint32_t(net::kProfileNotFound));
+        QCOMPARE(adapter()->ExecMethod("ConnectWiFi", { std::string("Office") }), std::uint32_t(net::kNotSupported));
+        QCOMPARE(adapter()->ExecMethod("SetFirewallZone", {}), std::uint32_t(net::kInvalidParameter));
+
+        for (const std::int32_t number : { 1, 2 }) {
+            const net::AddressAnswer answer
+                = service->ProbeAddress(number, "10.77.0.1", std::chrono::milliseconds(300));
+            QCOMPARE(int(answer.state), int(net::AddressAnswer::State::NotChecked));
+        }
     }
 
     // A second static site goes through the live profile without taking the link down.

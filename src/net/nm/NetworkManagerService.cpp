@@ -1,6 +1,7 @@
 #include "net/nm/NetworkManagerService.h"
 
 #include "net/AdapterConfiguration.h"
+#include "net/nm/AddressProbe.h"
 #include "net/nm/InterfaceProbe.h"
 #include "net/nm/NmAdapterConfiguration.h"
 #include "net/nm/NmCheckpoint.h"
@@ -88,6 +89,18 @@ bool NetworkManagerService::Probe(std::int32_t adapterNumber, ProbeKind kind, st
                                   std::chrono::milliseconds timeout)
 {
     return ProbeThroughInterface(InterfaceNameOf(adapterNumber), kind, target, timeout);
+}
+
+AddressAnswer NetworkManagerService::ProbeAddress(std::int32_t adapterNumber, std::string_view address,
+                                                  std::chrono::milliseconds timeout)
+{
+    std::string interfaceName;
+    try {
+        interfaceName = InterfaceNameOf(adapterNumber);
+    } catch (const ServiceError&) {
+        return {}; // no such adapter: nothing to ask
+    }
+    return ProbeAddressOnInterface(interfaceName, address, timeout);
 }
 
 std::vector<ObjectRef> NetworkManagerService::Enumerate()

@@ -25,6 +25,9 @@ public:
     // Through the adapter's interface (InterfaceProbe.h).
     bool Probe(std::int32_t adapterNumber, ProbeKind kind, std::string_view target,
                std::chrono::milliseconds timeout) override;
+    // An ARP probe of its own on the adapter's interface (AddressProbe.h).
+    AddressAnswer ProbeAddress(std::int32_t adapterNumber, std::string_view address,
+                               std::chrono::milliseconds timeout) override;
 
 private:
     std::vector<ObjectRef> Enumerate();

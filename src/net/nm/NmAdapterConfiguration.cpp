@@ -5,11 +5,61 @@
 #include "net/nm/NmIPv6Settings.h"
 #include "net/nm/NmProfile.h"
 #include "net/nm/NmProfileChange.h"
+#include "net/nm/NmSystemConnections.h"
 
+#include <optional>
 #include <string>
 #include <utility>
+#include <variant>
 
 namespace lanvex::net::nm {
+
+namespace {
+
+// The one text argument of the methods around the adapter; nothing for anything else.
+std::optional<QString> TextArgument(const std::vector<Value>& args)
+{
+    const auto* text = args.size() == 1 ? std::get_if<std::string>(&args.front()) : nullptr;
+    if (!text)
+        return std::nullopt;
+    return QString::fromStdString(*text);
+}
+
+// The zone in the profile the device runs now.
+QString AppliedZone(NmBus& bus, const QString& devicePath)
+{
+    try {
+        const ConnectionSettings live = LiveSettings(bus, ReadDevice(bus, devicePath));
+        return live.value(QStringLiteral("connection")).value(QStringLiteral("zone")).toString();
+    } catch (const BusError&) {
+        return {};
+    }
+}
+
+// connection.zone of the device's profile, reapplied like the address changes; an empty zone is none,
+// which leaves the firewall's default zone to the device.
+std::uint32_t SetFirewallZone(NmBus& bus, NmProfileChange& change, const QString& devicePath, const QString& zone)
+{
+    const SectionEdit edit = [&](QVariantMap& connection) {
+        if (zone.isEmpty())
+            connection.remove(QStringLiteral("zone"));
+        else
+            connection.insert(QStringLiteral("zone"), zone);
+        return kSuccess;
+    };
+    const LiveCheck applied = [&](const DeviceState&) { return AppliedZone(bus, devicePath) == zone; };
+    return change.Apply(QStringLiteral("connection"), edit, applied, change.Limits().staticMs);
+}
+
+// The computer's static name through systemd-hostnamed, which asks polkit as the user may be asked.
+std::uint32_t SetHostname(NmBus& bus, const QString& name)
+{
+    bus.ChangeOn(QStringLiteral("org.freedesktop.hostname1"), QStringLiteral("/org/freedesktop/hostname1"),
+                 QStringLiteral("org.freedesktop.hostname1"), QStringLiteral("SetStaticHostname"), { name, true });
+    return kSuccess;
+}
+
+} // namespace
 
 NmAdapterConfiguration::NmAdapterConfiguration(std::shared_ptr<NmBus> bus, WaitLimits limits, DeviceInfo device,
                                                std::int64_t index)
@@ -67,12 +117,35 @@ std::uint32_t NmAdapterConfiguration::ExecMethod(std::string_view method, const 
         case AdapterMethod::DeactivateConnection:
         case AdapterMethod::SetFirewallZone:
         case AdapterMethod::SetHostname:
-            return kNotSupported;
+            return ExecAround(*known, args, change);
         }
     } catch (const BusError& error) {
         return MapBusError(error);
     }
     return kNotSupported;
+}
+
+std::uint32_t NmAdapterConfiguration::ExecAround(AdapterMethod method, const std::vector<Value>& args,
+                                                 NmProfileChange& change)
+{
+    const auto text = TextArgument(args);
+    if (!text)
+        return kInvalidParameter;
+    NmSystemConnections connections(*m_bus, m_limits);
+    switch (method) {
+    case AdapterMethod::ConnectWiFi:
+        return connections.ConnectWiFi(ReadDevice(*m_bus, m_device.path), text->toUtf8());
+    case AdapterMethod::ActivateConnection:
+        return connections.Activate(*text);
+    case AdapterMethod::DeactivateConnection:
+        return connections.Deactivate(*text);
+    case AdapterMethod::SetFirewallZone:
+        return SetFirewallZone(*m_bus, change, m_device.path, *text);
+    case AdapterMethod::SetHostname:
+        return text->isEmpty() ? kInvalidParameter : SetHostname(*m_bus, *text);
+    default:
+        return kNotSupported;
+    }
 }
 
 } // namespace lanvex::net::nm

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "net/AdapterConfiguration.h"
 #include "net/ManagementService.h"
 #include "net/nm/NmAdapterProperties.h"
 #include "net/nm/NmBus.h"
 #include "net/nm/NmChangeWait.h"
 #include "net/nm/NmDevice.h"
+#include "net/nm/NmProfileChange.h"
 
 #include <cstdint>
 #include <memory>
@@ -24,6 +26,9 @@ public:
     std::uint32_t ExecMethod(std::string_view method, const std::vector<Value>& args) override;
 
 private:
+    // The methods around the adapter: Wi-Fi, system connections, firewall zone, computer name.
+    std::uint32_t ExecAround(AdapterMethod method, const std::vector<Value>& args, NmProfileChange& change);
+
     std::shared_ptr<NmBus> m_bus;
     WaitLimits m_limits;
     DeviceInfo m_device;

@@ -9,7 +9,9 @@
 
 #include <QByteArray>
 #include <algorithm>
+#include <climits>
 #include <string_view>
+#include <unistd.h>
 
 namespace lanvex::net::nm {
 
@@ -87,6 +89,15 @@ void GatewaysWithMetrics(const DeviceState& state, std::vector<std::string>& gat
     }
 }
 
+// The computer's name as the kernel has it now.
+std::string HostName()
+{
+    char name[HOST_NAME_MAX + 1] = {};
+    if (::gethostname(name, sizeof name - 1) != 0)
+        return {};
+    return name;
+}
+
 } // namespace
 
 AdapterProperties ReadAdapterProperties(NmBus& bus, const DeviceInfo& device, std::int64_t index)
@@ -99,8 +110,10 @@ AdapterProperties ReadAdapterProperties(NmBus& bus, const DeviceInfo& device, st
         ReadIp6Config(bus, device.ip6Config, state);
     } catch (const BusError&) { }
     bool dhcp = false;
+    QString zone;
     try {
         const ConnectionSettings live = LiveSettings(bus, device);
+        zone = live.value(QStringLiteral("connection")).value(QStringLiteral("zone")).toString();
         const QVariantMap ipv4 = live.value(QStringLiteral("ipv4"));
         dhcp = ipv4.value(QStringLiteral("method")).toString() == kMethodAuto;
         state.ipv6Method = live.value(QStringLiteral("ipv6")).value(QStringLiteral("method")).toString();
@@ -155,6 +168,8 @@ AdapterProperties ReadAdapterProperties(NmBus& bus, const DeviceInfo& device, st
         { "DNSServerSearchOrder", list(state.dns) },
         { "WINSPrimaryServer", element(state.wins, 0) },
         { "WINSSecondaryServer", element(state.wins, 1) },
+        { "FirewallZone", zone.toStdString() },
+        { "DNSHostName", HostName() },
     };
 }
 

@@ -41,7 +41,13 @@ QVariantList NmBus::Call(const QString& path, const QString& interface, const QS
 QVariantList NmBus::Change(const QString& path, const QString& interface, const QString& method,
                            const QVariantList& args)
 {
-    QDBusMessage message = QDBusMessage::createMethodCall(kNmService, path, interface, method);
+    return ChangeOn(kNmService, path, interface, method, args);
+}
+
+QVariantList NmBus::ChangeOn(const QString& service, const QString& path, const QString& interface,
+                             const QString& method, const QVariantList& args)
+{
+    QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, method);
     message.setArguments(args);
     message.setInteractiveAuthorizationAllowed(true);
     return Send(std::move(message), m_changeTimeoutMs);

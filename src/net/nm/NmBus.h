@@ -60,6 +60,9 @@ public:
     // A call that changes something: it allows interactive authorization. Throws BusError.
     QVariantList Change(const QString& path, const QString& interface, const QString& method,
                         const QVariantList& args = {});
+    // A change through another service on the same bus (systemd-hostnamed). Throws BusError.
+    QVariantList ChangeOn(const QString& service, const QString& path, const QString& interface, const QString& method,
+                          const QVariantList& args = {});
     QVariant Property(const QString& path, const QString& interface, const QString& name);
     QVariantMap Properties(const QString& path, const QString& interface);
 
