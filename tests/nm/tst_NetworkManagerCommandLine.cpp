@@ -72,9 +72,18 @@ class TestNetworkManagerCommandLine : public QObject
     Run Lanvex(const QStringList& args) { return RunProgram(m_program, args); }
 
     // The program in the sandbox's network namespace, where the kernel's tables are the device's.
-    Run LanvexInSandbox(const QStringList& args)
+    enum Privileges
     {
-        return RunProgram(u"ip"_s, QStringList { u"netns"_s, u"exec"_s, m_sandbox.netns(), m_program } + args);
+        AsRoot,
+        WithoutRawSockets, // as a user: no CAP_NET_RAW
+    };
+    Run LanvexInSandbox(const QStringList& args, Privileges privileges = AsRoot)
+    {
+        const QStringList dropRaw { u"setpriv"_s, u"--inh-caps=-net_raw"_s, u"--bounding-set=-net_raw"_s };
+        return RunProgram(u"ip"_s,
+                          QStringList { u"netns"_s, u"exec"_s, m_sandbox.netns() }
+                              + (privileges == WithoutRawSockets ? dropRaw : QStringList()) + QStringList { m_program }
+                              + args);
     }
 
     static Run RunProgram(const QString& program, const QStringList& args)
@@ -351,9 +360,10 @@ private Q_SLOTS:
         const QString before = m_sandbox.ipv4Addresses();
         const QString profiles = m_sandbox.savedProfiles();
 
+        const QString refusal = u"IP地址10.77.0.20已被网卡地址为%1的另一台主机使用，设置未生效。"_s.arg(peer);
         const Run taken = LanvexInSandbox({ u"--apply"_s, u"Taken"_s });
         QCOMPARE(taken.exitCode, 1);
-        QCOMPARE(taken.out, u"IP地址10.77.0.20已被网卡地址为%1的另一台主机使用，设置未生效。"_s.arg(peer));
+        QCOMPARE(taken.out, refusal);
         QCOMPARE(m_sandbox.ipv4Addresses(), before);
         QCOMPARE(m_sandbox.savedProfiles(), profiles);
 
@@ -363,6 +373,18 @@ private Q_SLOTS:
         QVERIFY2(free.out.startsWith(u"更新IP及子网掩码成功。"_s), qPrintable(free.out));
         QVERIFY2(m_sandbox.ipv4Addresses().contains(u"inet "_s + AddressOf(site)),
                  qPrintable(m_sandbox.ipv4Addresses()));
+
+        // As a user without CAP_NET_RAW, in the subnet the device is on now: the kernel's own ARP,
+        // read from the neighbour table, both for the taken address and for a free one.
+        const QString onSubnet = m_sandbox.ipv4Addresses();
+        const Run asUser = LanvexInSandbox({ u"--apply"_s, u"Taken"_s }, WithoutRawSockets);
+        QCOMPARE(asUser.exitCode, 1);
+        QCOMPARE(asUser.out, refusal);
+        QCOMPARE(m_sandbox.ipv4Addresses(), onSubnet);
+        const QString other = OtherStaticSite();
+        const Run freeAsUser = LanvexInSandbox({ u"--apply"_s, other }, WithoutRawSockets);
+        QCOMPARE(freeAsUser.exitCode, 0);
+        QVERIFY2(freeAsUser.out.startsWith(u"更新IP及子网掩码成功。"_s), qPrintable(freeAsUser.out));
     }
 
     // A saved connection of the system, brought up after one apply and down before another by its

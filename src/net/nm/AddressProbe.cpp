@@ -1,6 +1,7 @@
 #include "net/nm/AddressProbe.h"
 
 #include "net/AdapterConfiguration.h"
+#include "net/nm/NeighbourProbe.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -47,6 +48,7 @@ class PacketSocket
 public:
     PacketSocket()
         : m_fd(::socket(AF_PACKET, SOCK_DGRAM | SOCK_CLOEXEC, htons(ETH_P_ARP)))
+        , m_error(m_fd < 0 ? errno : 0)
     { }
     ~PacketSocket()
     {
@@ -57,9 +59,12 @@ public:
     PacketSocket& operator=(const PacketSocket&) = delete;
     int get() const { return m_fd; }
     bool valid() const { return m_fd >= 0; }
+    // Whether the system refused the socket to this program: it lacks CAP_NET_RAW.
+    bool refused() const { return m_error == EPERM || m_error == EACCES; }
 
 private:
     int m_fd;
+    int m_error;
 };
 
 // The interface's index and hardware address; nothing when it is missing, down, without a link or
@@ -179,7 +184,10 @@ AddressAnswer ProbeAddressOnInterface(const std::string& interfaceName, std::str
                                       std::chrono::milliseconds timeout)
 {
     const auto target = ParseIPv4(address);
-    PacketSocket socket; // refused without CAP_NET_RAW
+    PacketSocket socket;
+    // Refused without CAP_NET_RAW, as for most users: the kernel asks the link on their behalf.
+    if (socket.refused())
+        return ProbeThroughNeighbourTable(interfaceName, address, timeout);
     if (!target || !socket.valid())
         return {};
     const auto info = ReadUpInterface(socket.get(), interfaceName);
