@@ -1,11 +1,24 @@
 #pragma once
 
 // The example network of the simulated service in a file of its own, as the apply tests use it.
+#include "store/SiteProfile.h"
+
 #include <QFile>
 #include <QTemporaryDir>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
+
+// The static site the apply tests take to the example network's first adapter.
+inline lanvex::store::SiteProfile OfficeSite()
+{
+    lanvex::store::SiteProfile site;
+    site.Name = "Office";
+    site.IP = "172.20.0.9";
+    site.SubNetMask = "255.255.0.0";
+    site.DefaultGateway = "172.20.0.1";
+    return site;
+}
 
 namespace {
 

@@ -1,5 +1,6 @@
 // The dry run's view of each step: what it would change, from the adapter as read, and why it
 // would leave a setting as it is. No service is involved: a preview has nothing to call.
+#include "ExampleNetwork.h"
 #include "apply/ApplyProcedure.h"
 #include "net/ProxyStore.h"
 #include "printer/PrinterSource.h"
@@ -44,16 +45,6 @@ net::AdapterEntry StaticAdapter()
     return adapter;
 }
 
-store::SiteProfile StaticSite()
-{
-    store::SiteProfile site;
-    site.Name = "Office";
-    site.IP = "172.20.0.9";
-    site.SubNetMask = "255.255.0.0";
-    site.DefaultGateway = "172.20.0.1";
-    return site;
-}
-
 } // namespace
 
 class TestApplyPreview : public QObject
@@ -79,7 +70,7 @@ private Q_SLOTS:
 
         // Every address and gateway, with MoreIP and the metrics; DNS only where the site changes
         // it; leaving DHCP is its own line.
-        store::SiteProfile full = StaticSite();
+        store::SiteProfile full = OfficeSite();
         full.Extras.MoreIP = "172.20.0.10/255.255.0.0";
         full.Extras.GatewayMetric = "5";
         full.Extras.MoreGateways = "172.20.0.2:20";
@@ -101,7 +92,7 @@ private Q_SLOTS:
 
         // The optional keys: the suffix, IPv6 with its values, a value that cannot be used, the
         // proxy (never readable now) and the printer that stays while ApplyPrinter is off.
-        store::SiteProfile options = StaticSite();
+        store::SiteProfile options = OfficeSite();
         options.Extras.DNSSuffix = "corp.example";
         options.Extras.IPv6Mode = "static";
         options.Extras.IPv6Address = "2001:db8::9/64";
@@ -132,7 +123,7 @@ private Q_SLOTS:
                                 "Printer: Office Laser -> Front Desk (skipped)" };
 
         // The network around the site, in the order the apply takes it; CheckAddress=0 asks for no check.
-        store::SiteProfile around = StaticSite();
+        store::SiteProfile around = OfficeSite();
         around.Extras.CheckAddress = "0";
         around.Extras.WiFi = "Office-5G";
         around.Extras.DisconnectOnApply = "Home VPN";

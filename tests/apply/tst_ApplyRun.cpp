@@ -35,11 +35,7 @@ struct ScriptedQuestion : apply::KeepQuestion
 
 store::SiteProfile office()
 {
-    store::SiteProfile site;
-    site.Name = "Office";
-    site.IP = "172.20.0.9";
-    site.SubNetMask = "255.255.0.0";
-    site.DefaultGateway = "172.20.0.1";
+    store::SiteProfile site = OfficeSite();
     site.ChangeDNS = true;
     site.DNS = "172.20.0.53";
     return site;

@@ -20,16 +20,6 @@ struct Quiet : apply::ApplyListener
     void Applied(const apply::ApplyOutcome&, apply::ApplyListener::Next) override { }
 };
 
-store::SiteProfile office()
-{
-    store::SiteProfile site;
-    site.Name = "Office";
-    site.IP = "172.20.0.9";
-    site.SubNetMask = "255.255.0.0";
-    site.DefaultGateway = "172.20.0.1";
-    return site;
-}
-
 // Adapter 1 on a Wi-Fi card with one saved profile, beside a host that holds 172.20.0.66; the
 // system has a VPN that is up and a WireGuard tunnel that is down.
 void surround(const Network& network)
@@ -82,7 +72,7 @@ private Q_SLOTS:
     {
         const Network network;
         surround(network);
-        store::SiteProfile site = office();
+        store::SiteProfile site = OfficeSite();
         site.Extras.DisconnectOnApply = "Home VPN";
         site.Extras.WiFi = "Office-5G";
         site.Extras.FirewallZone = "work";
@@ -147,7 +137,7 @@ private Q_SLOTS:
         QFETCH(QStringList, calls);
         const Network network;
         surround(network);
-        store::SiteProfile site = office();
+        store::SiteProfile site = OfficeSite();
         site.Extras.Hostname = "desk-17";
         if (key == "IP")
             site.IP = value.toStdString();
@@ -176,7 +166,7 @@ private Q_SLOTS:
     {
         const Network network;
         surround(network);
-        store::SiteProfile site = office();
+        store::SiteProfile site = OfficeSite();
         site.IP = "172.20.0.66";
         site.Extras.CheckAddress = "0";
         site.Extras.ConnectOnApply = "Corp VPN,wg-lab";

@@ -65,16 +65,6 @@ private:
     QTemporaryDir m_dir;
 };
 
-store::SiteProfile office()
-{
-    store::SiteProfile site;
-    site.Name = "Office";
-    site.IP = "172.20.0.9";
-    site.SubNetMask = "255.255.0.0";
-    site.DefaultGateway = "172.20.0.1";
-    return site;
-}
-
 // The sites of the list: "Home" holds the example adapter's settings, so it is live before the apply.
 std::shared_ptr<const store::SiteListModel> sitesWithHome(const std::string& runOnLeave)
 {
@@ -85,7 +75,7 @@ std::shared_ptr<const store::SiteListModel> sitesWithHome(const std::string& run
     home.DefaultGateway = "192.168.1.1";
     home.Extras.RunOnLeave = runOnLeave;
     store::SiteListModel model;
-    model.SiteProfiles = { store::SiteProfile(), home, office() };
+    model.SiteProfiles = { store::SiteProfile(), home, OfficeSite() };
     model.SiteNames = { "", "Home", "Office" };
     model.SiteCount = 3;
     return apply::SitesWithLeavePrograms(model);
@@ -138,7 +128,7 @@ private Q_SLOTS:
     {
         const Network network;
         const Programs programs(network);
-        apply::ApplyRequest request = requestFor(office());
+        apply::ApplyRequest request = requestFor(OfficeSite());
         request.site.Extras.RunOnApply = "python3 " + programs.Path("record.py") + " \"two words\" x;y $HOME";
         request.sites = sitesWithHome("python3 " + programs.Path("record.py") + " leaving");
         const apply::ApplyRunResult result = run(network, request);
@@ -165,7 +155,7 @@ private Q_SLOTS:
     {
         const Network network(nlohmann::json { { "EnableStatic", 70 } });
         const Programs programs(network);
-        apply::ApplyRequest request = requestFor(office());
+        apply::ApplyRequest request = requestFor(OfficeSite());
         request.site.Extras.RunOnApply = "python3 " + programs.Path("record.py") + " applied";
         request.sites = sitesWithHome("python3 " + programs.Path("record.py") + " leaving");
         const apply::ApplyRunResult result = run(network, request);
@@ -181,7 +171,7 @@ private Q_SLOTS:
     {
         const Network network;
         const Programs programs(network);
-        apply::ApplyRequest request = requestFor(office());
+        apply::ApplyRequest request = requestFor(OfficeSite());
         request.site.Extras.RunOnApply = "python3 " + programs.Path("stubborn.py");
         request.site.Extras.RunTimeout = "3";
         const apply::ApplyRunResult result = run(network, request);
@@ -217,7 +207,7 @@ private Q_SLOTS:
         const Programs programs(network);
         const std::string python
             = fullPath ? QStandardPaths::findExecutable(QStringLiteral("python3")).toStdString() : "python3";
-        apply::ApplyRequest request = requestFor(office());
+        apply::ApplyRequest request = requestFor(OfficeSite());
         request.site.Extras.RunOnApply = python + " " + programs.Path("record.py");
         request.origin = static_cast<apply::SiteOrigin>(origin);
         const apply::ApplyRunResult result = run(network, request);
@@ -265,7 +255,7 @@ private Q_SLOTS:
         doc["adapters"][0]["Resolves"] = { { "intranet.corp", "10.1.1.5" } };
         network.Write(doc);
         const Programs programs(network);
-        apply::ApplyRequest request = requestFor(office());
+        apply::ApplyRequest request = requestFor(OfficeSite());
         request.site.Extras.VerifyTCP = verifyTCP.toStdString();
         request.site.Extras.VerifyDNS = verifyDNS.toStdString();
         request.site.Extras.VerifyGateway = "1";

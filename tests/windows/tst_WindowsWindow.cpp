@@ -153,7 +153,8 @@ private Q_SLOTS:
         const QJsonArray calls = f.folder.ReadNetwork()["calls"].toArray();
         QCOMPARE(
             QJsonDocument(calls).toJson(QJsonDocument::Compact),
-            QByteArray(R"([{"Index":1,"args":[["10.10.1.99"],["255.255.255.0"]],"method":"EnableStatic",)"
+            QByteArray(R"([{"Index":1,"args":["10.10.1.99"],"method":"ProbeAddress","result":0},)"
+                       R"({"Index":1,"args":[["10.10.1.99"],["255.255.255.0"]],"method":"EnableStatic",)"
                        R"("result":0},{"Index":1,"args":[["10.10.1.1"],[1]],"method":"SetGateways","result":0}])"));
 
         f.key(VK_ESCAPE);
