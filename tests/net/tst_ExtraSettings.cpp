@@ -75,6 +75,23 @@ private Q_SLOTS:
         row("IPv6DNS", "2001:db8::53,::1", true); // a resolver on the machine itself
         row("IPv6DNS", "2001:db8::53,2001:db8::54,2001:db8::55", false);
         row("IPv6DNS", "ff02::fb", false);
+        row("CheckAddress", "0", true);
+        row("CheckAddress", "off", false);
+        row("WiFi", "公司 Wi-Fi", true);
+        row("WiFi", "12345678901234567890123456789012", true);
+        row("WiFi", "123456789012345678901234567890123", false); // 33 bytes
+        row("WiFi", "tab\there", false);
+        row("ConnectOnApply", "Corp VPN, wg-lab", true);
+        row("ConnectOnApply", "Corp VPN,,wg-lab", false);
+        row("DisconnectOnApply", "wg-lab,wg-lab", false);
+        row("FirewallZone", "trusted", true);
+        row("FirewallZone", "my_zone-2", true);
+        row("FirewallZone", "my zone", false);
+        row("FirewallZone", "a-zone-name-of-18c", false);
+        row("Hostname", "desk-17", true);
+        row("Hostname", "12345", false); // all digits
+        row("Hostname", "desk-", false);
+        row("Hostname", "desk.corp", false); // a name, not a domain
         row("Unknown", "anything", true);
         row("MoreIP", "", true); // empty: the key is absent
     }
@@ -215,6 +232,23 @@ private Q_SLOTS:
         QVERIFY(taken.MoreGateways.empty());
         QCOMPARE(taken.GatewayMetric, 1);
         QCOMPARE(taken.Mode, net::IPv6Mode::Off);
+    }
+
+    // The address check is on for a static site unless turned off; a value it cannot read leaves it
+    // on and is named; a DHCP site has no address to check.
+    void addressCheck()
+    {
+        store::SiteProfile site;
+        QVERIFY(net::ReadExtraSettings(site).CheckAddress);
+        site.Extras.CheckAddress = "0";
+        QVERIFY(!net::ReadExtraSettings(site).CheckAddress);
+        site.Extras.CheckAddress = "no";
+        const net::ExtraSettings unread = net::ReadExtraSettings(site);
+        QVERIFY(unread.CheckAddress);
+        QCOMPARE(unread.InvalidKeys, std::vector<std::string> { "CheckAddress" });
+        site.Extras.CheckAddress = "1";
+        site.DHCPEnabled = true;
+        QVERIFY(!net::ReadExtraSettings(site).CheckAddress);
     }
 };
 
