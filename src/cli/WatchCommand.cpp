@@ -72,16 +72,17 @@ int RunWatchCommand(platform::Services& services, const std::optional<std::strin
     // A reader that goes away (`lanvex --watch | head -1`) ends the watch through a failed write.
     platform::IgnoreBrokenPipe();
     WatchPrinter printer(services, out, err);
-    if (!printer.Tell())
-        return 1;
-    if (!printer.OutputOpen())
-        return 0;
+    // Watching starts before the first read, so that a change between the two is told too.
     const std::unique_ptr<net::NetworkWatch> watch = platform::MakeNetworkWatch(simulateFile);
     watch->Start([&printer] {
         printer.Tell();
         if (!printer.OutputOpen())
             QCoreApplication::exit(0);
     });
+    if (!printer.Tell())
+        return 1;
+    if (!printer.OutputOpen())
+        return 0;
     return QCoreApplication::exec();
 }
 

@@ -7,6 +7,7 @@
 #include <QJsonObject>
 #include <QScopeGuard>
 #include <QSet>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
@@ -446,6 +447,10 @@ private Q_SLOTS:
                                u"org.freedesktop.NetworkManager"_s, devicePath,
                                u"org.freedesktop.NetworkManager.Device"_s, u"GetAppliedConnection"_s, u"u"_s, u"0"_s });
         QVERIFY2(applied.contains(u"\"zone\":{\"type\":\"s\",\"data\":\"work\"}"_s), qPrintable(applied));
+        // --adapters reads it back, with the computer's name.
+        const QJsonObject adapter = Adapter();
+        QCOMPARE(adapter.value(u"FirewallZone"_s).toString(), u"work"_s);
+        QCOMPARE(adapter.value(u"HostName"_s).toString(), QSysInfo::machineHostName());
     }
 
     // Runs last: stops NetworkManager and starts it again afterwards.
