@@ -12,22 +12,31 @@ bool HasMatchKeys(const store::SiteProfile& site)
         || !keys.MatchDNSDomain.empty();
 }
 
+namespace {
+
+bool lowersProtection(const net::ExtraSettings& extras)
+{
+    return !extras.DisconnectOnApply.empty() || net::IsTrustingZone(extras.FirewallZone);
+}
+
+} // namespace
+
 bool LowersProtection(const store::SiteProfile& site)
 {
-    const net::ExtraSettings extras = net::ReadExtraSettings(site);
-    return !extras.DisconnectOnApply.empty() || net::IsTrustingZone(extras.FirewallZone);
+    return lowersProtection(net::ReadExtraSettings(site));
 }
 
 bool MayApplyUnasked(const store::SiteProfile& site)
 {
     if (site.Extras.AutoApply != "1")
         return false;
-    if (!LowersProtection(site))
+    const net::ExtraSettings extras = net::ReadExtraSettings(site);
+    if (!lowersProtection(extras))
         return true;
     const store::SiteExtras& keys = site.Extras;
     const int matchKeys = !keys.MatchGateway.empty() + !keys.MatchGatewayMAC.empty() + !keys.MatchSSID.empty()
         + !keys.MatchDNSDomain.empty();
-    return matchKeys >= 2 || net::ReadExtraSettings(site).Verifies();
+    return matchKeys >= 2 || extras.Verifies();
 }
 
 bool SiteMatches(const store::SiteProfile& site, const net::NetworkFingerprint& network)

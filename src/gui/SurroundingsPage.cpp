@@ -84,12 +84,21 @@ public:
 
     std::optional<QString> Validate(const store::SiteProfile& site) override
     {
-        for (auto [key, field] : { std::pair<const char*, QWidget*> { "DisconnectOnApply", disconnect_ },
-                                   std::pair<const char*, QWidget*> { "WiFi", wifi_ },
-                                   std::pair<const char*, QWidget*> { "FirewallZone", zone_ },
-                                   std::pair<const char*, QWidget*> { "Hostname", hostname_ },
-                                   std::pair<const char*, QWidget*> { "ConnectOnApply", connect_ } }) {
-            if (const auto problem = net::ExtraValueProblem(site, key, valueOf(key))) {
+        store::SiteProfile shown = site;
+        Store(shown);
+        const store::SiteExtras& extras = shown.Extras;
+        const struct
+        {
+            const char* key;
+            const std::string& value;
+            QWidget* field;
+        } fields[] = { { "DisconnectOnApply", extras.DisconnectOnApply, disconnect_ },
+                       { "WiFi", extras.WiFi, wifi_ },
+                       { "FirewallZone", extras.FirewallZone, zone_ },
+                       { "Hostname", extras.Hostname, hostname_ },
+                       { "ConnectOnApply", extras.ConnectOnApply, connect_ } };
+        for (const auto& [key, value, field] : fields) {
+            if (const auto problem = net::ExtraValueProblem(site, key, value)) {
                 field->setFocus(Qt::OtherFocusReason);
                 return QCoreApplication::translate("net", *problem);
             }
@@ -98,16 +107,6 @@ public:
     }
 
 private:
-    std::string valueOf(std::string_view key) const
-    {
-        store::SiteProfile stored;
-        Store(stored);
-        for (const store::ExtraKey& extra : store::kExtraKeys)
-            if (key == extra.name)
-                return stored.Extras.*extra.member;
-        return {};
-    }
-
     QCheckBox* checkAddress_ = nullptr;
     QLineEdit* wifi_ = nullptr;
     QLineEdit* disconnect_ = nullptr;
